@@ -1,0 +1,214 @@
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <sstream>
+
+#include "cli/commands.h"
+#include "platform/file_io.h"
+#include "song/song_timing.h"
+#include "song/project.h"
+#include "support/song_builder.h"
+
+namespace plume {
+namespace {
+
+namespace fs = std::filesystem;
+using namespace test;
+
+struct CliRun {
+    int status;
+    std::string out;
+    std::string err;
+};
+
+CliRun run(std::vector<std::string> args) {
+    std::ostringstream out, err;
+    const int status = cli::runCli(args, out, err);
+    return {status, out.str(), err.str()};
+}
+
+class Cli : public testing::Test {
+protected:
+    fs::path dir = fs::temp_directory_path() / ("plume-cli-" + std::to_string(::getpid()));
+    void SetUp() override { fs::create_directories(dir); }
+    void TearDown() override { fs::remove_all(dir); }
+
+    std::string file(const std::string& name, const std::vector<std::uint8_t>& bytes) {
+        const fs::path path = dir / name;
+        EXPECT_TRUE(platform::writeFileAtomically(path, bytes));
+        return path.string();
+    }
+};
+
+TEST_F(Cli, DumpPrintsSettingsAndGroups) {
+    std::vector<SongRecord> records;
+    addGroup(records, {note(3, 60), note(3, 64), effectValue(effect::kTempo, 90)});
+    addGroup(records, {rest(10, 0, mark::kDotted)});
+    addGroup(records, {scoreMark(type::kBarLine)});
+    addGroup(records, {effectValue(effect::kPan, 10)});
+    const std::string path = file("a.PLM", serializeSong(songOf(records)));
+
+    const CliRun r = run({"dump", path});
+
+    EXPECT_EQ(r.status, 0);
+    EXPECT_EQ(r.out,
+              "version 411\n"
+              "count 6\n"
+              "songinfo 5 0 1 0 120 0 0 0 0 0 4 2\n"
+              "group 0 3 3 48\n"
+              "group 3 1 10 36\n"
+              "group 4 1 13 0\n"
+              "group 5 1 255 0\n");
+}
+
+TEST_F(Cli, DumpReadsOldLayoutsWithoutTouchingTheFile) {
+    std::vector<SongRecord> records;
+    addGroup(records, {note(2, 60)});
+    const auto bytes = layout30(records, SongInfo::defaults());
+    const std::string path = file("old.PLM", bytes);
+
+    const CliRun r = run({"dump", path});
+
+    EXPECT_EQ(r.status, 0);
+    EXPECT_EQ(r.out.substr(0, 20), "version 30\ncount 1\ns");
+    EXPECT_NE(r.out.find("group 0 1 2 96\n"), std::string::npos);
+    EXPECT_EQ(platform::readFile(path), bytes);
+}
+
+TEST_F(Cli, CheckPrintsMessagesOnOneLineAndWritesOnlyWhenAsked) {
+    std::vector<SongRecord> records;
+    addGroup(records, {note(3, 60)});
+    records[0].bytes[6] = 0;  // velocity 0
+    const auto bytes = serializeSong(songOf(records));
+    const std::string path = file("v.PLM", bytes);
+
+    CliRun r = run({"check", path});
+    EXPECT_EQ(r.status, 0);
+    EXPECT_EQ(r.out, path + " | エラー修復　Velcity = 1\n");
+    EXPECT_EQ(platform::readFile(path), bytes);
+
+    r = run({"check", path, "--write"});
+    EXPECT_EQ(r.status, 0);
+    r = run({"check", path});
+    EXPECT_EQ(r.out, path + " | No Error\n");
+}
+
+TEST_F(Cli, ConvertWritesTheCurrentLayoutAndLeavesTheInputAlone) {
+    std::vector<SongRecord> records;
+    addGroup(records, {note(3, 60)});
+    const auto old = layout30(records, SongInfo::defaults());
+    const std::string in = file("in.PLM", old);
+    const std::string out = (dir / "out.PLM").string();
+
+    EXPECT_EQ(run({"convert", in, out}).status, 0);
+
+    EXPECT_EQ(platform::readFile(in), old);
+    const auto converted = platform::readFile(out);
+    ASSERT_TRUE(converted);
+    EXPECT_EQ(converted->size(), kSongHeaderSize + kRecordSize);
+    EXPECT_EQ((*converted)[4] | ((*converted)[5] << 8), 411);
+}
+
+TEST_F(Cli, UsageErrorsExitOneAndBadDataExitsTwo) {
+    EXPECT_EQ(run({}).status, 1);
+    EXPECT_EQ(run({"frobnicate"}).status, 1);
+    EXPECT_EQ(run({"dump"}).status, 1);
+    EXPECT_EQ(run({"convert", "a"}).status, 1);
+    for (const char* command : {"convert", "dump", "check", "demo"}) {
+        const CliRun help = run({command, "--help"});
+        EXPECT_EQ(help.status, 0) << command;
+        EXPECT_NE(help.out.find("usage: plume-cli"), std::string::npos) << command;
+    }
+
+    auto broken = serializeSong(songOf({}));
+    broken.push_back(0);  // one byte past the last record
+    const CliRun bad = run({"dump", file("broken.PLM", broken)});
+    EXPECT_EQ(bad.status, 2);
+    EXPECT_NE(bad.err.find("データ形式が違います。"), std::string::npos);
+    EXPECT_EQ(bad.err.find('\n'), bad.err.size() - 1) << "one line";
+    EXPECT_EQ(run({"dump", (dir / "missing.PLM").string()}).status, 2);
+    EXPECT_EQ(run({"dump", file("text.PLM", {'h', 'i'})}).status, 2);
+}
+
+TEST_F(Cli, DemoSongIsValidAndTakesWholeBars) {
+    const std::string path = (dir / "demo.PLM").string();
+    ASSERT_EQ(run({"demo", path}).status, 0);
+    const CliRun r = run({"check", path});
+    EXPECT_EQ(r.out, path + " | No Error\n");
+    const auto song = parseSong(*platform::readFile(path));
+    ASSERT_TRUE(song.ok());
+    DurationRule rule(192);
+    std::uint32_t bar = 0;
+    for (std::size_t g = 0; g < song.song.records.size(); g = nextGroup(song.song.records, g)) {
+        if (song.song.records[g].type() >= type::kBarLine) {
+            EXPECT_EQ(bar, 192u) << "group " << g;
+            bar = 0;
+        }
+        bar += rule.groupLength(song.song.records, g);
+    }
+}
+
+TEST_F(Cli, LayoutPrintsOneLinePerScoreLine) {
+    // GIVEN a grand-staff line, a treble line opening with a key change, and a final bass line
+    std::vector<SongRecord> records;
+    addGroup(records, {note(3, 50), note(3, 70)});
+    addGroup(records, {scoreMark(type::kBarLine)});
+    addGroup(records, {scoreMark(type::kLineBreak)});
+    addGroup(records, {metaKey(2)});
+    addGroup(records, {note(3, 72)});
+    addGroup(records, {scoreMark(type::kLineBreak)});
+    addGroup(records, {note(3, 40)});
+    const std::string path = file("layout.PLM", serializeSong(songOf(records)));
+
+    const CliRun r = run({"layout", path});
+    EXPECT_EQ(r.status, 0);
+    EXPECT_EQ(r.out,
+              "line 0 0 3 0 0 0 0 153\n"
+              "line 1 4 3 2 0 1 153 102\n"
+              "line 2 7 1 3 2 2 255 102\n");
+
+    const CliRun grand = run({"layout", path, "--grand-staff"});
+    EXPECT_EQ(grand.status, 0);
+    EXPECT_EQ(grand.out,
+              "line 0 0 3 0 0 0 0 153\n"
+              "line 1 4 3 2 0 0 153 153\n"
+              "line 2 7 1 3 2 0 306 139\n");
+
+    const CliRun bad = run({"layout", file("bad.PLM", {'P', 'L', 'M', 0, 1})});
+    EXPECT_EQ(bad.status, 2);
+    EXPECT_EQ(bad.err.find('\n'), bad.err.size() - 1) << "one line";
+    EXPECT_EQ(run({"layout", path, "other.PLM"}).status, 1);
+}
+
+TEST_F(Cli, ProjectPrintsSettingsAndResolvedMembers) {
+    // GIVEN a project in 3/4 on SC-88 with one member found beside it and one in its place
+    std::vector<SongRecord> records;
+    addGroup(records, {note(3, 60)});
+    file("a.PLM", serializeSong(songOf(records)));
+    const std::string b = file("b.PLM", serializeSong(songOf(records)));
+    ProjectData data = ProjectData::fresh();
+    ASSERT_TRUE(data.setTitle("夏の歌"));
+    data.setTempo(90);
+    data.setKey(3);
+    data.setNumerator(3);
+    data.setSoundModule(2);
+    ASSERT_TRUE(data.setMemberPath(0, "C:\\old\\a.PLM"));
+    ASSERT_TRUE(data.setMemberPath(15, b));
+    const std::string prj = file("p.PRJ", std::vector<std::uint8_t>(data.bytes().begin(), data.bytes().end()));
+
+    const auto r = run({"project", prj});
+
+    EXPECT_EQ(r.status, 0);
+    std::string expected = "title 夏の歌\ntempo 90\nkey 3\ntime 3/4\nmodule SC-88\ntrack 1 " + (dir / "a.PLM").string() + "\n";
+    for (int i = 2; i <= 15; ++i) expected += "track " + std::to_string(i) + " -\n";
+    EXPECT_EQ(r.out, expected + "track 16 " + b + "\n");
+
+    // GIVEN a file one byte short of an older layout THEN it is refused on one line
+    const auto bad = run({"project", file("bad.PRJ", std::vector<std::uint8_t>(9449, 0))});
+    EXPECT_EQ(bad.status, 2);
+    EXPECT_EQ(bad.err, "plume-cli: プロジェクトファイルが壊れています。\n");
+    EXPECT_TRUE(bad.out.empty());
+}
+
+}  // namespace
+}  // namespace plume

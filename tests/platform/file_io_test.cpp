@@ -1,0 +1,52 @@
+#include <gtest/gtest.h>
+
+#include <sys/stat.h>
+
+#include <filesystem>
+
+#include "platform/file_io.h"
+
+namespace plume::platform {
+namespace {
+
+namespace fs = std::filesystem;
+
+class FileIo : public testing::Test {
+protected:
+    fs::path dir = fs::temp_directory_path() / ("plume-io-" + std::to_string(::getpid()));
+    void SetUp() override { fs::create_directories(dir); }
+    void TearDown() override { fs::remove_all(dir); }
+};
+
+TEST_F(FileIo, AtomicWriteReplacesAndLeavesNoTemporaryFile) {
+    const fs::path file = dir / "song.PLM";
+    ASSERT_TRUE(writeFileAtomically(file, Bytes{1, 2, 3}));
+    ASSERT_TRUE(writeFileAtomically(file, Bytes{4, 5}));
+    EXPECT_EQ(readFile(file), (Bytes{4, 5}));
+    EXPECT_EQ(std::distance(fs::directory_iterator(dir), fs::directory_iterator()), 1);
+    EXPECT_EQ(readFilePrefix(file, 1), Bytes{4});
+}
+
+TEST_F(FileIo, FailedWriteKeepsThePreviousFile) {
+    const fs::path sub = dir / "sub";
+    fs::create_directories(sub);
+    const fs::path file = sub / "song.PLM";
+    ASSERT_TRUE(writeFileAtomically(file, Bytes{9}));
+    // A directory in the target's place cannot be replaced by a file.
+    EXPECT_FALSE(writeFileAtomically(sub, Bytes{1}));
+    EXPECT_EQ(readFile(file), Bytes{9});
+    EXPECT_FALSE(writeFileAtomically(dir / "missing" / "x.PLM", Bytes{1}));
+    EXPECT_FALSE(readFile(dir / "missing" / "x.PLM"));
+}
+
+TEST_F(FileIo, ReadOnlyIsTheMissingOwnerWriteBit) {
+    const fs::path file = dir / "ro.PLM";
+    ASSERT_TRUE(writeFileAtomically(file, Bytes{1}));
+    EXPECT_FALSE(isReadOnlyFile(file));
+    fs::permissions(file, fs::perms::owner_read | fs::perms::group_read);
+    EXPECT_TRUE(isReadOnlyFile(file));
+    EXPECT_FALSE(isReadOnlyFile(dir / "absent.PLM"));
+}
+
+}  // namespace
+}  // namespace plume::platform

@@ -1,0 +1,92 @@
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <filesystem>
+
+#include "platform/file_io.h"
+#include "platform/profile.h"
+
+namespace plume::platform {
+namespace {
+
+namespace fs = std::filesystem;
+
+TEST(Profile, SectionsAndKeysIgnoreCaseAndEntriesKeepTheirPlace) {
+    // GIVEN a profile with a comment, two sections and a blank line
+    MemoryProfile profile("; settings\n[MIDI Config]\nDevice=3\nInterrupt = 1 \n\n[Draw]\nZoom=2\n");
+
+    // THEN section and key names match in any case, and spaces around values do not count
+    EXPECT_EQ(profile.getString("midi config", "DEVICE", "x"), "3");
+    EXPECT_EQ(profile.getString("MIDI CONFIG", "interrupt", "x"), "1");
+    EXPECT_EQ(profile.getString("Draw", "Missing", "fallback"), "fallback");
+    EXPECT_EQ(profile.getString("Nowhere", "Zoom", "fallback"), "fallback");
+
+    // WHEN a key is rewritten, one added to a section, and a new section written
+    EXPECT_TRUE(profile.writeString("midi CONFIG", "device", "5"));
+    EXPECT_TRUE(profile.writeInt("MIDI Config", "Repeat", 0));
+    EXPECT_TRUE(profile.writeString("Project", "Project File", ""));
+
+    // THEN the key keeps its spelling and place, the new key closes its section before the blank
+    // line, and the new section comes last
+    EXPECT_EQ(profile.text(),
+              "; settings\n[MIDI Config]\nDevice=5\nInterrupt = 1 \nRepeat=0\n\n[Draw]\nZoom=2\n\n"
+              "[Project]\nProject File=\n");
+    EXPECT_EQ(profile.getString("project", "project file", "x"), "");
+
+    // WHEN a key and a section are removed THEN the rest stays as it was
+    EXPECT_TRUE(profile.removeKey("midi config", "INTERRUPT"));
+    EXPECT_TRUE(profile.removeSection("DRAW"));
+    EXPECT_EQ(profile.text(), "; settings\n[MIDI Config]\nDevice=5\nRepeat=0\n\n[Project]\nProject File=\n");
+    EXPECT_FALSE(profile.writeString("Draw", "Text", "two\nlines"));
+}
+
+TEST(Profile, IntegersAreTheLeadingNumberOrTheDefault) {
+    MemoryProfile profile(
+        "[S]\nPlain=42\nSigned=-7\nPlus=+3\nTrailing= 12ms\nWords=abc\nEmpty=\nQuoted=\"9\"\nHuge=99999999999\n");
+    // GIVEN values of every shape THEN a missing key or an empty value gives the default, text
+    // without digits gives 0, and digits are read up to the first other character
+    EXPECT_EQ(profile.getInt("S", "Missing", 11), 11);
+    EXPECT_EQ(profile.getInt("S", "Empty", 11), 11);
+    EXPECT_EQ(profile.getInt("S", "Words", 11), 0);
+    EXPECT_EQ(profile.getInt("s", "plain", 0), 42);
+    EXPECT_EQ(profile.getInt("S", "Signed", 0), -7);
+    EXPECT_EQ(profile.getInt("S", "Plus", 0), 3);
+    EXPECT_EQ(profile.getInt("S", "Trailing", 0), 12);
+    EXPECT_EQ(profile.getInt("S", "Quoted", 0), 9);
+    EXPECT_EQ(profile.getInt("S", "Huge", 0), 2147483647);
+}
+
+TEST(Profile, FilesLiveInTheConfigurationFolder) {
+    const std::string saved = std::getenv("PLUME_CONFIG_DIR");
+    const fs::path dir = fs::path(saved) / "profile-test" / "nested";
+
+    // GIVEN no PLUME_CONFIG_DIR THEN XDG_CONFIG_HOME decides
+    ::unsetenv("PLUME_CONFIG_DIR");
+    ::setenv("XDG_CONFIG_HOME", "/xdg", 1);
+    EXPECT_EQ(configFolder(), fs::path("/xdg/Plume"));
+    ::setenv("PLUME_CONFIG_DIR", dir.c_str(), 1);
+    EXPECT_EQ(configFolder(), dir);
+
+    // WHEN a file profile in a folder that does not exist yet is written
+    FileProfile profile(configFolder() / "plm.ini");
+    EXPECT_EQ(profile.getInt("MIDI Config", "Device", -1), -1);
+    ASSERT_TRUE(profile.writeInt("MIDI Config", "Device", 4));
+    // THEN the folder is made and another reader of the file sees the entry
+    EXPECT_EQ(FileProfile(dir / "plm.ini").getInt("midi config", "device", -1), 4);
+
+    // GIVEN a file written on Windows (BOM, CRLF) THEN it reads the same
+    const std::string windows = "\xEF\xBB\xBF[Data Base]\r\nPath=C:\\db\r\n";
+    ASSERT_TRUE(writeFileAtomically(dir / "win.ini", Bytes(windows.begin(), windows.end())));
+    EXPECT_EQ(FileProfile(dir / "win.ini").getString("DATA BASE", "path", ""), "C:\\db");
+
+    ::setenv("PLUME_CONFIG_DIR", saved.c_str(), 1);
+    EXPECT_EQ(dynamic_cast<FileProfile&>(appProfile()).path(), fs::path(saved) / "Plume.ini");
+    EXPECT_EQ(dynamic_cast<FileProfile&>(plmProfile()).path(), fs::path(saved) / "plm.ini");
+    MemoryProfile fake;
+    installProfiles(nullptr, &fake);
+    EXPECT_EQ(&appProfile(), &fake);
+    installProfiles(nullptr, nullptr);
+}
+
+}  // namespace
+}  // namespace plume::platform

@@ -1,0 +1,87 @@
+#include <gtest/gtest.h>
+
+#include "platform/message_box.h"
+#include "song/data_check.h"
+#include "support/song_builder.h"
+
+namespace plume {
+namespace {
+
+using test::addGroup;
+using test::note;
+
+SongRecord withGate(SongRecord r, std::uint8_t delay, std::uint8_t gate) {
+    r.bytes[7] = delay;
+    r.bytes[8] = gate;
+    return r;
+}
+
+SongRecord withVelocity(SongRecord r, std::uint8_t velocity) {
+    r.bytes[6] = velocity;
+    return r;
+}
+
+TEST(DataCheck, RepairsEachPassAndCountsGroups) {
+    // GIVEN one fault of each kind, the RF fault twice in the same chord
+    std::vector<SongRecord> song;
+    addGroup(song, {note(3, 60), note(3, 64, 0x03), note(3, 67, 0x43)});
+    addGroup(song, {note(3, 60), note(3, 62)});
+    song[4].bytes[0] = 1;  // a stray group size inside the group
+    addGroup(song, {withGate(note(3, 60), 50, 60), withGate(note(3, 64), 50, 50)});
+    addGroup(song, {withGate(note(3, 60), 0, 0)});
+    addGroup(song, {withVelocity(note(3, 60), 0), withVelocity(note(3, 64), 127)});
+    addGroup(song, {withVelocity(note(3, 60), 200)});
+
+    const DataCheckCounts counts = checkRecords(song);
+
+    EXPECT_EQ(counts.bySize, 1);
+    EXPECT_EQ(song[4].groupSize(), 0);
+    EXPECT_EQ(counts.rf, 1) << "a chord with two wrong records counts once";
+    EXPECT_EQ(song[1].marks(), 0x00);
+    EXPECT_EQ(song[2].marks(), 0x40) << "tie bits are kept";
+    EXPECT_EQ(counts.gt, 2);
+    EXPECT_EQ(song[5].delay(), 0);
+    EXPECT_EQ(song[5].gate(), 75);
+    EXPECT_EQ(song[6].delay(), 50) << "delay 50 + gate 50 is accepted";
+    EXPECT_EQ(song[6].gate(), 50);
+    EXPECT_EQ(song[7].gate(), 75);
+    EXPECT_EQ(counts.velocity, 2);
+    EXPECT_EQ(song[8].velocity(), 100);
+    EXPECT_EQ(song[9].velocity(), 127);
+    EXPECT_EQ(song[10].velocity(), 100);
+}
+
+TEST(DataCheck, RestsAndEffectsAreNotNoteGroups) {
+    std::vector<SongRecord> song;
+    addGroup(song, {test::rest(9), test::effectValue(effect::kVolume, 0)});
+    addGroup(song, {test::scoreMark(type::kBarLine)});
+    EXPECT_EQ(checkRecords(song).total(), 0);
+}
+
+TEST(DataCheck, MessagesNameTheCheckedSong) {
+    platform::ScriptedMessageBox box;
+    std::vector<SongRecord> clean;
+    addGroup(clean, {note(3, 60)});
+    runDataCheck(clean, "a.PLM");
+    EXPECT_EQ(box.shown(), (std::vector<std::string>{"a.PLM\nNo Error"})) << "one message, not one per pass";
+
+    box.clear();
+    std::vector<SongRecord> faulty;
+    addGroup(faulty, {withVelocity(withGate(note(3, 60), 0, 0), 0)});
+    runDataCheck(faulty, "b.PLM");
+    EXPECT_EQ(box.shown(), (std::vector<std::string>{"b.PLM\nエラー修復　GT = 1", "b.PLM\nエラー修復　Velcity = 1"}));
+}
+
+TEST(DataCheck, BrokenGroupStartEndsTheWalk) {
+    // GIVEN a group start of size 0 followed by more faulty groups
+    std::vector<SongRecord> song;
+    addGroup(song, {note(3, 60)});
+    song.push_back(note(3, 62));  // bySize 0 where a group should start
+    addGroup(song, {withVelocity(note(3, 64), 0)});
+    // WHEN checked THEN the walk ends at the broken start and never loops
+    checkRecords(song);
+    EXPECT_EQ(song[2].velocity(), 0) << "nothing past an unwalkable group start is touched";
+}
+
+}  // namespace
+}  // namespace plume

@@ -1,0 +1,449 @@
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "platform/message_box.h"
+#include "song/plm_doc.h"
+#include "support/song_builder.h"
+
+namespace plume {
+namespace {
+
+using test::addGroup;
+using test::effectValue;
+using test::note;
+using test::rest;
+using test::scoreMark;
+
+const std::string kNoRoom = "データが入りません！";
+
+void loadInto(CPlmDoc& doc, std::vector<SongRecord> records) { ASSERT_TRUE(doc.load(test::songOf(std::move(records)))); }
+
+// Sizes of the groups met when walking; fails the test when the walk does not end exactly at the count.
+std::vector<std::size_t> groupSizes(const CPlmDoc& doc) {
+    std::vector<std::size_t> sizes;
+    std::size_t g = 0;
+    for (; g < doc.recordCount(); g = doc.nextGroup(g)) {
+        sizes.push_back(doc.records()[g].groupSize());
+        for (std::size_t i = g + 1; i < doc.groupEnd(g); ++i) EXPECT_EQ(doc.records()[i].groupSize(), 0) << i;
+        if (doc.records()[g].groupSize() == 0) break;
+    }
+    EXPECT_EQ(g, doc.recordCount());
+    return sizes;
+}
+
+std::vector<std::uint8_t> ties(const CPlmDoc& doc, std::initializer_list<std::size_t> indices) {
+    std::vector<std::uint8_t> out;
+    for (std::size_t i : indices) out.push_back(doc.records()[i].tie());
+    return out;
+}
+
+std::vector<std::uint8_t> tuplets(const CPlmDoc& doc, std::initializer_list<std::size_t> indices) {
+    std::vector<std::uint8_t> out;
+    for (std::size_t i : indices) out.push_back(doc.records()[i].tuplet());
+    return out;
+}
+
+TEST(PlmDoc, NewDocumentHasDefaultSettingsAndHeaderWordTwo) {
+    CPlmDoc doc;
+    EXPECT_EQ(doc.songInfo(), SongInfo::defaults());
+    EXPECT_EQ(doc.headerWord(), 2);
+    EXPECT_EQ(doc.recordCount(), 0u);
+    EXPECT_EQ(doc.capacity(), kRecordCapacity);
+    EXPECT_FALSE(doc.isModified());
+}
+
+TEST(PlmDoc, InsertionsStopBelowTwentyThousandRecords) {
+    platform::ScriptedMessageBox box;
+    CPlmDoc doc;
+    // GIVEN a song of exactly 19,999 records, which loads
+    loadInto(doc, test::filledSong(19999));
+    const std::vector<SongRecord> before(doc.records().begin(), doc.records().end());
+
+    // WHEN anything is added
+    EXPECT_FALSE(doc.insertTypeGroup(0, type::kBarLine));
+    EXPECT_FALSE(doc.appendEffect(0, effect::kPan, 64));
+    EXPECT_FALSE(doc.setGroupText(0, kind::kLyric, "la"));
+
+    // THEN each refusal says so once and nothing changed
+    EXPECT_EQ(box.shown(), (std::vector<std::string>{kNoRoom, kNoRoom, kNoRoom}));
+    EXPECT_EQ(doc.recordCount(), 19999u);
+    EXPECT_FALSE(doc.isModified());
+    EXPECT_TRUE(std::equal(before.begin(), before.end(), doc.records().begin()));
+
+    // AND a song of 19,998 records takes exactly one more
+    CPlmDoc smaller;
+    loadInto(smaller, test::filledSong(19998));
+    box.clear();
+    EXPECT_FALSE(smaller.insertRecords(0, test::group({note(3, 60), note(3, 64)})));
+    EXPECT_TRUE(smaller.insertTypeGroup(0, type::kBarLine));
+    EXPECT_EQ(smaller.recordCount(), 19999u);
+    EXPECT_EQ(box.shown(), std::vector<std::string>{kNoRoom});
+}
+
+TEST(PlmDoc, CurvesOverRangeAreRefusedWholeWhenTheyDoNotFit) {
+    platform::ScriptedMessageBox box;
+    CPlmDoc doc;
+    std::vector<SongRecord> song = test::filledSong(19990);
+    loadInto(doc, song);
+    const std::vector<CurveTriple> pieces(4);
+    // Four pieces, the first replacing a volume value, would bring 19,990 to 20,001.
+    EXPECT_FALSE(doc.setCurves(0, doc.recordCount(), effect::kVolume, pieces));
+    EXPECT_EQ(box.shown(), std::vector<std::string>{kNoRoom});
+    EXPECT_EQ(doc.recordCount(), 19990u);
+    EXPECT_FALSE(doc.isModified());
+}
+
+TEST(PlmDoc, InsertAndDeleteKeepGroupsWalkable) {
+    CPlmDoc doc;
+    std::vector<SongRecord> song;
+    addGroup(song, {note(3, 67), note(3, 60), effectValue(effect::kVolume, 90)});
+    addGroup(song, {scoreMark(type::kBarLine)});
+    addGroup(song, {note(4, 62)});
+    loadInto(doc, song);
+
+    // WHEN a rest is inserted before the bar line and a dotted eighth-rest group is appended
+    EXPECT_TRUE(doc.insertTypeGroup(3, 10, mark::kDotted));
+    EXPECT_TRUE(doc.insertTypeGroup(doc.recordCount(), type::kLineBreak, mark::kDotted));
+    EXPECT_EQ(groupSizes(doc), (std::vector<std::size_t>{3, 1, 1, 1, 1}));
+    EXPECT_EQ(doc.records()[3].bytes[2], 10 | mark::kDotted);
+    EXPECT_EQ(doc.records()[6].bytes[2], type::kLineBreak) << "only notes and rests take dots";
+    EXPECT_TRUE(doc.isModified());
+
+    // AND the chord is copied before the end, its effect left behind
+    EXPECT_TRUE(doc.insertScoreGroup(doc.recordCount(), doc.records().subspan(0, 3)));
+    EXPECT_EQ(groupSizes(doc), (std::vector<std::size_t>{3, 1, 1, 1, 1, 2}));
+    EXPECT_EQ(doc.records()[8].key(), 60);
+
+    // AND deleting the chord and the bar line shifts the rest down
+    EXPECT_TRUE(doc.deleteGroup(0));
+    EXPECT_TRUE(doc.deleteGroup(1));
+    EXPECT_EQ(groupSizes(doc), (std::vector<std::size_t>{1, 1, 1, 2}));
+    EXPECT_EQ(doc.records()[1].key(), 62);
+
+    // AND positions that are not group starts are refused
+    EXPECT_FALSE(doc.deleteGroup(4));
+    EXPECT_FALSE(doc.insertTypeGroup(4, type::kSpacer));
+    EXPECT_FALSE(doc.deleteGroup(doc.recordCount()));
+}
+
+TEST(PlmDoc, GroupsNeverGrowPastTwoHundredFiftyFiveRecords) {
+    platform::ScriptedMessageBox box;
+    CPlmDoc doc;
+    std::vector<SongRecord> song;
+    addGroup(song, {note(3, 60)});
+    for (int i = 0; i < 254; ++i) song.push_back(effectValue(effect::kPan, 64));
+    song[0].setGroupSize(255);
+    loadInto(doc, song);
+    EXPECT_FALSE(doc.appendEffect(0, effect::kVolume, 1));
+    EXPECT_FALSE(doc.setGroupText(0, kind::kLyric, "a"));
+    EXPECT_EQ(doc.recordCount(), 255u);
+    EXPECT_FALSE(doc.isModified());
+    EXPECT_TRUE(box.shown().empty());
+}
+
+TEST(PlmDoc, ReplacingScoreRecordsKeepsTiesByKeyAndTheEffects) {
+    CPlmDoc doc;
+    std::vector<SongRecord> song;
+    addGroup(song, {note(3, 67, mark::kTieBegin), note(3, 60), effectValue(effect::kPan, 10)});
+    loadInto(doc, song);
+    EXPECT_TRUE(doc.replaceScoreRecords(0, test::group({note(4, 72), note(4, 67), note(4, 64)})));
+    EXPECT_EQ(groupSizes(doc), std::vector<std::size_t>{4});
+    EXPECT_EQ(ties(doc, {0, 1, 2}), (std::vector<std::uint8_t>{0, mark::kTieBegin, 0}));
+    EXPECT_TRUE(doc.records()[3].isEffect());
+
+    EXPECT_TRUE(doc.replaceWithTimeSignature(0, 3, 2));
+    EXPECT_EQ(groupSizes(doc), std::vector<std::size_t>{2});
+    EXPECT_EQ(doc.records()[0].bytes, (std::array<std::uint8_t, 10>{2, 0xFF, 0x58, 4, 2, 3, 0, 0, 0, 0}));
+    EXPECT_TRUE(doc.records()[1].isEffect());
+}
+
+TEST(PlmDoc, GroupTextIsSetOverwrittenAndDeleted) {
+    CPlmDoc doc;
+    std::vector<SongRecord> song;
+    addGroup(song, {note(3, 60), effectValue(effect::kVolume, 90)});
+    addGroup(song, {note(3, 62)});
+    loadInto(doc, song);
+
+    // An empty text where there is none changes nothing.
+    EXPECT_FALSE(doc.setGroupText(0, kind::kLyric, ""));
+    EXPECT_FALSE(doc.isModified());
+    EXPECT_EQ(doc.recordCount(), 3u);
+
+    // A new text becomes the group's last record; a second kind goes after it.
+    EXPECT_TRUE(doc.setGroupText(0, kind::kLyric, "sakura"));
+    EXPECT_TRUE(doc.setGroupText(0, kind::kChordName, "C7"));
+    EXPECT_EQ(groupSizes(doc), (std::vector<std::size_t>{4, 1}));
+    EXPECT_EQ(doc.records()[2].kind(), kind::kLyric);
+    EXPECT_EQ(doc.groupText(0, kind::kLyric), "sakura");
+    EXPECT_EQ(doc.groupText(0, kind::kChordName), "C7");
+
+    // Overwriting keeps the size; a double-byte character is never cut in half.
+    EXPECT_TRUE(doc.setGroupText(0, kind::kLyric, "\x82\xa0\x82\xa2\x82\xa4\x82\xa6"));
+    EXPECT_EQ(doc.groupText(0, kind::kLyric), "\x82\xa0\x82\xa2\x82\xa4");
+    EXPECT_TRUE(doc.setGroupText(0, kind::kLyric, "abcde\x82\xa0"));
+    EXPECT_EQ(doc.groupText(0, kind::kLyric), "abcde");
+    EXPECT_EQ(doc.records()[2].bytes[2], 5);
+    EXPECT_EQ(groupSizes(doc), (std::vector<std::size_t>{4, 1}));
+
+    // An empty text deletes it.
+    EXPECT_TRUE(doc.setGroupText(0, kind::kLyric, ""));
+    EXPECT_EQ(groupSizes(doc), (std::vector<std::size_t>{3, 1}));
+    EXPECT_EQ(doc.groupText(0, kind::kLyric), "");
+    EXPECT_EQ(doc.groupText(0, kind::kChordName), "C7");
+}
+
+class TiedSong : public ::testing::Test {
+protected:
+    void SetUp() override {
+        // Key 60 in six groups (records 0, 1, 3, 4, 5, 6); record 2 is key 64 of a chord.
+        std::vector<SongRecord> song;
+        addGroup(song, {note(3, 60)});
+        addGroup(song, {note(3, 60), note(3, 64)});
+        for (int i = 0; i < 4; ++i) addGroup(song, {note(3, 60)});
+        loadInto(doc, song);
+    }
+    CPlmDoc doc;
+};
+
+TEST_F(TiedSong, TieOverRangeMarksBeginMiddleEnd) {
+    EXPECT_TRUE(doc.tieKey(1, 6, 60));
+    EXPECT_EQ(ties(doc, {0, 1, 2, 3, 4, 5, 6}),
+              (std::vector<std::uint8_t>{0, 0x40, 0, 0x80, 0x80, 0xC0, 0}));
+    EXPECT_TRUE(doc.isModified());
+    EXPECT_FALSE(doc.tieKey(1, 6, 61)) << "no note of that key";
+}
+
+TEST_F(TiedSong, UntieInTheMiddleRepairsNeighbours) {
+    ASSERT_TRUE(doc.tieKey(0, doc.recordCount(), 60));
+    // WHEN the third and fourth notes are untied
+    EXPECT_TRUE(doc.untieKey(3, 5, 60));
+    // THEN the note before ends its tie and the note after begins one
+    EXPECT_EQ(ties(doc, {0, 1, 3, 4, 5, 6}), (std::vector<std::uint8_t>{0x40, 0xC0, 0, 0, 0x40, 0xC0}));
+
+    // AND untying a single begin note leaves its partner untied
+    EXPECT_TRUE(doc.untieNote(5));
+    EXPECT_EQ(ties(doc, {5, 6}), (std::vector<std::uint8_t>{0, 0}));
+
+    // AND clearing the chord's ties clears the first note's link
+    EXPECT_TRUE(doc.clearGroupTies(1));
+    EXPECT_EQ(ties(doc, {0, 1}), (std::vector<std::uint8_t>{0, 0}));
+}
+
+TEST_F(TiedSong, TieAcrossAnInsertionPointIsBroken) {
+    ASSERT_TRUE(doc.tieKey(3, 6, 60));
+    EXPECT_TRUE(doc.breakTiesAcross(4));
+    // The tie 3-4-5 becomes 3 alone and 4-5.
+    EXPECT_EQ(ties(doc, {3, 4, 5}), (std::vector<std::uint8_t>{0, 0x40, 0xC0}));
+    EXPECT_FALSE(doc.breakTiesAcross(0));
+}
+
+class TupletSong : public ::testing::Test {
+protected:
+    void SetUp() override {
+        // A triplet (groups 0-2), a bar line, a triplet (groups 4-6, the middle one a chord), a rest.
+        std::vector<SongRecord> song;
+        addGroup(song, {note(4, 60)});
+        addGroup(song, {note(4, 62, mark::kTieBegin)});
+        addGroup(song, {note(4, 62, mark::kTieEnd)});
+        addGroup(song, {scoreMark(type::kBarLine)});
+        addGroup(song, {note(4, 65)});
+        addGroup(song, {note(4, 67), note(4, 64)});
+        addGroup(song, {rest(10)});
+        addGroup(song, {rest(9)});
+        test::markTuplet(song, {0, 1, 2}, 3);
+        test::markTuplet(song, {4, 5, 7}, 3);
+        loadInto(doc, song);
+    }
+    CPlmDoc doc;
+};
+
+TEST_F(TupletSong, BreakingAtBothEndsClearsWholeTupletsAndKeepsTies) {
+    // WHEN a range from the second note of the first triplet to the first of the second is broken
+    EXPECT_TRUE(doc.breakTupletsAt(1, 5));
+    // THEN both triplets lose every mark, back to their first and on to their last group
+    EXPECT_EQ(tuplets(doc, {0, 1, 2, 4, 5, 6, 7}), (std::vector<std::uint8_t>(7, 0)));
+    EXPECT_EQ(ties(doc, {1, 2}), (std::vector<std::uint8_t>{0x40, 0xC0}));
+    EXPECT_FALSE(doc.breakTupletsAt(8, 9)) << "the lone rest is in no tuplet";
+}
+
+TEST_F(TupletSong, ClearingOneGroupStopsAtItsTuplet) {
+    EXPECT_TRUE(doc.clearGroupTuplet(5));
+    EXPECT_EQ(tuplets(doc, {4, 5, 6, 7}), (std::vector<std::uint8_t>(4, 0)));
+    EXPECT_EQ(tuplets(doc, {0, 1, 2}), (std::vector<std::uint8_t>{0x13, 0x23, 0x33}));
+    EXPECT_FALSE(doc.clearGroupTuplet(8));
+}
+
+TEST_F(TupletSong, InsertionPointInsideTupletBreaksIt) {
+    EXPECT_FALSE(doc.breakTupletAround(4)) << "before a first group is outside";
+    EXPECT_TRUE(doc.breakTupletAround(5));
+    EXPECT_EQ(tuplets(doc, {4, 5, 7}), (std::vector<std::uint8_t>(3, 0)));
+}
+
+TEST_F(TupletSong, SetMarksEveryTimedRecordAndClearsWhatReachesIn) {
+    // WHEN the range from the third group of the first triplet through the chord becomes a quintuplet
+    EXPECT_TRUE(doc.setTuplet(2, 7, 5));
+    // THEN the first triplet's outside part is cleared, the bar line is skipped and the rest after
+    // the range, left from the second triplet, is cleared too
+    EXPECT_EQ(tuplets(doc, {0, 1}), (std::vector<std::uint8_t>{0, 0}));
+    EXPECT_EQ(tuplets(doc, {2, 4, 5, 6, 7}), (std::vector<std::uint8_t>{0x15, 0x25, 0x35, 0x35, 0}));
+    EXPECT_EQ(doc.records()[3].marks(), 0);
+    EXPECT_EQ(ties(doc, {2}), (std::vector<std::uint8_t>{0xC0}));
+
+    EXPECT_TRUE(doc.clearTuplets(4, 7));
+    EXPECT_EQ(tuplets(doc, {2, 4, 5, 6}), (std::vector<std::uint8_t>(4, 0)));
+    EXPECT_FALSE(doc.setTuplet(0, 1, 3)) << "one group is no tuplet";
+}
+
+TEST(PlmDoc, EffectValueReplacesCurveTripleAndBack) {
+    CPlmDoc doc;
+    std::vector<SongRecord> song;
+    addGroup(song, {note(3, 60), effectValue(effect::kPan, 10)});
+    addGroup(song, {scoreMark(type::kBarLine)});
+    addGroup(song, {rest(9), effectValue(effect::kVolume, 80)});
+    loadInto(doc, song);
+
+    CurveTriple piece;
+    piece[0].bytes[2] = 1;  // a line
+    piece[1].bytes[2] = 0x34;
+    const std::vector<CurveTriple> pieces = {piece, piece, piece};
+
+    // WHEN a volume curve is set over the song: one piece per note or rest group, the old value gone
+    EXPECT_TRUE(doc.setCurves(0, doc.recordCount(), effect::kVolume, pieces));
+    EXPECT_EQ(groupSizes(doc), (std::vector<std::size_t>{5, 1, 4}));
+    EXPECT_EQ(doc.records()[2].kind(), kind::kVolumeCurve);
+    EXPECT_EQ(doc.records()[3].kind(), kind::kVolumeCurve + 1);
+    EXPECT_EQ(doc.records()[3].bytes[2], 0x34);
+    EXPECT_EQ(doc.findEffect(6, effect::kVolume), 7u);
+
+    // WHEN a value is set: the triple becomes one value record
+    EXPECT_TRUE(doc.setEffect(0, effect::kVolume, 100));
+    EXPECT_EQ(groupSizes(doc), (std::vector<std::size_t>{3, 1, 4}));
+    EXPECT_EQ(doc.records()[2].bytes[1], kind::kEffect);
+    EXPECT_EQ(doc.records()[2].value(), 100);
+
+    // AND setting it again overwrites; pitch bend takes 16 bits
+    EXPECT_TRUE(doc.setEffect(0, effect::kVolume, 90));
+    EXPECT_TRUE(doc.setEffect(0, effect::kPitchBend, -8192));
+    EXPECT_EQ(groupSizes(doc), (std::vector<std::size_t>{4, 1, 4}));
+    EXPECT_EQ(doc.records()[2].value(), 90);
+    EXPECT_EQ(doc.records()[3].value16(), -8192);
+
+    // WHEN curves are set again, the value gives way to the triple
+    EXPECT_TRUE(doc.setCurves(0, 4, effect::kVolume, pieces));
+    EXPECT_EQ(groupSizes(doc), (std::vector<std::size_t>{6, 1, 4}));
+    EXPECT_EQ(doc.findEffect(0, effect::kVolume), 3u);
+
+    // WHEN removed over the whole range: three records each, the pan stays
+    EXPECT_EQ(doc.removeEffectInRange(0, doc.recordCount(), effect::kVolume), 2u);
+    EXPECT_EQ(groupSizes(doc), (std::vector<std::size_t>{3, 1, 1}));
+    EXPECT_NE(doc.findEffect(0, effect::kPan), kNoRecord);
+    EXPECT_EQ(doc.findEffect(0, effect::kVolume), kNoRecord);
+    EXPECT_FALSE(doc.removeEffect(0, effect::kVolume));
+
+    // AND a group that held nothing but the effect goes with it, the walk going on after it
+    std::vector<SongRecord> bare;
+    addGroup(bare, {effectValue(effect::kPan, 1)});
+    addGroup(bare, {rest(9), effectValue(effect::kPan, 2)});
+    loadInto(doc, bare);
+    EXPECT_EQ(doc.removeEffectInRange(0, doc.recordCount(), effect::kPan), 2u);
+    EXPECT_EQ(groupSizes(doc), std::vector<std::size_t>{1});
+}
+
+TEST(PlmDoc, ProgramIsPropagatedAndInsertedWhereItChanges) {
+    CPlmDoc doc;
+    std::vector<SongRecord> song;
+    for (int i = 0; i < 5; ++i) addGroup(song, {note(3, 60)});
+    loadInto(doc, song);
+    SongInfo info = doc.songInfo();
+    info.bytes[9] = 2;  // SC-88
+    doc.setSongInfo(info);
+
+    // WHEN group 1 gets program 25 and it is propagated
+    EXPECT_TRUE(doc.setProgram(1, 25));
+    EXPECT_EQ(doc.records()[2].bytes, (std::array<std::uint8_t, 10>{0, 0x10, 10, 2, 0, 25, 0, 0, 0, 25}));
+    EXPECT_EQ(doc.propagateProgram(1), doc.recordCount());
+    for (std::size_t i = 1; i < doc.recordCount(); ++i) EXPECT_EQ(doc.records()[i].programInForce(), 25) << i;
+    EXPECT_EQ(doc.records()[0].programInForce(), 0);
+
+    // AND a program set later stops the next propagation
+    EXPECT_TRUE(doc.setProgram(4, 2, 8, 40));
+    EXPECT_EQ(doc.propagateProgram(0), 1u);
+
+    // WHEN byte 9 changes without program records (as a drum entry leaves it)
+    CPlmDoc drums;
+    loadInto(drums, song);
+    drums.mutableRecords()[2].bytes[9] = 16;
+    EXPECT_TRUE(drums.insertProgramChanges(0, drums.recordCount()));
+    // THEN a program record goes where it becomes 16 and where it goes back to 0
+    EXPECT_EQ(groupSizes(drums), (std::vector<std::size_t>{1, 1, 2, 2, 1}));
+    EXPECT_EQ(drums.records()[3].bytes[5], 16);
+    EXPECT_EQ(drums.records()[5].bytes[5], 0);
+    EXPECT_TRUE(drums.insertProgramChanges(0, drums.recordCount()));
+    EXPECT_EQ(drums.recordCount(), 7u) << "groups with a program record are left alone";
+}
+
+TEST(PlmDoc, TempoInForceIsTheLastTempoRecordBeforeThePosition) {
+    CPlmDoc doc;
+    std::vector<SongRecord> song;
+    addGroup(song, {note(3, 60), effectValue(effect::kTempo, 90)});
+    addGroup(song, {note(3, 60), effectValue(effect::kVolume, 200)});
+    addGroup(song, {note(3, 60), effectValue(effect::kTempo, 150)});
+    addGroup(song, {note(3, 60)});
+    loadInto(doc, song);
+    EXPECT_EQ(doc.tempoAt(0), 120);
+    EXPECT_EQ(doc.tempoAt(2), 90);
+    EXPECT_EQ(doc.tempoAt(4), 90) << "a volume record is no tempo";
+    EXPECT_EQ(doc.tempoAt(6), 150);
+    EXPECT_EQ(doc.tempoAt(100), 150);
+}
+
+TEST(PlmDoc, NoteFieldsFollowTheListsAndKeepMarkers) {
+    CPlmDoc doc;
+    std::vector<SongRecord> song;
+    addGroup(song, {note(3, 67), note(3, 64), note(3, 60), effectValue(effect::kPan, 1)});
+    addGroup(song, {rest(9)});
+    addGroup(song, {note(4, 100)});
+    loadInto(doc, song);
+    // Lists come last note first.
+    const std::vector<std::uint8_t> velocities = {30, kKeep, 10};
+    EXPECT_TRUE(doc.setGroupVelocities(0, velocities));
+    EXPECT_EQ(doc.records()[0].velocity(), 10);
+    EXPECT_EQ(doc.records()[1].velocity(), 100);
+    EXPECT_EQ(doc.records()[2].velocity(), 30);
+    const std::vector<DelayGate> pairs = {{5, kKeep}};
+    EXPECT_TRUE(doc.setGroupDelayGates(0, pairs));
+    EXPECT_EQ(doc.records()[0].delay(), 5);
+    EXPECT_EQ(doc.records()[0].gate(), 75);
+    EXPECT_EQ(doc.records()[1].delay(), 0);
+
+    EXPECT_TRUE(doc.transpose(0, doc.recordCount(), 30));
+    EXPECT_EQ(doc.records()[2].key(), 90);
+    EXPECT_EQ(doc.records()[5].key(), 127);
+    EXPECT_TRUE(doc.setNoteType(0, 5, mark::kDoubleDotted));
+    EXPECT_EQ(doc.records()[1].bytes[2], 5 | mark::kDoubleDotted);
+    EXPECT_TRUE(doc.setDots(4, mark::kDotted));
+    EXPECT_EQ(doc.records()[4].bytes[2], 9 | mark::kDotted);
+    EXPECT_FALSE(doc.setNoteType(4, 3, 0)) << "a rest group has no notes";
+}
+
+TEST(PlmDoc, SettingsAreAppliedAndReported) {
+    CPlmDoc doc;
+    int reports = 0;
+    doc.setSettingsObserver([&] { ++reports; });
+    doc.applySettings(96, 3, 3, 6, kKeep);
+    EXPECT_EQ(doc.songInfo().tempo(), 96);
+    EXPECT_EQ(doc.songInfo().initialModule(), 3);
+    EXPECT_EQ(doc.songInfo().soundModule(), 3);
+    EXPECT_EQ(doc.songInfo().denominatorPower(), 3);
+    EXPECT_EQ(doc.songInfo().numerator(), 6);
+    EXPECT_EQ(doc.songInfo().keySignature(), 0);
+    doc.applySettings(96, 3, 3, 6, 9);
+    EXPECT_EQ(doc.songInfo().keySignature(), 9);
+    EXPECT_EQ(reports, 2);
+    EXPECT_TRUE(doc.isModified());
+}
+
+}  // namespace
+}  // namespace plume

@@ -1,0 +1,95 @@
+#include <gtest/gtest.h>
+
+#include "song/song_timing.h"
+#include "support/song_builder.h"
+
+namespace plume {
+namespace {
+
+using test::addGroup;
+using test::note;
+using test::markTuplet;
+using test::rest;
+
+// Lengths of every group at 48 ticks per quarter note, walked as the players walk them.
+std::vector<std::uint32_t> ticksOf(const std::vector<SongRecord>& song) {
+    std::vector<std::uint32_t> ticks;
+    DurationRule rule(192);
+    for (std::size_t g = 0; g < song.size(); g = nextGroup(song, g)) ticks.push_back(rule.groupLength(song, g));
+    return ticks;
+}
+
+TEST(Durations, PlainLengthsRestsAndDots) {
+    std::vector<SongRecord> song;
+    addGroup(song, {note(1, 60)});
+    addGroup(song, {note(3, 60)});
+    addGroup(song, {rest(9)});                               // quarter rest
+    addGroup(song, {note(3, 60, 0, mark::kDoubleDotted)});  // double-dotted quarter
+    addGroup(song, {note(6, 60, 0, mark::kDotted)});        // dotted 32nd
+    addGroup(song, {rest(12, 0, mark::kDotted)});
+    addGroup(song, {test::scoreMark(type::kBarLine)});
+    addGroup(song, {test::metaKey(3)});
+    EXPECT_EQ(ticksOf(song), (std::vector<std::uint32_t>{192, 48, 48, 84, 9, 9, 0, 0}));
+}
+
+TEST(Durations, Tuplets) {
+    // GIVEN tuplets of each kind in one song
+    std::vector<SongRecord> song;
+    for (int i = 0; i < 3; ++i) addGroup(song, {note(4, 60)});  // eighth triplet
+    markTuplet(song, {0, 1, 2}, 3);
+    addGroup(song, {note(3, 62)});  // quarter + eighth triplet
+    addGroup(song, {note(4, 62)});
+    markTuplet(song, {3, 4}, 3);
+    for (int i = 0; i < 5; ++i) addGroup(song, {note(5, 64)});  // quintuplet of 16ths
+    markTuplet(song, {5, 6, 7, 8, 9}, 5);
+    for (int i = 0; i < 4; ++i) addGroup(song, {rest(10)});  // quadruplet of eighth rests
+    markTuplet(song, {10, 11, 12, 13}, 4);
+    // WHEN the song is walked THEN each group gets its share of the span, the first the remainder
+    EXPECT_EQ(ticksOf(song), (std::vector<std::uint32_t>{16, 16, 16, 32, 16, 12, 9, 9, 9, 9, 18, 18, 18, 18}));
+}
+
+TEST(Durations, TupletBaseIsTheShortestMemberIncludingRests) {
+    std::vector<SongRecord> song;
+    addGroup(song, {note(3, 60)});
+    addGroup(song, {rest(11)});  // 16th rest
+    addGroup(song, {note(4, 60)});
+    test::markTuplet(song, {0, 1, 2}, 3);
+    EXPECT_EQ(TupletBaseType(song, 0), 5);
+    EXPECT_EQ(tupletBaseTypeAt(song, 2), 5);
+}
+
+TEST(Durations, MillisecondsAtATempo) {
+    std::vector<SongRecord> song;
+    addGroup(song, {note(3, 60)});
+    addGroup(song, {note(4, 60, 0, mark::kDotted)});
+    for (int i = 0; i < 3; ++i) addGroup(song, {note(4, 60)});
+    markTuplet(song, {2, 3, 4}, 3);
+    EXPECT_EQ(GroupDuration(song, 0, 120), 500u);
+    EXPECT_EQ(GroupDuration(song, 0, 60), 1000u);
+    EXPECT_EQ(GroupDuration(song, 1, 120), 375u);
+    // A triplet member looked up on its own still knows its tuplet's base type.
+    EXPECT_EQ(GroupDuration(song, 3, 120), 167u);
+    EXPECT_EQ(GroupDuration(song, 0, 0), GroupDuration(song, 0, 1)) << "a tempo of 0 must not divide by zero";
+}
+
+TEST(Walking, GroupSizeZeroStopsEveryWalker) {
+    std::vector<SongRecord> song;
+    addGroup(song, {note(3, 60), note(3, 64)});
+    song.push_back(note(3, 62));  // a broken group start
+    addGroup(song, {note(3, 65)});
+    EXPECT_EQ(nextGroup(song, 0), 2u);
+    EXPECT_EQ(nextGroup(song, 2), song.size());
+    EXPECT_EQ(previousGroup(song, 2), 0u);
+    EXPECT_EQ(previousGroup(song, 0), kNoGroup);
+    EXPECT_EQ(ticksOf(song).size(), 2u);
+}
+
+TEST(PitchBend, PackedAsLowThenHighSevenBits) {
+    EXPECT_EQ(PackPitchBend(0), 0x4000);  // centre: lsb 0, msb 64
+    EXPECT_EQ(PackPitchBend(std::uint16_t(-8192)), 0x0000);
+    EXPECT_EQ(PackPitchBend(8191), 0x7F7F);
+    EXPECT_EQ(PackPitchBend(1), 0x4001);
+}
+
+}  // namespace
+}  // namespace plume
