@@ -1,0 +1,139 @@
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <map>
+
+#include "platform/file_io.h"
+#include "platform/message_box.h"
+#include "play/member_loader.h"
+#include "song/plm_doc.h"
+#include "song/project.h"
+#include "support/song_builder.h"
+
+namespace plume {
+namespace {
+
+namespace fs = std::filesystem;
+
+struct Lookup : OpenDocumentLookup {
+    std::map<fs::path, const CPlmDoc*> documents;
+    const CPlmDoc* findOpenDocument(const fs::path& path) const override {
+        const auto it = documents.find(path);
+        return it == documents.end() ? nullptr : it->second;
+    }
+};
+
+RecordAllocator failingAllocator() {
+    return [](std::size_t) { return std::unique_ptr<std::vector<SongRecord>>(); };
+}
+
+class MemberLoader : public testing::Test {
+protected:
+    fs::path dir = fs::temp_directory_path() / ("plume-members-" + std::to_string(::getpid()));
+    platform::ScriptedMessageBox messages;
+
+    void SetUp() override { fs::create_directories(dir); }
+    void TearDown() override { fs::remove_all(dir); }
+
+    SongData songWithTempo(std::int16_t tempo, std::size_t count = 12) {
+        SongInfo info = SongInfo::defaults();
+        info.setTempo(tempo);
+        return test::songOf(test::filledSong(count), info);
+    }
+    fs::path file(const std::string& name, const platform::Bytes& bytes) {
+        EXPECT_TRUE(platform::writeFileAtomically(dir / name, bytes));
+        return dir / name;
+    }
+};
+
+TEST_F(MemberLoader, AMemberFileFillsItsSlot) {
+    // GIVEN a song file of 12 records at tempo 96
+    const SongData song = songWithTempo(96);
+    const fs::path path = file("a.PLM", serializeSong(song));
+    PlaySlot slot;
+
+    // WHEN it is loaded as member 4 THEN the slot owns its records and a copy of its settings
+    EXPECT_EQ(loadMember(3, path, slot), 12);
+    ASSERT_NE(slot.buffer, nullptr);
+    EXPECT_EQ(slot.document, nullptr);
+    EXPECT_EQ(slot.info, song.info);
+    EXPECT_TRUE(std::equal(slot.records().begin(), slot.records().end(), song.records.begin(), song.records.end()));
+    EXPECT_TRUE(messages.shown().empty());
+}
+
+TEST_F(MemberLoader, FailuresAreReportedWithTheTrackNumber) {
+    auto broken = serializeSong(songWithTempo(120));
+    broken.push_back(0);
+    const fs::path bad = file("bad.PLM", broken);
+    const fs::path text = file("text.PLM", {'t', 'e', 'x', 't', 0, 0, 0, 0});
+    const fs::path good = file("good.PLM", serializeSong(songWithTempo(120)));
+    const fs::path missing = dir / "missing.PLM";
+    PlaySlot slot;
+
+    // GIVEN a missing file, a file that is no song, a broken song and no memory
+    EXPECT_EQ(loadMember(2, missing, slot), 0);
+    EXPECT_EQ(loadMember(2, text, slot), 0);
+    EXPECT_EQ(loadMember(2, bad, slot), 0);
+    EXPECT_EQ(loadMember(2, good, slot, failingAllocator()), -1);
+    // THEN each is named with track 3 and the slot stays empty
+    EXPECT_EQ(messages.shown(), (std::vector<std::string>{
+                                    "Truck3-" + missing.string() + "\nファイルがありません。",
+                                    "Truck3-" + text.string() + "\nファイルがありません。",
+                                    "Truck3-" + bad.string() + "\nデータ形式が違います。",
+                                    "Truck3:メモリーが確保できません。",
+                                }));
+    EXPECT_FALSE(slot.used());
+
+    // WHEN the same happens to a single song file THEN the file is named alone
+    messages.clear();
+    EXPECT_EQ(loadSongFile(missing, slot), 0);
+    EXPECT_EQ(loadSongFile(bad, slot), 0);
+    EXPECT_EQ(loadSongFile(good, slot, failingAllocator()), -1);
+    EXPECT_EQ(messages.shown(), (std::vector<std::string>{missing.string() + "\nファイルがありません。",
+                                                          bad.string() + "\nデータ形式が違います。",
+                                                          "メモリーが確保できません。"}));
+    EXPECT_EQ(loadSongFile(good, slot), 12);
+}
+
+TEST_F(MemberLoader, ProjectMembersComeFromOpenDocumentsOrFiles) {
+    // GIVEN member 1 open in a window, member 2 open but empty, member 3 on disk, member 4 missing
+    CPlmDoc open;
+    ASSERT_TRUE(open.load(songWithTempo(100)));
+    CPlmDoc empty;
+    Lookup lookup;
+    lookup.documents[dir / "open.PLM"] = &open;
+    lookup.documents[dir / "empty.PLM"] = &empty;
+    ProjectData project = ProjectData::fresh();
+    project.setMemberPath(0, dir / "open.PLM");
+    project.setMemberPath(1, dir / "empty.PLM");
+    project.setMemberPath(2, file("disk.PLM", serializeSong(songWithTempo(80, 20))));
+    project.setMemberPath(3, dir / "missing.PLM");
+    PlaySlots slots;
+    slots[3].document = &open;  // left over from an earlier play
+
+    // WHEN the members are loaded
+    const ProjectMembers members = loadProjectMembers(project, lookup, slots);
+
+    // THEN the open one lends its document, the file is loaded, the others are left out
+    EXPECT_FALSE(members.outOfMemory);
+    EXPECT_EQ(members.loaded, 2u);
+    EXPECT_EQ(members.tempo, 80);
+    EXPECT_EQ(slots[0].document, &open);
+    EXPECT_EQ(slots[0].records().size(), open.recordCount());
+    EXPECT_FALSE(slots[1].used());
+    EXPECT_EQ(slots[2].records().size(), 20u);
+    EXPECT_EQ(slots[2].info.tempo(), 80);
+    EXPECT_FALSE(slots[3].used());
+    EXPECT_EQ(messages.shown().size(), 1u);
+
+    // WHEN memory runs out at the file THEN loading stops there and says so
+    project.setMemberPath(4, dir / "disk.PLM");
+    const ProjectMembers starved = loadProjectMembers(project, lookup, slots, failingAllocator());
+    EXPECT_TRUE(starved.outOfMemory);
+    EXPECT_EQ(starved.loaded, 1u);
+    EXPECT_EQ(starved.tempo, 100);
+    EXPECT_FALSE(slots[2].used() || slots[4].used());
+}
+
+}  // namespace
+}  // namespace plume

@@ -1,0 +1,403 @@
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <map>
+#include <set>
+
+#include "platform/cp932.h"
+#include "platform/file_dialog.h"
+#include "platform/file_io.h"
+#include "platform/message_box.h"
+#include "platform/profile.h"
+#include "song/plm_doc.h"
+#include "song/project.h"
+#include "support/song_builder.h"
+
+namespace plume {
+namespace {
+
+namespace fs = std::filesystem;
+using platform::Answer;
+
+SongInfo infoOf(std::uint8_t timeCode, std::uint8_t key, std::int16_t tempo, std::uint8_t module,
+                std::uint8_t numerator, std::uint8_t power) {
+    SongInfo info = SongInfo::defaults();
+    info.bytes[0] = timeCode;
+    info.bytes[1] = key;
+    info.setTempo(tempo);
+    info.bytes[9] = module;
+    info.bytes[10] = numerator;
+    info.bytes[11] = power;
+    return info;
+}
+
+struct FakeWindow : SongWindow {
+    fs::path file;
+    std::string name;
+    bool modified = false, minimised = false, closed = false;
+    fs::path path() const override { return file; }
+    std::string title() const override { return name; }
+    bool isModified() const override { return modified; }
+    bool isMinimised() const override { return minimised; }
+    bool save() override { return !(modified = false); }
+    bool saveAs(const fs::path& p) override { return (file = p, save()); }
+    void close() override { closed = true; }
+};
+
+struct FakeWindows : SongWindows {
+    std::vector<std::unique_ptr<FakeWindow>> windows;
+    std::vector<std::pair<fs::path, bool>> opened;
+    std::vector<fs::path> recentFiles;
+    std::map<fs::path, CPlmDoc*> documents;
+
+    FakeWindow& add(fs::path file, std::string name, bool modified, bool minimised) {
+        FakeWindow& w = *windows.emplace_back(std::make_unique<FakeWindow>());
+        w.file = std::move(file);
+        w.name = std::move(name);
+        w.modified = modified;
+        w.minimised = minimised;
+        return w;
+    }
+    std::vector<SongWindow*> songWindows() override {
+        std::vector<SongWindow*> open;
+        for (auto& w : windows)
+            if (!w->closed) open.push_back(w.get());
+        return open;
+    }
+    bool openSongWindow(const fs::path& path, bool minimised) override {
+        opened.emplace_back(path, minimised);
+        return true;
+    }
+    void addToRecentFiles(const fs::path& path) override { recentFiles.push_back(path); }
+    CPlmDoc* findDocument(const fs::path& path) override {
+        return documents.contains(path) ? documents[path] : nullptr;
+    }
+};
+
+struct FakeDialog : platform::FileDialog {
+    std::optional<fs::path> answer;
+    std::vector<std::string> asked;
+    std::optional<fs::path> askSaveName(std::string_view title, std::string_view filter,
+                                        std::string_view proposed) override {
+        asked.push_back(std::string(title) + "|" + std::string(filter) + "|" + std::string(proposed));
+        return answer;
+    }
+    std::optional<fs::path> askOpenName(std::string_view title, std::string_view filter) override {
+        return askSaveName(title, filter, "");
+    }
+};
+
+class Project : public testing::Test {
+protected:
+    fs::path dir = fs::temp_directory_path() / ("plume-project-" + std::to_string(::getpid()));
+    platform::ScriptedMessageBox messages;
+    platform::MemoryProfile profile;
+    FakeWindows windows;
+    FakeDialog dialog;
+    ProjectState state{windows, dialog, profile};
+
+    void SetUp() override { fs::create_directories(dir); }
+    void TearDown() override { fs::remove_all(dir); }
+
+    fs::path song(const std::string& name, const SongInfo& info = SongInfo::defaults()) {
+        std::vector<SongRecord> records;
+        test::addGroup(records, {test::note(3, 60)});
+        const fs::path path = dir / name;
+        EXPECT_TRUE(platform::writeFileAtomically(path, serializeSong(test::songOf(records, info))));
+        return path;
+    }
+    fs::path project(const std::string& name, const ProjectData& data, std::size_t size = kProjectSize) {
+        const fs::path path = dir / name;
+        EXPECT_TRUE(platform::writeFileAtomically(path, data.bytes().first(size)));
+        return path;
+    }
+    std::string entry() const { return profile.getString("Project", "Project File", "?"); }
+};
+
+TEST_F(Project, CurrentLayoutRoundTripsByteForByte) {
+    // GIVEN a project with every field set, reserved bytes included
+    ProjectData data = ProjectData::fresh();
+    ASSERT_TRUE(data.setMemberPath(0, song("a.PLM")));
+    ASSERT_TRUE(data.setMemberPath(15, song("曲.PLM")));
+    ASSERT_TRUE(data.setWindow(0, dir / "a.PLM", true));
+    ASSERT_TRUE(data.setTitle("夏の歌"));
+    data.setTempo(300);
+    data.setSoundModule(3);
+    data.setKey(9);
+    platform::Bytes bytes(data.bytes().begin(), data.bytes().end());
+    bytes[9443] = 0xAA;
+    bytes[9449] = 0x55;
+    const fs::path path = dir / "p.PRJ";
+    ASSERT_TRUE(platform::writeFileAtomically(path, bytes));
+
+    // WHEN it is read and saved again
+    const ProjectReadResult read = readProject(path);
+    ASSERT_TRUE(read.ok());
+    ASSERT_EQ(writeProjectFile(dir / "q.PRJ", read.data), ProjectWriteStatus::Written);
+
+    // THEN the bytes are the same and the fields sit at their offsets
+    EXPECT_EQ(platform::readFile(dir / "q.PRJ"), bytes);
+    EXPECT_EQ(bytes[9444] | (bytes[9445] << 8), 300);
+    EXPECT_EQ(std::string(bytes.begin() + 9400, bytes.begin() + 9406), *platform::utf8ToCp932("夏の歌"));
+    EXPECT_EQ(read.data.memberPath(15), dir / "曲.PLM");
+    EXPECT_EQ(bytes[4160 + 260], 1);  // minimised flag of the first window
+    EXPECT_TRUE(messages.shown().empty());
+    // AND a new project holds the defaults
+    const ProjectData fresh = ProjectData::fresh();
+    EXPECT_EQ(std::vector(fresh.bytes().begin() + 9441, fresh.bytes().end()),
+              (std::vector<std::uint8_t>{0, 5, 0, 120, 0, 0, 4, 2, 0}));
+}
+
+TEST_F(Project, OlderLayoutsTakeSettingsFromTheirMembers) {
+    // GIVEN members in 3/4 and 6/8 (the last one wins) and one that cannot be read
+    ProjectData data = ProjectData::fresh();
+    data.setMemberPath(0, song("a.PLM", infoOf(3, 2, 100, 1, 3, 2)));
+    data.setMemberPath(1, song("b.PLM", infoOf(7, 5, 90, 2, 6, 3)));
+    data.setMemberPath(2, dir / "gone.PLM");
+    data.setTempo(150);
+    data.setSoundModule(3);
+    data.setKey(8);
+
+    // WHEN a 9,448-byte project is read THEN it keeps its tempo, module and key
+    ProjectReadResult read = readProject(project("old.PRJ", data, kProjectSizeNoDenominator));
+    ASSERT_TRUE(read.ok());
+    EXPECT_EQ(read.data.tempo(), 150);
+    EXPECT_EQ(read.data.soundModule(), 3);
+    EXPECT_EQ(read.data.key(), 8);
+    EXPECT_EQ(read.data.numerator(), 6);
+    EXPECT_EQ(read.data.denominatorPower(), 3);
+
+    // WHEN a 9,442-byte project is read THEN every setting comes from the member
+    read = readProject(project("older.PRJ", data, kProjectSizeNoSettings));
+    ASSERT_TRUE(read.ok());
+    EXPECT_EQ(read.data.key(), 5);
+    EXPECT_EQ(read.data.timeCode(), 7);
+    EXPECT_EQ(read.data.tempo(), 90);
+    EXPECT_EQ(read.data.soundModule(), 2);
+    EXPECT_EQ(read.data.numerator(), 6);
+    EXPECT_EQ(read.data.denominatorPower(), 3);
+    EXPECT_EQ(read.missingMembers, std::vector<std::size_t>{2});
+}
+
+TEST_F(Project, BrokenOrMissingProjectFilesAreRefused) {
+    for (std::size_t size : {std::size_t(9449), std::size_t(9451), std::size_t(0)}) {
+        platform::Bytes bytes(size, 0);
+        ASSERT_TRUE(platform::writeFileAtomically(dir / "bad.PRJ", bytes));
+        messages.clear();
+        EXPECT_EQ(readProject(dir / "bad.PRJ").status, ProjectReadStatus::Broken) << size;
+        EXPECT_EQ(messages.shown(), std::vector<std::string>{"プロジェクトファイルが壊れています。"});
+    }
+    messages.clear();
+    EXPECT_EQ(readProject(dir / "none.PRJ").status, ProjectReadStatus::Missing);
+    EXPECT_EQ(messages.shown(), std::vector<std::string>{"プロジェクトファイル\n" + (dir / "none.PRJ").string() +
+                                                         "は存在しません。"});
+}
+
+TEST_F(Project, MissingMembersAreLookedUpInTheProjectFolder) {
+    // GIVEN members saved on another machine; "ソ" is 0x83 0x5C in CP932, its second byte a "\"
+    ProjectData data = ProjectData::fresh();
+    ASSERT_TRUE(data.setMemberPath(0, "C:\\old\\dir\\a.PLM"));
+    ASSERT_TRUE(data.setMemberPath(1, "C:\\曲\\ソング.PLM"));
+    ASSERT_TRUE(data.setMemberPath(2, "C:\\old\\lost.PLM"));
+    song("a.PLM");
+    song("ソング.PLM");
+
+    // WHEN the project is read
+    const ProjectReadResult read = readProject(project("p.PRJ", data));
+
+    // THEN the ones beside the project are taken from there, the lost one is reported and kept
+    ASSERT_TRUE(read.ok());
+    EXPECT_EQ(read.data.memberPath(0), dir / "a.PLM");
+    EXPECT_EQ(read.data.memberPath(1), dir / "ソング.PLM");
+    EXPECT_EQ(read.data.memberPath(2), fs::path("C:\\old\\lost.PLM"));
+    EXPECT_EQ(messages.shown(),
+              std::vector<std::string>{"プロジェクトメンバーファイル\nC:\\old\\lost.PLMは存在しません。"});
+}
+
+TEST_F(Project, RecentListKeepsEightAndShortensMenuNames) {
+    RecentProjectList recent;
+    for (int k = 1; k <= 9; ++k) recent.add("/p/" + std::to_string(k) + ".PRJ");
+    recent.add("/p/5.PRJ");
+    // GIVEN nine projects opened and the fifth again THEN the newest comes first, eight are kept
+    ASSERT_EQ(recent.paths().size(), 8u);
+    EXPECT_EQ(recent.paths()[0], fs::path("/p/5.PRJ"));
+    EXPECT_EQ(recent.paths()[1], fs::path("/p/9.PRJ"));
+    EXPECT_EQ(recent.paths()[7], fs::path("/p/2.PRJ"));
+
+    // WHEN saved and loaded THEN the keys are File1..File8 and the order survives
+    ASSERT_TRUE(recent.save(profile));
+    EXPECT_EQ(profile.getString("Recent Project List", "File1", ""), "/p/5.PRJ");
+    EXPECT_EQ(profile.getString("Recent Project List", "File9", "none"), "none");
+    RecentProjectList loaded;
+    loaded.load(profile);
+    EXPECT_EQ(loaded.paths(), recent.paths());
+
+    // THEN menu names stay within 30 characters, keeping the file name where it fits
+    EXPECT_EQ(shortenForMenu("/p/5.PRJ"), "/p/5.PRJ");
+    EXPECT_EQ(shortenForMenu("/home/user/music/projects/2024/summer/song.PRJ"), "/home/user/music/p.../song.PRJ");
+    EXPECT_EQ(shortenForMenu("/home/user/曲/プロジェクト/とても長い名前の付いたフォルダー/夏.PRJ"),
+              "/home/user/曲/プロジェクト/と.../夏.PRJ");
+    EXPECT_EQ(shortenForMenu("/x/a_very_long_project_file_name_indeed.PRJ"), "a_very_long_pr...me_indeed.PRJ");
+}
+
+TEST_F(Project, MainWindowTitleShowsFileNameAndTitle) {
+    EXPECT_EQ(state.mainWindowTitle(), "Plume");
+    EXPECT_EQ(mainWindowTitle(fs::path("C:\\music\\song.PRJ"), ""), "Plume - song.PRJ");
+    EXPECT_EQ(mainWindowTitle(dir / "song.PRJ", "夏の歌"), "Plume - song.PRJ <夏の歌>");
+    ASSERT_EQ(state.newProject(dir / "new.PRJ"), ProjectSwitch::Done);
+    EXPECT_EQ(state.mainWindowTitle(), "Plume - new.PRJ");
+}
+
+TEST_F(Project, SwitchingClosesEverySongAndSavesMinimisedOnesFirst) {
+    // GIVEN a project and four song windows, two of them minimised, two with questions to answer
+    ASSERT_EQ(state.newProject(dir / "first.PRJ"), ProjectSwitch::Done);
+    windows.add(dir / "a.PLM", "a", false, false);
+    FakeWindow& b = windows.add(dir / "b.PLM", "b", true, true);
+    windows.add({}, "無題", true, false);
+    windows.add(dir / "d.PLM", "d", false, true);
+    dialog.answer = dir / "new.PLM";
+    messages.script({Answer::Yes, Answer::Yes});
+    ProjectData next = ProjectData::fresh();
+    next.setWindow(0, dir / "x.PLM", true);
+    next.setWindow(1, dir / "y.PLM", false);
+
+    // WHEN another project is opened
+    ASSERT_EQ(state.open(project("second.PRJ", next)), ProjectSwitch::Done);
+
+    // THEN both questions were asked, the songs saved and closed
+    EXPECT_EQ(messages.shown(), (std::vector<std::string>{(dir / "b.PLM").string() +
+                                                              "は変更されています。\n内容を保存しますか？",
+                                                          "無題は新規作成です。内容を保存しますか？"}));
+    EXPECT_EQ(dialog.asked, std::vector<std::string>{"名前を付けて保存|Plumeﾌｧｲﾙ (*.PLM)|無題.PLM"});
+    EXPECT_FALSE(b.modified);
+    EXPECT_EQ(windows.recentFiles, std::vector<fs::path>{dir / "new.PLM"});
+    EXPECT_TRUE(windows.songWindows().empty());
+    // AND the first project lists the minimised songs first
+    const ProjectReadResult first = readProject(dir / "first.PRJ");
+    ASSERT_TRUE(first.ok());
+    EXPECT_EQ((std::set{first.data.windowPath(0), first.data.windowPath(1)}), (std::set{dir / "b.PLM", dir / "d.PLM"}));
+    EXPECT_EQ((std::set{first.data.windowPath(2), first.data.windowPath(3)}), (std::set{dir / "a.PLM", dir / "new.PLM"}));
+    EXPECT_TRUE(first.data.windowMinimised(0) && first.data.windowMinimised(1) && !first.data.windowMinimised(2));
+    EXPECT_TRUE(first.data.windowPath(4).empty());
+    // AND the second project's windows are reopened, it is listed and its path saved at exit
+    EXPECT_EQ(windows.opened, (std::vector<std::pair<fs::path, bool>>{{dir / "x.PLM", true}, {dir / "y.PLM", false}}));
+    EXPECT_EQ(state.recent().paths(), std::vector<fs::path>{dir / "second.PRJ"});
+    EXPECT_EQ(state.openWindowCount(), 2u);
+    ASSERT_TRUE(state.exit());
+    EXPECT_EQ(entry(), (dir / "second.PRJ").string());
+    EXPECT_EQ(profile.getString("Recent Project List", "File1", ""), (dir / "second.PRJ").string());
+}
+
+TEST_F(Project, CancelStopsTheSwitchAfterClosingTheSongsDealtWith) {
+    // GIVEN a project and three songs, the second modified
+    ASSERT_EQ(state.newProject(dir / "first.PRJ"), ProjectSwitch::Done);
+    FakeWindow& a = windows.add(dir / "a.PLM", "a", false, false);
+    FakeWindow& b = windows.add(dir / "b.PLM", "b", true, false);
+    FakeWindow& c = windows.add(dir / "c.PLM", "c", false, false);
+    messages.script({Answer::Cancel});
+
+    // WHEN a switch is asked for and the question cancelled
+    EXPECT_EQ(state.open(project("second.PRJ", ProjectData::fresh())), ProjectSwitch::Cancelled);
+
+    // THEN the first song is closed, the others stay, and the project did not change
+    EXPECT_TRUE(a.closed);
+    EXPECT_FALSE(b.closed || c.closed);
+    EXPECT_TRUE(b.modified);
+    EXPECT_EQ(state.path(), dir / "first.PRJ");
+    EXPECT_TRUE(state.isSet());
+    EXPECT_TRUE(state.recent().paths().empty());
+    EXPECT_FALSE(fs::exists(dir / "first.PRJ"));
+}
+
+TEST_F(Project, ApplyingSettingsReachesOpenAndClosedMembers) {
+    // GIVEN a project with one member open in a window and one closed
+    const fs::path openPath = song("open.PLM", infoOf(5, 3, 120, 0, 4, 2));
+    const fs::path closedPath = song("closed.PLM", infoOf(5, 3, 120, 0, 4, 2));
+    CPlmDoc document;
+    ASSERT_TRUE(document.load(readSong(openPath).song));
+    windows.documents[openPath] = &document;
+    ProjectData data = ProjectData::fresh();
+    data.setMemberPath(0, openPath);
+    data.setMemberPath(1, closedPath);
+    data.setKey(6);
+    ASSERT_EQ(state.open(project("p.PRJ", data)), ProjectSwitch::Done);
+
+    // WHEN the dialog sets tempo 90, SC-88, 3/8 and leaves the key unselected
+    ProjectData edited = state.data();
+    edited.setTempo(90);
+    edited.setSoundModule(2);
+    edited.setNumerator(3);
+    edited.setDenominatorPower(3);
+    edited.setKey(255);
+    state.applyEdit(edited);
+
+    // THEN the open song gets them in bytes 6 and 9 and is modified, the file in byte 9 only,
+    // and neither key (nor the project's) changes
+    const SongInfo& open = document.songInfo();
+    EXPECT_TRUE(document.isModified());
+    EXPECT_EQ(open.tempo(), 90);
+    EXPECT_EQ(std::vector(open.bytes.begin() + 9, open.bytes.end()), (std::vector<std::uint8_t>{2, 3, 3}));
+    EXPECT_EQ(open.bytes[6], 2);
+    EXPECT_EQ(open.keySignature(), 3);
+    const SongInfo closed = *readSongSettings(closedPath);
+    EXPECT_EQ(closed.tempo(), 90);
+    EXPECT_EQ(std::vector(closed.bytes.begin() + 9, closed.bytes.end()), (std::vector<std::uint8_t>{2, 3, 3}));
+    EXPECT_EQ(closed.bytes[6], 0);
+    EXPECT_EQ(closed.keySignature(), 3);
+    EXPECT_EQ(state.key(), 6);
+
+    // WHEN a key is chosen THEN both members get it
+    edited.setKey(10);
+    state.applyEdit(edited);
+    EXPECT_EQ(document.songInfo().keySignature(), 10);
+    EXPECT_EQ(readSongSettings(closedPath)->keySignature(), 10);
+}
+
+TEST_F(Project, StartUpCloseAndMembersWithoutAProject) {
+    // GIVEN no project THEN the members have a reason and the settings their defaults
+    EXPECT_EQ(state.memberPath(0).reason, "プロジェクト(*.PRJ)が設定されていません。");
+    EXPECT_FALSE(state.openMember(0));
+    EXPECT_EQ(messages.shown(), std::vector<std::string>{"プロジェクト(*.PRJ)が設定されていません。"});
+    EXPECT_EQ(state.tempo(), 120);
+    EXPECT_EQ(state.soundModule(), 0);
+    EXPECT_FALSE(state.close());
+
+    // GIVEN a "Project File" entry WHEN the program starts THEN that project is reopened
+    ProjectData data = ProjectData::fresh();
+    data.setMemberPath(1, song("m.PLM"));
+    data.setTempo(80);
+    data.setTitle("題");
+    profile.writeString("Project", "Project File", project("p.PRJ", data).string());
+    state.startUp();
+    ASSERT_TRUE(state.isSet());
+    EXPECT_EQ(state.mainWindowTitle(), "Plume - p.PRJ <題>");
+    EXPECT_EQ(state.tempo(), 80);
+    EXPECT_EQ(state.memberPath(0).reason, "メンバーファイルが設定されていません。");
+    EXPECT_EQ(state.memberPath(1).path, dir / "m.PLM");
+    EXPECT_TRUE(state.openMember(1));
+    EXPECT_EQ(windows.opened.back(), std::make_pair(dir / "m.PLM", false));
+
+    // WHEN it is closed THEN the file is saved and the entry emptied
+    fs::remove(dir / "p.PRJ");
+    ASSERT_TRUE(state.close());
+    EXPECT_TRUE(fs::exists(dir / "p.PRJ"));
+    EXPECT_EQ(entry(), "");
+    EXPECT_EQ(state.mainWindowTitle(), "Plume");
+
+    // GIVEN a recent project that is gone WHEN it is chosen THEN it leaves the list
+    ASSERT_EQ(state.recent().paths().size(), 1u);
+    fs::remove(dir / "p.PRJ");
+    EXPECT_EQ(state.openRecent(0), ProjectSwitch::ReadFailed);
+    EXPECT_TRUE(state.recent().paths().empty());
+    EXPECT_FALSE(state.isSet());
+
+    // GIVEN a project in a folder that does not exist THEN saving fails without a message
+    ASSERT_EQ(state.newProject(dir / "no" / "such.PRJ"), ProjectSwitch::Done);
+    messages.clear();
+    EXPECT_FALSE(state.save());
+    EXPECT_TRUE(messages.shown().empty());
+    EXPECT_FALSE(fs::exists(dir / "no"));
+}
+
+}  // namespace
+}  // namespace plume
