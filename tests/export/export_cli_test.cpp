@@ -1,0 +1,147 @@
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <sstream>
+
+#include "cli/commands.h"
+#include "export/export_project.h"
+#include "export/smf_reader.h"
+#include "platform/file_io.h"
+#include "platform/message_box.h"
+#include "play/performer_songs.h"
+#include "song/project.h"
+#include "song/song_file.h"
+#include "support/song_builder.h"
+
+namespace plume {
+namespace {
+
+namespace fs = std::filesystem;
+
+struct CliRun {
+    int status;
+    std::string out;
+    std::string err;
+};
+
+CliRun run(const std::vector<std::string>& args) {
+    std::ostringstream out, err;
+    const int status = cli::runCli(args, out, err);
+    return {status, out.str(), err.str()};
+}
+
+class ExportCli : public testing::Test {
+protected:
+    fs::path dir = fs::temp_directory_path() / ("plume-export-cli-" + std::to_string(::getpid()));
+    std::string prj;
+
+    // GIVEN a project of a melody on track 1 and a drum song on track 3
+    void SetUp() override {
+        fs::create_directories(dir);
+        std::vector<SongRecord> melody;
+        test::addGroup(melody, {test::playedNote(3, 60, 0, 50)});
+        test::addGroup(melody, {test::playedNote(3, 62, 0, 50)});
+        SongInfo drums = SongInfo::defaults();
+        drums.bytes[2] = 0;
+        ASSERT_TRUE(writeSong(dir / "melody.PLM", test::songOf(melody)));
+        ASSERT_TRUE(writeSong(dir / "drums.PLM", test::songOf(test::group({test::playedNote(3, 36, 0, 50)}), drums)));
+        ProjectData project = ProjectData::fresh();
+        ASSERT_TRUE(project.setMemberPath(0, dir / "melody.PLM"));
+        ASSERT_TRUE(project.setMemberPath(2, dir / "drums.PLM"));
+        ASSERT_TRUE(project.setTitle("cli"));
+        prj = (dir / "song.PRJ").string();
+        ASSERT_EQ(writeProjectFile(prj, project), ProjectWriteStatus::Written);
+    }
+    void TearDown() override { fs::remove_all(dir); }
+};
+
+TEST_F(ExportCli, ExportMidiWithDefaultsAndWithOptions) {
+    // WHEN exported with the defaults THEN the file sits beside the project as format 1 at 96
+    CliRun r = run({"export-midi", prj});
+    EXPECT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(r.out, "wrote " + (dir / "song.MID").string() + "\n");
+    test::Smf smf = test::readSmf(platform::readFile(dir / "song.MID").value_or(platform::Bytes{}));
+    ASSERT_TRUE(smf.ok) << smf.error;
+    EXPECT_EQ(smf.trackCount, 17);
+    EXPECT_EQ(smf.division, 96);
+    EXPECT_EQ(test::hex(smf.tracks[0][1].bytes), "F0 05 7E 7F 09 01 F7");
+    EXPECT_EQ(test::noteOnTicks(smf.tracks[1]), (std::vector<std::uint32_t>{384, 480}));
+    EXPECT_EQ(test::hex(smf.tracks[3][1].bytes), "99 24 64");
+    // WHEN the options are given THEN they are followed
+    const std::string out = (dir / "o.mid").string();
+    r = run({"export-midi", prj, "--format", "0", "--timebase", "480", "--reset", "gs", "--rest-bar", "off", "-o", out});
+    EXPECT_EQ(r.status, 0) << r.err;
+    smf = test::readSmf(platform::readFile(out).value_or(platform::Bytes{}));
+    ASSERT_TRUE(smf.ok) << smf.error;
+    EXPECT_EQ(smf.format, 0);
+    EXPECT_EQ(smf.division, 480);
+    EXPECT_EQ(smf.tracks[0][1].bytes.size(), 12u);  // GS Reset
+    EXPECT_EQ(test::noteOnTicks(smf.tracks[0]), (std::vector<std::uint32_t>{1, 1, 481}));
+}
+
+TEST_F(ExportCli, ExportMld) {
+    const CliRun r = run({"export-mld", prj});
+    EXPECT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(r.err, "");
+    const platform::Bytes file = platform::readFile(dir / "song.mld").value_or(platform::Bytes{});
+    ASSERT_GT(file.size(), 13u);
+    EXPECT_EQ(std::string(file.begin(), file.begin() + 4), "melo");
+    EXPECT_EQ(file[12], 3);  // melody, filler, drums
+    EXPECT_EQ(run({"export-mld", prj, "-o", (dir / "x.mld").string()}).status, 0);
+    EXPECT_TRUE(fs::exists(dir / "x.mld"));
+}
+
+TEST_F(ExportCli, UsageErrorsAndBadData) {
+    for (const std::vector<std::string>& args :
+         {std::vector<std::string>{"export-midi"}, {"export-midi", prj, "--format", "2"},
+          {"export-midi", prj, "--timebase", "981"}, {"export-midi", prj, "--reset", "xg"},
+          {"export-midi", prj, "--rest-bar", "yes"}, {"export-midi", prj, "-o"}, {"export-mld", prj, "-x"}}) {
+        const CliRun r = run(args);
+        EXPECT_EQ(r.status, 1) << args.back();
+        EXPECT_FALSE(r.err.empty());
+    }
+    EXPECT_FALSE(fs::exists(dir / "song.MID"));
+    // GIVEN a broken project THEN exit 2 with its message on one line
+    ASSERT_TRUE(platform::writeFileAtomically(dir / "bad.PRJ", platform::Bytes(9449, 0)));
+    CliRun r = run({"export-midi", (dir / "bad.PRJ").string()});
+    EXPECT_EQ(r.status, 2);
+    EXPECT_EQ(r.err, "plume-cli: プロジェクトファイルが壊れています。\n");
+    // GIVEN a target that cannot be created THEN exit 2 and nothing is left behind
+    r = run({"export-midi", prj, "-o", (dir / "none" / "x.mid").string()});
+    EXPECT_EQ(r.status, 2);
+    EXPECT_EQ(r.err, "plume-cli: ファイルを作成できません。\n");
+    EXPECT_FALSE(fs::exists(dir / "none"));
+    // GIVEN a member that has gone THEN it is reported and left out
+    fs::remove(dir / "drums.PLM");
+    r = run({"export-mld", prj});
+    EXPECT_EQ(r.status, 0);
+    EXPECT_NE(r.err.find("ファイルがありません。"), std::string::npos) << r.err;
+    EXPECT_EQ(platform::readFile(dir / "song.mld").value_or(platform::Bytes(13))[12], 1);
+}
+
+class NothingOpen : public OpenDocumentLookup {
+public:
+    const CPlmDoc* findOpenDocument(const fs::path&) const override { return nullptr; }
+};
+
+TEST_F(ExportCli, MembersLoadWithTheProjectsSettingsOrNotAtAllWithoutMemory) {
+    const ProjectReadResult read = readProject(prj);
+    ASSERT_TRUE(read.ok());
+    platform::ScriptedMessageBox box;
+    PlaySlots slots;
+    ExportProject project;
+    ASSERT_TRUE(loadExportProject(read.data, NothingOpen{}, slots, 4, project));
+    EXPECT_EQ(project.title, "cli");
+    EXPECT_EQ(project.tracks[0].records.size(), 2u);
+    EXPECT_FALSE(project.tracks[1].used());
+    EXPECT_TRUE(project.tracks[2].info.isRhythm());
+    EXPECT_EQ(project.transposition, 4);
+    // WHEN a member's buffer cannot be had THEN "メモリー不足" follows the loader's message
+    const RecordAllocator none = [](std::size_t) { return std::unique_ptr<std::vector<SongRecord>>(); };
+    EXPECT_FALSE(loadExportProject(read.data, NothingOpen{}, slots, 0, project, none));
+    EXPECT_EQ(box.shown(), (std::vector<std::string>{"Truck1:メモリーが確保できません。", "メモリー不足"}));
+    EXPECT_FALSE(slots[0].used());
+}
+
+}  // namespace
+}  // namespace plume

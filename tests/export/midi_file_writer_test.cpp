@@ -1,0 +1,257 @@
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <filesystem>
+#include <set>
+
+#include "export/export_fixture.h"
+#include "export/midi_file_writer.h"
+#include "export/smf_reader.h"
+#include "platform/file_io.h"
+#include "platform/message_box.h"
+#include "play/performer_songs.h"
+
+namespace plume {
+namespace {
+
+namespace fs = std::filesystem;
+using test::addGroup;
+using test::hex;
+using test::note;
+using test::playedNote;
+using test::readSmf;
+using test::TestProject;
+
+const std::string kEmptyTrack = "4D 54 72 6B 00 00 00 04 00 FF 2F 00";
+
+std::vector<std::uint8_t> midi(const TestProject& project, int format, std::uint32_t timeBase = 96,
+                               bool restBar = false, DeviceReset reset = DeviceReset::None) {
+    MidiExportOptions options;
+    options.format = format;
+    options.timeBase = timeBase;
+    options.restBar = restBar;
+    options.reset = reset;
+    return buildMidiFile(project.view(), options);
+}
+
+test::Smf parsed(const std::vector<std::uint8_t>& bytes) {
+    test::Smf smf = readSmf(bytes);
+    EXPECT_TRUE(smf.ok) << smf.error;
+    return smf;
+}
+
+TestProject oneQuarter() {
+    TestProject project;
+    addGroup(project.songs[0], {note(3, 60)});  // velocity 100, gate 75
+    project.settings.title = "T";
+    return project;
+}
+
+TEST(MidiExport, Format1FileByteForByte) {
+    // GIVEN one quarter note, the title "T", three flats, no reset, no rest bar
+    TestProject project = oneQuarter();
+    project.settings.key = 10;
+    const std::string header = "4D 54 68 64 00 00 00 06 00 01 00 11 00 60 ";
+    const std::string conductor =
+        "4D 54 72 6B 00 00 00 2D 00 FF 03 01 54 00 FF 51 03 07 A1 20 00 FF 58 04 04 02 18 08 00 FF 59 02 FD 00 "
+        "00 FF 51 03 07 A1 20 00 FF 58 04 04 02 18 08 60 FF 2F 00 ";
+    const std::string member = "4D 54 72 6B 00 00 00 0F 00 C0 00 00 90 3C 64 48 90 3C 00 18 FF 2F 00";
+    std::string expected = header + conductor + member;
+    for (int i = 0; i < 15; ++i) expected += " " + kEmptyTrack;
+    EXPECT_EQ(hex(midi(project, 1)), expected);
+}
+
+TEST(MidiExport, Format0FileByteForByte) {
+    // GIVEN the rest bar (384 ticks at 96) and the GM reset: the song starts one tick after it
+    const std::string expected =
+        "4D 54 68 64 00 00 00 06 00 00 00 01 00 60 4D 54 72 6B 00 00 00 41 "
+        "00 FF 03 01 54 00 F0 05 7E 7F 09 01 F7 00 FF 51 03 07 A1 20 00 FF 58 04 04 02 18 08 00 FF 59 02 00 00 "
+        "83 00 FF 51 03 07 A1 20 00 FF 58 04 04 02 18 08 00 C0 00 "
+        "01 90 3C 64 48 90 3C 00 18 FF 2F 00";
+    EXPECT_EQ(hex(midi(oneQuarter(), 0, 96, true, DeviceReset::GmSystemOn)), expected);
+}
+
+TEST(MidiExport, EmptyTracksAreExactAndTheOthersKeepTheirPlace) {
+    // GIVEN a project with members on tracks 1 and 3
+    TestProject project;
+    addGroup(project.songs[0], {note(3, 60)});
+    addGroup(project.songs[2], {note(3, 64)});
+    const std::vector<std::uint8_t> bytes = midi(project, 1);
+    const test::Smf smf = parsed(bytes);
+    // THEN the file has 17 chunks: the header track, the two members, 14 empty ones
+    ASSERT_EQ(smf.chunks.size(), 17u);
+    EXPECT_EQ(smf.trackCount, 17);
+    for (std::size_t i : {2u, 4u, 5u, 6u, 7u, 8u, 9u, 10u, 11u, 12u, 13u, 14u, 15u, 16u}) EXPECT_EQ(hex(smf.chunks[i]), kEmptyTrack) << i;
+    EXPECT_EQ(smf.tracks[1][1].bytes, (std::vector<std::uint8_t>{0x90, 60, 100}));
+    EXPECT_EQ(smf.tracks[3][1].bytes, (std::vector<std::uint8_t>{0x92, 64, 100}));  // track 3 plays on channel 3
+}
+
+TEST(MidiExport, QuarterLengthFollowsTheTimeBase) {
+    TestProject project;
+    for (std::uint8_t key = 60; key < 64; ++key) addGroup(project.songs[0], {note(3, key)});
+    // THEN at tempo 120 a quarter is 96 ticks at time base 96 and 952 (32nd = 119) at 960
+    EXPECT_EQ(test::noteOnTicks(parsed(midi(project, 1, 96)).tracks[1]), (std::vector<std::uint32_t>{0, 96, 192, 288}));
+    EXPECT_EQ(test::noteOnTicks(parsed(midi(project, 1, 960)).tracks[1]),
+              (std::vector<std::uint32_t>{0, 952, 1904, 2856}));
+}
+
+TEST(MidiExport, Format0StartsOneTickAfterTheStartTickFormat1AtIt) {
+    TestProject project;
+    addGroup(project.songs[0], {test::scoreMark(type::kBarLine)});
+    addGroup(project.songs[0], {note(3, 60)});
+    addGroup(project.songs[0], {note(3, 62)});
+    for (const bool restBar : {false, true}) {
+        const std::uint32_t start = restBar ? 384 : 0;
+        EXPECT_EQ(test::noteOnTicks(parsed(midi(project, 1, 96, restBar)).tracks[1]),
+                  (std::vector<std::uint32_t>{start, start + 96}));
+        EXPECT_EQ(test::noteOnTicks(parsed(midi(project, 0, 96, restBar)).tracks[0]),
+                  (std::vector<std::uint32_t>{start + 1, start + 97}));
+    }
+}
+
+TEST(MidiExport, RhythmMemberPlaysOnChannel10Untransposed) {
+    // GIVEN a melody member, a rhythm member on track 2 and a transposition of 3
+    TestProject project;
+    addGroup(project.songs[0], {note(3, 60)});
+    addGroup(project.songs[1], {note(3, 36)});
+    project.rhythm(1);
+    project.infos[1].bytes[6] = 1;  // initial instrument: module 1, bank 8, program 0 (drum set)
+    project.infos[1].bytes[7] = 8;
+    project.settings.transposition = 3;
+    const test::Smf smf = parsed(midi(project, 1));
+    // THEN the melody is transposed on its own channel and the drums keep their keys on channel 10
+    EXPECT_EQ(hex(smf.tracks[1][1].bytes), "90 3F 64");
+    std::vector<std::string> drums;
+    for (const test::SmfEvent& e : smf.tracks[2]) drums.push_back(hex(e.bytes));
+    EXPECT_EQ(drums, (std::vector<std::string>{"B9 20 01", "B9 00 08", "C9 00", "99 24 64", "99 24 00", "FF 2F 00"}));
+}
+
+TEST(MidiExport, CurveStepsFollowTheirIntervalAndNoneAtZero) {
+    // GIVEN quarters with a volume line (c = 10, 0.1 per ms) stepping every 10 ms and every 0 ms
+    TestProject project;
+    for (const std::uint8_t interval : {std::uint8_t(10), std::uint8_t(0)}) {
+        const auto piece = test::curvePiece(kind::kVolumeCurve, 1, interval, 0, 10, 0, 0.1f);
+        addGroup(project.songs[0], {playedNote(3, 60, 0, 100), piece[0], piece[1], piece[2]});
+    }
+    const test::Smf smf = parsed(midi(project, 1));
+    std::vector<std::string> steps;
+    for (const test::SmfEvent& e : smf.tracks[1]) {
+        if (e.bytes[0] == 0xB0) steps.push_back(std::to_string(e.tick) + " " + std::to_string(e.bytes[2]));
+    }
+    // THEN 10 ms is 2 ticks at 96 and 120: a step every second tick of the first quarter, at t =
+    // the step counter in milliseconds (2 ticks = 10 ms), and nothing in the second quarter
+    ASSERT_EQ(steps.size(), 48u);
+    EXPECT_EQ(steps.front(), "1 11");
+    EXPECT_EQ(steps[1], "3 12");  // 4 ticks = 20 ms
+    EXPECT_EQ(steps.back(), "95 60");  // 96 ticks = 500 ms
+}
+
+TEST(MidiExport, TempoMapMeetsTheNotesOfTheConductor) {
+    // GIVEN a member with tempo changes, tuplets, rests, time and key changes
+    TestProject project;
+    auto& song = project.songs[0];
+    addGroup(song, {test::metaKey(3)});
+    addGroup(song, {note(3, 60), test::effectValue(effect::kTempo, 90)});
+    for (const std::uint8_t key : {std::uint8_t(62), std::uint8_t(64), std::uint8_t(65)}) addGroup(song, {note(4, key)});
+    test::markTuplet(song, {3, 4, 5}, 3);
+    addGroup(song, {test::metaTime(3, 2)});
+    addGroup(song, {note(2, 67), test::effectValue(effect::kTempo, 150)});
+    addGroup(song, {test::scoreMark(type::kBarLine)});
+    addGroup(song, {note(3, 64, 0, mark::kDotted), test::effectValue(effect::kTempo, 45)});
+    addGroup(song, {test::rest(11)});
+    addGroup(song, {note(3, 60)});
+    addGroup(song, {test::metaKey(0)});
+    // WHEN it is exported in both formats at 480 with the rest bar
+    const test::Smf one = parsed(midi(project, 1, 480, true));
+    const test::Smf zero = parsed(midi(project, 0, 480, true));
+    ASSERT_TRUE(one.ok && zero.ok);
+    // THEN format 0's events after the start tick are format 1's tempo map and member events, one
+    // tick later
+    auto events = [](const std::vector<test::SmfEvent>& track, std::size_t skip, std::uint32_t shift) {
+        std::multiset<std::string> out;
+        for (std::size_t i = skip; i + 1 < track.size(); ++i)
+            out.insert(std::to_string(track[i].tick + shift) + " " + hex(track[i].bytes));
+        return out;
+    };
+    std::multiset<std::string> expected = events(one.tracks[0], 6, 1);  // after the title and the settings
+    expected.merge(events(one.tracks[1], 1, 1));                          // after the program change
+    const std::multiset<std::string> actual = events(zero.tracks[0], 7, 0);
+    EXPECT_EQ(actual, expected);
+    EXPECT_EQ(std::count_if(one.tracks[0].begin(), one.tracks[0].end(), [](const auto& e) { return e.isMeta(0x51); }), 5);
+}
+
+// Varied projects: rhythm members, empty tracks, members of different lengths.
+TestProject variedProject(std::uint32_t seed, std::size_t groups) {
+    TestProject project;
+    for (std::size_t i = 0; i < 16; ++i) {
+        if ((seed + i) % 7 == 3) continue;
+        const bool rhythm = (seed + i) % 5 == 1;
+        project.songs[i] = test::variedSong(seed * 31 + std::uint32_t(i), groups + i * 3, rhythm);
+        if (rhythm) project.rhythm(i);
+        project.infos[i].bytes[6] = std::uint8_t(i % 4);
+        project.infos[i].bytes[8] = std::uint8_t(i * 5);
+    }
+    project.settings.transposition = int(seed % 5) - 2;
+    project.settings.startTempo = 90 + int(seed % 50);
+    return project;
+}
+
+TEST(MidiExport, FastPathWritesTheSameFileAsTheTickByTickReference) {
+    for (const std::uint32_t timeBase : {48u, 96u, 480u, 960u, 980u}) {
+        const TestProject project = variedProject(timeBase, timeBase >= 960 ? 40 : 80);
+        for (const int format : {0, 1}) {
+            MidiExportOptions options;
+            options.format = format;
+            options.timeBase = timeBase;
+            options.restBar = timeBase % 3 == 0;
+            options.reset = DeviceReset(timeBase % 3);
+            options.stepping = Stepping::EveryUnit;
+            const std::vector<std::uint8_t> reference = buildMidiFile(project.view(), options);
+            options.stepping = Stepping::SkipQuiet;
+            const std::vector<std::uint8_t> fast = buildMidiFile(project.view(), options);
+            ASSERT_TRUE(readSmf(fast).ok) << readSmf(fast).error;
+            EXPECT_GT(fast.size(), 5000u);
+            EXPECT_TRUE(fast == reference) << "format " << format << " time base " << timeBase;
+        }
+    }
+}
+
+TEST(MidiExport, ProgressRisesToOneHundred) {
+    const TestProject project = variedProject(3, 30);
+    for (const int format : {0, 1}) {
+        std::vector<int> seen;
+        MidiExportOptions options;
+        options.format = format;
+        options.progress = [&](int percent) { seen.push_back(percent); };
+        buildMidiFile(project.view(), options);
+        EXPECT_TRUE(std::is_sorted(seen.begin(), seen.end()));
+        ASSERT_GE(seen.size(), 3u);
+        EXPECT_EQ(seen.front(), 0);
+        EXPECT_EQ(seen[1], format == 1 ? 6 : 100 / 13);  // track index x 100 / 16; finished x 100 / 13 members
+        EXPECT_EQ(seen.back(), 100);
+    }
+}
+
+TEST(MidiExport, FileNameAndWriting) {
+    EXPECT_EQ(midiFileName("/songs/demo.PRJ"), fs::path("/songs/demo.MID"));
+    EXPECT_EQ(midiFileName("/songs/a.b.prj"), fs::path("/songs/a.b.MID"));
+    EXPECT_EQ(midiFileName("/songs.d/demo"), fs::path("/songs.d/demoMID"));
+
+    const fs::path dir = fs::temp_directory_path() / ("plume-midi-" + std::to_string(::getpid()));
+    fs::create_directories(dir);
+    platform::ScriptedMessageBox box;
+    // WHEN the target folder does not exist THEN nothing is written and the user is told
+    EXPECT_EQ(writeMidiFile(oneQuarter().view(), {}, dir / "missing" / "x.MID"), ExportResult::CannotCreate);
+    EXPECT_EQ(box.shown(), (std::vector<std::string>{"ファイルを作成できません。"}));
+    EXPECT_FALSE(fs::exists(dir / "missing"));
+    // WHEN it can be written THEN the file holds what was built, and nothing is shown
+    box.clear();
+    EXPECT_EQ(writeMidiFile(oneQuarter().view(), {}, dir / "x.MID"), ExportResult::Ok);
+    EXPECT_EQ(platform::readFile(dir / "x.MID"), buildMidiFile(oneQuarter().view(), {}));
+    EXPECT_TRUE(box.shown().empty());
+    EXPECT_EQ(std::distance(fs::directory_iterator(dir), fs::directory_iterator()), 1);
+    fs::remove_all(dir);
+}
+
+}  // namespace
+}  // namespace plume
