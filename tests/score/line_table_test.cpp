@@ -1,0 +1,188 @@
+#include <gtest/gtest.h>
+
+#include <array>
+
+#include "score/line_table.h"
+#include "support/song_builder.h"
+
+namespace plume {
+namespace {
+
+using namespace test;
+
+void addNote(std::vector<SongRecord>& song, std::uint8_t key) { addGroup(song, {note(3, key)}); }
+void addBar(std::vector<SongRecord>& song) { addGroup(song, {scoreMark(type::kBarLine)}); }
+void addBreak(std::vector<SongRecord>& song) { addGroup(song, {scoreMark(type::kLineBreak)}); }
+
+LineTable laidOut(const std::vector<SongRecord>& song, LayoutOptions options = {},
+                  SongInfo info = SongInfo::defaults()) {
+    LineTable table;
+    table.rebuild(song, info, options);
+    return table;
+}
+
+using Staff = std::array<int, 3>;  // staff kind, top, height
+std::vector<Staff> staves(const LineTable& table) {
+    std::vector<Staff> out;
+    for (const ScoreLine& l : table.lines()) out.push_back({int(l.staffKind), l.top, l.height});
+    return out;
+}
+
+constexpr int kGrand = 0, kTreble = 1, kBass = 2;
+
+TEST(LineTable, StaffKindFollowsTheNoteRangeOfEachLine) {
+    // GIVEN lines with notes at or above 53, from 52 to 67, spanning 50..70, then 50..68 last
+    std::vector<SongRecord> song;
+    addNote(song, 53);
+    addNote(song, 84);
+    addBreak(song);
+    addGroup(song, {note(3, 67), note(3, 52)});
+    addBreak(song);
+    addNote(song, 50);
+    addNote(song, 70);
+    addBreak(song);
+    addNote(song, 50);
+    addNote(song, 68);
+    // THEN treble, bass, grand (153) and a final grand staff of 139, stacked without gaps
+    EXPECT_EQ(staves(laidOut(song)),
+              (std::vector<Staff>{{kTreble, 0, 102}, {kBass, 102, 102}, {kGrand, 204, 153}, {kGrand, 357, 139}}));
+    // AND with the grand-staff setting every line is a grand staff, the final one 139 high
+    EXPECT_EQ(staves(laidOut(song, {.grandStaff = true})),
+              (std::vector<Staff>{{kGrand, 0, 153}, {kGrand, 153, 153}, {kGrand, 306, 153}, {kGrand, 459, 139}}));
+    // AND a final treble or bass line is 102 high
+    EXPECT_EQ(staves(laidOut({song.begin(), song.begin() + 2})), (std::vector<Staff>{{kTreble, 0, 102}}));
+    EXPECT_EQ(staves(laidOut({song.begin() + 3, song.begin() + 5})), (std::vector<Staff>{{kBass, 0, 102}}));
+}
+
+using Entry = std::array<int, 4>;  // first group, group count, bars before, key
+std::vector<Entry> entries(const LineTable& table) {
+    std::vector<Entry> out;
+    for (const ScoreLine& l : table.lines()) out.push_back({int(l.firstGroup), l.groupCount, l.barsBefore, l.key});
+    return out;
+}
+
+TEST(LineTable, LinesCountTheirGroupsBarsAndKeys) {
+    // GIVEN in key 8: two bars and a key change to three sharps, then a time change and a bar
+    std::vector<SongRecord> song;
+    addGroup(song, {note(3, 60), effectValue(effect::kVolume, 90)});
+    addBar(song);
+    addGroup(song, {metaKey(3)});
+    addNote(song, 62);
+    addBar(song);
+    addBreak(song);
+    addGroup(song, {metaTime(3, 2)});
+    addNote(song, 64);
+    addBar(song);
+    SongInfo info = SongInfo::defaults();
+    info.bytes[1] = 8;
+    const LineTable table = laidOut(song, {}, info);
+    // THEN each line knows its first record, groups, bars before it and key in force
+    EXPECT_EQ(entries(table), (std::vector<Entry>{{0, 6, 0, 8}, {7, 3, 3, 3}}));
+    EXPECT_EQ(table.line(1).beats, 4);
+    EXPECT_EQ(table.line(1).beatUnit, 2);
+    // AND staff x0 is the clef-and-key width + 12, with 20 more for line 0's time signature
+    EXPECT_EQ(table.line(0).staffX0, kClefWidth + kKeyAccidentalWidth + 32);
+    EXPECT_EQ(table.line(1).staffX0, kClefWidth + 3 * kKeyAccidentalWidth + 12);
+}
+
+TEST(LineTable, EmptyLinesAndEmptySongs) {
+    // GIVEN two line breaks in a row after bass notes: the line between them is an empty treble line
+    std::vector<SongRecord> song;
+    addNote(song, 40);
+    addBreak(song);
+    addBreak(song);
+    addNote(song, 40);
+    const LineTable table = laidOut(song);
+    EXPECT_EQ(entries(table), (std::vector<Entry>{{0, 2, 0, 0}, {2, 1, 1, 0}, {3, 1, 2, 0}}));
+    EXPECT_EQ(staves(table), (std::vector<Staff>{{kBass, 0, 102}, {kTreble, 102, 102}, {kBass, 204, 102}}));
+    // GIVEN a song ending with a line break: the empty last line copies the line before it
+    std::vector<SongRecord> ended;
+    addGroup(ended, {note(3, 70), note(3, 40)});
+    addBreak(ended);
+    EXPECT_EQ(entries(laidOut(ended)), (std::vector<Entry>{{0, 2, 0, 0}, {3, 0, 1, 0}}));
+    EXPECT_EQ(staves(laidOut(ended)), (std::vector<Staff>{{kGrand, 0, 153}, {kGrand, 153, 153}}));
+    // GIVEN no records at all: one empty grand staff of 139
+    EXPECT_EQ(staves(laidOut({})), (std::vector<Staff>{{kGrand, 0, 139}}));
+}
+
+TEST(LineTable, GrowsPastThreeHundredLinesAndKeepsMarks) {
+    // GIVEN 350 lines of one note each
+    std::vector<SongRecord> song;
+    for (int i = 0; i < 349; ++i) {
+        addNote(song, 72);
+        addBreak(song);
+    }
+    addNote(song, 72);
+    LineTable table;
+    table.setMarked(5, true);
+    table.setMarked(320, true);  // past the table: ignored until the table grows
+    table.rebuild(song, SongInfo::defaults());
+    // THEN every line break opens a line, and the marks set before survive rebuilding
+    ASSERT_EQ(table.lineCount(), 350);
+    EXPECT_EQ(table.line(349).firstGroup, 698u);
+    EXPECT_EQ(table.line(349).top, 349 * 102);
+    EXPECT_EQ(table.line(349).barsBefore, 349);
+    EXPECT_EQ(table.positionOf(song, 641), (ScorePosition{320, 1}));
+    EXPECT_TRUE(table.line(5).marked);
+    EXPECT_FALSE(table.line(320).marked);
+    table.setMarked(320, true);
+    table.rebuild(song, SongInfo::defaults());
+    EXPECT_TRUE(table.line(320).marked);
+    table.clearMarks();
+    EXPECT_FALSE(table.line(5).marked || table.line(320).marked);
+}
+
+TEST(LineTable, GroupWidthsPlaceColumnsAndClicksFindThem) {
+    // GIVEN in key 2: a note, a time change, a key change to 0, a key change to three flats, a note
+    std::vector<SongRecord> song;
+    addNote(song, 60);
+    addGroup(song, {metaTime(3, 2)});
+    addGroup(song, {metaKey(0)});
+    addGroup(song, {metaKey(10)});
+    addNote(song, 60);
+    SongInfo info = SongInfo::defaults();
+    info.bytes[1] = 2;
+    const LineTable table = laidOut(song, {}, info);
+    const ScoreLine& line = table.line(0);
+    const int x0 = line.staffX0;
+    // THEN widths are 21, 16, the old key's signature + 8, the new key's signature + 8, 21
+    std::vector<int> widths, keys;
+    for (const PlacedGroup& g : LineGroups(song, line)) {
+        widths.push_back(g.width);
+        keys.push_back(g.key);
+    }
+    EXPECT_EQ(widths, (std::vector{21, 16, 2 * kKeyAccidentalWidth + 8, 3 * kKeyAccidentalWidth + 8, 21}));
+    EXPECT_EQ(keys, (std::vector{2, 2, 0, 10, 10}));
+    // AND columns stand at the running sum, 21 pixels further left per scroll step
+    EXPECT_EQ(columnX(song, line, 3, 0), x0 + 21 + 16 + 22);
+    EXPECT_EQ(columnX(song, line, 5, 2), x0 - 42 + 21 + 16 + 22 + 29 + 21);
+    // WHEN the left half of a note is clicked THEN the cursor stands on it; the right half, after it
+    EXPECT_EQ(columnAt(song, line, x0 + 9, 0), 0);
+    EXPECT_EQ(columnAt(song, line, x0 + 10, 0), 1);
+    EXPECT_EQ(columnAt(song, line, x0 - 42 + 10, 2), 1);
+    // a time change splits at 8, a key change at half its width
+    EXPECT_EQ(columnAt(song, line, x0 + 21 + 7, 0), 1);
+    EXPECT_EQ(columnAt(song, line, x0 + 21 + 8, 0), 2);
+    EXPECT_EQ(columnAt(song, line, x0 + 37 + 10, 0), 2);
+    EXPECT_EQ(columnAt(song, line, x0 + 37 + 11, 0), 3);
+    // left of column 0 and past the end
+    EXPECT_EQ(columnAt(song, line, 0, 0), 0);
+    EXPECT_EQ(columnAt(song, line, 2000, 0), 5);
+}
+
+TEST(LineTable, RecordsAndPositionsMapBothWays) {
+    std::vector<SongRecord> song;
+    addGroup(song, {note(3, 60), note(3, 64)});
+    addBreak(song);
+    addNote(song, 62);
+    const LineTable table = laidOut(song);
+    EXPECT_EQ(table.positionOf(song, 1), (ScorePosition{0, 0}));
+    EXPECT_EQ(table.positionOf(song, 3), (ScorePosition{1, 0}));
+    EXPECT_EQ(table.positionOf(song, song.size()), (ScorePosition{1, 1}));
+    EXPECT_EQ(table.recordAt(song, 0, 1), 2u);
+    EXPECT_EQ(table.recordAt(song, 0, 2), 3u);
+    EXPECT_EQ(table.recordAt(song, 1, 1), song.size());
+}
+
+}  // namespace
+}  // namespace plume

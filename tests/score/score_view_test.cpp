@@ -1,0 +1,291 @@
+#include <gtest/gtest.h>
+
+#include "score/score_view.h"
+#include "song/plm_doc.h"
+#include "support/song_builder.h"
+
+namespace plume {
+namespace {
+
+using namespace test;
+
+constexpr int kLines = 12;
+constexpr int kGroupsPerLine = 9;  // four notes, a bar line, three notes, the line break
+
+// kLines treble lines of kGroupsPerLine groups; the last line has no line break (8 groups).
+std::unique_ptr<CPlmDoc> linesSong(int lines = kLines) {
+    std::vector<SongRecord> song;
+    for (int line = 0; line < lines; ++line) {
+        for (int n = 0; n < 4; ++n) addGroup(song, {note(3, std::uint8_t(60 + n))});
+        addGroup(song, {scoreMark(type::kBarLine)});
+        for (int n = 0; n < 3; ++n) addGroup(song, {note(3, std::uint8_t(67 + n))});
+        if (line + 1 < lines) addGroup(song, {scoreMark(type::kLineBreak)});
+    }
+    auto doc = CPlmDoc::create();
+    doc->load(songOf(song));
+    return doc;
+}
+
+// A window of four visible lines (102 high each) and 400 pixels.
+struct ViewFixture : ::testing::Test {
+    std::unique_ptr<CPlmDoc> doc = linesSong();
+    ScoreView view{*doc};
+    ViewFixture() { view.setClientSize(400, 350); }
+};
+
+using ScoreViewKeys = ViewFixture;
+using ScoreViewLines = ViewFixture;
+using ScoreViewMouse = ViewFixture;
+
+TEST_F(ScoreViewKeys, RightWalksTheLineAndWrapsToTheNextLine) {
+    // GIVEN the cursor on the line break of line 0 (its last column)
+    for (int i = 0; i < kGroupsPerLine - 1; ++i) ASSERT_TRUE(view.moveRight(false));
+    EXPECT_EQ(view.cursor(), (ScorePosition{0, 8}));
+    // WHEN it moves right THEN it stands at the start of line 1, the anchor with it
+    EXPECT_TRUE(view.moveRight(false));
+    EXPECT_EQ(view.cursor(), (ScorePosition{1, 0}));
+    EXPECT_EQ(view.anchor(), view.cursor());
+    // AND Left goes back onto the line break of line 0
+    EXPECT_TRUE(view.moveLeft(false));
+    EXPECT_EQ(view.cursor(), (ScorePosition{0, 8}));
+}
+
+TEST_F(ScoreViewKeys, TheCursorStopsAtBothEndsOfTheSong) {
+    EXPECT_FALSE(view.moveLeft(false));
+    EXPECT_FALSE(view.moveUp(false));
+    EXPECT_EQ(view.cursor(), (ScorePosition{0, 0}));
+    // the last line has no line break: its last column lies after its 8 groups
+    view.goToLine(kLines - 1, false);
+    EXPECT_TRUE(view.end(false));
+    EXPECT_EQ(view.cursor(), (ScorePosition{kLines - 1, 8}));
+    EXPECT_FALSE(view.moveRight(false));
+    EXPECT_FALSE(view.moveDown(false));
+}
+
+TEST_F(ScoreViewKeys, ShiftExtendsTheRangeAndAPlainMoveDropsIt) {
+    view.moveRight(false);
+    // WHEN Shift+Right twice and Shift+Down
+    view.moveRight(true);
+    view.moveRight(true);
+    view.moveDown(true);
+    // THEN the anchor stayed where the range began
+    EXPECT_EQ(view.anchor(), (ScorePosition{0, 1}));
+    EXPECT_EQ(view.cursor(), (ScorePosition{1, 3}));
+    EXPECT_TRUE(view.hasRange());
+    EXPECT_EQ(view.rangeStart(), (ScorePosition{0, 1}));
+    EXPECT_EQ(view.rangeEnd(), (ScorePosition{1, 3}));
+    // WHEN a move without Shift follows THEN the range is dropped and both move on together
+    view.moveLeft(false);
+    EXPECT_FALSE(view.hasRange());
+    EXPECT_EQ(view.cursor(), (ScorePosition{1, 2}));
+    EXPECT_EQ(view.anchor(), (ScorePosition{1, 2}));
+}
+
+TEST_F(ScoreViewKeys, VerticalMovesKeepTheColumnTheUserChose) {
+    // GIVEN the cursor on column 8 of line 10
+    view.goToLine(10, false);
+    view.end(false);
+    ASSERT_EQ(view.cursor(), (ScorePosition{10, 8}));
+    // WHEN it goes down to the last line (8 groups, last column 8) and back up
+    view.moveDown(false);
+    EXPECT_EQ(view.cursor(), (ScorePosition{11, 8}));
+    view.moveLeft(false);
+    view.moveLeft(false);
+    view.moveUp(false);
+    view.moveUp(false);
+    // THEN a horizontal move sets the column that the vertical moves keep
+    EXPECT_EQ(view.cursor(), (ScorePosition{9, 6}));
+}
+
+TEST_F(ScoreViewKeys, HomeAndEndMoveBothEndsOrWithShiftOnlyTheAnchor) {
+    view.moveRight(false);
+    view.moveRight(false);
+    view.moveRight(false);
+    // Shift+End: the anchor goes to the line's end, the cursor stays
+    EXPECT_TRUE(view.end(true));
+    EXPECT_EQ(view.cursor(), (ScorePosition{0, 3}));
+    EXPECT_EQ(view.anchor(), (ScorePosition{0, 8}));
+    // Shift+Home: the anchor goes to column 0
+    EXPECT_TRUE(view.home(true));
+    EXPECT_EQ(view.anchor(), (ScorePosition{0, 0}));
+    EXPECT_EQ(view.cursor(), (ScorePosition{0, 3}));
+    // End without Shift: both at the line break
+    view.end(false);
+    EXPECT_EQ(view.cursor(), (ScorePosition{0, 8}));
+    EXPECT_EQ(view.anchor(), (ScorePosition{0, 8}));
+    view.home(false);
+    EXPECT_EQ(view.cursor(), (ScorePosition{0, 0}));
+    EXPECT_FALSE(view.hasRange());
+}
+
+TEST_F(ScoreViewKeys, RightScrollsWhenTheColumnLeavesTheWindowAndAWrapScrollsBack) {
+    // GIVEN a window 150 pixels wide: column 0 of line 0 stands at x 54
+    view.setClientSize(150, 350);
+    for (int i = 0; i < 4; ++i) view.moveRight(false);
+    // THEN column 4 (x 54 + 84 = 138) needed one step of 21 pixels
+    EXPECT_EQ(view.scroll(), 1);
+    EXPECT_LE(view.caret().x + kColumnWidth, 150);
+    // WHEN the cursor wraps to the next line THEN the scroll is reset
+    view.end(false);
+    view.moveRight(false);
+    EXPECT_EQ(view.cursor(), (ScorePosition{1, 0}));
+    EXPECT_EQ(view.scroll(), 0);
+}
+
+TEST_F(ScoreViewLines, GoingToALineScrollsOnlyWhenItIsOffTheScreen) {
+    // four lines fit: going to line 3 does not scroll
+    EXPECT_TRUE(view.goToLine(3, false));
+    EXPECT_EQ(view.topLine(), 0);
+    // line 6 is off the screen and not in the last screenful: it becomes the top line
+    EXPECT_TRUE(view.goToLine(6, false));
+    EXPECT_EQ(view.topLine(), 6);
+    // line 11 lies in the last screenful: the top line becomes 11 - 4 + 2
+    view.setTopLine(0);
+    EXPECT_TRUE(view.lastLine(false));
+    EXPECT_EQ(view.cursor().line, 11);
+    EXPECT_EQ(view.topLine(), 9);
+}
+
+TEST_F(ScoreViewLines, FirstLineWhileLineZeroIsOnTopLeavesTheCursorAlone) {
+    view.goToLine(2, false);
+    ASSERT_EQ(view.topLine(), 0);
+    EXPECT_FALSE(view.firstLine(false));
+    EXPECT_EQ(view.cursor().line, 2);
+    // with line 0 off the top it does go there
+    view.setTopLine(1);
+    EXPECT_TRUE(view.firstLine(false));
+    EXPECT_EQ(view.cursor().line, 0);
+    EXPECT_EQ(view.topLine(), 0);
+}
+
+TEST(ScoreViewOneLine, LastLineOfAOneLineSongKeepsTheView) {
+    const auto doc = linesSong(1);
+    ScoreView view(*doc);
+    view.setClientSize(400, 350);
+    view.moveRight(false);
+    EXPECT_FALSE(view.lastLine(false));
+    EXPECT_EQ(view.cursor(), (ScorePosition{0, 1}));
+    EXPECT_EQ(view.topLine(), 0);
+}
+
+TEST_F(ScoreViewLines, PagesGoEightLinesAndShiftKeepsTheAnchor) {
+    view.moveRight(false);
+    EXPECT_TRUE(view.pageDown(true));
+    EXPECT_EQ(view.cursor(), (ScorePosition{8, 1}));
+    EXPECT_EQ(view.anchor(), (ScorePosition{0, 1}));
+    // fewer than eight lines below: the last line
+    EXPECT_TRUE(view.pageDown(false));
+    EXPECT_EQ(view.cursor().line, 11);
+    EXPECT_EQ(view.anchor(), view.cursor());
+    EXPECT_TRUE(view.pageUp(false));
+    EXPECT_EQ(view.cursor().line, 3);
+}
+
+TEST_F(ScoreViewLines, LineMarksAreFoundAboveAndBelowTheTopLine) {
+    view.goToLine(2, false);
+    view.toggleLineMark();
+    view.goToLine(9, false);
+    view.toggleLineMark();
+    view.setTopLine(5);
+    EXPECT_TRUE(view.findMarkBelow(false));
+    EXPECT_EQ(view.cursor().line, 9);
+    view.setTopLine(5);
+    EXPECT_TRUE(view.findMarkAbove(false));
+    EXPECT_EQ(view.cursor().line, 2);
+    // the marks stay through a rebuild and go with "clear"
+    view.rebuild();
+    EXPECT_TRUE(view.lines().line(9).marked);
+    view.clearLineMarks();
+    view.setTopLine(5);
+    EXPECT_FALSE(view.findMarkBelow(false));
+    EXPECT_FALSE(view.findMarkAbove(false));
+}
+
+TEST_F(ScoreViewLines, SelectAllReachesAfterTheLastGroupAndClearRangeDropsIt) {
+    view.goToLine(7, false);
+    EXPECT_TRUE(view.selectAll());
+    EXPECT_EQ(view.cursor(), (ScorePosition{0, 0}));
+    EXPECT_EQ(view.anchor(), (ScorePosition{11, 8}));
+    EXPECT_EQ(view.topLine(), 0);
+    ASSERT_TRUE(view.rangeEndNumbers());
+    EXPECT_EQ(view.rangeEndNumbers()->line, 12);
+    EXPECT_EQ(view.rangeEndNumbers()->measure, 24);
+    EXPECT_TRUE(view.clearRange());
+    EXPECT_FALSE(view.hasRange());
+    EXPECT_FALSE(view.rangeEndNumbers());
+    EXPECT_FALSE(view.clearRange());
+
+    auto empty = CPlmDoc::create();
+    ScoreView emptyView(*empty);
+    EXPECT_FALSE(emptyView.selectAll());
+}
+
+TEST_F(ScoreViewLines, StatusNumbersCountBarLinesAndLineBreaks) {
+    view.goToLine(1, false);
+    EXPECT_EQ(view.cursorNumbers(), (StatusNumbers{2, 3}));
+    for (int i = 0; i < 5; ++i) view.moveRight(false);
+    EXPECT_EQ(view.cursorNumbers(), (StatusNumbers{2, 4}));
+}
+
+TEST_F(ScoreViewMouse, AClickPlacesTheCursorByTheHalfOfThePositionHit) {
+    // column 2 of line 1 spans x 34 + 42 .. 97
+    view.press(34 + 42 + 9, 110);
+    view.release();
+    EXPECT_EQ(view.cursor(), (ScorePosition{1, 2}));
+    view.press(34 + 42 + 10, 110);
+    view.release();
+    EXPECT_EQ(view.cursor(), (ScorePosition{1, 3}));
+    EXPECT_FALSE(view.hasRange());
+    // past the line break the cursor stays on it
+    view.press(399, 110);
+    EXPECT_EQ(view.cursor(), (ScorePosition{1, 8}));
+}
+
+TEST_F(ScoreViewMouse, DraggingMovesTheCursorAndTheTimerScrollsOutsideTheWindow) {
+    // GIVEN a press on line 0
+    view.press(60, 10);
+    ASSERT_EQ(view.anchor(), (ScorePosition{0, 0}));
+    // WHEN the mouse moves to line 2 THEN the range reaches there
+    EXPECT_TRUE(view.dragTo(34 + 63 + 2, 210));
+    EXPECT_EQ(view.cursor(), (ScorePosition{2, 3}));
+    EXPECT_EQ(view.anchor(), (ScorePosition{0, 0}));
+    // WHEN it is held below the window THEN each tick scrolls a line and drags to the bottom line
+    EXPECT_TRUE(view.isOutside(100, 400));
+    EXPECT_TRUE(view.autoScroll(100, 400));
+    EXPECT_EQ(view.topLine(), 1);
+    EXPECT_EQ(view.cursor().line, 4);
+    EXPECT_TRUE(view.autoScroll(100, 400));
+    EXPECT_EQ(view.topLine(), 2);
+    // AND after the release nothing follows the mouse any more
+    view.release();
+    EXPECT_FALSE(view.dragTo(60, 10));
+    EXPECT_FALSE(view.autoScroll(100, 400));
+    EXPECT_EQ(view.anchor(), (ScorePosition{0, 0}));
+}
+
+TEST_F(ScoreViewMouse, TheWheelMovesALinePer120Units) {
+    view.goToLine(5, false);
+    EXPECT_TRUE(view.wheel(-120));
+    EXPECT_EQ(view.cursor().line, 6);
+    EXPECT_FALSE(view.wheel(60));
+    EXPECT_TRUE(view.wheel(60));
+    EXPECT_EQ(view.cursor().line, 5);
+    EXPECT_TRUE(view.wheel(240));
+    EXPECT_EQ(view.cursor().line, 3);
+}
+
+TEST_F(ScoreViewLines, ARebuildKeepsTheCursorInsideAShorterSong) {
+    view.goToLine(11, false);
+    view.end(false);
+    // the song loses its last three lines
+    const std::size_t cut = view.lines().line(9).firstGroup;
+    ASSERT_TRUE(doc->setRecordCount(cut - 1));
+    view.rebuild();
+    EXPECT_EQ(view.lines().lastLine(), 8);
+    EXPECT_EQ(view.cursor().line, 8);
+    EXPECT_LE(view.cursor().column, view.lastColumn(8));
+    EXPECT_LE(view.topLine(), 8);
+}
+
+}  // namespace
+}  // namespace plume
