@@ -1,0 +1,226 @@
+#include <gtest/gtest.h>
+
+#include <set>
+#include <utility>
+#include <vector>
+
+#include "play/instrument_selection.h"
+#include "play/instrument_tables.h"
+
+namespace plume {
+namespace {
+
+using namespace sound_module;
+
+SongInfo songInfo(bool rhythm, int module, int bank, int program, int soundModule) {
+    SongInfo info = SongInfo::defaults();
+    info.bytes[2] = rhythm ? 0 : 1;
+    info.bytes[6] = std::uint8_t(module);
+    info.bytes[7] = std::uint8_t(bank);
+    info.bytes[8] = std::uint8_t(program);
+    info.bytes[9] = std::uint8_t(soundModule);
+    return info;
+}
+
+TEST(InstrumentTables, EveryModuleHasItsFamilySizes) {
+    const std::vector<std::pair<int, std::vector<int>>> expected = {
+        {kGm, {8, 8, 8, 8, 8, 8, 8, 8, 8, 8, 8, 8, 8, 8, 8, 8}},
+        {kSc55, {21, 12, 16, 19, 12, 9, 11, 15, 8, 8, 12, 8, 11, 10, 13, 41}},
+        {kSc88, {26, 18, 30, 34, 31, 11, 29, 27, 11, 9, 30, 21, 42, 22, 28, 49}},
+        {kSc88Pro, {39, 23, 49, 55, 76, 20, 63, 51, 20, 22, 80, 43, 76, 37, 47, 73}},
+    };
+    for (const auto& [module, counts] : expected) {
+        std::vector<int> actual;
+        for (int family = 0; family < kFamilyCount; ++family) actual.push_back(familyEntryCount(module, family));
+        EXPECT_EQ(actual, counts) << "module " << module;
+    }
+    EXPECT_EQ(familyEntryCount(4, 0), 0);
+    EXPECT_EQ(familyEntryCount(kSc55, 16), 0);
+    EXPECT_EQ(familyName(12), "Synth Effects");
+    EXPECT_EQ(familyName(16), "");
+}
+
+TEST(InstrumentTables, EveryPositionIsFoundAgainByItsNumbers) {
+    for (int module = 0; module < kCount; ++module) {
+        std::set<std::pair<int, int>> seen;
+        for (int family = 0; family < kFamilyCount; ++family) {
+            for (int index = 0; index < familyEntryCount(module, family); ++index) {
+                const Tone tone = toneAt(module, family, index);
+                const ToneMatch match = findTone(module, tone.bank, tone.program);
+                EXPECT_EQ(tone.module, module);
+                EXPECT_EQ(tone.program / 8, family);
+                EXPECT_EQ(match.index, index) << module << ": " << int(tone.bank) << "/" << int(tone.program);
+                EXPECT_EQ(match.name, toneNameAt(module, family, index));
+                EXPECT_FALSE(match.name.empty());
+                EXPECT_LE(match.name.size(), 24u);
+                EXPECT_TRUE(seen.insert({tone.program, tone.bank}).second);
+            }
+        }
+    }
+}
+
+TEST(InstrumentTables, ToneNamesNeedTheExactVariation) {
+    // GIVEN the SC-55 piano family, which starts Piano 1, Piano 1w, Piano 1d, Piano 2
+    EXPECT_EQ(toneNameAt(kSc55, 0, 0), "Piano 1");
+    EXPECT_EQ(toneAt(kSc55, 0, 1), (Tone{kSc55, 8, 0}));
+    EXPECT_EQ(toneNameAt(kSc55, 0, 3), "Piano 2");
+    // THEN bank 8 names its variation and bank 1, which the module lacks, names nothing
+    EXPECT_EQ(toneName(kSc55, 8, 0), "Piano 1w");
+    EXPECT_EQ(findTone(kSc55, 8, 0).index, 1);
+    EXPECT_EQ(toneName(kSc55, 1, 0), "");
+    EXPECT_EQ(findTone(kSc55, 1, 0).index, -1);
+    // AND each module keeps its own variations
+    EXPECT_EQ(toneName(kSc88Pro, 16, 0), "European Pf");
+    EXPECT_EQ(toneName(kSc55, 16, 0), "Piano 1d");
+    // AND GM ignores the bank, but not a program out of range
+    EXPECT_EQ(toneName(kGm, 8, 25), "Acoustic Guitar (steel)");
+    EXPECT_EQ(toneAt(kGm, 3, 1), (Tone{kGm, 0, 25}));
+    EXPECT_EQ(findTone(kGm, 0, 130).index, -1);
+    EXPECT_EQ(toneName(kSc88, 0, 200), "");
+    EXPECT_EQ(toneName(5, 0, 0), "");
+    EXPECT_EQ(toneNameAt(kSc55, 0, 21), "");
+}
+
+TEST(InstrumentTables, DrumSetsAndTheirSounds) {
+    EXPECT_EQ(drumSetCount(kGm), 1);
+    EXPECT_EQ(drumSetCount(kSc55), 9);
+    EXPECT_EQ(drumSetCount(kSc88), 14);
+    EXPECT_EQ(drumSetCount(kSc88Pro), 25);
+    EXPECT_EQ(drumSetCount(4), 0);
+    EXPECT_EQ(drumSetNameAt(kSc88Pro, 24), "RHYTHM FX 2");
+    EXPECT_EQ(drumSetName(kSc88, 25), "TR-808/909");
+    EXPECT_EQ(drumSetIndex(kSc55, 17), -1);
+    EXPECT_EQ(drumSetName(kSc55, 17), "");
+    // GM has one set, whatever the program says
+    EXPECT_EQ(drumSetIndex(kGm, 17), 0);
+    EXPECT_EQ(drumSoundName(kGm, 17, 35), "Acoustic Bass Drum");
+
+    // Sounds per set, keys ascending; SC-88 ETHNIC and KICK & SNARE hold keys 25-99 and 40-91
+    const std::vector<std::pair<int, std::vector<int>>> expected = {
+        {kGm, {47}},
+        {kSc55, {61, 61, 61, 61, 61, 61, 61, 62, 46}},
+        {kSc88, {63, 63, 63, 63, 63, 63, 63, 63, 63, 64, 75, 52, 60, 53}},
+        {kSc88Pro, {67, 67, 67, 67, 67, 67, 67, 67, 67, 67, 67, 67, 67, 67, 67, 67, 67, 67, 75, 75, 64, 65, 76, 53, 56}},
+    };
+    for (const auto& [module, counts] : expected) {
+        std::vector<int> actual;
+        for (const DrumSet& set : drumSets(module)) {
+            actual.push_back(int(set.sounds.size()));
+            for (std::size_t i = 1; i < set.sounds.size(); ++i) EXPECT_LT(set.sounds[i - 1].key, set.sounds[i].key);
+        }
+        EXPECT_EQ(actual, counts) << "module " << module;
+    }
+    EXPECT_EQ(drumSoundName(kSc55, 0, 27), "High Q");
+    EXPECT_EQ(drumSoundName(kSc55, 0, 26), "");
+    EXPECT_EQ(drumSoundName(kSc55, 17, 36), "");
+    EXPECT_NE(drumSoundName(kSc55, 56, 39), drumSoundName(kSc55, 0, 39));
+}
+
+TEST(InstrumentTables, TitleNamesTheInitialInstrument) {
+    EXPECT_EQ(instrumentTitle(songInfo(false, kSc55, 8, 0, kSc55)), "Piano 1w");
+    EXPECT_EQ(documentTitle("", songInfo(false, kGm, 0, 40, kGm)), "Untitled - Violin");
+    // A rhythm song names the drum set of byte 8 on the module of byte 9
+    EXPECT_EQ(documentTitle("song.plm", songInfo(true, kGm, 0, 25, kSc88)), "song.plm - TR-808/909");
+    EXPECT_EQ(instrumentTitle(songInfo(true, kSc55, 0, 17, kSc55)), "");
+    EXPECT_EQ(instrumentTitle(songInfo(false, 4, 0, 0, kSc55)), "---");
+    EXPECT_EQ(instrumentTitle(songInfo(true, kSc55, 0, 0, 7)), "---");
+}
+
+TEST(MelodyInstrumentSelection, OpensOnTheCurrentTone) {
+    // GIVEN an SC-55 song on Piano 1w
+    MelodyInstrumentSelection dialog(Tone{kSc55, 8, 0}, 120);
+    EXPECT_EQ(dialog.family(), 0);
+    EXPECT_EQ(dialog.tones().size(), 21u);
+    EXPECT_EQ(dialog.selectedTone(), 1);
+    EXPECT_EQ(dialog.noteLength(), kQuarterNoteLength);
+    // WHEN nothing changes THEN OK hands back the same tone
+    EXPECT_EQ(dialog.accept().tone, (Tone{kSc55, 8, 0}));
+    EXPECT_FALSE(dialog.accept().remove);
+
+    // A program of 128 or more opens Piano with nothing selected; OK then takes its first entry
+    MelodyInstrumentSelection high(Tone{kSc88, 0, 130}, 120);
+    EXPECT_EQ(high.family(), 0);
+    EXPECT_EQ(high.selectedTone(), kNoSelection);
+    EXPECT_EQ(high.accept().tone, (Tone{kSc88, 0, 0}));
+    EXPECT_EQ(MelodyInstrumentSelection(Tone{kGm, 0, 42}, 120).family(), 5);
+}
+
+TEST(MelodyInstrumentSelection, FamilyButtonsListTheirTones) {
+    MelodyInstrumentSelection dialog(Tone{kSc88Pro, 8, 0}, 120);
+    // WHEN Bass is chosen THEN its tones are listed with none selected
+    dialog.chooseFamily(4);
+    EXPECT_EQ(dialog.tones().size(), 76u);
+    EXPECT_EQ(dialog.selectedTone(), kNoSelection);
+    EXPECT_EQ(dialog.chosenTone(), toneAt(kSc88Pro, 4, 0));
+    // WHEN a tone is selected and "削除する" checked THEN both are the result
+    dialog.selectTone(5);
+    dialog.setRemoveChecked(true);
+    EXPECT_EQ(dialog.accept().tone, toneAt(kSc88Pro, 4, 5));
+    EXPECT_TRUE(dialog.accept().remove);
+    // A position outside the list, or a family outside 0..15, changes nothing wrongly
+    dialog.selectTone(76);
+    EXPECT_EQ(dialog.selectedTone(), kNoSelection);
+    dialog.chooseFamily(16);
+    EXPECT_EQ(dialog.family(), 4);
+}
+
+TEST(MelodyInstrumentSelection, TestPlayPlaysTheScaleOfTheChosenTone) {
+    MelodyInstrumentSelection dialog(Tone{kSc55, 0, 25}, 96);
+    dialog.setOctaveShift(-3);
+    dialog.setNoteLength(4);
+    const auto play = dialog.prepareTestPlay();
+    ASSERT_TRUE(play.has_value());
+    EXPECT_EQ(play->midiChannel, 0);
+    EXPECT_EQ(play->tone, (Tone{kSc55, 0, 25}));
+    EXPECT_EQ(play->tempo, 96);
+    ASSERT_EQ(play->records.size(), 8u);
+    std::vector<int> keys;
+    for (const SongRecord& r : play->records) {
+        keys.push_back(r.key());
+        EXPECT_EQ(r.groupSize(), 1);
+        EXPECT_EQ(r.type(), 5);  // a sixteenth
+        EXPECT_EQ(r.marks(), 0);
+        EXPECT_EQ(r.velocity(), 100);
+        EXPECT_EQ(r.delay(), 0);
+        EXPECT_EQ(r.gate(), 75);
+    }
+    EXPECT_EQ(keys, (std::vector{24, 26, 28, 29, 31, 33, 35, 36}));
+
+    // WHILE it plays only "Stop" is enabled and a second "Play" gives nothing
+    dialog.testPlayStarted();
+    EXPECT_FALSE(dialog.canPlay() || dialog.canClose());
+    EXPECT_TRUE(dialog.canStop());
+    EXPECT_FALSE(dialog.prepareTestPlay().has_value());
+    dialog.testPlayEnded();
+    EXPECT_TRUE(dialog.canPlay() && dialog.canClose());
+    EXPECT_FALSE(dialog.canStop());
+
+    // The shift stays within -3..+3
+    dialog.setOctaveShift(5);
+    EXPECT_EQ(dialog.octaveShift(), 3);
+    EXPECT_EQ(testScale(0, 3, 0).back().key(), 108);
+    EXPECT_EQ(testScale(0, 0, 0).front().type(), 1);
+}
+
+TEST(DrumSetSelection, SelectsTheCurrentSetAndWritesTheChosenOne) {
+    // GIVEN an SC-55 rhythm song whose program 17 is not a set
+    DrumSetSelection dialog(songInfo(true, kSc55, 0, 17, kSc55));
+    EXPECT_EQ(dialog.sets().size(), 9u);
+    EXPECT_EQ(drumSetNameAt(kSc55, dialog.selectedSet()), "STANDARD");
+    EXPECT_EQ(dialog.accept().info.initialProgram(), 17);
+    // WHEN JAZZ is chosen THEN its program goes into byte 8
+    dialog.chooseSet(5);
+    EXPECT_EQ(dialog.accept().info.initialProgram(), 32);
+
+    EXPECT_EQ(DrumSetSelection(songInfo(true, kSc88Pro, 0, 53, kSc88Pro)).selectedSet(), 21);
+    // GM keeps byte 8 and clears byte 7
+    DrumSetSelection gm(songInfo(true, kGm, 3, 9, kGm));
+    gm.chooseSet(0);
+    gm.setRemoveChecked(true);
+    EXPECT_EQ(gm.accept().info, songInfo(true, kGm, 0, 9, kGm));
+    EXPECT_TRUE(gm.accept().remove);
+    EXPECT_EQ(DrumSetSelection(songInfo(true, kGm, 0, 0, 9)).selectedSet(), kNoSelection);
+}
+
+}  // namespace
+}  // namespace plume
