@@ -1,0 +1,76 @@
+#pragma once
+// CPlmChildWnd: the MDI child window of one song. It owns the song's document and hosts its score
+// view, and answers the project logic as a SongWindow.
+
+#include <QMdiSubWindow>
+#include <filesystem>
+#include <memory>
+
+#include "song/project.h"
+
+namespace plume {
+
+class CMainFrame;
+class CPlmDoc;
+class CPlmView;
+
+class CPlmChildWnd : public QMdiSubWindow {
+    Q_OBJECT
+
+public:
+    // `path` is empty for a song that was never saved.
+    CPlmChildWnd(std::unique_ptr<CPlmDoc> document, std::filesystem::path path, CMainFrame& frame);
+    ~CPlmChildWnd() override;
+
+    CPlmDoc& document() { return *m_document; }
+    const CPlmDoc& document() const { return *m_document; }
+    CPlmView& view() { return *m_view; }
+    const std::filesystem::path& path() const { return m_path; }
+    // The document's title: the file name ("Untitled" for a song never saved), " - " and the name
+    // of the song's initial instrument.
+    std::string title() const;
+    bool isModified() const;
+
+    bool save();
+    bool saveAs(const std::filesystem::path& path);
+    // Saves under the song's path, or asks for a name first when it has none.
+    bool saveOrAsk();
+    // Closes without the save question, as the project logic does after it has asked.
+    void closeWithoutAsking();
+    // True from the moment a close was accepted until the window is gone.
+    bool isClosing() const { return m_closing; }
+
+    SongWindow& songWindow() { return m_songWindow; }
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+
+private:
+    // The project logic's view of this window.
+    class Handle : public SongWindow {
+    public:
+        explicit Handle(CPlmChildWnd& window) : m_window(window) {}
+        std::filesystem::path path() const override { return m_window.path(); }
+        std::string title() const override { return m_window.title(); }
+        bool isModified() const override { return m_window.isModified(); }
+        bool isMinimised() const override { return m_window.isMinimized(); }
+        bool save() override { return m_window.save(); }
+        bool saveAs(const std::filesystem::path& path) override { return m_window.saveAs(path); }
+        void close() override { m_window.closeWithoutAsking(); }
+
+    private:
+        CPlmChildWnd& m_window;
+    };
+
+    void updateTitle();
+
+    CMainFrame& m_frame;
+    std::unique_ptr<CPlmDoc> m_document;
+    std::filesystem::path m_path;
+    CPlmView* m_view;
+    Handle m_songWindow{*this};
+    bool m_closeWithoutAsking = false;
+    bool m_closing = false;
+};
+
+}  // namespace plume

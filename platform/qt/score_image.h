@@ -1,0 +1,28 @@
+#pragma once
+// The score of a song drawn into an image, as the score view draws it: for `plume-cli render`,
+// the golden-image tests and the benchmarks.
+
+#include <QImage>
+
+#include "score/glyphs.h"
+#include "song/song_record.h"
+
+namespace plume::platform {
+
+class GlyphImages;
+
+struct ScoreImageOptions {
+    int width = 800;
+    bool grandStaff = false;
+    int firstLine = 0;
+    // 0: every line from the first one to the end of the song (at most kMaxImageHeight pixels).
+    int height = 0;
+};
+
+inline constexpr int kMaxImageHeight = 32000;
+
+// Needs a QGuiApplication (fonts). An RGB32 image; nothing selected, no caret.
+QImage renderScoreImage(Records records, const SongInfo& info, const GlyphSet& glyphs, GlyphImages& images,
+                        const ScoreImageOptions& options);
+
+}  // namespace plume::platform

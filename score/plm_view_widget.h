@@ -1,0 +1,72 @@
+#pragma once
+// CPlmView: the score view of one song window. It lays out its scroll bars, hands keys, mouse and
+// wheel to its ScoreView and paints what the ScoreView and the ScorePainter say.
+
+#include <QAbstractScrollArea>
+#include <QBasicTimer>
+#include <QPoint>
+
+#include "score/score_painter.h"
+#include "score/score_view.h"
+
+namespace plume {
+
+class CPlmDoc;
+namespace platform {
+class GlyphImages;
+}
+
+class CPlmView : public QAbstractScrollArea {
+    Q_OBJECT
+
+public:
+    static constexpr int kAutoScrollInterval = 60;  // milliseconds a step of the drag's auto-scroll
+
+    CPlmView(const CPlmDoc& document, const GlyphSet& glyphs, platform::GlyphImages& images,
+             QWidget* parent = nullptr);
+
+    ScoreView& logic() { return m_view; }
+    const ScoreView& logic() const { return m_view; }
+
+    void setGrandStaff(bool on);
+    // Insert mode shows a 1-pixel caret, overwrite mode a 2-pixel one.
+    void setInsertMode(bool insert);
+    // Lays the song out again after it changed, then shows it.
+    void songChanged();
+    // After the frame moved the cursor through logic(): scroll bars, repaint, status.
+    void refresh();
+
+Q_SIGNALS:
+    // After every move of the cursor, the anchor or the view.
+    void cursorMoved();
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+    void scrollContentsBy(int dx, int dy) override;
+    void keyPressEvent(QKeyEvent* event) override;
+    void mousePressEvent(QMouseEvent* event) override;
+    void mouseMoveEvent(QMouseEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
+    void wheelEvent(QWheelEvent* event) override;
+    void timerEvent(QTimerEvent* event) override;
+    void focusInEvent(QFocusEvent* event) override;
+    void focusOutEvent(QFocusEvent* event) override;
+    bool focusNextPrevChild(bool next) override;
+
+private:
+    void syncScrollBars();
+    void moved(bool changed);
+
+    ScoreView m_view;
+    ScorePainter m_painter;
+    platform::GlyphImages& m_images;
+    bool m_insert = true;
+    bool m_syncing = false;  // scroll bars being set from the logic
+    bool m_caretShown = false;
+    QBasicTimer m_autoScroll;  // timer 11: scrolls while a drag is outside the window
+    QBasicTimer m_caretBlink;
+    QPoint m_dragPoint;
+};
+
+}  // namespace plume

@@ -1,0 +1,82 @@
+#include <gtest/gtest.h>
+
+#include "app/frame_settings.h"
+#include "app/recent_file_list.h"
+#include "app/startup_options.h"
+#include "platform/profile.h"
+
+namespace plume {
+namespace {
+
+TEST(FrameSettings, MissingKeysTakeTheDefaultsAndALargeInterruptBecomesTwo) {
+    const FrameSettings defaults = FrameSettings::load(platform::MemoryProfile());
+    EXPECT_EQ(defaults.showLevel, 1);
+    EXPECT_EQ(defaults.interrupt, 1);
+    EXPECT_EQ(defaults.device, -1);
+    EXPECT_EQ(defaults.repeatInterval, 1000);
+    EXPECT_EQ(defaults.viewMode, 0);
+
+    const platform::MemoryProfile stored("[MIDI Config]\nInterrupt=4\nDevice=3\n[Draw]\nViewMode=1\n");
+    const FrameSettings s = FrameSettings::load(stored);
+    EXPECT_EQ(s.interrupt, 2);
+    EXPECT_EQ(s.device, 3);
+    EXPECT_EQ(s.viewMode, 1);
+}
+
+TEST(FrameSettings, DestructionWritesItsKeysButNotThoseOfTheDialogsOrTheRepeatInterval) {
+    platform::MemoryProfile profile("[MIDI Config]\nRep Play Interval=700\nPlay Begin Reset=3\n");
+    FrameSettings s = FrameSettings::load(profile);
+    s.showLevel = 0;
+    s.device = 2;
+    s.newMouseInput = 1;
+    s.playBeginReset = 0;
+    s.repeatInterval = 5;
+    s.save(profile);
+    EXPECT_EQ(profile.getInt("MIDI Config", "ShowLevel", 9), 0);
+    EXPECT_EQ(profile.getInt("MIDI Config", "Device", 9), 2);
+    EXPECT_EQ(profile.getInt("MouseWheelFunc", "valid", 9), 1);
+    EXPECT_EQ(profile.getInt("MIDI Config", "Play Begin Reset", 9), 3);
+    EXPECT_EQ(profile.getInt("MIDI Config", "Rep Play Interval", 9), 700);
+}
+
+TEST(StartupOptions, AnOptionLetterTSetsTheFlagAndEIsIgnored) {
+    EXPECT_TRUE(parseStartupOptions({"-t"}).tFlag);
+    EXPECT_TRUE(parseStartupOptions({"/T"}).tFlag);
+    const StartupOptions withE = parseStartupOptions({"-e", "song.PLM"});
+    EXPECT_FALSE(withE.tFlag);
+    EXPECT_EQ(withE.song, std::filesystem::path("song.PLM"));
+    // an absolute path is no option, though it starts with "/t"
+    const StartupOptions path = parseStartupOptions({"/tmp/a.PLM"});
+    EXPECT_FALSE(path.tFlag);
+    EXPECT_EQ(path.song, std::filesystem::path("/tmp/a.PLM"));
+    EXPECT_EQ(parseStartupOptions({}).song, std::nullopt);
+}
+
+TEST(StartupOptions, AProjectFileIsReopenedInsteadOfOpenedAsASong) {
+    const StartupOptions project = parseStartupOptions({"-t", "demo/demo.prj"});
+    EXPECT_EQ(project.project, std::filesystem::path("demo/demo.prj"));
+    EXPECT_EQ(project.song, std::nullopt);
+    EXPECT_TRUE(project.tFlag);
+    // of two files the last one counts
+    const StartupOptions last = parseStartupOptions({"a.PRJ", "b.PLM"});
+    EXPECT_EQ(last.song, std::filesystem::path("b.PLM"));
+    EXPECT_EQ(last.project, std::nullopt);
+}
+
+TEST(RecentFileList, KeepsFourMostRecentFirstAndSurvivesTheProfile) {
+    RecentFileList list;
+    for (const char* name : {"/a/1.PLM", "/a/2.PLM", "/a/3.PLM", "/a/4.PLM", "/a/5.PLM", "/a/3.PLM"}) list.add(name);
+    EXPECT_EQ(list.paths(), (std::vector<std::filesystem::path>{"/a/3.PLM", "/a/5.PLM", "/a/4.PLM", "/a/2.PLM"}));
+    EXPECT_EQ(list.menuText(1), "&2 /a/5.PLM");
+
+    platform::MemoryProfile profile("[Recent File List]\nFile9=/old.PLM\n");
+    ASSERT_TRUE(list.save(profile));
+    EXPECT_EQ(profile.getString("Recent File List", "File1", ""), "/a/3.PLM");
+    EXPECT_EQ(profile.getString("Recent File List", "File9", "gone"), "gone");
+    RecentFileList loaded;
+    loaded.load(profile);
+    EXPECT_EQ(loaded.paths(), list.paths());
+}
+
+}  // namespace
+}  // namespace plume

@@ -1,0 +1,330 @@
+// The editor's main window offscreen: a song opened from the command line, keys and mouse in its
+// score view, the status bar panes, the project commands and the export commands.
+#include <gtest/gtest.h>
+
+#include <QAbstractButton>
+#include <QAction>
+#include <QApplication>
+#include <QButtonGroup>
+#include <QMdiArea>
+#include <QMdiSubWindow>
+#include <QScrollBar>
+#include <QTest>
+#include <QTimer>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+
+#include "app/main_frame.h"
+#include "app/plm_app.h"
+#include "app/plm_child_wnd.h"
+#include "cli/demo_project.h"
+#include "export/midi_export_dialog.h"
+#include "platform/message_box.h"
+#include "platform/profile.h"
+#include "score/plm_view_widget.h"
+#include "song/plm_doc.h"
+#include "support/qt_test_app.h"
+
+namespace plume {
+namespace {
+
+namespace fs = std::filesystem;
+using platform::Answer;
+
+constexpr int kPaneInsert = 1, kPaneFreeLine = 2, kPaneFreeBar = 3, kPaneLine = 4, kPaneBar = 5;
+
+std::string text(const QString& s) { return s.toStdString(); }
+
+class MainFrameTest : public ::testing::Test {
+protected:
+    MainFrameTest() {
+        test::qtApp();
+        fs::remove_all(m_dir);
+        std::ostringstream err;
+        m_project = *writeDemoProject(m_dir, err);
+        // a clean profile: no project to reopen, no recent files
+        platform::appProfile().removeSection("Project");
+        platform::appProfile().removeSection("Recent File List");
+        platform::plmProfile().removeSection("MIDI Config");
+    }
+    ~MainFrameTest() override {
+        m_box.reset();
+        m_app.reset();
+        fs::remove_all(m_dir);
+    }
+
+    void start(StartupOptions options) {
+        m_app = std::make_unique<CPlmApp>();
+        m_box = std::make_unique<platform::ScriptedMessageBox>();
+        m_app->startUp(options, false);
+        frame().resize(1100, 800);
+        QApplication::processEvents();
+    }
+    void startWithSong(const std::string& name) {
+        StartupOptions options;
+        options.song = m_dir / name;
+        start(options);
+    }
+    void startWithProject() {
+        StartupOptions options;
+        options.project = m_project;
+        start(options);
+    }
+
+    CMainFrame& frame() { return m_app->frame(); }
+    CPlmView& view() {
+        CPlmView* v = frame().activeView();
+        EXPECT_NE(v, nullptr);
+        return *v;
+    }
+    // The active song window maximised, so the view has room.
+    CPlmView& bigView() {
+        frame().activeChild()->showMaximized();
+        QApplication::processEvents();
+        return view();
+    }
+    std::string pane(int i) { return text(frame().paneText(i)); }
+    // A point in the left half of a column: the click places the cursor on it.
+    QPoint pointOf(ScorePosition p) {
+        const ScoreView& logic = view().logic();
+        const ScoreLine& line = logic.lines().line(p.line);
+        return {columnX(logic.records(), line, p.column, logic.scroll()) + 3, logic.lineTop(p.line) + line.height / 2};
+    }
+
+    fs::path m_dir = fs::temp_directory_path() / ("plume-frame-" + std::to_string(::getpid()));
+    fs::path m_project;
+    std::unique_ptr<CPlmApp> m_app;
+    std::unique_ptr<platform::ScriptedMessageBox> m_box;
+};
+
+TEST_F(MainFrameTest, KeysMoveTheCursorAndTheStatusBarFollows) {
+    // GIVEN the melody opened from the command line
+    startWithSong("melody.PLM");
+    CPlmView& v = bigView();
+    EXPECT_EQ(text(frame().activeChild()->windowTitle()).rfind("melody.PLM - ", 0), 0u);
+    EXPECT_EQ(pane(kPaneLine), "  1行");
+    EXPECT_EQ(pane(kPaneBar), "  1小節");
+    EXPECT_EQ(pane(kPaneFreeLine), "");
+    EXPECT_EQ(pane(kPaneInsert), "");
+
+    // WHEN Right is pressed five times THEN the cursor passed the first bar line
+    for (int i = 0; i < 5; ++i) QTest::keyClick(&v, Qt::Key_Right);
+    EXPECT_EQ(v.logic().cursor(), (ScorePosition{0, 5}));
+    EXPECT_EQ(pane(kPaneBar), "  2小節");
+
+    // WHEN Shift+Right twice THEN a range exists and the free panes show its other end
+    QTest::keyClick(&v, Qt::Key_Right, Qt::ShiftModifier);
+    QTest::keyClick(&v, Qt::Key_Right, Qt::ShiftModifier);
+    EXPECT_EQ(v.logic().anchor(), (ScorePosition{0, 5}));
+    EXPECT_EQ(v.logic().cursor(), (ScorePosition{0, 7}));
+    EXPECT_EQ(pane(kPaneFreeLine), "  1行");
+    EXPECT_EQ(pane(kPaneFreeBar), "  2小節");
+    EXPECT_TRUE(frame().action(cmd::kClearRange)->isEnabled());
+
+    // WHEN Down follows without Shift THEN the range is gone and the cursor is on line 2
+    QTest::keyClick(&v, Qt::Key_Down);
+    EXPECT_FALSE(v.logic().hasRange());
+    EXPECT_EQ(pane(kPaneLine), "  2行");
+    EXPECT_EQ(pane(kPaneFreeLine), "");
+    EXPECT_FALSE(frame().action(cmd::kClearRange)->isEnabled());
+
+    // Ctrl+Shift+End selects down to the last line; Home, End and Ctrl+Home move on one line
+    QTest::keyClick(&v, Qt::Key_End, Qt::ControlModifier | Qt::ShiftModifier);
+    EXPECT_EQ(v.logic().cursor().line, v.logic().lines().lastLine());
+    EXPECT_EQ(v.logic().anchor().line, 1);
+    EXPECT_EQ(pane(kPaneLine), "  3行");
+    EXPECT_EQ(pane(kPaneFreeLine), "  2行");
+    QTest::keyClick(&v, Qt::Key_End);
+    EXPECT_EQ(v.logic().cursor().column, v.logic().lastColumn(v.logic().lines().lastLine()));
+    // "先頭行" while line 0 is already the top line leaves the cursor where it is
+    ASSERT_EQ(v.logic().topLine(), 0);
+    QTest::keyClick(&v, Qt::Key_Home, Qt::ControlModifier);
+    EXPECT_EQ(v.logic().cursor().line, 2);
+    QTest::keyClick(&v, Qt::Key_Home);
+    EXPECT_EQ(v.logic().cursor(), (ScorePosition{2, 0}));
+    EXPECT_EQ(pane(kPaneLine), "  3行");
+}
+
+// Columns of dark pixels along the caret's height, left of and at the caret's x and after it.
+std::vector<bool> darkColumns(const QImage& image, CaretPosition caret) {
+    std::vector<bool> dark;
+    for (int x = caret.x - 1; x <= caret.x + 2; ++x) {
+        bool all = true;
+        for (int y = caret.y; y < caret.y + kCaretHeight; ++y) all = all && qGray(image.pixel(x, y)) < 100;
+        dark.push_back(all);
+    }
+    return dark;
+}
+
+TEST_F(MainFrameTest, TheCaretIsOnePixelWideWhileInsertingAndTwoWhileOverwriting) {
+    startWithSong("melody.PLM");
+    CPlmView& v = bigView();
+    frame().activateWindow();
+    v.setFocus();
+    ASSERT_TRUE(test::waitUntil([&] { return v.hasFocus(); }));
+    QTest::keyClick(&v, Qt::Key_Right);
+    const CaretPosition caret = v.logic().caret();
+    EXPECT_EQ(darkColumns(v.viewport()->grab().toImage(), caret), (std::vector<bool>{false, true, false, false}));
+    frame().runCommand(cmd::kInsertSwitch);
+    EXPECT_EQ(darkColumns(v.viewport()->grab().toImage(), caret), (std::vector<bool>{false, true, true, false}));
+}
+
+TEST_F(MainFrameTest, TheMouseSelectsByClickAndDragAndTheWheelMovesLines) {
+    startWithSong("melody.PLM");
+    CPlmView& v = bigView();
+    QWidget* canvas = v.viewport();
+
+    // a click places the cursor and the anchor
+    test::pressMouse(canvas, pointOf({1, 3}));
+    test::releaseMouse(canvas, pointOf({1, 3}));
+    EXPECT_EQ(v.logic().cursor(), (ScorePosition{1, 3}));
+    EXPECT_FALSE(v.logic().hasRange());
+    EXPECT_EQ(pane(kPaneLine), "  2行");
+
+    // a drag selects from the press to the release
+    test::pressMouse(canvas, pointOf({0, 2}));
+    test::moveMouse(canvas, pointOf({1, 1}));
+    test::moveMouse(canvas, pointOf({2, 4}));
+    test::releaseMouse(canvas, pointOf({2, 4}));
+    EXPECT_EQ(v.logic().anchor(), (ScorePosition{0, 2}));
+    EXPECT_EQ(v.logic().cursor(), (ScorePosition{2, 4}));
+    EXPECT_EQ(pane(kPaneLine), "  3行");
+    EXPECT_EQ(pane(kPaneFreeLine), "  1行");
+    EXPECT_EQ(pane(kPaneFreeBar), "  1小節");
+    // the selection covers the rest of line 0, all of line 1 and the start of line 2
+    EXPECT_EQ(v.logic().selectedColumns(1), (ColumnSpan{0, v.logic().lines().line(1).groupCount}));
+    EXPECT_EQ(v.logic().selectedColumns(2), (ColumnSpan{0, 4}));
+
+    // "範囲指定解除" drops it
+    frame().runCommand(cmd::kClearRange);
+    EXPECT_FALSE(v.logic().hasRange());
+
+    // the wheel: one notch back is one line down, one forward one line up
+    test::turnWheel(canvas, pointOf({0, 0}), 120);
+    EXPECT_EQ(v.logic().cursor().line, 1);
+    test::turnWheel(canvas, pointOf({0, 0}), -120);
+    EXPECT_EQ(v.logic().cursor().line, 2);
+}
+
+TEST_F(MainFrameTest, DraggingBelowTheWindowScrollsWithTheTimer) {
+    startWithSong("melody.PLM");
+    CPlmView& v = bigView();
+    // GIVEN a window that shows one line only
+    frame().activeChild()->showNormal();
+    frame().activeChild()->resize(500, 140);
+    QApplication::processEvents();
+    ASSERT_EQ(v.logic().visibleLines(), 1);
+    // WHEN a drag leaves the window at the bottom and the mouse stays there
+    test::pressMouse(v.viewport(), pointOf({0, 1}));
+    test::moveMouse(v.viewport(), QPoint(100, v.viewport()->height() + 30));
+    // THEN the timer scrolls line by line to the last one
+    EXPECT_TRUE(test::waitUntil([&] { return v.logic().topLine() == 2; }));
+    test::releaseMouse(v.viewport(), QPoint(100, v.viewport()->height() + 30));
+    EXPECT_EQ(v.logic().cursor().line, 2);
+    EXPECT_EQ(v.logic().anchor(), (ScorePosition{0, 1}));
+    EXPECT_EQ(v.verticalScrollBar()->value(), 2);
+}
+
+TEST_F(MainFrameTest, TheGrandStaffToggleAndTheInsertSwitch) {
+    startWithSong("melody.PLM");
+    ASSERT_NE(view().logic().lines().line(0).staffKind, StaffKind::Grand);
+    frame().runCommand(cmd::kGrandStaff);
+    EXPECT_TRUE(frame().action(cmd::kGrandStaff)->isChecked());
+    for (const ScoreLine& line : view().logic().lines().lines()) EXPECT_EQ(line.staffKind, StaffKind::Grand);
+    frame().runCommand(cmd::kGrandStaff);
+    EXPECT_FALSE(frame().action(cmd::kGrandStaff)->isChecked());
+    EXPECT_EQ(view().logic().lines().line(0).staffKind, StaffKind::Treble);
+
+    // the insert switch shows "上書" while overwrite is on
+    frame().runCommand(cmd::kInsertSwitch);
+    EXPECT_EQ(pane(kPaneInsert), "上書");
+    EXPECT_FALSE(frame().insertMode());
+    frame().runCommand(cmd::kInsertSwitch);
+    EXPECT_EQ(pane(kPaneInsert), "");
+}
+
+TEST_F(MainFrameTest, TheProjectReopensItsWindowsAndSetsTheTitle) {
+    // GIVEN the demo project named on the command line
+    startWithProject();
+    EXPECT_EQ(text(frame().windowTitle()), "Plume - demo.PRJ <Plume デモ>");
+    EXPECT_EQ(frame().childWindows().size(), 3u);
+    EXPECT_TRUE(frame().action(cmd::kExportMidi)->isEnabled());
+    EXPECT_TRUE(frame().action(cmd::kProjectClose)->isEnabled());
+    // reopened windows do not enter the recent-file list
+    EXPECT_TRUE(m_app->recentFiles().paths().empty());
+
+    // WHEN the project is closed THEN its windows go and the title is bare
+    frame().runCommand(cmd::kProjectClose);
+    QApplication::processEvents();
+    EXPECT_EQ(text(frame().windowTitle()), "Plume");
+    EXPECT_TRUE(frame().childWindows().empty());
+    EXPECT_FALSE(frame().action(cmd::kExportMidi)->isEnabled());
+    EXPECT_FALSE(frame().action(cmd::kExportMld)->isEnabled());
+    EXPECT_EQ(platform::appProfile().getString("Project", "Project File", "?"), "");
+}
+
+TEST_F(MainFrameTest, TheExportCommandsWriteBesideTheProject) {
+    startWithProject();
+    // i-melody: no dialog, one message at the end
+    frame().runCommand(cmd::kExportMld);
+    EXPECT_TRUE(fs::exists(m_dir / "demo.mld"));
+    ASSERT_EQ(m_box->shown().size(), 1u);
+    EXPECT_NE(m_box->shown()[0].find("を作成しました。"), std::string::npos);
+
+    // MIDI: the options dialog, then the file is written from the event loop
+    QTimer::singleShot(0, [] {
+        auto* dialog = qobject_cast<MidiExportDialog*>(QApplication::activeModalWidget());
+        ASSERT_NE(dialog, nullptr);
+        EXPECT_EQ(text(dialog->windowTitle()), "MIDI ﾌｧｲﾙ 作成");
+        dialog->formatButtons()->button(0)->setChecked(true);
+        dialog->accept();
+    });
+    frame().runCommand(cmd::kExportMidi);
+    ASSERT_TRUE(test::waitUntil([&] { return fs::exists(m_dir / "demo.MID"); }));
+    std::ifstream midi(m_dir / "demo.MID", std::ios::binary);
+    char head[10] = {};
+    midi.read(head, 10);
+    EXPECT_EQ(std::string(head, 4), "MThd");
+    EXPECT_EQ(head[9], 0);  // format 0
+    EXPECT_EQ(pane(0), "");
+}
+
+TEST_F(MainFrameTest, ClosingIsRefusedWhilePlayingAndAModifiedSongAsks) {
+    startWithSong("melody.PLM");
+    frame().setPlaying(true);
+    EXPECT_FALSE(frame().close());
+    EXPECT_FALSE(frame().activeChild()->close());
+    EXPECT_EQ(m_box->shown(),
+              (std::vector<std::string>{"演奏を止めてから、終了して下さい。", "演奏を止めてから、閉じて下さい。"}));
+    frame().setPlaying(false);
+    m_box->clear();
+
+    // a modified song asks; Cancel keeps its window
+    frame().activeChild()->document().setModified();
+    m_box->script({Answer::Cancel});
+    EXPECT_FALSE(frame().close());
+    EXPECT_EQ(frame().childWindows().size(), 1u);
+    ASSERT_EQ(m_box->shown().size(), 1u);
+    EXPECT_NE(m_box->shown()[0].find("は変更されています。\n内容を保存しますか？"), std::string::npos);
+
+    // No closes it unsaved, and the frame with it
+    m_box->script({Answer::No});
+    EXPECT_TRUE(frame().close());
+}
+
+TEST_F(MainFrameTest, SettingsAndTheRecentFileListOutliveTheFrame) {
+    startWithSong("melody.PLM");
+    EXPECT_EQ(m_app->recentFiles().paths().size(), 1u);
+    frame().runCommand(cmd::kLevelMeter);
+    EXPECT_FALSE(frame().action(cmd::kLevelMeter)->isChecked());
+    EXPECT_TRUE(frame().close());
+    m_box.reset();
+    m_app.reset();
+    EXPECT_EQ(platform::plmProfile().getInt("MIDI Config", "ShowLevel", 9), 0);
+    EXPECT_EQ(platform::plmProfile().getInt("MIDI Config", "Interrupt", 9), 1);
+    EXPECT_EQ(fs::path(platform::appProfile().getString("Recent File List", "File1", "")).filename(), "melody.PLM");
+}
+
+}  // namespace
+}  // namespace plume
