@@ -61,19 +61,6 @@ int load(const fs::path& path, PlaySlot& slot, const RecordAllocator& allocate, 
 
 }  // namespace
 
-RecordAllocator defaultRecordAllocator() {
-    return [](std::size_t count) -> std::unique_ptr<std::vector<SongRecord>> {
-        std::unique_ptr<std::vector<SongRecord>> buffer(new (std::nothrow) std::vector<SongRecord>);
-        if (!buffer || count > buffer->max_size()) return nullptr;
-        try {
-            buffer->reserve(count);
-        } catch (const std::bad_alloc&) {
-            return nullptr;
-        }
-        return buffer;
-    };
-}
-
 int loadMember(std::size_t i, const fs::path& path, PlaySlot& slot, const RecordAllocator& allocate) {
     const std::string name = utf8Of(path);
     const int track = int(i) + 1;

@@ -9,14 +9,12 @@
 #include <vector>
 
 #include "play/play_slot.h"
+#include "song/record_allocator.h"
 
 namespace plume {
 
 class ProjectData;
 
-// Storage for `count` records, or nullptr when it cannot be had.
-using RecordAllocator = std::function<std::unique_ptr<std::vector<SongRecord>>(std::size_t count)>;
-RecordAllocator defaultRecordAllocator();
 
 // Loads member i (0-15) from its file into `slot`. Returns the record count, 0 after
 // "Truck%d-%s\nファイルがありません。" (the file cannot be opened as a song) or
