@@ -25,6 +25,24 @@ void ScoreView::rebuild() {
     m_topLine = std::clamp(m_topLine, 0, maxTopLine());
 }
 
+void ScoreView::setCursor(ScorePosition to, bool keepAnchor) {
+    place(clamped(to), keepAnchor, true);
+    keepLineVisible(m_cursor.line);
+    keepColumnVisible();
+}
+
+UndoPositions ScoreView::undoPositions() const {
+    return {m_topLine, m_anchor.line, m_anchor.column, m_cursor.line, m_cursor.column, 0, 0};
+}
+
+void ScoreView::restore(const UndoPositions& positions) {
+    rebuild();
+    m_topLine = std::clamp(positions.topLine, 0, maxTopLine());
+    m_anchor = clamped({positions.anchorLine, positions.anchorColumn});
+    m_cursor = clamped({positions.cursorLine, positions.cursorColumn});
+    m_desiredColumn = m_cursor.column;
+}
+
 void ScoreView::setGrandStaff(bool on) {
     m_options.grandStaff = on;
     rebuild();

@@ -8,6 +8,7 @@
 #include "score/line_table.h"
 #include "score/score_painter.h"
 #include "score/score_position.h"
+#include "score/undo_ring.h"
 
 namespace plume {
 
@@ -65,6 +66,16 @@ public:
     // for an empty song.
     bool selectAll();
     bool clearRange();
+
+    // --- editing ---------------------------------------------------------------------------------
+    // Puts the cursor (and unless keepAnchor the anchor) at a position and keeps it on screen.
+    void setCursor(ScorePosition to, bool keepAnchor = false);
+    // The view's ring of undo snapshots, and the positions a snapshot stores and restores.
+    UndoRing& undoRing() { return m_undo; }
+    const UndoRing& undoRing() const { return m_undo; }
+    UndoPositions undoPositions() const;
+    // After the song was restored from a snapshot: lays it out and puts the positions back.
+    void restore(const UndoPositions& positions);
 
     // --- line marks --------------------------------------------------------------------------------
     void toggleLineMark();
@@ -136,6 +147,7 @@ private:
     int m_desiredColumn = 0;
     bool m_dragging = false;
     int m_wheel = 0;
+    UndoRing m_undo;
 };
 
 }  // namespace plume
