@@ -22,6 +22,9 @@ struct Golden {
     std::string image;
 };
 
+// Test names show the image, not the parameter's bytes.
+void PrintTo(const Golden& golden, std::ostream* out) { *out << golden.image; }
+
 class ScoreGolden : public ::testing::TestWithParam<Golden> {};
 
 int differingPixels(const QImage& a, const QImage& b) {
