@@ -33,4 +33,4 @@ bench: build
 	@$(BUILD)/plume-bench
 
 clean:
-	rm -rf build build-bench build-asan build-fuzz
+	rm -rf build build-bench build-asan build-tsan build-fuzz

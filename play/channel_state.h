@@ -48,8 +48,14 @@ struct CurveState {
     bool active() const { return function != 0; }
 };
 
+// Bytes of the live mixer values: the odd ones are written by the mixer while playing, each even
+// one holds the value the player last applied from the odd byte after it.
+enum LiveMixerByte : std::uint8_t { kLivePan = 1, kLiveChorus = 3, kLiveReverb = 5, kLiveVolume = 7 };
+
 struct ChannelState {
-    bool finished = true;  // no more groups (the idle flag of a channel that has nothing to play)
+    std::array<std::uint8_t, 8> liveMixer{};  // read and written through std::atomic_ref while playing
+    bool idle = false;     // the sequencer's flag: nothing to play on this channel
+    bool finished = true;  // no more groups: the performer's end
     std::uint8_t midiChannel = 0;
     Records track;          // the whole song, from its first record
     std::size_t start = 0;  // first record to play

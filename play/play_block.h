@@ -1,0 +1,82 @@
+#pragma once
+// The playback state that the sequencer fills and the MIDI output component plays: up to sixteen
+// channels of song records, the tempo, the key shift and what the mixer changes while playing.
+//
+// Before the clock starts only the user-interface thread touches the block. While playing, the
+// user-interface thread writes only the fields marked "live" (through the set... functions
+// below), and the player reads them with std::atomic_ref, relaxed: single values, no lock.
+
+#include <array>
+#include <atomic>
+#include <cstdint>
+
+#include "play/channel_state.h"
+#include "platform/window_messages.h"
+
+namespace plume {
+
+enum class PlayMode : std::int32_t { Stopped = 0, Track = 1, Project = 2, File = 3, DeviceOnly = 4 };
+
+using MidiHandle = std::uint32_t;  // 0: no device open
+
+inline constexpr std::size_t kPlayChannels = 16;
+inline constexpr std::uint8_t kRhythmMidiChannel = 9;
+
+// Messages of the component to the block's window (wParam, lParam as noted).
+namespace msg {
+inline constexpr std::uint32_t kPlayEnd = 0x84F;        // 0, 0
+inline constexpr std::uint32_t kPlayVolume = 0x85F;     // channel index, value
+inline constexpr std::uint32_t kPlayPan = 0x860;        // channel index, value
+inline constexpr std::uint32_t kPlayReverb = 0x861;     // channel index, value
+inline constexpr std::uint32_t kPlayChorus = 0x862;     // channel index, value
+inline constexpr std::uint32_t kPlayLevel = 0x863;      // channel index, level 0-127
+inline constexpr std::uint32_t kPlayTempo = 0x864;      // 0, tempo
+inline constexpr std::uint32_t kPlayNoteStart = 0x86A;  // channel index, key as sounded
+inline constexpr std::uint32_t kPlayNoteEnd = 0x86B;    // channel index, key as sounded
+}  // namespace msg
+
+// Interrupt periods in milliseconds by the "Interrupt" setting.
+inline constexpr std::array<int, 3> kInterruptPeriods = {1, 2, 5};
+
+struct PlayBlock {
+    std::uint16_t playType = 0;  // 0 idle, 1 one track, 2 several tracks
+    platform::WindowId window = platform::kNoWindow;  // receives the component's messages
+    MidiHandle output = 0;
+    std::int16_t keyShift = 0;  // live: semitones -12..+12
+    // Semitones added to each key of each channel, all equal to keyShift at each reset; the key
+    // shift's later moves (keyShift - shiftTableBase) are added on top while playing.
+    std::array<std::array<std::int16_t, 128>, kPlayChannels> shiftTable{};
+    std::int16_t shiftTableBase = 0;  // the key shift the table was filled with
+    std::uint16_t startTempo = 120;
+    std::uint16_t currentTempo = 120;  // live: written by the mixer and by the player
+    std::uint16_t interruptPeriod = 2;  // milliseconds
+    std::uint8_t levelFlag = 1;         // the player reports note levels
+    std::uint8_t masterVolume = 127;    // as last sent
+    std::uint8_t masterVolumeRequested = 127;  // live
+    std::array<ChannelState, kPlayChannels> channels{};
+    std::uint8_t modeByte = 0;  // the caller's mode, given to the reset
+};
+
+template <typename T>
+T liveLoad(const T& field) {
+    return std::atomic_ref<T>(const_cast<T&>(field)).load(std::memory_order_relaxed);
+}
+template <typename T>
+void liveStore(T& field, T value) {
+    std::atomic_ref<T>(field).store(value, std::memory_order_relaxed);
+}
+
+// What the mixer writes while playing.
+inline void setLiveMixerValue(PlayBlock& block, std::size_t channel, LiveMixerByte which, std::uint8_t value) {
+    liveStore(block.channels[channel].liveMixer[which], value);
+}
+inline void setChannelMuted(PlayBlock& block, std::size_t channel, bool muted) {
+    liveStore(block.channels[channel].muted, muted);
+}
+inline void setLiveKeyShift(PlayBlock& block, std::int16_t semitones) { liveStore(block.keyShift, semitones); }
+inline void setLiveTempo(PlayBlock& block, std::uint16_t tempo) { liveStore(block.currentTempo, tempo); }
+inline void setLiveMasterVolume(PlayBlock& block, std::uint8_t volume) {
+    liveStore(block.masterVolumeRequested, volume);
+}
+
+}  // namespace plume

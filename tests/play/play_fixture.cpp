@@ -1,0 +1,66 @@
+#include "play/play_fixture.h"
+
+#include <algorithm>
+
+#include "support/song_builder.h"
+
+namespace plume::test {
+
+void FakeMixer::setChannelValue(MixerControl control, std::size_t channel, int value) {
+    static constexpr const char* kNames[] = {"volume", "pan", "reverb", "chorus"};
+    values.push_back(std::string(kNames[int(control)]) + ' ' + std::to_string(channel) + ' ' + std::to_string(value));
+}
+
+void FakeMixer::applyMuteSolo(PlayBlock& block) {
+    for (std::size_t ch = 0; ch < 16; ++ch) setChannelMuted(block, ch, mute[ch] || (solo >= 0 && std::size_t(solo) != ch));
+}
+
+std::size_t RecordingWindow::count(std::uint32_t message) const {
+    return std::size_t(std::count_if(messages.begin(), messages.end(), [&](const Message& m) { return m.message == message; }));
+}
+
+PlayRig::PlayRig(PlaySettings settings, PlaybackEngine::ClockMode mode, bool deviceOpens)
+    : devices(deviceOpens ? std::vector<MidiOut*>{recorder.get()} : std::vector<MidiOut*>{}),
+      engine(mode, devices, host, mixer, profile, std::move(settings)) {}
+
+bool PlayRig::playToEnd(std::int64_t limitMs) {
+    return engine.runUntil([this] { return sequencer().playMode() == PlayMode::Stopped; }, limitMs);
+}
+
+std::vector<std::string> PlayRig::messages() {
+    std::vector<std::string> lines;
+    for (const MidiMessage& m : recorder->events()) {
+        const std::string line = eventLine(m);
+        lines.push_back(line.substr(line.find(' ') + 1));
+    }
+    return lines;
+}
+
+std::vector<std::string> PlayRig::timed() {
+    std::vector<std::string> lines;
+    for (const MidiMessage& m : recorder->events()) lines.push_back(eventLine(m));
+    return lines;
+}
+
+std::unique_ptr<CPlmDoc> documentOf(const std::vector<SongRecord>& records, SongInfo info) {
+    auto document = std::make_unique<CPlmDoc>();
+    document->load(songOf(records, info));
+    return document;
+}
+
+SongInfo infoWith(std::int16_t tempo, std::uint8_t module, std::uint8_t bank, std::uint8_t program, bool rhythm) {
+    SongInfo info = SongInfo::defaults();
+    info.setTempo(tempo);
+    info.bytes[2] = rhythm ? 0 : 1;
+    info.bytes[6] = module;
+    info.bytes[7] = bank;
+    info.bytes[8] = program;
+    return info;
+}
+
+std::size_t indexOf(const std::vector<std::string>& messages, const std::string& text, std::size_t from) {
+    const auto it = std::find(messages.begin() + std::ptrdiff_t(std::min(from, messages.size())), messages.end(), text);
+    return std::size_t(it - messages.begin());
+}
+
+}  // namespace plume::test

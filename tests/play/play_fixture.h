@@ -1,0 +1,110 @@
+#pragma once
+// Playback under test: the sequencer and the component on a simulated clock (or the real-time
+// thread), the event recorder as the default device, and fake windows.
+
+#include <array>
+#include <map>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "platform/message_box.h"
+#include "platform/profile.h"
+#include "play/event_recorder.h"
+#include "play/playback_engine.h"
+#include "song/plm_doc.h"
+#include "song/project.h"
+
+namespace plume::test {
+
+// The active window, its song and selection, the project and the open songs, as a test sets them.
+class FakeHost final : public PlayHost, public OpenDocumentLookup {
+public:
+    ActiveWindow active = ActiveWindow::Song;
+    const CPlmDoc* document = nullptr;
+    std::filesystem::path path;
+    std::optional<RecordSelection> selection;
+    const ProjectData* projectData = nullptr;
+    std::map<std::filesystem::path, const CPlmDoc*> open;
+    int filePlaysEnded = 0;
+
+    ActiveWindow activeWindow() const override { return active; }
+    const CPlmDoc* activeDocument() const override { return document; }
+    std::filesystem::path activeDocumentPath() const override { return path; }
+    std::optional<RecordSelection> activeSelection() const override { return selection; }
+    const ProjectData* project() const override { return projectData; }
+    const OpenDocumentLookup& openDocuments() const override { return *this; }
+    void filePlayEnded() override { ++filePlaysEnded; }
+    const CPlmDoc* findOpenDocument(const std::filesystem::path& p) const override {
+        const auto it = open.find(p);
+        return it == open.end() ? nullptr : it->second;
+    }
+};
+
+// The mixer's side: what it was told, and its mute and solo buttons.
+class FakeMixer final : public PlayMixer {
+public:
+    std::uint8_t master = 127;
+    std::int16_t shift = 0;
+    std::array<bool, 16> mute{};
+    int solo = -1;
+    std::vector<int> tempos;
+    std::vector<std::string> values;  // "volume 0 100"
+    std::array<int, 16> meters{};
+    int meterPreparations = 0;
+
+    std::uint8_t masterVolume() const override { return master; }
+    std::int16_t keyShift() const override { return shift; }
+    void setTempo(int tempo) override { tempos.push_back(tempo); }
+    void setChannelValue(MixerControl control, std::size_t channel, int value) override;
+    void prepareMeters() override { ++meterPreparations; }
+    void drawLevel(std::size_t channel, int level) override { meters[channel] = level; }
+    void applyMuteSolo(PlayBlock& block) override;
+};
+
+// A window that keeps every message it gets.
+class RecordingWindow final : public platform::MessageWindow {
+public:
+    struct Message {
+        std::uint32_t message;
+        std::uintptr_t wParam;
+        std::intptr_t lParam;
+    };
+    std::vector<Message> messages;
+    std::intptr_t windowMessage(std::uint32_t message, std::uintptr_t wParam, std::intptr_t lParam) override {
+        messages.push_back({message, wParam, lParam});
+        return lParam;
+    }
+    std::size_t count(std::uint32_t message) const;
+};
+
+struct PlayRig {
+    // Without `deviceOpens` the default device cannot be opened.
+    explicit PlayRig(PlaySettings settings = {},
+                     PlaybackEngine::ClockMode mode = PlaybackEngine::ClockMode::Simulated, bool deviceOpens = true);
+
+    Sequencer& sequencer() { return engine.sequencer(); }
+    PlayBlock& block() { return engine.block(); }
+    // Plays on until the sequencer is stopped; false when it still plays after `limitMs`.
+    bool playToEnd(std::int64_t limitMs = 600000);
+    // Each message as its bytes in hex ("B0 07 64"); timed() puts the milliseconds first.
+    std::vector<std::string> messages();
+    std::vector<std::string> timed();
+
+    platform::ScriptedMessageBox box;
+    platform::MemoryProfile profile;
+    FakeHost host;
+    FakeMixer mixer;
+    std::unique_ptr<EventRecorder> recorder = std::make_unique<EventRecorder>();
+    FixedDevices devices;
+    PlaybackEngine engine;
+};
+
+// A document holding the song.
+std::unique_ptr<CPlmDoc> documentOf(const std::vector<SongRecord>& records, SongInfo info = SongInfo::defaults());
+SongInfo infoWith(std::int16_t tempo, std::uint8_t module = 0, std::uint8_t bank = 0, std::uint8_t program = 0,
+                  bool rhythm = false);
+// Index of the first message equal to `text` at or after `from`; messages.size() when none.
+std::size_t indexOf(const std::vector<std::string>& messages, const std::string& text, std::size_t from = 0);
+
+}  // namespace plume::test

@@ -1,0 +1,139 @@
+#include <gtest/gtest.h>
+
+#include "platform/message_box.h"
+#include "platform/profile.h"
+#include "play/play_settings.h"
+
+namespace plume {
+namespace {
+
+TEST(PlaySettings, MissingKeysTakeTheDefaultsAndAnInterruptAboveTwoBecomesTwo) {
+    const PlaySettings d = PlaySettings::load(platform::MemoryProfile());
+    EXPECT_EQ(d.showLevel, 1);
+    EXPECT_EQ(d.interrupt, 1);
+    EXPECT_EQ(d.interruptPeriodMs(), 2);
+    EXPECT_EQ(d.playBeginReset, 1);
+    EXPECT_EQ(d.device, -1);
+    EXPECT_EQ(d.mainVolumeControl, 1);
+    EXPECT_EQ(d.repeatInterval, 1000);
+
+    const PlaySettings s = PlaySettings::load(platform::MemoryProfile(
+        "[midi config]\nInterrupt=4\nDevice=2\nDevice Name=Synth A\nPlay Begin Reset=3\nSoundFont=/x.sf2\n"));
+    EXPECT_EQ(s.interrupt, 2);
+    EXPECT_EQ(s.interruptPeriodMs(), 5);
+    EXPECT_EQ(s.device, 2);
+    EXPECT_EQ(s.deviceName, "Synth A");
+    EXPECT_EQ(s.playBeginReset, 3);
+    EXPECT_EQ(s.soundFont, "/x.sf2");
+}
+
+TEST(PlaySettings, TheFrameWritesItsKeysTheResetDialogItsOwnAndTheRepeatPauseIsNeverWritten) {
+    platform::MemoryProfile profile("[MIDI Config]\nRep Play Interval=700\nPlay Begin Reset=3\n");
+    PlaySettings s = PlaySettings::load(profile);
+    s.showLevel = 0;
+    s.interrupt = 0;
+    s.device = 1;
+    s.deviceName = "Port B";
+    s.mainVolumeControl = 0;
+    s.playBeginReset = 0;
+    s.repeatInterval = 5;
+    s.save(profile);
+    EXPECT_EQ(profile.getInt("MIDI Config", "ShowLevel", 9), 0);
+    EXPECT_EQ(profile.getInt("MIDI Config", "Interrupt", 9), 0);
+    EXPECT_EQ(profile.getInt("MIDI Config", "Device", 9), 1);
+    EXPECT_EQ(profile.getString("MIDI Config", "Device Name", ""), "Port B");
+    EXPECT_EQ(profile.getInt("MIDI Config", "MainVolCtrl", 9), 0);
+    EXPECT_EQ(profile.getInt("MIDI Config", "Play Begin Reset", 9), 3);
+    EXPECT_EQ(profile.getInt("MIDI Config", "Rep Play Interval", 9), 700);
+    s.savePlayBeginReset(profile);
+    EXPECT_EQ(profile.getInt("MIDI Config", "Play Begin Reset", 9), 0);
+}
+
+TEST(PlayMenu, PlayNeedsAStoppedFrameAndSomethingToPlay) {
+    PlayMenuState song;
+    song.active = ActiveWindow::Song;
+    song.songRecordCount = 3;
+    EXPECT_TRUE(playCommandEnabled(song));
+
+    PlayMenuState s = song;
+    s.songRecordCount = 0;
+    EXPECT_FALSE(playCommandEnabled(s));
+    s = song;
+    s.activeMinimised = true;
+    EXPECT_FALSE(playCommandEnabled(s));
+    s = song;
+    s.vokatoMode = true;
+    EXPECT_FALSE(playCommandEnabled(s));
+    s = song;
+    s.mode = PlayMode::Track;
+    EXPECT_FALSE(playCommandEnabled(s));
+    s = song;
+    s.active = ActiveWindow::None;
+    EXPECT_FALSE(playCommandEnabled(s));
+
+    PlayMenuState mixer;
+    mixer.active = ActiveWindow::Mixer;
+    EXPECT_FALSE(playCommandEnabled(mixer));  // no project
+    mixer.projectSet = true;
+    EXPECT_TRUE(playCommandEnabled(mixer));
+
+    EXPECT_FALSE(stopCommandEnabled(PlayMode::Stopped));
+    EXPECT_TRUE(stopCommandEnabled(PlayMode::DeviceOnly));
+    EXPECT_TRUE(playSettingsCommandEnabled(PlayMode::Stopped));
+    EXPECT_FALSE(playSettingsCommandEnabled(PlayMode::File));
+}
+
+TEST(PlayMenu, TheResetAndInterruptDialogsListTheirChoicesInOrder) {
+    const auto resets = resetChoices();
+    ASSERT_EQ(resets.size(), 4u);
+    EXPECT_STREQ(resets[0].text, "GM System ON");
+    EXPECT_EQ(resets[0].mode, 2);
+    EXPECT_STREQ(resets[1].text, "GS");
+    EXPECT_EQ(resets[1].mode, 3);
+    EXPECT_STREQ(resets[2].text, "リセットをしない");
+    EXPECT_EQ(resets[2].mode, 0);
+    EXPECT_STREQ(resets[3].text, "データにより自動選択");
+    EXPECT_EQ(resets[3].mode, 1);
+    EXPECT_EQ(resetChoiceOf(0), 2u);
+    EXPECT_EQ(resetChoiceOf(9), 3u);
+    const auto periods = interruptChoices();
+    ASSERT_EQ(periods.size(), 3u);
+    EXPECT_STREQ(periods[2], "5 ms");
+}
+
+TEST(DeviceDialog, ListsThePortsThenTheMapperAndFindsTheDeviceByNameFirst) {
+    const std::vector<std::string> ports = {"Synth A", "Synth B"};
+    const DeviceChoices byNumber = deviceChoices(ports, 1, "");
+    EXPECT_EQ(byNumber.names, (std::vector<std::string>{"Synth A", "Synth B", "MIDI Mapper"}));
+    EXPECT_EQ(byNumber.selected, 1u);
+    // a device that is no longer there selects the mapper
+    EXPECT_EQ(deviceChoices(ports, 5, "").selected, 2u);
+    EXPECT_EQ(deviceChoices({}, 0, "").names, (std::vector<std::string>{"MIDI Mapper"}));
+    EXPECT_EQ(deviceChoices({}, 0, "").selected, 0u);
+    // the name wins over a number that moved, and a name that is gone selects the mapper
+    EXPECT_EQ(deviceChoices(ports, 0, "Synth B").selected, 1u);
+    EXPECT_EQ(deviceChoices(ports, 0, "Synth C").selected, 2u);
+
+    PlaySettings s;
+    applyDeviceChoice(s, ports, 1, false);
+    EXPECT_EQ(s.device, 1);
+    EXPECT_EQ(s.deviceName, "Synth B");
+    EXPECT_EQ(s.mainVolumeControl, 0);
+    applyDeviceChoice(s, ports, 2, true);
+    EXPECT_EQ(s.device, -1);
+    EXPECT_EQ(s.deviceName, "");
+    EXPECT_EQ(s.mainVolumeControl, 1);
+}
+
+TEST(DeviceDialog, TheWinGrooveCheckRefusesOnlyThatDevice) {
+    platform::ScriptedMessageBox box;
+    const std::vector<std::string> ports = {"WinGroove", "Synth"};
+    EXPECT_FALSE(refusedByWinGroove(ports, 1));
+    EXPECT_FALSE(refusedByWinGroove(ports, -1));
+    EXPECT_TRUE(box.shown().empty());
+    EXPECT_TRUE(refusedByWinGroove(ports, 0));
+    EXPECT_EQ(box.shown(), (std::vector<std::string>{"WinGrooveではこの機能は使えません！"}));
+}
+
+}  // namespace
+}  // namespace plume

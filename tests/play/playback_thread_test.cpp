@@ -1,0 +1,83 @@
+// Playback on the real-time thread (run under ThreadSanitizer in CI).
+#include <gtest/gtest.h>
+
+#include "play/play_fixture.h"
+#include "support/song_builder.h"
+
+namespace plume {
+namespace {
+
+using test::addGroup;
+using test::effectValue;
+using test::note;
+using Lines = std::vector<std::string>;
+
+// A second of eighth notes at 240/min, with a chord and effects on the way.
+std::vector<SongRecord> shortSong() {
+    std::vector<SongRecord> song;
+    addGroup(song, {note(4, 60), effectValue(effect::kVolume, 90)});
+    addGroup(song, {note(4, 67), note(4, 64), effectValue(effect::kPan, 40)});
+    for (int key : {62, 65, 69, 71, 72}) addGroup(song, {note(4, std::uint8_t(key))});
+    return song;
+}
+
+// Note-on times relative to the first note.
+std::vector<long> noteOnOffsets(const std::vector<MidiMessage>& events) {
+    std::vector<long> offsets;
+    for (const MidiMessage& m : events) {
+        if ((m.bytes[0] & 0xF0) == 0x90 && m.bytes[2] != 0) offsets.push_back(long(m.micros));
+    }
+    for (std::size_t i = offsets.size(); i-- > 0;) offsets[i] -= offsets[0];
+    return offsets;
+}
+
+TEST(PlaybackThread, TheRealTimeThreadPlaysWhatTheSimulatedClockPlaysAndEndsThePlay) {
+    const auto document = test::documentOf(shortSong(), test::infoWith(240));
+    test::PlayRig simulated;
+    simulated.host.document = document.get();
+    simulated.sequencer().PlayCurrent();
+    ASSERT_TRUE(simulated.playToEnd());
+
+    // WHEN the same song plays on the real-time thread
+    test::PlayRig rig({}, PlaybackEngine::ClockMode::Realtime);
+    rig.host.document = document.get();
+    rig.sequencer().PlayCurrent();
+    ASSERT_EQ(rig.sequencer().playMode(), PlayMode::Track);
+    // THEN WM_PLAY_END reaches the frame, which stops; the messages are the same, the notes as
+    // far apart as on the simulated clock
+    ASSERT_TRUE(rig.playToEnd(10000));
+    EXPECT_FALSE(rig.engine.component().clockRunning());
+    EXPECT_EQ(rig.messages(), simulated.messages());
+    EXPECT_EQ(noteOnOffsets(rig.recorder->events()), noteOnOffsets(simulated.recorder->events()));
+    EXPECT_EQ(rig.recorder->lost(), 0u);
+}
+
+TEST(PlaybackThread, TheMixerWritesWhileTheThreadPlays) {
+    const std::vector<SongRecord> once = shortSong();
+    std::vector<SongRecord> song;
+    for (int i = 0; i < 3; ++i) song.insert(song.end(), once.begin(), once.end());
+    const auto document = test::documentOf(song, test::infoWith(240));
+    test::PlayRig rig({}, PlaybackEngine::ClockMode::Realtime);
+    rig.host.document = document.get();
+    rig.sequencer().PlayCurrent();
+    ASSERT_EQ(rig.sequencer().playMode(), PlayMode::Track);
+    ASSERT_TRUE(rig.engine.runUntil([&] { return rig.engine.component().clockRunning(); }, 2000));
+    // WHEN the user-interface thread moves every live control while the thread plays
+    for (int step = 0; step < 200 && rig.sequencer().playMode() != PlayMode::Stopped; ++step) {
+        setLiveKeyShift(rig.block(), std::int16_t(step % 3));
+        setLiveMixerValue(rig.block(), 0, kLiveVolume, std::uint8_t(step % 128));
+        setLiveMixerValue(rig.block(), 0, kLivePan, std::uint8_t((step * 7) % 128));
+        setLiveMasterVolume(rig.block(), std::uint8_t(100 + step % 20));
+        setChannelMuted(rig.block(), 0, step % 50 == 49);
+        setLiveTempo(rig.block(), std::uint16_t(200 + step % 40));
+        rig.engine.runFor(5);
+    }
+    // THEN the play goes on to its end and the changes were sent
+    ASSERT_TRUE(rig.playToEnd(20000));
+    bool masterSent = false;
+    for (const MidiMessage& m : rig.recorder->events()) masterSent |= m.size == 8 && m.bytes[3] == 0x04 && m.bytes[6] != 127;
+    EXPECT_TRUE(masterSent);
+}
+
+}  // namespace
+}  // namespace plume

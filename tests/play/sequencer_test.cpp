@@ -1,0 +1,388 @@
+#include <gtest/gtest.h>
+
+#include <unistd.h>
+
+#include "play/play_fixture.h"
+#include "song/song_file.h"
+#include "support/song_builder.h"
+
+namespace plume {
+namespace {
+
+using test::addGroup;
+using test::documentOf;
+using test::effectValue;
+using test::indexOf;
+using test::infoWith;
+using test::note;
+using Lines = std::vector<std::string>;
+
+constexpr std::uint8_t kQuarter = 3;
+constexpr std::uint8_t kEighth = 4;
+
+std::vector<SongRecord> scale(std::initializer_list<std::uint8_t> keys, std::uint8_t type = kQuarter) {
+    std::vector<SongRecord> song;
+    for (std::uint8_t key : keys) addGroup(song, {note(type, key)});
+    return song;
+}
+
+// Note-ons as "90 3C 64", in order.
+Lines noteOns(const Lines& messages) {
+    Lines ons;
+    for (const std::string& m : messages) {
+        if (m.size() == 8 && m[0] == '9' && m.substr(6) != "00") ons.push_back(m);
+    }
+    return ons;
+}
+
+// A folder of member files for one test.
+struct MemberFiles {
+    std::filesystem::path dir = std::filesystem::temp_directory_path() /
+                                ("plume-seq-" + std::to_string(::getpid()) + "-" +
+                                 ::testing::UnitTest::GetInstance()->current_test_info()->name());
+    MemberFiles() { std::filesystem::create_directories(dir); }
+    ~MemberFiles() { std::filesystem::remove_all(dir); }
+    std::filesystem::path write(const std::string& name, const std::vector<SongRecord>& records, SongInfo info) {
+        const auto path = dir / name;
+        EXPECT_TRUE(writeSong(path, test::songOf(records, info)));
+        return path;
+    }
+};
+
+TEST(Sequencer, StartSendsResetPauseInitialStateAndChaseBeforeTheNotesAndStopSilencesEveryChannel) {
+    // GIVEN an SC-55 song (bank 8, program 4) whose effects stand before its first note
+    std::vector<SongRecord> song;
+    addGroup(song, {effectValue(effect::kVolume, 90), effectValue(effect::kPan, 30)});
+    addGroup(song, {note(kQuarter, 60)});
+    addGroup(song, {note(kQuarter, 62)});
+    const auto document = documentOf(song, infoWith(120, 1, 8, 4));
+    test::PlayRig rig;
+    rig.host.document = document.get();
+
+    // WHEN it is played to its end with the reset chosen by the data
+    rig.sequencer().PlayCurrent();
+    EXPECT_EQ(rig.sequencer().playMode(), PlayMode::Track);
+    ASSERT_TRUE(rig.playToEnd());
+
+    // THEN the GS reset, 300 ms later master volume, module, bank, program and the chased values,
+    // and 50 ms after them the notes
+    const Lines timed = rig.timed();
+    ASSERT_GE(timed.size(), 8u);
+    EXPECT_EQ(Lines(timed.begin(), timed.begin() + 8),
+              (Lines{"0.000 F0 41 10 42 12 40 00 7F 00 41 F7", "300.000 F0 7F 7F 04 01 00 7F F7",
+                     "300.000 B0 20 01", "300.000 B0 00 08", "300.000 C0 04", "300.000 B0 07 5A",
+                     "300.000 B0 0A 1E", "350.000 90 3C 64"}));
+    // and at the end hold off and silence on every channel, then nothing
+    const Lines messages = rig.messages();
+    ASSERT_GE(messages.size(), 48u);
+    Lines expected;
+    for (const char* ch : {"0", "1", "2", "3", "4", "5", "6", "7", "8", "9", "A", "B", "C", "D", "E", "F"}) {
+        expected.push_back(std::string("B") + ch + " 40 00");
+        expected.push_back(std::string("B") + ch + " 7B 00");
+        expected.push_back(std::string("B") + ch + " 78 00");
+    }
+    EXPECT_EQ(Lines(messages.end() - 48, messages.end()), expected);
+    EXPECT_EQ(noteOns(messages), (Lines{"90 3C 64", "90 3E 64"}));
+    EXPECT_FALSE(rig.engine.component().isOpen());
+}
+
+TEST(Sequencer, TheResetModeChoosesTheMessageAndThePause) {
+    const auto gmSong = documentOf(scale({60}), infoWith(120, 0));
+    struct Case {
+        int mode;
+        const char* first;
+        const char* second;
+    };
+    for (const Case& c : {Case{0, "1.000 F0 7F 7F 04 01 00 7F F7", "1.000 C0 00"},
+                          Case{1, "0.000 F0 7E 7F 09 01 F7", "300.000 F0 7F 7F 04 01 00 7F F7"},
+                          Case{2, "0.000 F0 7E 7F 09 01 F7", "300.000 F0 7F 7F 04 01 00 7F F7"},
+                          Case{3, "0.000 F0 41 10 42 12 40 00 7F 00 41 F7", "300.000 F0 7F 7F 04 01 00 7F F7"}}) {
+        PlaySettings settings;
+        settings.playBeginReset = c.mode;
+        test::PlayRig rig(settings);
+        rig.host.document = gmSong.get();
+        rig.sequencer().PlayCurrent();
+        ASSERT_TRUE(rig.playToEnd());
+        const Lines timed = rig.timed();
+        ASSERT_GE(timed.size(), 2u);
+        EXPECT_EQ(timed[0], c.first) << "mode " << c.mode;
+        EXPECT_EQ(timed[1], c.second) << "mode " << c.mode;
+    }
+    // Without the master volume control no master volume is sent.
+    PlaySettings noMaster;
+    noMaster.mainVolumeControl = 0;
+    test::PlayRig rig(noMaster);
+    rig.host.document = gmSong.get();
+    rig.sequencer().PlayCurrent();
+    ASSERT_TRUE(rig.playToEnd());
+    EXPECT_EQ(indexOf(rig.messages(), "F0 7F 7F 04 01 00 7F F7"), rig.messages().size());
+}
+
+TEST(Sequencer, ASelectionPlaysFromItsFirstGroupThroughTheWholeOfItsLastChord) {
+    // GIVEN C, D, a chord E-G-C', F, with D to the chord selected
+    std::vector<SongRecord> song = scale({60, 62});
+    const std::size_t chord = song.size();
+    addGroup(song, {note(kQuarter, 76), note(kQuarter, 67), note(kQuarter, 64)});
+    addGroup(song, {note(kQuarter, 65)});
+    const auto document = documentOf(song);
+    test::PlayRig rig;
+    rig.host.document = document.get();
+    rig.host.selection = RecordSelection{1, chord};
+    // WHEN played
+    rig.sequencer().PlayCurrent();
+    ASSERT_TRUE(rig.playToEnd());
+    // THEN D and all three notes of the chord sound (the chord's last record first), C and F do not
+    EXPECT_EQ(noteOns(rig.messages()), (Lines{"90 3E 64", "90 40 64", "90 43 64", "90 4C 64"}));
+}
+
+TEST(Sequencer, EffectsBeforeTheSelectionAreChasedAndATempoEffectSetsTheStartTempo) {
+    // GIVEN C with volume 80 and tempo 60, D with pan 20, E; the selection starts at E
+    std::vector<SongRecord> song;
+    addGroup(song, {note(kQuarter, 60), effectValue(effect::kVolume, 80), effectValue(effect::kTempo, 60)});
+    addGroup(song, {note(kQuarter, 62), effectValue(effect::kPan, 20)});
+    const std::size_t e = song.size();
+    addGroup(song, {note(kQuarter, 64)});
+    addGroup(song, {note(kQuarter, 65)});
+    const auto document = documentOf(song, infoWith(120));
+    test::PlayRig rig;
+    rig.host.document = document.get();
+    rig.host.selection = RecordSelection{e, e + 1};
+    rig.sequencer().PlayCurrent();
+    ASSERT_TRUE(rig.playToEnd());
+    // THEN volume and pan are sent before the clock starts, and E and F last a second each (60/min)
+    const Lines timed = rig.timed();
+    const std::size_t volume = indexOf(timed, "300.000 B0 07 50");
+    const std::size_t pan = indexOf(timed, "300.000 B0 0A 14");
+    const std::size_t firstNote = indexOf(timed, "350.000 90 40 64");
+    EXPECT_LT(volume, pan);
+    EXPECT_LT(pan, firstNote);
+    EXPECT_LT(firstNote, timed.size());
+    EXPECT_LT(indexOf(timed, "1100.000 90 40 00"), timed.size());
+    EXPECT_LT(indexOf(timed, "1350.000 90 41 64"), timed.size());
+    // and the mixer hears the tempo the play starts at
+    ASSERT_FALSE(rig.mixer.tempos.empty());
+    EXPECT_EQ(rig.mixer.tempos.back(), 60);
+}
+
+TEST(Sequencer, ARhythmSongPlaysOnChannelTenAloneAndInAProject) {
+    // GIVEN a rhythm song with a kick and a snare
+    const SongInfo drums = infoWith(120, 0, 0, 16, true);
+    const std::vector<SongRecord> beat = scale({36, 38});
+    const auto document = documentOf(beat, drums);
+    {
+        test::PlayRig rig;
+        rig.host.document = document.get();
+        rig.sequencer().PlayCurrent();
+        ASSERT_TRUE(rig.playToEnd());
+        const Lines messages = rig.messages();
+        EXPECT_LT(indexOf(messages, "C9 10"), messages.size());
+        EXPECT_EQ(noteOns(messages), (Lines{"99 24 64", "99 26 64"}));
+    }
+    // WHEN it is the second member of a project, after a melody
+    MemberFiles files;
+    ProjectData project = ProjectData::fresh();
+    ASSERT_TRUE(project.setMemberPath(0, files.write("melody.PLM", scale({72}), infoWith(120))));
+    ASSERT_TRUE(project.setMemberPath(1, files.write("drums.PLM", beat, drums)));
+    test::PlayRig rig;
+    rig.host.active = ActiveWindow::Mixer;
+    rig.host.projectData = &project;
+    rig.sequencer().PlayCurrent();
+    EXPECT_EQ(rig.sequencer().playMode(), PlayMode::Project);
+    EXPECT_EQ(rig.block().channels[1].midiChannel, 9);
+    EXPECT_FALSE(rig.block().channels[1].melodic);
+    ASSERT_TRUE(rig.playToEnd());
+    // THEN the drums still play on channel 10, the melody on channel 1
+    const Lines messages = rig.messages();
+    EXPECT_LT(indexOf(messages, "C9 10"), messages.size());
+    EXPECT_EQ(noteOns(messages), (Lines{"90 48 64", "99 24 64", "99 26 64"}));
+}
+
+TEST(Sequencer, AProjectMemberOpenInAWindowPlaysItsUnsavedContents) {
+    // GIVEN two members on disk, the first of them open and changed from C5 to E5
+    MemberFiles files;
+    const auto first = files.write("a.PLM", scale({72}), infoWith(120));
+    const auto second = files.write("b.PLM", scale({48}), infoWith(120));
+    ProjectData project = ProjectData::fresh();
+    ASSERT_TRUE(project.setMemberPath(0, first));
+    ASSERT_TRUE(project.setMemberPath(1, second));
+    const auto edited = documentOf(scale({76}), infoWith(120));
+    test::PlayRig rig;
+    rig.host.active = ActiveWindow::Mixer;
+    rig.host.projectData = &project;
+    rig.host.open[first] = edited.get();
+    // WHEN the project plays
+    rig.sequencer().PlayCurrent();
+    EXPECT_EQ(rig.engine.slots()[0].document, edited.get());
+    EXPECT_NE(rig.engine.slots()[1].buffer, nullptr);
+    ASSERT_TRUE(rig.playToEnd());
+    // THEN the window's E5 sounds, and the closed member as read from disk
+    EXPECT_EQ(noteOns(rig.messages()), (Lines{"90 4C 64", "91 30 64"}));
+    // and the loaded buffers are gone after the end
+    EXPECT_FALSE(rig.engine.slots()[1].used());
+}
+
+TEST(Sequencer, AllTracksPlaysEachMemberFromTheGroupAtTheSelectionsTime) {
+    // GIVEN the active member at 120/min (quarters: 500 ms) and another at 60/min (eighths: 500 ms)
+    MemberFiles files;
+    const std::vector<SongRecord> activeSong = scale({60, 62, 64, 65, 67});
+    const auto activePath = files.write("lead.PLM", activeSong, infoWith(120));
+    const auto otherPath = files.write("bass.PLM", scale({36, 38, 40, 41, 43}, kEighth), infoWith(60));
+    ProjectData project = ProjectData::fresh();
+    ASSERT_TRUE(project.setMemberPath(0, activePath));
+    ASSERT_TRUE(project.setMemberPath(1, otherPath));
+    const auto active = documentOf(activeSong, infoWith(120));
+    test::PlayRig rig;
+    rig.host.document = active.get();
+    // the path as the project holds it, in other letter case
+    std::string upper = activePath.string();
+    upper.replace(upper.size() - 8, 8, "LEAD.plm");
+    rig.host.path = upper;
+    rig.host.open[activePath] = active.get();
+    rig.host.projectData = &project;
+    rig.host.selection = RecordSelection{2, 4};  // E to G: from 1000 ms to 2000 ms
+    rig.sequencer().setAllTracks(true);
+    // WHEN played
+    rig.sequencer().PlayCurrent();
+    EXPECT_EQ(rig.sequencer().playMode(), PlayMode::Project);
+    EXPECT_EQ(rig.block().playType, 2);
+    ASSERT_TRUE(rig.playToEnd());
+    // THEN each member starts at its group at 1000 ms and ends with the group reaching 2000 ms; they
+    // play together at the last member's tempo (60/min), so the lead's quarters last a second
+    EXPECT_EQ(noteOns(rig.messages()), (Lines{"90 40 64", "91 28 64", "91 29 64", "90 41 64"}));
+}
+
+TEST(Sequencer, WithRepeatOnThePlayRestartsAfterThePauseAndStoppingCancelsIt) {
+    const auto document = documentOf(scale({60}), infoWith(120));
+    test::PlayRig rig;
+    rig.profile.writeInt("MIDI Config", "Rep Play Interval", 700);
+    rig.host.document = document.get();
+    rig.sequencer().setRepeat(true);
+    rig.sequencer().PlayCurrent();
+    // WHEN the song (0.5 s after 350 ms) has ended
+    rig.engine.runFor(900);
+    const std::size_t once = rig.messages().size();
+    EXPECT_EQ(rig.sequencer().playMode(), PlayMode::Track);
+    EXPECT_FALSE(rig.engine.component().isOpen());
+    // THEN nothing happens during the pause, and after it the same play starts again
+    rig.engine.runFor(600);
+    EXPECT_EQ(rig.messages().size(), once);
+    rig.engine.runFor(200);
+    const Lines timed = rig.timed();
+    ASSERT_GT(timed.size(), once);
+    EXPECT_EQ(timed[once].substr(timed[once].find(' ')), " F0 7E 7F 09 01 F7");
+    EXPECT_TRUE(rig.engine.component().isOpen());
+
+    // WHEN it is stopped while the next restart is pending
+    rig.engine.runFor(1000);
+    ASSERT_FALSE(rig.engine.component().isOpen());
+    const std::size_t twice = rig.messages().size();
+    rig.sequencer().StopPlay();
+    rig.engine.runFor(3000);
+    // THEN it stays stopped
+    EXPECT_EQ(rig.sequencer().playMode(), PlayMode::Stopped);
+    EXPECT_EQ(rig.messages().size(), twice);
+}
+
+TEST(Sequencer, StoppingDuringTheResetPauseNeverStartsTheClock) {
+    const auto document = documentOf(scale({60}), infoWith(120));
+    test::PlayRig rig;
+    rig.host.document = document.get();
+    rig.sequencer().PlayCurrent();
+    rig.engine.runFor(100);
+    rig.sequencer().StopPlay();
+    rig.engine.runFor(2000);
+    EXPECT_EQ(noteOns(rig.messages()), Lines{});
+    EXPECT_EQ(rig.sequencer().playMode(), PlayMode::Stopped);
+}
+
+TEST(Sequencer, OtherWindowsFillTheBlockAndGetTheNoteStartsAndEndsAndTheEnd) {
+    // GIVEN a window that receives the component's messages, with a song in channel 0
+    const std::vector<SongRecord> song = scale({60, 64});
+    test::PlayRig rig;
+    test::RecordingWindow dialog;
+    rig.engine.router().add(2, dialog);
+    rig.sequencer().ResetPlayBlock(2, 0);
+    ChannelState& c = rig.block().channels[0];
+    c.track = song;
+    c.start = 0;
+    c.count = song.size();
+    c.muted = false;
+    rig.block().startTempo = rig.block().currentTempo = 240;
+    // WHEN the frame opens the device for the block as filled
+    ASSERT_EQ(rig.sequencer().PlayBlockAsFilled(), 1);
+    EXPECT_EQ(rig.sequencer().playMode(), PlayMode::DeviceOnly);
+    ASSERT_TRUE(rig.engine.runUntil([&] { return dialog.count(msg::kPlayEnd) == 1; }, 5000));
+    // THEN the dialog saw each note start and end with its key, in order, then the end
+    std::vector<std::pair<std::uint32_t, std::intptr_t>> notes;
+    for (const auto& m : dialog.messages) {
+        if (m.message == msg::kPlayNoteStart || m.message == msg::kPlayNoteEnd) {
+            EXPECT_EQ(m.wParam, 0u);
+            notes.emplace_back(m.message, m.lParam);
+        }
+    }
+    EXPECT_EQ(notes, (std::vector<std::pair<std::uint32_t, std::intptr_t>>{
+                         {msg::kPlayNoteStart, 60}, {msg::kPlayNoteEnd, 60},
+                         {msg::kPlayNoteStart, 64}, {msg::kPlayNoteEnd, 64}}));
+    EXPECT_EQ(dialog.messages.back().message, msg::kPlayEnd);
+    // and the frame plays on until the window stops it
+    EXPECT_EQ(rig.sequencer().playMode(), PlayMode::DeviceOnly);
+    rig.sequencer().StopPlay();
+    EXPECT_EQ(rig.sequencer().playMode(), PlayMode::Stopped);
+}
+
+TEST(Sequencer, LevelsAreShownInThirteenthsAndDecayEveryTick) {
+    const auto document = documentOf(scale({60, 62, 64, 65}, 1), infoWith(120));  // whole notes
+    test::PlayRig rig;
+    rig.host.document = document.get();
+    rig.sequencer().PlayCurrent();
+    EXPECT_EQ(rig.mixer.meterPreparations, 1);
+    rig.engine.runFor(360);  // the first note (velocity 100) started at 350 ms
+    EXPECT_EQ(rig.mixer.meters[0], 100 / 13);
+    EXPECT_EQ(rig.sequencer().levels()[0], 7);
+    rig.engine.runFor(100);  // the meter timer ticked once (at 392 ms)
+    EXPECT_EQ(rig.mixer.meters[0], 6);
+    rig.sequencer().StopPlay();
+    EXPECT_EQ(rig.mixer.meters[0], 0);
+}
+
+TEST(Sequencer, FailuresLeaveTheModeAsItWas) {
+    // A device that cannot be opened: the message, nothing plays.
+    const auto document = documentOf(scale({60}));
+    test::PlayRig rig({}, PlaybackEngine::ClockMode::Simulated, false);
+    rig.host.document = document.get();
+    rig.sequencer().PlayCurrent();
+    EXPECT_EQ(rig.box.shown(), (std::vector<std::string>{"MIDIﾃﾞﾊﾞｲｽをオープンできません。"}));
+    EXPECT_EQ(rig.sequencer().playMode(), PlayMode::Stopped);
+    EXPECT_TRUE(rig.messages().empty());
+
+    // No note or rest anywhere: nothing plays, no message.
+    std::vector<SongRecord> empty;
+    addGroup(empty, {test::scoreMark(type::kBarLine), effectValue(effect::kVolume, 10)});
+    const auto barOnly = documentOf(empty);
+    test::PlayRig silent;
+    silent.host.document = barOnly.get();
+    silent.sequencer().PlayCurrent();
+    EXPECT_EQ(silent.sequencer().playMode(), PlayMode::Stopped);
+    EXPECT_TRUE(silent.box.shown().empty());
+    EXPECT_FALSE(silent.engine.component().isOpen());
+
+    // A song file that is not there.
+    EXPECT_EQ(silent.sequencer().PlayFile("/nonexistent/x.PLM"), 0);
+    EXPECT_EQ(silent.box.shown(), (std::vector<std::string>{"/nonexistent/x.PLM\nファイルがありません。"}));
+}
+
+TEST(Sequencer, AFilePlayEndsStoppedAndTellsTheDatabaseAlsoWithRepeatOn) {
+    MemberFiles files;
+    const auto path = files.write("one.PLM", scale({67}), infoWith(200));
+    test::PlayRig rig;
+    rig.sequencer().setRepeat(true);
+    ASSERT_EQ(rig.sequencer().PlayFile(path), 1);
+    EXPECT_EQ(rig.sequencer().playMode(), PlayMode::File);
+    EXPECT_EQ(rig.mixer.meterPreparations, 0);
+    ASSERT_TRUE(rig.playToEnd());
+    EXPECT_EQ(rig.host.filePlaysEnded, 1);
+    EXPECT_EQ(noteOns(rig.messages()), Lines{"90 43 64"});
+}
+
+}  // namespace
+}  // namespace plume

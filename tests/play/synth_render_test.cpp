@@ -1,0 +1,197 @@
+// The built-in synthesiser rendering into WAV files, and `plume-cli play`. Needs the SoundFonts
+// of the Debian packages timgm6mb-soundfont and fluid-soundfont-gm; a test skips without them.
+#include <gtest/gtest.h>
+
+#include <unistd.h>
+
+#include <cmath>
+#include <sstream>
+
+#include "cli/commands.h"
+#include "platform/file_io.h"
+#include "play/fluidsynth_out.h"
+#include "play/system_devices.h"
+#include "song/song_file.h"
+#include "support/song_builder.h"
+
+namespace plume {
+namespace {
+
+namespace fs = std::filesystem;
+
+std::optional<fs::path> installed(const char* name) {
+    const fs::path path = fs::path("/usr/share/sounds/sf2") / name;
+    std::error_code ec;
+    if (fs::is_regular_file(path, ec)) return path;
+    return std::nullopt;
+}
+
+struct Wav {
+    int rate = 0;
+    int channels = 0;
+    int bits = 0;
+    std::vector<std::int16_t> samples;  // interleaved
+};
+
+std::uint32_t le(const std::vector<std::uint8_t>& b, std::size_t at, int n) {
+    std::uint32_t v = 0;
+    for (int i = n; i-- > 0;) v = v << 8 | b[at + std::size_t(i)];
+    return v;
+}
+
+std::optional<Wav> readWav(const fs::path& path) {
+    const auto bytes = platform::readFile(path);
+    if (!bytes || bytes->size() < 44 || std::string(bytes->begin(), bytes->begin() + 4) != "RIFF") return std::nullopt;
+    Wav wav;
+    wav.channels = int(le(*bytes, 22, 2));
+    wav.rate = int(le(*bytes, 24, 4));
+    wav.bits = int(le(*bytes, 34, 2));
+    const std::size_t size = le(*bytes, 40, 4);
+    if (44 + size > bytes->size()) return std::nullopt;
+    for (std::size_t i = 44; i + 1 < 44 + size; i += 2) wav.samples.push_back(std::int16_t(le(*bytes, i, 2)));
+    return wav;
+}
+
+int peak(const Wav& wav) {
+    int p = 0;
+    for (std::int16_t s : wav.samples) p = std::max(p, std::abs(int(s)));
+    return p;
+}
+
+struct Folder {
+    fs::path dir = fs::temp_directory_path() / ("plume-synth-" + std::to_string(::getpid()) + "-" +
+                                                ::testing::UnitTest::GetInstance()->current_test_info()->name());
+    Folder() { fs::create_directories(dir); }
+    ~Folder() { fs::remove_all(dir); }
+};
+
+MidiMessage message(std::initializer_list<std::uint8_t> bytes, std::int64_t ms) {
+    const std::vector<std::uint8_t> v(bytes);
+    return MidiMessage::of(v, ms * 1000);
+}
+
+// The first frame louder than the dither noise of silence.
+std::size_t firstSound(const Wav& wav) {
+    const auto it = std::find_if(wav.samples.begin(), wav.samples.end(), [](std::int16_t s) { return std::abs(int(s)) > 64; });
+    return std::size_t(it - wav.samples.begin()) / 2;
+}
+
+// One note rendered into a file: down at `onMs`, up half a second later, the file ending at 1.5 s.
+std::optional<Wav> renderNote(const fs::path& font, const fs::path& path, std::int64_t onMs) {
+    SynthOptions options;
+    options.soundFont = font;
+    options.wav = path;
+    options.tailMs = 0;
+    {
+        auto synth = FluidSynthOut::create(options);
+        if (!synth || !synth->rendersToFile()) return std::nullopt;
+        synth->send(message({0xC0, 0}, 0));
+        synth->send(message({0x90, 60, 100}, onMs));
+        synth->service();
+        synth->send(message({0x90, 60, 0}, onMs + 500));
+        synth->send(message({0xB0, 7, 100}, 1500));
+    }
+    return readWav(path);
+}
+
+TEST(BuiltInSynth, RendersEachMessageAtItsOwnTime) {
+    const auto font = installed("TimGM6mb.sf2");
+    if (!font) GTEST_SKIP() << "TimGM6mb.sf2 is not installed";
+    Folder folder;
+    const auto early = renderNote(*font, folder.dir / "a.wav", 500);
+    const auto late = renderNote(*font, folder.dir / "b.wav", 510);
+    ASSERT_TRUE(early && late);
+    EXPECT_EQ(early->rate, 44100);
+    EXPECT_EQ(early->channels, 2);
+    EXPECT_EQ(early->bits, 16);
+    EXPECT_EQ(early->samples.size(), 2u * 66150);
+    EXPECT_GT(peak(*early), 1000);
+    // Silent up to the note, which sounds within the synthesiser's 64-frame block and its attack;
+    // 10 ms later is 441 frames later, give or take that block.
+    const std::size_t at = firstSound(*early);
+    EXPECT_GE(at, 22050u);
+    EXPECT_LT(at, 22050u + 64 + 256);
+    EXPECT_NEAR(double(firstSound(*late)) - double(at), 441.0, 64.0);
+}
+
+// Renders one note of `program` in `bank` through `plume-cli play` with the installed fonts.
+std::optional<Wav> renderProgram(const Folder& folder, std::uint8_t bank, std::uint8_t program) {
+    std::vector<SongRecord> song;
+    test::addGroup(song, {test::note(2, 60)});
+    SongInfo info = SongInfo::defaults();
+    info.bytes[6] = 1;  // SC-55: bank select is sent
+    info.bytes[7] = bank;
+    info.bytes[8] = program;
+    const fs::path in = folder.dir / ("bank" + std::to_string(bank) + ".PLM");
+    const fs::path out = folder.dir / ("bank" + std::to_string(bank) + ".wav");
+    if (!writeSong(in, test::songOf(song, info))) return std::nullopt;
+    std::ostringstream o, e;
+    if (cli::runCli({"play", in.string(), "--wav", out.string()}, o, e) != 0) return std::nullopt;
+    return readWav(out);
+}
+
+TEST(BuiltInSynth, Bank8Program4IsAnotherSoundThanBank0) {
+    if (!installed("FluidR3_GM.sf2")) GTEST_SKIP() << "FluidR3_GM.sf2 is not installed";
+    Folder folder;
+    const auto variation = renderProgram(folder, 8, 4);
+    const auto capital = renderProgram(folder, 0, 4);
+    ASSERT_TRUE(variation && capital);
+    ASSERT_EQ(variation->samples.size(), capital->samples.size());
+    double energy = 0, difference = 0;
+    for (std::size_t i = 0; i < capital->samples.size(); ++i) {
+        energy += double(capital->samples[i]) * capital->samples[i];
+        const double d = double(variation->samples[i]) - capital->samples[i];
+        difference += d * d;
+    }
+    ASSERT_GT(energy, 0);
+    EXPECT_GT(peak(*variation), 1000);
+    EXPECT_GT(difference / energy, 0.1);
+}
+
+TEST(PlayCommand, WritesTheEventListAndAWavThatIsNotSilent) {
+    const auto font = installed("TimGM6mb.sf2");
+    if (!font) GTEST_SKIP() << "TimGM6mb.sf2 is not installed";
+    Folder folder;
+    std::vector<SongRecord> song;
+    test::addGroup(song, {test::note(3, 60), test::effectValue(effect::kVolume, 100)});
+    test::addGroup(song, {test::note(3, 64)});
+    const fs::path in = folder.dir / "song.PLM";
+    ASSERT_TRUE(writeSong(in, test::songOf(song)));
+    const fs::path events = folder.dir / "ev.txt";
+    const fs::path wavPath = folder.dir / "x.wav";
+    std::ostringstream out, err;
+    ASSERT_EQ(cli::runCli({"play", in.string(), "--events", events.string(), "--wav", wavPath.string(),
+                           "--soundfont", font->string(), "--interrupt", "5", "--reset", "gs"},
+                          out, err),
+              0)
+        << err.str();
+    EXPECT_EQ(out.str().rfind("played 1.", 0), 0u) << out.str();
+    const auto text = platform::readFile(events);
+    ASSERT_TRUE(text);
+    const std::string lines(text->begin(), text->end());
+    EXPECT_EQ(lines.rfind("0.000 F0 41 10 42 12 40 00 7F 00 41 F7\n300.000 F0 7F 7F 04 01 00 7F F7\n", 0), 0u);
+    EXPECT_NE(lines.find("\n350.000 90 3C 64\n"), std::string::npos);
+    EXPECT_NE(lines.find("\n846.000 90 40 64\n"), std::string::npos);
+    const auto wav = readWav(wavPath);
+    ASSERT_TRUE(wav);
+    EXPECT_GT(peak(*wav), 1000);
+
+    std::ostringstream o2, e2;
+    EXPECT_EQ(cli::runCli({"play", in.string(), "--interrupt", "3"}, o2, e2), cli::kUsage);
+    EXPECT_EQ(cli::runCli({"play", (folder.dir / "none.PLM").string()}, o2, e2), cli::kBadData);
+}
+
+TEST(SystemDevices, TheBuiltInSynthesiserIsTheMapperAndAPortThatIsNotThereDoesNotOpen) {
+    const auto font = installed("TimGM6mb.sf2");
+    if (!font) GTEST_SKIP() << "TimGM6mb.sf2 is not installed";
+    Folder folder;
+    SynthOptions options;
+    options.soundFont = *font;
+    SystemMidiDevices devices(options, folder.dir / "nocard.wav");
+    const auto ports = devices.portNames();
+    EXPECT_EQ(devices.open(int(ports.size())), nullptr);
+    EXPECT_NE(devices.open(kMidiMapper), nullptr);  // the sound card, or the file without one
+}
+
+}  // namespace
+}  // namespace plume
