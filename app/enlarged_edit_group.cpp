@@ -1,0 +1,93 @@
+#include "app/enlarged_edit_group.h"
+
+#include <algorithm>
+
+namespace plume {
+
+namespace {
+
+bool inButton(int x, int y, int top) {
+    return x >= kEditPaletteButtonRight - kEditPaletteButtonSize && x < kEditPaletteButtonRight && y >= top &&
+           y < top + kEditPaletteButtonSize;
+}
+
+}  // namespace
+
+EditPaletteArea editPaletteArea(int x, int y) {
+    if (inButton(x, y, kEditPaletteCloseTop)) return EditPaletteArea::CloseButton;
+    if (inButton(x, y, kEditPaletteEnterTop)) return EditPaletteArea::EnterButton;
+    if (y >= 0 && y < kEditPaletteDragHeight) return EditPaletteArea::Drag;
+    return EditPaletteArea::Body;
+}
+
+void EnlargedEditGroup::setRest(std::uint8_t typeAndDots) {
+    SongRecord rest;
+    rest.setGroupSize(1);
+    rest.bytes[2] = typeAndDots;
+    m_group = {rest};
+    m_enterEnabled = true;
+}
+
+void EnlargedEditGroup::setNotes(const std::vector<std::uint8_t>& pairs, const NoteChoice& choice) {
+    std::vector<SongRecord> notes;
+    for (std::size_t i = 0; i + 1 < pairs.size() && pairs[i] != kNoKey && notes.size() < kEditPaletteMaxRecords;
+         i += 2) {
+        SongRecord note;
+        note.bytes[2] = std::uint8_t(noteLengthType(choice.lengthIndex) | dotBits(choice.dot));
+        note.bytes[4] = pairs[i + 1];
+        note.bytes[5] = pairs[i];
+        notes.push_back(note);
+    }
+    if (notes.empty()) return;
+    // Chords are stored highest key first, as the view stores the chords it enters.
+    std::stable_sort(notes.begin(), notes.end(), higherKey);
+    notes.front().setGroupSize(std::uint8_t(notes.size()));
+    m_group = std::move(notes);
+    m_enterEnabled = true;
+}
+
+void EnlargedEditGroup::setLength(const NoteChoice& choice) {
+    for (SongRecord& r : m_group)
+        if (r.isNote()) r.bytes[2] = std::uint8_t((r.bytes[2] & 0xF0) | noteLengthType(choice.lengthIndex));
+}
+
+void EnlargedEditGroup::setDots(const NoteChoice& choice) {
+    for (SongRecord& r : m_group)
+        if (r.takesTime()) r.bytes[2] = std::uint8_t((r.bytes[2] & ~mark::kDotMask) | dotBits(choice.dot));
+}
+
+std::optional<PaletteMessage> EnlargedEditGroup::receive(const PaletteMessage& message, const NoteChoice& choice,
+                                                         bool playing) {
+    switch (message.message) {
+    case palette_msg::kEnterRest: setRest(std::uint8_t(message.wParam)); break;
+    case palette_msg::kEnterChord: setNotes(message.data, choice); break;
+    case palette_msg::kSetLength: setLength(choice); break;
+    case palette_msg::kSetDots: setDots(choice); break;
+    case palette_msg::kEditPaletteButton:
+        if (message.wParam == edit_palette_button::kClose) {
+            hide();
+        } else if (message.wParam == edit_palette_button::kEnter && m_enterEnabled && !m_group.empty() && !playing) {
+            m_enterEnabled = false;
+            return PaletteMessage{palette_msg::kEnterGroup, 0, groupBytes(m_group)};
+        }
+        break;
+    default: break;
+    }
+    return std::nullopt;
+}
+
+void EnlargedEditGroup::buttonDown(int x, int y) {
+    const EditPaletteArea area = editPaletteArea(x, y);
+    const bool armable = area == EditPaletteArea::CloseButton || (area == EditPaletteArea::EnterButton && m_enterEnabled);
+    m_armed = armable ? area : EditPaletteArea::Body;
+}
+
+std::optional<PaletteMessage> EnlargedEditGroup::buttonUp(int x, int y) {
+    const EditPaletteArea armed = m_armed;
+    m_armed = EditPaletteArea::Body;
+    if (armed == EditPaletteArea::Body || editPaletteArea(x, y) != armed) return std::nullopt;
+    const int id = armed == EditPaletteArea::CloseButton ? edit_palette_button::kClose : edit_palette_button::kEnter;
+    return PaletteMessage{palette_msg::kEditPaletteButton, std::uintptr_t(id), {}};
+}
+
+}  // namespace plume

@@ -1,0 +1,65 @@
+#pragma once
+// The enlarged edit palette's own group: while the palette is shown (and the view lets it), the
+// palette messages change this group instead of the song, and its enter button sends the group to
+// the main frame to be entered at the cursor.
+
+#include <cstdint>
+#include <optional>
+#include <vector>
+
+#include "app/note_palette_logic.h"
+#include "app/palette_messages.h"
+#include "song/song_record.h"
+
+namespace plume {
+
+inline constexpr int kEditPaletteWidth = 80;    // client size, without the sizing frame
+inline constexpr int kEditPaletteHeight = 277;
+inline constexpr int kEditPaletteDragHeight = 16;  // y 0..15 drags the window
+inline constexpr int kEditPaletteButtonSize = 12;
+inline constexpr int kEditPaletteButtonRight = 77;  // both buttons end here (exclusive)
+inline constexpr int kEditPaletteCloseTop = 2;
+inline constexpr int kEditPaletteEnterTop = 18;
+inline constexpr std::size_t kEditPaletteMaxRecords = 10;
+
+namespace edit_palette_button {
+inline constexpr int kEnter = 1;  // wParam of kEditPaletteButton
+inline constexpr int kClose = 2;
+}  // namespace edit_palette_button
+
+enum class EditPaletteArea { Body, Drag, CloseButton, EnterButton };
+EditPaletteArea editPaletteArea(int x, int y);
+
+class EnlargedEditGroup {
+public:
+    bool isShown() const { return m_shown; }
+    void show() { m_shown = true; }
+    void hide() { m_shown = false; }
+
+    // Records in song order; the first one's byte 0 holds the count. Empty at the start.
+    const std::vector<SongRecord>& group() const { return m_group; }
+    bool isEnterEnabled() const { return m_enterEnabled; }
+
+    // A palette message addressed to the palette; the entry choice gives the current length and
+    // dot. kEditPaletteButton with wParam 1 returns the group to post to the main frame (nothing
+    // while playing, when the frame would drop it).
+    std::optional<PaletteMessage> receive(const PaletteMessage& message, const NoteChoice& choice, bool playing);
+
+    // The left button over the window: pressing a button arms it, releasing over the same button
+    // sends kEditPaletteButton to the palette itself. A disabled enter button does not arm.
+    void buttonDown(int x, int y);
+    std::optional<PaletteMessage> buttonUp(int x, int y);
+
+private:
+    void setRest(std::uint8_t typeAndDots);
+    void setNotes(const std::vector<std::uint8_t>& pairs, const NoteChoice& choice);
+    void setLength(const NoteChoice& choice);
+    void setDots(const NoteChoice& choice);
+
+    bool m_shown = false;
+    bool m_enterEnabled = false;
+    EditPaletteArea m_armed = EditPaletteArea::Body;
+    std::vector<SongRecord> m_group;
+};
+
+}  // namespace plume

@@ -1,0 +1,145 @@
+#include <gtest/gtest.h>
+
+#include "app/enlarged_edit_group.h"
+#include "app/keyboard_palette_logic.h"
+
+namespace plume {
+namespace {
+
+KeyboardClick clickKey(KeyboardPalette& palette, int key, const KeyboardClickContext& context = {}) {
+    const KeyRect r = palette.keyRect(key);
+    return palette.click(r.x + r.width / 2, r.y + r.height - 2, context);
+}
+
+const int kBandY = 45;
+
+std::vector<int> keysAndTypes(const std::vector<SongRecord>& group) {
+    std::vector<int> out;
+    for (const SongRecord& r : group) out.insert(out.end(), {r.groupSize(), r.key(), r.bytes[2], r.accidental()});
+    return out;
+}
+
+TEST(KeyboardPalette, EveryKeyIsFoundWhereItIsDrawn) {
+    for (int size : {0, 1}) {
+        const KeyboardPalette palette(size);
+        for (int key = kKeyboardLowestKey; key <= kKeyboardHighestKey; ++key) {
+            const KeyRect r = palette.keyRect(key);
+            EXPECT_EQ(palette.keyAt(r.x + r.width / 2, r.y + 1), key) << key;
+            EXPECT_LE(r.x + r.width, palette.width());
+        }
+        // Below the black keys a white key's whole width is its own.
+        const KeyRect c = palette.keyRect(60);
+        EXPECT_EQ(palette.keyAt(c.x + c.width - 1, c.y + c.height - 1), 60);
+        EXPECT_EQ(palette.keyAt(c.x + c.width - 1, c.y + 1), 61);
+    }
+    EXPECT_GT(KeyboardPalette(1).width(), KeyboardPalette(0).width());
+}
+
+TEST(KeyboardPalette, ClicksCollectAGroupThatTheBandSends) {
+    KeyboardPalette palette;
+    // GIVEN C, E and G clicked, and E clicked twice
+    EXPECT_EQ(clickKey(palette, 60).kind, KeyboardClick::Kind::Added);
+    clickKey(palette, 64);
+    clickKey(palette, 67);
+    EXPECT_EQ(clickKey(palette, 64).kind, KeyboardClick::Kind::Removed);
+    clickKey(palette, 64);
+    // THEN the group holds them highest first, its size in the first record
+    EXPECT_EQ(keysAndTypes(palette.collection()), (std::vector<int>{3, 67, 0, 0, 0, 64, 0, 0, 0, 60, 0, 0}));
+    // WHEN the band is clicked with an eighth-rest length
+    KeyboardClickContext context;
+    context.lengthIndex = 9;
+    const KeyboardClick sent = palette.click(10, kBandY, context);
+    // THEN the notes go out as eighth notes, and the palette starts a new group
+    ASSERT_EQ(sent.kind, KeyboardClick::Kind::Sent);
+    ASSERT_TRUE(sent.post);
+    EXPECT_EQ(sent.post->message, 0x858u);
+    EXPECT_EQ(keysAndTypes(groupRecords(sent.post->data)), (std::vector<int>{3, 67, 4, 0, 0, 64, 4, 0, 0, 60, 4, 0}));
+    EXPECT_TRUE(palette.collection().empty());
+    EXPECT_EQ(palette.click(10, kBandY, context).kind, KeyboardClick::Kind::Ignored);
+    EXPECT_EQ(palette.click(10, 20, context).kind, KeyboardClick::Kind::Drag);
+}
+
+TEST(KeyboardPalette, PlayingShiftAndTheWheelWindow) {
+    KeyboardPalette palette;
+    for (int key = 40; key < 51; ++key) clickKey(palette, key);
+    EXPECT_EQ(palette.collection().size(), 10u);  // an eleventh key does not fit
+    // WHILE playing the band keeps the group
+    KeyboardClickContext playing;
+    playing.playing = true;
+    EXPECT_EQ(palette.click(10, kBandY, playing).kind, KeyboardClick::Kind::Ignored);
+    EXPECT_EQ(palette.collection().size(), 10u);
+    // Shift clears only with the new mouse input, and the open wheel window blocks every click.
+    KeyboardClickContext shift;
+    shift.shift = true;
+    EXPECT_EQ(clickKey(palette, 40, shift).kind, KeyboardClick::Kind::Removed);
+    shift.newMouseInput = true;
+    shift.wheelOpen = true;
+    EXPECT_EQ(clickKey(palette, 40, shift).kind, KeyboardClick::Kind::Ignored);
+    shift.wheelOpen = false;
+    EXPECT_EQ(clickKey(palette, 40, shift).kind, KeyboardClick::Kind::Cleared);
+    EXPECT_TRUE(palette.collection().empty());
+}
+
+TEST(EnlargedEditGroup, PaletteMessagesChangeItsOwnGroup) {
+    EnlargedEditGroup palette;
+    NoteChoice choice;
+    EXPECT_FALSE(palette.isEnterEnabled());
+    // A rest message makes a one-record rest group and enables "enter".
+    palette.receive({0x852, 8 | 0x40, {}}, choice, false);
+    EXPECT_EQ(keysAndTypes(palette.group()), (std::vector<int>{1, 0, 0x48, 0}));
+    EXPECT_TRUE(palette.isEnterEnabled());
+    // A chord with a dotted quarter chosen: the pairs up to key 255, highest first.
+    choice.lengthIndex = 2;
+    choice.dot = 1;
+    palette.receive({0x853, 0, {60, 0, 64, 18, 67, 0, 255, 0}}, choice, false);
+    EXPECT_EQ(keysAndTypes(palette.group()), (std::vector<int>{3, 67, 0x43, 0, 0, 64, 0x43, 18, 0, 60, 0x43, 0}));
+    // Length keeps the dots; dots keep the length.
+    choice.lengthIndex = 0;
+    palette.receive({0x854, 1, {}}, choice, false);
+    EXPECT_EQ(palette.group()[1].bytes[2], 0x41);
+    choice.dot = 2;
+    palette.receive({0x855, 2, {}}, choice, false);
+    EXPECT_EQ(palette.group()[2].bytes[2], 0x81);
+    // A rest group keeps its type when the length changes.
+    palette.receive({0x852, 10, {}}, choice, false);
+    palette.receive({0x854, 1, {}}, choice, false);
+    EXPECT_EQ(palette.group()[0].bytes[2], 10);
+}
+
+TEST(EnlargedEditGroup, EnterAndCloseButtons) {
+    EnlargedEditGroup palette;
+    palette.show();
+    NoteChoice choice;
+    const int x = kEditPaletteButtonRight - 4;
+    const int enterY = kEditPaletteEnterTop + 4;
+    // A disabled enter button does not arm.
+    palette.buttonDown(x, enterY);
+    EXPECT_FALSE(palette.buttonUp(x, enterY));
+    palette.receive({0x853, 0, {62, 0, 255, 0}}, choice, false);
+    // Released elsewhere, nothing; released over itself, the palette gets 0x859 / 1.
+    palette.buttonDown(x, enterY);
+    EXPECT_FALSE(palette.buttonUp(x, 100));
+    palette.buttonDown(x, enterY);
+    const auto button = palette.buttonUp(x, enterY);
+    ASSERT_TRUE(button);
+    EXPECT_EQ(*button, (PaletteMessage{0x859, 1, {}}));
+    // WHILE playing the group waits; then it goes to the frame and "enter" is disabled.
+    EXPECT_FALSE(palette.receive(*button, choice, true));
+    const auto entered = palette.receive(*button, choice, false);
+    ASSERT_TRUE(entered);
+    EXPECT_EQ(entered->message, 0x858u);
+    EXPECT_EQ(keysAndTypes(groupRecords(entered->data)), (std::vector<int>{1, 62, 1, 0}));
+    EXPECT_FALSE(palette.isEnterEnabled());
+    EXPECT_FALSE(palette.receive(*button, choice, false));
+    // The close button hides the palette; the top strip drags it.
+    palette.buttonDown(x, kEditPaletteCloseTop + 1);
+    const auto close = palette.buttonUp(x, kEditPaletteCloseTop + 1);
+    ASSERT_TRUE(close);
+    palette.receive(*close, choice, false);
+    EXPECT_FALSE(palette.isShown());
+    EXPECT_EQ(editPaletteArea(10, 15), EditPaletteArea::Drag);
+    EXPECT_EQ(editPaletteArea(10, 16), EditPaletteArea::Body);
+}
+
+}  // namespace
+}  // namespace plume

@@ -1,0 +1,92 @@
+#include <gtest/gtest.h>
+
+#include "app/note_palette_logic.h"
+#include "support/song_builder.h"
+
+namespace plume {
+namespace {
+
+PaletteMessage msg(std::uint32_t message, std::uintptr_t wParam) { return {message, wParam, {}}; }
+
+TEST(NotePalette, RestButtonsPostTheirTypeWithTheCurrentDots) {
+    // GIVEN the double dot chosen and a quarter-note length
+    NoteChoice choice;
+    choice.lengthIndex = 2;
+    pressNoteButton(choice, note_button::kDoubleDot, false);
+    // WHEN the 32nd rest is pressed THEN its type goes out with 0x80, and the length stays
+    EXPECT_EQ(pressNoteButton(choice, 616, false), msg(0x852, 12 + 0x80));
+    EXPECT_EQ(choice.lengthIndex, 2);
+    // AND the whole rest with a single dot carries 0x40
+    pressNoteButton(choice, note_button::kDot, false);
+    EXPECT_EQ(pressNoteButton(choice, note_button::kWholeRest, false), msg(0x852, 7 + 0x40));
+}
+
+TEST(NotePalette, CheckedButtonsToggleAndDotsPostTheirChoice) {
+    NoteChoice choice;
+    // The dot: pressed, posts 1; pressed again, clears and posts 0.
+    EXPECT_EQ(pressNoteButton(choice, note_button::kDot, false), msg(0x855, 1));
+    EXPECT_TRUE(isNoteButtonChecked(choice, note_button::kDot));
+    EXPECT_EQ(pressNoteButton(choice, note_button::kDot, false), msg(0x855, 0));
+    EXPECT_FALSE(isNoteButtonChecked(choice, note_button::kDot));
+    // The double dot takes the check from the dot.
+    pressNoteButton(choice, note_button::kDot, false);
+    EXPECT_EQ(pressNoteButton(choice, note_button::kDoubleDot, false), msg(0x855, 2));
+    EXPECT_FALSE(isNoteButtonChecked(choice, note_button::kDot));
+    // Accidentals move their check the same way and post nothing.
+    EXPECT_FALSE(pressNoteButton(choice, note_button::kDoubleFlat, false));
+    pressNoteButton(choice, note_button::kNatural, false);
+    EXPECT_EQ(choice.accidental, 3);
+    pressNoteButton(choice, note_button::kNatural, false);
+    EXPECT_EQ(choice.accidental, 0);
+    // A length moves the check and posts its index + 1, also when it is chosen already.
+    EXPECT_EQ(pressNoteButton(choice, 609, false), msg(0x854, 4));
+    EXPECT_TRUE(isNoteButtonChecked(choice, 609));
+    EXPECT_FALSE(isNoteButtonChecked(choice, note_button::kWholeNote));
+    EXPECT_EQ(pressNoteButton(choice, 609, false), msg(0x854, 4));
+}
+
+TEST(NotePalette, WhilePlayingOnlyAccidentalsAndMonitorWork) {
+    NoteChoice choice;
+    EXPECT_FALSE(pressNoteButton(choice, 615, true));
+    EXPECT_FALSE(pressNoteButton(choice, 604, true));
+    EXPECT_FALSE(pressNoteButton(choice, note_button::kDot, true));
+    EXPECT_EQ(choice.lengthIndex, 0);
+    EXPECT_EQ(choice.dot, 0);
+    pressNoteButton(choice, note_button::kSharp, true);
+    pressNoteButton(choice, note_button::kMonitor, true);
+    EXPECT_EQ(choice.accidental, 1);
+    EXPECT_TRUE(isNoteButtonChecked(choice, note_button::kMonitor));
+    EXPECT_FALSE(passNoteKey(choice, '3', false, true).post);
+    EXPECT_TRUE(passNoteKey(choice, '3', false, true).taken);
+}
+
+TEST(NotePalette, FollowsTheNoteAtTheCursor) {
+    NoteChoice choice;
+    choice.dot = 2;
+    followRecord(choice, test::note(4, 60, 0, mark::kDotted));
+    EXPECT_EQ(choice.lengthIndex, 3);
+    EXPECT_EQ(choice.dot, 1);
+    EXPECT_TRUE(isNoteButtonChecked(choice, 609));
+    followRecord(choice, test::note(6, 60));
+    EXPECT_EQ(choice.dot, 0);
+    // Rests, bar lines and effects leave the choice as it is.
+    followRecord(choice, test::rest(9, 0, mark::kDoubleDotted));
+    followRecord(choice, test::effectValue(effect::kTempo, 0xC2));
+    EXPECT_EQ(choice.lengthIndex, 5);
+    EXPECT_EQ(choice.dot, 0);
+}
+
+TEST(NotePalette, KeysFromTheViewActAsTheButtons) {
+    NoteChoice choice;
+    EXPECT_EQ(passNoteKey(choice, '3', false, false).post, msg(0x854, 3));
+    EXPECT_EQ(choice.lengthIndex, 2);
+    EXPECT_EQ(passNoteKey(choice, '2', true, false).post, msg(0x852, 8));
+    EXPECT_EQ(passNoteKey(choice, '.', false, false).post, msg(0x855, 1));
+    EXPECT_EQ(passNoteKey(choice, '.', true, false).post, msg(0x855, 2));
+    EXPECT_EQ(passNoteKey(choice, '.', true, false).post, msg(0x855, 0));
+    EXPECT_FALSE(passNoteKey(choice, '7', false, false).taken);
+    EXPECT_FALSE(passNoteKey(choice, 'c', false, false).taken);
+}
+
+}  // namespace
+}  // namespace plume
