@@ -1,0 +1,331 @@
+// Entry at the score view's cursor through the entry interface: what the song holds afterwards,
+// where the cursor stands and which undo snapshot was taken.
+#include <gtest/gtest.h>
+
+#include "platform/message_box.h"
+#include "score/note_entry.h"
+#include "score/score_view.h"
+#include "support/song_builder.h"
+
+namespace plume {
+namespace {
+
+using namespace test;
+using platform::Answer;
+
+constexpr EntrySettings kInsertQuarter{3, 0, true};
+constexpr EntrySettings kOverwriteQuarter{3, 0, false};
+constexpr NotePair kC{60, 0}, kE{64, 0}, kG{67, 0};
+
+struct NoteEntry : ::testing::Test {
+    std::unique_ptr<CPlmDoc> doc = CPlmDoc::create();
+    std::unique_ptr<ScoreView> view;
+    platform::ScriptedMessageBox box;
+
+    void load(const std::vector<SongRecord>& song, SongInfo info = SongInfo::defaults()) {
+        doc->load(songOf(song, info));
+        view = std::make_unique<ScoreView>(*doc);
+        view->setClientSize(800, 600);
+    }
+    void cursorAt(int line, int column) { view->setCursor({line, column}); }
+    // First-record type of every group, in order.
+    std::vector<int> groupTypes() const {
+        std::vector<int> types;
+        for (std::size_t g = 0; g < doc->recordCount(); g = doc->nextGroup(g)) types.push_back(doc->record(g).type());
+        return types;
+    }
+    std::vector<int> keysOf(std::size_t group) const {
+        std::vector<int> keys;
+        for (std::size_t i = group; i < doc->groupEnd(group); ++i)
+            if (doc->record(i).isNote()) keys.push_back(doc->record(i).key());
+        return keys;
+    }
+    EntryResult enter(std::initializer_list<NotePair> pairs, EntrySettings settings = kInsertQuarter) {
+        const std::vector<NotePair> list(pairs);
+        return enterNotes(*doc, *view, settings, list);
+    }
+};
+
+std::vector<SongRecord> quarters(std::initializer_list<std::uint8_t> keys) {
+    std::vector<SongRecord> song;
+    for (std::uint8_t k : keys) addGroup(song, {note(3, k)});
+    return song;
+}
+
+TEST_F(NoteEntry, AChordIsStoredHighestFirstAndCutAtFourNotes) {
+    // GIVEN an empty song
+    load({});
+    // WHEN 60, 64 (sharp spelling), 67 are entered as a dotted eighth
+    const std::vector<NotePair> triad = {kC, {64, 17}, kG, {kEndOfList, 0}, {72, 0}};
+    const EntryResult result = enterNotes(*doc, *view, {4, mark::kDotted, true}, triad);
+    // THEN one group of three notes holds 67, 64, 60, each with its own accidental and byte 3 clear
+    ASSERT_TRUE(result.changed);
+    EXPECT_EQ(doc->record(0).groupSize(), 3);
+    EXPECT_EQ(keysOf(0), (std::vector<int>{67, 64, 60}));
+    EXPECT_EQ(doc->record(1).accidental(), 17);
+    for (std::size_t i = 0; i < 3; ++i) {
+        EXPECT_EQ(doc->record(i).bytes[2], 4 | mark::kDotted);
+        EXPECT_EQ(doc->record(i).marks(), 0);
+    }
+    // AND the cursor moved past it, with an insert snapshot in the ring
+    EXPECT_EQ(view->cursor(), (ScorePosition{0, 1}));
+    EXPECT_EQ(view->undoRing().menuText(), "元に戻す挿入");
+
+    // WHEN five pairs are given THEN the fifth is ignored
+    enter({kC, kE, kG, {70, 0}, {74, 0}});
+    EXPECT_EQ(doc->record(3).groupSize(), 4);
+    EXPECT_EQ(keysOf(3), (std::vector<int>{70, 67, 64, 60}));
+}
+
+TEST_F(NoteEntry, TheTemplateIsTheNearestNoteBeforeTheCursorElseAfterItElseTheDefault) {
+    // GIVEN an empty song WHEN its first note is entered THEN velocity 100, gate 64, delay 0
+    SongInfo info = SongInfo::defaults();
+    info.bytes[8] = 5;  // initial program
+    load({}, info);
+    enter({kC});
+    EXPECT_EQ(doc->record(0).bytes, (std::array<std::uint8_t, 10>{1, 0, 3, 0, 0, 60, 100, 0, 64, 5}));
+    // GIVEN two notes, the second in a triplet, and a bar line
+    std::vector<SongRecord> song = quarters({60, 62});
+    song[0].bytes[6] = 90;
+    song[1].bytes[6] = 50;
+    song[1].bytes[3] = 0x23;
+    addGroup(song, {scoreMark(type::kBarLine)});
+    load(song);
+    // THEN the nearest note before the cursor lends its values without the tuplet bits
+    EXPECT_EQ(noteTemplate(*doc, 3).velocity(), 50);
+    EXPECT_EQ(noteTemplate(*doc, 3).marks(), 0);
+    EXPECT_EQ(noteTemplate(*doc, 0).velocity(), 90);
+}
+
+TEST_F(NoteEntry, OverwriteReplacesTheCursorGroupButNeverALineBreak) {
+    // GIVEN a note carrying a volume and a lyric, then a line break and a note on line 1
+    std::vector<SongRecord> song;
+    addGroup(song, {note(3, 60), effectValue(effect::kVolume, 90), textRecord(kind::kLyric, "la")});
+    addGroup(song, {scoreMark(type::kLineBreak)});
+    addGroup(song, {note(3, 62)});
+    load(song);
+
+    // WHEN E is entered over the first note with the insert switch off
+    enter({kE}, kOverwriteQuarter);
+    // THEN the note is replaced, its effect and lyric stay, and the snapshot is a change
+    EXPECT_EQ(keysOf(0), (std::vector<int>{64}));
+    EXPECT_EQ(doc->groupEnd(0), 3u);
+    EXPECT_EQ(doc->groupText(0, kind::kLyric), "la");
+    EXPECT_EQ(view->undoRing().menuText(), "元に戻す訂正");
+    EXPECT_EQ(view->cursor(), (ScorePosition{0, 1}));
+
+    // WHEN G is entered with the cursor on the line break THEN it goes in before the line break
+    enter({kG}, kOverwriteQuarter);
+    EXPECT_EQ(groupTypes(), (std::vector<int>{3, 3, type::kLineBreak, 3}));
+    EXPECT_EQ(keysOf(3), (std::vector<int>{67}));
+    EXPECT_EQ(view->cursor(), (ScorePosition{0, 2}));
+    EXPECT_EQ(view->undoRing().menuText(), "元に戻す挿入");
+}
+
+TEST_F(NoteEntry, EnterSplitsALineAndBackSpaceJoinsItAgain) {
+    // GIVEN six quarters on one line, the cursor before the fourth
+    const std::vector<SongRecord> song = quarters({60, 62, 64, 65, 67, 69});
+    load(song);
+    cursorAt(0, 3);
+    // WHEN Enter is pressed THEN a line break splits the line and the cursor starts line 1
+    const EntryResult split = enterMark(*doc, *view, kOverwriteQuarter, type::kLineBreak);
+    EXPECT_EQ(split.repaint, Repaint::All);
+    EXPECT_EQ(view->lines().lineCount(), 2);
+    EXPECT_EQ(view->cursor(), (ScorePosition{1, 0}));
+    EXPECT_EQ(doc->record(3).type(), type::kLineBreak);
+    // WHEN Back Space is pressed at the start of line 1 THEN the lines join where they were cut
+    const EntryResult joined = backSpace(*doc, *view);
+    EXPECT_EQ(joined.repaint, Repaint::All);
+    EXPECT_EQ(view->lines().lineCount(), 1);
+    EXPECT_EQ(view->cursor(), (ScorePosition{0, 3}));
+    EXPECT_EQ(std::vector<SongRecord>(doc->records().begin(), doc->records().end()), song);
+    EXPECT_EQ(view->undoRing().menuText(), "元に戻すＢＳ");
+}
+
+TEST_F(NoteEntry, InsertingInsideATripletBreaksItAndTheTieAcrossTheInsertionPoint) {
+    // GIVEN a triplet of eighths whose first two notes are tied
+    std::vector<SongRecord> song;
+    addGroup(song, {note(4, 60, mark::kTieBegin)});
+    addGroup(song, {note(4, 60, mark::kTieEnd)});
+    addGroup(song, {note(4, 64)});
+    markTuplet(song, {0, 1, 2}, 3);
+    load(song);
+    cursorAt(0, 1);
+    // WHEN a note is inserted between the tied notes
+    enter({kG});
+    // THEN no group keeps tuplet marks and neither note keeps the tie
+    for (std::size_t i = 0; i < doc->recordCount(); ++i) EXPECT_EQ(doc->record(i).marks(), 0) << "record " << i;
+}
+
+TEST_F(NoteEntry, ARestOverANoteOfTheSameLengthKeepsItsTupletAnyOtherBreaksIt) {
+    std::vector<SongRecord> song;
+    for (int k = 0; k < 3; ++k) addGroup(song, {note(4, std::uint8_t(60 + k))});
+    markTuplet(song, {0, 1, 2}, 3);
+    load(song);
+    cursorAt(0, 1);
+    // an eighth rest over the middle eighth: the triplet stays
+    enterRest(*doc, *view, kOverwriteQuarter, 10);
+    EXPECT_EQ(doc->record(1).bytes[2], 10);
+    EXPECT_EQ(doc->record(1).marks(), mark::kTupletInner | 3);
+    EXPECT_EQ(doc->record(0).marks(), mark::kTupletFirst | 3);
+    // a dotted eighth rest over the last one: the triplet goes
+    enterRest(*doc, *view, kOverwriteQuarter, 10 | mark::kDotted);
+    EXPECT_EQ(doc->record(2).bytes[2], 10 | mark::kDotted);
+    for (std::size_t i = 0; i < 3; ++i) EXPECT_EQ(doc->record(i).marks(), 0);
+    // inserted at the end, a double-dotted half rest
+    enterRest(*doc, *view, kInsertQuarter, 8 | mark::kDoubleDotted);
+    EXPECT_EQ(doc->record(3).bytes[2], 8 | mark::kDoubleDotted);
+    EXPECT_EQ(view->cursor(), (ScorePosition{0, 4}));
+}
+
+TEST_F(NoteEntry, ARangeTakesTheChordsPitchesAndKeepsItsRhythm) {
+    // GIVEN a range over a dotted eighth, a rest and a tied pair of quarters
+    std::vector<SongRecord> song;
+    addGroup(song, {note(4, 60, 0, mark::kDotted)});
+    addGroup(song, {rest(9)});
+    addGroup(song, {note(3, 62, mark::kTieBegin)});
+    addGroup(song, {note(3, 62, mark::kTieEnd)});
+    load(song);
+    view->setCursor({0, 3});
+    view->setCursor({0, 0}, true);
+    // WHEN C-E is entered
+    const EntryResult result = enter({kC, kE});
+    // THEN each note group holds E and C with its own length, the rest stays, the tie into the
+    // range's end is cut and the cursor did not move
+    EXPECT_EQ(result.repaint, Repaint::All);
+    EXPECT_EQ(keysOf(0), (std::vector<int>{64, 60}));
+    EXPECT_EQ(doc->record(0).bytes[2], 4 | mark::kDotted);
+    EXPECT_EQ(doc->record(2).type(), 9);
+    EXPECT_EQ(keysOf(3), (std::vector<int>{64, 60}));
+    EXPECT_EQ(doc->record(5).tie(), 0);
+    EXPECT_EQ(view->cursor(), (ScorePosition{0, 0}));
+    EXPECT_EQ(view->undoRing().size(), 1u);
+}
+
+TEST_F(NoteEntry, LengthAndDotsChangeOnlyTheirKindOfGroup) {
+    std::vector<SongRecord> song;
+    for (int k = 0; k < 3; ++k) addGroup(song, {note(4, std::uint8_t(60 + k))});
+    markTuplet(song, {0, 1, 2}, 3);
+    addGroup(song, {rest(9)});
+    addGroup(song, {scoreMark(type::kBarLine)});
+    load(song);
+    // a note becomes a dotted half, its triplet is broken and the cursor moves on
+    changeLength(*doc, *view, {2, mark::kDotted, true});
+    EXPECT_EQ(doc->record(0).bytes[2], 2 | mark::kDotted);
+    EXPECT_EQ(doc->record(1).marks(), 0);
+    EXPECT_EQ(view->cursor(), (ScorePosition{0, 1}));
+    // the rest takes the double dot, the cursor stays
+    cursorAt(0, 3);
+    changeDots(*doc, *view, {3, mark::kDoubleDotted, true});
+    EXPECT_EQ(doc->record(3).bytes[2], 9 | mark::kDoubleDotted);
+    EXPECT_EQ(view->cursor(), (ScorePosition{0, 3}));
+    // a rest has no length to change, a bar line no dots: nothing happens, no snapshot
+    const std::size_t snapshots = view->undoRing().size();
+    EXPECT_FALSE(changeLength(*doc, *view, kInsertQuarter).changed);
+    cursorAt(0, 4);
+    EXPECT_FALSE(changeDots(*doc, *view, kInsertQuarter).changed);
+    EXPECT_EQ(view->undoRing().size(), snapshots);
+}
+
+TEST_F(NoteEntry, BackSpaceAndDeleteRemoveOneGroupAndMendItsTie) {
+    std::vector<SongRecord> song;
+    addGroup(song, {note(3, 60, mark::kTieBegin)});
+    addGroup(song, {note(3, 60, mark::kTieEnd)});
+    addGroup(song, {scoreMark(type::kBarLine)});
+    addGroup(song, {note(3, 64)});
+    load(song);
+    // nothing before the start, nothing after the end
+    EXPECT_FALSE(backSpace(*doc, *view).changed);
+    cursorAt(0, 4);
+    EXPECT_FALSE(deleteForward(*doc, *view).changed);
+    EXPECT_EQ(view->undoRing().size(), 0u);
+    // Back Space takes the tied second note: the first one's tie is cut
+    cursorAt(0, 2);
+    backSpace(*doc, *view);
+    EXPECT_EQ(groupTypes(), (std::vector<int>{3, type::kBarLine, 3}));
+    EXPECT_EQ(doc->record(0).tie(), 0);
+    EXPECT_EQ(view->cursor(), (ScorePosition{0, 1}));
+    // Delete takes the bar line at the cursor, which stays in place
+    deleteForward(*doc, *view);
+    EXPECT_EQ(groupTypes(), (std::vector<int>{3, 3}));
+    EXPECT_EQ(view->cursor(), (ScorePosition{0, 1}));
+    EXPECT_EQ(view->undoRing().menuText(), "元に戻すDEL");
+}
+
+TEST_F(NoteEntry, DeclinedSnapshotsAndAFullSongChangeNothing) {
+    // GIVEN a snapshot that cannot be had
+    load(quarters({60}));
+    view->undoRing() = UndoRing([](std::size_t) { return std::unique_ptr<std::vector<SongRecord>>(); });
+    // WHEN the user answers No THEN the entry is abandoned
+    box.script({Answer::No});
+    EXPECT_FALSE(enter({kE}).changed);
+    EXPECT_EQ(doc->recordCount(), 1u);
+    // WHEN Yes THEN it goes on without a snapshot
+    box.script({Answer::Yes});
+    EXPECT_TRUE(enter({kE}).changed);
+    EXPECT_EQ(doc->recordCount(), 2u);
+
+    // GIVEN a song of 19,999 records WHEN a note is inserted THEN the song refuses it
+    load(filledSong(kRecordLimit - 1));
+    box.clear();
+    EXPECT_FALSE(enter({kE}).changed);
+    EXPECT_EQ(doc->recordCount(), kRecordLimit - 1);
+    EXPECT_EQ(box.shown(), (std::vector<std::string>{"データが入りません！"}));
+    EXPECT_EQ(view->undoRing().size(), 0u);
+}
+
+TEST_F(NoteEntry, TextsAreStoredAsSixBytesOfShiftJisAndAnEmptyOneRemovesThem) {
+    load(quarters({60}));
+    setLyric(*doc, *view, "ラララララ");
+    EXPECT_EQ(doc->groupText(0, kind::kLyric), "\x83\x89\x83\x89\x83\x89");
+    setChordName(*doc, *view, "Cmaj7");
+    EXPECT_EQ(view->undoRing().menuText(), "元に戻すコード名");
+    setLyric(*doc, *view, "");
+    EXPECT_EQ(doc->groupEnd(0), 2u);
+    // at the end of the song there is no group to carry a text
+    cursorAt(0, 1);
+    EXPECT_FALSE(setLyric(*doc, *view, "x").changed);
+}
+
+TEST_F(NoteEntry, DelayGateAndVelocityListsGoToTheCursorChordOrTheWholeRange) {
+    std::vector<SongRecord> song;
+    addGroup(song, {note(3, 67), note(3, 64), note(3, 60)});
+    addGroup(song, {note(3, 62)});
+    load(song);
+    // the lists name the chord's notes last record first; 255 keeps a value
+    const std::vector<DelayGate> pairs = {{10, 80}, {kKeep, 50}, {5, kKeep}};
+    setDelayGates(*doc, *view, pairs);
+    EXPECT_EQ(doc->record(0).delay(), 5);
+    EXPECT_EQ(doc->record(0).gate(), 75);
+    EXPECT_EQ(doc->record(1).gate(), 50);
+    EXPECT_EQ(doc->record(2).delay(), 10);
+    EXPECT_EQ(view->undoRing().menuText(), "元に戻す効果");
+    // with a range every note takes the first value
+    view->setCursor({0, 2}, true);
+    const std::vector<std::uint8_t> velocities = {30, 99};
+    setVelocities(*doc, *view, velocities);
+    for (std::size_t i = 0; i < 4; ++i) EXPECT_EQ(doc->record(i).velocity(), 30);
+}
+
+TEST_F(NoteEntry, ACompleteGroupIsEnteredAndItsBareNotesTakeTheTemplate) {
+    std::vector<SongRecord> song = quarters({60});
+    song[0].bytes[6] = 77;
+    load(song);
+    cursorAt(0, 1);
+    std::vector<SongRecord> group = {note(5, 72), note(5, 67)};
+    group[0].setGroupSize(2);
+    group[0].bytes[6] = 0;  // bare: takes the template
+    group[1].bytes[6] = 120;
+    group[1].bytes[3] = 0x43;
+    enterGroup(*doc, *view, kInsertQuarter, group);
+    EXPECT_EQ(doc->record(1).groupSize(), 2);
+    EXPECT_EQ(doc->record(1).velocity(), 77);
+    EXPECT_EQ(doc->record(2).velocity(), 120);
+    EXPECT_EQ(doc->record(2).marks(), 0);
+    // a size byte beyond ten records is refused
+    group[0].setGroupSize(11);
+    EXPECT_FALSE(enterGroup(*doc, *view, kInsertQuarter, group).changed);
+}
+
+}  // namespace
+}  // namespace plume
