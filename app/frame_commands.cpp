@@ -215,6 +215,11 @@ constexpr int kBuilt[] = {
     cmd::kProjectOpen,    cmd::kProjectEdit,    cmd::kProjectClose,  cmd::kExportMidi,    cmd::kExportMld,
     cmd::kAllTracks,      cmd::kRepeat,         cmd::kLevelMeter,    cmd::kNewMouseInput, cmd::kWindowCascade,
     cmd::kWindowTile,     cmd::kWindowArrange,
+    cmd::kNumericInput,   cmd::kLyricInput,     cmd::kChordNameInput,
+    cmd::kFileNew,        cmd::kProperties,     cmd::kCheckActive,   cmd::kCheckAll,      cmd::kEditUndo,
+    cmd::kEditCut,        cmd::kEditCopy,       cmd::kEditPaste,     cmd::kTranspose,     cmd::kNotesToRests,
+    cmd::kTriplet,        cmd::kTriplet + 1,    cmd::kTriplet + 2,   cmd::kTriplet + 3,   cmd::kTriplet + 4,
+    cmd::kTupletClear,    cmd::kTie,            cmd::kKeyChange,     cmd::kTimeChange,    cmd::kGoToLine,
 };
 
 std::string_view findText(std::span<const MenuEntry> entries, int id) {
@@ -248,15 +253,38 @@ bool isBuilt(int id) {
 bool commandEnabled(int id, const FrameState& state) {
     if (!isBuilt(id)) return false;
     const bool songShown = state.active == ActiveChild::Song && !state.activeMinimised;
+    if (id >= cmd::kTriplet && id < cmd::kTriplet + 5)
+        return songShown && state.hasRange && !state.playing && !state.vokatoMode &&
+               state.tupletCount == 3 + id - cmd::kTriplet;
     switch (id) {
     case cmd::kFileClose:
     case cmd::kFileSave:
     case cmd::kFileSaveAs:
+    case cmd::kProperties:
+    case cmd::kCheckActive:
         return state.active == ActiveChild::Song;
+    case cmd::kCheckAll:
+        return state.projectSet && !state.playing;
+    case cmd::kEditUndo:
+        return songShown && state.canUndo;
+    case cmd::kEditPaste:
+        return songShown && state.clipboardFull;
     case cmd::kEditSelectAll:
         return songShown && !state.songEmpty;
+    case cmd::kEditCut:
+    case cmd::kEditCopy:
+    case cmd::kTranspose:
+    case cmd::kNotesToRests:
+    case cmd::kTupletClear:
+    case cmd::kTie:
     case cmd::kClearRange:
         return songShown && state.hasRange;
+    case cmd::kKeyChange:
+    case cmd::kTimeChange:
+    case cmd::kGoToLine:
+    case cmd::kNumericInput:
+    case cmd::kLyricInput:
+    case cmd::kChordNameInput:
     case cmd::kFirstLine:
     case cmd::kLastLine:
     case cmd::kLineMark:

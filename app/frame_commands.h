@@ -129,6 +129,9 @@ struct FrameState {
     bool activeMinimised = false;
     bool songEmpty = true;     // the active song holds no record
     bool hasRange = false;     // the active view has a range selected
+    bool canUndo = false;      // the active view's undo ring holds a snapshot
+    bool clipboardFull = false;
+    int tupletCount = 0;       // the tuplet the active view's range can form, 0 for none
     // Toggles shown with a check mark.
     bool grandStaff = false;
     bool allTracks = false;

@@ -21,6 +21,9 @@
 
 #include "app/plm_app.h"
 #include "app/plm_child_wnd.h"
+#include "app/song_commands.h"
+#include "app/numeric_input_widget.h"
+#include "app/text_entry_widget.h"
 #include "app/tool_icons.h"
 #include "export/midi_export_dialog.h"
 #include "export/midi_file_writer.h"
@@ -76,6 +79,7 @@ CMainFrame::CMainFrame(CPlmApp& app) : m_app(app), m_settings(FrameSettings::loa
     createMenus();
     createToolBars();
     createStatusBar();
+    createEntryBars();
 }
 
 CMainFrame::~CMainFrame() {
@@ -234,6 +238,19 @@ bool CMainFrame::openSongWindow(const fs::path& path, bool minimised) {
     }
     auto document = openSongDocument(path);
     if (!document) return false;
+    addSongWindow(std::move(document), path, minimised);
+    if (!m_app.project().isReopening()) addToRecentFiles(path);
+    updateCommands();
+    return true;
+}
+
+CPlmChildWnd* CMainFrame::newSongWindow(std::unique_ptr<CPlmDoc> document) {
+    CPlmChildWnd* child = addSongWindow(std::move(document), {}, false);
+    updateCommands();
+    return child;
+}
+
+CPlmChildWnd* CMainFrame::addSongWindow(std::unique_ptr<CPlmDoc> document, const fs::path& path, bool minimised) {
     auto* child = new CPlmChildWnd(std::move(document), path, *this);
     child->setWindowIcon(windowIcon());
     m_mdi->addSubWindow(child);
@@ -248,9 +265,7 @@ bool CMainFrame::openSongWindow(const fs::path& path, bool minimised) {
         m_mdi->setActiveSubWindow(child);
         child->view().setFocus();
     }
-    if (!m_app.project().isReopening()) addToRecentFiles(path);
-    updateCommands();
-    return true;
+    return child;
 }
 
 // Cascaded from the top left, each a title bar further, three quarters of the client area wide.
@@ -307,11 +322,15 @@ FrameState CMainFrame::state() const {
         s.active = ActiveChild::Song;
         s.activeMinimised = child->isMinimized();
         s.songEmpty = child->document().recordCount() == 0;
-        s.hasRange = child->view().logic().hasRange();
+        const ScoreView& view = child->view().logic();
+        s.hasRange = view.hasRange();
+        s.canUndo = view.undoRing().canUndo();
+        s.tupletCount = tupletCount(view.records(), selectedRecords(view));
     }
     s.grandStaff = m_app.grandStaff();
     s.allTracks = m_allTracks;
     s.repeat = m_repeat;
+    s.clipboardFull = m_clipboard.hasData();
     s.showLevel = m_settings.showLevel != 0;
     s.newMouseInput = m_settings.newMouseInput != 0;
     s.toolBarShown = m_mainToolBar && !m_mainToolBar->isHidden();
@@ -341,10 +360,15 @@ void CMainFrame::updateCommands() {
                                                    : QStringLiteral("最近使ったファイル"));
     }
 
-    m_panes[kPaneInsert]->setText(m_insert ? QString() : qs(kOverwritePaneText));
+    m_panes[kPaneInsert]->setText(m_entry.insert ? QString() : qs(kOverwritePaneText));
+    m_actions.value(cmd::kNumericInput)->setChecked(m_numericBar->isVisible());
+    m_actions.value(cmd::kLyricInput)->setChecked(m_lyricBar->isVisible());
+    m_actions.value(cmd::kChordNameInput)->setChecked(m_chordNameBar->isVisible());
     const bool panes = positionPanesEnabled(s);
     for (int pane : {kPaneFreeLine, kPaneFreeBar, kPaneLine, kPaneBar}) m_panes[std::size_t(pane)]->setEnabled(panes);
     CPlmView* view = activeView();
+    const std::string undoText = view ? view->logic().undoRing().menuText() : std::string(commandText(cmd::kEditUndo));
+    m_actions.value(cmd::kEditUndo)->setText(qs(undoText));
     if (!panes || !view) {
         setLinePane(-1, 0);
         m_panes[kPaneBar]->clear();
@@ -377,6 +401,10 @@ QString CMainFrame::paneText(int pane) const {
 void CMainFrame::projectChanged() {
     setWindowTitle(qs(m_app.project().mainWindowTitle()));
     updateCommands();
+}
+
+void CMainFrame::stopPlayback() {
+    if (m_stopPlayback) m_stopPlayback();
 }
 
 void CMainFrame::setPlaying(bool playing) {
@@ -448,6 +476,11 @@ void CMainFrame::runCommand(int id) {
         case cmd::kInsertSwitch:
             toggleInsert();
             break;
+        case cmd::kNumericInput:
+        case cmd::kLyricInput:
+        case cmd::kChordNameInput:
+            toggleEntryBar(id);
+            break;
         case cmd::kViewToolBar: {
             const bool show = m_mainToolBar->isHidden();
             m_mainToolBar->setVisible(show);
@@ -516,6 +549,7 @@ void CMainFrame::runCommand(int id) {
             showAbout();
             break;
         default:
+            runSongCommand(*this, id);
             break;
         }
     }
@@ -611,8 +645,8 @@ void CMainFrame::toggleGrandStaff() {
 }
 
 void CMainFrame::toggleInsert() {
-    m_insert = !m_insert;
-    for (CPlmChildWnd* child : childWindows()) child->view().setInsertMode(m_insert);
+    m_entry.insert = !m_entry.insert;
+    for (CPlmChildWnd* child : childWindows()) child->view().setInsertMode(m_entry.insert);
 }
 
 void CMainFrame::showAbout() {
@@ -633,6 +667,76 @@ void CMainFrame::closeEvent(QCloseEvent* event) {
     }
     m_app.recentFiles().save(platform::appProfile());
     event->accept();
+}
+
+// ---- entry ---------------------------------------------------------------------------------------
+
+void CMainFrame::createEntryBars() {
+    m_numericBar = new NumericInputWidget(platform::plmProfile(), this);
+    m_lyricBar = new TextEntryWidget(QStringLiteral("歌詞入力"), QStringLiteral("歌詞"), this);
+    m_lyricBar->setObjectName(QStringLiteral("lyricBar"));
+    m_chordNameBar = new TextEntryWidget(QStringLiteral("コード名入力"), QStringLiteral("コード名"), this);
+    m_chordNameBar->setObjectName(QStringLiteral("chordNameBar"));
+    for (QDockWidget* bar : std::initializer_list<QDockWidget*>{m_numericBar, m_lyricBar, m_chordNameBar}) {
+        addDockWidget(Qt::BottomDockWidgetArea, bar);
+        bar->hide();
+        // The MDI area as context: the connection ends before the frame's teardown hides the bars.
+        connect(bar, &QDockWidget::visibilityChanged, m_mdi, [this] { updateCommands(); });
+    }
+    m_numericBar->setEntryHandler([this](const std::vector<NoteName>& notes) { enterTypedNotes(notes); });
+    connect(m_numericBar, &NumericInputWidget::dismissed, this, [this] {
+        if (CPlmView* view = activeView()) view->setFocus();
+    });
+    const auto relayText = [this](std::uint32_t message) {
+        return [this, message](const std::string& text) {
+            if (!m_playing) deliverToActiveView({message, 0, {text.begin(), text.end()}});
+        };
+    };
+    m_lyricBar->setEntryHandler(relayText(palette_msg::kSetLyric));
+    m_chordNameBar->setEntryHandler(relayText(palette_msg::kSetChordName));
+}
+
+void CMainFrame::toggleEntryBar(int command) {
+    if (command == cmd::kNumericInput) {
+        if (m_numericBar->isVisible()) m_numericBar->hide();
+        else m_numericBar->openWith({});
+        return;
+    }
+    TextEntryWidget* bar = command == cmd::kLyricInput ? m_lyricBar : m_chordNameBar;
+    TextEntryWidget* other = bar == m_lyricBar ? m_chordNameBar : m_lyricBar;
+    if (bar->isVisible()) {
+        bar->hide();
+        return;
+    }
+    other->hide();
+    bar->open();
+}
+
+void CMainFrame::deliverToActiveView(const PaletteMessage& message) {
+    CPlmView* view = activeView();
+    if (view) view->showEntry(deliverToView(view->document(), view->logic(), m_entry.settings(), message));
+}
+
+void CMainFrame::enterTypedNotes(const std::vector<NoteName>& notes) {
+    CPlmView* view = activeView();
+    if (!view || m_playing) return;
+    const ScoreView& logic = view->logic();
+    const int key = keyInForce(logic.records(), view->document().songInfo(), cursorRecord(logic));
+    const std::vector<SongRecord> group = typedNoteGroup(notes, key, m_entry.settings());
+    if (!group.empty()) deliverToActiveView({palette_msg::kEnterGroup, 0, groupBytes(group)});
+}
+
+bool CMainFrame::passKey(char key, bool shift) {
+    if (m_lyricBar->isVisible() || m_chordNameBar->isVisible()) return false;
+    const NoteKeyOutcome outcome = passNoteKey(m_entry.choice, key, shift, m_playing);
+    if (outcome.post) deliverToActiveView(*outcome.post);
+    return outcome.taken;
+}
+
+bool CMainFrame::passNoteName(char letter) {
+    if (!mayEdit() || !activeView()) return false;
+    m_numericBar->openWith(QString(QChar(letter)));
+    return true;
 }
 
 }  // namespace plume

@@ -11,9 +11,11 @@
 #include <functional>
 #include <vector>
 
+#include "app/entry_state.h"
 #include "app/frame_commands.h"
 #include "app/frame_settings.h"
 #include "play/play_slot.h"
+#include "score/range_edit.h"
 #include "song/project.h"
 
 class QAction;
@@ -27,8 +29,11 @@ namespace plume {
 class CPlmApp;
 class CPlmChildWnd;
 class CPlmView;
+class NumericInputWidget;
+struct NoteName;
+class TextEntryWidget;
 
-class CMainFrame : public QMainWindow, public SongWindows, public OpenDocumentLookup {
+class CMainFrame : public QMainWindow, public SongWindows, public OpenDocumentLookup, public EntryHost {
     Q_OBJECT
 
 public:
@@ -44,6 +49,8 @@ public:
     // An open song is activated instead of being opened twice; a new one enters the recent-file
     // list unless the project is reopening its windows.
     bool openSongWindow(const std::filesystem::path& path, bool minimised) override;
+    // A window for a new song, which has no path yet.
+    CPlmChildWnd* newSongWindow(std::unique_ptr<CPlmDoc> document);
     void addToRecentFiles(const std::filesystem::path& path) override;
     CPlmDoc* findDocument(const std::filesystem::path& path) override;
     const CPlmDoc* findOpenDocument(const std::filesystem::path& path) const override;
@@ -66,8 +73,28 @@ public:
     bool isPlaying() const { return m_playing; }
     // PlayMode other than Stopped (set by playback).
     void setPlaying(bool playing);
-    bool insertMode() const { return m_insert; }
+    bool insertMode() const { return m_entry.insert; }
+    // The score views' clipboard, shared by every song window.
+    ScoreClipboard& clipboard() { return m_clipboard; }
+    // Stops whatever plays, through the hook that playback installs.
+    void stopPlayback();
+    void setStopPlaybackHook(std::function<void()> hook) { m_stopPlayback = std::move(hook); }
+    // The song the hum-to-score window works on, or nullptr; such a song may not close.
+    void setVokatoDocument(const CPlmDoc* document) { m_vokatoDocument = document; }
+    bool vokatoWorksOn(const CPlmDoc& document) const { return m_vokatoDocument == &document; }
     const FrameSettings& settings() const { return m_settings; }
+
+    // --- entry: the state the palettes drive and what the score views ask ------------------------
+    EntryState& entryState() { return m_entry; }
+    bool mayEdit() const override { return !m_playing; }
+    EntrySettings entrySettings() const override { return m_entry.settings(); }
+    bool passKey(char key, bool shift) override;
+    bool passNoteName(char letter) override;
+    // Carries out an entry request on the active view.
+    void deliverToActiveView(const PaletteMessage& message);
+    NumericInputWidget* numericInputBar() const { return m_numericBar; }
+    TextEntryWidget* lyricBar() const { return m_lyricBar; }
+    TextEntryWidget* chordNameBar() const { return m_chordNameBar; }
 
     // --- status bar --------------------------------------------------------------------------------
     // "%3d行" and "%3d小節"; a line of -1 empties the line pane.
@@ -89,6 +116,7 @@ private:
     void fillWindowList(QMenu* menu);
     void addMenuEntries(QMenu* menu, std::span<const MenuEntry> entries);
     void childActivated(QMdiSubWindow* window);
+    CPlmChildWnd* addSongWindow(std::unique_ptr<CPlmDoc> document, const std::filesystem::path& path, bool minimised);
     void placeNewWindow(QMdiSubWindow* window);
     void viewMoved(CPlmView* view);
     void withActiveView(const std::function<bool(CPlmView&)>& move);
@@ -101,6 +129,10 @@ private:
     void exportMld();
     void toggleGrandStaff();
     void toggleInsert();
+    void createEntryBars();
+    // Shows a hidden bar, hides a shown one; the lyric and chord-name bars never show together.
+    void toggleEntryBar(int command);
+    void enterTypedNotes(const std::vector<NoteName>& notes);
     void showAbout();
 
     CPlmApp& m_app;
@@ -113,9 +145,15 @@ private:
     std::array<QLabel*, 6> m_panes{};
     QProgressBar* m_progress = nullptr;
     bool m_playing = false;
-    bool m_insert = true;
+    EntryState m_entry;
+    NumericInputWidget* m_numericBar = nullptr;
+    TextEntryWidget* m_lyricBar = nullptr;
+    TextEntryWidget* m_chordNameBar = nullptr;
     bool m_allTracks = false;
     bool m_repeat = false;
+    std::function<void()> m_stopPlayback;
+    ScoreClipboard m_clipboard{[this] { stopPlayback(); }};
+    const CPlmDoc* m_vokatoDocument = nullptr;
 };
 
 }  // namespace plume

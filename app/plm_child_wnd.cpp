@@ -23,12 +23,15 @@ CPlmChildWnd::CPlmChildWnd(std::unique_ptr<CPlmDoc> document, std::filesystem::p
     m_view = new CPlmView(*m_document, app.glyphs(), app.glyphImages(), this);
     m_view->logic().setGrandStaff(app.grandStaff());
     m_view->setInsertMode(frame.insertMode());
+    m_view->setEntryHost(&frame);
     setWidget(m_view);
     updateTitle();
-    m_document->setSettingsObserver([this] {
-        updateTitle();
-        m_view->songChanged();
-    });
+    m_document->setSettingsObserver([this] { settingsChanged(); });
+}
+
+void CPlmChildWnd::settingsChanged() {
+    updateTitle();
+    m_view->songChanged();
 }
 
 CPlmChildWnd::~CPlmChildWnd() = default;
@@ -65,8 +68,8 @@ void CPlmChildWnd::closeWithoutAsking() {
 
 void CPlmChildWnd::closeEvent(QCloseEvent* event) {
     if (!m_closeWithoutAsking) {
-        if (m_frame.isPlaying()) {
-            platform::messageBox().show("演奏を止めてから、閉じて下さい。");
+        if (const auto refusal = songCloseRefusal(m_frame.isPlaying(), m_frame.vokatoWorksOn(*m_document))) {
+            platform::messageBox().show(*refusal);
             event->ignore();
             return;
         }

@@ -30,6 +30,8 @@ public:
     // of the song's initial instrument.
     std::string title() const;
     bool isModified() const;
+    // After the song's settings changed: the title is rebuilt and the view lays the song out again.
+    void settingsChanged();
 
     bool save();
     bool saveAs(const std::filesystem::path& path);

@@ -9,6 +9,7 @@
 #include "export/midi_file_writer.h"
 #include "export/mld_writer.h"
 #include "cli/demo_project.h"
+#include "cli/play_command.h"
 #include "cli/render_command.h"
 #include "platform/file_io.h"
 #include "platform/message_box.h"
@@ -38,6 +39,8 @@ constexpr const char* kUsageText =
     "  export-midi IN.PRJ [-o OUT.mid] [--format 0|1] [--timebase N] [--reset gm|gs|none]\n"
     "              [--rest-bar on|off]   write the project as a Standard MIDI File\n"
     "  export-mld IN.PRJ [-o OUT.mld]    write the project as an i-melody file\n"
+    "  play IN.PLM|IN.PRJ [--events OUT.txt] [--wav OUT.wav] [--soundfont SF2]\n"
+    "       [--interrupt 1|2|5] [--reset auto|gm|gs|none] [--realtime]   play a song or a project\n"
     "\n"
     "Every command takes --help. Exit status: 0 done, 1 usage error, 2 bad data.\n";
 
@@ -364,6 +367,7 @@ const std::map<std::string, Command>& commands() {
         {"demo-project", {"usage: plume-cli demo-project DIR\n"
                           "Writes the demo songs and their project demo.PRJ into DIR (created when missing).\n",
                           1, 1, demoProject}},
+        {"play", {kPlayUsage, 1, 14, playCommand}},
     };
     return table;
 }

@@ -12,8 +12,8 @@
 
 namespace plume {
 
-CPlmView::CPlmView(const CPlmDoc& document, const GlyphSet& glyphs, platform::GlyphImages& images, QWidget* parent)
-    : QAbstractScrollArea(parent), m_view(document), m_painter(glyphs), m_images(images) {
+CPlmView::CPlmView(CPlmDoc& document, const GlyphSet& glyphs, platform::GlyphImages& images, QWidget* parent)
+    : QAbstractScrollArea(parent), m_document(document), m_view(document), m_painter(glyphs), m_images(images) {
     setFocusPolicy(Qt::StrongFocus);
     viewport()->setAttribute(Qt::WA_OpaquePaintEvent);
     viewport()->setCursor(Qt::IBeamCursor);
@@ -42,6 +42,19 @@ void CPlmView::songChanged() {
 void CPlmView::refresh() {
     syncScrollBars();
     viewport()->update();
+    Q_EMIT cursorMoved();
+}
+
+void CPlmView::showEntry(const EntryResult& result) {
+    if (!result.changed) return;
+    m_caretShown = true;
+    if (result.repaint == Repaint::Line) {
+        const ScoreLine& line = m_view.lines().line(result.line);
+        viewport()->update(0, m_view.lineTop(result.line), viewport()->width(), line.height);
+    } else {
+        viewport()->update();
+    }
+    syncScrollBars();
     Q_EMIT cursorMoved();
 }
 
@@ -117,10 +130,62 @@ void CPlmView::keyPressEvent(QKeyEvent* event) {
         moved(m_view.pageDown(shift));
         break;
     default:
+        if (editKey(*event) || passOn(*event)) break;
         QAbstractScrollArea::keyPressEvent(event);
         return;
     }
     event->accept();
+}
+
+bool CPlmView::editKey(const QKeyEvent& event) {
+    if (event.modifiers() & (Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier)) return false;
+    const int key = event.key();
+    const bool known = key == Qt::Key_Backspace || key == Qt::Key_Tab || key == Qt::Key_Return ||
+                       key == Qt::Key_Enter || key == Qt::Key_Space || key == Qt::Key_Delete;
+    if (!known) return false;
+    if (m_host && !m_host->mayEdit()) return true;
+    const EntrySettings settings = m_host ? m_host->entrySettings() : EntrySettings{};
+    switch (key) {
+    case Qt::Key_Backspace:
+        showEntry(backSpace(m_document, m_view));
+        break;
+    case Qt::Key_Tab:
+        showEntry(enterMark(m_document, m_view, settings, type::kBarLine));
+        break;
+    case Qt::Key_Return:
+    case Qt::Key_Enter:
+        showEntry(enterMark(m_document, m_view, settings, type::kLineBreak));
+        break;
+    case Qt::Key_Space:
+        showEntry(enterMark(m_document, m_view, settings, type::kSpacer));
+        break;
+    default:
+        showEntry(deleteForward(m_document, m_view));
+        break;
+    }
+    return true;
+}
+
+bool CPlmView::passOn(const QKeyEvent& event) {
+    if (!m_host || (event.modifiers() & (Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier))) return false;
+    const bool shift = event.modifiers() & Qt::ShiftModifier;
+    const int key = event.key();
+    // Shift with a digit gives the layout's symbol: the US and the Japanese ones are both known.
+    static constexpr std::pair<int, char> kShiftedDigits[] = {
+        {Qt::Key_Exclam, '1'}, {Qt::Key_At, '2'},     {Qt::Key_QuoteDbl, '2'}, {Qt::Key_NumberSign, '3'},
+        {Qt::Key_Dollar, '4'}, {Qt::Key_Percent, '5'}, {Qt::Key_AsciiCircum, '6'}, {Qt::Key_Ampersand, '6'},
+    };
+    if (key >= Qt::Key_1 && key <= Qt::Key_6) return m_host->passKey(char('1' + (key - Qt::Key_1)), shift);
+    if (key == Qt::Key_Period) return m_host->passKey('.', shift);
+    if (key == Qt::Key_Greater && shift) return m_host->passKey('.', true);
+    if (shift)
+        for (const auto& [symbol, digit] : kShiftedDigits)
+            if (key == symbol) return m_host->passKey(digit, true);
+    const QString text = event.text();
+    if (text.size() != 1) return false;
+    const char16_t c = text.at(0).unicode();
+    if ((c >= u'A' && c <= u'G') || (c >= u'a' && c <= u'g')) return m_host->passNoteName(char(c));
+    return false;
 }
 
 void CPlmView::mousePressEvent(QMouseEvent* event) {

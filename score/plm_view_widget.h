@@ -6,6 +6,7 @@
 #include <QBasicTimer>
 #include <QPoint>
 
+#include "score/note_entry.h"
 #include "score/score_painter.h"
 #include "score/score_view.h"
 
@@ -22,11 +23,16 @@ class CPlmView : public QAbstractScrollArea {
 public:
     static constexpr int kAutoScrollInterval = 60;  // milliseconds a step of the drag's auto-scroll
 
-    CPlmView(const CPlmDoc& document, const GlyphSet& glyphs, platform::GlyphImages& images,
-             QWidget* parent = nullptr);
+    CPlmView(CPlmDoc& document, const GlyphSet& glyphs, platform::GlyphImages& images, QWidget* parent = nullptr);
 
     ScoreView& logic() { return m_view; }
     const ScoreView& logic() const { return m_view; }
+    CPlmDoc& document() { return m_document; }
+
+    // The main frame, asked at each entry key; without one the view edits with default settings.
+    void setEntryHost(EntryHost* host) { m_host = host; }
+    // After an entry request changed the song: repaints what the result names, scroll bars, status.
+    void showEntry(const EntryResult& result);
 
     void setGrandStaff(bool on);
     // Insert mode shows a 1-pixel caret, overwrite mode a 2-pixel one.
@@ -57,7 +63,13 @@ protected:
 private:
     void syncScrollBars();
     void moved(bool changed);
+    // Back Space, Tab, Enter, Space and Delete; false for any other key.
+    bool editKey(const QKeyEvent& event);
+    // Keys and note-name letters the main frame takes; false when it does not.
+    bool passOn(const QKeyEvent& event);
 
+    CPlmDoc& m_document;
+    EntryHost* m_host = nullptr;
     ScoreView m_view;
     ScorePainter m_painter;
     platform::GlyphImages& m_images;

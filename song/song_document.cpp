@@ -8,6 +8,12 @@
 
 namespace plume {
 
+std::unique_ptr<CPlmDoc> newSongDocument(const SongInfo& info) {
+    auto document = CPlmDoc::create();
+    if (document) document->setSongInfo(info);
+    return document;
+}
+
 std::unique_ptr<CPlmDoc> openSongDocument(const std::filesystem::path& path) {
     auto document = CPlmDoc::create();
     if (!document) return nullptr;
@@ -37,6 +43,30 @@ bool saveSongDocument(CPlmDoc& document, const std::filesystem::path& path) {
     if (!writeSong(path, document.toSongData())) return false;
     document.clearModified();
     return true;
+}
+
+std::optional<std::string> songCloseRefusal(bool playing, bool vokatoWorksOnIt) {
+    if (playing) return "演奏を止めてから、閉じて下さい。";
+    if (vokatoWorksOnIt) return "Vokatoを終了してから閉じて下さい。";
+    return std::nullopt;
+}
+
+DataCheckCounts checkActiveSong(CPlmDoc& document, std::string_view name) {
+    const DataCheckCounts counts = runDataCheck(document.mutableRecords(), name);
+    if (counts.total() > 0) document.setModified();
+    return counts;
+}
+
+void checkAllTracks(const ProjectData& project, SongWindows& windows,
+                    const std::function<std::string(const CPlmDoc&)>& titleOf) {
+    for (std::size_t i = 0; i < kMemberCount; ++i) {
+        if (!project.hasMember(i)) continue;
+        const std::filesystem::path member = project.memberPath(i);
+        if (CPlmDoc* document = windows.findDocument(member))
+            checkActiveSong(*document, titleOf(*document));
+        else
+            checkSongFile(member);
+    }
 }
 
 }  // namespace plume

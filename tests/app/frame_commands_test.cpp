@@ -54,8 +54,8 @@ TEST(FrameCommands, CommandsOfLaterWorkAreShownDisabled) {
     FrameState everything = songActive();
     everything.projectSet = true;
     everything.hasRange = true;
-    for (int id : {cmd::kPlay, cmd::kStop, cmd::kEditCut, cmd::kEditPaste, cmd::kVokato, cmd::kNotePalette,
-                   cmd::kTranspose, cmd::kFileNew, cmd::kFilePrint, cmd::kVokatoRecord, cmd::kMidiDevice})
+    for (int id : {cmd::kPlay, cmd::kStop, cmd::kVokato, cmd::kNotePalette, cmd::kFilePrint, cmd::kVokatoRecord,
+                   cmd::kMidiDevice})
         EXPECT_FALSE(commandEnabled(id, everything)) << id;
     for (int id : {cmd::kFileOpen, cmd::kProjectNew, cmd::kProjectOpen, cmd::kGrandStaff, cmd::kAllTracks,
                    cmd::kRepeat, cmd::kAppExit})
@@ -96,6 +96,24 @@ TEST(FrameCommands, ViewCommandsNeedAShownSongWindow) {
     EXPECT_FALSE(commandEnabled(cmd::kFileSave, s));
     EXPECT_FALSE(positionPanesEnabled(s));
     EXPECT_TRUE(positionPanesEnabled(songActive()));
+}
+
+TEST(FrameCommands, EditCommandsFollowTheRangeTheClipboardAndTheUndoRing) {
+    FrameState s = songActive();
+    for (int id : {cmd::kEditCut, cmd::kEditPaste, cmd::kEditUndo, cmd::kTranspose, cmd::kTriplet})
+        EXPECT_FALSE(commandEnabled(id, s)) << id;
+    s.hasRange = true;
+    s.clipboardFull = true;
+    s.canUndo = true;
+    for (int id : {cmd::kEditCut, cmd::kEditPaste, cmd::kEditUndo, cmd::kTranspose}) EXPECT_TRUE(commandEnabled(id, s));
+    // a range that forms three enables "三連符" only, and not while playing
+    s.tupletCount = 3;
+    EXPECT_TRUE(commandEnabled(cmd::kTriplet, s));
+    EXPECT_FALSE(commandEnabled(cmd::kTriplet + 1, s));
+    s.playing = true;
+    EXPECT_FALSE(commandEnabled(cmd::kTriplet, s));
+    s.projectSet = true;
+    EXPECT_FALSE(commandEnabled(cmd::kCheckAll, s));
 }
 
 TEST(FrameCommands, TogglesShowTheirState) {

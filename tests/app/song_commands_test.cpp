@@ -1,0 +1,169 @@
+// The song commands offscreen: cut, copy, paste and undo typed into a song window, and a new song
+// through the properties dialog.
+#include <gtest/gtest.h>
+
+#include <QAction>
+#include <QApplication>
+#include <QCheckBox>
+#include <QRadioButton>
+#include <QSpinBox>
+#include <QTest>
+#include <QTimer>
+#include <filesystem>
+#include <sstream>
+
+#include "app/main_frame.h"
+#include "app/plm_app.h"
+#include "app/plm_child_wnd.h"
+#include "cli/demo_project.h"
+#include "platform/message_box.h"
+#include "platform/profile.h"
+#include "score/plm_view_widget.h"
+#include "song/plm_doc.h"
+#include "song/properties_dialog.h"
+#include "support/qt_test_app.h"
+
+namespace plume {
+namespace {
+
+namespace fs = std::filesystem;
+using platform::Answer;
+
+constexpr int kPaneFreeLine = 2, kPaneLine = 4, kPaneBar = 5;
+
+std::string text(const QString& s) { return s.toStdString(); }
+std::vector<SongRecord> recordsOf(const CPlmDoc& doc) { return {doc.records().begin(), doc.records().end()}; }
+
+class SongCommandsTest : public ::testing::Test {
+protected:
+    SongCommandsTest() {
+        test::qtApp();
+        fs::remove_all(m_dir);
+        std::ostringstream err;
+        writeDemoProject(m_dir, err);
+        platform::appProfile().removeSection("Project");
+        platform::appProfile().removeSection("Recent File List");
+        m_app = std::make_unique<CPlmApp>();
+        m_box = std::make_unique<platform::ScriptedMessageBox>();
+        StartupOptions options;
+        options.song = m_dir / "melody.PLM";
+        m_app->startUp(options, false);
+        frame().resize(1100, 800);
+        frame().activeChild()->showMaximized();
+        QApplication::processEvents();
+    }
+    ~SongCommandsTest() override {
+        m_box.reset();
+        m_app.reset();
+        fs::remove_all(m_dir);
+    }
+
+    CMainFrame& frame() { return m_app->frame(); }
+    CPlmView& view() { return *frame().activeView(); }
+    CPlmDoc& document() { return frame().activeChild()->document(); }
+    std::string pane(int i) { return text(frame().paneText(i)); }
+    bool enabled(int id) { return frame().action(id)->isEnabled(); }
+    // Focus in the song window of the active main window, where the shortcuts reach the menus.
+    CPlmView& focusedView() {
+        frame().activateWindow();
+        view().setFocus();
+        EXPECT_TRUE(test::waitUntil([&] { return view().hasFocus() && QApplication::activeWindow() == &frame(); }));
+        return view();
+    }
+
+    fs::path m_dir = fs::temp_directory_path() / ("plume-songcmd-" + std::to_string(::getpid()));
+    std::unique_ptr<CPlmApp> m_app;
+    std::unique_ptr<platform::ScriptedMessageBox> m_box;
+};
+
+TEST_F(SongCommandsTest, CtrlXCVAndZCutCopyPasteAndUndoInTheScore) {
+    CPlmView& v = focusedView();
+    const std::vector<SongRecord> original = recordsOf(document());
+    EXPECT_FALSE(enabled(cmd::kEditPaste));
+    EXPECT_FALSE(enabled(cmd::kEditUndo));
+
+    // GIVEN the first two notes selected
+    QTest::keyClick(&v, Qt::Key_Right, Qt::ShiftModifier);
+    QTest::keyClick(&v, Qt::Key_Right, Qt::ShiftModifier);
+    ASSERT_TRUE(v.logic().hasRange());
+    const std::size_t cutSize = document().nextGroup(document().nextGroup(0));
+
+    // WHEN Ctrl+C THEN the clipboard fills and the song stays
+    QTest::keyClick(&v, Qt::Key_C, Qt::ControlModifier);
+    EXPECT_TRUE(frame().clipboard().hasData());
+    EXPECT_TRUE(enabled(cmd::kEditPaste));
+    EXPECT_EQ(recordsOf(document()), original);
+
+    // WHEN Ctrl+X THEN the notes are gone, the cursor is at the start and undo names the cut
+    QTest::keyClick(&v, Qt::Key_X, Qt::ControlModifier);
+    EXPECT_EQ(document().recordCount(), original.size() - cutSize);
+    EXPECT_EQ(v.logic().cursor(), (ScorePosition{0, 0}));
+    EXPECT_FALSE(v.logic().hasRange());
+    EXPECT_EQ(pane(kPaneFreeLine), "");
+    EXPECT_EQ(text(frame().action(cmd::kEditUndo)->text()), "元に戻すDEL");
+    const std::vector<SongRecord> afterCut = recordsOf(document());
+
+    // WHEN End and Ctrl+V THEN they stand before the line break and the cursor stays on it
+    QTest::keyClick(&v, Qt::Key_End);
+    const ScorePosition lineBreak = v.logic().cursor();
+    const std::size_t at = v.logic().lines().recordAt(v.logic().records(), lineBreak.line, lineBreak.column);
+    QTest::keyClick(&v, Qt::Key_V, Qt::ControlModifier);
+    EXPECT_EQ(document().recordCount(), original.size());
+    EXPECT_EQ(std::vector(document().records().begin() + std::ptrdiff_t(at),
+                          document().records().begin() + std::ptrdiff_t(at + cutSize)),
+              std::vector(original.begin(), original.begin() + std::ptrdiff_t(cutSize)));
+    EXPECT_EQ(v.logic().cursor(), (ScorePosition{0, lineBreak.column + 2}));
+    EXPECT_EQ(pane(kPaneLine), "  1行");
+    EXPECT_EQ(pane(kPaneBar), "  4小節");
+    EXPECT_EQ(text(frame().action(cmd::kEditUndo)->text()), "元に戻す張り付け");
+
+    // WHEN Ctrl+Z twice THEN the paste, then the cut are undone, the selection with it
+    QTest::keyClick(&v, Qt::Key_Z, Qt::ControlModifier);
+    EXPECT_EQ(recordsOf(document()), afterCut);
+    QTest::keyClick(&v, Qt::Key_Z, Qt::ControlModifier);
+    EXPECT_EQ(recordsOf(document()), original);
+    EXPECT_EQ(v.logic().anchor(), (ScorePosition{0, 0}));
+    EXPECT_EQ(v.logic().cursor(), (ScorePosition{0, 2}));
+    EXPECT_EQ(pane(kPaneFreeLine), "  1行");
+    EXPECT_FALSE(enabled(cmd::kEditUndo));
+    EXPECT_EQ(text(frame().action(cmd::kEditUndo)->text()), "元に戻す");
+    EXPECT_TRUE(document().isModified());
+}
+
+TEST_F(SongCommandsTest, ANewSongComesFromThePropertiesDialog) {
+    // WHEN "新規作成" is chosen and the dialog is confirmed with tempo 90
+    QTimer::singleShot(0, [] {
+        auto* dialog = qobject_cast<PropertiesDialog*>(QApplication::activeModalWidget());
+        ASSERT_NE(dialog, nullptr);
+        EXPECT_EQ(text(dialog->windowTitle()), "プロパティー");
+        EXPECT_EQ(dialog->tempoField()->value(), 120);
+        EXPECT_FALSE(dialog->allTracksBox()->isEnabled()) << "no project";
+        dialog->tempoField()->setValue(90);
+        dialog->accept();
+    });
+    frame().runCommand(cmd::kFileNew);
+    // THEN an empty, untitled song window is active
+    ASSERT_EQ(frame().childWindows().size(), 2u);
+    EXPECT_TRUE(frame().activeChild()->path().empty());
+    EXPECT_EQ(text(frame().activeChild()->windowTitle()).rfind("Untitled - ", 0), 0u);
+    EXPECT_EQ(document().recordCount(), 0u);
+    EXPECT_EQ(document().songInfo().tempo(), 90);
+
+    // WHEN its kind is switched in "ﾌﾟﾛﾊﾟﾃｨｰ" and the dialog cancelled THEN it asks; No keeps it open
+    QTimer::singleShot(0, [this] {
+        auto* dialog = qobject_cast<PropertiesDialog*>(QApplication::activeModalWidget());
+        ASSERT_NE(dialog, nullptr);
+        dialog->rhythmButton()->setChecked(true);
+        m_box->script({Answer::No, Answer::Yes});
+        dialog->reject();
+        EXPECT_TRUE(dialog->isVisible());
+        dialog->reject();
+    });
+    frame().runCommand(cmd::kProperties);
+    EXPECT_EQ(m_box->shown(), std::vector<std::string>(2, "変更結果が失われます。\nよろしいですか？"));
+    EXPECT_EQ(document().songInfo().fileKind(), 1);
+    EXPECT_FALSE(document().isModified());
+}
+
+}  // namespace
+}  // namespace plume

@@ -1,0 +1,336 @@
+#include <gtest/gtest.h>
+
+#include "platform/message_box.h"
+#include "score/edit_forms.h"
+#include "score/range_edit.h"
+#include "score/score_view.h"
+#include "song/plm_doc.h"
+#include "support/song_builder.h"
+
+namespace plume {
+namespace {
+
+using namespace test;
+
+constexpr std::uint8_t kQuarter = 3, kEighth = 4, kHalf = 2;
+
+class RangeEdit : public ::testing::Test {
+protected:
+    void load(const std::vector<SongRecord>& records) {
+        ASSERT_TRUE(doc.load(songOf(records)));
+        view.rebuild();
+        view.setCursor({0, 0});
+    }
+    void select(ScorePosition from, ScorePosition to) {
+        view.setCursor(from);
+        view.setCursor(to, true);
+    }
+    RangeEditor editor() { return RangeEditor(doc, view); }
+    std::vector<SongRecord> song() const { return {doc.records().begin(), doc.records().end()}; }
+
+    platform::ScriptedMessageBox box;
+    CPlmDoc doc;
+    ScoreView view{doc};
+    ScoreClipboard clipboard;
+};
+
+// Four quarter notes 60, 62, 64, 65 on one line.
+std::vector<SongRecord> fourQuarters() {
+    std::vector<SongRecord> s;
+    for (int key : {60, 62, 64, 65}) addGroup(s, {note(kQuarter, std::uint8_t(key))});
+    return s;
+}
+
+TEST_F(RangeEdit, TheEleventhChangeDropsTheOldestSnapshotAndTenUndosKeepTheFirstChange) {
+    // GIVEN an empty song and a clipboard holding one note
+    std::vector<SongRecord> one;
+    addGroup(one, {note(kQuarter, 60)});
+    clipboard.store(one, SongInfo::defaults());
+    // WHEN it is pasted eleven times
+    std::vector<std::vector<SongRecord>> after;
+    for (int i = 0; i < 11; ++i) {
+        ASSERT_TRUE(editor().paste(clipboard));
+        after.push_back(song());
+    }
+    EXPECT_EQ(view.cursor(), (ScorePosition{0, 11}));
+    EXPECT_EQ(view.undoRing().menuText(), "元に戻す張り付け");
+    // THEN ten undos walk back to the state after the first paste, and no further
+    for (int i = 9; i >= 0; --i) {
+        ASSERT_TRUE(editor().undo());
+        EXPECT_EQ(song(), after[std::size_t(i)]);
+        EXPECT_EQ(view.cursor(), (ScorePosition{0, i + 1}));
+    }
+    EXPECT_FALSE(editor().undo());
+    EXPECT_EQ(doc.recordCount(), 1u);
+    EXPECT_EQ(view.undoRing().menuText(), "元に戻す");
+}
+
+TEST_F(RangeEdit, UndoOfAPasteIntoAnEmptySongEmptiesIt) {
+    clipboard.store(fourQuarters(), SongInfo::defaults());
+    ASSERT_TRUE(editor().paste(clipboard));
+    EXPECT_EQ(doc.recordCount(), 4u);
+    ASSERT_TRUE(editor().undo());
+    EXPECT_EQ(doc.recordCount(), 0u);
+    EXPECT_EQ(view.cursor(), (ScorePosition{0, 0}));
+}
+
+TEST_F(RangeEdit, PastingTwoLineBreaksMovesTheCursorTwoLinesDown) {
+    // GIVEN a clipboard of "note | break | note break | note note"
+    std::vector<SongRecord> block;
+    addGroup(block, {note(kQuarter, 67)});
+    addGroup(block, {scoreMark(type::kLineBreak)});
+    addGroup(block, {note(kQuarter, 69)});
+    addGroup(block, {scoreMark(type::kLineBreak)});
+    addGroup(block, {note(kQuarter, 71)});
+    addGroup(block, {note(kQuarter, 72)});
+    clipboard.store(block, SongInfo::defaults());
+    load(fourQuarters());
+    view.setCursor({0, 2});
+    // WHEN it is pasted at column 2
+    ASSERT_TRUE(editor().paste(clipboard));
+    // THEN the cursor stands two lines down after the last pasted group, on the note it was on
+    EXPECT_EQ(view.cursor(), (ScorePosition{2, 2}));
+    EXPECT_FALSE(view.hasRange());
+    EXPECT_EQ(view.lines().lineCount(), 3);
+    EXPECT_EQ(doc.record(view.lines().recordAt(doc.records(), 2, 2)).key(), 64);
+    EXPECT_EQ(view.undoRing().newestKind(), UndoKind::Paste);
+
+    // a paste without line breaks moves the cursor along its line
+    clipboard.store(fourQuarters(), SongInfo::defaults());
+    ASSERT_TRUE(editor().paste(clipboard));
+    EXPECT_EQ(view.cursor(), (ScorePosition{2, 6}));
+}
+
+TEST_F(RangeEdit, AnOverfullPasteInsertsNothingAndShowsBothMessages) {
+    // GIVEN a song 10 records short of the limit and a 10-record clipboard
+    std::vector<SongRecord> block;
+    for (int i = 0; i < 10; ++i) addGroup(block, {note(kEighth, 60)});
+    clipboard.store(block, SongInfo::defaults());
+    load(filledSong(kRecordLimit - 10));
+    const auto before = song();
+    // WHEN it is pasted THEN nothing changes and no snapshot is left behind
+    EXPECT_FALSE(editor().paste(clipboard));
+    EXPECT_EQ(song(), before);
+    EXPECT_FALSE(view.undoRing().canUndo());
+    EXPECT_EQ(box.shown(), (std::vector<std::string>{"データが入りません！", "オーバーフロー！\nデータが全部入りません。"}));
+    // one record fewer in the clipboard fits
+    clipboard.store(std::span(block).first(9), SongInfo::defaults());
+    EXPECT_TRUE(editor().paste(clipboard));
+    EXPECT_EQ(doc.recordCount(), kRecordLimit - 1);
+}
+
+TEST_F(RangeEdit, ThePasteAndCopyStopPlaybackFirst) {
+    int stops = 0;
+    ScoreClipboard shared([&] { ++stops; });
+    load(fourQuarters());
+    EXPECT_FALSE(editor().paste(shared));
+    select({0, 0}, {0, 2});
+    ASSERT_TRUE(editor().copy(shared));
+    EXPECT_TRUE(shared.hasData());
+    editor().paste(shared);
+    EXPECT_EQ(stops, 3);
+}
+
+TEST_F(RangeEdit, CutDeletesTheRangeAndCutsTiesAndTupletsAtItsEdges) {
+    // GIVEN 60 tied over groups 0..2, and a triplet over groups 3..5
+    std::vector<SongRecord> s;
+    addGroup(s, {note(kEighth, 60, mark::kTieBegin)});
+    addGroup(s, {note(kEighth, 60, mark::kTieMiddle)});
+    addGroup(s, {note(kEighth, 60, mark::kTieEnd)});
+    addGroup(s, {note(kEighth, 62)});
+    addGroup(s, {note(kEighth, 64)});
+    addGroup(s, {note(kEighth, 65)});
+    markTuplet(s, {3, 4, 5}, 3);
+    load(s);
+    // WHEN groups 1..3 are cut
+    select({0, 4}, {0, 1});
+    ASSERT_TRUE(editor().cut(clipboard));
+    // THEN the clipboard holds them, the tie before is cut, the triplet's remains are plain
+    ASSERT_TRUE(clipboard.hasData());
+    EXPECT_EQ(clipboard.lend()->records.size(), 3u);
+    ASSERT_EQ(doc.recordCount(), 3u);
+    EXPECT_EQ(doc.record(0).tie(), 0);
+    EXPECT_EQ(doc.record(1).key(), 64);
+    EXPECT_EQ(doc.record(1).tuplet(), 0);
+    EXPECT_EQ(doc.record(2).tuplet(), 0);
+    EXPECT_EQ(view.cursor(), (ScorePosition{0, 1}));
+    EXPECT_FALSE(view.hasRange());
+    EXPECT_EQ(view.undoRing().menuText(), "元に戻すDEL");
+    // AND undo brings all of it back
+    ASSERT_TRUE(editor().undo());
+    EXPECT_EQ(song(), s);
+    EXPECT_EQ(view.anchor(), (ScorePosition{0, 4}));
+}
+
+TEST_F(RangeEdit, TheTupletTestNeedsNotesOrRestsAndAnUndottedShortestLength) {
+    // GIVEN quarter, eighth, bar line, dotted quarter, quarter rest, eighth
+    std::vector<SongRecord> s;
+    addGroup(s, {note(kQuarter, 60)});
+    addGroup(s, {note(kEighth, 62)});
+    addGroup(s, {scoreMark(type::kBarLine)});
+    addGroup(s, {note(kQuarter, 64, 0, mark::kDotted)});
+    addGroup(s, {rest(9)});
+    addGroup(s, {note(kEighth, 65)});
+    load(s);
+    // a quarter and an eighth: 12 thirty-seconds, three eighths
+    select({0, 0}, {0, 2});
+    EXPECT_EQ(editor().tupletCount(), 3);
+    // with the bar line: none
+    select({0, 0}, {0, 4});
+    EXPECT_EQ(editor().tupletCount(), 0);
+    // a dotted quarter (12) and a dotted half (24) make 36, three times the shortest, but the
+    // shortest is dotted: none
+    std::vector<SongRecord> dotted;
+    addGroup(dotted, {note(kQuarter, 64, 0, mark::kDotted)});
+    addGroup(dotted, {note(kHalf, 60, 0, mark::kDotted)});
+    load(dotted);
+    select({0, 0}, {0, 2});
+    EXPECT_EQ(editor().tupletCount(), 0);
+    EXPECT_FALSE(editor().makeTuplet(3));
+    // rests count: a dotted quarter, a quarter rest, an eighth = 12 + 8 + 4 = 6 eighths
+    load(s);
+    select({0, 3}, {0, 6});
+    EXPECT_EQ(editor().tupletCount(), 6);
+}
+
+TEST_F(RangeEdit, ATupletCommandMarksTheRangeAndClearTakesTheMarksAway) {
+    load(fourQuarters());
+    select({0, 1}, {0, 4});
+    ASSERT_EQ(editor().tupletCount(), 3);
+    EXPECT_FALSE(editor().makeTuplet(4));
+    ASSERT_TRUE(editor().makeTuplet(3));
+    EXPECT_EQ(doc.record(0).tuplet(), 0);
+    EXPECT_EQ(doc.record(1).tuplet(), mark::kTupletFirst | 3);
+    EXPECT_EQ(doc.record(2).tuplet(), mark::kTupletInner | 3);
+    EXPECT_EQ(doc.record(3).tuplet(), mark::kTupletLast | 3);
+    EXPECT_FALSE(view.undoRing().canUndo()) << "tuplets take no snapshot";
+    ASSERT_TRUE(editor().clearTuplet());
+    EXPECT_EQ(song(), fourQuarters());
+}
+
+TEST_F(RangeEdit, TransposeIsBoundedToKeys24To95AndNeedsNotes) {
+    // GIVEN notes 60..65 selected
+    load(fourQuarters());
+    select({0, 0}, {0, 4});
+    const auto span = editor().transposeSpan();
+    ASSERT_TRUE(span);
+    TransposeForm form(*span);
+    // THEN semitones run -36..30, octaves -3..2
+    EXPECT_EQ(form.minimum(), -36);
+    EXPECT_EQ(form.maximum(), 30);
+    form.setValue(40);
+    EXPECT_EQ(form.value(), 30);
+    form.setUnit(TransposeForm::Unit::Octaves);
+    EXPECT_EQ(form.minimum(), -3);
+    EXPECT_EQ(form.maximum(), 2);
+    EXPECT_EQ(form.value(), 2);
+    EXPECT_EQ(form.semitones(), 24);
+    // WHEN applied THEN every key moves and the change can be undone
+    ASSERT_TRUE(editor().transpose(*form.semitones()));
+    EXPECT_EQ(doc.record(3).key(), 89);
+    EXPECT_EQ(view.undoRing().menuText(), "元に戻す訂正");
+    // a note below 24 leaves only upward octaves
+    TransposeForm low(KeySpan{10, 40});
+    low.setUnit(TransposeForm::Unit::Octaves);
+    EXPECT_EQ(low.minimum(), 2);
+
+    // a range of rests shows the message
+    std::vector<SongRecord> rests;
+    addGroup(rests, {rest(9)});
+    addGroup(rests, {rest(9)});
+    load(rests);
+    select({0, 0}, {0, 2});
+    EXPECT_FALSE(editor().transposeSpan());
+    EXPECT_EQ(box.shown(), std::vector<std::string>{"指定範囲に音符がありませんでした。"});
+}
+
+TEST_F(RangeEdit, NotesBecomeRestsOfTheSameLengthAndLoseTheirTies) {
+    // GIVEN a dotted chord tied to the next note, with a volume effect
+    std::vector<SongRecord> s;
+    addGroup(s, {note(kQuarter, 64, mark::kTieBegin, mark::kDotted), note(kQuarter, 60, 0, mark::kDotted),
+                 effectValue(effect::kVolume, 90)});
+    addGroup(s, {note(kEighth, 64, mark::kTieEnd)});
+    addGroup(s, {rest(10)});
+    load(s);
+    select({0, 0}, {0, 1});
+    ASSERT_TRUE(editor().notesToRests());
+    ASSERT_EQ(doc.recordCount(), 4u);
+    EXPECT_EQ(doc.record(0).type(), 9);
+    EXPECT_EQ(doc.record(0).dots(), mark::kDotted);
+    EXPECT_EQ(doc.record(0).groupSize(), 2);
+    EXPECT_TRUE(doc.record(1).isEffect());
+    EXPECT_EQ(doc.record(2).tie(), 0);
+    EXPECT_EQ(view.undoRing().menuText(), "元に戻す訂正");
+    ASSERT_TRUE(editor().undo());
+    EXPECT_EQ(song(), s);
+    // a range without notes changes nothing and takes no snapshot
+    select({0, 2}, {0, 3});
+    EXPECT_FALSE(editor().notesToRests());
+    EXPECT_FALSE(view.undoRing().canUndo());
+}
+
+TEST_F(RangeEdit, TiesAreSetAndResetPerKeyInsideTheRange) {
+    std::vector<SongRecord> s;
+    addGroup(s, {note(kQuarter, 67), note(kQuarter, 60)});
+    addGroup(s, {note(kQuarter, 67), note(kQuarter, 60)});
+    addGroup(s, {note(kQuarter, 67)});
+    load(s);
+    select({0, 0}, {0, 3});
+    EXPECT_EQ(editor().noteKeys(), (std::vector<std::uint8_t>{60, 67}));
+    const std::uint8_t both[] = {60, 67};
+    ASSERT_TRUE(editor().tie(both, true));
+    EXPECT_EQ(doc.record(0).tie(), mark::kTieBegin);
+    EXPECT_EQ(doc.record(2).tie(), mark::kTieMiddle);
+    EXPECT_EQ(doc.record(4).tie(), mark::kTieEnd);
+    EXPECT_EQ(doc.record(1).tie(), mark::kTieBegin);
+    EXPECT_EQ(doc.record(3).tie(), mark::kTieEnd);
+    const std::uint8_t top[] = {67};
+    ASSERT_TRUE(editor().tie(top, false));
+    EXPECT_EQ(doc.record(0).tie(), 0);
+    EXPECT_EQ(doc.record(4).tie(), 0);
+    EXPECT_EQ(doc.record(1).tie(), mark::kTieBegin);
+}
+
+TEST_F(RangeEdit, KeyAndTimeChangesAreInsertedOrWrittenOverTheCursorGroup) {
+    // GIVEN four quarters, then a line break and one more
+    auto s = fourQuarters();
+    addGroup(s, {scoreMark(type::kLineBreak)});
+    addGroup(s, {note(kQuarter, 67)});
+    load(s);
+    view.setCursor({0, 1});
+    EXPECT_EQ(editor().keyAtCursor(), 0);
+    // WHEN a key change is made with the insert switch on THEN it stands before the cursor group
+    ASSERT_TRUE(editor().changeKey(3, true));
+    EXPECT_TRUE(doc.record(1).isMeta());
+    EXPECT_EQ(doc.record(2).key(), 62);
+    EXPECT_EQ(view.cursor(), (ScorePosition{0, 2}));
+    EXPECT_EQ(view.undoRing().newestKind(), UndoKind::Insert);
+    EXPECT_EQ(editor().keyAtCursor(), 3);
+    // WHEN a time change is made with the switch off THEN it replaces the cursor group
+    ASSERT_TRUE(editor().changeTime({3, 3}, false));
+    EXPECT_EQ(doc.record(2).metaType(), meta::kTimeSignature);
+    EXPECT_EQ(doc.recordCount(), 7u);
+    EXPECT_EQ(view.undoRing().newestKind(), UndoKind::Change);
+    view.setCursor({0, 3});
+    EXPECT_EQ(editor().timeAtCursor(), (TimeSignature{3, 3}));
+    EXPECT_EQ(TimeSignatureForm(editor().timeAtCursor()).denominator, 2);
+    // on a line break the switch does not matter: it is inserted
+    view.setCursor({0, 5});
+    ASSERT_TRUE(editor().changeKey(0, false));
+    EXPECT_EQ(doc.recordCount(), 8u);
+    EXPECT_EQ(doc.record(6).type(), type::kLineBreak);
+}
+
+TEST(GoToLineForm, AcceptsOneToTheLastLineNumber) {
+    platform::ScriptedMessageBox box;
+    const GoToLineForm form(4);
+    EXPECT_EQ(form.lastLineText(), "最終行番号:5");
+    EXPECT_EQ(form.accept(5), 4);
+    EXPECT_EQ(form.accept(1), 0);
+    EXPECT_FALSE(form.accept(6));
+    EXPECT_FALSE(form.accept(0));
+    EXPECT_EQ(box.shown(), std::vector<std::string>(2, "1 から 5 の範囲で入力して下さい。"));
+}
+
+}  // namespace
+}  // namespace plume

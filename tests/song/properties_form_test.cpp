@@ -1,0 +1,134 @@
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <map>
+
+#include "platform/file_dialog.h"
+#include "platform/message_box.h"
+#include "platform/profile.h"
+#include "play/instrument_tables.h"
+#include "song/plm_doc.h"
+#include "song/project.h"
+#include "song/properties_form.h"
+#include "support/song_builder.h"
+
+namespace plume {
+namespace {
+
+namespace fs = std::filesystem;
+using platform::Answer;
+
+TEST(PropertiesForm, OpensOnTheSongsSettingsAndKeepsEachFieldInItsRange) {
+    SongInfo info = newSongSettings(96, 1);
+    EXPECT_EQ(std::vector(info.bytes.begin() + 4, info.bytes.end()),
+              (std::vector<std::uint8_t>{96, 0, 1, 0, 0, 1, 4, 2}));
+    info.bytes[11] = 3;
+    PropertiesForm form(info, instrumentTitle, false);
+    EXPECT_EQ(form.tempo, 96);
+    EXPECT_EQ(form.denominator, 2);  // "8"
+    // a module choice sets the target module and the instrument's module
+    form.setSoundModule(3);
+    EXPECT_EQ(form.info().initialModule(), 3);
+    form.tempo = 300;
+    form.numerator = 0;
+    form.allTracks = true;
+    const PropertiesForm::Result result = form.accept();
+    EXPECT_EQ(result.info.tempo(), 250);
+    EXPECT_EQ(result.info.numerator(), 1);
+    EXPECT_EQ(result.info.soundModule(), 3);
+    EXPECT_FALSE(result.allTracks) << "no project to change";
+}
+
+TEST(PropertiesForm, SwitchingTheFileKindRenamesTheInstrumentAndCancelAsks) {
+    platform::ScriptedMessageBox box;
+    PropertiesForm form(newSongSettings(120, 1), instrumentTitle, true);
+    EXPECT_EQ(form.instrumentText(), std::string(toneName(1, 0, 0)));
+    EXPECT_TRUE(form.confirmCancel());
+    // WHEN the kind becomes rhythm THEN the drum set is named, and Cancel asks
+    form.setFileKind(0);
+    EXPECT_EQ(form.instrumentText(), std::string(drumSetName(1, 0)));
+    box.script({Answer::No, Answer::Yes});
+    EXPECT_FALSE(form.confirmCancel());
+    EXPECT_TRUE(form.confirmCancel());
+    EXPECT_EQ(box.shown(), std::vector<std::string>(2, "変更結果が失われます。\nよろしいですか？"));
+    // an unknown module names nothing
+    form.setFileKind(1);
+    form.setInstrument(7, 0, 0);
+    EXPECT_EQ(form.instrumentText(), "---");
+}
+
+struct NoDialog : platform::FileDialog {
+    std::optional<fs::path> askSaveName(std::string_view, std::string_view, std::string_view) override {
+        return std::nullopt;
+    }
+    std::optional<fs::path> askOpenName(std::string_view, std::string_view) override { return std::nullopt; }
+};
+
+struct OpenSongs : SongWindows {
+    std::map<fs::path, CPlmDoc*> documents;
+    std::vector<SongWindow*> songWindows() override { return {}; }
+    bool openSongWindow(const fs::path&, bool) override { return true; }
+    void addToRecentFiles(const fs::path&) override {}
+    CPlmDoc* findDocument(const fs::path& path) override {
+        return documents.contains(path) ? documents[path] : nullptr;
+    }
+};
+
+TEST(ApplyProperties, AllTracksGoesToTheProjectAndEveryMember) {
+    const fs::path dir = fs::temp_directory_path() / ("plume-props-" + std::to_string(::getpid()));
+    fs::create_directories(dir);
+    platform::ScriptedMessageBox box;
+    // GIVEN a project of an open song and a closed one
+    std::vector<SongRecord> records;
+    test::addGroup(records, {test::note(3, 60)});
+    ASSERT_TRUE(writeSong(dir / "open.PLM", test::songOf(records)));
+    ASSERT_TRUE(writeSong(dir / "closed.PLM", test::songOf(records)));
+    ProjectData data = ProjectData::fresh();
+    data.setMemberPath(0, dir / "open.PLM");
+    data.setMemberPath(1, dir / "closed.PLM");
+    ASSERT_EQ(writeProjectFile(dir / "p.PRJ", data), ProjectWriteStatus::Written);
+    OpenSongs windows;
+    CPlmDoc open;
+    windows.documents[dir / "open.PLM"] = &open;
+    NoDialog dialog;
+    platform::MemoryProfile profile;
+    ProjectState project(windows, dialog, profile);
+    ASSERT_EQ(project.open(dir / "p.PRJ"), ProjectSwitch::Done);
+
+    // WHEN another song's properties are confirmed with "全トラック変更する"
+    CPlmDoc song;
+    PropertiesForm form(song.songInfo(), instrumentTitle, project.isSet());
+    form.tempo = 72;
+    form.key = 2;
+    form.numerator = 3;
+    form.denominator = 2;
+    form.setSoundModule(3);
+    form.allTracks = true;
+    applyProperties(song, form.accept(), project);
+
+    // THEN the song holds them and is modified, and so do the project and both members
+    const auto settingsOf = [](const SongInfo& i) {
+        return std::vector<int>{i.tempo(), i.keySignature(), i.soundModule(), i.numerator(), i.denominatorPower()};
+    };
+    const std::vector<int> expected{72, 2, 3, 3, 3};
+    EXPECT_EQ(settingsOf(song.songInfo()), expected);
+    EXPECT_EQ(settingsOf(open.songInfo()), expected);
+    EXPECT_EQ(settingsOf(*readSongSettings(dir / "closed.PLM")), expected);
+    EXPECT_EQ((std::vector<int>{project.tempo(), project.key(), project.soundModule(), project.numerator(),
+                                project.denominatorPower()}),
+              expected);
+    EXPECT_TRUE(song.isModified());
+    EXPECT_TRUE(open.isModified());
+
+    // WHEN it is confirmed without the check THEN only the song changes
+    form.tempo = 140;
+    form.allTracks = false;
+    applyProperties(song, form.accept(), project);
+    EXPECT_EQ(song.songInfo().tempo(), 140);
+    EXPECT_EQ(project.tempo(), 72);
+    EXPECT_EQ(readSongSettings(dir / "closed.PLM")->tempo(), 72);
+    fs::remove_all(dir);
+}
+
+}  // namespace
+}  // namespace plume

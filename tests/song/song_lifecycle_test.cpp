@@ -1,0 +1,139 @@
+#include <gtest/gtest.h>
+
+#include <csignal>
+#include <filesystem>
+#include <map>
+#include <sys/resource.h>
+
+#include "platform/file_io.h"
+#include "platform/message_box.h"
+#include "song/plm_doc.h"
+#include "song/project.h"
+#include "song/song_document.h"
+#include "song/song_file.h"
+#include "support/song_builder.h"
+
+namespace plume {
+namespace {
+
+namespace fs = std::filesystem;
+using namespace test;
+
+// Files written while it lives cannot grow past `bytes`: the kernel fails the write (EFBIG), as a
+// full disk would, for root as well.
+class FileSizeLimit {
+public:
+    explicit FileSizeLimit(rlim_t bytes) {
+        m_handler = std::signal(SIGXFSZ, SIG_IGN);
+        ::getrlimit(RLIMIT_FSIZE, &m_old);
+        rlimit limit = m_old;
+        limit.rlim_cur = bytes;
+        ::setrlimit(RLIMIT_FSIZE, &limit);
+    }
+    ~FileSizeLimit() {
+        ::setrlimit(RLIMIT_FSIZE, &m_old);
+        std::signal(SIGXFSZ, m_handler);
+    }
+    FileSizeLimit(const FileSizeLimit&) = delete;
+    FileSizeLimit& operator=(const FileSizeLimit&) = delete;
+
+private:
+    rlimit m_old{};
+    void (*m_handler)(int) = nullptr;
+};
+
+struct SongLifecycle : ::testing::Test {
+    fs::path dir = fs::temp_directory_path() / ("plume-lifecycle-" + std::to_string(::getpid()));
+    platform::ScriptedMessageBox box;
+    SongLifecycle() { fs::create_directories(dir); }
+    ~SongLifecycle() override { fs::remove_all(dir); }
+};
+
+TEST_F(SongLifecycle, AnInterruptedSaveKeepsTheOldFileAndTheSongModified) {
+    // GIVEN a saved one-note song, then grown to 100 groups
+    std::vector<SongRecord> records;
+    addGroup(records, {note(3, 60)});
+    const fs::path path = dir / "song.PLM";
+    ASSERT_TRUE(writeSong(path, songOf(records)));
+    const auto before = platform::readFile(path);
+    auto doc = openSongDocument(path);
+    ASSERT_TRUE(doc);
+    for (int i = 0; i < 99; ++i) ASSERT_TRUE(doc->insertTypeGroup(0, type::kBarLine));
+
+    // WHEN saving fails part-way through the write
+    bool saved = true;
+    {
+        const FileSizeLimit limit(600);
+        saved = saveSongDocument(*doc, path);
+    }
+
+    // THEN the old file is there byte for byte, nothing is left beside it, the song stays modified
+    EXPECT_FALSE(saved);
+    EXPECT_EQ(platform::readFile(path), before);
+    EXPECT_EQ(std::distance(fs::directory_iterator(dir), fs::directory_iterator()), 1);
+    EXPECT_TRUE(doc->isModified());
+    EXPECT_EQ(box.shown(), std::vector<std::string>{path.string() + "\n保存が正常にできませんでした。"});
+    // and a save without the failure goes through
+    EXPECT_TRUE(saveSongDocument(*doc, path));
+    EXPECT_FALSE(doc->isModified());
+    EXPECT_EQ(openSongDocument(path)->recordCount(), 100u);
+}
+
+// A chord whose second note has a gate of 0 and a velocity of 0.
+std::vector<SongRecord> faultySong() {
+    std::vector<SongRecord> records;
+    SongRecord bad = note(3, 60);
+    bad.bytes[8] = 0;
+    bad.bytes[6] = 0;
+    addGroup(records, {note(3, 64), bad});
+    return records;
+}
+
+TEST_F(SongLifecycle, CheckingTheActiveSongMarksItModifiedOnlyWhenSomethingWasRepaired) {
+    CPlmDoc doc;
+    ASSERT_TRUE(doc.load(songOf(faultySong())));
+    EXPECT_EQ(checkActiveSong(doc, "a.PLM - Piano").total(), 2);
+    EXPECT_TRUE(doc.isModified());
+    doc.clearModified();
+    EXPECT_EQ(checkActiveSong(doc, "a.PLM - Piano").total(), 0);
+    EXPECT_FALSE(doc.isModified());
+    EXPECT_EQ(box.shown().back(), "a.PLM - Piano\nNo Error");
+}
+
+struct OpenSongs : SongWindows {
+    std::map<fs::path, CPlmDoc*> documents;
+    std::vector<SongWindow*> songWindows() override { return {}; }
+    bool openSongWindow(const fs::path&, bool) override { return true; }
+    void addToRecentFiles(const fs::path&) override {}
+    CPlmDoc* findDocument(const fs::path& path) override {
+        return documents.contains(path) ? documents[path] : nullptr;
+    }
+};
+
+TEST_F(SongLifecycle, CheckingAllTracksRewritesClosedMembersAndChecksOpenOnesInMemory) {
+    // GIVEN two faulty members, the first open in a window
+    ASSERT_TRUE(writeSong(dir / "open.PLM", songOf(faultySong())));
+    ASSERT_TRUE(writeSong(dir / "closed.PLM", songOf(faultySong())));
+    ProjectData project = ProjectData::fresh();
+    project.setMemberPath(0, dir / "open.PLM");
+    project.setMemberPath(3, dir / "closed.PLM");
+    CPlmDoc open;
+    ASSERT_TRUE(open.load(songOf(faultySong())));
+    OpenSongs windows;
+    windows.documents[dir / "open.PLM"] = &open;
+
+    checkAllTracks(project, windows, [](const CPlmDoc&) { return std::string("open.PLM - Piano"); });
+
+    // THEN the open song is repaired in memory under its title, its file untouched
+    EXPECT_TRUE(open.isModified());
+    EXPECT_EQ(open.record(1).velocity(), 100);
+    EXPECT_EQ(readSong(dir / "open.PLM").song.records[1].velocity(), 0);
+    // AND the closed one is repaired on disk under its path
+    EXPECT_EQ(readSong(dir / "closed.PLM").song.records[1].velocity(), 100);
+    ASSERT_EQ(box.shown().size(), 4u);
+    EXPECT_EQ(box.shown()[0], "open.PLM - Piano\nエラー修復　GT = 1");
+    EXPECT_EQ(box.shown()[2], (dir / "closed.PLM").string() + "\nエラー修復　GT = 1");
+}
+
+}  // namespace
+}  // namespace plume
