@@ -29,7 +29,8 @@ test: build
 
 bench: BUILD_TYPE = Release
 bench: BUILD = build-bench
-bench: build
+bench: configure
+	@cmake --build $(BUILD) -j $(JOBS) --target plume-bench
 	@$(BUILD)/plume-bench
 
 clean:

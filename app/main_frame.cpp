@@ -331,7 +331,7 @@ FrameState CMainFrame::state() const {
     s.allTracks = m_allTracks;
     s.repeat = m_repeat;
     s.clipboardFull = m_clipboard.hasData();
-    s.showLevel = m_settings.showLevel != 0;
+    s.showLevel = m_settings.play.showLevel != 0;
     s.newMouseInput = m_settings.newMouseInput != 0;
     s.toolBarShown = m_mainToolBar && !m_mainToolBar->isHidden();
     s.statusBarShown = !statusBar()->isHidden();
@@ -521,7 +521,7 @@ void CMainFrame::runCommand(int id) {
             m_repeat = !m_repeat;
             break;
         case cmd::kLevelMeter:
-            m_settings.showLevel = m_settings.showLevel ? 0 : 1;
+            m_settings.play.showLevel = m_settings.play.showLevel ? 0 : 1;
             break;
         case cmd::kNewMouseInput:
             m_settings.newMouseInput = m_settings.newMouseInput ? 0 : 1;

@@ -10,27 +10,27 @@ namespace {
 
 TEST(FrameSettings, MissingKeysTakeTheDefaultsAndALargeInterruptBecomesTwo) {
     const FrameSettings defaults = FrameSettings::load(platform::MemoryProfile());
-    EXPECT_EQ(defaults.showLevel, 1);
-    EXPECT_EQ(defaults.interrupt, 1);
-    EXPECT_EQ(defaults.device, -1);
-    EXPECT_EQ(defaults.repeatInterval, 1000);
+    EXPECT_EQ(defaults.play.showLevel, 1);
+    EXPECT_EQ(defaults.play.interrupt, 1);
+    EXPECT_EQ(defaults.play.device, -1);
+    EXPECT_EQ(defaults.play.repeatInterval, 1000);
     EXPECT_EQ(defaults.viewMode, 0);
 
     const platform::MemoryProfile stored("[MIDI Config]\nInterrupt=4\nDevice=3\n[Draw]\nViewMode=1\n");
     const FrameSettings s = FrameSettings::load(stored);
-    EXPECT_EQ(s.interrupt, 2);
-    EXPECT_EQ(s.device, 3);
+    EXPECT_EQ(s.play.interrupt, 2);
+    EXPECT_EQ(s.play.device, 3);
     EXPECT_EQ(s.viewMode, 1);
 }
 
 TEST(FrameSettings, DestructionWritesItsKeysButNotThoseOfTheDialogsOrTheRepeatInterval) {
     platform::MemoryProfile profile("[MIDI Config]\nRep Play Interval=700\nPlay Begin Reset=3\n");
     FrameSettings s = FrameSettings::load(profile);
-    s.showLevel = 0;
-    s.device = 2;
+    s.play.showLevel = 0;
+    s.play.device = 2;
     s.newMouseInput = 1;
-    s.playBeginReset = 0;
-    s.repeatInterval = 5;
+    s.play.playBeginReset = 0;
+    s.play.repeatInterval = 5;
     s.save(profile);
     EXPECT_EQ(profile.getInt("MIDI Config", "ShowLevel", 9), 0);
     EXPECT_EQ(profile.getInt("MIDI Config", "Device", 9), 2);
