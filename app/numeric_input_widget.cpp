@@ -70,8 +70,9 @@ void NumericInputWidget::take() {
 bool NumericInputWidget::eventFilter(QObject* watched, QEvent* event) {
     if (watched == m_notes && event->type() == QEvent::KeyPress) {
         const auto* key = static_cast<QKeyEvent*>(event);
-        if (key->key() == Qt::Key_Space && key->modifiers() == Qt::ShiftModifier &&
-            m_notes->cursorPosition() == m_notes->text().size()) {
+        const bool shiftSpaceAtEnd = key->key() == Qt::Key_Space && key->modifiers() == Qt::ShiftModifier &&
+                                     m_notes->cursorPosition() == m_notes->text().size();
+        if (shiftSpaceAtEnd || key->key() == Qt::Key_Escape) {
             hide();
             Q_EMIT dismissed();
             return true;

@@ -1,6 +1,7 @@
 #pragma once
 // The numeric input bar "数値入力": an area field "範囲(&A)" and a note field "音(&N)". Return
-// takes the typed notes, Shift+Space at the end of the note field hides the bar.
+// takes the typed notes; Shift+Space at the end of the note field, or Escape, hides the bar and
+// hands the focus back to the score.
 
 #include <QDockWidget>
 #include <functional>
@@ -30,7 +31,7 @@ public:
     const NumericInput& logic() const { return m_logic; }
 
 Q_SIGNALS:
-    // Shift+Space hid the bar: the score view takes the focus back.
+    // Shift+Space or Escape hid the bar: the score view takes the focus back.
     void dismissed();
 
 protected:

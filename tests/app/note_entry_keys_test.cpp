@@ -163,6 +163,10 @@ TEST_F(EntryKeysTest, ALetterOpensTheNumericInputBarWhichEntersAChord) {
     bar.notesField()->end(false);
     QTest::keyClick(bar.notesField(), Qt::Key_Space, Qt::ShiftModifier);
     EXPECT_FALSE(bar.isVisible());
+    // Escape hides it too, so that Ctrl+Z afterwards reaches the song and not the field
+    bar.openWith(QStringLiteral("c"));
+    QTest::keyClick(bar.notesField(), Qt::Key_Escape);
+    EXPECT_FALSE(bar.isVisible());
 }
 
 TEST_F(EntryKeysTest, TheLyricBarWritesTheCursorGroupsLyricAndHidesTheChordNameBar) {
