@@ -3,6 +3,7 @@
 // cursor move and the repaint of the entry's line onto a canvas that only counts the calls.
 // Inserting needs room for one more record, so the insertion runs on 19,998 records (19,999
 // after it); overwriting runs on 19,999. Undoing the entry is not timed.
+#include "counting_canvas.h"
 #include <benchmark/benchmark.h>
 
 #include "score/note_entry.h"
@@ -16,19 +17,7 @@ namespace {
 constexpr const char* kGoal = "goal: 2 ms";
 constexpr int kClientWidth = 1280;
 
-class CountingCanvas : public Canvas {
-public:
-    void fillRect(const Rect&, Rgb) override { ++m_calls; }
-    void line(Point, Point, const Pen&) override { ++m_calls; }
-    void arc(const Rect&, int, int, const Pen&) override { ++m_calls; }
-    void blit(const Glyph&, Point, const Rect&) override { ++m_calls; }
-    void text(Point, std::string_view) override { ++m_calls; }
-    void invertRect(const Rect&) override { ++m_calls; }
-    long calls() const { return m_calls; }
-
-private:
-    long m_calls = 0;
-};
+using bench::CountingCanvas;
 
 // Lines of quarter notes, chords and bar lines closed by a line break every 16 groups.
 std::vector<SongRecord> benchSong(std::size_t count) {

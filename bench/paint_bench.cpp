@@ -1,5 +1,6 @@
 // A repaint of the score view on a song at the size a document can reach: the line table rebuilt
 // from 19,999 records, then the visible lines drawn onto a canvas that only counts the calls.
+#include "counting_canvas.h"
 #include <benchmark/benchmark.h>
 
 #include "score/score_painter.h"
@@ -12,19 +13,7 @@ constexpr std::size_t kBenchRecords = 19999;
 constexpr int kGroupsPerLine = 16;
 constexpr const char* kGoal = "goal with the rebuild: 4 ms";
 
-class CountingCanvas : public Canvas {
-public:
-    void fillRect(const Rect&, Rgb) override { ++m_calls; }
-    void line(Point, Point, const Pen&) override { ++m_calls; }
-    void arc(const Rect&, int, int, const Pen&) override { ++m_calls; }
-    void blit(const Glyph&, Point, const Rect&) override { ++m_calls; }
-    void text(Point, std::string_view) override { ++m_calls; }
-    void invertRect(const Rect&) override { ++m_calls; }
-    long calls() const { return m_calls; }
-
-private:
-    long m_calls = 0;
-};
+using bench::CountingCanvas;
 
 // Lines of 16 groups with notes over both staves, chords, accidentals, dots, ties, a triplet,
 // rests, bar lines, lyrics, chord names and effects.

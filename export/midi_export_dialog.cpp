@@ -1,5 +1,7 @@
 #include "export/midi_export_dialog.h"
 
+#include "song/song_fields_widget.h"
+
 #include <QButtonGroup>
 #include <QCheckBox>
 #include <QDialogButtonBox>
@@ -63,11 +65,7 @@ MidiExportDialog::MidiExportDialog(QWidget* parent) : QDialog(parent) {
     m_restBar->setChecked(defaults.restBar);
     restLayout->addWidget(m_restBar);
 
-    auto* buttons = new QDialogButtonBox(this);
-    buttons->addButton(QStringLiteral("OK"), QDialogButtonBox::AcceptRole);
-    buttons->addButton(QStringLiteral("キャンセル"), QDialogButtonBox::RejectRole);
-    connect(buttons, &QDialogButtonBox::accepted, this, &MidiExportDialog::accept);
-    connect(buttons, &QDialogButtonBox::rejected, this, &MidiExportDialog::reject);
+    auto* buttons = makeOkCancelButtons(this);
 
     auto* top = new QHBoxLayout;
     top->addWidget(format);

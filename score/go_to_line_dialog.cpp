@@ -1,5 +1,7 @@
 #include "score/go_to_line_dialog.h"
 
+#include "song/song_fields_widget.h"
+
 #include <QDialogButtonBox>
 #include <QIntValidator>
 #include <QLabel>
@@ -14,11 +16,7 @@ GoToLineDialog::GoToLineDialog(const GoToLineForm& form, QWidget* parent) : QDia
     m_number = new QLineEdit(this);
     m_number->setValidator(new QIntValidator(0, 99999, m_number));
 
-    auto* buttons = new QDialogButtonBox(this);
-    buttons->addButton(QStringLiteral("OK"), QDialogButtonBox::AcceptRole);
-    buttons->addButton(QStringLiteral("キャンセル"), QDialogButtonBox::RejectRole);
-    connect(buttons, &QDialogButtonBox::accepted, this, &GoToLineDialog::accept);
-    connect(buttons, &QDialogButtonBox::rejected, this, &GoToLineDialog::reject);
+    auto* buttons = makeOkCancelButtons(this);
 
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(last);

@@ -1,5 +1,7 @@
 #include "score/key_signature_dialog.h"
 
+#include "song/song_fields_widget.h"
+
 #include <QComboBox>
 #include <QDialogButtonBox>
 #include <QFormLayout>
@@ -17,11 +19,7 @@ KeySignatureDialog::KeySignatureDialog(const KeySignatureForm& form, QWidget* pa
     auto* fields = new QFormLayout;
     fields->addRow(QStringLiteral("調号"), m_key);
 
-    auto* buttons = new QDialogButtonBox(this);
-    buttons->addButton(QStringLiteral("OK"), QDialogButtonBox::AcceptRole);
-    buttons->addButton(QStringLiteral("キャンセル"), QDialogButtonBox::RejectRole);
-    connect(buttons, &QDialogButtonBox::accepted, this, &KeySignatureDialog::accept);
-    connect(buttons, &QDialogButtonBox::rejected, this, &KeySignatureDialog::reject);
+    auto* buttons = makeOkCancelButtons(this);
 
     auto* layout = new QVBoxLayout(this);
     layout->addLayout(fields);

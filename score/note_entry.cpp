@@ -332,34 +332,38 @@ EntryResult enterGroup(CPlmDoc& doc, ScoreView& view, const EntrySettings& setti
     return edit.finish(doc.nextGroup(at), meta);
 }
 
-EntryResult setDelayGates(CPlmDoc& doc, ScoreView& view, std::span<const DelayGate> pairs) {
-    if (pairs.empty()) return EntryResult::none();
+namespace {
+// The palettes' value lists: with a range every note of it takes the first value, else the cursor
+// group's notes take the list.
+template <typename Value, typename SetRange, typename SetGroup>
+EntryResult setNoteValues(CPlmDoc& doc, ScoreView& view, std::span<const Value> values, SetRange setRange,
+                          SetGroup setGroup) {
+    if (values.empty()) return EntryResult::none();
     const std::size_t at = cursorRecord(view);
     if (!view.hasRange() && !isNoteGroup(doc, at)) return EntryResult::none();
     if (!takeSnapshot(view, doc, UndoKind::Effect)) return EntryResult::none();
     Edit edit(view);
     if (view.hasRange()) {
         const RecordRange range = selectedRecords(view);
-        doc.setRangeDelayGate(range.from, range.to, pairs.front());
+        setRange(range.from, range.to, values.front());
         return edit.finishInPlace(true);
     }
-    doc.setGroupDelayGates(at, pairs);
+    setGroup(at, values);
     return edit.finishInPlace();
+}
+}  // namespace
+
+EntryResult setDelayGates(CPlmDoc& doc, ScoreView& view, std::span<const DelayGate> pairs) {
+    return setNoteValues(
+        doc, view, pairs, [&doc](std::size_t from, std::size_t to, DelayGate v) { doc.setRangeDelayGate(from, to, v); },
+        [&doc](std::size_t at, std::span<const DelayGate> list) { doc.setGroupDelayGates(at, list); });
 }
 
 EntryResult setVelocities(CPlmDoc& doc, ScoreView& view, std::span<const std::uint8_t> velocities) {
-    if (velocities.empty()) return EntryResult::none();
-    const std::size_t at = cursorRecord(view);
-    if (!view.hasRange() && !isNoteGroup(doc, at)) return EntryResult::none();
-    if (!takeSnapshot(view, doc, UndoKind::Effect)) return EntryResult::none();
-    Edit edit(view);
-    if (view.hasRange()) {
-        const RecordRange range = selectedRecords(view);
-        doc.setRangeVelocity(range.from, range.to, velocities.front());
-        return edit.finishInPlace(true);
-    }
-    doc.setGroupVelocities(at, velocities);
-    return edit.finishInPlace();
+    return setNoteValues(
+        doc, view, velocities,
+        [&doc](std::size_t from, std::size_t to, std::uint8_t v) { doc.setRangeVelocity(from, to, v); },
+        [&doc](std::size_t at, std::span<const std::uint8_t> list) { doc.setGroupVelocities(at, list); });
 }
 
 EntryResult setLyric(CPlmDoc& doc, ScoreView& view, std::string_view utf8) {

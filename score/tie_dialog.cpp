@@ -1,5 +1,7 @@
 #include "score/tie_dialog.h"
 
+#include "song/song_fields_widget.h"
+
 #include <QDialogButtonBox>
 #include <QHBoxLayout>
 #include <QListWidget>
@@ -23,11 +25,7 @@ TieDialog::TieDialog(const TieForm& form, QWidget* parent) : QDialog(parent), m_
     choice->addWidget(m_set);
     choice->addWidget(m_reset);
 
-    auto* buttons = new QDialogButtonBox(this);
-    buttons->addButton(QStringLiteral("OK"), QDialogButtonBox::AcceptRole);
-    buttons->addButton(QStringLiteral("キャンセル"), QDialogButtonBox::RejectRole);
-    connect(buttons, &QDialogButtonBox::accepted, this, &TieDialog::accept);
-    connect(buttons, &QDialogButtonBox::rejected, this, &TieDialog::reject);
+    auto* buttons = makeOkCancelButtons(this);
 
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(m_keys);

@@ -6,6 +6,7 @@
 #include <QSpinBox>
 #include <QVBoxLayout>
 
+#include "song/song_fields_widget.h"
 #include "song/project_form.h"
 
 namespace plume {
@@ -13,21 +14,13 @@ namespace plume {
 TimeSignatureDialog::TimeSignatureDialog(const TimeSignatureForm& form, QWidget* parent)
     : QDialog(parent), m_form(form) {
     setWindowTitle(QStringLiteral("拍子"));
-    m_numerator = new QSpinBox(this);
-    m_numerator->setRange(kNumeratorMin, kNumeratorMax);
-    m_numerator->setValue(m_form.numerator);
-    m_denominator = new QComboBox(this);
-    for (const char* name : kDenominatorNames) m_denominator->addItem(QString::fromUtf8(name));
-    m_denominator->setCurrentIndex(m_form.denominator);
+    m_numerator = makeNumeratorField(m_form.numerator, this);
+    m_denominator = makeDenominatorList(m_form.denominator, this);
     auto* fields = new QFormLayout;
     fields->addRow(QStringLiteral("分子"), m_numerator);
     fields->addRow(QStringLiteral("分母"), m_denominator);
 
-    auto* buttons = new QDialogButtonBox(this);
-    buttons->addButton(QStringLiteral("OK"), QDialogButtonBox::AcceptRole);
-    buttons->addButton(QStringLiteral("キャンセル"), QDialogButtonBox::RejectRole);
-    connect(buttons, &QDialogButtonBox::accepted, this, &TimeSignatureDialog::accept);
-    connect(buttons, &QDialogButtonBox::rejected, this, &TimeSignatureDialog::reject);
+    auto* buttons = makeOkCancelButtons(this);
 
     auto* layout = new QVBoxLayout(this);
     layout->addLayout(fields);

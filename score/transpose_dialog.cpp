@@ -1,5 +1,7 @@
 #include "score/transpose_dialog.h"
 
+#include "song/song_fields_widget.h"
+
 #include <QDialogButtonBox>
 #include <QFormLayout>
 #include <QRadioButton>
@@ -22,11 +24,7 @@ TransposeDialog::TransposeDialog(const TransposeForm& form, QWidget* parent) : Q
     auto* amount = new QFormLayout;
     amount->addRow(QStringLiteral("移動量"), m_amount);
 
-    auto* buttons = new QDialogButtonBox(this);
-    buttons->addButton(QStringLiteral("OK"), QDialogButtonBox::AcceptRole);
-    buttons->addButton(QStringLiteral("キャンセル"), QDialogButtonBox::RejectRole);
-    connect(buttons, &QDialogButtonBox::accepted, this, &TransposeDialog::accept);
-    connect(buttons, &QDialogButtonBox::rejected, this, &TransposeDialog::reject);
+    auto* buttons = makeOkCancelButtons(this);
 
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(m_semitones);

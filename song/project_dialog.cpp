@@ -13,6 +13,7 @@
 #include <QVBoxLayout>
 #include <iterator>
 
+#include "song/song_fields_widget.h"
 #include "platform/file_dialog.h"
 #include "platform/message_box.h"
 
@@ -62,24 +63,16 @@ ProjectDialog::ProjectDialog(const ProjectData& project, platform::FileDialog& f
 
     auto* time = new QGroupBox(QStringLiteral("拍子"), this);
     auto* timeLayout = new QFormLayout(time);
-    m_numerator = new QSpinBox(time);
-    m_numerator->setRange(kNumeratorMin, kNumeratorMax);
-    m_numerator->setValue(m_form.numerator);
+    m_numerator = makeNumeratorField(m_form.numerator, time);
     timeLayout->addRow(QStringLiteral("分子"), m_numerator);
-    m_denominator = new QComboBox(time);
-    for (const char* name : kDenominatorNames) m_denominator->addItem(qs(name));
-    m_denominator->setCurrentIndex(m_form.denominator);
+    m_denominator = makeDenominatorList(m_form.denominator, time);
     timeLayout->addRow(QStringLiteral("分母"), m_denominator);
 
     auto* right = new QVBoxLayout;
     right->addLayout(settings);
     right->addWidget(time);
     right->addStretch(1);
-    auto* buttons = new QDialogButtonBox(this);
-    buttons->addButton(QStringLiteral("OK"), QDialogButtonBox::AcceptRole);
-    buttons->addButton(QStringLiteral("キャンセル"), QDialogButtonBox::RejectRole);
-    connect(buttons, &QDialogButtonBox::accepted, this, &ProjectDialog::accept);
-    connect(buttons, &QDialogButtonBox::rejected, this, &ProjectDialog::reject);
+    auto* buttons = makeOkCancelButtons(this);
     right->addWidget(buttons);
 
     auto* body = new QHBoxLayout;

@@ -12,6 +12,7 @@
 #include <QSpinBox>
 #include <QVBoxLayout>
 
+#include "song/song_fields_widget.h"
 #include "song/project.h"
 #include "song/project_form.h"
 
@@ -66,23 +67,15 @@ PropertiesDialog::PropertiesDialog(const PropertiesForm& form, InstrumentChooser
 
     auto* time = new QGroupBox(QStringLiteral("拍子"), this);
     auto* timeLayout = new QFormLayout(time);
-    m_numerator = new QSpinBox(time);
-    m_numerator->setRange(kNumeratorMin, kNumeratorMax);
-    m_numerator->setValue(m_form.numerator);
+    m_numerator = makeNumeratorField(m_form.numerator, time);
     timeLayout->addRow(QStringLiteral("分子"), m_numerator);
-    m_denominator = new QComboBox(time);
-    for (const char* name : kDenominatorNames) m_denominator->addItem(qs(name));
-    m_denominator->setCurrentIndex(m_form.denominator);
+    m_denominator = makeDenominatorList(m_form.denominator, time);
     timeLayout->addRow(QStringLiteral("分母"), m_denominator);
 
     m_allTracks = new QCheckBox(QStringLiteral("全トラック変更する"), this);
     m_allTracks->setEnabled(m_form.canChangeAllTracks());
 
-    auto* buttons = new QDialogButtonBox(this);
-    buttons->addButton(QStringLiteral("OK"), QDialogButtonBox::AcceptRole);
-    buttons->addButton(QStringLiteral("キャンセル"), QDialogButtonBox::RejectRole);
-    connect(buttons, &QDialogButtonBox::accepted, this, &PropertiesDialog::accept);
-    connect(buttons, &QDialogButtonBox::rejected, this, &PropertiesDialog::reject);
+    auto* buttons = makeOkCancelButtons(this);
 
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(kind);
