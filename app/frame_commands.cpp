@@ -265,6 +265,14 @@ bool commandEnabled(int id, const FrameState& state) {
         return state.active == ActiveChild::Song;
     case cmd::kCheckAll:
         return state.projectSet && !state.playing;
+    case cmd::kNotePalette:
+    case cmd::kChordPalette:
+    case cmd::kEditPalette:
+    case cmd::kKeyboardPalette:
+    case cmd::kEffectPalette:
+    case cmd::kGatePalette:
+    case cmd::kVelocityPalette:
+        return PaletteVisibility::showCommandEnabled(state);
     case cmd::kEditUndo:
         return songShown && state.canUndo;
     case cmd::kEditPaste:
@@ -321,16 +329,18 @@ std::optional<bool> commandChecked(int id, const FrameState& state) {
         return state.toolBarShown;
     case cmd::kViewStatusBar:
         return state.statusBarShown;
-    case cmd::kOneLineDisplay:
+    case cmd::kKeyboardPaletteLarge:
+        return state.largeKeyboardPalette;
     case cmd::kNotePalette:
     case cmd::kChordPalette:
     case cmd::kEditPalette:
     case cmd::kKeyboardPalette:
-    case cmd::kKeyboardPaletteLarge:
     case cmd::kEffectPalette:
-    case cmd::kDrumPalette:
     case cmd::kGatePalette:
     case cmd::kVelocityPalette:
+        return state.palettes.isShown(id);
+    case cmd::kOneLineDisplay:
+    case cmd::kDrumPalette:
     case cmd::kNumericInput:
     case cmd::kLyricInput:
     case cmd::kChordNameInput:

@@ -8,6 +8,8 @@
 #include <string>
 #include <string_view>
 
+#include "app/palette_routing.h"
+
 namespace plume {
 
 namespace cmd {
@@ -138,6 +140,8 @@ struct FrameState {
     bool repeat = false;
     bool showLevel = true;
     bool newMouseInput = false;
+    bool largeKeyboardPalette = false;
+    PaletteVisibility palettes;  // the floating palettes that are shown
     bool toolBarShown = true;
     bool statusBarShown = true;
 };

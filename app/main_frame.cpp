@@ -23,6 +23,7 @@
 #include "app/plm_child_wnd.h"
 #include "app/song_commands.h"
 #include "app/numeric_input_widget.h"
+#include "app/palette_window.h"
 #include "app/text_entry_widget.h"
 #include "app/tool_icons.h"
 #include "export/midi_export_dialog.h"
@@ -302,7 +303,9 @@ void CMainFrame::childActivated(QMdiSubWindow*) {
 }
 
 void CMainFrame::viewMoved(CPlmView* view) {
-    if (view == activeView()) updateCommands();
+    if (view != activeView()) return;
+    updateCommands();
+    Q_EMIT caretPlaced(view);
 }
 
 void CMainFrame::withActiveView(const std::function<bool(CPlmView&)>& move) {
@@ -333,6 +336,8 @@ FrameState CMainFrame::state() const {
     s.clipboardFull = m_clipboard.hasData();
     s.showLevel = m_settings.play.showLevel != 0;
     s.newMouseInput = m_settings.newMouseInput != 0;
+    s.largeKeyboardPalette = m_settings.pianoPaletteSize != 0;
+    s.palettes = m_paletteShown;
     s.toolBarShown = m_mainToolBar && !m_mainToolBar->isHidden();
     s.statusBarShown = !statusBar()->isHidden();
     return s;
@@ -480,6 +485,15 @@ void CMainFrame::runCommand(int id) {
         case cmd::kLyricInput:
         case cmd::kChordNameInput:
             toggleEntryBar(id);
+            break;
+        case cmd::kNotePalette:
+        case cmd::kChordPalette:
+        case cmd::kEditPalette:
+        case cmd::kKeyboardPalette:
+        case cmd::kEffectPalette:
+        case cmd::kGatePalette:
+        case cmd::kVelocityPalette:
+            togglePalette(id);
             break;
         case cmd::kViewToolBar: {
             const bool show = m_mainToolBar->isHidden();
@@ -731,6 +745,42 @@ bool CMainFrame::passKey(char key, bool shift) {
     const NoteKeyOutcome outcome = passNoteKey(m_entry.choice, key, shift, m_playing);
     if (outcome.post) deliverToActiveView(*outcome.post);
     return outcome.taken;
+}
+
+// ---- palettes ------------------------------------------------------------------------------------
+
+void CMainFrame::addPalette(PaletteWindow* palette) {
+    m_palettes.insert(palette->showCommand(), palette);
+    connect(palette, &PaletteWindow::closedByFrame, m_mdi, [this](int command) {
+        m_paletteShown.closed(command);
+        updateCommands();
+    });
+}
+
+void CMainFrame::togglePalette(int showCommand) {
+    PaletteWindow* window = palette(showCommand);
+    if (!window) return;
+    m_paletteShown.toggle(showCommand);
+    window->setVisible(m_paletteShown.isShown(showCommand));
+    updateCommands();
+}
+
+RoutingState CMainFrame::routingState() const {
+    RoutingState r;
+    r.playing = m_playing;
+    r.vokatoMode = false;
+    r.editPaletteShown = m_paletteReceiver && m_paletteShown.isShown(cmd::kEditPalette);
+    // The view lets the palette take its requests while no range is selected in it.
+    const CPlmView* view = activeView();
+    r.viewAllowsEditPalette = view && !view->logic().hasRange();
+    return r;
+}
+
+void CMainFrame::postPaletteMessage(const PaletteMessage& message) {
+    const auto target = routePaletteMessage(message.message, routingState());
+    if (!target) return;
+    if (*target == PaletteTarget::EnlargedEditPalette) m_paletteReceiver->receive(message);
+    else if (*target == PaletteTarget::View) deliverToActiveView(message);
 }
 
 bool CMainFrame::passNoteName(char letter) {

@@ -14,6 +14,7 @@
 #include "app/entry_state.h"
 #include "app/frame_commands.h"
 #include "app/frame_settings.h"
+#include "app/palette_routing.h"
 #include "play/play_slot.h"
 #include "score/range_edit.h"
 #include "song/project.h"
@@ -30,6 +31,8 @@ class CPlmApp;
 class CPlmChildWnd;
 class CPlmView;
 class NumericInputWidget;
+class PaletteReceiver;
+class PaletteWindow;
 struct NoteName;
 class TextEntryWidget;
 
@@ -96,12 +99,28 @@ public:
     TextEntryWidget* lyricBar() const { return m_lyricBar; }
     TextEntryWidget* chordNameBar() const { return m_chordNameBar; }
 
+    // --- palettes ----------------------------------------------------------------------------------
+    // The frame owns the window (a child), toggles it with its show command and keeps the check mark.
+    void addPalette(PaletteWindow* palette);
+    PaletteWindow* palette(int showCommand) const { return m_palettes.value(showCommand); }
+    void togglePalette(int showCommand);
+    // The enlarged edit palette, which takes the entry requests while it is shown and the view lets it.
+    void setPaletteReceiver(PaletteReceiver* receiver) { m_paletteReceiver = receiver; }
+    RoutingState routingState() const;
+    // Posts a palette's entry request where the routing rules send it (nowhere, while they hold it back).
+    void postPaletteMessage(const PaletteMessage& message);
+
     // --- status bar --------------------------------------------------------------------------------
     // "%3d行" and "%3d小節"; a line of -1 empties the line pane.
     void setLinePane(int line, int bar);
     // The two free panes.
     void setFreePanes(const QString& line, const QString& bar);
     QString paneText(int pane) const;  // 0 message .. 5 bar, in the order shown
+
+Q_SIGNALS:
+    // The active view placed its caret (after a move, an entry or a change of window): the windows
+    // that show the cursor group refresh.
+    void caretPlaced(CPlmView* view);
 
 protected:
     void closeEvent(QCloseEvent* event) override;
@@ -154,6 +173,9 @@ private:
     std::function<void()> m_stopPlayback;
     ScoreClipboard m_clipboard{[this] { stopPlayback(); }};
     const CPlmDoc* m_vokatoDocument = nullptr;
+    PaletteVisibility m_paletteShown;
+    QMap<int, PaletteWindow*> m_palettes;
+    PaletteReceiver* m_paletteReceiver = nullptr;
 };
 
 }  // namespace plume
