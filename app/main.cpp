@@ -1,8 +1,11 @@
 // plume: the editor. `plume [SONG.PLM | PROJECT.PRJ] [-t] [-e]`
 #include <QApplication>
+#include <QLibraryInfo>
+#include <QLocale>
 #include <QMenuBar>
 #include <QScreen>
 #include <QTimer>
+#include <QTranslator>
 #include <cstdlib>
 #include <string>
 #include <vector>
@@ -50,6 +53,11 @@ void scheduleScreenshot(plume::CPlmApp& app) {
 int main(int argc, char** argv) {
     QApplication qt(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Plume"));
+    // The standard dialogs (files, colours, the message boxes' buttons) speak Japanese like the rest.
+    QTranslator qtTexts;
+    if (qtTexts.load(QLocale(QLocale::Japanese), QStringLiteral("qtbase"), QStringLiteral("_"),
+                     QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
+        QApplication::installTranslator(&qtTexts);
     const std::vector<std::string> args(argv + 1, argv + argc);
 
     plume::CPlmApp app;
