@@ -1,10 +1,14 @@
 #include "app/enlarged_edit_group.h"
 
 #include <algorithm>
+#include <cstdlib>
 
 namespace plume {
 
 namespace {
+
+constexpr int kLowestKey = 24;
+constexpr int kHighestKey = 95;
 
 bool inButton(int x, int y, int top) {
     return x >= kEditPaletteButtonRight - kEditPaletteButtonSize && x < kEditPaletteButtonRight && y >= top &&
@@ -26,6 +30,7 @@ void EnlargedEditGroup::setRest(std::uint8_t typeAndDots) {
     rest.bytes[2] = typeAndDots;
     m_group = {rest};
     m_enterEnabled = true;
+    m_selected = -1;
 }
 
 void EnlargedEditGroup::setNotes(const std::vector<std::uint8_t>& pairs, const NoteChoice& choice) {
@@ -44,6 +49,73 @@ void EnlargedEditGroup::setNotes(const std::vector<std::uint8_t>& pairs, const N
     notes.front().setGroupSize(std::uint8_t(notes.size()));
     m_group = std::move(notes);
     m_enterEnabled = true;
+    m_selected = m_group.front().key();
+}
+
+void EnlargedEditGroup::setGroup(std::vector<SongRecord> records) {
+    if (records.empty() || records.size() > kEditPaletteMaxRecords) return;
+    m_group = std::move(records);
+    m_group.front().setGroupSize(std::uint8_t(m_group.size()));
+    m_enterEnabled = true;
+    m_selected = m_group.front().isNote() ? m_group.front().key() : -1;
+}
+
+void EnlargedEditGroup::reorder() {
+    std::stable_sort(m_group.begin(), m_group.end(), higherKey);
+    for (SongRecord& r : m_group) r.setGroupSize(0);
+    if (!m_group.empty()) m_group.front().setGroupSize(std::uint8_t(m_group.size()));
+    m_enterEnabled = !m_group.empty();
+}
+
+void EnlargedEditGroup::addNote(int key, const NoteChoice& choice) {
+    if (key < kLowestKey || key > kHighestKey) return;
+    const bool notes = !m_group.empty() && m_group.front().isNote();
+    if (notes) {
+        const auto same = std::find_if(m_group.begin(), m_group.end(), [key](const SongRecord& r) { return r.key() == key; });
+        if (same != m_group.end()) {
+            m_selected = key;
+            return;
+        }
+        if (m_group.size() >= kEditPaletteMaxRecords) return;
+    }
+    SongRecord note;
+    note.bytes[2] = notes ? m_group.front().bytes[2]
+                          : std::uint8_t(noteLengthType(choice.lengthIndex) | dotBits(choice.dot));
+    note.bytes[5] = std::uint8_t(key);
+    if (!notes) m_group.clear();
+    m_group.push_back(note);
+    m_selected = key;
+    reorder();
+}
+
+void EnlargedEditGroup::removeNearest(int key) {
+    const auto distance = [key](const SongRecord& r) { return std::abs(int(r.key()) - key); };
+    const auto nearest = std::min_element(m_group.begin(), m_group.end(), [&](const SongRecord& a, const SongRecord& b) {
+        return a.isNote() && (!b.isNote() || distance(a) < distance(b));
+    });
+    if (nearest == m_group.end() || !nearest->isNote()) return;
+    const bool wasSelected = nearest->key() == m_selected;
+    m_group.erase(nearest);
+    reorder();
+    if (wasSelected) m_selected = m_group.empty() ? -1 : m_group.front().key();
+}
+
+void EnlargedEditGroup::moveSelected(int semitones) {
+    const auto selected = std::find_if(m_group.begin(), m_group.end(),
+                                       [this](const SongRecord& r) { return r.isNote() && r.key() == m_selected; });
+    if (selected == m_group.end()) return;
+    const int key = std::clamp(m_selected + semitones, kLowestKey, kHighestKey);
+    const bool taken = std::any_of(m_group.begin(), m_group.end(), [key](const SongRecord& r) { return r.key() == key; });
+    if (key == m_selected || taken) return;
+    selected->bytes[4] = 0;
+    selected->bytes[5] = std::uint8_t(key);
+    m_selected = key;
+    reorder();
+}
+
+std::optional<int> EnlargedEditGroup::selectedKey() const {
+    if (m_selected < 0) return std::nullopt;
+    return m_selected;
 }
 
 void EnlargedEditGroup::setLength(const NoteChoice& choice) {
@@ -63,6 +135,8 @@ std::optional<PaletteMessage> EnlargedEditGroup::receive(const PaletteMessage& m
     case palette_msg::kEnterChord: setNotes(message.data, choice); break;
     case palette_msg::kSetLength: setLength(choice); break;
     case palette_msg::kSetDots: setDots(choice); break;
+    // A complete group (keyboard palette, numeric input) becomes the palette's group as well.
+    case palette_msg::kEnterGroup: setGroup(groupRecords(message.data)); break;
     case palette_msg::kEditPaletteButton:
         if (message.wParam == edit_palette_button::kClose) {
             hide();

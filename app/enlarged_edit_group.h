@@ -50,16 +50,32 @@ public:
     void buttonDown(int x, int y);
     std::optional<PaletteMessage> buttonUp(int x, int y);
 
+    // Mouse editing below the drag bar. A key already in the group is selected, any other joins it
+    // as a note of the group's length (of the entry choice when the group holds no notes) and is
+    // selected; a rest group gives way to the note. Nothing past kEditPaletteMaxRecords notes.
+    void addNote(int key, const NoteChoice& choice);
+    // Removes the note whose key lies nearest `key`.
+    void removeNearest(int key);
+    // Moves the selected note by semitones within keys 24..95; its accidental byte is cleared so
+    // that the key signature spells it.
+    void moveSelected(int semitones);
+    // The selected note's key; the highest note after a new group arrives.
+    std::optional<int> selectedKey() const;
+
 private:
     void setRest(std::uint8_t typeAndDots);
     void setNotes(const std::vector<std::uint8_t>& pairs, const NoteChoice& choice);
     void setLength(const NoteChoice& choice);
     void setDots(const NoteChoice& choice);
+    void setGroup(std::vector<SongRecord> records);
+    // Highest key first, the count in the first record; "enter" follows whether a group is left.
+    void reorder();
 
     bool m_shown = false;
     bool m_enterEnabled = false;
     EditPaletteArea m_armed = EditPaletteArea::Body;
     std::vector<SongRecord> m_group;
+    int m_selected = -1;  // key of the selected note
 };
 
 }  // namespace plume

@@ -5,6 +5,7 @@
 #include <iterator>
 
 #include "platform/message_box.h"
+#include "play/play_settings.h"
 
 namespace plume {
 
@@ -220,6 +221,9 @@ constexpr int kBuilt[] = {
     cmd::kEditCut,        cmd::kEditCopy,       cmd::kEditPaste,     cmd::kTranspose,     cmd::kNotesToRests,
     cmd::kTriplet,        cmd::kTriplet + 1,    cmd::kTriplet + 2,   cmd::kTriplet + 3,   cmd::kTriplet + 4,
     cmd::kTupletClear,    cmd::kTie,            cmd::kKeyChange,     cmd::kTimeChange,    cmd::kGoToLine,
+    cmd::kEditPalette,    cmd::kEffectPalette,  cmd::kGatePalette,   cmd::kVelocityPalette,
+    cmd::kPlay,           cmd::kStop,           cmd::kDeviceReset,   cmd::kMidiDevice,    cmd::kInterruptPeriod,
+    cmd::kNotePalette,    cmd::kChordPalette,   cmd::kKeyboardPalette, cmd::kKeyboardPaletteLarge,
 };
 
 std::string_view findText(std::span<const MenuEntry> entries, int id) {
@@ -232,6 +236,23 @@ std::string_view findText(std::span<const MenuEntry> entries, int id) {
 }
 
 bool inRange(int id, int first, int count) { return id >= first && id < first + count; }
+
+PlayMode playModeOf(const FrameState& s) {
+    return s.playing && s.playMode == PlayMode::Stopped ? PlayMode::DeviceOnly : s.playMode;
+}
+
+PlayMenuState playMenuState(const FrameState& s) {
+    PlayMenuState m;
+    m.mode = playModeOf(s);
+    m.vokatoMode = s.vokatoMode;
+    m.active = s.active == ActiveChild::Song ? ActiveWindow::Song
+               : s.active == ActiveChild::Mixer ? ActiveWindow::Mixer
+                                                : ActiveWindow::None;
+    m.activeMinimised = s.activeMinimised;
+    m.projectSet = s.projectSet;
+    m.songRecordCount = s.songEmpty ? 0 : 1;
+    return m;
+}
 
 }  // namespace
 
@@ -306,8 +327,15 @@ bool commandEnabled(int id, const FrameState& state) {
     case cmd::kExportMidi:
     case cmd::kExportMld:
         return state.projectSet && !state.playing;
+    case cmd::kPlay:
+        return playCommandEnabled(playMenuState(state));
+    case cmd::kStop:
+        return stopCommandEnabled(playModeOf(state));
+    case cmd::kDeviceReset:
+    case cmd::kMidiDevice:
+    case cmd::kInterruptPeriod:
     case cmd::kLevelMeter:
-        return !state.playing;
+        return playSettingsCommandEnabled(playModeOf(state));
     default:
         return true;
     }

@@ -9,6 +9,7 @@
 #include <string_view>
 
 #include "app/palette_routing.h"
+#include "play/play_block.h"
 
 namespace plume {
 
@@ -125,6 +126,7 @@ enum class ActiveChild { None, Song, Mixer };
 // What the enabling rules look at.
 struct FrameState {
     bool playing = false;      // PlayMode is not Stopped
+    PlayMode playMode = PlayMode::Stopped;  // the player's; a frame playing without it counts as DeviceOnly
     bool vokatoMode = false;
     bool projectSet = false;
     ActiveChild active = ActiveChild::None;

@@ -24,6 +24,15 @@
 #include "app/song_commands.h"
 #include "app/numeric_input_widget.h"
 #include "app/palette_window.h"
+#include "app/edit_key_toolbar.h"
+#include "app/edit_palette_window.h"
+#include "app/effect_palette_window.h"
+#include "app/entry_tool_control.h"
+#include "app/value_palette_windows.h"
+#include "app/chord_palette_window.h"
+#include "app/keyboard_palette_window.h"
+#include "app/note_palette_window.h"
+#include "app/play_controller.h"
 #include "app/text_entry_widget.h"
 #include "app/tool_icons.h"
 #include "export/midi_export_dialog.h"
@@ -81,9 +90,14 @@ CMainFrame::CMainFrame(CPlmApp& app) : m_app(app), m_settings(FrameSettings::loa
     createToolBars();
     createStatusBar();
     createEntryBars();
+    createPalettes();
+    createValuePalettes();
+    m_player = std::make_unique<PlayController>(*this, m_settings.play);
+    setNoteSounder([this](const std::vector<SongRecord>& notes) { m_player->soundNotes(notes); });
 }
 
 CMainFrame::~CMainFrame() {
+    m_player.reset();  // playing stops before the songs it plays go
     m_settings.viewMode = m_app.displayMode();
     m_settings.save(platform::plmProfile());
     // The windows go before the frame's own parts, and tell it nothing on the way.
@@ -257,6 +271,7 @@ CPlmChildWnd* CMainFrame::addSongWindow(std::unique_ptr<CPlmDoc> document, const
     m_mdi->addSubWindow(child);
     placeNewWindow(child);
     connect(&child->view(), &CPlmView::cursorMoved, this, [this, view = &child->view()] { viewMoved(view); });
+    hookView(child->view());
     if (minimised) {
         QMdiSubWindow* previous = m_mdi->activeSubWindow();
         child->showMinimized();
@@ -320,6 +335,7 @@ void CMainFrame::withActiveView(const std::function<bool(CPlmView&)>& move) {
 FrameState CMainFrame::state() const {
     FrameState s;
     s.playing = m_playing;
+    s.playMode = m_player ? m_player->playMode() : PlayMode::Stopped;
     s.projectSet = m_app.hasProject() && m_app.project().isSet();
     if (CPlmChildWnd* child = activeChild()) {
         s.active = ActiveChild::Song;
@@ -495,6 +511,9 @@ void CMainFrame::runCommand(int id) {
         case cmd::kVelocityPalette:
             togglePalette(id);
             break;
+        case cmd::kKeyboardPaletteLarge:
+            toggleKeyboardPaletteSize();
+            break;
         case cmd::kViewToolBar: {
             const bool show = m_mainToolBar->isHidden();
             m_mainToolBar->setVisible(show);
@@ -528,17 +547,35 @@ void CMainFrame::runCommand(int id) {
         case cmd::kExportMld:
             exportMld();
             break;
+        case cmd::kPlay:
+            m_player->play();
+            break;
+        case cmd::kStop:
+            m_player->stop();
+            break;
+        case cmd::kDeviceReset:
+            m_player->chooseReset();
+            break;
+        case cmd::kMidiDevice:
+            m_player->chooseDevice();
+            break;
+        case cmd::kInterruptPeriod:
+            m_player->chooseInterrupt();
+            break;
         case cmd::kAllTracks:
             m_allTracks = !m_allTracks;
+            m_player->setAllTracks(m_allTracks);
             break;
         case cmd::kRepeat:
             m_repeat = !m_repeat;
+            m_player->setRepeat(m_repeat);
             break;
         case cmd::kLevelMeter:
             m_settings.play.showLevel = m_settings.play.showLevel ? 0 : 1;
             break;
         case cmd::kNewMouseInput:
             m_settings.newMouseInput = m_settings.newMouseInput ? 0 : 1;
+            m_entryTools->refreshCursors(cursor_refresh::kView | cursor_refresh::kPalettes);
             break;
         case cmd::kWindowCascade:
             m_mdi->cascadeSubWindows();
@@ -726,9 +763,37 @@ void CMainFrame::toggleEntryBar(int command) {
     bar->open();
 }
 
+namespace {
+
+bool entersNotes(std::uint32_t message) {
+    return message == palette_msg::kEnterChord || message == palette_msg::kEnterGroup ||
+           message == palette_msg::kEnterDrums;
+}
+
+// The note records of the first note group at or after `position`: what an entry wrote there.
+std::vector<SongRecord> notesFrom(Records records, std::size_t position) {
+    for (std::size_t g = position; g < records.size(); g = nextGroup(records, g)) {
+        if (!records[g].isNote()) continue;
+        std::vector<SongRecord> notes;
+        for (std::size_t i = g; i < groupEnd(records, g); ++i)
+            if (records[i].isNote()) notes.push_back(records[i]);
+        return notes;
+    }
+    return {};
+}
+
+}  // namespace
+
 void CMainFrame::deliverToActiveView(const PaletteMessage& message) {
     CPlmView* view = activeView();
-    if (view) view->showEntry(deliverToView(view->document(), view->logic(), m_entry.settings(), message));
+    if (!view) return;
+    // A chord entered over a range repitches the range from its first group; else the cursor's.
+    const bool overRange = message.message != palette_msg::kEnterGroup && view->logic().hasRange();
+    const std::size_t at = overRange ? selectedRecords(view->logic()).from : cursorRecord(view->logic());
+    const EntryResult result = deliverToView(view->document(), view->logic(), m_entry.settings(), message);
+    view->showEntry(result);
+    if (result.changed && m_entry.choice.monitor && m_noteSounder && entersNotes(message.message))
+        m_noteSounder(notesFrom(view->document().records(), at));
 }
 
 void CMainFrame::enterTypedNotes(const std::vector<NoteName>& notes) {
@@ -743,6 +808,7 @@ void CMainFrame::enterTypedNotes(const std::vector<NoteName>& notes) {
 bool CMainFrame::passKey(char key, bool shift) {
     if (m_lyricBar->isVisible() || m_chordNameBar->isVisible()) return false;
     const NoteKeyOutcome outcome = passNoteKey(m_entry.choice, key, shift, m_playing);
+    if (outcome.taken) Q_EMIT entryChanged();
     if (outcome.post) deliverToActiveView(*outcome.post);
     return outcome.taken;
 }
@@ -755,6 +821,42 @@ void CMainFrame::addPalette(PaletteWindow* palette) {
         m_paletteShown.closed(command);
         updateCommands();
     });
+}
+
+void CMainFrame::createPalettes() {
+    for (PaletteWindow* palette : std::initializer_list<PaletteWindow*>{
+             new NotePaletteWindow(*this, m_app.glyphs()), new ChordPaletteWindow(*this, m_app.glyphs()),
+             new KeyboardPaletteWindow(*this, m_settings.pianoPaletteSize)})
+        addPalette(palette);
+}
+
+void CMainFrame::createValuePalettes() {
+    auto* editPalette = new EditPaletteWindow(*this);
+    for (PaletteWindow* palette : std::initializer_list<PaletteWindow*>{
+             editPalette, new EffectPaletteWindow(*this), new ValuePaletteWindow(*this, NoteValueKind::DelayGate),
+             new ValuePaletteWindow(*this, NoteValueKind::Velocity)})
+        addPalette(palette);
+    setPaletteReceiver(editPalette);
+    m_editKeyBar = new EditKeyToolBar(*this);
+    m_entryTools = new EntryToolControl(*this);
+    if (auto* keyboard = qobject_cast<KeyboardPaletteWindow*>(palette(cmd::kKeyboardPalette)))
+        keyboard->setEntryToolWheel(&m_entryTools->wheel());
+    m_entryTools->refreshCursors(cursor_refresh::kPalettes);
+}
+
+void CMainFrame::hookView(CPlmView& view) {
+    view.setWheelHook([this](int delta) { return m_entryTools->wheelTurned(delta); });
+    connect(&view, &CPlmView::rightButtonPressed, this, [this](QPoint global) {
+        m_editKeyBar->showNear(global);
+    });
+    m_entryTools->refreshCursors(cursor_refresh::kView);
+}
+
+void CMainFrame::toggleKeyboardPaletteSize() {
+    m_settings.pianoPaletteSize = m_settings.pianoPaletteSize ? 0 : 1;
+    platform::plmProfile().writeInt("Piano Pal", "size", m_settings.pianoPaletteSize);
+    if (auto* keyboard = qobject_cast<KeyboardPaletteWindow*>(palette(cmd::kKeyboardPalette)))
+        keyboard->setPaletteSize(m_settings.pianoPaletteSize);
 }
 
 void CMainFrame::togglePalette(int showCommand) {

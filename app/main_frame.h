@@ -9,6 +9,7 @@
 #include <QProgressBar>
 #include <filesystem>
 #include <functional>
+#include <memory>
 #include <vector>
 
 #include "app/entry_state.h"
@@ -30,7 +31,10 @@ namespace plume {
 class CPlmApp;
 class CPlmChildWnd;
 class CPlmView;
+class EditKeyToolBar;
+class EntryToolControl;
 class NumericInputWidget;
+class PlayController;
 class PaletteReceiver;
 class PaletteWindow;
 struct NoteName;
@@ -86,6 +90,8 @@ public:
     void setVokatoDocument(const CPlmDoc* document) { m_vokatoDocument = document; }
     bool vokatoWorksOn(const CPlmDoc& document) const { return m_vokatoDocument == &document; }
     const FrameSettings& settings() const { return m_settings; }
+    // The player: playback, the "演奏" menu's dialogs, the instrument dialogs.
+    PlayController& player() { return *m_player; }
 
     // --- entry: the state the palettes drive and what the score views ask ------------------------
     EntryState& entryState() { return m_entry; }
@@ -107,8 +113,16 @@ public:
     // The enlarged edit palette, which takes the entry requests while it is shown and the view lets it.
     void setPaletteReceiver(PaletteReceiver* receiver) { m_paletteReceiver = receiver; }
     RoutingState routingState() const;
+    // The new mouse input's wheel window and the tool it chose.
+    EntryToolControl& entryTools() { return *m_entryTools; }
+    // The edit-key tool bar a right click in a score view shows.
+    EditKeyToolBar* editKeyBar() const { return m_editKeyBar; }
     // Posts a palette's entry request where the routing rules send it (nowhere, while they hold it back).
     void postPaletteMessage(const PaletteMessage& message);
+    // Sounds the notes of an entry while the monitor is on; playback installs it.
+    void setNoteSounder(std::function<void(const std::vector<SongRecord>&)> sounder) {
+        m_noteSounder = std::move(sounder);
+    }
 
     // --- status bar --------------------------------------------------------------------------------
     // "%3d行" and "%3d小節"; a line of -1 empties the line pane.
@@ -121,6 +135,8 @@ Q_SIGNALS:
     // The active view placed its caret (after a move, an entry or a change of window): the windows
     // that show the cursor group refresh.
     void caretPlaced(CPlmView* view);
+    // A key passed by a view changed the entry choice (length, dot).
+    void entryChanged();
 
 protected:
     void closeEvent(QCloseEvent* event) override;
@@ -149,6 +165,11 @@ private:
     void toggleGrandStaff();
     void toggleInsert();
     void createEntryBars();
+    void createPalettes();
+    // The enlarged edit, effect, gate-time and velocity palettes, the edit-key bar and the wheel.
+    void createValuePalettes();
+    void hookView(CPlmView& view);
+    void toggleKeyboardPaletteSize();
     // Shows a hidden bar, hides a shown one; the lyric and chord-name bars never show together.
     void toggleEntryBar(int command);
     void enterTypedNotes(const std::vector<NoteName>& notes);
@@ -171,11 +192,15 @@ private:
     bool m_allTracks = false;
     bool m_repeat = false;
     std::function<void()> m_stopPlayback;
+    std::unique_ptr<PlayController> m_player;
     ScoreClipboard m_clipboard{[this] { stopPlayback(); }};
     const CPlmDoc* m_vokatoDocument = nullptr;
     PaletteVisibility m_paletteShown;
     QMap<int, PaletteWindow*> m_palettes;
     PaletteReceiver* m_paletteReceiver = nullptr;
+    EntryToolControl* m_entryTools = nullptr;
+    EditKeyToolBar* m_editKeyBar = nullptr;
+    std::function<void(const std::vector<SongRecord>&)> m_noteSounder;
 };
 
 }  // namespace plume

@@ -5,6 +5,7 @@
 #include "app/frame_commands.h"
 #include "app/main_frame.h"
 #include "app/plm_app.h"
+#include "app/play_controller.h"
 #include "app/plm_child_wnd.h"
 #include "play/instrument_tables.h"
 #include "score/go_to_line_dialog.h"
@@ -73,7 +74,10 @@ void goToLine(CMainFrame& frame) {
 
 std::optional<PropertiesForm::Result> askProperties(CMainFrame& frame, const SongInfo& info) {
     const bool projectSet = frame.app().project().isSet();
-    PropertiesDialog dialog(PropertiesForm(info, instrumentTitle, projectSet), {}, &frame);
+    PropertiesDialog dialog(
+        PropertiesForm(info, instrumentTitle, projectSet),
+        [&frame](const SongInfo& current, QWidget* parent) { return frame.player().chooseInstrument(current, parent); },
+        &frame);
     if (dialog.exec() != QDialog::Accepted) return std::nullopt;
     return dialog.result();
 }

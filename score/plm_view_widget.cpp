@@ -189,6 +189,11 @@ bool CPlmView::passOn(const QKeyEvent& event) {
 }
 
 void CPlmView::mousePressEvent(QMouseEvent* event) {
+    if (event->button() == Qt::RightButton) {
+        Q_EMIT rightButtonPressed(event->globalPosition().toPoint());
+        event->accept();
+        return;
+    }
     if (event->button() != Qt::LeftButton) {
         QAbstractScrollArea::mousePressEvent(event);
         return;
@@ -218,7 +223,7 @@ void CPlmView::mouseReleaseEvent(QMouseEvent* event) {
 }
 
 void CPlmView::wheelEvent(QWheelEvent* event) {
-    moved(m_view.wheel(event->angleDelta().y()));
+    if (!m_wheelHook || !m_wheelHook(event->angleDelta().y())) moved(m_view.wheel(event->angleDelta().y()));
     event->accept();
 }
 

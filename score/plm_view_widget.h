@@ -5,6 +5,7 @@
 #include <QAbstractScrollArea>
 #include <QBasicTimer>
 #include <QPoint>
+#include <functional>
 
 #include "score/note_entry.h"
 #include "score/score_painter.h"
@@ -41,10 +42,14 @@ public:
     void songChanged();
     // After the frame moved the cursor through logic(): scroll bars, repaint, status.
     void refresh();
+    // Offered each wheel turn first; when it takes the turn (returns true) the view does not scroll.
+    void setWheelHook(std::function<bool(int delta)> hook) { m_wheelHook = std::move(hook); }
 
 Q_SIGNALS:
     // After every move of the cursor, the anchor or the view.
     void cursorMoved();
+    // The right button was pressed at a screen point: the main frame shows its edit keys there.
+    void rightButtonPressed(QPoint global);
 
 protected:
     void paintEvent(QPaintEvent* event) override;
@@ -79,6 +84,7 @@ private:
     QBasicTimer m_autoScroll;  // timer 11: scrolls while a drag is outside the window
     QBasicTimer m_caretBlink;
     QPoint m_dragPoint;
+    std::function<bool(int)> m_wheelHook;
 };
 
 }  // namespace plume

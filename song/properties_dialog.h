@@ -35,6 +35,7 @@ public:
     QRadioButton* melodyButton() const { return m_melody; }
     QComboBox* moduleList() const { return m_module; }
     QLabel* instrumentLabel() const { return m_instrument; }
+    QPushButton* browseButton() const { return m_browse; }
     QSpinBox* tempoField() const { return m_tempo; }
     QCheckBox* allTracksBox() const { return m_allTracks; }
 

@@ -1,0 +1,307 @@
+#include "app/note_palette_window.h"
+
+#include <QGridLayout>
+#include <QMdiArea>
+#include <QPainter>
+#include <QToolButton>
+
+#include "app/main_frame.h"
+#include "app/note_palette_logic.h"
+#include "score/glyphs.h"
+#include "score/plm_view_widget.h"
+#include "score/score_view.h"
+#include "song/plm_doc.h"
+
+namespace plume {
+
+namespace {
+
+constexpr int kFaceWidth = 26;
+constexpr int kFaceHeight = 30;
+constexpr int kGlyphTop = 3;  // the glyph's row 0 in a face
+const QColor kStaffGrey(190, 190, 190);
+
+struct ButtonText {
+    int id;
+    const char* tip;
+};
+constexpr ButtonText kTips[] = {
+    {600, "全音符"},           {601, "全休符"},        {note_button::kSharp, "シャープ"},
+    {603, "２分音符"},         {604, "２分休符"},      {note_button::kFlat, "フラット"},
+    {606, "４分音符"},         {607, "４分休符"},      {note_button::kNatural, "ナチュラル"},
+    {609, "８分音符"},         {610, "８分休符"},      {note_button::kDoubleSharp, "ダブルシャープ"},
+    {612, "16分音符"},         {613, "16分休符"},      {note_button::kDoubleFlat, "ダブルフラット"},
+    {615, "32分音符"},         {616, "32分休符"},      {note_button::kDot, "付点"},
+    {note_button::kTie, "タイ"}, {note_button::kMonitor, "モニター"}, {note_button::kDoubleDot, "複付点"},
+};
+
+QString tipOf(int id) {
+    for (const ButtonText& t : kTips)
+        if (t.id == id) return QString::fromUtf8(t.tip);
+    return {};
+}
+
+// Position 0..5 of a note (first = 600) or rest (first = 601) button, or -1.
+int lengthPosition(int id, int first) {
+    const int offset = id - first;
+    return offset >= 0 && offset % 3 == 0 && offset / 3 < kLengthCount ? offset / 3 : -1;
+}
+
+QPixmap blankFace() {
+    QPixmap face(kFaceWidth, kFaceHeight);
+    face.fill(Qt::transparent);
+    return face;
+}
+
+void drawCentred(QPainter& p, const Glyph& glyph, int top) {
+    p.drawPixmap((kFaceWidth - glyph.width) / 2, top, glyphPixmap(glyph));
+}
+
+// Rests hang from or sit on the staff's lines, so they are shown on a short staff.
+QPixmap restFace(const GlyphSet& glyphs, int position) {
+    QPixmap face = blankFace();
+    QPainter p(&face);
+    p.setPen(kStaffGrey);
+    for (int line = 0; line < 5; ++line) p.drawLine(4, kGlyphTop + line * 6, kFaceWidth - 5, kGlyphTop + line * 6);
+    drawCentred(p, glyphs.rest(type::kWholeRest + position), kGlyphTop);
+    return face;
+}
+
+QPixmap noteFace(const GlyphSet& glyphs, int position) {
+    QPixmap face = blankFace();
+    QPainter p(&face);
+    // The stemless whole note has its head in the middle of the face.
+    const int top = position == 0 ? kFaceHeight / 2 - glyph::kStemUpHeadCentre : kGlyphTop;
+    drawCentred(p, glyphs.note(type::kWhole + position, false), top);
+    return face;
+}
+
+QPixmap accidentalFace(const GlyphSet& glyphs, int code) {
+    QPixmap face = blankFace();
+    QPainter p(&face);
+    const Glyph& glyph = glyphs.accidental(code);
+    drawCentred(p, glyph, (kFaceHeight - glyph.height) / 2);
+    return face;
+}
+
+// A quarter note with its dots beside the head, as the score writes it.
+QPixmap dotFace(const GlyphSet& glyphs, std::uint8_t dotBits) {
+    QPixmap face = blankFace();
+    QPainter p(&face);
+    const Glyph& note = glyphs.note(3, false);
+    const Glyph& dots = glyphs.dots(dotBits);
+    const int x = (kFaceWidth - note.width - dots.width - 2) / 2;
+    p.drawPixmap(x, kGlyphTop, glyphPixmap(note));
+    p.drawPixmap(x + note.width + 2, kGlyphTop + glyph::kStemUpHeadCentre - 1, glyphPixmap(dots));
+    return face;
+}
+
+// Two quarter notes joined by a tie under their heads.
+QPixmap tieFace(const GlyphSet& glyphs) {
+    QPixmap face = blankFace();
+    QPainter p(&face);
+    const Glyph& note = glyphs.note(3, false);
+    p.drawPixmap(1, kGlyphTop, glyphPixmap(note));
+    p.drawPixmap(kFaceWidth - note.width - 1, kGlyphTop, glyphPixmap(note));
+    p.setRenderHint(QPainter::Antialiasing);
+    p.setPen(QPen(Qt::black, 1.2));
+    const int belowHeads = kGlyphTop + glyph::kStemUpHeadCentre - 2;
+    p.drawArc(QRectF(3, belowHeads, kFaceWidth - 8, 7), 190 * 16, 160 * 16);
+    return face;
+}
+
+// A loudspeaker with its sound.
+QPixmap monitorFace() {
+    QPixmap face = blankFace();
+    QPainter p(&face);
+    p.setRenderHint(QPainter::Antialiasing);
+    p.setPen(Qt::NoPen);
+    p.setBrush(QColor(40, 40, 40));
+    const qreal cy = kFaceHeight / 2.0;
+    p.drawPolygon(QPolygonF({QPointF(3, cy - 3), QPointF(7, cy - 3), QPointF(13, cy - 8), QPointF(13, cy + 8),
+                             QPointF(7, cy + 3), QPointF(3, cy + 3)}));
+    p.setPen(QPen(QColor(0, 90, 200), 1.5));
+    p.setBrush(Qt::NoBrush);
+    p.drawArc(QRectF(11, cy - 4, 6, 8), -60 * 16, 120 * 16);
+    p.drawArc(QRectF(10, cy - 8, 12, 16), -60 * 16, 120 * 16);
+    return face;
+}
+
+QPixmap faceOf(const GlyphSet& glyphs, int id) {
+    if (const int note = lengthPosition(id, note_button::kWholeNote); note >= 0) return noteFace(glyphs, note);
+    if (const int rest = lengthPosition(id, note_button::kWholeRest); rest >= 0) return restFace(glyphs, rest);
+    switch (id) {
+    case note_button::kSharp: return accidentalFace(glyphs, 1);
+    case note_button::kFlat: return accidentalFace(glyphs, 2);
+    case note_button::kNatural: return accidentalFace(glyphs, 3);
+    case note_button::kDoubleSharp: return accidentalFace(glyphs, 4);
+    case note_button::kDoubleFlat: return accidentalFace(glyphs, 5);
+    case note_button::kDot: return dotFace(glyphs, mark::kDotted);
+    case note_button::kDoubleDot: return dotFace(glyphs, mark::kDoubleDotted);
+    case note_button::kTie: return tieFace(glyphs);
+    case note_button::kMonitor: return monitorFace();
+    default: return blankFace();
+    }
+}
+
+// --- ties ------------------------------------------------------------------------------------------
+
+bool linksForward(const SongRecord& r) { return r.tie() == mark::kTieBegin || r.tie() == mark::kTieMiddle; }
+bool linksBackward(const SongRecord& r) { return r.tie() == mark::kTieEnd || r.tie() == mark::kTieMiddle; }
+
+// The record of a note of `key` in the group, or kNoGroup.
+std::size_t noteOfKey(Records records, std::size_t group, std::uint8_t key) {
+    for (std::size_t i = group; i < groupEnd(records, group); ++i)
+        if (records[i].isNote() && records[i].key() == key) return i;
+    return kNoGroup;
+}
+
+// The first (or last) group of the tie chain of `key` that passes through `group`.
+std::size_t chainEndGroup(Records records, std::size_t group, std::uint8_t key, bool backward) {
+    for (;;) {
+        const std::size_t note = noteOfKey(records, group, key);
+        if (note == kNoGroup || !(backward ? linksBackward(records[note]) : linksForward(records[note]))) return group;
+        std::size_t next = group;
+        do {
+            next = backward ? previousGroup(records, next) : nextGroup(records, next);
+        } while (next != kNoGroup && next < records.size() && noteOfKey(records, next, key) == kNoGroup);
+        if (next == kNoGroup || next >= records.size()) return group;
+        group = next;
+    }
+}
+
+}  // namespace
+
+QPixmap glyphPixmap(const Glyph& glyph) {
+    QImage image(glyph.width, glyph.height, QImage::Format_ARGB32);
+    for (int y = 0; y < glyph.height; ++y) {
+        auto* row = reinterpret_cast<QRgb*>(image.scanLine(y));
+        for (int x = 0; x < glyph.width; ++x) {
+            const Rgb c = glyph.colourAt(x, y);
+            row[x] = glyph.isInk(x, y) ? qRgb(c.red, c.green, c.blue) : qRgba(0, 0, 0, 0);
+        }
+    }
+    return QPixmap::fromImage(image);
+}
+
+void placeAtFrameEdge(QWidget& palette, const CMainFrame& frame, Qt::Alignment corner) {
+    const QWidget* area = frame.mdiArea();
+    const QRect client(area->mapToGlobal(QPoint(0, 0)), area->size());
+    const QSize size = palette.frameGeometry().size().expandedTo(palette.sizeHint());
+    constexpr int kMargin = 8;
+    const int x = corner & Qt::AlignRight ? client.right() - size.width() - kMargin : client.left() + kMargin;
+    const int y = corner & Qt::AlignBottom ? client.bottom() - size.height() - kMargin : client.top() + kMargin;
+    palette.move(std::max(x, client.left()), std::max(y, client.top()));
+}
+
+void stylePaletteButtons(QWidget& palette) {
+    palette.setStyleSheet(QStringLiteral(
+        "QToolButton { border: 1px solid #b4b4b4; border-radius: 2px; background: #fbfbfb; }"
+        "QToolButton:hover { background: #eaf2fb; }"
+        "QToolButton:checked { background: #b9d5f5; border: 1px solid #2f6db5; }"
+        "QToolButton:pressed { background: #9fc3ee; }"
+        "QToolButton:disabled { color: #a8a8a8; background: #f0f0f0; }"));
+}
+
+bool toggleTieAtCursor(CPlmDoc& doc, ScoreView& view) {
+    const std::size_t group = cursorRecord(view);
+    Records records = doc.records();
+    if (group >= records.size() || !records[group].isNote()) return false;
+    const std::size_t next = nextScoreGroup(records, group);
+    if (next >= records.size() || !records[next].isNote()) return false;
+
+    std::vector<std::uint8_t> keys;
+    bool tiedForward = false;
+    for (std::size_t i = group; i < groupEnd(records, group); ++i) {
+        if (!records[i].isNote() || noteOfKey(records, next, records[i].key()) == kNoGroup) continue;
+        keys.push_back(records[i].key());
+        tiedForward = tiedForward || linksForward(records[i]);
+    }
+    if (keys.empty() || !view.undoRing().take(UndoKind::Change, doc, view.undoPositions())) return false;
+
+    bool changed = false;
+    for (const std::uint8_t key : keys) {
+        records = doc.records();
+        const std::size_t first = chainEndGroup(records, group, key, true);
+        const std::size_t last = groupEnd(records, chainEndGroup(records, next, key, false));
+        if (!tiedForward) {
+            changed = doc.tieKey(first, last, key) || changed;
+        } else if (linksForward(records[noteOfKey(records, group, key)])) {
+            // Untie the whole chain, then tie again what lies before and after the cut.
+            const std::size_t cut = groupEnd(records, group);
+            changed = doc.untieKey(first, last, key) || changed;
+            doc.tieKey(first, cut, key);
+            doc.tieKey(next, last, key);
+        }
+    }
+    view.rebuild();
+    return changed;
+}
+
+// --- the window ------------------------------------------------------------------------------------
+
+NotePaletteWindow::NotePaletteWindow(CMainFrame& frame, const GlyphSet& glyphs)
+    : PaletteWindow(cmd::kNotePalette, QStringLiteral("音符パレット"), &frame), m_frame(frame) {
+    setObjectName(QStringLiteral("notePalette"));
+    // Clicks on the palette leave the keyboard focus with the score.
+    setWindowFlag(Qt::WindowDoesNotAcceptFocus);
+    stylePaletteButtons(*this);
+    auto* grid = new QGridLayout(this);
+    grid->setContentsMargins(3, 3, 3, 3);
+    grid->setSpacing(1);
+    int slot = 0;
+    for (int id : notePaletteButtons()) {
+        if (id == note_button::kUnassigned) id = note_button::kMonitor;
+        auto* button = new QToolButton(this);
+        button->setObjectName(QStringLiteral("note%1").arg(id));
+        button->setCheckable(true);
+        button->setIcon(QIcon(faceOf(glyphs, id)));
+        button->setIconSize(QSize(kFaceWidth, kFaceHeight));
+        button->setFixedSize(kFaceWidth + 8, kFaceHeight + 6);
+        button->setToolTip(tipOf(id));
+        button->setFocusPolicy(Qt::NoFocus);
+        connect(button, &QToolButton::clicked, this, [this, id] { press(id); });
+        grid->addWidget(button, slot / 3, slot % 3);
+        m_buttons.insert(id, button);
+        ++slot;
+    }
+    setFixedSize(sizeHint());
+    connect(&frame, &CMainFrame::caretPlaced, this, &NotePaletteWindow::followCursor);
+    connect(&frame, &CMainFrame::entryChanged, this, &NotePaletteWindow::syncChecks);
+    syncChecks();
+}
+
+void NotePaletteWindow::syncChecks() {
+    const NoteChoice& choice = m_frame.entryState().choice;
+    for (auto it = m_buttons.begin(); it != m_buttons.end(); ++it)
+        it.value()->setChecked(isNoteButtonChecked(choice, it.key()));
+}
+
+void NotePaletteWindow::press(int id) {
+    const auto post = pressNoteButton(m_frame.entryState().choice, id, m_frame.isPlaying());
+    syncChecks();
+    if (!post) return;
+    if (post->message == palette_msg::kCommand && post->wParam == std::uintptr_t(note_button::kTie)) toggleTie();
+    else m_frame.postPaletteMessage(*post);
+}
+
+void NotePaletteWindow::toggleTie() {
+    CPlmView* view = m_frame.activeView();
+    if (!view || !m_frame.mayEdit()) return;
+    if (toggleTieAtCursor(view->document(), view->logic())) view->songChanged();
+}
+
+void NotePaletteWindow::followCursor(CPlmView* view) {
+    if (!view) return;
+    followRecord(m_frame.entryState().choice, view->document().record(cursorRecord(view->logic())));
+    syncChecks();
+}
+
+void NotePaletteWindow::showEvent(QShowEvent* event) {
+    PaletteWindow::showEvent(event);
+    if (m_placed) return;
+    m_placed = true;
+    placeAtFrameEdge(*this, m_frame, Qt::AlignTop | Qt::AlignRight);
+}
+
+}  // namespace plume

@@ -1,0 +1,60 @@
+#pragma once
+// The note palette window: 21 tool buttons, three to a row, over the frame's entry choice. Lengths,
+// rests and dots post their requests through the frame; the tie button ties the cursor group to
+// the next note group; the palette follows the record at the cursor.
+
+#include <QMap>
+#include <QPixmap>
+
+#include "app/palette_window.h"
+
+class QToolButton;
+
+namespace plume {
+
+class CMainFrame;
+class CPlmDoc;
+class CPlmView;
+class GlyphSet;
+class ScoreView;
+struct Glyph;
+
+class NotePaletteWindow : public PaletteWindow {
+    Q_OBJECT
+
+public:
+    NotePaletteWindow(CMainFrame& frame, const GlyphSet& glyphs);
+
+    // The button of an id from notePaletteButtons(), the monitor (618) standing in the unassigned slot.
+    QToolButton* button(int id) const { return m_buttons.value(id); }
+    // The checks show the frame's entry choice.
+    void syncChecks();
+
+protected:
+    void showEvent(QShowEvent* event) override;
+
+private:
+    void press(int id);
+    void followCursor(CPlmView* view);
+    void toggleTie();
+
+    CMainFrame& m_frame;
+    QMap<int, QToolButton*> m_buttons;
+    bool m_placed = false;
+};
+
+// The tie button: the notes of the cursor group are tied to the notes of the same keys in the next
+// note group (bar lines and line breaks between them are passed over, a rest ends the search), or
+// untied from them when any of them is tied forward already. Ties running into the cursor group
+// and out of the next group stay. One undo snapshot; false when nothing changed.
+bool toggleTieAtCursor(CPlmDoc& doc, ScoreView& view);
+
+// A glyph of the score as a pixmap whose paper is transparent.
+QPixmap glyphPixmap(const Glyph& glyph);
+
+// A palette's first place when it is shown: inside the frame's client area at `corner`.
+void placeAtFrameEdge(QWidget& palette, const CMainFrame& frame, Qt::Alignment corner);
+// Flat tool buttons whose checked state stands out, shared by the button palettes.
+void stylePaletteButtons(QWidget& palette);
+
+}  // namespace plume

@@ -1,0 +1,440 @@
+// Playing from the editor offscreen, into the event recorder: the play and stop commands, the
+// frame's state while a song plays, the "演奏" menu's dialogs and the instrument dialogs of the
+// song's properties with their test play.
+#include <gtest/gtest.h>
+
+#include <QAbstractButton>
+#include <QAction>
+#include <QApplication>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QLabel>
+#include <QListWidget>
+#include <QPushButton>
+#include <QSpinBox>
+#include <QTest>
+#include <QTimer>
+#include <algorithm>
+#include <array>
+#include <filesystem>
+#include <sstream>
+
+#include "app/main_frame.h"
+#include "app/palette_messages.h"
+#include "app/play_controller.h"
+#include "app/play_dialogs.h"
+#include "app/plm_app.h"
+#include "app/plm_child_wnd.h"
+#include "cli/demo_project.h"
+#include "platform/message_box.h"
+#include "platform/profile.h"
+#include "play/event_recorder.h"
+#include "play/instrument_dialogs.h"
+#include "score/plm_view_widget.h"
+#include "song/plm_doc.h"
+#include "song/properties_dialog.h"
+#include "support/qt_test_app.h"
+
+namespace plume {
+namespace {
+
+namespace fs = std::filesystem;
+using Lines = std::vector<std::string>;
+
+std::string text(const QString& s) { return s.toStdString(); }
+
+// "90 43 60": the message's bytes without its time.
+std::string bytesOf(const MidiMessage& m) {
+    const std::string line = eventLine(m);
+    return line.substr(line.find(' ') + 1);
+}
+
+// What every stop sends: per channel hold off, all notes off, all sound off.
+Lines silence() {
+    Lines lines;
+    const char* hex = "0123456789ABCDEF";
+    for (int ch = 0; ch < 16; ++ch) {
+        const std::string status = std::string("B") + hex[ch];
+        for (const char* tail : {" 40 00", " 7B 00", " 78 00"}) lines.push_back(status + tail);
+    }
+    return lines;
+}
+
+template <typename Dialog>
+Dialog* modal() {
+    return qobject_cast<Dialog*>(QApplication::activeModalWidget());
+}
+
+class PlayGuiTest : public ::testing::Test {
+protected:
+    PlayGuiTest() {
+        test::qtApp();
+        fs::remove_all(m_dir);
+        std::ostringstream err;
+        writeDemoProject(m_dir, err);
+        platform::appProfile().removeSection("Project");
+        platform::appProfile().removeSection("Recent File List");
+        platform::plmProfile().removeSection("MIDI Config");
+    }
+    ~PlayGuiTest() override {
+        m_box.reset();
+        m_app.reset();
+        fs::remove_all(m_dir);
+    }
+
+    // The song in its window, the recorder as the only device (unless `devices` says otherwise).
+    void startWith(const std::string& song, std::vector<MidiOut*> devices) {
+        m_app = std::make_unique<CPlmApp>();
+        m_box = std::make_unique<platform::ScriptedMessageBox>();
+        StartupOptions options;
+        options.song = m_dir / song;
+        m_app->startUp(options, false);
+        frame().player().setDeviceFactory(
+            [devices](const PlaySettings&) { return std::make_unique<FixedDevices>(devices); });
+        QApplication::processEvents();
+    }
+    void startWith(const std::string& song) { startWith(song, {&m_recorder}); }
+
+    CMainFrame& frame() { return m_app->frame(); }
+    CPlmDoc& document() { return frame().activeChild()->document(); }
+    bool enabled(int id) { return frame().action(id)->isEnabled(); }
+    Lines messages() {
+        Lines lines;
+        for (const MidiMessage& m : m_recorder.events()) lines.push_back(bytesOf(m));
+        return lines;
+    }
+    bool received(const std::string& bytes) {
+        const Lines lines = messages();
+        return std::find(lines.begin(), lines.end(), bytes) != lines.end();
+    }
+    // A note-on of `key` (hex) on channel 1, whatever its velocity.
+    bool soundedKey(const std::string& key) {
+        const Lines lines = messages();
+        return std::any_of(lines.begin(), lines.end(),
+                           [&](const std::string& l) { return l.starts_with("90 " + key + " ") && !l.ends_with(" 00"); });
+    }
+    Lines lastMessages(std::size_t n) {
+        const Lines lines = messages();
+        return {lines.end() - std::ptrdiff_t(std::min(n, lines.size())), lines.end()};
+    }
+    // The first group of the song selected.
+    void selectFirstGroup() {
+        CPlmView& view = *frame().activeView();
+        QTest::keyClick(&view, Qt::Key_Right, Qt::ShiftModifier);
+        ASSERT_TRUE(view.logic().hasRange());
+    }
+
+    fs::path m_dir = fs::temp_directory_path() / ("plume-play-" + std::to_string(::getpid()));
+    EventRecorder m_recorder;
+    std::unique_ptr<CPlmApp> m_app;
+    std::unique_ptr<platform::ScriptedMessageBox> m_box;
+};
+
+TEST_F(PlayGuiTest, PlayingASongDrivesTheFrameAndStopSilencesEveryChannel) {
+    // GIVEN the melody (GM, program 73) in the active window, nothing played yet
+    startWith("melody.PLM");
+    EXPECT_EQ(frame().player().engine(), nullptr) << "no engine and no devices before the first play";
+    EXPECT_TRUE(enabled(cmd::kPlay));
+    EXPECT_FALSE(enabled(cmd::kStop));
+
+    // WHEN "演奏開始" is chosen
+    frame().runCommand(cmd::kPlay);
+    // THEN the frame plays and the commands follow
+    EXPECT_TRUE(frame().isPlaying());
+    EXPECT_FALSE(enabled(cmd::kPlay));
+    EXPECT_TRUE(enabled(cmd::kStop));
+    for (int id : {cmd::kDeviceReset, cmd::kMidiDevice, cmd::kInterruptPeriod, cmd::kLevelMeter})
+        EXPECT_FALSE(enabled(id)) << id;
+    EXPECT_TRUE(enabled(cmd::kRepeat));
+    // and the device gets the reset, the master volume and the song's program before the first note
+    ASSERT_TRUE(test::waitUntil([&] { return received("90 43 60"); }));
+    const Lines start = messages();
+    EXPECT_EQ(Lines(start.begin(), start.begin() + 5),
+              (Lines{"F0 7E 7F 09 01 F7", "F0 7F 7F 04 01 00 7F F7", "C0 49", "B0 07 64", "90 43 60"}));
+
+    // WHEN the main window is closed THEN it refuses and plays on
+    EXPECT_FALSE(frame().close());
+    EXPECT_EQ(m_box->shown(), Lines{"演奏を止めてから、終了して下さい。"});
+    EXPECT_TRUE(frame().isPlaying());
+
+    // WHEN "演奏停止" is chosen THEN every channel is silenced and the frame is stopped
+    frame().runCommand(cmd::kStop);
+    EXPECT_FALSE(frame().isPlaying());
+    EXPECT_EQ(lastMessages(48), silence());
+    EXPECT_TRUE(enabled(cmd::kPlay));
+    EXPECT_FALSE(enabled(cmd::kStop));
+    EXPECT_TRUE(enabled(cmd::kMidiDevice));
+    // and nothing more is sent
+    const std::size_t sent = messages().size();
+    QTest::qWait(600);
+    EXPECT_EQ(messages().size(), sent);
+}
+
+TEST_F(PlayGuiTest, TheMonitorSoundsWrittenNotesWhileWritingGoesOn) {
+    // GIVEN the melody with the monitor on
+    startWith("melody.PLM");
+    frame().entryState().choice.monitor = true;
+    const std::size_t count = document().recordCount();
+    // WHEN a C-E chord is entered
+    frame().deliverToActiveView({palette_msg::kEnterChord, 0, {60, 0, 64, 0, kNoKey, 0, kNoKey, 0}});
+    // THEN both notes sound with the song's program, and the frame does not count as playing
+    ASSERT_TRUE(test::waitUntil([&] { return soundedKey("3C") && soundedKey("40"); }));
+    EXPECT_TRUE(received("C0 49"));
+    EXPECT_FALSE(frame().isPlaying());
+    EXPECT_TRUE(enabled(cmd::kPlay));
+    // and the next note is written and sounds while the first ones may still ring
+    frame().deliverToActiveView({palette_msg::kEnterChord, 0, {67, 0, kNoKey, 0, kNoKey, 0, kNoKey, 0}});
+    EXPECT_EQ(document().recordCount(), count + 3);
+    ASSERT_TRUE(test::waitUntil([&] { return soundedKey("43"); }));
+    // WHEN the song is played THEN the monitor gives way to it
+    frame().runCommand(cmd::kPlay);
+    EXPECT_TRUE(frame().isPlaying());
+    frame().runCommand(cmd::kStop);
+    EXPECT_FALSE(frame().isPlaying());
+}
+
+TEST_F(PlayGuiTest, ASelectionPlaysToItsEndAndRepeatsWhileRepeatIsOn) {
+    platform::plmProfile().writeInt("MIDI Config", "Rep Play Interval", 20);
+    startWith("melody.PLM");
+    selectFirstGroup();
+
+    // WHEN only the first group plays THEN the frame stops by itself at its end
+    frame().runCommand(cmd::kPlay);
+    ASSERT_TRUE(frame().isPlaying());
+    ASSERT_TRUE(test::waitUntil([&] { return !frame().isPlaying(); }));
+    const Lines once = messages();
+    EXPECT_EQ(std::count(once.begin(), once.end(), "90 43 60"), 1);
+    EXPECT_EQ(Lines(once.end() - 48, once.end()), silence());
+    EXPECT_TRUE(enabled(cmd::kPlay));
+
+    // WHEN "繰り返し演奏" is on THEN the same group plays again and again until stopped
+    frame().runCommand(cmd::kRepeat);
+    EXPECT_TRUE(frame().action(cmd::kRepeat)->isChecked());
+    m_recorder.clear();
+    frame().runCommand(cmd::kPlay);
+    ASSERT_TRUE(test::waitUntil([&] {
+        const Lines lines = messages();
+        return std::count(lines.begin(), lines.end(), "90 43 60") >= 2;
+    }));
+    EXPECT_TRUE(frame().isPlaying());
+    frame().runCommand(cmd::kStop);
+    EXPECT_FALSE(frame().isPlaying());
+}
+
+TEST_F(PlayGuiTest, CuttingWhilePlayingStopsThePlayFirst) {
+    startWith("melody.PLM");
+    selectFirstGroup();
+    const std::size_t count = document().recordCount();
+    frame().runCommand(cmd::kPlay);
+    ASSERT_TRUE(test::waitUntil([&] { return received("90 43 60"); }));
+
+    frame().runCommand(cmd::kEditCut);
+
+    EXPECT_FALSE(frame().isPlaying());
+    EXPECT_EQ(lastMessages(48), silence());
+    EXPECT_LT(document().recordCount(), count);
+}
+
+TEST_F(PlayGuiTest, ADeviceThatCannotOpenShowsTheMessageAndTheFrameStaysStopped) {
+    startWith("melody.PLM", {});
+    frame().runCommand(cmd::kPlay);
+    EXPECT_EQ(m_box->shown(), Lines{"MIDIﾃﾞﾊﾞｲｽをオープンできません。"});
+    EXPECT_FALSE(frame().isPlaying());
+    EXPECT_TRUE(enabled(cmd::kPlay));
+    EXPECT_FALSE(enabled(cmd::kStop));
+    // and the next try asks again rather than hanging
+    frame().runCommand(cmd::kPlay);
+    EXPECT_EQ(m_box->shown().size(), 2u);
+}
+
+TEST_F(PlayGuiTest, TheSettingDialogsChangeWhatTheNextPlaySends) {
+    startWith("melody.PLM");
+
+    // WHEN "MIDIデバイス" shows no port THEN "MIDI Mapper" is the only entry; the master volume is turned off
+    QTimer::singleShot(0, [] {
+        auto* dialog = modal<DeviceDialog>();
+        ASSERT_NE(dialog, nullptr);
+        EXPECT_EQ(text(dialog->windowTitle()), "MIDI デバイス");
+        ASSERT_EQ(dialog->deviceList()->count(), 1);
+        EXPECT_EQ(text(dialog->deviceList()->currentText()), "MIDI Mapper");
+        EXPECT_TRUE(dialog->mainVolumeBox()->isChecked());
+        dialog->mainVolumeBox()->setChecked(false);
+        dialog->accept();
+    });
+    frame().runCommand(cmd::kMidiDevice);
+    EXPECT_EQ(frame().settings().play.mainVolumeControl, 0);
+    EXPECT_EQ(frame().settings().play.device, kMidiMapper);
+
+    // WHEN "音源リセット" is set to "GS" THEN it is written at once
+    QTimer::singleShot(0, [] {
+        auto* dialog = modal<ResetDialog>();
+        ASSERT_NE(dialog, nullptr);
+        EXPECT_TRUE(dialog->choiceButton(3)->isChecked()) << "データにより自動選択";
+        EXPECT_EQ(text(dialog->choiceButton(1)->text()), "GS");
+        dialog->choiceButton(1)->click();
+        dialog->accept();
+    });
+    frame().runCommand(cmd::kDeviceReset);
+    EXPECT_EQ(platform::plmProfile().getInt("MIDI Config", "Play Begin Reset", 9), 3);
+
+    // WHEN "割り込み周期" is set to 5 ms
+    QTimer::singleShot(0, [] {
+        auto* dialog = modal<InterruptDialog>();
+        ASSERT_NE(dialog, nullptr);
+        EXPECT_TRUE(dialog->choiceButton(1)->isChecked());
+        dialog->choiceButton(2)->click();
+        dialog->accept();
+    });
+    frame().runCommand(cmd::kInterruptPeriod);
+
+    // THEN the next play starts with a GS reset, no master volume, and ticks every 5 ms
+    frame().runCommand(cmd::kPlay);
+    ASSERT_TRUE(test::waitUntil([&] { return received("90 43 60"); }));
+    const Lines start = messages();
+    EXPECT_EQ(Lines(start.begin(), start.begin() + 2), (Lines{"F0 41 10 42 12 40 00 7F 00 41 F7", "C0 49"}));
+    ASSERT_NE(frame().player().engine(), nullptr);
+    EXPECT_EQ(frame().player().engine()->block().interruptPeriod, 5);
+    frame().runCommand(cmd::kStop);
+}
+
+TEST_F(PlayGuiTest, TheMelodyDialogTestPlaysAndItsToneGoesIntoTheProperties) {
+    startWith("melody.PLM");
+    QTimer::singleShot(0, [this] {
+        auto* properties = modal<PropertiesDialog>();
+        ASSERT_NE(properties, nullptr);
+        ASSERT_TRUE(properties->browseButton()->isEnabled());
+        QTimer::singleShot(0, [this] {
+            auto* dialog = modal<MelodyInstrumentDialog>();
+            ASSERT_NE(dialog, nullptr);
+            EXPECT_EQ(text(dialog->windowTitle()), "メロディー楽器の選択");
+            // GIVEN it opened on the family of program 73 with that tone selected
+            EXPECT_TRUE(dialog->familyButton(9)->isChecked());
+            EXPECT_EQ(text(dialog->familyButton(9)->text()), "Pipe");
+            EXPECT_EQ(dialog->toneList()->count(), 8);
+            EXPECT_EQ(dialog->toneList()->currentRow(), 1);
+            EXPECT_EQ(dialog->lengthList()->currentRow(), 2) << "quarter notes";
+
+            // WHEN "Play" is pressed THEN the scale plays on channel 1 and only "Stop" may be pressed
+            dialog->playButton()->click();
+            EXPECT_TRUE(frame().isPlaying());
+            EXPECT_FALSE(dialog->okButton()->isEnabled());
+            EXPECT_FALSE(dialog->cancelButton()->isEnabled());
+            EXPECT_FALSE(dialog->playButton()->isEnabled());
+            EXPECT_TRUE(dialog->stopButton()->isEnabled());
+            dialog->reject();
+            EXPECT_TRUE(dialog->isVisible()) << "no closing while the test plays";
+            ASSERT_TRUE(test::waitUntil([&] { return received("90 3C 64"); }));
+            EXPECT_TRUE(received("C0 49"));
+            // WHEN "Stop" is pressed THEN it is silenced and the buttons come back
+            dialog->stopButton()->click();
+            EXPECT_FALSE(frame().isPlaying());
+            EXPECT_EQ(lastMessages(48), silence());
+            EXPECT_TRUE(dialog->okButton()->isEnabled());
+            EXPECT_TRUE(dialog->playButton()->isEnabled());
+
+            // WHEN thirty-seconds three octaves down play THEN the scale starts at key 24 and ends by itself
+            m_recorder.clear();
+            dialog->lengthList()->setCurrentRow(5);
+            dialog->shiftField()->setValue(-3);
+            dialog->playButton()->click();
+            ASSERT_TRUE(test::waitUntil([&] { return dialog->playButton()->isEnabled(); }));
+            EXPECT_TRUE(received("90 18 64"));
+            EXPECT_TRUE(received("90 24 64"));
+            EXPECT_FALSE(frame().isPlaying());
+
+            // WHEN the first tone of "Brass" is chosen THEN OK hands it back
+            dialog->familyButton(7)->click();
+            EXPECT_EQ(dialog->toneList()->currentRow(), -1);
+            dialog->toneList()->setCurrentRow(0);
+            dialog->okButton()->click();
+        });
+        properties->browseButton()->click();
+        EXPECT_EQ(text(properties->instrumentLabel()->text()), "Trumpet");
+        EXPECT_EQ(properties->form().info().initialProgram(), 56);
+        properties->accept();
+    });
+    frame().runCommand(cmd::kProperties);
+    EXPECT_EQ(document().songInfo().initialProgram(), 56);
+    EXPECT_EQ(document().songInfo().initialModule(), 0);
+}
+
+TEST_F(PlayGuiTest, TheDrumSetDialogOpensOnTheFirstSetWhenTheProgramIsNone) {
+    // GIVEN a rhythm song on SC-55 whose program 17 selects no set
+    startWith("drums.PLM");
+    SongInfo info = document().songInfo();
+    info.bytes[6] = info.bytes[9] = 1;
+    info.bytes[8] = 17;
+    document().setSongInfo(info);
+
+    QTimer::singleShot(0, [] {
+        auto* properties = modal<PropertiesDialog>();
+        ASSERT_NE(properties, nullptr);
+        QTimer::singleShot(0, [] {
+            auto* dialog = modal<DrumSetDialog>();
+            ASSERT_NE(dialog, nullptr);
+            EXPECT_EQ(text(dialog->windowTitle()), "ドラムセット");
+            // THEN "STANDARD" of the nine SC-55 sets is selected
+            EXPECT_EQ(dialog->setList()->count(), 9);
+            ASSERT_NE(dialog->setList()->currentItem(), nullptr);
+            EXPECT_EQ(text(dialog->setList()->currentItem()->text()), "STANDARD");
+            // WHEN "JAZZ" is chosen THEN its program comes back
+            dialog->setList()->setCurrentRow(5);
+            dialog->accept();
+        });
+        properties->browseButton()->click();
+        EXPECT_EQ(properties->form().info().initialProgram(), 32);
+        EXPECT_EQ(text(properties->instrumentLabel()->text()), "JAZZ");
+        // and "削除する" leaves the instrument as it was
+        QTimer::singleShot(0, [] {
+            auto* dialog = modal<DrumSetDialog>();
+            ASSERT_NE(dialog, nullptr);
+            dialog->setList()->setCurrentRow(0);
+            dialog->removeBox()->setChecked(true);
+            dialog->accept();
+        });
+        properties->browseButton()->click();
+        EXPECT_EQ(properties->form().info().initialProgram(), 32);
+        properties->reject();
+    });
+    frame().runCommand(cmd::kProperties);
+    EXPECT_EQ(document().songInfo().initialProgram(), 17) << "cancelled";
+}
+
+TEST(KeptSynthDevices, TheSynthesiserOpensOnceAndItsTimesGoOn) {
+    // GIVEN devices that count how often the built-in synthesiser is opened
+    class CountingDevices final : public MidiDevices {
+    public:
+        explicit CountingDevices(MidiOut& sink) : m_sink(sink) {}
+        std::vector<std::string> portNames() override { return {"Port A"}; }
+        std::unique_ptr<MidiOut> open(int id) override {
+            ++opened[id == kMidiMapper ? 0 : 1];
+            return std::make_unique<MidiFanOut>(std::vector<MidiOut*>{&m_sink});
+        }
+        int opened[2] = {0, 0};
+
+    private:
+        MidiOut& m_sink;
+    };
+    EventRecorder recorder;
+    auto counting = std::make_unique<CountingDevices>(recorder);
+    CountingDevices& inner = *counting;
+    KeptSynthDevices devices(std::move(counting));
+    const std::array<std::uint8_t, 2> program = {0xC0, 0x01};
+
+    // WHEN it is opened for two plays, and a port twice
+    devices.open(kMidiMapper)->send(MidiMessage::of(program, 0));
+    QTest::qWait(20);
+    devices.open(kMidiMapper)->send(MidiMessage::of(program, 0));
+    devices.open(0);
+    devices.open(0);
+
+    // THEN the synthesiser was made once, the port each time, and the second play's time follows the first's
+    EXPECT_EQ(inner.opened[0], 1);
+    EXPECT_EQ(inner.opened[1], 2);
+    EXPECT_EQ(devices.portNames(), Lines{"Port A"});
+    ASSERT_EQ(recorder.events().size(), 2u);
+    EXPECT_GE(recorder.events()[1].micros - recorder.events()[0].micros, 20000);
+}
+
+}  // namespace
+}  // namespace plume

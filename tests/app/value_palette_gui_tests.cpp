@@ -1,0 +1,272 @@
+// The enlarged edit, effect, gate-time and velocity palettes, the edit-key bar and the wheel's entry
+// tool, driven offscreen through a song window.
+#include <gtest/gtest.h>
+
+#include <QAction>
+#include <QCheckBox>
+#include <QListWidget>
+#include <QPushButton>
+#include <QStatusBar>
+#include <QTest>
+#include <QToolButton>
+#include <filesystem>
+
+#include "app/edit_key_toolbar.h"
+#include "app/edit_palette_window.h"
+#include "app/effect_palette_window.h"
+#include "app/entry_tool_control.h"
+#include "app/main_frame.h"
+#include "app/plm_app.h"
+#include "app/plm_child_wnd.h"
+#include "app/value_palette_windows.h"
+#include "platform/message_box.h"
+#include "platform/profile.h"
+#include "play/instrument_tables.h"
+#include "score/plm_view_widget.h"
+#include "song/plm_doc.h"
+#include "support/qt_test_app.h"
+#include "support/song_builder.h"
+
+namespace plume {
+namespace {
+
+namespace fs = std::filesystem;
+using namespace test;
+
+SongRecord withValues(SongRecord r, std::uint8_t velocity, std::uint8_t delay, std::uint8_t gate) {
+    r.bytes[6] = velocity;
+    r.bytes[7] = delay;
+    r.bytes[8] = gate;
+    return r;
+}
+
+SongRecord program(std::uint8_t module, std::uint8_t bank, std::uint8_t number) {
+    SongRecord r = effectValue(effect::kProgram, module);
+    r.bytes[4] = bank;
+    r.bytes[5] = number;
+    return r;
+}
+
+class ValuePaletteGuiTest : public ::testing::Test {
+protected:
+    ValuePaletteGuiTest() {
+        qtApp();
+        fs::create_directories(m_dir);
+        platform::appProfile().removeSection("Project");
+        platform::appProfile().removeSection("Recent File List");
+        platform::plmProfile().removeSection("MouseWheelFunc");
+        // A chord whose notes share delay and velocity but not the gate; a note with a program
+        // change; a bar line; a last note.
+        std::vector<SongRecord> song;
+        addGroup(song, {withValues(note(3, 67), 90, 0, 60), withValues(note(3, 64), 90, 0, 70),
+                        withValues(note(3, 60), 90, 0, 80)});
+        addGroup(song, {withValues(note(3, 62), 90, 0, 64), program(0, 0, 40)});
+        addGroup(song, {scoreMark(type::kBarLine)});
+        addGroup(song, {withValues(note(3, 65), 90, 0, 64)});
+        writeSong(m_dir / "values.PLM", songOf(song));
+        m_app = std::make_unique<CPlmApp>();
+        m_box = std::make_unique<platform::ScriptedMessageBox>();
+        StartupOptions options;
+        options.song = m_dir / "values.PLM";
+        m_app->startUp(options, false);
+        frame().resize(1100, 800);
+        frame().activeChild()->showMaximized();
+        QApplication::processEvents();
+    }
+    ~ValuePaletteGuiTest() override {
+        doc().clearModified();
+        m_box.reset();
+        m_app.reset();
+        fs::remove_all(m_dir);
+    }
+
+    CMainFrame& frame() { return m_app->frame(); }
+    CPlmView& view() { return *frame().activeView(); }
+    CPlmDoc& doc() { return frame().activeChild()->document(); }
+    std::vector<SongRecord> records() { return {doc().records().begin(), doc().records().end()}; }
+    void key(Qt::Key k) { QTest::keyClick(&view(), k); }
+    template <class Window>
+    Window& shown(int command) {
+        frame().runCommand(command);
+        auto* window = dynamic_cast<Window*>(frame().palette(command));
+        EXPECT_TRUE(window && window->isVisible());
+        EXPECT_TRUE(frame().action(command)->isChecked());
+        return *window;
+    }
+    static void type(ValueSpinField* field, const char* text) {
+        field->selectAll();
+        QTest::keyClick(field, Qt::Key_Delete);
+        QTest::keyClicks(field, QString::fromUtf8(text));
+    }
+
+    fs::path m_dir = fs::temp_directory_path() / ("plume-value-palettes-" + std::to_string(::getpid()));
+    std::unique_ptr<CPlmApp> m_app;
+    std::unique_ptr<platform::ScriptedMessageBox> m_box;
+};
+
+TEST_F(ValuePaletteGuiTest, GateWindowChangesDelaysAndRefusesTooLongNotes) {
+    auto& gate = shown<ValuePaletteWindow>(cmd::kGatePalette);
+    // GIVEN the cursor on the chord: its notes listed last record first, the gates differ
+    ASSERT_EQ(gate.noteList()->count(), 3);
+    EXPECT_EQ(gate.noteList()->item(0)->text(), QStringLiteral(" 60-C"));
+    EXPECT_EQ(gate.noteList()->item(2)->text(), QStringLiteral(" 67-G"));
+    EXPECT_EQ(gate.field(0)->text(), QStringLiteral("0"));
+    EXPECT_EQ(gate.field(1)->text(), QString());
+    EXPECT_TRUE(gate.okButton()->isEnabled());
+    // WHEN only a delay is typed and "OK" pressed
+    type(gate.field(0), "10");
+    QTest::mouseClick(gate.okButton(), Qt::LeftButton);
+    // THEN every note takes the delay and keeps its own gate
+    for (int i = 0; i < 3; ++i) {
+        EXPECT_EQ(doc().record(std::size_t(i)).delay(), 10);
+        EXPECT_EQ(doc().record(std::size_t(i)).gate(), 60 + 10 * i);
+    }
+    EXPECT_TRUE(m_box->shown().empty());
+    // WHEN delay 60 and gate 50 are typed THEN the message shows and nothing changes
+    const auto before = records();
+    type(gate.field(0), "60");
+    type(gate.field(1), "50");
+    QTest::mouseClick(gate.okButton(), Qt::LeftButton);
+    EXPECT_EQ(m_box->shown(), (std::vector<std::string>{kDelayGateSumMessage}));
+    EXPECT_EQ(records(), before);
+    // The list, and with it one note's values, only while "音を指定する" is checked
+    EXPECT_FALSE(gate.noteList()->isEnabled());
+    gate.noteCheck()->click();
+    EXPECT_TRUE(gate.noteList()->isEnabled());
+    gate.noteList()->setCurrentRow(2);
+    EXPECT_EQ(gate.field(1)->text(), QStringLiteral("60"));
+    // At the bar line the window has nothing to set
+    key(Qt::Key_Right);
+    key(Qt::Key_Right);
+    EXPECT_EQ(gate.noteList()->count(), 0);
+    EXPECT_FALSE(gate.okButton()->isEnabled());
+    EXPECT_FALSE(gate.field(0)->isEnabled());
+}
+
+TEST_F(ValuePaletteGuiTest, VelocityWindowRefusesZeroAndSetsTheChord) {
+    auto& velocity = shown<ValuePaletteWindow>(cmd::kVelocityPalette);
+    EXPECT_EQ(velocity.field(0)->text(), QStringLiteral("90"));
+    const auto before = records();
+    type(velocity.field(0), "0");
+    QTest::mouseClick(velocity.okButton(), Qt::LeftButton);
+    EXPECT_EQ(m_box->shown(), (std::vector<std::string>{kVelocityRangeMessage}));
+    EXPECT_EQ(records(), before);
+    // The spin button steps from the value typed
+    type(velocity.field(0), "100");
+    velocity.field(0)->stepBy(2);
+    QTest::mouseClick(velocity.okButton(), Qt::LeftButton);
+    for (std::size_t i = 0; i < 3; ++i) EXPECT_EQ(doc().record(i).velocity(), 102);
+    EXPECT_EQ(doc().record(3).velocity(), 90);
+}
+
+TEST_F(ValuePaletteGuiTest, EffectPaletteFollowsTheCaret) {
+    auto& effects = shown<EffectPaletteWindow>(cmd::kEffectPalette);
+    EXPECT_EQ(effects.noteTexts(), (QStringList{QStringLiteral(" 60-C"), QStringLiteral(" 64-E"), QStringLiteral(" 67-G")}));
+    key(Qt::Key_Right);
+    EXPECT_EQ(effects.instrumentText().toStdString(), std::string(toneName(0, 0, 40)));
+    EXPECT_EQ(effects.noteTexts(), (QStringList{QStringLiteral(" 62-D")}));
+    key(Qt::Key_End);
+    EXPECT_EQ(effects.instrumentText(), QStringLiteral("データ終端"));
+    EXPECT_TRUE(effects.noteTexts().isEmpty());
+}
+
+TEST_F(ValuePaletteGuiTest, EnlargedEditPaletteHoldsTheGroupUntilEntered) {
+    auto& palette = shown<EditPaletteWindow>(cmd::kEditPalette);
+    const auto before = records();
+    const QPoint enter = EditPaletteWindow::clientToWidget({kEditPaletteButtonRight - 6, kEditPaletteEnterTop + 6});
+    // A disabled enter button enters nothing
+    QTest::mouseClick(&palette, Qt::LeftButton, {}, enter);
+    EXPECT_EQ(records(), before);
+    // A whole group (keyboard palette, numeric input) becomes the palette's group as well
+    frame().postPaletteMessage({palette_msg::kEnterGroup, 0, groupBytes(group({rest(9)}))});
+    EXPECT_EQ(records(), before);
+    ASSERT_EQ(palette.group().group().size(), 1u);
+    EXPECT_EQ(palette.group().group()[0].type(), 9);
+    // GIVEN a chord from the chord palette: it goes into the palette, not the song
+    frame().postPaletteMessage({palette_msg::kEnterChord, 0, {62, 0, 66, 17, 69, 0, kNoKey, 0}});
+    EXPECT_EQ(records(), before);
+    ASSERT_EQ(palette.group().group().size(), 3u);
+    EXPECT_TRUE(palette.group().isEnterEnabled());
+    // WHEN a note is clicked onto the staff and the lowest one right-clicked away
+    const auto at = [&](int key) { return EditPaletteWindow::clientToWidget({30, palette.keyY(key)}); };
+    QTest::mouseClick(&palette, Qt::LeftButton, {}, at(74));
+    QTest::mouseClick(&palette, Qt::RightButton, {}, at(62));
+    // and the wheel raises the selected (added) note a semitone
+    turnWheel(&palette, at(74), 120);
+    std::vector<int> keys;
+    for (const SongRecord& r : palette.group().group()) keys.push_back(r.key());
+    EXPECT_EQ(keys, (std::vector<int>{75, 69, 66}));
+    // THEN "enter" puts the group into the song at the cursor and disables itself
+    QTest::mouseClick(&palette, Qt::LeftButton, {}, enter);
+    ASSERT_EQ(doc().recordCount(), before.size() + 3);
+    EXPECT_EQ(doc().record(0).groupSize(), 3);
+    EXPECT_EQ(doc().record(0).key(), 75);
+    EXPECT_EQ(doc().record(2).key(), 66);
+    EXPECT_EQ(doc().record(2).accidental(), 17);
+    EXPECT_FALSE(palette.group().isEnterEnabled());
+    // Its close button hides it and clears the check mark; the view takes the messages again
+    QTest::mouseClick(&palette, Qt::LeftButton, {},
+                      EditPaletteWindow::clientToWidget({kEditPaletteButtonRight - 6, kEditPaletteCloseTop + 6}));
+    EXPECT_FALSE(palette.isVisible());
+    EXPECT_FALSE(frame().action(cmd::kEditPalette)->isChecked());
+    frame().postPaletteMessage({palette_msg::kEnterChord, 0, {72, 0, kNoKey, 0}});
+    EXPECT_EQ(doc().recordCount(), before.size() + 4);
+}
+
+TEST_F(ValuePaletteGuiTest, EditKeyBarShowsOnARightClickAndHidesAfterUse) {
+    key(Qt::Key_Right);
+    QTest::mouseClick(view().viewport(), Qt::RightButton, {}, QPoint(200, 60));
+    EditKeyToolBar* bar = frame().editKeyBar();
+    ASSERT_TRUE(bar->isVisible());
+    // "改行" splits the line after the chord, and the bar hides
+    bar->button(edit_key_button::kLineBreak)->click();
+    EXPECT_EQ(view().logic().lines().lineCount(), 2);
+    EXPECT_EQ(doc().record(3).type(), type::kLineBreak);
+    EXPECT_FALSE(bar->isVisible());
+    // "挿入／上書き" flips the frame's switch and its status pane
+    QTest::mouseClick(view().viewport(), Qt::RightButton, {}, QPoint(200, 60));
+    bar->button(edit_key_button::kInsert)->click();
+    EXPECT_FALSE(frame().insertMode());
+    EXPECT_EQ(frame().paneText(1), QStringLiteral("上書"));
+    // With the enlarged edit palette taking the palettes' messages the keys still edit the score
+    frame().runCommand(cmd::kInsertSwitch);
+    shown<EditPaletteWindow>(cmd::kEditPalette);
+    QTest::mouseClick(view().viewport(), Qt::RightButton, {}, QPoint(200, 60));
+    bar->button(edit_key_button::kBarLine)->click();
+    EXPECT_EQ(doc().record(4).type(), type::kBarLine);
+    EXPECT_EQ(view().logic().cursor(), (ScorePosition{1, 1}));
+}
+
+TEST_F(ValuePaletteGuiTest, WheelStepsTheEntryToolWhileItsWindowIsOpen) {
+    const QPoint inside(200, 60);
+    // With the new mouse input off the wheel moves the cursor as before
+    key(Qt::Key_End);
+    key(Qt::Key_Return);
+    turnWheel(view().viewport(), inside, 120);
+    EXPECT_EQ(view().logic().cursor().line, 0);
+    const EntryToolWheel& wheel = frame().entryTools().wheel();
+    EXPECT_FALSE(wheel.isOpen());
+
+    frame().runCommand(cmd::kNewMouseInput);
+    frame().entryState().choice.lengthIndex = 6;
+    // The first notch only opens the window; the next ones step the tool towards the user
+    turnWheel(view().viewport(), inside, -120);
+    EXPECT_TRUE(wheel.isOpen());
+    EXPECT_EQ(wheel.tool(), EntryToolWheel::kStartTool);
+    for (int i = 0; i < 9; ++i) turnWheel(view().viewport(), inside, -120);
+    EXPECT_EQ(wheel.tool(), 11);
+    // landing on 12 with a whole rest chosen goes on to 14; back from 14, 13 goes on to 11
+    turnWheel(view().viewport(), inside, -120);
+    EXPECT_EQ(wheel.tool(), 14);
+    EXPECT_EQ(frame().statusBar()->currentMessage(), QStringLiteral("14: ") + EntryToolControl::toolName(14));
+    turnWheel(view().viewport(), inside, 120);
+    EXPECT_EQ(wheel.tool(), 11);
+    EXPECT_EQ(view().logic().cursor().line, 0);
+    // After two quiet seconds the window closes and the status bar message goes
+    EXPECT_TRUE(waitUntil([&] { return !wheel.isOpen(); }, 4000));
+    EXPECT_TRUE(frame().statusBar()->currentMessage().isEmpty());
+    EXPECT_EQ(wheel.tool(), 11);
+}
+
+}  // namespace
+}  // namespace plume
