@@ -69,10 +69,7 @@ TEST(ChordPalette, RootAccidentalAndQualityBuildTheChord) {
     EXPECT_TRUE(palette.isChecked(chord_button::kSharp));
     EXPECT_TRUE(palette.isChecked(644));
     // AND "Enter" posts the four pairs
-    const auto post = palette.press(chord_button::kEnter, false);
-    ASSERT_TRUE(post);
-    EXPECT_EQ(post->message, 0x853u);
-    EXPECT_EQ(post->data, (std::vector<std::uint8_t>{61, 17, 65, 17, 69, 20, 255, 0}));
+    EXPECT_EQ(palette.press(chord_button::kEnter, false), (PaletteMessage{0x853, 0, {61, 17, 65, 17, 69, 20, 255, 0}}));
 
     // Pressing the checked quality and accidental returns to the plain major triad.
     palette.press(644, false);

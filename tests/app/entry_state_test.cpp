@@ -13,9 +13,7 @@ using namespace test;
 TEST(EntryState, ADrumRequestEntersItsNotesWithTheDrumSetAsProgram) {
     // GIVEN a quarter note and the quarter-rest length chosen, dotted: entries use a dotted quarter
     std::unique_ptr<CPlmDoc> doc = CPlmDoc::create();
-    std::vector<SongRecord> song;
-    addGroup(song, {note(3, 60)});
-    doc->load(songOf(song));
+    doc->load(songOf(notes(3, {60})));
     ScoreView view(*doc);
     EntryState state;
     state.choice.lengthIndex = 8;

@@ -8,24 +8,15 @@
 namespace plume {
 namespace {
 
-TEST(FrameSettings, MissingKeysTakeTheDefaultsAndALargeInterruptBecomesTwo) {
-    const FrameSettings defaults = FrameSettings::load(platform::MemoryProfile());
-    EXPECT_EQ(defaults.play.showLevel, 1);
-    EXPECT_EQ(defaults.play.interrupt, 1);
-    EXPECT_EQ(defaults.play.device, -1);
-    EXPECT_EQ(defaults.play.repeatInterval, 1000);
-    EXPECT_EQ(defaults.viewMode, 0);
-
-    const platform::MemoryProfile stored("[MIDI Config]\nInterrupt=4\nDevice=3\n[Draw]\nViewMode=1\n");
-    const FrameSettings s = FrameSettings::load(stored);
-    EXPECT_EQ(s.play.interrupt, 2);
-    EXPECT_EQ(s.play.device, 3);
-    EXPECT_EQ(s.viewMode, 1);
-}
-
-TEST(FrameSettings, DestructionWritesItsKeysButNotThoseOfTheDialogsOrTheRepeatInterval) {
-    platform::MemoryProfile profile("[MIDI Config]\nRep Play Interval=700\nPlay Begin Reset=3\n");
+// The player's keys, defaults and clamping are shown by the play settings' tests.
+TEST(FrameSettings, TheFrameKeepsItsOwnKeysBesideThePlayersButNotThoseOfTheDialogs) {
+    EXPECT_EQ(FrameSettings::load(platform::MemoryProfile()).viewMode, 0);
+    platform::MemoryProfile profile(
+        "[MIDI Config]\nInterrupt=4\nRep Play Interval=700\nPlay Begin Reset=3\n[Draw]\nViewMode=1\n");
     FrameSettings s = FrameSettings::load(profile);
+    EXPECT_EQ(s.play.interrupt, 2);
+    EXPECT_EQ(s.viewMode, 1);
+    // WHEN the frame goes THEN its keys are written, the reset dialog's and the repeat pause are not
     s.play.showLevel = 0;
     s.play.device = 2;
     s.newMouseInput = 1;
@@ -39,7 +30,7 @@ TEST(FrameSettings, DestructionWritesItsKeysButNotThoseOfTheDialogsOrTheRepeatIn
     EXPECT_EQ(profile.getInt("MIDI Config", "Rep Play Interval", 9), 700);
 }
 
-TEST(StartupOptions, AnOptionLetterTSetsTheFlagAndEIsIgnored) {
+TEST(StartupOptions, AnOptionLetterTSetsTheFlagEIsIgnoredAndTheLastFileCounts) {
     EXPECT_TRUE(parseStartupOptions({"-t"}).tFlag);
     EXPECT_TRUE(parseStartupOptions({"/T"}).tFlag);
     const StartupOptions withE = parseStartupOptions({"-e", "song.PLM"});
@@ -50,9 +41,7 @@ TEST(StartupOptions, AnOptionLetterTSetsTheFlagAndEIsIgnored) {
     EXPECT_FALSE(path.tFlag);
     EXPECT_EQ(path.song, std::filesystem::path("/tmp/a.PLM"));
     EXPECT_EQ(parseStartupOptions({}).song, std::nullopt);
-}
-
-TEST(StartupOptions, AProjectFileIsReopenedInsteadOfOpenedAsASong) {
+    // a project file is reopened instead of opened as a song
     const StartupOptions project = parseStartupOptions({"-t", "demo/demo.prj"});
     EXPECT_EQ(project.project, std::filesystem::path("demo/demo.prj"));
     EXPECT_EQ(project.song, std::nullopt);

@@ -3,88 +3,38 @@
 #include <gtest/gtest.h>
 
 #include <QAbstractButton>
-#include <QAction>
-#include <QApplication>
 #include <QButtonGroup>
-#include <QMdiArea>
-#include <QMdiSubWindow>
 #include <QScrollBar>
 #include <QTest>
 #include <QTimer>
-#include <filesystem>
 #include <fstream>
 #include <sstream>
 
-#include "app/main_frame.h"
-#include "app/plm_app.h"
-#include "app/plm_child_wnd.h"
 #include "cli/demo_project.h"
 #include "export/midi_export_dialog.h"
-#include "platform/message_box.h"
-#include "platform/profile.h"
-#include "score/plm_view_widget.h"
-#include "song/plm_doc.h"
-#include "support/qt_test_app.h"
+#include "support/frame_test.h"
 
 namespace plume {
 namespace {
 
 namespace fs = std::filesystem;
+using namespace test;
 using platform::Answer;
-
-constexpr int kPaneInsert = 1, kPaneFreeLine = 2, kPaneFreeBar = 3, kPaneLine = 4, kPaneBar = 5;
 
 std::string text(const QString& s) { return s.toStdString(); }
 
-class MainFrameTest : public ::testing::Test {
+class MainFrameTest : public FrameTest {
 protected:
     MainFrameTest() {
-        test::qtApp();
-        fs::remove_all(m_dir);
         std::ostringstream err;
         m_project = *writeDemoProject(m_dir, err);
-        // a clean profile: no project to reopen, no recent files
-        platform::appProfile().removeSection("Project");
-        platform::appProfile().removeSection("Recent File List");
-        platform::plmProfile().removeSection("MIDI Config");
     }
-    ~MainFrameTest() override {
-        m_box.reset();
-        m_app.reset();
-        fs::remove_all(m_dir);
-    }
-
-    void start(StartupOptions options) {
-        m_app = std::make_unique<CPlmApp>();
-        m_box = std::make_unique<platform::ScriptedMessageBox>();
-        m_app->startUp(options, false);
-        frame().resize(1100, 800);
-        QApplication::processEvents();
-    }
-    void startWithSong(const std::string& name) {
-        StartupOptions options;
-        options.song = m_dir / name;
-        start(options);
-    }
+    void startWithSong(const std::string& name) { FrameTest::startWithSong(m_dir / name); }
     void startWithProject() {
         StartupOptions options;
         options.project = m_project;
         start(options);
     }
-
-    CMainFrame& frame() { return m_app->frame(); }
-    CPlmView& view() {
-        CPlmView* v = frame().activeView();
-        EXPECT_NE(v, nullptr);
-        return *v;
-    }
-    // The active song window maximised, so the view has room.
-    CPlmView& bigView() {
-        frame().activeChild()->showMaximized();
-        QApplication::processEvents();
-        return view();
-    }
-    std::string pane(int i) { return text(frame().paneText(i)); }
     // A point in the left half of a column: the click places the cursor on it.
     QPoint pointOf(ScorePosition p) {
         const ScoreView& logic = view().logic();
@@ -92,10 +42,7 @@ protected:
         return {columnX(logic.records(), line, p.column, logic.scroll()) + 3, logic.lineTop(p.line) + line.height / 2};
     }
 
-    fs::path m_dir = fs::temp_directory_path() / ("plume-frame-" + std::to_string(::getpid()));
     fs::path m_project;
-    std::unique_ptr<CPlmApp> m_app;
-    std::unique_ptr<platform::ScriptedMessageBox> m_box;
 };
 
 TEST_F(MainFrameTest, KeysMoveTheCursorAndTheStatusBarFollows) {
@@ -226,7 +173,7 @@ TEST_F(MainFrameTest, DraggingBelowTheWindowScrollsWithTheTimer) {
     EXPECT_EQ(v.verticalScrollBar()->value(), 2);
 }
 
-TEST_F(MainFrameTest, TheGrandStaffToggleAndTheInsertSwitch) {
+TEST_F(MainFrameTest, TheGrandStaffToggle) {
     startWithSong("melody.PLM");
     ASSERT_NE(view().logic().lines().line(0).staffKind, StaffKind::Grand);
     frame().runCommand(cmd::kGrandStaff);
@@ -235,13 +182,6 @@ TEST_F(MainFrameTest, TheGrandStaffToggleAndTheInsertSwitch) {
     frame().runCommand(cmd::kGrandStaff);
     EXPECT_FALSE(frame().action(cmd::kGrandStaff)->isChecked());
     EXPECT_EQ(view().logic().lines().line(0).staffKind, StaffKind::Treble);
-
-    // the insert switch shows "上書" while overwrite is on
-    frame().runCommand(cmd::kInsertSwitch);
-    EXPECT_EQ(pane(kPaneInsert), "上書");
-    EXPECT_FALSE(frame().insertMode());
-    frame().runCommand(cmd::kInsertSwitch);
-    EXPECT_EQ(pane(kPaneInsert), "");
 }
 
 TEST_F(MainFrameTest, TheProjectReopensItsWindowsAndSetsTheTitle) {
@@ -301,7 +241,7 @@ TEST_F(MainFrameTest, ClosingIsRefusedWhilePlayingAndAModifiedSongAsks) {
     m_box->clear();
 
     // a modified song asks; Cancel keeps its window
-    frame().activeChild()->document().setModified();
+    doc().setModified();
     m_box->script({Answer::Cancel});
     EXPECT_FALSE(frame().close());
     EXPECT_EQ(frame().childWindows().size(), 1u);

@@ -2,76 +2,32 @@
 // to the main frame, the numeric input bar and the lyric bar.
 #include <gtest/gtest.h>
 
-#include <QAction>
-#include <QApplication>
 #include <QLineEdit>
 #include <QTest>
-#include <filesystem>
 
-#include "app/main_frame.h"
 #include "app/numeric_input_widget.h"
-#include "app/plm_app.h"
-#include "app/plm_child_wnd.h"
 #include "app/text_entry_widget.h"
-#include "platform/message_box.h"
-#include "platform/profile.h"
-#include "score/plm_view_widget.h"
-#include "song/plm_doc.h"
-#include "support/qt_test_app.h"
+#include "support/frame_test.h"
 #include "support/song_builder.h"
 
 namespace plume {
 namespace {
 
-namespace fs = std::filesystem;
 using namespace test;
 
-constexpr int kPaneInsert = 1, kPaneLine = 4;
-
-class EntryKeysTest : public ::testing::Test {
+class EntryKeysTest : public FrameTest {
 protected:
     EntryKeysTest() {
-        qtApp();
-        fs::create_directories(m_dir);
-        platform::appProfile().removeSection("Project");
-        platform::appProfile().removeSection("Recent File List");
-        platform::plmProfile().removeSection("PC KeyBoard");
         // four quarters C D E F
-        std::vector<SongRecord> song;
-        for (int key : {60, 62, 64, 65}) addGroup(song, {note(3, std::uint8_t(key))});
-        writeSong(m_dir / "four.PLM", songOf(song));
-        m_app = std::make_unique<CPlmApp>();
-        m_box = std::make_unique<platform::ScriptedMessageBox>();  // after the application's own
-        StartupOptions options;
-        options.song = m_dir / "four.PLM";
-        m_app->startUp(options, false);
-        frame().resize(1100, 800);
-        frame().activeChild()->showMaximized();
-        QApplication::processEvents();
+        writeSong(m_dir / "four.PLM", songOf(notes(3, {60, 62, 64, 65})));
+        startWithSong(m_dir / "four.PLM");
+        bigView();
     }
-    ~EntryKeysTest() override {
-        doc().clearModified();
-        m_box.reset();
-        m_app.reset();
-        fs::remove_all(m_dir);
-    }
+    ~EntryKeysTest() override { doc().clearModified(); }
 
-    CMainFrame& frame() { return m_app->frame(); }
-    CPlmView& view() { return *frame().activeView(); }
-    CPlmDoc& doc() { return frame().activeChild()->document(); }
     ScorePosition cursor() { return view().logic().cursor(); }
-    std::string pane(int i) { return frame().paneText(i).toStdString(); }
-    std::vector<int> groupTypes() {
-        std::vector<int> types;
-        for (std::size_t g = 0; g < doc().recordCount(); g = doc().nextGroup(g))
-            types.push_back(doc().record(g).type());
-        return types;
-    }
+    std::vector<int> groupTypes() { return test::groupTypes(doc().records()); }
     void key(Qt::Key k, Qt::KeyboardModifiers modifiers = Qt::NoModifier) { QTest::keyClick(&view(), k, modifiers); }
-
-    fs::path m_dir = fs::temp_directory_path() / ("plume-entry-keys-" + std::to_string(::getpid()));
-    std::unique_ptr<CPlmApp> m_app;
-    std::unique_ptr<platform::ScriptedMessageBox> m_box;
 };
 
 TEST_F(EntryKeysTest, EditingKeysChangeTheSongTheCursorAndTheStatusBar) {
@@ -114,6 +70,7 @@ TEST_F(EntryKeysTest, EditingKeysChangeTheSongTheCursorAndTheStatusBar) {
 TEST_F(EntryKeysTest, OverwriteModeShowsItsPaneAndWritesOverTheCursorGroup) {
     frame().runCommand(cmd::kInsertSwitch);
     EXPECT_EQ(pane(kPaneInsert), "上書");
+    EXPECT_FALSE(frame().insertMode());
     key(Qt::Key_Space);
     EXPECT_EQ(groupTypes(), (std::vector<int>{type::kSpacer, 3, 3, 3}));
     EXPECT_EQ(cursor(), (ScorePosition{0, 1}));
@@ -122,6 +79,9 @@ TEST_F(EntryKeysTest, OverwriteModeShowsItsPaneAndWritesOverTheCursorGroup) {
     key(Qt::Key_Tab);
     EXPECT_EQ(doc().recordCount(), 4u);
     frame().setPlaying(false);
+    // switched back, the pane is empty again
+    frame().runCommand(cmd::kInsertSwitch);
+    EXPECT_EQ(pane(kPaneInsert), "");
 }
 
 TEST_F(EntryKeysTest, DigitsChooseTheLengthAndShiftedDigitsEnterRests) {

@@ -47,11 +47,8 @@ TEST(NotePalette, CheckedButtonsToggleAndDotsPostTheirChoice) {
 
 TEST(NotePalette, WhilePlayingOnlyAccidentalsAndMonitorWork) {
     NoteChoice choice;
-    EXPECT_FALSE(pressNoteButton(choice, 615, true));
-    EXPECT_FALSE(pressNoteButton(choice, 604, true));
-    EXPECT_FALSE(pressNoteButton(choice, note_button::kDot, true));
-    EXPECT_EQ(choice.lengthIndex, 0);
-    EXPECT_EQ(choice.dot, 0);
+    for (int button : {615, 604, note_button::kDot}) EXPECT_FALSE(pressNoteButton(choice, button, true)) << button;
+    EXPECT_EQ(std::make_pair(choice.lengthIndex, choice.dot), std::make_pair(0, 0));
     pressNoteButton(choice, note_button::kSharp, true);
     pressNoteButton(choice, note_button::kMonitor, true);
     EXPECT_EQ(choice.accidental, 1);
@@ -64,16 +61,14 @@ TEST(NotePalette, FollowsTheNoteAtTheCursor) {
     NoteChoice choice;
     choice.dot = 2;
     followRecord(choice, test::note(4, 60, 0, mark::kDotted));
-    EXPECT_EQ(choice.lengthIndex, 3);
-    EXPECT_EQ(choice.dot, 1);
+    EXPECT_EQ(std::make_pair(choice.lengthIndex, choice.dot), std::make_pair(3, 1));
     EXPECT_TRUE(isNoteButtonChecked(choice, 609));
     followRecord(choice, test::note(6, 60));
     EXPECT_EQ(choice.dot, 0);
     // Rests, bar lines and effects leave the choice as it is.
     followRecord(choice, test::rest(9, 0, mark::kDoubleDotted));
     followRecord(choice, test::effectValue(effect::kTempo, 0xC2));
-    EXPECT_EQ(choice.lengthIndex, 5);
-    EXPECT_EQ(choice.dot, 0);
+    EXPECT_EQ(std::make_pair(choice.lengthIndex, choice.dot), std::make_pair(5, 0));
 }
 
 TEST(NotePalette, KeysFromTheViewActAsTheButtons) {

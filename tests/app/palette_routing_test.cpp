@@ -30,8 +30,7 @@ TEST(PaletteRouting, MessagesGoToTheWindowThatStandsForTheView) {
 TEST(PaletteRouting, ShowCommandsToggleAndTheTextBarsExcludeEachOther) {
     PaletteVisibility v;
     v.toggle(cmd::kChordPalette);
-    EXPECT_TRUE(v.isShown(cmd::kChordPalette));
-    EXPECT_FALSE(v.isShown(cmd::kNotePalette));
+    EXPECT_TRUE(v.isShown(cmd::kChordPalette) && !v.isShown(cmd::kNotePalette));
     v.closed(cmd::kChordPalette);
     EXPECT_FALSE(v.isShown(cmd::kChordPalette));
     v.toggle(cmd::kLyricInput);
@@ -43,8 +42,7 @@ TEST(PaletteRouting, ShowCommandsToggleAndTheTextBarsExcludeEachOther) {
 TEST(EditKeyBar, ButtonsPassTheirKeyAndHideTheBar) {
     EditKeyBar bar;
     bar.showAt(300, 200);
-    const auto insert = bar.press(edit_key_button::kInsert, false);
-    EXPECT_EQ(insert, (std::vector<PaletteMessage>{{0x100, 0x2D, {}}, {0x101, 0x2D, {}}}));
+    EXPECT_EQ(bar.press(edit_key_button::kInsert, false), (std::vector<PaletteMessage>{{0x100, 0x2D, {}}, {0x101, 0x2D, {}}}));
     EXPECT_FALSE(bar.isShown());
     const std::pair<int, int> keys[] = {{edit_key_button::kBackSpace, 0x08}, {edit_key_button::kDelete, 0x2E},
                                         {edit_key_button::kBarLine, 0x09}, {edit_key_button::kLineBreak, 0x0D}};

@@ -2,67 +2,36 @@
 // through the properties dialog.
 #include <gtest/gtest.h>
 
-#include <QAction>
-#include <QApplication>
 #include <QCheckBox>
 #include <QRadioButton>
 #include <QSpinBox>
 #include <QTest>
 #include <QTimer>
-#include <filesystem>
 #include <sstream>
 
-#include "app/main_frame.h"
-#include "app/plm_app.h"
-#include "app/plm_child_wnd.h"
 #include "cli/demo_project.h"
-#include "platform/message_box.h"
-#include "platform/profile.h"
-#include "score/plm_view_widget.h"
-#include "song/plm_doc.h"
 #include "song/properties_dialog.h"
-#include "support/qt_test_app.h"
+#include "support/frame_test.h"
 
 namespace plume {
 namespace {
 
-namespace fs = std::filesystem;
+using namespace test;
 using platform::Answer;
-
-constexpr int kPaneFreeLine = 2, kPaneLine = 4, kPaneBar = 5;
 
 std::string text(const QString& s) { return s.toStdString(); }
 std::vector<SongRecord> recordsOf(const CPlmDoc& doc) { return {doc.records().begin(), doc.records().end()}; }
 
-class SongCommandsTest : public ::testing::Test {
+class SongCommandsTest : public FrameTest {
 protected:
     SongCommandsTest() {
-        test::qtApp();
-        fs::remove_all(m_dir);
         std::ostringstream err;
         writeDemoProject(m_dir, err);
-        platform::appProfile().removeSection("Project");
-        platform::appProfile().removeSection("Recent File List");
-        m_app = std::make_unique<CPlmApp>();
-        m_box = std::make_unique<platform::ScriptedMessageBox>();
-        StartupOptions options;
-        options.song = m_dir / "melody.PLM";
-        m_app->startUp(options, false);
-        frame().resize(1100, 800);
-        frame().activeChild()->showMaximized();
-        QApplication::processEvents();
-    }
-    ~SongCommandsTest() override {
-        m_box.reset();
-        m_app.reset();
-        fs::remove_all(m_dir);
+        startWithSong(m_dir / "melody.PLM");
+        bigView();
     }
 
-    CMainFrame& frame() { return m_app->frame(); }
-    CPlmView& view() { return *frame().activeView(); }
-    CPlmDoc& document() { return frame().activeChild()->document(); }
-    std::string pane(int i) { return text(frame().paneText(i)); }
-    bool enabled(int id) { return frame().action(id)->isEnabled(); }
+    CPlmDoc& document() { return doc(); }
     // Focus in the song window of the active main window, where the shortcuts reach the menus.
     CPlmView& focusedView() {
         frame().activateWindow();
@@ -71,9 +40,6 @@ protected:
         return view();
     }
 
-    fs::path m_dir = fs::temp_directory_path() / ("plume-songcmd-" + std::to_string(::getpid()));
-    std::unique_ptr<CPlmApp> m_app;
-    std::unique_ptr<platform::ScriptedMessageBox> m_box;
 };
 
 TEST_F(SongCommandsTest, CtrlXCVAndZCutCopyPasteAndUndoInTheScore) {

@@ -7,6 +7,7 @@
 #include "cli/commands.h"
 #include "cli/demo_project.h"
 #include "support/qt_test_app.h"
+#include "support/temp_dir.h"
 
 namespace plume {
 namespace {
@@ -14,14 +15,12 @@ namespace {
 namespace fs = std::filesystem;
 
 struct RenderCommand : ::testing::Test {
-    fs::path dir = fs::temp_directory_path() / ("plume-render-" + std::to_string(::getpid()));
+    test::TempDir dir;
     std::ostringstream out, err;
     RenderCommand() {
         test::qtApp();
-        fs::create_directories(dir);
         for (const DemoSong& demo : demoSongs()) writeSong(dir / demo.fileName, demo.song);
     }
-    ~RenderCommand() override { fs::remove_all(dir); }
     int run(std::vector<std::string> args) {
         args.insert(args.begin(), "render");
         return cli::runCli(args, out, err);

@@ -12,6 +12,7 @@
 #include "song/project.h"
 #include "song/song_file.h"
 #include "support/song_builder.h"
+#include "support/temp_dir.h"
 
 namespace plume {
 namespace {
@@ -32,15 +33,12 @@ CliRun run(const std::vector<std::string>& args) {
 
 class ExportCli : public testing::Test {
 protected:
-    fs::path dir = fs::temp_directory_path() / ("plume-export-cli-" + std::to_string(::getpid()));
+    test::TempDir dir;
     std::string prj;
 
     // GIVEN a project of a melody on track 1 and a drum song on track 3
     void SetUp() override {
-        fs::create_directories(dir);
-        std::vector<SongRecord> melody;
-        test::addGroup(melody, {test::playedNote(3, 60, 0, 50)});
-        test::addGroup(melody, {test::playedNote(3, 62, 0, 50)});
+        const auto melody = test::groups({test::playedNote(3, 60, 0, 50), test::playedNote(3, 62, 0, 50)});
         SongInfo drums = SongInfo::defaults();
         drums.bytes[2] = 0;
         ASSERT_TRUE(writeSong(dir / "melody.PLM", test::songOf(melody)));
@@ -52,7 +50,6 @@ protected:
         prj = (dir / "song.PRJ").string();
         ASSERT_EQ(writeProjectFile(prj, project), ProjectWriteStatus::Written);
     }
-    void TearDown() override { fs::remove_all(dir); }
 };
 
 TEST_F(ExportCli, ExportMidiWithDefaultsAndWithOptions) {
@@ -62,8 +59,7 @@ TEST_F(ExportCli, ExportMidiWithDefaultsAndWithOptions) {
     EXPECT_EQ(r.out, "wrote " + (dir / "song.MID").string() + "\n");
     test::Smf smf = test::readSmf(platform::readFile(dir / "song.MID").value_or(platform::Bytes{}));
     ASSERT_TRUE(smf.ok) << smf.error;
-    EXPECT_EQ(smf.trackCount, 17);
-    EXPECT_EQ(smf.division, 96);
+    EXPECT_EQ(std::make_pair(smf.trackCount, smf.division), std::make_pair(17, 96));
     EXPECT_EQ(test::hex(smf.tracks[0][1].bytes), "F0 05 7E 7F 09 01 F7");
     EXPECT_EQ(test::noteOnTicks(smf.tracks[1]), (std::vector<std::uint32_t>{384, 480}));
     EXPECT_EQ(test::hex(smf.tracks[3][1].bytes), "99 24 64");
@@ -73,16 +69,14 @@ TEST_F(ExportCli, ExportMidiWithDefaultsAndWithOptions) {
     EXPECT_EQ(r.status, 0) << r.err;
     smf = test::readSmf(platform::readFile(out).value_or(platform::Bytes{}));
     ASSERT_TRUE(smf.ok) << smf.error;
-    EXPECT_EQ(smf.format, 0);
-    EXPECT_EQ(smf.division, 480);
+    EXPECT_EQ(std::make_pair(smf.format, smf.division), std::make_pair(0, 480));
     EXPECT_EQ(smf.tracks[0][1].bytes.size(), 12u);  // GS Reset
     EXPECT_EQ(test::noteOnTicks(smf.tracks[0]), (std::vector<std::uint32_t>{1, 1, 481}));
 }
 
 TEST_F(ExportCli, ExportMld) {
     const CliRun r = run({"export-mld", prj});
-    EXPECT_EQ(r.status, 0) << r.err;
-    EXPECT_EQ(r.err, "");
+    EXPECT_EQ(std::make_pair(r.status, r.err), std::make_pair(0, std::string())) << r.err;
     const platform::Bytes file = platform::readFile(dir / "song.mld").value_or(platform::Bytes{});
     ASSERT_GT(file.size(), 13u);
     EXPECT_EQ(std::string(file.begin(), file.begin() + 4), "melo");
@@ -102,8 +96,7 @@ TEST_F(ExportCli, UsageErrorsAndBadData) {
     }
     EXPECT_FALSE(fs::exists(dir / "song.MID"));
     // GIVEN a broken project THEN exit 2 with its message on one line
-    ASSERT_TRUE(platform::writeFileAtomically(dir / "bad.PRJ", platform::Bytes(9449, 0)));
-    CliRun r = run({"export-midi", (dir / "bad.PRJ").string()});
+    CliRun r = run({"export-midi", dir.write("bad.PRJ", platform::Bytes(9449, 0)).string()});
     EXPECT_EQ(r.status, 2);
     EXPECT_EQ(r.err, "plume-cli: プロジェクトファイルが壊れています。\n");
     // GIVEN a target that cannot be created THEN exit 2 and nothing is left behind
@@ -131,11 +124,9 @@ TEST_F(ExportCli, MembersLoadWithTheProjectsSettingsOrNotAtAllWithoutMemory) {
     PlaySlots slots;
     ExportProject project;
     ASSERT_TRUE(loadExportProject(read.data, NothingOpen{}, slots, 4, project));
-    EXPECT_EQ(project.title, "cli");
-    EXPECT_EQ(project.tracks[0].records.size(), 2u);
-    EXPECT_FALSE(project.tracks[1].used());
-    EXPECT_TRUE(project.tracks[2].info.isRhythm());
-    EXPECT_EQ(project.transposition, 4);
+    EXPECT_EQ(std::make_tuple(project.title, project.tracks[0].records.size(), project.transposition),
+              std::make_tuple("cli", 2u, 4));
+    EXPECT_TRUE(!project.tracks[1].used() && project.tracks[2].info.isRhythm());
     // WHEN a member's buffer cannot be had THEN "メモリー不足" follows the loader's message
     const RecordAllocator none = [](std::size_t) { return std::unique_ptr<std::vector<SongRecord>>(); };
     EXPECT_FALSE(loadExportProject(read.data, NothingOpen{}, slots, 0, project, none));

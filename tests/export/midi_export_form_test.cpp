@@ -6,16 +6,11 @@
 namespace plume {
 namespace {
 
-TEST(MidiExportForm, TheDefaultsAreFormat1At96WithGmResetAndTheRestBar) {
-    const auto options = MidiExportForm{}.accept();
-    ASSERT_TRUE(options);
-    EXPECT_EQ(options->format, 1);
-    EXPECT_EQ(options->timeBase, 96u);
-    EXPECT_EQ(options->reset, DeviceReset::GmSystemOn);
-    EXPECT_TRUE(options->restBar);
-}
-
-TEST(MidiExportForm, TheButtonsChooseTheirValues) {
+TEST(MidiExportForm, TheDefaultsAreFormat1At96WithGmResetAndTheRestBarAndTheButtonsChooseTheirValues) {
+    const auto defaults = MidiExportForm{}.accept();
+    ASSERT_TRUE(defaults);
+    EXPECT_EQ(std::tie(defaults->format, defaults->timeBase, defaults->reset, defaults->restBar),
+              std::make_tuple(1, 96u, DeviceReset::GmSystemOn, true));
     MidiExportForm form;
     form.format = 0;
     form.timeBaseChoice = 5;
@@ -23,10 +18,8 @@ TEST(MidiExportForm, TheButtonsChooseTheirValues) {
     form.restBar = false;
     const auto options = form.accept();
     ASSERT_TRUE(options);
-    EXPECT_EQ(options->format, 0);
-    EXPECT_EQ(options->timeBase, 960u);
-    EXPECT_EQ(options->reset, DeviceReset::None);
-    EXPECT_FALSE(options->restBar);
+    EXPECT_EQ(std::tie(options->format, options->timeBase, options->reset, options->restBar),
+              std::make_tuple(0, 960u, DeviceReset::None, false));
 }
 
 TEST(MidiExportForm, TheOtherFieldTakes48To980) {

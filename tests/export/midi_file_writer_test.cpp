@@ -10,6 +10,7 @@
 #include "platform/file_io.h"
 #include "platform/message_box.h"
 #include "play/performer_songs.h"
+#include "support/temp_dir.h"
 
 namespace plume {
 namespace {
@@ -42,7 +43,7 @@ test::Smf parsed(const std::vector<std::uint8_t>& bytes) {
 
 TestProject oneQuarter() {
     TestProject project;
-    addGroup(project.songs[0], {note(3, 60)});  // velocity 100, gate 75
+    project.songs[0] = test::notes(3, {60});  // velocity 100, gate 75
     project.settings.title = "T";
     return project;
 }
@@ -74,21 +75,20 @@ TEST(MidiExport, Format0FileByteForByte) {
 TEST(MidiExport, EmptyTracksAreExactAndTheOthersKeepTheirPlace) {
     // GIVEN a project with members on tracks 1 and 3
     TestProject project;
-    addGroup(project.songs[0], {note(3, 60)});
-    addGroup(project.songs[2], {note(3, 64)});
-    const std::vector<std::uint8_t> bytes = midi(project, 1);
-    const test::Smf smf = parsed(bytes);
+    project.songs[0] = test::notes(3, {60});
+    project.songs[2] = test::notes(3, {64});
+    const test::Smf smf = parsed(midi(project, 1));
     // THEN the file has 17 chunks: the header track, the two members, 14 empty ones
     ASSERT_EQ(smf.chunks.size(), 17u);
     EXPECT_EQ(smf.trackCount, 17);
-    for (std::size_t i : {2u, 4u, 5u, 6u, 7u, 8u, 9u, 10u, 11u, 12u, 13u, 14u, 15u, 16u}) EXPECT_EQ(hex(smf.chunks[i]), kEmptyTrack) << i;
+    for (std::size_t i = 2; i < 17; ++i) EXPECT_EQ(hex(smf.chunks[i]) == kEmptyTrack, i != 3) << i;
     EXPECT_EQ(smf.tracks[1][1].bytes, (std::vector<std::uint8_t>{0x90, 60, 100}));
     EXPECT_EQ(smf.tracks[3][1].bytes, (std::vector<std::uint8_t>{0x92, 64, 100}));  // track 3 plays on channel 3
 }
 
 TEST(MidiExport, QuarterLengthFollowsTheTimeBase) {
     TestProject project;
-    for (std::uint8_t key = 60; key < 64; ++key) addGroup(project.songs[0], {note(3, key)});
+    project.songs[0] = test::notes(3, {60, 61, 62, 63});
     // THEN at tempo 120 a quarter is 96 ticks at time base 96 and 952 (32nd = 119) at 960
     EXPECT_EQ(test::noteOnTicks(parsed(midi(project, 1, 96)).tracks[1]), (std::vector<std::uint32_t>{0, 96, 192, 288}));
     EXPECT_EQ(test::noteOnTicks(parsed(midi(project, 1, 960)).tracks[1]),
@@ -97,9 +97,7 @@ TEST(MidiExport, QuarterLengthFollowsTheTimeBase) {
 
 TEST(MidiExport, Format0StartsOneTickAfterTheStartTickFormat1AtIt) {
     TestProject project;
-    addGroup(project.songs[0], {test::scoreMark(type::kBarLine)});
-    addGroup(project.songs[0], {note(3, 60)});
-    addGroup(project.songs[0], {note(3, 62)});
+    project.songs[0] = test::groups({test::barLine(), note(3, 60), note(3, 62)});
     for (const bool restBar : {false, true}) {
         const std::uint32_t start = restBar ? 384 : 0;
         EXPECT_EQ(test::noteOnTicks(parsed(midi(project, 1, 96, restBar)).tracks[1]),
@@ -112,8 +110,8 @@ TEST(MidiExport, Format0StartsOneTickAfterTheStartTickFormat1AtIt) {
 TEST(MidiExport, RhythmMemberPlaysOnChannel10Untransposed) {
     // GIVEN a melody member, a rhythm member on track 2 and a transposition of 3
     TestProject project;
-    addGroup(project.songs[0], {note(3, 60)});
-    addGroup(project.songs[1], {note(3, 36)});
+    project.songs[0] = test::notes(3, {60});
+    project.songs[1] = test::notes(3, {36});
     project.rhythm(1);
     project.infos[1].bytes[6] = 1;  // initial instrument: module 1, bank 8, program 0 (drum set)
     project.infos[1].bytes[7] = 8;
@@ -150,17 +148,14 @@ TEST(MidiExport, TempoMapMeetsTheNotesOfTheConductor) {
     // GIVEN a member with tempo changes, tuplets, rests, time and key changes
     TestProject project;
     auto& song = project.songs[0];
-    addGroup(song, {test::metaKey(3)});
+    song = test::groups({test::metaKey(3)});
     addGroup(song, {note(3, 60), test::effectValue(effect::kTempo, 90)});
-    for (const std::uint8_t key : {std::uint8_t(62), std::uint8_t(64), std::uint8_t(65)}) addGroup(song, {note(4, key)});
+    test::addGroups(song, {note(4, 62), note(4, 64), note(4, 65), test::metaTime(3, 2)});
     test::markTuplet(song, {3, 4, 5}, 3);
-    addGroup(song, {test::metaTime(3, 2)});
     addGroup(song, {note(2, 67), test::effectValue(effect::kTempo, 150)});
-    addGroup(song, {test::scoreMark(type::kBarLine)});
+    addGroup(song, {test::barLine()});
     addGroup(song, {note(3, 64, 0, mark::kDotted), test::effectValue(effect::kTempo, 45)});
-    addGroup(song, {test::rest(11)});
-    addGroup(song, {note(3, 60)});
-    addGroup(song, {test::metaKey(0)});
+    test::addGroups(song, {test::rest(11), note(3, 60), test::metaKey(0)});
     // WHEN it is exported in both formats at 480 with the rest bar
     const test::Smf one = parsed(midi(project, 1, 480, true));
     const test::Smf zero = parsed(midi(project, 0, 480, true));
@@ -233,12 +228,10 @@ TEST(MidiExport, ProgressRisesToOneHundred) {
 }
 
 TEST(MidiExport, FileNameAndWriting) {
-    EXPECT_EQ(midiFileName("/songs/demo.PRJ"), fs::path("/songs/demo.MID"));
-    EXPECT_EQ(midiFileName("/songs/a.b.prj"), fs::path("/songs/a.b.MID"));
-    EXPECT_EQ(midiFileName("/songs.d/demo"), fs::path("/songs.d/demoMID"));
+    EXPECT_EQ((std::vector{midiFileName("/songs/demo.PRJ"), midiFileName("/songs/a.b.prj"), midiFileName("/songs.d/demo")}),
+              (std::vector<fs::path>{"/songs/demo.MID", "/songs/a.b.MID", "/songs.d/demoMID"}));
 
-    const fs::path dir = fs::temp_directory_path() / ("plume-midi-" + std::to_string(::getpid()));
-    fs::create_directories(dir);
+    const test::TempDir dir;
     platform::ScriptedMessageBox box;
     // WHEN the target folder does not exist THEN nothing is written and the user is told
     EXPECT_EQ(writeMidiFile(oneQuarter().view(), {}, dir / "missing" / "x.MID"), ExportResult::CannotCreate);
@@ -250,7 +243,6 @@ TEST(MidiExport, FileNameAndWriting) {
     EXPECT_EQ(platform::readFile(dir / "x.MID"), buildMidiFile(oneQuarter().view(), {}));
     EXPECT_TRUE(box.shown().empty());
     EXPECT_EQ(std::distance(fs::directory_iterator(dir), fs::directory_iterator()), 1);
-    fs::remove_all(dir);
 }
 
 }  // namespace

@@ -14,6 +14,7 @@
 #include "export/midi_file_writer.h"
 #include "platform/file_io.h"
 #include "play/performer_songs.h"
+#include "support/temp_dir.h"
 
 namespace plume {
 namespace {
@@ -28,12 +29,10 @@ using Note = std::tuple<int, int, int, long, long>;
 
 class Midicsv : public testing::Test {
 protected:
-    fs::path dir = fs::temp_directory_path() / ("plume-midicsv-" + std::to_string(::getpid()));
+    test::TempDir dir;
     void SetUp() override {
         if (std::system("command -v midicsv >/dev/null 2>&1") != 0) GTEST_SKIP() << "midicsv is not installed";
-        fs::create_directories(dir);
     }
-    void TearDown() override { fs::remove_all(dir); }
 
     // Writes the file, runs midicsv on it and pairs every note-on with the next release of its key
     // on its track and channel; fails the test on a reader error or an unpaired event.
@@ -78,17 +77,13 @@ protected:
 TestProject knownSong() {
     TestProject project;
     auto& song = project.songs[0];
-    addGroup(song, {playedNote(3, 60, 0, 75)});
-    addGroup(song, {playedNote(4, 62, 50, 50)});
-    addGroup(song, {test::rest(9)});
-    addGroup(song, {playedNote(3, 64, 0, 100, 0, mark::kDotted)});
-    for (std::uint8_t key : {std::uint8_t(65), std::uint8_t(67), std::uint8_t(69)}) addGroup(song, {playedNote(4, key, 0, 100)});
+    song = test::groups({playedNote(3, 60, 0, 75), playedNote(4, 62, 50, 50), test::rest(9),
+                         playedNote(3, 64, 0, 100, 0, mark::kDotted), playedNote(4, 65, 0, 100),
+                         playedNote(4, 67, 0, 100), playedNote(4, 69, 0, 100), playedNote(2, 71, 0, 80, mark::kTieBegin),
+                         playedNote(3, 71, 0, 50, mark::kTieEnd)});
     test::markTuplet(song, {4, 5, 6}, 3);
-    addGroup(song, {playedNote(2, 71, 0, 80, mark::kTieBegin)});
-    addGroup(song, {playedNote(3, 71, 0, 50, mark::kTieEnd)});
     addGroup(song, {playedNote(3, 60, 0, 50), playedNote(3, 64, 0, 50), playedNote(3, 67, 0, 50)});
-    addGroup(project.songs[3], {playedNote(3, 36, 0, 50)});
-    addGroup(project.songs[3], {playedNote(3, 38, 0, 50)});
+    project.songs[3] = test::groups({playedNote(3, 36, 0, 50), playedNote(3, 38, 0, 50)});
     project.rhythm(3);
     return project;
 }

@@ -8,6 +8,7 @@
 #include "platform/file_io.h"
 #include "platform/message_box.h"
 #include "play/performer_songs.h"
+#include "support/temp_dir.h"
 
 namespace plume {
 namespace {
@@ -81,14 +82,11 @@ TEST(MldExport, MelodyAndRhythmMakeThreeChunks) {
 
 TEST(MldExport, GatesAndNoteNumbers) {
     TestProject project;
-    auto& song = project.songs[0];
-    addGroup(song, {playedNote(3, 60, 0, 100)});                    // 48 - 1
-    addGroup(song, {playedNote(3, 96, 0, 100, mark::kTieBegin)});   // tied: 48 + 2
-    addGroup(song, {playedNote(3, 96, 0, 50, mark::kTieEnd)});
-    addGroup(song, {playedNote(4, 97, 0, 75)});
-    addGroup(song, {playedNote(3, 30, 0, 100, mark::kTieMiddle)});
-    addGroup(song, {playedNote(5, 10, 0, 100)});                    // below 21: up an octave
-    addGroup(song, {test::rest(10)});
+    // a quarter at gate 100 (48 - 1), tied (48 + 2), notes 60, 96, 97, 30 and one below 21 (up an octave)
+    project.songs[0] = test::groups({playedNote(3, 60, 0, 100), playedNote(3, 96, 0, 100, mark::kTieBegin),
+                                     playedNote(3, 96, 0, 50, mark::kTieEnd), playedNote(4, 97, 0, 75),
+                                     playedNote(3, 30, 0, 100, mark::kTieMiddle), playedNote(5, 10, 0, 100),
+                                     test::rest(10)});
     EXPECT_EQ(notesOf(chunksOf(buildMldFile(project.view()))[0]),
               (std::vector<std::string>{"00 1B 2F", "30 3F 32", "30 3F 18", "30 34 12", "18 09 32", "30 01 0B",
                                         "0C 00 00", "18 FF DF 00"}));
@@ -97,10 +95,8 @@ TEST(MldExport, GatesAndNoteNumbers) {
 TEST(MldExport, LongNotesAndRestsKeepTheirTime) {
     // GIVEN a dotted whole (288 ticks), a whole rest tied to nothing, and a quarter
     TestProject project;
-    auto& song = project.songs[0];
-    addGroup(song, {playedNote(1, 60, 0, 100, 0, mark::kDotted)});
-    addGroup(song, {playedNote(3, 62, 0, 100)});
-    addGroup(song, {test::rest(7, 0, mark::kDoubleDotted)});  // 336
+    project.songs[0] = test::groups({playedNote(1, 60, 0, 100, 0, mark::kDotted), playedNote(3, 62, 0, 100),
+                                     test::rest(7, 0, mark::kDoubleDotted)});  // 288, 48, 336
     // THEN the gate stops at 255 and deltas above 255 are carried by rest events of 255
     EXPECT_EQ(notesOf(chunksOf(buildMldFile(project.view()))[0]),
               (std::vector<std::string>{"00 1B FF", "FF 00 00", "21 1D 2F", "30 00 00", "FF 00 00", "51 FF DF 00"}));
@@ -109,11 +105,9 @@ TEST(MldExport, LongNotesAndRestsKeepTheirTime) {
 TEST(MldExport, PartsShareAChunkMergedByTime) {
     // GIVEN five melody members: four share the first chunk as parts 0-3, the fifth starts a second
     TestProject project;
-    addGroup(project.songs[0], {playedNote(2, 60, 0, 100)});
-    addGroup(project.songs[0], {playedNote(3, 62, 0, 100)});
-    addGroup(project.songs[1], {test::scoreMark(type::kBarLine)});
-    for (std::uint8_t key : {std::uint8_t(64), std::uint8_t(65), std::uint8_t(67)})
-        addGroup(project.songs[1], {playedNote(3, key, 0, 100)});
+    project.songs[0] = test::groups({playedNote(2, 60, 0, 100), playedNote(3, 62, 0, 100)});
+    project.songs[1] = test::groups({test::barLine(), playedNote(3, 64, 0, 100), playedNote(3, 65, 0, 100),
+                                     playedNote(3, 67, 0, 100)});
     for (std::size_t i = 2; i < 5; ++i) addGroup(project.songs[i], {playedNote(1, 72, 0, 100)});
     project.songs[3].push_back(test::effectValue(effect::kVolume, 0));
     project.songs[3][0].setGroupSize(2);
@@ -134,7 +128,7 @@ TEST(MldExport, PartsShareAChunkMergedByTime) {
 
 TEST(MldExport, HeaderLengthFollowsTheTitle) {
     TestProject project;
-    addGroup(project.songs[0], {playedNote(3, 60, 0, 100)});
+    project.songs[0] = test::groups({playedNote(3, 60, 0, 100)});
     EXPECT_EQ(buildMldFile(project.view())[9], 26);
     project.settings.title = "ab";
     const Bytes file = buildMldFile(project.view());
@@ -145,7 +139,7 @@ TEST(MldExport, HeaderLengthFollowsTheTitle) {
 
 TEST(MldExport, RhythmOnlyFileCarriesTheTempoInItsFirstPartChunk) {
     TestProject project;
-    addGroup(project.songs[9], {playedNote(3, 36, 0, 100)});
+    project.songs[9] = test::groups({playedNote(3, 36, 0, 100)});
     project.rhythm(9);
     const std::vector<Bytes> chunks = chunksOf(buildMldFile(project.view()));
     ASSERT_EQ(chunks.size(), 2u);
@@ -157,9 +151,8 @@ TEST(MldExport, FileNameAndMessage) {
     EXPECT_EQ(mldFileName("/songs/demo.PRJ"), fs::path("/songs/demo.mld"));
     EXPECT_EQ(mldFileName("demo"), fs::path("demomld"));
     TestProject project;
-    addGroup(project.songs[0], {playedNote(3, 60, 0, 100)});
-    const fs::path dir = fs::temp_directory_path() / ("plume-mld-" + std::to_string(::getpid()));
-    fs::create_directories(dir);
+    project.songs[0] = test::groups({playedNote(3, 60, 0, 100)});
+    const test::TempDir dir;
     platform::ScriptedMessageBox box;
     EXPECT_EQ(writeMldFile(project.view(), dir / "demo.mld"), ExportResult::Ok);
     EXPECT_EQ(box.shown(), (std::vector<std::string>{(dir / "demo.mld").string() + "を作成しました。"}));
@@ -167,7 +160,6 @@ TEST(MldExport, FileNameAndMessage) {
     box.clear();
     EXPECT_EQ(writeMldFile(project.view(), dir / "none" / "demo.mld"), ExportResult::CannotCreate);
     EXPECT_EQ(box.shown(), (std::vector<std::string>{"ファイルを作成できません。"}));
-    fs::remove_all(dir);
 }
 
 }  // namespace

@@ -5,6 +5,7 @@
 #include <filesystem>
 
 #include "platform/file_io.h"
+#include "support/temp_dir.h"
 
 namespace plume::platform {
 namespace {
@@ -13,9 +14,7 @@ namespace fs = std::filesystem;
 
 class FileIo : public testing::Test {
 protected:
-    fs::path dir = fs::temp_directory_path() / ("plume-io-" + std::to_string(::getpid()));
-    void SetUp() override { fs::create_directories(dir); }
-    void TearDown() override { fs::remove_all(dir); }
+    test::TempDir dir;
 };
 
 TEST_F(FileIo, AtomicWriteReplacesAndLeavesNoTemporaryFile) {

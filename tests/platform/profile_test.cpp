@@ -45,15 +45,10 @@ TEST(Profile, IntegersAreTheLeadingNumberOrTheDefault) {
         "[S]\nPlain=42\nSigned=-7\nPlus=+3\nTrailing= 12ms\nWords=abc\nEmpty=\nQuoted=\"9\"\nHuge=99999999999\n");
     // GIVEN values of every shape THEN a missing key or an empty value gives the default, text
     // without digits gives 0, and digits are read up to the first other character
-    EXPECT_EQ(profile.getInt("S", "Missing", 11), 11);
-    EXPECT_EQ(profile.getInt("S", "Empty", 11), 11);
-    EXPECT_EQ(profile.getInt("S", "Words", 11), 0);
-    EXPECT_EQ(profile.getInt("s", "plain", 0), 42);
-    EXPECT_EQ(profile.getInt("S", "Signed", 0), -7);
-    EXPECT_EQ(profile.getInt("S", "Plus", 0), 3);
-    EXPECT_EQ(profile.getInt("S", "Trailing", 0), 12);
-    EXPECT_EQ(profile.getInt("S", "Quoted", 0), 9);
-    EXPECT_EQ(profile.getInt("S", "Huge", 0), 2147483647);
+    std::vector<int> values;
+    for (const char* key : {"Missing", "Empty", "Words", "plain", "Signed", "Plus", "Trailing", "Quoted", "Huge"})
+        values.push_back(profile.getInt("s", key, 11));
+    EXPECT_EQ(values, (std::vector{11, 11, 0, 42, -7, 3, 12, 9, 2147483647}));
 }
 
 TEST(Profile, FilesLiveInTheConfigurationFolder) {

@@ -9,6 +9,7 @@
 #include "song/plm_doc.h"
 #include "song/project.h"
 #include "support/song_builder.h"
+#include "support/temp_dir.h"
 
 namespace plume {
 namespace {
@@ -29,21 +30,15 @@ RecordAllocator failingAllocator() {
 
 class MemberLoader : public testing::Test {
 protected:
-    fs::path dir = fs::temp_directory_path() / ("plume-members-" + std::to_string(::getpid()));
+    test::TempDir dir;
     platform::ScriptedMessageBox messages;
-
-    void SetUp() override { fs::create_directories(dir); }
-    void TearDown() override { fs::remove_all(dir); }
 
     SongData songWithTempo(std::int16_t tempo, std::size_t count = 12) {
         SongInfo info = SongInfo::defaults();
         info.setTempo(tempo);
         return test::songOf(test::filledSong(count), info);
     }
-    fs::path file(const std::string& name, const platform::Bytes& bytes) {
-        EXPECT_TRUE(platform::writeFileAtomically(dir / name, bytes));
-        return dir / name;
-    }
+    fs::path file(const std::string& name, const platform::Bytes& bytes) { return dir.write(name, bytes); }
 };
 
 TEST_F(MemberLoader, AMemberFileFillsItsSlot) {
@@ -56,7 +51,7 @@ TEST_F(MemberLoader, AMemberFileFillsItsSlot) {
     EXPECT_EQ(loadMember(3, path, slot), 12);
     ASSERT_NE(slot.buffer, nullptr);
     EXPECT_EQ(slot.document, nullptr);
-    EXPECT_EQ(slot.info, song.info);
+    EXPECT_EQ(slot.info, song.info);  // tempo 96
     EXPECT_TRUE(std::equal(slot.records().begin(), slot.records().end(), song.records.begin(), song.records.end()));
     EXPECT_TRUE(messages.shown().empty());
 }
@@ -115,9 +110,7 @@ TEST_F(MemberLoader, ProjectMembersComeFromOpenDocumentsOrFiles) {
     const ProjectMembers members = loadProjectMembers(project, lookup, slots);
 
     // THEN the open one lends its document, the file is loaded, the others are left out
-    EXPECT_FALSE(members.outOfMemory);
-    EXPECT_EQ(members.loaded, 2u);
-    EXPECT_EQ(members.tempo, 80);
+    EXPECT_EQ(std::make_tuple(members.outOfMemory, members.loaded, members.tempo), std::make_tuple(false, 2u, 80));
     EXPECT_EQ(slots[0].document, &open);
     EXPECT_EQ(slots[0].records().size(), open.recordCount());
     EXPECT_FALSE(slots[1].used());
@@ -129,9 +122,7 @@ TEST_F(MemberLoader, ProjectMembersComeFromOpenDocumentsOrFiles) {
     // WHEN memory runs out at the file THEN loading stops there and says so
     project.setMemberPath(4, dir / "disk.PLM");
     const ProjectMembers starved = loadProjectMembers(project, lookup, slots, failingAllocator());
-    EXPECT_TRUE(starved.outOfMemory);
-    EXPECT_EQ(starved.loaded, 1u);
-    EXPECT_EQ(starved.tempo, 100);
+    EXPECT_EQ(std::make_tuple(starved.outOfMemory, starved.loaded, starved.tempo), std::make_tuple(true, 1u, 100));
     EXPECT_FALSE(slots[2].used() || slots[4].used());
 }
 

@@ -6,27 +6,16 @@
 namespace plume {
 namespace {
 
-using test::addGroup;
-using test::documentOf;
-using test::effectValue;
-using test::indexOf;
-using test::infoWith;
-using test::note;
+using namespace test;
 using Lines = std::vector<std::string>;
-
-// Quarter notes C D E F G A B C at 120/min: a quarter is eight 32nds of 62 ms, so note i goes
-// down at 350 + 496 i ms and (gate 75 %) up 372 ms later.
-std::vector<SongRecord> octave() {
-    std::vector<SongRecord> song;
-    for (int key : {60, 62, 64, 65, 67, 69, 71, 72}) addGroup(song, {note(3, std::uint8_t(key))});
-    return song;
-}
 
 bool has(const Lines& lines, const std::string& line) { return indexOf(lines, line) < lines.size(); }
 
 TEST(MidiOutput, MixerChangesWhilePlayingReachTheNextMessages) {
-    const auto document = documentOf(octave(), infoWith(120));
-    test::PlayRig rig;
+    // GIVEN quarter notes C D E F G A B C at 120/min: a quarter is eight 32nds of 62 ms, so note i
+    // goes down at 350 + 496 i ms and (gate 75 %) up 372 ms later
+    const auto document = documentOf(notes(3, {60, 62, 64, 65, 67, 69, 71, 72}), infoWith(120));
+    PlayRig rig;
     rig.host.document = document.get();
     rig.sequencer().PlayCurrent();
     rig.engine.runFor(1000);  // D sounds since 846 ms
@@ -58,16 +47,12 @@ TEST(MidiOutput, MixerChangesWhilePlayingReachTheNextMessages) {
 }
 
 TEST(MidiOutput, TempoEffectsAndSongValuesAreReportedToTheWindow) {
-    std::vector<SongRecord> song;
-    addGroup(song, {note(3, 60), effectValue(effect::kVolume, 70), effectValue(effect::kPan, 10)});
+    std::vector<SongRecord> song = group({note(3, 60), effectValue(effect::kVolume, 70), effectValue(effect::kPan, 10)});
     addGroup(song, {note(3, 62), effectValue(effect::kTempo, 90), effectValue(effect::kReverb, 40),
                     effectValue(effect::kChorus, 20)});
     addGroup(song, {note(3, 64)});
-    const auto document = documentOf(song, infoWith(120));
-    test::PlayRig rig;
-    rig.host.document = document.get();
-    rig.sequencer().PlayCurrent();
-    ASSERT_TRUE(rig.playToEnd());
+    PlayRig rig;
+    ASSERT_TRUE(rig.play(*documentOf(song, infoWith(120))));
     // The mixer was told the start tempo, then the tempo effect; each song value on its control.
     EXPECT_EQ(rig.mixer.tempos, (std::vector<int>{120, 120, 90}));
     EXPECT_EQ(rig.mixer.values,
@@ -79,13 +64,8 @@ TEST(MidiOutput, TempoEffectsAndSongValuesAreReportedToTheWindow) {
 }
 
 TEST(MidiOutput, TheShiftTableMovesSingleKeysAndDrumsNeverMove) {
-    const std::vector<SongRecord> song = [] {
-        std::vector<SongRecord> s;
-        addGroup(s, {note(3, 60)});
-        addGroup(s, {note(3, 62)});
-        return s;
-    }();
-    test::PlayRig rig;
+    const std::vector<SongRecord> song = notes(3, {60, 62});
+    PlayRig rig;
     rig.mixer.shift = 1;  // the mixer's key shift at the reset
     rig.sequencer().ResetPlayBlock(PlaybackEngine::kFrameWindow, 0);
     rig.block().shiftTable[0][62] = -5;
@@ -99,10 +79,8 @@ TEST(MidiOutput, TheShiftTableMovesSingleKeysAndDrumsNeverMove) {
     ASSERT_EQ(rig.sequencer().PlayBlockAsFilled(), 1);
     ASSERT_TRUE(rig.playToEnd());
     const Lines messages = rig.messages();
-    EXPECT_TRUE(has(messages, "90 3D 64"));  // 60 + 1
-    EXPECT_TRUE(has(messages, "90 39 64"));  // 62 - 5
-    EXPECT_TRUE(has(messages, "99 3C 64"));
-    EXPECT_TRUE(has(messages, "99 3E 64"));
+    for (const char* on : {"90 3D 64", "90 39 64", "99 3C 64", "99 3E 64"})  // 60 + 1, 62 - 5, drums as they are
+        EXPECT_TRUE(has(messages, on)) << on;
 }
 
 }  // namespace

@@ -76,14 +76,10 @@ struct Solo {
 };
 
 TEST(Performer, NotesRestsTiesAndChordsKeepTheirTime) {
-    std::vector<SongRecord> song;
-    addGroup(song, {playedNote(3, 60, 0, 75)});
-    addGroup(song, {playedNote(3, 62, 25, 50)});
-    addGroup(song, {rest(9)});
-    addGroup(song, {test::scoreMark(type::kBarLine)});
-    addGroup(song, {playedNote(3, 64, 10, 80, mark::kTieBegin)});
-    addGroup(song, {playedNote(4, 64, 0, 80, mark::kTieMiddle)});
-    addGroup(song, {playedNote(3, 64, 10, 50, mark::kTieEnd)});
+    std::vector<SongRecord> song =
+        test::groups({playedNote(3, 60, 0, 75), playedNote(3, 62, 25, 50), rest(9), test::barLine(),
+                      playedNote(3, 64, 10, 80, mark::kTieBegin), playedNote(4, 64, 0, 80, mark::kTieMiddle),
+                      playedNote(3, 64, 10, 50, mark::kTieEnd)});
     addGroup(song, {playedNote(3, 67, 0, 100, mark::kTieBegin), playedNote(3, 60, 0, 50)});
     addGroup(song, {playedNote(3, 67, 0, 50, mark::kTieEnd), playedNote(3, 62, 0, 100)});
     Solo solo(song);
@@ -128,8 +124,7 @@ TEST(Performer, EffectsBecomeMessagesLastRecordFirst) {
 
 TEST(Performer, TempoEffectSetsTheClockAndRemeasuresItsOwnGroup) {
     // GIVEN quarters at time base 960, the second carrying tempo 60
-    std::vector<SongRecord> song;
-    addGroup(song, {playedNote(3, 60, 0, 100)});
+    std::vector<SongRecord> song = test::groups({playedNote(3, 60, 0, 100)});
     addGroup(song, {playedNote(3, 62, 0, 100), effectValue(effect::kTempo, 60)});
     Solo solo(song, PerformerClock::ticks(960, 120));
     // THEN the first lasts 952 ticks (32nd 119) and the second 960 (32nd 120)
@@ -169,8 +164,7 @@ TEST(Performer, CurvesStepAtTheirIntervalUntilTheirGroupEnds) {
 }
 
 TEST(Performer, TranspositionSparesChannel9AndMutingSilencesNoteOns) {
-    std::vector<SongRecord> song;
-    addGroup(song, {playedNote(3, 36, 0, 50), effectValue(effect::kPan, 3)});
+    std::vector<SongRecord> song = test::group({playedNote(3, 36, 0, 50), effectValue(effect::kPan, 3)});
     addGroup(song, {playedNote(3, 38, 0, 50)});
     Solo melody(song);
     melody.performer.setTransposition(5);

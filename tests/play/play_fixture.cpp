@@ -27,6 +27,12 @@ bool PlayRig::playToEnd(std::int64_t limitMs) {
     return engine.runUntil([this] { return sequencer().playMode() == PlayMode::Stopped; }, limitMs);
 }
 
+bool PlayRig::play(const CPlmDoc& document) {
+    host.document = &document;
+    sequencer().PlayCurrent();
+    return playToEnd();
+}
+
 std::vector<std::string> PlayRig::messages() {
     std::vector<std::string> lines;
     for (const MidiMessage& m : recorder->events()) {

@@ -87,6 +87,8 @@ struct PlayRig {
     PlayBlock& block() { return engine.block(); }
     // Plays on until the sequencer is stopped; false when it still plays after `limitMs`.
     bool playToEnd(std::int64_t limitMs = 600000);
+    // Plays the document as the active song from the start to its end.
+    bool play(const CPlmDoc& document);
     // Each message as its bytes in hex ("B0 07 64"); timed() puts the milliseconds first.
     std::vector<std::string> messages();
     std::vector<std::string> timed();

@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <functional>
+
 #include "platform/message_box.h"
 #include "platform/profile.h"
 #include "play/play_settings.h"
@@ -9,22 +11,15 @@ namespace {
 
 TEST(PlaySettings, MissingKeysTakeTheDefaultsAndAnInterruptAboveTwoBecomesTwo) {
     const PlaySettings d = PlaySettings::load(platform::MemoryProfile());
-    EXPECT_EQ(d.showLevel, 1);
-    EXPECT_EQ(d.interrupt, 1);
-    EXPECT_EQ(d.interruptPeriodMs(), 2);
-    EXPECT_EQ(d.playBeginReset, 1);
-    EXPECT_EQ(d.device, -1);
-    EXPECT_EQ(d.mainVolumeControl, 1);
-    EXPECT_EQ(d.repeatInterval, 1000);
+    EXPECT_EQ((std::vector<int>{d.showLevel, d.interrupt, d.interruptPeriodMs(), d.playBeginReset, d.device,
+                                d.mainVolumeControl, d.repeatInterval}),
+              (std::vector<int>{1, 1, 2, 1, -1, 1, 1000}));
 
     const PlaySettings s = PlaySettings::load(platform::MemoryProfile(
         "[midi config]\nInterrupt=4\nDevice=2\nDevice Name=Synth A\nPlay Begin Reset=3\nSoundFont=/x.sf2\n"));
-    EXPECT_EQ(s.interrupt, 2);
-    EXPECT_EQ(s.interruptPeriodMs(), 5);
-    EXPECT_EQ(s.device, 2);
-    EXPECT_EQ(s.deviceName, "Synth A");
-    EXPECT_EQ(s.playBeginReset, 3);
-    EXPECT_EQ(s.soundFont, "/x.sf2");
+    EXPECT_EQ((std::vector<int>{s.interrupt, s.interruptPeriodMs(), s.device, s.playBeginReset}),
+              (std::vector<int>{2, 5, 2, 3}));
+    EXPECT_EQ(std::tie(s.deviceName, s.soundFont), std::make_tuple("Synth A", "/x.sf2"));
 }
 
 TEST(PlaySettings, TheFrameWritesItsKeysTheResetDialogItsOwnAndTheRepeatPauseIsNeverWritten) {
@@ -54,22 +49,16 @@ TEST(PlayMenu, PlayNeedsAStoppedFrameAndSomethingToPlay) {
     song.active = ActiveWindow::Song;
     song.songRecordCount = 3;
     EXPECT_TRUE(playCommandEnabled(song));
-
-    PlayMenuState s = song;
-    s.songRecordCount = 0;
-    EXPECT_FALSE(playCommandEnabled(s));
-    s = song;
-    s.activeMinimised = true;
-    EXPECT_FALSE(playCommandEnabled(s));
-    s = song;
-    s.vokatoMode = true;
-    EXPECT_FALSE(playCommandEnabled(s));
-    s = song;
-    s.mode = PlayMode::Track;
-    EXPECT_FALSE(playCommandEnabled(s));
-    s = song;
-    s.active = ActiveWindow::None;
-    EXPECT_FALSE(playCommandEnabled(s));
+    // an empty or minimised song, the hum-to-score mode, a play going on or no window refuse it
+    const std::function<void(PlayMenuState&)> refusals[] = {
+        [](PlayMenuState& s) { s.songRecordCount = 0; }, [](PlayMenuState& s) { s.activeMinimised = true; },
+        [](PlayMenuState& s) { s.vokatoMode = true; },   [](PlayMenuState& s) { s.mode = PlayMode::Track; },
+        [](PlayMenuState& s) { s.active = ActiveWindow::None; }};
+    for (const auto& change : refusals) {
+        PlayMenuState s = song;
+        change(s);
+        EXPECT_FALSE(playCommandEnabled(s));
+    }
 
     PlayMenuState mixer;
     mixer.active = ActiveWindow::Mixer;
@@ -84,16 +73,10 @@ TEST(PlayMenu, PlayNeedsAStoppedFrameAndSomethingToPlay) {
 }
 
 TEST(PlayMenu, TheResetAndInterruptDialogsListTheirChoicesInOrder) {
-    const auto resets = resetChoices();
-    ASSERT_EQ(resets.size(), 4u);
-    EXPECT_STREQ(resets[0].text, "GM System ON");
-    EXPECT_EQ(resets[0].mode, 2);
-    EXPECT_STREQ(resets[1].text, "GS");
-    EXPECT_EQ(resets[1].mode, 3);
-    EXPECT_STREQ(resets[2].text, "リセットをしない");
-    EXPECT_EQ(resets[2].mode, 0);
-    EXPECT_STREQ(resets[3].text, "データにより自動選択");
-    EXPECT_EQ(resets[3].mode, 1);
+    std::vector<std::pair<std::string, int>> resets;
+    for (const auto& choice : resetChoices()) resets.emplace_back(choice.text, choice.mode);
+    EXPECT_EQ(resets, (std::vector<std::pair<std::string, int>>{
+                          {"GM System ON", 2}, {"GS", 3}, {"リセットをしない", 0}, {"データにより自動選択", 1}}));
     EXPECT_EQ(resetChoiceOf(0), 2u);
     EXPECT_EQ(resetChoiceOf(9), 3u);
     const auto periods = interruptChoices();
@@ -116,13 +99,9 @@ TEST(DeviceDialog, ListsThePortsThenTheMapperAndFindsTheDeviceByNameFirst) {
 
     PlaySettings s;
     applyDeviceChoice(s, ports, 1, false);
-    EXPECT_EQ(s.device, 1);
-    EXPECT_EQ(s.deviceName, "Synth B");
-    EXPECT_EQ(s.mainVolumeControl, 0);
+    EXPECT_EQ(std::tie(s.device, s.deviceName, s.mainVolumeControl), std::make_tuple(1, "Synth B", 0));
     applyDeviceChoice(s, ports, 2, true);
-    EXPECT_EQ(s.device, -1);
-    EXPECT_EQ(s.deviceName, "");
-    EXPECT_EQ(s.mainVolumeControl, 1);
+    EXPECT_EQ(std::tie(s.device, s.deviceName, s.mainVolumeControl), std::make_tuple(-1, "", 1));
 }
 
 TEST(DeviceDialog, TheWinGrooveCheckRefusesOnlyThatDevice) {

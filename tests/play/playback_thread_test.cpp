@@ -14,10 +14,9 @@ using Lines = std::vector<std::string>;
 
 // A second of eighth notes at 240/min, with a chord and effects on the way.
 std::vector<SongRecord> shortSong() {
-    std::vector<SongRecord> song;
-    addGroup(song, {note(4, 60), effectValue(effect::kVolume, 90)});
+    std::vector<SongRecord> song = test::group({note(4, 60), effectValue(effect::kVolume, 90)});
     addGroup(song, {note(4, 67), note(4, 64), effectValue(effect::kPan, 40)});
-    for (int key : {62, 65, 69, 71, 72}) addGroup(song, {note(4, std::uint8_t(key))});
+    test::addGroups(song, {note(4, 62), note(4, 65), note(4, 69), note(4, 71), note(4, 72)});
     return song;
 }
 
@@ -34,9 +33,7 @@ std::vector<long> noteOnOffsets(const std::vector<MidiMessage>& events) {
 TEST(PlaybackThread, TheRealTimeThreadPlaysWhatTheSimulatedClockPlaysAndEndsThePlay) {
     const auto document = test::documentOf(shortSong(), test::infoWith(240));
     test::PlayRig simulated;
-    simulated.host.document = document.get();
-    simulated.sequencer().PlayCurrent();
-    ASSERT_TRUE(simulated.playToEnd());
+    ASSERT_TRUE(simulated.play(*document));
 
     // WHEN the same song plays on the real-time thread
     test::PlayRig rig({}, PlaybackEngine::ClockMode::Realtime);

@@ -1,30 +1,17 @@
 #include <gtest/gtest.h>
 
-#include <unistd.h>
-
 #include "play/play_fixture.h"
 #include "song/song_file.h"
 #include "support/song_builder.h"
+#include "support/temp_dir.h"
 
 namespace plume {
 namespace {
 
-using test::addGroup;
-using test::documentOf;
-using test::effectValue;
-using test::indexOf;
-using test::infoWith;
-using test::note;
+using namespace test;
 using Lines = std::vector<std::string>;
 
 constexpr std::uint8_t kQuarter = 3;
-constexpr std::uint8_t kEighth = 4;
-
-std::vector<SongRecord> scale(std::initializer_list<std::uint8_t> keys, std::uint8_t type = kQuarter) {
-    std::vector<SongRecord> song;
-    for (std::uint8_t key : keys) addGroup(song, {note(type, key)});
-    return song;
-}
 
 // Note-ons as "90 3C 64", in order.
 Lines noteOns(const Lines& messages) {
@@ -36,33 +23,21 @@ Lines noteOns(const Lines& messages) {
 }
 
 // A folder of member files for one test.
-struct MemberFiles {
-    std::filesystem::path dir = std::filesystem::temp_directory_path() /
-                                ("plume-seq-" + std::to_string(::getpid()) + "-" +
-                                 ::testing::UnitTest::GetInstance()->current_test_info()->name());
-    MemberFiles() { std::filesystem::create_directories(dir); }
-    ~MemberFiles() { std::filesystem::remove_all(dir); }
+struct MemberFiles : TempDir {
     std::filesystem::path write(const std::string& name, const std::vector<SongRecord>& records, SongInfo info) {
-        const auto path = dir / name;
-        EXPECT_TRUE(writeSong(path, test::songOf(records, info)));
-        return path;
+        return TempDir::write(name, serializeSong(songOf(records, info)));
     }
 };
 
 TEST(Sequencer, StartSendsResetPauseInitialStateAndChaseBeforeTheNotesAndStopSilencesEveryChannel) {
     // GIVEN an SC-55 song (bank 8, program 4) whose effects stand before its first note
-    std::vector<SongRecord> song;
-    addGroup(song, {effectValue(effect::kVolume, 90), effectValue(effect::kPan, 30)});
-    addGroup(song, {note(kQuarter, 60)});
-    addGroup(song, {note(kQuarter, 62)});
+    std::vector<SongRecord> song = group({effectValue(effect::kVolume, 90), effectValue(effect::kPan, 30)});
+    addGroups(song, {note(kQuarter, 60), note(kQuarter, 62)});
     const auto document = documentOf(song, infoWith(120, 1, 8, 4));
-    test::PlayRig rig;
-    rig.host.document = document.get();
+    PlayRig rig;
 
     // WHEN it is played to its end with the reset chosen by the data
-    rig.sequencer().PlayCurrent();
-    EXPECT_EQ(rig.sequencer().playMode(), PlayMode::Track);
-    ASSERT_TRUE(rig.playToEnd());
+    ASSERT_TRUE(rig.play(*document));
 
     // THEN the GS reset, 300 ms later master volume, module, bank, program and the chased values,
     // and 50 ms after them the notes
@@ -87,7 +62,7 @@ TEST(Sequencer, StartSendsResetPauseInitialStateAndChaseBeforeTheNotesAndStopSil
 }
 
 TEST(Sequencer, TheResetModeChoosesTheMessageAndThePause) {
-    const auto gmSong = documentOf(scale({60}), infoWith(120, 0));
+    const auto gmSong = documentOf(notes(kQuarter, {60}), infoWith(120, 0));
     struct Case {
         int mode;
         const char* first;
@@ -99,10 +74,8 @@ TEST(Sequencer, TheResetModeChoosesTheMessageAndThePause) {
                           Case{3, "0.000 F0 41 10 42 12 40 00 7F 00 41 F7", "300.000 F0 7F 7F 04 01 00 7F F7"}}) {
         PlaySettings settings;
         settings.playBeginReset = c.mode;
-        test::PlayRig rig(settings);
-        rig.host.document = gmSong.get();
-        rig.sequencer().PlayCurrent();
-        ASSERT_TRUE(rig.playToEnd());
+        PlayRig rig(settings);
+        ASSERT_TRUE(rig.play(*gmSong));
         const Lines timed = rig.timed();
         ASSERT_GE(timed.size(), 2u);
         EXPECT_EQ(timed[0], c.first) << "mode " << c.mode;
@@ -111,44 +84,37 @@ TEST(Sequencer, TheResetModeChoosesTheMessageAndThePause) {
     // Without the master volume control no master volume is sent.
     PlaySettings noMaster;
     noMaster.mainVolumeControl = 0;
-    test::PlayRig rig(noMaster);
-    rig.host.document = gmSong.get();
-    rig.sequencer().PlayCurrent();
-    ASSERT_TRUE(rig.playToEnd());
+    PlayRig rig(noMaster);
+    ASSERT_TRUE(rig.play(*gmSong));
     EXPECT_EQ(indexOf(rig.messages(), "F0 7F 7F 04 01 00 7F F7"), rig.messages().size());
 }
 
 TEST(Sequencer, ASelectionPlaysFromItsFirstGroupThroughTheWholeOfItsLastChord) {
     // GIVEN C, D, a chord E-G-C', F, with D to the chord selected
-    std::vector<SongRecord> song = scale({60, 62});
+    std::vector<SongRecord> song = notes(kQuarter, {60, 62});
     const std::size_t chord = song.size();
     addGroup(song, {note(kQuarter, 76), note(kQuarter, 67), note(kQuarter, 64)});
     addGroup(song, {note(kQuarter, 65)});
     const auto document = documentOf(song);
-    test::PlayRig rig;
-    rig.host.document = document.get();
+    PlayRig rig;
     rig.host.selection = RecordSelection{1, chord};
     // WHEN played
-    rig.sequencer().PlayCurrent();
-    ASSERT_TRUE(rig.playToEnd());
+    ASSERT_TRUE(rig.play(*document));
     // THEN D and all three notes of the chord sound (the chord's last record first), C and F do not
     EXPECT_EQ(noteOns(rig.messages()), (Lines{"90 3E 64", "90 40 64", "90 43 64", "90 4C 64"}));
 }
 
 TEST(Sequencer, EffectsBeforeTheSelectionAreChasedAndATempoEffectSetsTheStartTempo) {
     // GIVEN C with volume 80 and tempo 60, D with pan 20, E; the selection starts at E
-    std::vector<SongRecord> song;
-    addGroup(song, {note(kQuarter, 60), effectValue(effect::kVolume, 80), effectValue(effect::kTempo, 60)});
+    std::vector<SongRecord> song =
+        group({note(kQuarter, 60), effectValue(effect::kVolume, 80), effectValue(effect::kTempo, 60)});
     addGroup(song, {note(kQuarter, 62), effectValue(effect::kPan, 20)});
     const std::size_t e = song.size();
-    addGroup(song, {note(kQuarter, 64)});
-    addGroup(song, {note(kQuarter, 65)});
+    addGroups(song, {note(kQuarter, 64), note(kQuarter, 65)});
     const auto document = documentOf(song, infoWith(120));
-    test::PlayRig rig;
-    rig.host.document = document.get();
+    PlayRig rig;
     rig.host.selection = RecordSelection{e, e + 1};
-    rig.sequencer().PlayCurrent();
-    ASSERT_TRUE(rig.playToEnd());
+    ASSERT_TRUE(rig.play(*document));
     // THEN volume and pan are sent before the clock starts, and E and F last a second each (60/min)
     const Lines timed = rig.timed();
     const std::size_t volume = indexOf(timed, "300.000 B0 07 50");
@@ -167,13 +133,11 @@ TEST(Sequencer, EffectsBeforeTheSelectionAreChasedAndATempoEffectSetsTheStartTem
 TEST(Sequencer, ARhythmSongPlaysOnChannelTenAloneAndInAProject) {
     // GIVEN a rhythm song with a kick and a snare
     const SongInfo drums = infoWith(120, 0, 0, 16, true);
-    const std::vector<SongRecord> beat = scale({36, 38});
+    const std::vector<SongRecord> beat = notes(kQuarter, {36, 38});
     const auto document = documentOf(beat, drums);
     {
-        test::PlayRig rig;
-        rig.host.document = document.get();
-        rig.sequencer().PlayCurrent();
-        ASSERT_TRUE(rig.playToEnd());
+        PlayRig rig;
+        ASSERT_TRUE(rig.play(*document));
         const Lines messages = rig.messages();
         EXPECT_LT(indexOf(messages, "C9 10"), messages.size());
         EXPECT_EQ(noteOns(messages), (Lines{"99 24 64", "99 26 64"}));
@@ -181,9 +145,9 @@ TEST(Sequencer, ARhythmSongPlaysOnChannelTenAloneAndInAProject) {
     // WHEN it is the second member of a project, after a melody
     MemberFiles files;
     ProjectData project = ProjectData::fresh();
-    ASSERT_TRUE(project.setMemberPath(0, files.write("melody.PLM", scale({72}), infoWith(120))));
+    ASSERT_TRUE(project.setMemberPath(0, files.write("melody.PLM", notes(kQuarter, {72}), infoWith(120))));
     ASSERT_TRUE(project.setMemberPath(1, files.write("drums.PLM", beat, drums)));
-    test::PlayRig rig;
+    PlayRig rig;
     rig.host.active = ActiveWindow::Mixer;
     rig.host.projectData = &project;
     rig.sequencer().PlayCurrent();
@@ -200,13 +164,13 @@ TEST(Sequencer, ARhythmSongPlaysOnChannelTenAloneAndInAProject) {
 TEST(Sequencer, AProjectMemberOpenInAWindowPlaysItsUnsavedContents) {
     // GIVEN two members on disk, the first of them open and changed from C5 to E5
     MemberFiles files;
-    const auto first = files.write("a.PLM", scale({72}), infoWith(120));
-    const auto second = files.write("b.PLM", scale({48}), infoWith(120));
+    const auto first = files.write("a.PLM", notes(kQuarter, {72}), infoWith(120));
+    const auto second = files.write("b.PLM", notes(kQuarter, {48}), infoWith(120));
     ProjectData project = ProjectData::fresh();
     ASSERT_TRUE(project.setMemberPath(0, first));
     ASSERT_TRUE(project.setMemberPath(1, second));
-    const auto edited = documentOf(scale({76}), infoWith(120));
-    test::PlayRig rig;
+    const auto edited = documentOf(notes(kQuarter, {76}), infoWith(120));
+    PlayRig rig;
     rig.host.active = ActiveWindow::Mixer;
     rig.host.projectData = &project;
     rig.host.open[first] = edited.get();
@@ -224,14 +188,14 @@ TEST(Sequencer, AProjectMemberOpenInAWindowPlaysItsUnsavedContents) {
 TEST(Sequencer, AllTracksPlaysEachMemberFromTheGroupAtTheSelectionsTime) {
     // GIVEN the active member at 120/min (quarters: 500 ms) and another at 60/min (eighths: 500 ms)
     MemberFiles files;
-    const std::vector<SongRecord> activeSong = scale({60, 62, 64, 65, 67});
+    const std::vector<SongRecord> activeSong = notes(kQuarter, {60, 62, 64, 65, 67});
     const auto activePath = files.write("lead.PLM", activeSong, infoWith(120));
-    const auto otherPath = files.write("bass.PLM", scale({36, 38, 40, 41, 43}, kEighth), infoWith(60));
+    const auto otherPath = files.write("bass.PLM", notes(4, {36, 38, 40, 41, 43}), infoWith(60));
     ProjectData project = ProjectData::fresh();
     ASSERT_TRUE(project.setMemberPath(0, activePath));
     ASSERT_TRUE(project.setMemberPath(1, otherPath));
     const auto active = documentOf(activeSong, infoWith(120));
-    test::PlayRig rig;
+    PlayRig rig;
     rig.host.document = active.get();
     // the path as the project holds it, in other letter case
     std::string upper = activePath.string();
@@ -252,8 +216,8 @@ TEST(Sequencer, AllTracksPlaysEachMemberFromTheGroupAtTheSelectionsTime) {
 }
 
 TEST(Sequencer, WithRepeatOnThePlayRestartsAfterThePauseAndStoppingCancelsIt) {
-    const auto document = documentOf(scale({60}), infoWith(120));
-    test::PlayRig rig;
+    const auto document = documentOf(notes(kQuarter, {60}), infoWith(120));
+    PlayRig rig;
     rig.profile.writeInt("MIDI Config", "Rep Play Interval", 700);
     rig.host.document = document.get();
     rig.sequencer().setRepeat(true);
@@ -284,11 +248,11 @@ TEST(Sequencer, WithRepeatOnThePlayRestartsAfterThePauseAndStoppingCancelsIt) {
 }
 
 TEST(Sequencer, StoppingDuringTheResetPauseNeverStartsTheClock) {
-    const auto document = documentOf(scale({60}), infoWith(120));
-    test::PlayRig rig;
+    const auto document = documentOf(notes(kQuarter, {60}), infoWith(120));
+    PlayRig rig;
     rig.host.document = document.get();
     rig.sequencer().PlayCurrent();
-    rig.engine.runFor(100);
+    rig.engine.runFor(100);  // in the reset pause
     rig.sequencer().StopPlay();
     rig.engine.runFor(2000);
     EXPECT_EQ(noteOns(rig.messages()), Lines{});
@@ -297,9 +261,9 @@ TEST(Sequencer, StoppingDuringTheResetPauseNeverStartsTheClock) {
 
 TEST(Sequencer, OtherWindowsFillTheBlockAndGetTheNoteStartsAndEndsAndTheEnd) {
     // GIVEN a window that receives the component's messages, with a song in channel 0
-    const std::vector<SongRecord> song = scale({60, 64});
-    test::PlayRig rig;
-    test::RecordingWindow dialog;
+    const std::vector<SongRecord> song = notes(kQuarter, {60, 64});
+    PlayRig rig;
+    RecordingWindow dialog;
     rig.engine.router().add(2, dialog);
     rig.sequencer().ResetPlayBlock(2, 0);
     ChannelState& c = rig.block().channels[0];
@@ -331,8 +295,8 @@ TEST(Sequencer, OtherWindowsFillTheBlockAndGetTheNoteStartsAndEndsAndTheEnd) {
 }
 
 TEST(Sequencer, LevelsAreShownInThirteenthsAndDecayEveryTick) {
-    const auto document = documentOf(scale({60, 62, 64, 65}, 1), infoWith(120));  // whole notes
-    test::PlayRig rig;
+    const auto document = documentOf(notes(1, {60, 62, 64, 65}), infoWith(120));  // whole notes
+    PlayRig rig;
     rig.host.document = document.get();
     rig.sequencer().PlayCurrent();
     EXPECT_EQ(rig.mixer.meterPreparations, 1);
@@ -347,8 +311,8 @@ TEST(Sequencer, LevelsAreShownInThirteenthsAndDecayEveryTick) {
 
 TEST(Sequencer, FailuresLeaveTheModeAsItWas) {
     // A device that cannot be opened: the message, nothing plays.
-    const auto document = documentOf(scale({60}));
-    test::PlayRig rig({}, PlaybackEngine::ClockMode::Simulated, false);
+    const auto document = documentOf(notes(kQuarter, {60}));
+    PlayRig rig({}, PlaybackEngine::ClockMode::Simulated, false);
     rig.host.document = document.get();
     rig.sequencer().PlayCurrent();
     EXPECT_EQ(rig.box.shown(), (std::vector<std::string>{"MIDIﾃﾞﾊﾞｲｽをオープンできません。"}));
@@ -356,10 +320,8 @@ TEST(Sequencer, FailuresLeaveTheModeAsItWas) {
     EXPECT_TRUE(rig.messages().empty());
 
     // No note or rest anywhere: nothing plays, no message.
-    std::vector<SongRecord> empty;
-    addGroup(empty, {test::scoreMark(type::kBarLine), effectValue(effect::kVolume, 10)});
-    const auto barOnly = documentOf(empty);
-    test::PlayRig silent;
+    const auto barOnly = documentOf(group({barLine(), effectValue(effect::kVolume, 10)}));
+    PlayRig silent;
     silent.host.document = barOnly.get();
     silent.sequencer().PlayCurrent();
     EXPECT_EQ(silent.sequencer().playMode(), PlayMode::Stopped);
@@ -373,8 +335,8 @@ TEST(Sequencer, FailuresLeaveTheModeAsItWas) {
 
 TEST(Sequencer, AFilePlayEndsStoppedAndTellsTheDatabaseAlsoWithRepeatOn) {
     MemberFiles files;
-    const auto path = files.write("one.PLM", scale({67}), infoWith(200));
-    test::PlayRig rig;
+    const auto path = files.write("one.PLM", notes(kQuarter, {67}), infoWith(200));
+    PlayRig rig;
     rig.sequencer().setRepeat(true);
     ASSERT_EQ(rig.sequencer().PlayFile(path), 1);
     EXPECT_EQ(rig.sequencer().playMode(), PlayMode::File);

@@ -2,8 +2,6 @@
 // of the Debian packages timgm6mb-soundfont and fluid-soundfont-gm; a test skips without them.
 #include <gtest/gtest.h>
 
-#include <unistd.h>
-
 #include <cmath>
 #include <sstream>
 
@@ -13,6 +11,7 @@
 #include "play/system_devices.h"
 #include "song/song_file.h"
 #include "support/song_builder.h"
+#include "support/temp_dir.h"
 
 namespace plume {
 namespace {
@@ -58,12 +57,7 @@ int peak(const Wav& wav) {
     return p;
 }
 
-struct Folder {
-    fs::path dir = fs::temp_directory_path() / ("plume-synth-" + std::to_string(::getpid()) + "-" +
-                                                ::testing::UnitTest::GetInstance()->current_test_info()->name());
-    Folder() { fs::create_directories(dir); }
-    ~Folder() { fs::remove_all(dir); }
-};
+using Folder = test::TempDir;
 
 MidiMessage message(std::initializer_list<std::uint8_t> bytes, std::int64_t ms) {
     const std::vector<std::uint8_t> v(bytes);
@@ -98,8 +92,8 @@ TEST(BuiltInSynth, RendersEachMessageAtItsOwnTime) {
     const auto font = installed("TimGM6mb.sf2");
     if (!font) GTEST_SKIP() << "TimGM6mb.sf2 is not installed";
     Folder folder;
-    const auto early = renderNote(*font, folder.dir / "a.wav", 500);
-    const auto late = renderNote(*font, folder.dir / "b.wav", 510);
+    const auto early = renderNote(*font, folder / "a.wav", 500);
+    const auto late = renderNote(*font, folder / "b.wav", 510);
     ASSERT_TRUE(early && late);
     EXPECT_EQ(early->rate, 44100);
     EXPECT_EQ(early->channels, 2);
@@ -116,15 +110,13 @@ TEST(BuiltInSynth, RendersEachMessageAtItsOwnTime) {
 
 // Renders one note of `program` in `bank` through `plume-cli play` with the installed fonts.
 std::optional<Wav> renderProgram(const Folder& folder, std::uint8_t bank, std::uint8_t program) {
-    std::vector<SongRecord> song;
-    test::addGroup(song, {test::note(2, 60)});
     SongInfo info = SongInfo::defaults();
     info.bytes[6] = 1;  // SC-55: bank select is sent
     info.bytes[7] = bank;
     info.bytes[8] = program;
-    const fs::path in = folder.dir / ("bank" + std::to_string(bank) + ".PLM");
-    const fs::path out = folder.dir / ("bank" + std::to_string(bank) + ".wav");
-    if (!writeSong(in, test::songOf(song, info))) return std::nullopt;
+    const fs::path in = folder / ("bank" + std::to_string(bank) + ".PLM");
+    const fs::path out = folder / ("bank" + std::to_string(bank) + ".wav");
+    if (!writeSong(in, test::songOf(test::notes(2, {60}), info))) return std::nullopt;
     std::ostringstream o, e;
     if (cli::runCli({"play", in.string(), "--wav", out.string()}, o, e) != 0) return std::nullopt;
     return readWav(out);
@@ -152,13 +144,12 @@ TEST(PlayCommand, WritesTheEventListAndAWavThatIsNotSilent) {
     const auto font = installed("TimGM6mb.sf2");
     if (!font) GTEST_SKIP() << "TimGM6mb.sf2 is not installed";
     Folder folder;
-    std::vector<SongRecord> song;
-    test::addGroup(song, {test::note(3, 60), test::effectValue(effect::kVolume, 100)});
+    std::vector<SongRecord> song = test::group({test::note(3, 60), test::effectValue(effect::kVolume, 100)});
     test::addGroup(song, {test::note(3, 64)});
-    const fs::path in = folder.dir / "song.PLM";
+    const fs::path in = folder / "song.PLM";
     ASSERT_TRUE(writeSong(in, test::songOf(song)));
-    const fs::path events = folder.dir / "ev.txt";
-    const fs::path wavPath = folder.dir / "x.wav";
+    const fs::path events = folder / "ev.txt";
+    const fs::path wavPath = folder / "x.wav";
     std::ostringstream out, err;
     ASSERT_EQ(cli::runCli({"play", in.string(), "--events", events.string(), "--wav", wavPath.string(),
                            "--soundfont", font->string(), "--interrupt", "5", "--reset", "gs"},
@@ -178,7 +169,7 @@ TEST(PlayCommand, WritesTheEventListAndAWavThatIsNotSilent) {
 
     std::ostringstream o2, e2;
     EXPECT_EQ(cli::runCli({"play", in.string(), "--interrupt", "3"}, o2, e2), cli::kUsage);
-    EXPECT_EQ(cli::runCli({"play", (folder.dir / "none.PLM").string()}, o2, e2), cli::kBadData);
+    EXPECT_EQ(cli::runCli({"play", (folder / "none.PLM").string()}, o2, e2), cli::kBadData);
 }
 
 TEST(SystemDevices, TheBuiltInSynthesiserIsTheMapperAndAPortThatIsNotThereDoesNotOpen) {
@@ -187,7 +178,7 @@ TEST(SystemDevices, TheBuiltInSynthesiserIsTheMapperAndAPortThatIsNotThereDoesNo
     Folder folder;
     SynthOptions options;
     options.soundFont = *font;
-    SystemMidiDevices devices(options, folder.dir / "nocard.wav");
+    SystemMidiDevices devices(options, folder / "nocard.wav");
     const auto ports = devices.portNames();
     EXPECT_EQ(devices.open(int(ports.size())), nullptr);
     EXPECT_NE(devices.open(kMidiMapper), nullptr);  // the sound card, or the file without one

@@ -10,10 +10,6 @@ namespace {
 
 using namespace test;
 
-void addNote(std::vector<SongRecord>& song, std::uint8_t key) { addGroup(song, {note(3, key)}); }
-void addBar(std::vector<SongRecord>& song) { addGroup(song, {scoreMark(type::kBarLine)}); }
-void addBreak(std::vector<SongRecord>& song) { addGroup(song, {scoreMark(type::kLineBreak)}); }
-
 LineTable laidOut(const std::vector<SongRecord>& song, LayoutOptions options = {},
                   SongInfo info = SongInfo::defaults()) {
     LineTable table;
@@ -32,17 +28,9 @@ constexpr int kGrand = 0, kTreble = 1, kBass = 2;
 
 TEST(LineTable, StaffKindFollowsTheNoteRangeOfEachLine) {
     // GIVEN lines with notes at or above 53, from 52 to 67, spanning 50..70, then 50..68 last
-    std::vector<SongRecord> song;
-    addNote(song, 53);
-    addNote(song, 84);
-    addBreak(song);
+    std::vector<SongRecord> song = groups({note(3, 53), note(3, 84), lineBreak()});
     addGroup(song, {note(3, 67), note(3, 52)});
-    addBreak(song);
-    addNote(song, 50);
-    addNote(song, 70);
-    addBreak(song);
-    addNote(song, 50);
-    addNote(song, 68);
+    addGroups(song, {lineBreak(), note(3, 50), note(3, 70), lineBreak(), note(3, 50), note(3, 68)});
     // THEN treble, bass, grand (153) and a final grand staff of 139, stacked without gaps
     EXPECT_EQ(staves(laidOut(song)),
               (std::vector<Staff>{{kTreble, 0, 102}, {kBass, 102, 102}, {kGrand, 204, 153}, {kGrand, 357, 139}}));
@@ -63,16 +51,8 @@ std::vector<Entry> entries(const LineTable& table) {
 
 TEST(LineTable, LinesCountTheirGroupsBarsAndKeys) {
     // GIVEN in key 8: two bars and a key change to three sharps, then a time change and a bar
-    std::vector<SongRecord> song;
-    addGroup(song, {note(3, 60), effectValue(effect::kVolume, 90)});
-    addBar(song);
-    addGroup(song, {metaKey(3)});
-    addNote(song, 62);
-    addBar(song);
-    addBreak(song);
-    addGroup(song, {metaTime(3, 2)});
-    addNote(song, 64);
-    addBar(song);
+    std::vector<SongRecord> song = group({note(3, 60), effectValue(effect::kVolume, 90)});
+    addGroups(song, {barLine(), metaKey(3), note(3, 62), barLine(), lineBreak(), metaTime(3, 2), note(3, 64), barLine()});
     SongInfo info = SongInfo::defaults();
     info.bytes[1] = 8;
     const LineTable table = laidOut(song, {}, info);
@@ -87,18 +67,12 @@ TEST(LineTable, LinesCountTheirGroupsBarsAndKeys) {
 
 TEST(LineTable, EmptyLinesAndEmptySongs) {
     // GIVEN two line breaks in a row after bass notes: the line between them is an empty treble line
-    std::vector<SongRecord> song;
-    addNote(song, 40);
-    addBreak(song);
-    addBreak(song);
-    addNote(song, 40);
-    const LineTable table = laidOut(song);
+    const LineTable table = laidOut(groups({note(3, 40), lineBreak(), lineBreak(), note(3, 40)}));
     EXPECT_EQ(entries(table), (std::vector<Entry>{{0, 2, 0, 0}, {2, 1, 1, 0}, {3, 1, 2, 0}}));
     EXPECT_EQ(staves(table), (std::vector<Staff>{{kBass, 0, 102}, {kTreble, 102, 102}, {kBass, 204, 102}}));
     // GIVEN a song ending with a line break: the empty last line copies the line before it
-    std::vector<SongRecord> ended;
-    addGroup(ended, {note(3, 70), note(3, 40)});
-    addBreak(ended);
+    std::vector<SongRecord> ended = group({note(3, 70), note(3, 40)});
+    addGroup(ended, {lineBreak()});
     EXPECT_EQ(entries(laidOut(ended)), (std::vector<Entry>{{0, 2, 0, 0}, {3, 0, 1, 0}}));
     EXPECT_EQ(staves(laidOut(ended)), (std::vector<Staff>{{kGrand, 0, 153}, {kGrand, 153, 153}}));
     // GIVEN no records at all: one empty grand staff of 139
@@ -108,11 +82,8 @@ TEST(LineTable, EmptyLinesAndEmptySongs) {
 TEST(LineTable, GrowsPastThreeHundredLinesAndKeepsMarks) {
     // GIVEN 350 lines of one note each
     std::vector<SongRecord> song;
-    for (int i = 0; i < 349; ++i) {
-        addNote(song, 72);
-        addBreak(song);
-    }
-    addNote(song, 72);
+    for (int i = 0; i < 349; ++i) addGroups(song, {note(3, 72), lineBreak()});
+    addGroup(song, {note(3, 72)});
     LineTable table;
     table.setMarked(5, true);
     table.setMarked(320, true);  // past the table: ignored until the table grows
@@ -134,12 +105,7 @@ TEST(LineTable, GrowsPastThreeHundredLinesAndKeepsMarks) {
 
 TEST(LineTable, GroupWidthsPlaceColumnsAndClicksFindThem) {
     // GIVEN in key 2: a note, a time change, a key change to 0, a key change to three flats, a note
-    std::vector<SongRecord> song;
-    addNote(song, 60);
-    addGroup(song, {metaTime(3, 2)});
-    addGroup(song, {metaKey(0)});
-    addGroup(song, {metaKey(10)});
-    addNote(song, 60);
+    const std::vector<SongRecord> song = groups({note(3, 60), metaTime(3, 2), metaKey(0), metaKey(10), note(3, 60)});
     SongInfo info = SongInfo::defaults();
     info.bytes[1] = 2;
     const LineTable table = laidOut(song, {}, info);
@@ -171,10 +137,8 @@ TEST(LineTable, GroupWidthsPlaceColumnsAndClicksFindThem) {
 }
 
 TEST(LineTable, RecordsAndPositionsMapBothWays) {
-    std::vector<SongRecord> song;
-    addGroup(song, {note(3, 60), note(3, 64)});
-    addBreak(song);
-    addNote(song, 62);
+    std::vector<SongRecord> song = group({note(3, 60), note(3, 64)});
+    addGroups(song, {lineBreak(), note(3, 62)});
     const LineTable table = laidOut(song);
     EXPECT_EQ(table.positionOf(song, 1), (ScorePosition{0, 0}));
     EXPECT_EQ(table.positionOf(song, 3), (ScorePosition{1, 0}));

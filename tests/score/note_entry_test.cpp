@@ -28,29 +28,15 @@ struct NoteEntry : ::testing::Test {
         view->setClientSize(800, 600);
     }
     void cursorAt(int line, int column) { view->setCursor({line, column}); }
-    // First-record type of every group, in order.
-    std::vector<int> groupTypes() const {
-        std::vector<int> types;
-        for (std::size_t g = 0; g < doc->recordCount(); g = doc->nextGroup(g)) types.push_back(doc->record(g).type());
-        return types;
-    }
-    std::vector<int> keysOf(std::size_t group) const {
-        std::vector<int> keys;
-        for (std::size_t i = group; i < doc->groupEnd(group); ++i)
-            if (doc->record(i).isNote()) keys.push_back(doc->record(i).key());
-        return keys;
-    }
+    std::vector<int> groupTypes() const { return test::groupTypes(doc->records()); }
+    std::vector<int> keysOf(std::size_t group) const { return test::keysOf(doc->records(), group); }
     EntryResult enter(std::initializer_list<NotePair> pairs, EntrySettings settings = kInsertQuarter) {
         const std::vector<NotePair> list(pairs);
         return enterNotes(*doc, *view, settings, list);
     }
 };
 
-std::vector<SongRecord> quarters(std::initializer_list<std::uint8_t> keys) {
-    std::vector<SongRecord> song;
-    for (std::uint8_t k : keys) addGroup(song, {note(3, k)});
-    return song;
-}
+std::vector<SongRecord> quarters(std::initializer_list<int> keys) { return notes(3, keys); }
 
 TEST_F(NoteEntry, AChordIsStoredHighestFirstAndCutAtFourNotes) {
     // GIVEN an empty song
@@ -99,10 +85,8 @@ TEST_F(NoteEntry, TheTemplateIsTheNearestNoteBeforeTheCursorElseAfterItElseTheDe
 
 TEST_F(NoteEntry, OverwriteReplacesTheCursorGroupButNeverALineBreak) {
     // GIVEN a note carrying a volume and a lyric, then a line break and a note on line 1
-    std::vector<SongRecord> song;
-    addGroup(song, {note(3, 60), effectValue(effect::kVolume, 90), textRecord(kind::kLyric, "la")});
-    addGroup(song, {scoreMark(type::kLineBreak)});
-    addGroup(song, {note(3, 62)});
+    std::vector<SongRecord> song = group({note(3, 60), effectValue(effect::kVolume, 90), textRecord(kind::kLyric, "la")});
+    addGroups(song, {lineBreak(), note(3, 62)});
     load(song);
 
     // WHEN E is entered over the first note with the insert switch off
@@ -144,10 +128,7 @@ TEST_F(NoteEntry, EnterSplitsALineAndBackSpaceJoinsItAgain) {
 
 TEST_F(NoteEntry, InsertingInsideATripletBreaksItAndTheTieAcrossTheInsertionPoint) {
     // GIVEN a triplet of eighths whose first two notes are tied
-    std::vector<SongRecord> song;
-    addGroup(song, {note(4, 60, mark::kTieBegin)});
-    addGroup(song, {note(4, 60, mark::kTieEnd)});
-    addGroup(song, {note(4, 64)});
+    std::vector<SongRecord> song = groups({note(4, 60, mark::kTieBegin), note(4, 60, mark::kTieEnd), note(4, 64)});
     markTuplet(song, {0, 1, 2}, 3);
     load(song);
     cursorAt(0, 1);
@@ -158,8 +139,7 @@ TEST_F(NoteEntry, InsertingInsideATripletBreaksItAndTheTieAcrossTheInsertionPoin
 }
 
 TEST_F(NoteEntry, ARestOverANoteOfTheSameLengthKeepsItsTupletAnyOtherBreaksIt) {
-    std::vector<SongRecord> song;
-    for (int k = 0; k < 3; ++k) addGroup(song, {note(4, std::uint8_t(60 + k))});
+    std::vector<SongRecord> song = notes(4, {60, 61, 62});
     markTuplet(song, {0, 1, 2}, 3);
     load(song);
     cursorAt(0, 1);
@@ -180,12 +160,7 @@ TEST_F(NoteEntry, ARestOverANoteOfTheSameLengthKeepsItsTupletAnyOtherBreaksIt) {
 
 TEST_F(NoteEntry, ARangeTakesTheChordsPitchesAndKeepsItsRhythm) {
     // GIVEN a range over a dotted eighth, a rest and a tied pair of quarters
-    std::vector<SongRecord> song;
-    addGroup(song, {note(4, 60, 0, mark::kDotted)});
-    addGroup(song, {rest(9)});
-    addGroup(song, {note(3, 62, mark::kTieBegin)});
-    addGroup(song, {note(3, 62, mark::kTieEnd)});
-    load(song);
+    load(groups({note(4, 60, 0, mark::kDotted), rest(9), note(3, 62, mark::kTieBegin), note(3, 62, mark::kTieEnd)}));
     view->setCursor({0, 3});
     view->setCursor({0, 0}, true);
     // WHEN C-E is entered
@@ -203,11 +178,9 @@ TEST_F(NoteEntry, ARangeTakesTheChordsPitchesAndKeepsItsRhythm) {
 }
 
 TEST_F(NoteEntry, LengthAndDotsChangeOnlyTheirKindOfGroup) {
-    std::vector<SongRecord> song;
-    for (int k = 0; k < 3; ++k) addGroup(song, {note(4, std::uint8_t(60 + k))});
+    std::vector<SongRecord> song = notes(4, {60, 61, 62});
     markTuplet(song, {0, 1, 2}, 3);
-    addGroup(song, {rest(9)});
-    addGroup(song, {scoreMark(type::kBarLine)});
+    addGroups(song, {rest(9), barLine()});
     load(song);
     // a note becomes a dotted half, its triplet is broken and the cursor moves on
     changeLength(*doc, *view, {2, mark::kDotted, true});
@@ -228,12 +201,7 @@ TEST_F(NoteEntry, LengthAndDotsChangeOnlyTheirKindOfGroup) {
 }
 
 TEST_F(NoteEntry, BackSpaceAndDeleteRemoveOneGroupAndMendItsTie) {
-    std::vector<SongRecord> song;
-    addGroup(song, {note(3, 60, mark::kTieBegin)});
-    addGroup(song, {note(3, 60, mark::kTieEnd)});
-    addGroup(song, {scoreMark(type::kBarLine)});
-    addGroup(song, {note(3, 64)});
-    load(song);
+    load(groups({note(3, 60, mark::kTieBegin), note(3, 60, mark::kTieEnd), barLine(), note(3, 64)}));
     // nothing before the start, nothing after the end
     EXPECT_FALSE(backSpace(*doc, *view).changed);
     cursorAt(0, 4);
@@ -264,6 +232,8 @@ TEST_F(NoteEntry, DeclinedSnapshotsAndAFullSongChangeNothing) {
     box.script({Answer::Yes});
     EXPECT_TRUE(enter({kE}).changed);
     EXPECT_EQ(doc->recordCount(), 2u);
+    EXPECT_FALSE(view->undoRing().canUndo());
+    EXPECT_EQ(box.shown(), std::vector<std::string>(2, "メモリ不足で[元に戻す]ができなくなります。\nよろしいですか？"));
 
     // GIVEN a song of 19,999 records WHEN a note is inserted THEN the song refuses it
     load(filledSong(kRecordLimit - 1));
@@ -288,17 +258,14 @@ TEST_F(NoteEntry, TextsAreStoredAsSixBytesOfShiftJisAndAnEmptyOneRemovesThem) {
 }
 
 TEST_F(NoteEntry, DelayGateAndVelocityListsGoToTheCursorChordOrTheWholeRange) {
-    std::vector<SongRecord> song;
-    addGroup(song, {note(3, 67), note(3, 64), note(3, 60)});
+    std::vector<SongRecord> song = group({note(3, 67), note(3, 64), note(3, 60)});
     addGroup(song, {note(3, 62)});
     load(song);
     // the lists name the chord's notes last record first; 255 keeps a value
     const std::vector<DelayGate> pairs = {{10, 80}, {kKeep, 50}, {5, kKeep}};
     setDelayGates(*doc, *view, pairs);
-    EXPECT_EQ(doc->record(0).delay(), 5);
-    EXPECT_EQ(doc->record(0).gate(), 75);
-    EXPECT_EQ(doc->record(1).gate(), 50);
-    EXPECT_EQ(doc->record(2).delay(), 10);
+    EXPECT_EQ(std::make_tuple(doc->record(0).delay(), doc->record(0).gate(), doc->record(1).gate(), doc->record(2).delay()),
+              std::make_tuple(5, 75, 50, 10));
     EXPECT_EQ(view->undoRing().menuText(), "元に戻す効果");
     // with a range every note takes the first value
     view->setCursor({0, 2}, true);
@@ -319,9 +286,8 @@ TEST_F(NoteEntry, ACompleteGroupIsEnteredAndItsBareNotesTakeTheTemplate) {
     group[1].bytes[3] = 0x43;
     enterGroup(*doc, *view, kInsertQuarter, group);
     EXPECT_EQ(doc->record(1).groupSize(), 2);
-    EXPECT_EQ(doc->record(1).velocity(), 77);
-    EXPECT_EQ(doc->record(2).velocity(), 120);
-    EXPECT_EQ(doc->record(2).marks(), 0);
+    EXPECT_EQ(std::make_tuple(doc->record(1).velocity(), doc->record(2).velocity(), doc->record(2).marks()),
+              std::make_tuple(77, 120, 0));
     // a size byte beyond ten records is refused
     group[0].setGroupSize(11);
     EXPECT_FALSE(enterGroup(*doc, *view, kInsertQuarter, group).changed);

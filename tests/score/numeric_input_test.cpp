@@ -5,6 +5,7 @@
 #include "platform/message_box.h"
 #include "platform/profile.h"
 #include "score/numeric_input.h"
+#include "support/song_builder.h"
 
 namespace plume {
 namespace {
@@ -60,9 +61,7 @@ TEST(NumericInput, TheGroupHoldsTheTypedKeysHighestFirst) {
     const std::vector<SongRecord> group = typedNoteGroup(parse.notes, 0, {4, mark::kDotted, true});
     ASSERT_EQ(group.size(), 3u);
     EXPECT_EQ(group[0].groupSize(), 3);
-    EXPECT_EQ(group[0].key(), 67);
-    EXPECT_EQ(group[1].key(), 64);
-    EXPECT_EQ(group[2].key(), 48);
+    EXPECT_EQ(test::keysOf(group, 0), (std::vector{67, 64, 48}));
     EXPECT_EQ(group[2].bytes[2], 4 | mark::kDotted);
     EXPECT_EQ(group[2].velocity(), 0);
     EXPECT_TRUE(typedNoteGroup(parseNoteNames("CL0", 2).notes, 0, {}).empty());

@@ -10,16 +10,8 @@ using namespace test;
 
 // Line 0 grand (153), line 1 treble (102), line 2 treble, final (102).
 std::vector<SongRecord> threeLines() {
-    std::vector<SongRecord> song;
-    addGroup(song, {note(3, 50), note(3, 70)});
-    addGroup(song, {scoreMark(type::kBarLine)});
-    addGroup(song, {note(3, 60)});
-    addGroup(song, {scoreMark(type::kBarLine)});
-    addGroup(song, {note(3, 62)});
-    addGroup(song, {scoreMark(type::kLineBreak)});
-    addGroup(song, {note(3, 72)});
-    addGroup(song, {scoreMark(type::kLineBreak)});
-    addGroup(song, {note(3, 74)});
+    std::vector<SongRecord> song = group({note(3, 50), note(3, 70)});
+    addGroups(song, {barLine(), note(3, 60), barLine(), note(3, 62), lineBreak(), note(3, 72), lineBreak(), note(3, 74)});
     return song;
 }
 
@@ -32,43 +24,30 @@ LineTable laidOut(const std::vector<SongRecord>& song, LayoutOptions options = {
 TEST(ScorePosition, YFindsTheLineByItsBand) {
     const auto song = threeLines();
     const LineTable table = laidOut(song);
-    EXPECT_EQ(lineAtY(table, 0, 0), 0);
-    EXPECT_EQ(lineAtY(table, 0, 138), 0);
-    EXPECT_EQ(lineAtY(table, 0, 153), 1);
-    EXPECT_EQ(lineAtY(table, 0, 254), 1);
-    EXPECT_EQ(lineAtY(table, 0, 255), 2);
-    // a grand staff's band is 139 high: below it, and below every line, is the last line
-    EXPECT_EQ(lineAtY(table, 0, 140), 2);
-    EXPECT_EQ(lineAtY(table, 0, 5000), 2);
-    // counted from the top line
-    EXPECT_EQ(lineAtY(table, 1, 0), 1);
-    EXPECT_EQ(lineAtY(table, 1, 102), 2);
-
-    // WITH the grand-staff setting every line is 139 further
     const LineTable grand = laidOut(song, {.grandStaff = true});
-    EXPECT_EQ(lineAtY(grand, 0, 138), 0);
-    EXPECT_EQ(lineAtY(grand, 0, 139), 1);
-    EXPECT_EQ(lineAtY(grand, 1, 139), 2);
-    EXPECT_EQ(lineAtY(grand, 1, 5000), 2);
+    // {table, top line, y, line}: a grand staff's band is 139 high, and below it, as below every
+    // line, is the last line; with the grand-staff setting every line is 139 further
+    const std::tuple<const LineTable*, int, int, int> cases[] = {
+        {&table, 0, 0, 0},   {&table, 0, 138, 0}, {&table, 0, 153, 1},  {&table, 0, 254, 1},
+        {&table, 0, 255, 2}, {&table, 0, 140, 2}, {&table, 0, 5000, 2}, {&table, 1, 0, 1},
+        {&table, 1, 102, 2}, {&grand, 0, 138, 0}, {&grand, 0, 139, 1},  {&grand, 1, 139, 2},
+        {&grand, 1, 5000, 2}};
+    for (const auto& [lines, top, y, line] : cases) EXPECT_EQ(lineAtY(*lines, top, y), line) << top << " " << y;
 }
 
 TEST(ScorePosition, VisibleLinesFitTheClientHeight) {
-    const auto song = threeLines();
-    EXPECT_EQ(visibleLineCount(laidOut(song), 0, 153), 1);
-    EXPECT_EQ(visibleLineCount(laidOut(song), 0, 154), 2);
-    EXPECT_EQ(visibleLineCount(laidOut(song), 1, 1000), 2);
-    EXPECT_EQ(visibleLineCount(laidOut(song, {.grandStaff = true}), 0, 140), 2);
-    EXPECT_EQ(visibleLineCount(laidOut(song, {.grandStaff = true}), 1, 1000), 2);
+    const LineTable table = laidOut(threeLines()), grand = laidOut(threeLines(), {.grandStaff = true});
+    EXPECT_EQ((std::vector{visibleLineCount(table, 0, 153), visibleLineCount(table, 0, 154), visibleLineCount(table, 1, 1000),
+                           visibleLineCount(grand, 0, 140), visibleLineCount(grand, 1, 1000)}),
+              (std::vector{1, 2, 2, 2, 2}));
 }
 
 TEST(ScorePosition, StatusNumbersCountBarsAndLineBreaks) {
     const auto song = threeLines();
     const LineTable table = laidOut(song);
-    EXPECT_EQ(statusNumbers(song, table, {0, 0}), (StatusNumbers{1, 1}));
-    EXPECT_EQ(statusNumbers(song, table, {0, 2}), (StatusNumbers{1, 2}));
-    EXPECT_EQ(statusNumbers(song, table, {0, 5}), (StatusNumbers{1, 3}));
-    EXPECT_EQ(statusNumbers(song, table, {1, 0}), (StatusNumbers{2, 4}));
-    EXPECT_EQ(statusNumbers(song, table, {2, 1}), (StatusNumbers{3, 5}));
+    std::vector<StatusNumbers> numbers;
+    for (ScorePosition p : {ScorePosition{0, 0}, {0, 2}, {0, 5}, {1, 0}, {2, 1}}) numbers.push_back(statusNumbers(song, table, p));
+    EXPECT_EQ(numbers, (std::vector<StatusNumbers>{{1, 1}, {1, 2}, {1, 3}, {2, 4}, {3, 5}}));
 }
 
 TEST(ScorePosition, CaretIsCentredInItsLine) {

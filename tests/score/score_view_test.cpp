@@ -16,10 +16,9 @@ constexpr int kGroupsPerLine = 9;  // four notes, a bar line, three notes, the l
 std::unique_ptr<CPlmDoc> linesSong(int lines = kLines) {
     std::vector<SongRecord> song;
     for (int line = 0; line < lines; ++line) {
-        for (int n = 0; n < 4; ++n) addGroup(song, {note(3, std::uint8_t(60 + n))});
-        addGroup(song, {scoreMark(type::kBarLine)});
-        for (int n = 0; n < 3; ++n) addGroup(song, {note(3, std::uint8_t(67 + n))});
-        if (line + 1 < lines) addGroup(song, {scoreMark(type::kLineBreak)});
+        addGroups(song, {note(3, 60), note(3, 61), note(3, 62), note(3, 63), barLine(), note(3, 67), note(3, 68),
+                         note(3, 69)});
+        if (line + 1 < lines) addGroup(song, {lineBreak()});
     }
     auto doc = CPlmDoc::create();
     doc->load(songOf(song));
@@ -31,15 +30,20 @@ struct ViewFixture : ::testing::Test {
     std::unique_ptr<CPlmDoc> doc = linesSong();
     ScoreView view{*doc};
     ViewFixture() { view.setClientSize(400, 350); }
+    void right(int times, bool shift = false) {
+        for (int i = 0; i < times; ++i) view.moveRight(shift);
+    }
 };
 
 using ScoreViewKeys = ViewFixture;
 using ScoreViewLines = ViewFixture;
 using ScoreViewMouse = ViewFixture;
 
-TEST_F(ScoreViewKeys, RightWalksTheLineAndWrapsToTheNextLine) {
+TEST_F(ScoreViewKeys, RightWalksTheLineWrapsToTheNextAndStopsAtTheEnds) {
+    EXPECT_FALSE(view.moveLeft(false));
+    EXPECT_FALSE(view.moveUp(false));
     // GIVEN the cursor on the line break of line 0 (its last column)
-    for (int i = 0; i < kGroupsPerLine - 1; ++i) ASSERT_TRUE(view.moveRight(false));
+    right(kGroupsPerLine - 1);
     EXPECT_EQ(view.cursor(), (ScorePosition{0, 8}));
     // WHEN it moves right THEN it stands at the start of line 1, the anchor with it
     EXPECT_TRUE(view.moveRight(false));
@@ -48,13 +52,8 @@ TEST_F(ScoreViewKeys, RightWalksTheLineAndWrapsToTheNextLine) {
     // AND Left goes back onto the line break of line 0
     EXPECT_TRUE(view.moveLeft(false));
     EXPECT_EQ(view.cursor(), (ScorePosition{0, 8}));
-}
-
-TEST_F(ScoreViewKeys, TheCursorStopsAtBothEndsOfTheSong) {
-    EXPECT_FALSE(view.moveLeft(false));
-    EXPECT_FALSE(view.moveUp(false));
-    EXPECT_EQ(view.cursor(), (ScorePosition{0, 0}));
-    // the last line has no line break: its last column lies after its 8 groups
+    // AND the last line has no line break: its last column lies after its 8 groups, and ends the song
+    view.home(false);
     view.goToLine(kLines - 1, false);
     EXPECT_TRUE(view.end(false));
     EXPECT_EQ(view.cursor(), (ScorePosition{kLines - 1, 8}));
@@ -62,11 +61,10 @@ TEST_F(ScoreViewKeys, TheCursorStopsAtBothEndsOfTheSong) {
     EXPECT_FALSE(view.moveDown(false));
 }
 
-TEST_F(ScoreViewKeys, ShiftExtendsTheRangeAndAPlainMoveDropsIt) {
-    view.moveRight(false);
-    // WHEN Shift+Right twice and Shift+Down
-    view.moveRight(true);
-    view.moveRight(true);
+TEST_F(ScoreViewKeys, ShiftExtendsTheRangeAndHomeOrEndWithShiftMoveOnlyTheAnchor) {
+    // WHEN Shift+Right twice and Shift+Down from column 1
+    right(1);
+    right(2, true);
     view.moveDown(true);
     // THEN the anchor stayed where the range began
     EXPECT_EQ(view.anchor(), (ScorePosition{0, 1}));
@@ -77,15 +75,25 @@ TEST_F(ScoreViewKeys, ShiftExtendsTheRangeAndAPlainMoveDropsIt) {
     // WHEN a move without Shift follows THEN the range is dropped and both move on together
     view.moveLeft(false);
     EXPECT_FALSE(view.hasRange());
-    EXPECT_EQ(view.cursor(), (ScorePosition{1, 2}));
     EXPECT_EQ(view.anchor(), (ScorePosition{1, 2}));
+    // Shift+End and Shift+Home move the anchor to the line's ends, the cursor stays
+    EXPECT_TRUE(view.end(true));
+    EXPECT_EQ(view.anchor(), (ScorePosition{1, 8}));
+    EXPECT_TRUE(view.home(true));
+    EXPECT_EQ(view.anchor(), (ScorePosition{1, 0}));
+    EXPECT_EQ(view.cursor(), (ScorePosition{1, 2}));
+    // End and Home without Shift move both
+    view.end(false);
+    EXPECT_EQ(view.anchor(), (ScorePosition{1, 8}));
+    view.home(false);
+    EXPECT_EQ(view.cursor(), (ScorePosition{1, 0}));
+    EXPECT_FALSE(view.hasRange());
 }
 
 TEST_F(ScoreViewKeys, VerticalMovesKeepTheColumnTheUserChose) {
     // GIVEN the cursor on column 8 of line 10
     view.goToLine(10, false);
     view.end(false);
-    ASSERT_EQ(view.cursor(), (ScorePosition{10, 8}));
     // WHEN it goes down to the last line (8 groups, last column 8) and back up
     view.moveDown(false);
     EXPECT_EQ(view.cursor(), (ScorePosition{11, 8}));
@@ -97,31 +105,10 @@ TEST_F(ScoreViewKeys, VerticalMovesKeepTheColumnTheUserChose) {
     EXPECT_EQ(view.cursor(), (ScorePosition{9, 6}));
 }
 
-TEST_F(ScoreViewKeys, HomeAndEndMoveBothEndsOrWithShiftOnlyTheAnchor) {
-    view.moveRight(false);
-    view.moveRight(false);
-    view.moveRight(false);
-    // Shift+End: the anchor goes to the line's end, the cursor stays
-    EXPECT_TRUE(view.end(true));
-    EXPECT_EQ(view.cursor(), (ScorePosition{0, 3}));
-    EXPECT_EQ(view.anchor(), (ScorePosition{0, 8}));
-    // Shift+Home: the anchor goes to column 0
-    EXPECT_TRUE(view.home(true));
-    EXPECT_EQ(view.anchor(), (ScorePosition{0, 0}));
-    EXPECT_EQ(view.cursor(), (ScorePosition{0, 3}));
-    // End without Shift: both at the line break
-    view.end(false);
-    EXPECT_EQ(view.cursor(), (ScorePosition{0, 8}));
-    EXPECT_EQ(view.anchor(), (ScorePosition{0, 8}));
-    view.home(false);
-    EXPECT_EQ(view.cursor(), (ScorePosition{0, 0}));
-    EXPECT_FALSE(view.hasRange());
-}
-
 TEST_F(ScoreViewKeys, RightScrollsWhenTheColumnLeavesTheWindowAndAWrapScrollsBack) {
     // GIVEN a window 150 pixels wide: column 0 of line 0 stands at x 54
     view.setClientSize(150, 350);
-    for (int i = 0; i < 4; ++i) view.moveRight(false);
+    right(4);
     // THEN column 4 (x 54 + 84 = 138) needed one step of 21 pixels
     EXPECT_EQ(view.scroll(), 1);
     EXPECT_LE(view.caret().x + kColumnWidth, 150);
@@ -136,26 +123,20 @@ TEST_F(ScoreViewLines, GoingToALineScrollsOnlyWhenItIsOffTheScreen) {
     // four lines fit: going to line 3 does not scroll
     EXPECT_TRUE(view.goToLine(3, false));
     EXPECT_EQ(view.topLine(), 0);
+    // "先頭行" while line 0 is on top leaves the cursor alone
+    EXPECT_FALSE(view.firstLine(false));
+    EXPECT_EQ(view.cursor().line, 3);
     // line 6 is off the screen and not in the last screenful: it becomes the top line
     EXPECT_TRUE(view.goToLine(6, false));
     EXPECT_EQ(view.topLine(), 6);
-    // line 11 lies in the last screenful: the top line becomes 11 - 4 + 2
-    view.setTopLine(0);
-    EXPECT_TRUE(view.lastLine(false));
-    EXPECT_EQ(view.cursor().line, 11);
-    EXPECT_EQ(view.topLine(), 9);
-}
-
-TEST_F(ScoreViewLines, FirstLineWhileLineZeroIsOnTopLeavesTheCursorAlone) {
-    view.goToLine(2, false);
-    ASSERT_EQ(view.topLine(), 0);
-    EXPECT_FALSE(view.firstLine(false));
-    EXPECT_EQ(view.cursor().line, 2);
-    // with line 0 off the top it does go there
-    view.setTopLine(1);
+    // with line 0 off the top "先頭行" does go there
     EXPECT_TRUE(view.firstLine(false));
     EXPECT_EQ(view.cursor().line, 0);
     EXPECT_EQ(view.topLine(), 0);
+    // line 11 lies in the last screenful: the top line becomes 11 - 4 + 2
+    EXPECT_TRUE(view.lastLine(false));
+    EXPECT_EQ(view.cursor().line, 11);
+    EXPECT_EQ(view.topLine(), 9);
 }
 
 TEST(ScoreViewOneLine, LastLineOfAOneLineSongKeepsTheView) {
@@ -182,10 +163,10 @@ TEST_F(ScoreViewLines, PagesGoEightLinesAndShiftKeepsTheAnchor) {
 }
 
 TEST_F(ScoreViewLines, LineMarksAreFoundAboveAndBelowTheTopLine) {
-    view.goToLine(2, false);
-    view.toggleLineMark();
-    view.goToLine(9, false);
-    view.toggleLineMark();
+    for (int line : {2, 9}) {
+        view.goToLine(line, false);
+        view.toggleLineMark();
+    }
     view.setTopLine(5);
     EXPECT_TRUE(view.findMarkBelow(false));
     EXPECT_EQ(view.cursor().line, 9);
@@ -208,23 +189,14 @@ TEST_F(ScoreViewLines, SelectAllReachesAfterTheLastGroupAndClearRangeDropsIt) {
     EXPECT_EQ(view.anchor(), (ScorePosition{11, 8}));
     EXPECT_EQ(view.topLine(), 0);
     ASSERT_TRUE(view.rangeEndNumbers());
-    EXPECT_EQ(view.rangeEndNumbers()->line, 12);
-    EXPECT_EQ(view.rangeEndNumbers()->measure, 24);
+    EXPECT_EQ(*view.rangeEndNumbers(), (StatusNumbers{12, 24}));
     EXPECT_TRUE(view.clearRange());
     EXPECT_FALSE(view.hasRange());
     EXPECT_FALSE(view.rangeEndNumbers());
     EXPECT_FALSE(view.clearRange());
 
     auto empty = CPlmDoc::create();
-    ScoreView emptyView(*empty);
-    EXPECT_FALSE(emptyView.selectAll());
-}
-
-TEST_F(ScoreViewLines, StatusNumbersCountBarLinesAndLineBreaks) {
-    view.goToLine(1, false);
-    EXPECT_EQ(view.cursorNumbers(), (StatusNumbers{2, 3}));
-    for (int i = 0; i < 5; ++i) view.moveRight(false);
-    EXPECT_EQ(view.cursorNumbers(), (StatusNumbers{2, 4}));
+    EXPECT_FALSE(ScoreView(*empty).selectAll());
 }
 
 TEST_F(ScoreViewMouse, AClickPlacesTheCursorByTheHalfOfThePositionHit) {
@@ -278,8 +250,7 @@ TEST_F(ScoreViewLines, ARebuildKeepsTheCursorInsideAShorterSong) {
     view.goToLine(11, false);
     view.end(false);
     // the song loses its last three lines
-    const std::size_t cut = view.lines().line(9).firstGroup;
-    ASSERT_TRUE(doc->setRecordCount(cut - 1));
+    ASSERT_TRUE(doc->setRecordCount(view.lines().line(9).firstGroup - 1));
     view.rebuild();
     EXPECT_EQ(view.lines().lastLine(), 8);
     EXPECT_EQ(view.cursor().line, 8);

@@ -23,8 +23,7 @@ SongRecord withVelocity(SongRecord r, std::uint8_t velocity) {
 
 TEST(DataCheck, RepairsEachPassAndCountsGroups) {
     // GIVEN one fault of each kind, the RF fault twice in the same chord
-    std::vector<SongRecord> song;
-    addGroup(song, {note(3, 60), note(3, 64, 0x03), note(3, 67, 0x43)});
+    std::vector<SongRecord> song = test::group({note(3, 60), note(3, 64, 0x03), note(3, 67, 0x43)});
     addGroup(song, {note(3, 60), note(3, 62)});
     song[4].bytes[0] = 1;  // a stray group size inside the group
     addGroup(song, {withGate(note(3, 60), 50, 60), withGate(note(3, 64), 50, 50)});
@@ -39,43 +38,36 @@ TEST(DataCheck, RepairsEachPassAndCountsGroups) {
     EXPECT_EQ(counts.rf, 1) << "a chord with two wrong records counts once";
     EXPECT_EQ(song[1].marks(), 0x00);
     EXPECT_EQ(song[2].marks(), 0x40) << "tie bits are kept";
+    // 60 + 50 repaired to 0 + 75, 50 + 50 accepted, 0 + 0 repaired; velocity 0 and 200 repaired, 127 kept
     EXPECT_EQ(counts.gt, 2);
-    EXPECT_EQ(song[5].delay(), 0);
-    EXPECT_EQ(song[5].gate(), 75);
-    EXPECT_EQ(song[6].delay(), 50) << "delay 50 + gate 50 is accepted";
-    EXPECT_EQ(song[6].gate(), 50);
-    EXPECT_EQ(song[7].gate(), 75);
+    EXPECT_EQ((std::vector{song[5].delay(), song[5].gate(), song[6].delay(), song[6].gate(), song[7].gate()}),
+              (std::vector<std::uint8_t>{0, 75, 50, 50, 75}));
     EXPECT_EQ(counts.velocity, 2);
-    EXPECT_EQ(song[8].velocity(), 100);
-    EXPECT_EQ(song[9].velocity(), 127);
-    EXPECT_EQ(song[10].velocity(), 100);
+    EXPECT_EQ((std::vector{song[8].velocity(), song[9].velocity(), song[10].velocity()}),
+              (std::vector<std::uint8_t>{100, 127, 100}));
 }
 
 TEST(DataCheck, RestsAndEffectsAreNotNoteGroups) {
-    std::vector<SongRecord> song;
-    addGroup(song, {test::rest(9), test::effectValue(effect::kVolume, 0)});
-    addGroup(song, {test::scoreMark(type::kBarLine)});
+    std::vector<SongRecord> song = test::group({test::rest(9), test::effectValue(effect::kVolume, 0)});
+    addGroup(song, {test::barLine()});
     EXPECT_EQ(checkRecords(song).total(), 0);
 }
 
 TEST(DataCheck, MessagesNameTheCheckedSong) {
     platform::ScriptedMessageBox box;
-    std::vector<SongRecord> clean;
-    addGroup(clean, {note(3, 60)});
+    std::vector<SongRecord> clean = test::notes(3, {60});
     runDataCheck(clean, "a.PLM");
     EXPECT_EQ(box.shown(), (std::vector<std::string>{"a.PLM\nNo Error"})) << "one message, not one per pass";
 
     box.clear();
-    std::vector<SongRecord> faulty;
-    addGroup(faulty, {withVelocity(withGate(note(3, 60), 0, 0), 0)});
+    std::vector<SongRecord> faulty = test::group({withVelocity(withGate(note(3, 60), 0, 0), 0)});
     runDataCheck(faulty, "b.PLM");
     EXPECT_EQ(box.shown(), (std::vector<std::string>{"b.PLM\nエラー修復　GT = 1", "b.PLM\nエラー修復　Velcity = 1"}));
 }
 
 TEST(DataCheck, BrokenGroupStartEndsTheWalk) {
     // GIVEN a group start of size 0 followed by more faulty groups
-    std::vector<SongRecord> song;
-    addGroup(song, {note(3, 60)});
+    std::vector<SongRecord> song = test::notes(3, {60});
     song.push_back(note(3, 62));  // bySize 0 where a group should start
     addGroup(song, {withVelocity(note(3, 64), 0)});
     // WHEN checked THEN the walk ends at the broken start and never loops

@@ -10,15 +10,11 @@
 namespace plume {
 namespace {
 
-using test::addGroup;
-using test::effectValue;
-using test::note;
-using test::rest;
-using test::scoreMark;
+using namespace test;
 
 const std::string kNoRoom = "データが入りません！";
 
-void loadInto(CPlmDoc& doc, std::vector<SongRecord> records) { ASSERT_TRUE(doc.load(test::songOf(std::move(records)))); }
+void loadInto(CPlmDoc& doc, std::vector<SongRecord> records) { ASSERT_TRUE(doc.load(songOf(std::move(records)))); }
 
 // Sizes of the groups met when walking; fails the test when the walk does not end exactly at the count.
 std::vector<std::size_t> groupSizes(const CPlmDoc& doc) {
@@ -33,32 +29,25 @@ std::vector<std::size_t> groupSizes(const CPlmDoc& doc) {
     return sizes;
 }
 
-std::vector<std::uint8_t> ties(const CPlmDoc& doc, std::initializer_list<std::size_t> indices) {
-    std::vector<std::uint8_t> out;
-    for (std::size_t i : indices) out.push_back(doc.records()[i].tie());
+// One field of the given records.
+std::vector<int> fields(const CPlmDoc& doc, std::initializer_list<std::size_t> indices,
+                        std::uint8_t (SongRecord::*field)() const) {
+    std::vector<int> out;
+    for (std::size_t i : indices) out.push_back((doc.records()[i].*field)());
     return out;
 }
-
-std::vector<std::uint8_t> tuplets(const CPlmDoc& doc, std::initializer_list<std::size_t> indices) {
-    std::vector<std::uint8_t> out;
-    for (std::size_t i : indices) out.push_back(doc.records()[i].tuplet());
-    return out;
+std::vector<int> ties(const CPlmDoc& doc, std::initializer_list<std::size_t> indices) {
+    return fields(doc, indices, &SongRecord::tie);
 }
-
-TEST(PlmDoc, NewDocumentHasDefaultSettingsAndHeaderWordTwo) {
-    CPlmDoc doc;
-    EXPECT_EQ(doc.songInfo(), SongInfo::defaults());
-    EXPECT_EQ(doc.headerWord(), 2);
-    EXPECT_EQ(doc.recordCount(), 0u);
-    EXPECT_EQ(doc.capacity(), kRecordCapacity);
-    EXPECT_FALSE(doc.isModified());
+std::vector<int> tuplets(const CPlmDoc& doc, std::initializer_list<std::size_t> indices) {
+    return fields(doc, indices, &SongRecord::tuplet);
 }
 
 TEST(PlmDoc, InsertionsStopBelowTwentyThousandRecords) {
     platform::ScriptedMessageBox box;
     CPlmDoc doc;
     // GIVEN a song of exactly 19,999 records, which loads
-    loadInto(doc, test::filledSong(19999));
+    loadInto(doc, filledSong(19999));
     const std::vector<SongRecord> before(doc.records().begin(), doc.records().end());
 
     // WHEN anything is added
@@ -74,33 +63,28 @@ TEST(PlmDoc, InsertionsStopBelowTwentyThousandRecords) {
 
     // AND a song of 19,998 records takes exactly one more
     CPlmDoc smaller;
-    loadInto(smaller, test::filledSong(19998));
+    loadInto(smaller, filledSong(19998));
     box.clear();
-    EXPECT_FALSE(smaller.insertRecords(0, test::group({note(3, 60), note(3, 64)})));
+    EXPECT_FALSE(smaller.insertRecords(0, group({note(3, 60), note(3, 64)})));
     EXPECT_TRUE(smaller.insertTypeGroup(0, type::kBarLine));
     EXPECT_EQ(smaller.recordCount(), 19999u);
     EXPECT_EQ(box.shown(), std::vector<std::string>{kNoRoom});
-}
 
-TEST(PlmDoc, CurvesOverRangeAreRefusedWholeWhenTheyDoNotFit) {
-    platform::ScriptedMessageBox box;
-    CPlmDoc doc;
-    std::vector<SongRecord> song = test::filledSong(19990);
-    loadInto(doc, song);
-    const std::vector<CurveTriple> pieces(4);
-    // Four pieces, the first replacing a volume value, would bring 19,990 to 20,001.
-    EXPECT_FALSE(doc.setCurves(0, doc.recordCount(), effect::kVolume, pieces));
+    // AND curves over a range are refused whole: four pieces, the first replacing a volume value,
+    // would bring 19,990 to 20,001
+    CPlmDoc curved;
+    loadInto(curved, filledSong(19990));
+    box.clear();
+    EXPECT_FALSE(curved.setCurves(0, curved.recordCount(), effect::kVolume, std::vector<CurveTriple>(4)));
     EXPECT_EQ(box.shown(), std::vector<std::string>{kNoRoom});
-    EXPECT_EQ(doc.recordCount(), 19990u);
-    EXPECT_FALSE(doc.isModified());
+    EXPECT_EQ(curved.recordCount(), 19990u);
+    EXPECT_FALSE(curved.isModified());
 }
 
 TEST(PlmDoc, InsertAndDeleteKeepGroupsWalkable) {
     CPlmDoc doc;
-    std::vector<SongRecord> song;
-    addGroup(song, {note(3, 67), note(3, 60), effectValue(effect::kVolume, 90)});
-    addGroup(song, {scoreMark(type::kBarLine)});
-    addGroup(song, {note(4, 62)});
+    std::vector<SongRecord> song = group({note(3, 67), note(3, 60), effectValue(effect::kVolume, 90)});
+    addGroups(song, {barLine(), note(4, 62)});
     loadInto(doc, song);
 
     // WHEN a rest is inserted before the bar line and a dotted eighth-rest group is appended
@@ -131,9 +115,8 @@ TEST(PlmDoc, InsertAndDeleteKeepGroupsWalkable) {
 TEST(PlmDoc, GroupsNeverGrowPastTwoHundredFiftyFiveRecords) {
     platform::ScriptedMessageBox box;
     CPlmDoc doc;
-    std::vector<SongRecord> song;
-    addGroup(song, {note(3, 60)});
-    for (int i = 0; i < 254; ++i) song.push_back(effectValue(effect::kPan, 64));
+    std::vector<SongRecord> song = notes(3, {60});
+    song.resize(255, effectValue(effect::kPan, 64));
     song[0].setGroupSize(255);
     loadInto(doc, song);
     EXPECT_FALSE(doc.appendEffect(0, effect::kVolume, 1));
@@ -145,12 +128,10 @@ TEST(PlmDoc, GroupsNeverGrowPastTwoHundredFiftyFiveRecords) {
 
 TEST(PlmDoc, ReplacingScoreRecordsKeepsTiesByKeyAndTheEffects) {
     CPlmDoc doc;
-    std::vector<SongRecord> song;
-    addGroup(song, {note(3, 67, mark::kTieBegin), note(3, 60), effectValue(effect::kPan, 10)});
-    loadInto(doc, song);
-    EXPECT_TRUE(doc.replaceScoreRecords(0, test::group({note(4, 72), note(4, 67), note(4, 64)})));
+    loadInto(doc, group({note(3, 67, mark::kTieBegin), note(3, 60), effectValue(effect::kPan, 10)}));
+    EXPECT_TRUE(doc.replaceScoreRecords(0, group({note(4, 72), note(4, 67), note(4, 64)})));
     EXPECT_EQ(groupSizes(doc), std::vector<std::size_t>{4});
-    EXPECT_EQ(ties(doc, {0, 1, 2}), (std::vector<std::uint8_t>{0, mark::kTieBegin, 0}));
+    EXPECT_EQ(ties(doc, {0, 1, 2}), (std::vector{0, int(mark::kTieBegin), 0}));
     EXPECT_TRUE(doc.records()[3].isEffect());
 
     EXPECT_TRUE(doc.replaceWithTimeSignature(0, 3, 2));
@@ -161,8 +142,7 @@ TEST(PlmDoc, ReplacingScoreRecordsKeepsTiesByKeyAndTheEffects) {
 
 TEST(PlmDoc, GroupTextIsSetOverwrittenAndDeleted) {
     CPlmDoc doc;
-    std::vector<SongRecord> song;
-    addGroup(song, {note(3, 60), effectValue(effect::kVolume, 90)});
+    std::vector<SongRecord> song = group({note(3, 60), effectValue(effect::kVolume, 90)});
     addGroup(song, {note(3, 62)});
     loadInto(doc, song);
 
@@ -198,10 +178,9 @@ class TiedSong : public ::testing::Test {
 protected:
     void SetUp() override {
         // Key 60 in six groups (records 0, 1, 3, 4, 5, 6); record 2 is key 64 of a chord.
-        std::vector<SongRecord> song;
-        addGroup(song, {note(3, 60)});
+        std::vector<SongRecord> song = notes(3, {60});
         addGroup(song, {note(3, 60), note(3, 64)});
-        for (int i = 0; i < 4; ++i) addGroup(song, {note(3, 60)});
+        addGroups(song, {note(3, 60), note(3, 60), note(3, 60), note(3, 60)});
         loadInto(doc, song);
     }
     CPlmDoc doc;
@@ -209,8 +188,7 @@ protected:
 
 TEST_F(TiedSong, TieOverRangeMarksBeginMiddleEnd) {
     EXPECT_TRUE(doc.tieKey(1, 6, 60));
-    EXPECT_EQ(ties(doc, {0, 1, 2, 3, 4, 5, 6}),
-              (std::vector<std::uint8_t>{0, 0x40, 0, 0x80, 0x80, 0xC0, 0}));
+    EXPECT_EQ(ties(doc, {0, 1, 2, 3, 4, 5, 6}), (std::vector{0, 0x40, 0, 0x80, 0x80, 0xC0, 0}));
     EXPECT_TRUE(doc.isModified());
     EXPECT_FALSE(doc.tieKey(1, 6, 61)) << "no note of that key";
 }
@@ -220,22 +198,20 @@ TEST_F(TiedSong, UntieInTheMiddleRepairsNeighbours) {
     // WHEN the third and fourth notes are untied
     EXPECT_TRUE(doc.untieKey(3, 5, 60));
     // THEN the note before ends its tie and the note after begins one
-    EXPECT_EQ(ties(doc, {0, 1, 3, 4, 5, 6}), (std::vector<std::uint8_t>{0x40, 0xC0, 0, 0, 0x40, 0xC0}));
-
+    EXPECT_EQ(ties(doc, {0, 1, 3, 4, 5, 6}), (std::vector{0x40, 0xC0, 0, 0, 0x40, 0xC0}));
     // AND untying a single begin note leaves its partner untied
     EXPECT_TRUE(doc.untieNote(5));
-    EXPECT_EQ(ties(doc, {5, 6}), (std::vector<std::uint8_t>{0, 0}));
-
+    EXPECT_EQ(ties(doc, {5, 6}), (std::vector{0, 0}));
     // AND clearing the chord's ties clears the first note's link
     EXPECT_TRUE(doc.clearGroupTies(1));
-    EXPECT_EQ(ties(doc, {0, 1}), (std::vector<std::uint8_t>{0, 0}));
+    EXPECT_EQ(ties(doc, {0, 1}), (std::vector{0, 0}));
 }
 
 TEST_F(TiedSong, TieAcrossAnInsertionPointIsBroken) {
     ASSERT_TRUE(doc.tieKey(3, 6, 60));
     EXPECT_TRUE(doc.breakTiesAcross(4));
     // The tie 3-4-5 becomes 3 alone and 4-5.
-    EXPECT_EQ(ties(doc, {3, 4, 5}), (std::vector<std::uint8_t>{0, 0x40, 0xC0}));
+    EXPECT_EQ(ties(doc, {3, 4, 5}), (std::vector{0, 0x40, 0xC0}));
     EXPECT_FALSE(doc.breakTiesAcross(0));
 }
 
@@ -243,17 +219,12 @@ class TupletSong : public ::testing::Test {
 protected:
     void SetUp() override {
         // A triplet (groups 0-2), a bar line, a triplet (groups 4-6, the middle one a chord), a rest.
-        std::vector<SongRecord> song;
-        addGroup(song, {note(4, 60)});
-        addGroup(song, {note(4, 62, mark::kTieBegin)});
-        addGroup(song, {note(4, 62, mark::kTieEnd)});
-        addGroup(song, {scoreMark(type::kBarLine)});
-        addGroup(song, {note(4, 65)});
+        std::vector<SongRecord> song =
+            groups({note(4, 60), note(4, 62, mark::kTieBegin), note(4, 62, mark::kTieEnd), barLine(), note(4, 65)});
         addGroup(song, {note(4, 67), note(4, 64)});
-        addGroup(song, {rest(10)});
-        addGroup(song, {rest(9)});
-        test::markTuplet(song, {0, 1, 2}, 3);
-        test::markTuplet(song, {4, 5, 7}, 3);
+        addGroups(song, {rest(10), rest(9)});
+        markTuplet(song, {0, 1, 2}, 3);
+        markTuplet(song, {4, 5, 7}, 3);
         loadInto(doc, song);
     }
     CPlmDoc doc;
@@ -263,22 +234,22 @@ TEST_F(TupletSong, BreakingAtBothEndsClearsWholeTupletsAndKeepsTies) {
     // WHEN a range from the second note of the first triplet to the first of the second is broken
     EXPECT_TRUE(doc.breakTupletsAt(1, 5));
     // THEN both triplets lose every mark, back to their first and on to their last group
-    EXPECT_EQ(tuplets(doc, {0, 1, 2, 4, 5, 6, 7}), (std::vector<std::uint8_t>(7, 0)));
-    EXPECT_EQ(ties(doc, {1, 2}), (std::vector<std::uint8_t>{0x40, 0xC0}));
+    EXPECT_EQ(tuplets(doc, {0, 1, 2, 4, 5, 6, 7}), std::vector(7, 0));
+    EXPECT_EQ(ties(doc, {1, 2}), (std::vector{0x40, 0xC0}));
     EXPECT_FALSE(doc.breakTupletsAt(8, 9)) << "the lone rest is in no tuplet";
 }
 
 TEST_F(TupletSong, ClearingOneGroupStopsAtItsTuplet) {
     EXPECT_TRUE(doc.clearGroupTuplet(5));
-    EXPECT_EQ(tuplets(doc, {4, 5, 6, 7}), (std::vector<std::uint8_t>(4, 0)));
-    EXPECT_EQ(tuplets(doc, {0, 1, 2}), (std::vector<std::uint8_t>{0x13, 0x23, 0x33}));
+    EXPECT_EQ(tuplets(doc, {4, 5, 6, 7}), std::vector(4, 0));
+    EXPECT_EQ(tuplets(doc, {0, 1, 2}), (std::vector{0x13, 0x23, 0x33}));
     EXPECT_FALSE(doc.clearGroupTuplet(8));
 }
 
 TEST_F(TupletSong, InsertionPointInsideTupletBreaksIt) {
     EXPECT_FALSE(doc.breakTupletAround(4)) << "before a first group is outside";
     EXPECT_TRUE(doc.breakTupletAround(5));
-    EXPECT_EQ(tuplets(doc, {4, 5, 7}), (std::vector<std::uint8_t>(3, 0)));
+    EXPECT_EQ(tuplets(doc, {4, 5, 7}), std::vector(3, 0));
 }
 
 TEST_F(TupletSong, SetMarksEveryTimedRecordAndClearsWhatReachesIn) {
@@ -286,21 +257,20 @@ TEST_F(TupletSong, SetMarksEveryTimedRecordAndClearsWhatReachesIn) {
     EXPECT_TRUE(doc.setTuplet(2, 7, 5));
     // THEN the first triplet's outside part is cleared, the bar line is skipped and the rest after
     // the range, left from the second triplet, is cleared too
-    EXPECT_EQ(tuplets(doc, {0, 1}), (std::vector<std::uint8_t>{0, 0}));
-    EXPECT_EQ(tuplets(doc, {2, 4, 5, 6, 7}), (std::vector<std::uint8_t>{0x15, 0x25, 0x35, 0x35, 0}));
+    EXPECT_EQ(tuplets(doc, {0, 1}), (std::vector{0, 0}));
+    EXPECT_EQ(tuplets(doc, {2, 4, 5, 6, 7}), (std::vector{0x15, 0x25, 0x35, 0x35, 0}));
     EXPECT_EQ(doc.records()[3].marks(), 0);
-    EXPECT_EQ(ties(doc, {2}), (std::vector<std::uint8_t>{0xC0}));
+    EXPECT_EQ(ties(doc, {2}), (std::vector{0xC0}));
 
     EXPECT_TRUE(doc.clearTuplets(4, 7));
-    EXPECT_EQ(tuplets(doc, {2, 4, 5, 6}), (std::vector<std::uint8_t>(4, 0)));
+    EXPECT_EQ(tuplets(doc, {2, 4, 5, 6}), std::vector(4, 0));
     EXPECT_FALSE(doc.setTuplet(0, 1, 3)) << "one group is no tuplet";
 }
 
 TEST(PlmDoc, EffectValueReplacesCurveTripleAndBack) {
     CPlmDoc doc;
-    std::vector<SongRecord> song;
-    addGroup(song, {note(3, 60), effectValue(effect::kPan, 10)});
-    addGroup(song, {scoreMark(type::kBarLine)});
+    std::vector<SongRecord> song = group({note(3, 60), effectValue(effect::kPan, 10)});
+    addGroup(song, {barLine()});
     addGroup(song, {rest(9), effectValue(effect::kVolume, 80)});
     loadInto(doc, song);
 
@@ -312,8 +282,7 @@ TEST(PlmDoc, EffectValueReplacesCurveTripleAndBack) {
     // WHEN a volume curve is set over the song: one piece per note or rest group, the old value gone
     EXPECT_TRUE(doc.setCurves(0, doc.recordCount(), effect::kVolume, pieces));
     EXPECT_EQ(groupSizes(doc), (std::vector<std::size_t>{5, 1, 4}));
-    EXPECT_EQ(doc.records()[2].kind(), kind::kVolumeCurve);
-    EXPECT_EQ(doc.records()[3].kind(), kind::kVolumeCurve + 1);
+    EXPECT_EQ(fields(doc, {2, 3}, &SongRecord::kind), (std::vector{int(kind::kVolumeCurve), kind::kVolumeCurve + 1}));
     EXPECT_EQ(doc.records()[3].bytes[2], 0x34);
     EXPECT_EQ(doc.findEffect(6, effect::kVolume), 7u);
 
@@ -343,8 +312,7 @@ TEST(PlmDoc, EffectValueReplacesCurveTripleAndBack) {
     EXPECT_FALSE(doc.removeEffect(0, effect::kVolume));
 
     // AND a group that held nothing but the effect goes with it, the walk going on after it
-    std::vector<SongRecord> bare;
-    addGroup(bare, {effectValue(effect::kPan, 1)});
+    std::vector<SongRecord> bare = groups({effectValue(effect::kPan, 1)});
     addGroup(bare, {rest(9), effectValue(effect::kPan, 2)});
     loadInto(doc, bare);
     EXPECT_EQ(doc.removeEffectInRange(0, doc.recordCount(), effect::kPan), 2u);
@@ -353,8 +321,7 @@ TEST(PlmDoc, EffectValueReplacesCurveTripleAndBack) {
 
 TEST(PlmDoc, ProgramIsPropagatedAndInsertedWhereItChanges) {
     CPlmDoc doc;
-    std::vector<SongRecord> song;
-    for (int i = 0; i < 5; ++i) addGroup(song, {note(3, 60)});
+    const std::vector<SongRecord> song = notes(3, {60, 60, 60, 60, 60});
     loadInto(doc, song);
     SongInfo info = doc.songInfo();
     info.bytes[9] = 2;  // SC-88
@@ -386,41 +353,32 @@ TEST(PlmDoc, ProgramIsPropagatedAndInsertedWhereItChanges) {
 
 TEST(PlmDoc, TempoInForceIsTheLastTempoRecordBeforeThePosition) {
     CPlmDoc doc;
-    std::vector<SongRecord> song;
-    addGroup(song, {note(3, 60), effectValue(effect::kTempo, 90)});
-    addGroup(song, {note(3, 60), effectValue(effect::kVolume, 200)});
+    std::vector<SongRecord> song = group({note(3, 60), effectValue(effect::kTempo, 90)});
+    addGroup(song, {note(3, 60), effectValue(effect::kVolume, 200)});  // a volume record is no tempo
     addGroup(song, {note(3, 60), effectValue(effect::kTempo, 150)});
     addGroup(song, {note(3, 60)});
     loadInto(doc, song);
-    EXPECT_EQ(doc.tempoAt(0), 120);
-    EXPECT_EQ(doc.tempoAt(2), 90);
-    EXPECT_EQ(doc.tempoAt(4), 90) << "a volume record is no tempo";
-    EXPECT_EQ(doc.tempoAt(6), 150);
-    EXPECT_EQ(doc.tempoAt(100), 150);
+    std::vector<int> tempos;
+    for (std::size_t at : {0, 2, 4, 6, 100}) tempos.push_back(doc.tempoAt(at));
+    EXPECT_EQ(tempos, (std::vector{120, 90, 90, 150, 150}));
 }
 
 TEST(PlmDoc, NoteFieldsFollowTheListsAndKeepMarkers) {
     CPlmDoc doc;
-    std::vector<SongRecord> song;
-    addGroup(song, {note(3, 67), note(3, 64), note(3, 60), effectValue(effect::kPan, 1)});
-    addGroup(song, {rest(9)});
-    addGroup(song, {note(4, 100)});
+    std::vector<SongRecord> song = group({note(3, 67), note(3, 64), note(3, 60), effectValue(effect::kPan, 1)});
+    addGroups(song, {rest(9), note(4, 100)});
     loadInto(doc, song);
     // Lists come last note first.
     const std::vector<std::uint8_t> velocities = {30, kKeep, 10};
     EXPECT_TRUE(doc.setGroupVelocities(0, velocities));
-    EXPECT_EQ(doc.records()[0].velocity(), 10);
-    EXPECT_EQ(doc.records()[1].velocity(), 100);
-    EXPECT_EQ(doc.records()[2].velocity(), 30);
+    EXPECT_EQ(fields(doc, {0, 1, 2}, &SongRecord::velocity), (std::vector{10, 100, 30}));
     const std::vector<DelayGate> pairs = {{5, kKeep}};
     EXPECT_TRUE(doc.setGroupDelayGates(0, pairs));
-    EXPECT_EQ(doc.records()[0].delay(), 5);
+    EXPECT_EQ(fields(doc, {0, 1}, &SongRecord::delay), (std::vector{5, 0}));
     EXPECT_EQ(doc.records()[0].gate(), 75);
-    EXPECT_EQ(doc.records()[1].delay(), 0);
 
     EXPECT_TRUE(doc.transpose(0, doc.recordCount(), 30));
-    EXPECT_EQ(doc.records()[2].key(), 90);
-    EXPECT_EQ(doc.records()[5].key(), 127);
+    EXPECT_EQ(fields(doc, {2, 5}, &SongRecord::key), (std::vector{90, 127}));
     EXPECT_TRUE(doc.setNoteType(0, 5, mark::kDoubleDotted));
     EXPECT_EQ(doc.records()[1].bytes[2], 5 | mark::kDoubleDotted);
     EXPECT_TRUE(doc.setDots(4, mark::kDotted));
@@ -429,16 +387,18 @@ TEST(PlmDoc, NoteFieldsFollowTheListsAndKeepMarkers) {
 }
 
 TEST(PlmDoc, SettingsAreAppliedAndReported) {
+    // GIVEN a new document: header word 2, unmodified
     CPlmDoc doc;
+    EXPECT_EQ(doc.headerWord(), 2);
+    EXPECT_FALSE(doc.isModified());
     int reports = 0;
     doc.setSettingsObserver([&] { ++reports; });
+    // WHEN settings are applied with the key kept, then with a key
     doc.applySettings(96, 3, 3, 6, kKeep);
-    EXPECT_EQ(doc.songInfo().tempo(), 96);
-    EXPECT_EQ(doc.songInfo().initialModule(), 3);
-    EXPECT_EQ(doc.songInfo().soundModule(), 3);
-    EXPECT_EQ(doc.songInfo().denominatorPower(), 3);
-    EXPECT_EQ(doc.songInfo().numerator(), 6);
-    EXPECT_EQ(doc.songInfo().keySignature(), 0);
+    const SongInfo& info = doc.songInfo();
+    EXPECT_EQ((std::vector<int>{info.tempo(), info.initialModule(), info.soundModule(), info.denominatorPower(),
+                                info.numerator(), info.keySignature()}),
+              (std::vector{96, 3, 3, 3, 6, 0}));
     doc.applySettings(96, 3, 3, 6, 9);
     EXPECT_EQ(doc.songInfo().keySignature(), 9);
     EXPECT_EQ(reports, 2);

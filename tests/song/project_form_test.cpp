@@ -24,12 +24,8 @@ ProjectData sample() {
 TEST(ProjectForm, ShowsTheProjectAndGivesBackTheEditedBlock) {
     // GIVEN the dialog on a project
     ProjectForm form(sample());
-    EXPECT_EQ(form.title, "春の歌");
-    EXPECT_EQ(form.members[0], "/songs/a.PLM");
-    EXPECT_EQ(form.members[1], "");
-    EXPECT_EQ(form.key, 3);
-    EXPECT_EQ(form.denominator, 2);  // "8"
-    EXPECT_EQ(form.soundModule, 2);
+    EXPECT_EQ(std::tie(form.title, form.members[0], form.members[1]), std::make_tuple("春の歌", "/songs/a.PLM", ""));
+    EXPECT_EQ(std::tie(form.key, form.denominator, form.soundModule), std::make_tuple(3, 2, 2));  // denominator "8"
     // WHEN fields change and OK is pressed
     form.title = "夏";
     form.members[1] = "/songs/b.PLM";
@@ -37,23 +33,15 @@ TEST(ProjectForm, ShowsTheProjectAndGivesBackTheEditedBlock) {
     form.tempo = 140;
     form.denominator = 0;  // "2"
     const auto edited = form.accept();
-    // THEN the block holds the new values and keeps the rest
+    form.key = ProjectForm::kNone;
+    // THEN the block holds the new values and keeps the rest; no key chosen gives the keep value
     ASSERT_TRUE(edited);
     EXPECT_EQ(edited->title(), "夏");
     EXPECT_FALSE(edited->hasMember(0));
     EXPECT_EQ(edited->memberPath(1), std::filesystem::path("/songs/b.PLM"));
-    EXPECT_EQ(edited->tempo(), 140);
-    EXPECT_EQ(edited->denominatorPower(), 1);
-    EXPECT_EQ(edited->numerator(), 6);
-    EXPECT_EQ(edited->timeCode(), sample().timeCode());
-}
-
-TEST(ProjectForm, NoKeyChosenGivesTheKeepValue) {
-    ProjectForm form(sample());
-    form.key = ProjectForm::kNone;
-    const auto edited = form.accept();
-    ASSERT_TRUE(edited);
-    EXPECT_EQ(edited->key(), kKeep);
+    EXPECT_EQ((std::vector<int>{edited->tempo(), edited->denominatorPower(), edited->numerator(), edited->timeCode()}),
+              (std::vector<int>{140, 1, 6, sample().timeCode()}));
+    EXPECT_EQ(form.accept()->key(), kKeep);
 }
 
 TEST(ProjectForm, CancelAsksOnlyAfterAMemberWasBrowsed) {

@@ -12,6 +12,7 @@
 #include "song/plm_doc.h"
 #include "song/project.h"
 #include "support/song_builder.h"
+#include "support/temp_dir.h"
 
 namespace plume {
 namespace {
@@ -89,27 +90,19 @@ struct FakeDialog : platform::FileDialog {
 
 class Project : public testing::Test {
 protected:
-    fs::path dir = fs::temp_directory_path() / ("plume-project-" + std::to_string(::getpid()));
+    test::TempDir dir;
     platform::ScriptedMessageBox messages;
     platform::MemoryProfile profile;
     FakeWindows windows;
     FakeDialog dialog;
     ProjectState state{windows, dialog, profile};
 
-    void SetUp() override { fs::create_directories(dir); }
-    void TearDown() override { fs::remove_all(dir); }
-
     fs::path song(const std::string& name, const SongInfo& info = SongInfo::defaults()) {
-        std::vector<SongRecord> records;
-        test::addGroup(records, {test::note(3, 60)});
-        const fs::path path = dir / name;
-        EXPECT_TRUE(platform::writeFileAtomically(path, serializeSong(test::songOf(records, info))));
-        return path;
+        return dir.write(name, serializeSong(test::songOf(test::notes(3, {60}), info)));
     }
     fs::path project(const std::string& name, const ProjectData& data, std::size_t size = kProjectSize) {
-        const fs::path path = dir / name;
-        EXPECT_TRUE(platform::writeFileAtomically(path, data.bytes().first(size)));
-        return path;
+        const auto bytes = data.bytes().first(size);
+        return dir.write(name, platform::Bytes(bytes.begin(), bytes.end()));
     }
     std::string entry() const { return profile.getString("Project", "Project File", "?"); }
 };
@@ -127,11 +120,9 @@ TEST_F(Project, CurrentLayoutRoundTripsByteForByte) {
     platform::Bytes bytes(data.bytes().begin(), data.bytes().end());
     bytes[9443] = 0xAA;
     bytes[9449] = 0x55;
-    const fs::path path = dir / "p.PRJ";
-    ASSERT_TRUE(platform::writeFileAtomically(path, bytes));
 
     // WHEN it is read and saved again
-    const ProjectReadResult read = readProject(path);
+    const ProjectReadResult read = readProject(dir.write("p.PRJ", bytes));
     ASSERT_TRUE(read.ok());
     ASSERT_EQ(writeProjectFile(dir / "q.PRJ", read.data), ProjectWriteStatus::Written);
 
@@ -158,33 +149,27 @@ TEST_F(Project, OlderLayoutsTakeSettingsFromTheirMembers) {
     data.setSoundModule(3);
     data.setKey(8);
 
-    // WHEN a 9,448-byte project is read THEN it keeps its tempo, module and key
+    // {tempo, module, key, numerator, denominator power}
+    auto settings = [](const ProjectData& d) {
+        return std::vector<int>{d.tempo(), d.soundModule(), d.key(), d.numerator(), d.denominatorPower()};
+    };
+    // WHEN a 9,448-byte project is read THEN it keeps its tempo, module and key, the time from the member
     ProjectReadResult read = readProject(project("old.PRJ", data, kProjectSizeNoDenominator));
     ASSERT_TRUE(read.ok());
-    EXPECT_EQ(read.data.tempo(), 150);
-    EXPECT_EQ(read.data.soundModule(), 3);
-    EXPECT_EQ(read.data.key(), 8);
-    EXPECT_EQ(read.data.numerator(), 6);
-    EXPECT_EQ(read.data.denominatorPower(), 3);
+    EXPECT_EQ(settings(read.data), (std::vector{150, 3, 8, 6, 3}));
 
     // WHEN a 9,442-byte project is read THEN every setting comes from the member
     read = readProject(project("older.PRJ", data, kProjectSizeNoSettings));
     ASSERT_TRUE(read.ok());
-    EXPECT_EQ(read.data.key(), 5);
+    EXPECT_EQ(settings(read.data), (std::vector{90, 2, 5, 6, 3}));
     EXPECT_EQ(read.data.timeCode(), 7);
-    EXPECT_EQ(read.data.tempo(), 90);
-    EXPECT_EQ(read.data.soundModule(), 2);
-    EXPECT_EQ(read.data.numerator(), 6);
-    EXPECT_EQ(read.data.denominatorPower(), 3);
     EXPECT_EQ(read.missingMembers, std::vector<std::size_t>{2});
 }
 
 TEST_F(Project, BrokenOrMissingProjectFilesAreRefused) {
     for (std::size_t size : {std::size_t(9449), std::size_t(9451), std::size_t(0)}) {
-        platform::Bytes bytes(size, 0);
-        ASSERT_TRUE(platform::writeFileAtomically(dir / "bad.PRJ", bytes));
         messages.clear();
-        EXPECT_EQ(readProject(dir / "bad.PRJ").status, ProjectReadStatus::Broken) << size;
+        EXPECT_EQ(readProject(dir.write("bad.PRJ", platform::Bytes(size, 0))).status, ProjectReadStatus::Broken) << size;
         EXPECT_EQ(messages.shown(), std::vector<std::string>{"プロジェクトファイルが壊れています。"});
     }
     messages.clear();
@@ -219,10 +204,8 @@ TEST_F(Project, RecentListKeepsEightAndShortensMenuNames) {
     for (int k = 1; k <= 9; ++k) recent.add("/p/" + std::to_string(k) + ".PRJ");
     recent.add("/p/5.PRJ");
     // GIVEN nine projects opened and the fifth again THEN the newest comes first, eight are kept
-    ASSERT_EQ(recent.paths().size(), 8u);
-    EXPECT_EQ(recent.paths()[0], fs::path("/p/5.PRJ"));
-    EXPECT_EQ(recent.paths()[1], fs::path("/p/9.PRJ"));
-    EXPECT_EQ(recent.paths()[7], fs::path("/p/2.PRJ"));
+    EXPECT_EQ(recent.paths(), (std::vector<fs::path>{"/p/5.PRJ", "/p/9.PRJ", "/p/8.PRJ", "/p/7.PRJ", "/p/6.PRJ",
+                                                     "/p/4.PRJ", "/p/3.PRJ", "/p/2.PRJ"}));
 
     // WHEN saved and loaded THEN the keys are File1..File8 and the order survives
     ASSERT_TRUE(recent.save(profile));
@@ -233,11 +216,12 @@ TEST_F(Project, RecentListKeepsEightAndShortensMenuNames) {
     EXPECT_EQ(loaded.paths(), recent.paths());
 
     // THEN menu names stay within 30 characters, keeping the file name where it fits
-    EXPECT_EQ(shortenForMenu("/p/5.PRJ"), "/p/5.PRJ");
-    EXPECT_EQ(shortenForMenu("/home/user/music/projects/2024/summer/song.PRJ"), "/home/user/music/p.../song.PRJ");
-    EXPECT_EQ(shortenForMenu("/home/user/曲/プロジェクト/とても長い名前の付いたフォルダー/夏.PRJ"),
-              "/home/user/曲/プロジェクト/と.../夏.PRJ");
-    EXPECT_EQ(shortenForMenu("/x/a_very_long_project_file_name_indeed.PRJ"), "a_very_long_pr...me_indeed.PRJ");
+    const std::pair<const char*, const char*> names[] = {
+        {"/p/5.PRJ", "/p/5.PRJ"},
+        {"/home/user/music/projects/2024/summer/song.PRJ", "/home/user/music/p.../song.PRJ"},
+        {"/home/user/曲/プロジェクト/とても長い名前の付いたフォルダー/夏.PRJ", "/home/user/曲/プロジェクト/と.../夏.PRJ"},
+        {"/x/a_very_long_project_file_name_indeed.PRJ", "a_very_long_pr...me_indeed.PRJ"}};
+    for (const auto& [path, shown] : names) EXPECT_EQ(shortenForMenu(path), shown);
 }
 
 TEST_F(Project, MainWindowTitleShowsFileNameAndTitle) {
@@ -332,18 +316,13 @@ TEST_F(Project, ApplyingSettingsReachesOpenAndClosedMembers) {
     state.applyEdit(edited);
 
     // THEN the open song gets them in bytes 6 and 9 and is modified, the file in byte 9 only,
-    // and neither key (nor the project's) changes
-    const SongInfo& open = document.songInfo();
+    // and neither key (nor the project's) changes: {tempo, key, byte 6, bytes 9-11}
+    auto settings = [](const SongInfo& i) {
+        return std::vector<int>{i.tempo(), i.keySignature(), i.bytes[6], i.bytes[9], i.bytes[10], i.bytes[11]};
+    };
     EXPECT_TRUE(document.isModified());
-    EXPECT_EQ(open.tempo(), 90);
-    EXPECT_EQ(std::vector(open.bytes.begin() + 9, open.bytes.end()), (std::vector<std::uint8_t>{2, 3, 3}));
-    EXPECT_EQ(open.bytes[6], 2);
-    EXPECT_EQ(open.keySignature(), 3);
-    const SongInfo closed = *readSongSettings(closedPath);
-    EXPECT_EQ(closed.tempo(), 90);
-    EXPECT_EQ(std::vector(closed.bytes.begin() + 9, closed.bytes.end()), (std::vector<std::uint8_t>{2, 3, 3}));
-    EXPECT_EQ(closed.bytes[6], 0);
-    EXPECT_EQ(closed.keySignature(), 3);
+    EXPECT_EQ(settings(document.songInfo()), (std::vector{90, 3, 2, 2, 3, 3}));
+    EXPECT_EQ(settings(*readSongSettings(closedPath)), (std::vector{90, 3, 0, 2, 3, 3}));
     EXPECT_EQ(state.key(), 6);
 
     // WHEN a key is chosen THEN both members get it

@@ -11,6 +11,7 @@
 #include "song/project.h"
 #include "song/properties_form.h"
 #include "support/song_builder.h"
+#include "support/temp_dir.h"
 
 namespace plume {
 namespace {
@@ -24,8 +25,7 @@ TEST(PropertiesForm, OpensOnTheSongsSettingsAndKeepsEachFieldInItsRange) {
               (std::vector<std::uint8_t>{96, 0, 1, 0, 0, 1, 4, 2}));
     info.bytes[11] = 3;
     PropertiesForm form(info, instrumentTitle, false);
-    EXPECT_EQ(form.tempo, 96);
-    EXPECT_EQ(form.denominator, 2);  // "8"
+    EXPECT_EQ(std::make_pair(form.tempo, form.denominator), std::make_pair(96, 2));  // denominator "8"
     // a module choice sets the target module and the instrument's module
     form.setSoundModule(3);
     EXPECT_EQ(form.info().initialModule(), 3);
@@ -33,9 +33,8 @@ TEST(PropertiesForm, OpensOnTheSongsSettingsAndKeepsEachFieldInItsRange) {
     form.numerator = 0;
     form.allTracks = true;
     const PropertiesForm::Result result = form.accept();
-    EXPECT_EQ(result.info.tempo(), 250);
-    EXPECT_EQ(result.info.numerator(), 1);
-    EXPECT_EQ(result.info.soundModule(), 3);
+    EXPECT_EQ((std::vector<int>{result.info.tempo(), result.info.numerator(), result.info.soundModule()}),
+              (std::vector{250, 1, 3}));
     EXPECT_FALSE(result.allTracks) << "no project to change";
 }
 
@@ -75,14 +74,11 @@ struct OpenSongs : SongWindows {
 };
 
 TEST(ApplyProperties, AllTracksGoesToTheProjectAndEveryMember) {
-    const fs::path dir = fs::temp_directory_path() / ("plume-props-" + std::to_string(::getpid()));
-    fs::create_directories(dir);
+    const test::TempDir dir;
     platform::ScriptedMessageBox box;
     // GIVEN a project of an open song and a closed one
-    std::vector<SongRecord> records;
-    test::addGroup(records, {test::note(3, 60)});
-    ASSERT_TRUE(writeSong(dir / "open.PLM", test::songOf(records)));
-    ASSERT_TRUE(writeSong(dir / "closed.PLM", test::songOf(records)));
+    ASSERT_TRUE(writeSong(dir / "open.PLM", test::songOf(test::notes(3, {60}))));
+    ASSERT_TRUE(writeSong(dir / "closed.PLM", test::songOf(test::notes(3, {60}))));
     ProjectData data = ProjectData::fresh();
     data.setMemberPath(0, dir / "open.PLM");
     data.setMemberPath(1, dir / "closed.PLM");
@@ -117,8 +113,7 @@ TEST(ApplyProperties, AllTracksGoesToTheProjectAndEveryMember) {
     EXPECT_EQ((std::vector<int>{project.tempo(), project.key(), project.soundModule(), project.numerator(),
                                 project.denominatorPower()}),
               expected);
-    EXPECT_TRUE(song.isModified());
-    EXPECT_TRUE(open.isModified());
+    EXPECT_TRUE(song.isModified() && open.isModified());
 
     // WHEN it is confirmed without the check THEN only the song changes
     form.tempo = 140;
@@ -127,7 +122,6 @@ TEST(ApplyProperties, AllTracksGoesToTheProjectAndEveryMember) {
     EXPECT_EQ(song.songInfo().tempo(), 140);
     EXPECT_EQ(project.tempo(), 72);
     EXPECT_EQ(readSongSettings(dir / "closed.PLM")->tempo(), 72);
-    fs::remove_all(dir);
 }
 
 }  // namespace

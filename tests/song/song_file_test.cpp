@@ -2,14 +2,15 @@
 
 #include <unistd.h>
 
+#include <bit>
 #include <cmath>
-#include <cstring>
 #include <filesystem>
 
 #include "platform/file_io.h"
 #include "platform/message_box.h"
 #include "song/song_file.h"
 #include "support/song_builder.h"
+#include "support/temp_dir.h"
 
 namespace plume {
 namespace {
@@ -61,14 +62,13 @@ OldRecord oldNote(std::uint8_t marks, std::initializer_list<int> keys, std::int1
 
 TEST(SongFile, CurrentLayoutRoundTripsByteForByte) {
     // GIVEN songs with every kind of record, odd reserved and header bytes, and an empty one
-    Group r;
-    addGroup(r, {test::metaTime(3, 2)});
+    Group r = test::groups({test::metaTime(3, 2)});
     addGroup(r, {note(3, 60), note(3, 64), test::effectValue(effect::kVolume, 90),
                  test::textRecord(kind::kLyric, "\x82\xa0"), test::textRecord(kind::kChordName, "C")});
     addGroup(r, {note(4, 62), SongRecord{{0, kind::kModulationCurve, 2, 7, 0xFF, 0xFF, 0xFF, 0x7F, 0, 0}},
                  SongRecord{{0, kind::kModulationCurve + 1, 1, 0, 0xFE, 0xFF, 0, 0, 0, 0}},
                  SongRecord{{0, kind::kModulationCurve + 2, 0, 0, 0x80, 0x3F, 0, 0, 0xC0, 0x7F}}});
-    for (int i = 0; i < 3; ++i) addGroup(r, {note(4, std::uint8_t(65 + i))});
+    test::addGroups(r, {note(4, 65), note(4, 66), note(4, 67)});
     test::markTuplet(r, {3, 4, 5}, 3);
     SongData rich = test::songOf(r);
     rich.info.bytes[3] = 0xAB;
@@ -94,12 +94,17 @@ TEST(SongFile, CurrentLayoutRoundTripsByteForByte) {
     EXPECT_EQ(serializeSong(SongData{}).size(), 276u);
 }
 
-TEST(SongFile, RecordAreaMustMatchTheCountExactly) {
+TEST(SongFile, MagicAndRecordAreaMustMatchTheCountExactly) {
     const Bytes good = serializeSong(test::songOf(test::filledSong(30)));
     Bytes longer = good;
     longer.push_back(0);
     EXPECT_TRUE(parseSong(good).ok());
     EXPECT_EQ(parseSong(longer).status, ReadStatus::WrongData);
+    Bytes magic = good;
+    magic[2] = 'X';
+    EXPECT_EQ(parseSong(magic).status, ReadStatus::WrongMagic);
+    EXPECT_EQ(parseSong(Bytes{}).status, ReadStatus::WrongMagic);
+    EXPECT_EQ(parseSong(Bytes{'P', 'L', 'M', 0, 0x9B}).status, ReadStatus::WrongData);
     EXPECT_EQ(parseSong(Bytes(good.begin(), good.end() - 1)).status, ReadStatus::WrongData);
     EXPECT_EQ(parseSong(Bytes(good.begin(), good.begin() + 100)).status, ReadStatus::WrongData);
 
@@ -126,14 +131,6 @@ TEST(SongFile, RecordAreaMustMatchTheCountExactly) {
     EXPECT_EQ(read.song.records, test::filledSong(12));
     below.push_back(0);
     EXPECT_EQ(parseSong(below).status, ReadStatus::WrongData);
-}
-
-TEST(SongFile, WrongMagicIsNotASong) {
-    Bytes bytes = serializeSong(test::songOf(test::filledSong(3)));
-    bytes[2] = 'X';
-    EXPECT_EQ(parseSong(bytes).status, ReadStatus::WrongMagic);
-    EXPECT_EQ(parseSong(Bytes{}).status, ReadStatus::WrongMagic);
-    EXPECT_EQ(parseSong(Bytes{'P', 'L', 'M', 0, 0x9B}).status, ReadStatus::WrongData);
 }
 
 TEST(OldLayouts, Version10ChordBecomesOneGroupInKeyOrder) {
@@ -199,10 +196,8 @@ TEST(OldLayouts, CurvesBecomeTriplesWithFloatsNarrowed) {
     OldRecord curved = oldNote(0, {60});
     curved.set(29, 3);  // volume curve: function, parameter, 32-bit value, two 16-bit values, two doubles
     curved.set(30, 9);
-    curved.set16(32, -2);
-    curved.set16(34, -1);
-    curved.set16(48, 300);
-    curved.set16(50, -300);
+    for (auto [offset, value] : {std::pair{32, -2}, {34, -1}, {48, 300}, {50, -300}})
+        curved.set16(std::size_t(offset), std::int16_t(value));
     curved.setDouble(40, 0.1);
     curved.setDouble(56, 1e300);
     curved.set(96, 1);  // pitch-bend curve
@@ -214,9 +209,7 @@ TEST(OldLayouts, CurvesBecomeTriplesWithFloatsNarrowed) {
     EXPECT_EQ(groups[0][1].bytes, (Record{0, 0x20, 3, 9, 0xFE, 0xFF, 0xFF, 0xFF, 0, 0}));
     EXPECT_EQ(groups[0][2].bytes, (Record{0, 0x21, 0x2C, 0x01, 0xD4, 0xFE, 0, 0, 0, 0}));
     auto floatAt = [](const SongRecord& r, std::size_t at) {
-        float f = 0;
-        std::memcpy(&f, r.bytes.data() + at, 4);
-        return f;
+        return std::bit_cast<float>(std::array{r.bytes[at], r.bytes[at + 1], r.bytes[at + 2], r.bytes[at + 3]});
     };
     EXPECT_EQ(groups[0][3].kind(), 0x22);
     EXPECT_EQ(floatAt(groups[0][3], 2), 0.1f);
@@ -285,22 +278,14 @@ TEST(OldLayouts, OverflowAndShortRecordsAreWrongData) {
     EXPECT_TRUE(parseSong(repeated(250)).ok());
     EXPECT_EQ(parseSong(repeated(260)).status, ReadStatus::WrongData);
 
-    const Bytes v10 = test::layout10({chord, chord});
-    EXPECT_EQ(parseSong(Bytes(v10.begin(), v10.end() - 1)).status, ReadStatus::WrongData);
-    const Bytes v30 = test::layout30(test::filledSong(3), SongInfo::defaults());
-    EXPECT_EQ(parseSong(Bytes(v30.begin(), v30.end() - 1)).status, ReadStatus::WrongData);
+    for (const Bytes& file : {test::layout10({chord, chord}), test::layout30(test::filledSong(3), SongInfo::defaults())})
+        EXPECT_EQ(parseSong(Bytes(file.begin(), file.end() - 1)).status, ReadStatus::WrongData);
 }
 
 class SongFileOnDisk : public testing::Test {
 protected:
-    fs::path dir = fs::temp_directory_path() / ("plume-songfile-" + std::to_string(::getpid()));
+    test::TempDir dir;
     platform::ScriptedMessageBox messages;
-    void SetUp() override { fs::create_directories(dir); }
-    void TearDown() override { fs::remove_all(dir); }
-    fs::path put(const std::string& name, const Bytes& bytes) {
-        EXPECT_TRUE(platform::writeFileAtomically(dir / name, bytes));
-        return dir / name;
-    }
 };
 
 TEST_F(SongFileOnDisk, Layout30IsRewrittenAs411WhenRead) {
@@ -309,7 +294,7 @@ TEST_F(SongFileOnDisk, Layout30IsRewrittenAs411WhenRead) {
     info.bytes[0] = 4;
     Bytes bytes = test::layout30(test::filledSong(40), info);
     bytes[15] = 0xEE;
-    const fs::path path = put("old.PLM", bytes);
+    const fs::path path = dir.write("old.PLM", bytes);
     // WHEN it is read
     const SongReadResult read = readSong(path);
     ASSERT_TRUE(read.ok());
@@ -330,7 +315,7 @@ TEST_F(SongFileOnDisk, FailedReadsLeaveTheFileAsItWas) {
     Bytes badMagic = v30;
     badMagic[0] = 'Q';
     for (const Bytes& bytes : {Bytes(v30.begin(), v30.end() - 4), badMagic}) {
-        const fs::path path = put("bad.PLM", bytes);
+        const fs::path path = dir.write("bad.PLM", bytes);
         EXPECT_FALSE(readSong(path).ok());
         EXPECT_EQ(recordCountOfFile(path), bytes == badMagic ? -1 : 3) << "version 30 trusts its count word";
         EXPECT_FALSE(updateSongSettings(path, 100, 1, 3, 3, 0));
@@ -345,7 +330,7 @@ TEST_F(SongFileOnDisk, FailedReadsLeaveTheFileAsItWas) {
 TEST_F(SongFileOnDisk, WriteFailureShowsTheMessage) {
     const fs::path sub = dir / "sub";
     fs::create_directories(sub);
-    EXPECT_FALSE(writeSong(sub, test::songOf(test::filledSong(3))));
+    EXPECT_FALSE(writeSong(sub, test::songOf(test::filledSong(3))));  // a folder in the file's place
     EXPECT_EQ(messages.shown(), std::vector<std::string>{sub.string() + "\n保存が正常にできませんでした。"});
     EXPECT_TRUE(fs::is_directory(sub));
 }

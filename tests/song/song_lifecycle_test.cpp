@@ -12,6 +12,7 @@
 #include "song/song_document.h"
 #include "song/song_file.h"
 #include "support/song_builder.h"
+#include "support/temp_dir.h"
 
 namespace plume {
 namespace {
@@ -43,21 +44,18 @@ private:
 };
 
 struct SongLifecycle : ::testing::Test {
-    fs::path dir = fs::temp_directory_path() / ("plume-lifecycle-" + std::to_string(::getpid()));
+    TempDir dir;
     platform::ScriptedMessageBox box;
-    SongLifecycle() { fs::create_directories(dir); }
-    ~SongLifecycle() override { fs::remove_all(dir); }
 };
 
 TEST_F(SongLifecycle, AnInterruptedSaveKeepsTheOldFileAndTheSongModified) {
     // GIVEN a saved one-note song, then grown to 100 groups
-    std::vector<SongRecord> records;
-    addGroup(records, {note(3, 60)});
     const fs::path path = dir / "song.PLM";
-    ASSERT_TRUE(writeSong(path, songOf(records)));
+    ASSERT_TRUE(writeSong(path, songOf(notes(3, {60}))));
     const auto before = platform::readFile(path);
     auto doc = openSongDocument(path);
     ASSERT_TRUE(doc);
+    EXPECT_FALSE(doc->isModified());
     for (int i = 0; i < 99; ++i) ASSERT_TRUE(doc->insertTypeGroup(0, type::kBarLine));
 
     // WHEN saving fails part-way through the write
@@ -73,20 +71,20 @@ TEST_F(SongLifecycle, AnInterruptedSaveKeepsTheOldFileAndTheSongModified) {
     EXPECT_EQ(std::distance(fs::directory_iterator(dir), fs::directory_iterator()), 1);
     EXPECT_TRUE(doc->isModified());
     EXPECT_EQ(box.shown(), std::vector<std::string>{path.string() + "\n保存が正常にできませんでした。"});
-    // and a save without the failure goes through
+    // and a save without the failure goes through, under another name as well
     EXPECT_TRUE(saveSongDocument(*doc, path));
     EXPECT_FALSE(doc->isModified());
     EXPECT_EQ(openSongDocument(path)->recordCount(), 100u);
+    EXPECT_TRUE(saveSongDocument(*doc, dir / "other.PLM"));
+    EXPECT_EQ(openSongDocument(dir / "other.PLM")->recordCount(), 100u);
 }
 
 // A chord whose second note has a gate of 0 and a velocity of 0.
 std::vector<SongRecord> faultySong() {
-    std::vector<SongRecord> records;
     SongRecord bad = note(3, 60);
     bad.bytes[8] = 0;
     bad.bytes[6] = 0;
-    addGroup(records, {note(3, 64), bad});
-    return records;
+    return group({note(3, 64), bad});
 }
 
 TEST_F(SongLifecycle, CheckingTheActiveSongMarksItModifiedOnlyWhenSomethingWasRepaired) {

@@ -6,10 +6,7 @@
 namespace plume {
 namespace {
 
-using test::addGroup;
-using test::note;
-using test::markTuplet;
-using test::rest;
+using namespace test;
 
 // Lengths of every group at 48 ticks per quarter note, walked as the players walk them.
 std::vector<std::uint32_t> ticksOf(const std::vector<SongRecord>& song) {
@@ -20,49 +17,36 @@ std::vector<std::uint32_t> ticksOf(const std::vector<SongRecord>& song) {
 }
 
 TEST(Durations, PlainLengthsRestsAndDots) {
-    std::vector<SongRecord> song;
-    addGroup(song, {note(1, 60)});
-    addGroup(song, {note(3, 60)});
-    addGroup(song, {rest(9)});                               // quarter rest
-    addGroup(song, {note(3, 60, 0, mark::kDoubleDotted)});  // double-dotted quarter
-    addGroup(song, {note(6, 60, 0, mark::kDotted)});        // dotted 32nd
-    addGroup(song, {rest(12, 0, mark::kDotted)});
-    addGroup(song, {test::scoreMark(type::kBarLine)});
-    addGroup(song, {test::metaKey(3)});
+    // whole, quarter, quarter rest, double-dotted quarter, dotted 32nd and 32nd rest, bar line, key change
+    const auto song = groups({note(1, 60), note(3, 60), rest(9), note(3, 60, 0, mark::kDoubleDotted),
+                              note(6, 60, 0, mark::kDotted), rest(12, 0, mark::kDotted), barLine(), metaKey(3)});
     EXPECT_EQ(ticksOf(song), (std::vector<std::uint32_t>{192, 48, 48, 84, 9, 9, 0, 0}));
 }
 
 TEST(Durations, Tuplets) {
     // GIVEN tuplets of each kind in one song
-    std::vector<SongRecord> song;
-    for (int i = 0; i < 3; ++i) addGroup(song, {note(4, 60)});  // eighth triplet
+    std::vector<SongRecord> song = notes(4, {60, 60, 60});  // eighth triplet
     markTuplet(song, {0, 1, 2}, 3);
-    addGroup(song, {note(3, 62)});  // quarter + eighth triplet
-    addGroup(song, {note(4, 62)});
+    addGroups(song, {note(3, 62), note(4, 62)});  // quarter + eighth triplet
     markTuplet(song, {3, 4}, 3);
-    for (int i = 0; i < 5; ++i) addGroup(song, {note(5, 64)});  // quintuplet of 16ths
+    addGroups(song, {note(5, 64), note(5, 64), note(5, 64), note(5, 64), note(5, 64)});  // quintuplet of 16ths
     markTuplet(song, {5, 6, 7, 8, 9}, 5);
-    for (int i = 0; i < 4; ++i) addGroup(song, {rest(10)});  // quadruplet of eighth rests
+    addGroups(song, {rest(10), rest(10), rest(10), rest(10)});  // quadruplet of eighth rests
     markTuplet(song, {10, 11, 12, 13}, 4);
     // WHEN the song is walked THEN each group gets its share of the span, the first the remainder
     EXPECT_EQ(ticksOf(song), (std::vector<std::uint32_t>{16, 16, 16, 32, 16, 12, 9, 9, 9, 9, 18, 18, 18, 18}));
 }
 
 TEST(Durations, TupletBaseIsTheShortestMemberIncludingRests) {
-    std::vector<SongRecord> song;
-    addGroup(song, {note(3, 60)});
-    addGroup(song, {rest(11)});  // 16th rest
-    addGroup(song, {note(4, 60)});
-    test::markTuplet(song, {0, 1, 2}, 3);
+    std::vector<SongRecord> song = groups({note(3, 60), rest(11), note(4, 60)});
+    markTuplet(song, {0, 1, 2}, 3);
     EXPECT_EQ(TupletBaseType(song, 0), 5);
     EXPECT_EQ(tupletBaseTypeAt(song, 2), 5);
 }
 
 TEST(Durations, MillisecondsAtATempo) {
-    std::vector<SongRecord> song;
-    addGroup(song, {note(3, 60)});
-    addGroup(song, {note(4, 60, 0, mark::kDotted)});
-    for (int i = 0; i < 3; ++i) addGroup(song, {note(4, 60)});
+    std::vector<SongRecord> song = groups({note(3, 60), note(4, 60, 0, mark::kDotted)});
+    addGroups(song, {note(4, 60), note(4, 60), note(4, 60)});
     markTuplet(song, {2, 3, 4}, 3);
     EXPECT_EQ(GroupDuration(song, 0, 120), 500u);
     EXPECT_EQ(GroupDuration(song, 0, 60), 1000u);
@@ -73,8 +57,7 @@ TEST(Durations, MillisecondsAtATempo) {
 }
 
 TEST(Walking, GroupSizeZeroStopsEveryWalker) {
-    std::vector<SongRecord> song;
-    addGroup(song, {note(3, 60), note(3, 64)});
+    std::vector<SongRecord> song = group({note(3, 60), note(3, 64)});
     song.push_back(note(3, 62));  // a broken group start
     addGroup(song, {note(3, 65)});
     EXPECT_EQ(nextGroup(song, 0), 2u);
@@ -85,10 +68,9 @@ TEST(Walking, GroupSizeZeroStopsEveryWalker) {
 }
 
 TEST(PitchBend, PackedAsLowThenHighSevenBits) {
-    EXPECT_EQ(PackPitchBend(0), 0x4000);  // centre: lsb 0, msb 64
-    EXPECT_EQ(PackPitchBend(std::uint16_t(-8192)), 0x0000);
-    EXPECT_EQ(PackPitchBend(8191), 0x7F7F);
-    EXPECT_EQ(PackPitchBend(1), 0x4001);
+    // centre: lsb 0, msb 64
+    EXPECT_EQ((std::vector{PackPitchBend(0), PackPitchBend(std::uint16_t(-8192)), PackPitchBend(8191), PackPitchBend(1)}),
+              (std::vector<std::uint16_t>{0x4000, 0x0000, 0x7F7F, 0x4001}));
 }
 
 }  // namespace

@@ -38,57 +38,35 @@ std::string describe(const CanvasCall& c) {
 
 std::ostream& operator<<(std::ostream& out, const CanvasCall& call) { return out << describe(call); }
 
-void RecordingCanvas::fillRect(const Rect& rect, Rgb colour) {
-    CanvasCall c;
-    c.kind = CanvasCall::Kind::Fill;
-    c.rect = rect;
-    c.colour = colour;
-    m_calls.push_back(c);
+CanvasCall fillCall(Rect rect, Rgb colour) { return {.kind = CanvasCall::Kind::Fill, .rect = rect, .colour = colour}; }
+
+CanvasCall lineCall(Point from, Point to, Pen pen) {
+    return {.kind = CanvasCall::Kind::Line, .from = from, .to = to, .colour = pen.colour, .penWidth = pen.width};
 }
 
-void RecordingCanvas::line(Point from, Point to, const Pen& pen) {
-    CanvasCall c;
-    c.kind = CanvasCall::Kind::Line;
-    c.from = from;
-    c.to = to;
-    c.colour = pen.colour;
-    c.penWidth = pen.width;
-    m_calls.push_back(c);
+CanvasCall arcCall(Rect bounds, int startAngle, int spanAngle, Pen pen) {
+    return {.kind = CanvasCall::Kind::Arc, .rect = bounds, .colour = pen.colour, .penWidth = pen.width,
+            .startAngle = startAngle, .spanAngle = spanAngle};
 }
 
+CanvasCall blitCall(int glyph, Point at, Rect source) {
+    return {.kind = CanvasCall::Kind::Blit, .rect = {at.x, at.y, at.x + source.width(), at.y + source.height()},
+            .glyph = glyph, .source = source};
+}
+
+void RecordingCanvas::fillRect(const Rect& rect, Rgb colour) { m_calls.push_back(fillCall(rect, colour)); }
+void RecordingCanvas::line(Point from, Point to, const Pen& pen) { m_calls.push_back(lineCall(from, to, pen)); }
 void RecordingCanvas::arc(const Rect& bounds, int startAngle, int spanAngle, const Pen& pen) {
-    CanvasCall c;
-    c.kind = CanvasCall::Kind::Arc;
-    c.rect = bounds;
-    c.startAngle = startAngle;
-    c.spanAngle = spanAngle;
-    c.colour = pen.colour;
-    c.penWidth = pen.width;
-    m_calls.push_back(c);
+    m_calls.push_back(arcCall(bounds, startAngle, spanAngle, pen));
 }
-
 void RecordingCanvas::blit(const Glyph& glyph, Point at, const Rect& source) {
-    CanvasCall c;
-    c.kind = CanvasCall::Kind::Blit;
-    c.glyph = glyph.id;
-    c.source = source;
-    c.rect = {at.x, at.y, at.x + source.width(), at.y + source.height()};
-    m_calls.push_back(c);
+    m_calls.push_back(blitCall(glyph.id, at, source));
 }
-
 void RecordingCanvas::text(Point at, std::string_view utf8) {
-    CanvasCall c;
-    c.kind = CanvasCall::Kind::Text;
-    c.rect = {at.x, at.y, at.x, at.y};
-    c.text = std::string(utf8);
-    m_calls.push_back(c);
+    m_calls.push_back({.kind = CanvasCall::Kind::Text, .rect = {at.x, at.y, at.x, at.y}, .text = std::string(utf8)});
 }
-
 void RecordingCanvas::invertRect(const Rect& rect) {
-    CanvasCall c;
-    c.kind = CanvasCall::Kind::Invert;
-    c.rect = rect;
-    m_calls.push_back(c);
+    m_calls.push_back({.kind = CanvasCall::Kind::Invert, .rect = rect});
 }
 
 std::vector<CanvasCall> RecordingCanvas::calls(CanvasCall::Kind kind) const {

@@ -6,36 +6,24 @@
 namespace plume::test {
 
 SongRecord note(std::uint8_t type, std::uint8_t key, std::uint8_t marks, std::uint8_t dots) {
-    SongRecord r;
-    r.bytes = {0, kind::kScore, std::uint8_t(type | dots), marks, 0, key, 100, 0, 75, 0};
-    return r;
+    return {{0, kind::kScore, std::uint8_t(type | dots), marks, 0, key, 100, 0, 75, 0}};
 }
 
 SongRecord rest(std::uint8_t type, std::uint8_t marks, std::uint8_t dots) {
-    SongRecord r;
-    r.bytes = {0, kind::kScore, std::uint8_t(type | dots), marks, 0, 0, 0, 0, 0, 0};
-    return r;
+    return {{0, kind::kScore, std::uint8_t(type | dots), marks, 0, 0, 0, 0, 0, 0}};
 }
 
 SongRecord scoreMark(std::uint8_t type) { return rest(type); }
 
 SongRecord effectValue(std::uint8_t number, std::uint8_t value) {
-    SongRecord r;
-    r.bytes = {0, kind::kEffect, number, value, 0, 0, 0, 0, 0, 0};
-    return r;
+    return {{0, kind::kEffect, number, value, 0, 0, 0, 0, 0, 0}};
 }
 
 SongRecord metaTime(std::uint8_t numerator, std::uint8_t denominatorPower) {
-    SongRecord r;
-    r.bytes = {0, kind::kMeta, meta::kTimeSignature, 4, denominatorPower, numerator, 0, 0, 0, 0};
-    return r;
+    return {{0, kind::kMeta, meta::kTimeSignature, 4, denominatorPower, numerator, 0, 0, 0, 0}};
 }
 
-SongRecord metaKey(std::uint8_t keyNumber) {
-    SongRecord r;
-    r.bytes = {0, kind::kMeta, meta::kKeySignature, 2, keyNumber, 0, 0, 0, 0, 0};
-    return r;
-}
+SongRecord metaKey(std::uint8_t keyNumber) { return {{0, kind::kMeta, meta::kKeySignature, 2, keyNumber, 0, 0, 0, 0, 0}}; }
 
 SongRecord textRecord(std::uint8_t textKind, const std::string& text) {
     SongRecord r;
@@ -57,6 +45,35 @@ std::vector<SongRecord> group(std::initializer_list<SongRecord> records) {
     std::vector<SongRecord> song;
     addGroup(song, records);
     return song;
+}
+
+void addGroups(std::vector<SongRecord>& song, std::initializer_list<SongRecord> records) {
+    for (const SongRecord& r : records) addGroup(song, {r});
+}
+
+std::vector<SongRecord> groups(std::initializer_list<SongRecord> records) {
+    std::vector<SongRecord> song;
+    addGroups(song, records);
+    return song;
+}
+
+std::vector<SongRecord> notes(std::uint8_t type, std::initializer_list<int> keys) {
+    std::vector<SongRecord> song;
+    for (int key : keys) addGroup(song, {note(type, std::uint8_t(key))});
+    return song;
+}
+
+std::vector<int> groupTypes(Records song) {
+    std::vector<int> types;
+    for (std::size_t g = 0; g < song.size(); g = nextGroup(song, g)) types.push_back(song[g].type());
+    return types;
+}
+
+std::vector<int> keysOf(Records song, std::size_t group) {
+    std::vector<int> keys;
+    for (std::size_t i = group; i < groupEnd(song, group); ++i)
+        if (song[i].isNote()) keys.push_back(song[i].key());
+    return keys;
 }
 
 void markTuplet(std::vector<SongRecord>& song, const std::vector<std::size_t>& groups, std::uint8_t n) {

@@ -15,6 +15,8 @@ namespace plume::test {
 SongRecord note(std::uint8_t type, std::uint8_t key, std::uint8_t marks = 0, std::uint8_t dots = 0);
 SongRecord rest(std::uint8_t type, std::uint8_t marks = 0, std::uint8_t dots = 0);
 SongRecord scoreMark(std::uint8_t type);  // bar line 13, line break 14, spacer 15
+inline SongRecord barLine() { return scoreMark(type::kBarLine); }
+inline SongRecord lineBreak() { return scoreMark(type::kLineBreak); }
 SongRecord effectValue(std::uint8_t number, std::uint8_t value);
 SongRecord metaTime(std::uint8_t numerator, std::uint8_t denominatorPower);
 SongRecord metaKey(std::uint8_t keyNumber);
@@ -23,6 +25,15 @@ SongRecord textRecord(std::uint8_t kind, const std::string& text);
 // Appends records as one group: the first gets bySize = records.size(), the rest 0.
 void addGroup(std::vector<SongRecord>& song, std::initializer_list<SongRecord> records);
 std::vector<SongRecord> group(std::initializer_list<SongRecord> records);
+// Each record as a group of its own.
+void addGroups(std::vector<SongRecord>& song, std::initializer_list<SongRecord> records);
+std::vector<SongRecord> groups(std::initializer_list<SongRecord> records);
+// One note group of `type` per key.
+std::vector<SongRecord> notes(std::uint8_t type, std::initializer_list<int> keys);
+
+// Type of the first record of every group, and the keys of one group's notes in stored order.
+std::vector<int> groupTypes(Records song);
+std::vector<int> keysOf(Records song, std::size_t group);
 
 // Marks each of the given groups' score records as one tuplet of n (first, inner, last).
 void markTuplet(std::vector<SongRecord>& song, const std::vector<std::size_t>& groups, std::uint8_t n);

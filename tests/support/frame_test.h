@@ -1,0 +1,67 @@
+#pragma once
+// The editor offscreen: the application started on a song or project of the test's own folder, with
+// a clean profile and scripted message boxes.
+
+#include <gtest/gtest.h>
+
+#include <QAction>
+#include <QApplication>
+#include <memory>
+#include <string>
+
+#include "app/main_frame.h"
+#include "app/plm_app.h"
+#include "app/plm_child_wnd.h"
+#include "platform/message_box.h"
+#include "platform/profile.h"
+#include "score/plm_view_widget.h"
+#include "song/plm_doc.h"
+#include "support/qt_test_app.h"
+#include "support/temp_dir.h"
+
+namespace plume::test {
+
+// Status bar panes.
+inline constexpr int kPaneInsert = 1, kPaneFreeLine = 2, kPaneFreeBar = 3, kPaneLine = 4, kPaneBar = 5;
+
+class FrameTest : public ::testing::Test {
+protected:
+    FrameTest() {
+        qtApp();
+        platform::appProfile().removeSection("Project");
+        platform::appProfile().removeSection("Recent File List");
+        platform::plmProfile().removeSection("MIDI Config");
+        platform::plmProfile().removeSection("PC KeyBoard");
+    }
+
+    void start(StartupOptions options) {
+        m_app = std::make_unique<CPlmApp>();
+        m_box = std::make_unique<platform::ScriptedMessageBox>();  // after the application's own
+        m_app->startUp(options, false);
+        frame().resize(1100, 800);
+        QApplication::processEvents();
+    }
+    void startWithSong(const std::filesystem::path& song) {
+        StartupOptions options;
+        options.song = song;
+        start(options);
+    }
+    // The active song window maximised, so the view has room.
+    CPlmView& bigView() {
+        frame().activeChild()->showMaximized();
+        QApplication::processEvents();
+        return view();
+    }
+
+    CMainFrame& frame() { return m_app->frame(); }
+    CPlmView& view() { return *frame().activeView(); }
+    CPlmDoc& doc() { return frame().activeChild()->document(); }
+    std::string pane(int i) { return frame().paneText(i).toStdString(); }
+    bool enabled(int id) { return frame().action(id)->isEnabled(); }
+
+    TempDir m_dir;
+    std::unique_ptr<CPlmApp> m_app;
+    std::unique_ptr<platform::ScriptedMessageBox> m_box;
+};
+
+}  // namespace plume::test
