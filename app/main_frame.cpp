@@ -236,7 +236,7 @@ std::vector<SongWindow*> CMainFrame::songWindows() {
 }
 
 CPlmChildWnd* CMainFrame::activeChild() const {
-    auto* child = qobject_cast<CPlmChildWnd*>(m_mdi->activeSubWindow());
+    auto* child = qobject_cast<CPlmChildWnd*>(m_mdi->currentSubWindow());
     return child && !child->isClosing() ? child : nullptr;
 }
 
@@ -273,7 +273,7 @@ CPlmChildWnd* CMainFrame::addSongWindow(std::unique_ptr<CPlmDoc> document, const
     connect(&child->view(), &CPlmView::cursorMoved, this, [this, view = &child->view()] { viewMoved(view); });
     hookView(child->view());
     if (minimised) {
-        QMdiSubWindow* previous = m_mdi->activeSubWindow();
+        QMdiSubWindow* previous = m_mdi->currentSubWindow();
         child->showMinimized();
         if (previous) m_mdi->setActiveSubWindow(previous);
     } else {
@@ -648,7 +648,7 @@ void CMainFrame::fillWindowList(QMenu* menu) {
         QAction* action = menu->addAction(QStringLiteral("&%1 ").arg(number++) + window->windowTitle());
         action->setProperty("windowList", true);
         action->setCheckable(true);
-        action->setChecked(window == m_mdi->activeSubWindow());
+        action->setChecked(window == m_mdi->currentSubWindow());
         connect(action, &QAction::triggered, this, [this, window] { m_mdi->setActiveSubWindow(window); });
     }
 }
