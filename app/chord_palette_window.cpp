@@ -78,20 +78,14 @@ std::string chordToneName(const ChordTone& tone) {
 
 ChordPaletteWindow::ChordPaletteWindow(CMainFrame& frame, const GlyphSet& glyphs)
     : PaletteWindow(cmd::kChordPalette, QStringLiteral("コードパレット"), &frame), m_frame(frame) {
-    setObjectName(QStringLiteral("chordPalette"));
-    // Clicks on the palette leave the keyboard focus with the score.
-    setWindowFlag(Qt::WindowDoesNotAcceptFocus);
-    stylePaletteButtons(*this);
-    auto* grid = new QGridLayout(this);
-    grid->setContentsMargins(3, 3, 3, 3);
-    grid->setSpacing(1);
-    int slot = 0;
-    for (int id : chordPaletteButtons()) {
-        auto* button = new QToolButton(this);
-        button->setObjectName(QStringLiteral("chord%1").arg(id));
+    const PaletteButtonGrid grid =
+        addPaletteButtonGrid(*this, QStringLiteral("chord"), chordPaletteButtons(), 9, [this](int id) { press(id); });
+    m_buttons = grid.buttons;
+    for (auto it = m_buttons.begin(); it != m_buttons.end(); ++it) {
+        const int id = it.key();
+        QToolButton* button = it.value();
         button->setFixedSize(kButtonSize);
         button->setCheckable(isCheckable(id));
-        button->setFocusPolicy(Qt::NoFocus);
         if (id == chord_button::kSharp || id == chord_button::kFlat) {
             button->setIcon(QIcon(glyphPixmap(glyphs.accidental(id == chord_button::kSharp ? 1 : 2))));
             button->setIconSize(QSize(glyph::kAccidentalWidth, glyph::kAccidentalHeight));
@@ -104,15 +98,11 @@ ChordPaletteWindow::ChordPaletteWindow(CMainFrame& frame, const GlyphSet& glyphs
             button->setFont(bold);
         }
         button->setToolTip(tipOf(id));
-        connect(button, &QToolButton::clicked, this, [this, id] { press(id); });
-        grid->addWidget(button, slot / 9, slot % 9);
-        m_buttons.insert(id, button);
-        ++slot;
     }
     m_label = new QLabel(this);
     m_label->setObjectName(QStringLiteral("chordLabel"));
     m_label->setIndent(4);
-    grid->addWidget(m_label, 3, 0, 1, 9);
+    grid.grid->addWidget(m_label, 3, 0, 1, 9);
     sync();
     setFixedSize(sizeHint());
 }
@@ -141,11 +131,6 @@ void ChordPaletteWindow::sync() {
     m_label->setText(QStringLiteral("<b>%1</b>　%2").arg(QString::fromStdString(name), QString::fromStdString(tones)));
 }
 
-void ChordPaletteWindow::showEvent(QShowEvent* event) {
-    PaletteWindow::showEvent(event);
-    if (m_placed) return;
-    m_placed = true;
-    placeAtFrameEdge(*this, m_frame, Qt::AlignBottom | Qt::AlignLeft);
-}
+void ChordPaletteWindow::placeFirst() { placeAtFrameEdge(*this, m_frame, Qt::AlignBottom | Qt::AlignLeft); }
 
 }  // namespace plume

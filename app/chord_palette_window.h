@@ -27,7 +27,7 @@ public:
     QLabel* chordLabel() const { return m_label; }
 
 protected:
-    void showEvent(QShowEvent* event) override;
+    void placeFirst() override;
 
 private:
     void press(int id);
@@ -37,7 +37,6 @@ private:
     ChordPalette m_chord;
     QMap<int, QToolButton*> m_buttons;
     QLabel* m_label = nullptr;
-    bool m_placed = false;
 };
 
 // The button text of quality 0..14 ("" for the major triad, "7", "M7", .. "m7-5").

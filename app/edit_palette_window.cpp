@@ -178,8 +178,7 @@ void EditPaletteWindow::mousePressEvent(QMouseEvent* event) {
     if (event->button() == Qt::LeftButton) {
         switch (area) {
         case EditPaletteArea::Drag:
-            m_dragging = true;
-            m_dragOffset = event->globalPosition().toPoint() - frameGeometry().topLeft();
+            m_drag.start(*this, *event);
             break;
         case EditPaletteArea::CloseButton:
         case EditPaletteArea::EnterButton:
@@ -201,10 +200,7 @@ void EditPaletteWindow::mousePressEvent(QMouseEvent* event) {
 }
 
 void EditPaletteWindow::mouseMoveEvent(QMouseEvent* event) {
-    if (m_dragging) {
-        move(event->globalPosition().toPoint() - m_dragOffset);
-        return;
-    }
+    if (m_drag.follow(*this, *event)) return;
     if (m_pressed == EditPaletteArea::Body) return;
     const QPoint at = event->position().toPoint() - QPoint(kFrame, kFrame);
     const bool inside = editPaletteArea(at.x(), at.y()) == m_pressed;
@@ -215,7 +211,7 @@ void EditPaletteWindow::mouseMoveEvent(QMouseEvent* event) {
 
 void EditPaletteWindow::mouseReleaseEvent(QMouseEvent* event) {
     if (event->button() != Qt::LeftButton) return;
-    m_dragging = false;
+    m_drag.stop();
     m_pressed = EditPaletteArea::Body;
     m_pressedInside = false;
     const QPoint at = event->position().toPoint() - QPoint(kFrame, kFrame);

@@ -56,8 +56,7 @@ private:
     CMainFrame& m_frame;
     EnlargedEditGroup m_group;
     int m_keySignature = 0;
-    bool m_dragging = false;
-    QPoint m_dragOffset;       // the press point's offset from the window's top-left corner
+    WindowDrag m_drag;
     EditPaletteArea m_pressed = EditPaletteArea::Body;
     bool m_pressedInside = false;
     int m_wheel = 0;           // wheel units not yet taken as a semitone

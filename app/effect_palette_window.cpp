@@ -78,12 +78,7 @@ EffectPaletteWindow::EffectPaletteWindow(CMainFrame& frame)
     connect(&frame, &CMainFrame::caretPlaced, this, &EffectPaletteWindow::showCursorGroup);
 }
 
-void EffectPaletteWindow::showEvent(QShowEvent* event) {
-    PaletteWindow::showEvent(event);
-    if (m_placed) return;
-    m_placed = true;
-    placeAlongFrameTop(*this, m_frame, showCommand());
-}
+void EffectPaletteWindow::placeFirst() { placeAlongFrameTop(*this, m_frame, showCommand()); }
 
 void EffectPaletteWindow::showCursorGroup(CPlmView* view) {
     if (!view) return;

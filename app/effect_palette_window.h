@@ -39,7 +39,7 @@ public:
     QString valueText(EffectField field) const;
 
 protected:
-    void showEvent(QShowEvent* event) override;
+    void placeFirst() override;
 
 private:
     void showCursorGroup(CPlmView* view);
@@ -49,7 +49,6 @@ private:
     QLineEdit* m_instrument;
     QListWidget* m_notes;
     std::array<QLineEdit*, kEffectFieldCount> m_values{};
-    bool m_placed = false;
 };
 
 }  // namespace plume

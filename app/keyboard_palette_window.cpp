@@ -40,7 +40,7 @@ void KeyboardPaletteWindow::setPaletteSize(int size) {
     const QRect before = geometry();
     m_keyboard.setSize(size);
     setFixedSize(m_keyboard.width(), m_keyboard.height());
-    if (m_placed) {
+    if (isPlaced()) {
         // It grows and shrinks about its lower right corner and stays within the frame's client area.
         const QWidget* area = m_frame.mdiArea();
         const QRect client(area->mapToGlobal(QPoint(0, 0)), area->size());
@@ -148,8 +148,7 @@ void KeyboardPaletteWindow::mousePressEvent(QMouseEvent* event) {
     const KeyboardClick click = m_keyboard.click(at.x(), at.y(), context);
     switch (click.kind) {
     case KeyboardClick::Kind::Drag:
-        m_dragging = true;
-        m_dragOffset = event->globalPosition().toPoint() - pos();
+        m_drag.start(*this, *event);
         return;
     case KeyboardClick::Kind::Sent:
         m_frame.postPaletteMessage(*click.post);
@@ -160,17 +159,10 @@ void KeyboardPaletteWindow::mousePressEvent(QMouseEvent* event) {
     update();
 }
 
-void KeyboardPaletteWindow::mouseMoveEvent(QMouseEvent* event) {
-    if (m_dragging) move(event->globalPosition().toPoint() - m_dragOffset);
-}
+void KeyboardPaletteWindow::mouseMoveEvent(QMouseEvent* event) { m_drag.follow(*this, *event); }
 
-void KeyboardPaletteWindow::mouseReleaseEvent(QMouseEvent*) { m_dragging = false; }
+void KeyboardPaletteWindow::mouseReleaseEvent(QMouseEvent*) { m_drag.stop(); }
 
-void KeyboardPaletteWindow::showEvent(QShowEvent* event) {
-    PaletteWindow::showEvent(event);
-    if (m_placed) return;
-    m_placed = true;
-    placeAtFrameEdge(*this, m_frame, Qt::AlignBottom | Qt::AlignRight);
-}
+void KeyboardPaletteWindow::placeFirst() { placeAtFrameEdge(*this, m_frame, Qt::AlignBottom | Qt::AlignRight); }
 
 }  // namespace plume

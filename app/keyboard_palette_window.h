@@ -2,8 +2,6 @@
 // The keyboard palette window: a drag bar with the close box, the band that sends the collected
 // group, and a piano keyboard whose clicks collect the keys. It has no title bar of its own.
 
-#include <QPoint>
-
 #include "app/keyboard_palette_logic.h"
 #include "app/palette_window.h"
 
@@ -31,7 +29,7 @@ protected:
     void mousePressEvent(QMouseEvent* event) override;
     void mouseMoveEvent(QMouseEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;
-    void showEvent(QShowEvent* event) override;
+    void placeFirst() override;
 
 private:
     void paintDragBar(QPainter& p);
@@ -41,9 +39,7 @@ private:
     CMainFrame& m_frame;
     KeyboardPalette m_keyboard;
     const EntryToolWheel* m_wheel = nullptr;
-    bool m_dragging = false;
-    QPoint m_dragOffset;  // the press point's offset from the window's corner
-    bool m_placed = false;
+    WindowDrag m_drag;
 };
 
 }  // namespace plume

@@ -1,9 +1,9 @@
 #include "app/note_palette_window.h"
 
-#include <QGridLayout>
 #include <QMdiArea>
 #include <QPainter>
 #include <QToolButton>
+#include <algorithm>
 
 #include "app/main_frame.h"
 #include "app/note_palette_logic.h"
@@ -194,15 +194,6 @@ void placeAtFrameEdge(QWidget& palette, const CMainFrame& frame, Qt::Alignment c
     palette.move(std::max(x, client.left()), std::max(y, client.top()));
 }
 
-void stylePaletteButtons(QWidget& palette) {
-    palette.setStyleSheet(QStringLiteral(
-        "QToolButton { border: 1px solid #b4b4b4; border-radius: 2px; background: #fbfbfb; }"
-        "QToolButton:hover { background: #eaf2fb; }"
-        "QToolButton:checked { background: #b9d5f5; border: 1px solid #2f6db5; }"
-        "QToolButton:pressed { background: #9fc3ee; }"
-        "QToolButton:disabled { color: #a8a8a8; background: #f0f0f0; }"));
-}
-
 bool toggleTieAtCursor(CPlmDoc& doc, ScoreView& view) {
     const std::size_t group = cursorRecord(view);
     Records records = doc.records();
@@ -242,28 +233,16 @@ bool toggleTieAtCursor(CPlmDoc& doc, ScoreView& view) {
 
 NotePaletteWindow::NotePaletteWindow(CMainFrame& frame, const GlyphSet& glyphs)
     : PaletteWindow(cmd::kNotePalette, QStringLiteral("音符パレット"), &frame), m_frame(frame) {
-    setObjectName(QStringLiteral("notePalette"));
-    // Clicks on the palette leave the keyboard focus with the score.
-    setWindowFlag(Qt::WindowDoesNotAcceptFocus);
-    stylePaletteButtons(*this);
-    auto* grid = new QGridLayout(this);
-    grid->setContentsMargins(3, 3, 3, 3);
-    grid->setSpacing(1);
-    int slot = 0;
-    for (int id : notePaletteButtons()) {
-        if (id == note_button::kUnassigned) id = note_button::kMonitor;
-        auto* button = new QToolButton(this);
-        button->setObjectName(QStringLiteral("note%1").arg(id));
-        button->setCheckable(true);
-        button->setIcon(QIcon(faceOf(glyphs, id)));
+    const std::span<const int> slots = notePaletteButtons();
+    std::vector<int> ids(slots.begin(), slots.end());
+    std::replace(ids.begin(), ids.end(), note_button::kUnassigned, note_button::kMonitor);
+    m_buttons = addPaletteButtonGrid(*this, QStringLiteral("note"), ids, 3, [this](int id) { press(id); }).buttons;
+    for (auto it = m_buttons.begin(); it != m_buttons.end(); ++it) {
+        QToolButton* button = it.value();
+        button->setIcon(QIcon(faceOf(glyphs, it.key())));
         button->setIconSize(QSize(kFaceWidth, kFaceHeight));
         button->setFixedSize(kFaceWidth + 8, kFaceHeight + 6);
-        button->setToolTip(tipOf(id));
-        button->setFocusPolicy(Qt::NoFocus);
-        connect(button, &QToolButton::clicked, this, [this, id] { press(id); });
-        grid->addWidget(button, slot / 3, slot % 3);
-        m_buttons.insert(id, button);
-        ++slot;
+        button->setToolTip(tipOf(it.key()));
     }
     setFixedSize(sizeHint());
     connect(&frame, &CMainFrame::caretPlaced, this, &NotePaletteWindow::followCursor);
@@ -297,11 +276,6 @@ void NotePaletteWindow::followCursor(CPlmView* view) {
     syncChecks();
 }
 
-void NotePaletteWindow::showEvent(QShowEvent* event) {
-    PaletteWindow::showEvent(event);
-    if (m_placed) return;
-    m_placed = true;
-    placeAtFrameEdge(*this, m_frame, Qt::AlignTop | Qt::AlignRight);
-}
+void NotePaletteWindow::placeFirst() { placeAtFrameEdge(*this, m_frame, Qt::AlignTop | Qt::AlignRight); }
 
 }  // namespace plume

@@ -31,7 +31,7 @@ public:
     void syncChecks();
 
 protected:
-    void showEvent(QShowEvent* event) override;
+    void placeFirst() override;
 
 private:
     void press(int id);
@@ -40,7 +40,6 @@ private:
 
     CMainFrame& m_frame;
     QMap<int, QToolButton*> m_buttons;
-    bool m_placed = false;
 };
 
 // The tie button: the notes of the cursor group are tied to the notes of the same keys in the next
@@ -54,7 +53,5 @@ QPixmap glyphPixmap(const Glyph& glyph);
 
 // A palette's first place when it is shown: inside the frame's client area at `corner`.
 void placeAtFrameEdge(QWidget& palette, const CMainFrame& frame, Qt::Alignment corner);
-// Flat tool buttons whose checked state stands out, shared by the button palettes.
-void stylePaletteButtons(QWidget& palette);
 
 }  // namespace plume

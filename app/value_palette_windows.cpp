@@ -110,12 +110,7 @@ ValuePaletteWindow::ValuePaletteWindow(CMainFrame& frame, NoteValueKind kind)
     setFixedSize(sizeHint().expandedTo(QSize(fontMetrics().horizontalAdvance(windowTitle()) + 120, 0)));
 }
 
-void ValuePaletteWindow::showEvent(QShowEvent* event) {
-    PaletteWindow::showEvent(event);
-    if (m_placed) return;
-    m_placed = true;
-    placeAlongFrameTop(*this, m_frame, showCommand());
-}
+void ValuePaletteWindow::placeFirst() { placeAlongFrameTop(*this, m_frame, showCommand()); }
 
 void ValuePaletteWindow::refresh(CPlmView* view) {
     if (!view) return;

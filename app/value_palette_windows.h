@@ -55,7 +55,7 @@ public:
     QPushButton* okButton() const { return m_ok; }
 
 protected:
-    void showEvent(QShowEvent* event) override;
+    void placeFirst() override;
 
 private:
     void refresh(CPlmView* view);
@@ -71,7 +71,6 @@ private:
     QListWidget* m_list = nullptr;
     QPushButton* m_ok = nullptr;
     bool m_showing = false;
-    bool m_placed = false;
 };
 
 }  // namespace plume

@@ -2,40 +2,24 @@
 // clicks them, and what they write into the song.
 #include <gtest/gtest.h>
 
-#include <QAction>
 #include <QLabel>
 #include <QTest>
 #include <QToolButton>
-#include <filesystem>
 
 #include "app/chord_palette_window.h"
 #include "app/keyboard_palette_window.h"
-#include "app/main_frame.h"
 #include "app/note_palette_window.h"
-#include "app/plm_app.h"
-#include "app/plm_child_wnd.h"
-#include "platform/message_box.h"
-#include "platform/profile.h"
-#include "score/plm_view_widget.h"
-#include "song/plm_doc.h"
-#include "support/qt_test_app.h"
-#include "support/song_builder.h"
+#include "support/frame_test.h"
 
 namespace plume {
 namespace {
 
-namespace fs = std::filesystem;
 using namespace test;
 
-class PaletteGuiTest : public ::testing::Test {
+class PaletteGuiTest : public FrameTest {
 protected:
     PaletteGuiTest() {
-        qtApp();
-        fs::create_directories(m_dir);
-        platform::appProfile().removeSection("Project");
-        platform::appProfile().removeSection("Recent File List");
         platform::plmProfile().removeSection("Piano Pal");
-        platform::plmProfile().removeSection("MouseWheelFunc");
         // C4 C4 | C4 D4, all quarters
         std::vector<SongRecord> song;
         addGroup(song, {note(3, 60)});
@@ -43,33 +27,16 @@ protected:
         addGroup(song, {scoreMark(type::kBarLine)});
         addGroup(song, {note(3, 60)});
         addGroup(song, {note(3, 62)});
-        writeSong(m_dir / "palettes.PLM", songOf(song));
-        m_app = std::make_unique<CPlmApp>();
-        m_box = std::make_unique<platform::ScriptedMessageBox>();
-        StartupOptions options;
-        options.song = m_dir / "palettes.PLM";
-        m_app->startUp(options, false);
-        frame().resize(1100, 800);
-        frame().activeChild()->showMaximized();
+        startWithRecords("palettes.PLM", std::move(song));
         for (int command : {cmd::kNotePalette, cmd::kChordPalette, cmd::kKeyboardPalette}) frame().runCommand(command);
         QApplication::processEvents();
     }
-    ~PaletteGuiTest() override {
-        doc().clearModified();
-        m_box.reset();
-        m_app.reset();
-        fs::remove_all(m_dir);
-    }
+    ~PaletteGuiTest() override { doc().clearModified(); }
 
-    CMainFrame& frame() { return m_app->frame(); }
-    CPlmView& view() { return *frame().activeView(); }
-    CPlmDoc& doc() { return frame().activeChild()->document(); }
     NoteChoice& choice() { return frame().entryState().choice; }
-    NotePaletteWindow& notes() { return *qobject_cast<NotePaletteWindow*>(frame().palette(cmd::kNotePalette)); }
-    ChordPaletteWindow& chords() { return *qobject_cast<ChordPaletteWindow*>(frame().palette(cmd::kChordPalette)); }
-    KeyboardPaletteWindow& keyboard() {
-        return *qobject_cast<KeyboardPaletteWindow*>(frame().palette(cmd::kKeyboardPalette));
-    }
+    NotePaletteWindow& notes() { return palette<NotePaletteWindow>(cmd::kNotePalette); }
+    ChordPaletteWindow& chords() { return palette<ChordPaletteWindow>(cmd::kChordPalette); }
+    KeyboardPaletteWindow& keyboard() { return palette<KeyboardPaletteWindow>(cmd::kKeyboardPalette); }
 
     void clickNote(int id) { QTest::mouseClick(notes().button(id), Qt::LeftButton); }
     void clickChord(int id) { QTest::mouseClick(chords().button(id), Qt::LeftButton); }
@@ -85,15 +52,7 @@ protected:
         return starts;
     }
     SongRecord lastGroup() { return doc().record(groups().back()); }
-    std::vector<int> keysOf(std::size_t group) {
-        std::vector<int> keys;
-        for (std::size_t i = group; i < doc().groupEnd(group); ++i) keys.push_back(doc().record(i).key());
-        return keys;
-    }
-
-    fs::path m_dir = fs::temp_directory_path() / ("plume-palettes-" + std::to_string(::getpid()));
-    std::unique_ptr<CPlmApp> m_app;
-    std::unique_ptr<platform::ScriptedMessageBox> m_box;
+    std::vector<int> keysOf(std::size_t group) { return test::keysOf(doc().records(), group); }
 };
 
 TEST_F(PaletteGuiTest, ShowCommandsShowThePalettesAndClosingOneClearsItsCheck) {

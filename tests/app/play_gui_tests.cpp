@@ -4,8 +4,6 @@
 #include <gtest/gtest.h>
 
 #include <QAbstractButton>
-#include <QAction>
-#include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QLabel>
@@ -16,29 +14,20 @@
 #include <QTimer>
 #include <algorithm>
 #include <array>
-#include <filesystem>
 #include <sstream>
 
-#include "app/main_frame.h"
 #include "app/palette_messages.h"
 #include "app/play_controller.h"
 #include "app/play_dialogs.h"
-#include "app/plm_app.h"
-#include "app/plm_child_wnd.h"
 #include "cli/demo_project.h"
-#include "platform/message_box.h"
-#include "platform/profile.h"
 #include "play/event_recorder.h"
 #include "play/instrument_dialogs.h"
-#include "score/plm_view_widget.h"
-#include "song/plm_doc.h"
 #include "song/properties_dialog.h"
-#include "support/qt_test_app.h"
+#include "support/frame_test.h"
 
 namespace plume {
 namespace {
 
-namespace fs = std::filesystem;
 using Lines = std::vector<std::string>;
 
 std::string text(const QString& s) { return s.toStdString(); }
@@ -65,39 +54,27 @@ Dialog* modal() {
     return qobject_cast<Dialog*>(QApplication::activeModalWidget());
 }
 
-class PlayGuiTest : public ::testing::Test {
+class PlayGuiTest : public test::FrameTest {
 protected:
     PlayGuiTest() {
-        test::qtApp();
-        fs::remove_all(m_dir);
         std::ostringstream err;
         writeDemoProject(m_dir, err);
-        platform::appProfile().removeSection("Project");
-        platform::appProfile().removeSection("Recent File List");
-        platform::plmProfile().removeSection("MIDI Config");
     }
+    // The application goes before the recorder it sends to.
     ~PlayGuiTest() override {
         m_box.reset();
         m_app.reset();
-        fs::remove_all(m_dir);
     }
 
     // The song in its window, the recorder as the only device (unless `devices` says otherwise).
     void startWith(const std::string& song, std::vector<MidiOut*> devices) {
-        m_app = std::make_unique<CPlmApp>();
-        m_box = std::make_unique<platform::ScriptedMessageBox>();
-        StartupOptions options;
-        options.song = m_dir / song;
-        m_app->startUp(options, false);
+        startWithSong(m_dir / song);
         frame().player().setDeviceFactory(
             [devices](const PlaySettings&) { return std::make_unique<FixedDevices>(devices); });
         QApplication::processEvents();
     }
     void startWith(const std::string& song) { startWith(song, {&m_recorder}); }
 
-    CMainFrame& frame() { return m_app->frame(); }
-    CPlmDoc& document() { return frame().activeChild()->document(); }
-    bool enabled(int id) { return frame().action(id)->isEnabled(); }
     Lines messages() {
         Lines lines;
         for (const MidiMessage& m : m_recorder.events()) lines.push_back(bytesOf(m));
@@ -119,15 +96,11 @@ protected:
     }
     // The first group of the song selected.
     void selectFirstGroup() {
-        CPlmView& view = *frame().activeView();
-        QTest::keyClick(&view, Qt::Key_Right, Qt::ShiftModifier);
-        ASSERT_TRUE(view.logic().hasRange());
+        QTest::keyClick(&view(), Qt::Key_Right, Qt::ShiftModifier);
+        ASSERT_TRUE(view().logic().hasRange());
     }
 
-    fs::path m_dir = fs::temp_directory_path() / ("plume-play-" + std::to_string(::getpid()));
     EventRecorder m_recorder;
-    std::unique_ptr<CPlmApp> m_app;
-    std::unique_ptr<platform::ScriptedMessageBox> m_box;
 };
 
 TEST_F(PlayGuiTest, PlayingASongDrivesTheFrameAndStopSilencesEveryChannel) {
@@ -174,7 +147,7 @@ TEST_F(PlayGuiTest, TheMonitorSoundsWrittenNotesWhileWritingGoesOn) {
     // GIVEN the melody with the monitor on
     startWith("melody.PLM");
     frame().entryState().choice.monitor = true;
-    const std::size_t count = document().recordCount();
+    const std::size_t count = doc().recordCount();
     // WHEN a C-E chord is entered
     frame().deliverToActiveView({palette_msg::kEnterChord, 0, {60, 0, 64, 0, kNoKey, 0, kNoKey, 0}});
     // THEN both notes sound with the song's program, and the frame does not count as playing
@@ -184,7 +157,7 @@ TEST_F(PlayGuiTest, TheMonitorSoundsWrittenNotesWhileWritingGoesOn) {
     EXPECT_TRUE(enabled(cmd::kPlay));
     // and the next note is written and sounds while the first ones may still ring
     frame().deliverToActiveView({palette_msg::kEnterChord, 0, {67, 0, kNoKey, 0, kNoKey, 0, kNoKey, 0}});
-    EXPECT_EQ(document().recordCount(), count + 3);
+    EXPECT_EQ(doc().recordCount(), count + 3);
     ASSERT_TRUE(test::waitUntil([&] { return soundedKey("43"); }));
     // WHEN the song is played THEN the monitor gives way to it
     frame().runCommand(cmd::kPlay);
@@ -224,7 +197,7 @@ TEST_F(PlayGuiTest, ASelectionPlaysToItsEndAndRepeatsWhileRepeatIsOn) {
 TEST_F(PlayGuiTest, CuttingWhilePlayingStopsThePlayFirst) {
     startWith("melody.PLM");
     selectFirstGroup();
-    const std::size_t count = document().recordCount();
+    const std::size_t count = doc().recordCount();
     frame().runCommand(cmd::kPlay);
     ASSERT_TRUE(test::waitUntil([&] { return received("90 43 60"); }));
 
@@ -232,7 +205,7 @@ TEST_F(PlayGuiTest, CuttingWhilePlayingStopsThePlayFirst) {
 
     EXPECT_FALSE(frame().isPlaying());
     EXPECT_EQ(lastMessages(48), silence());
-    EXPECT_LT(document().recordCount(), count);
+    EXPECT_LT(doc().recordCount(), count);
 }
 
 TEST_F(PlayGuiTest, ADeviceThatCannotOpenShowsTheMessageAndTheFrameStaysStopped) {
@@ -354,17 +327,17 @@ TEST_F(PlayGuiTest, TheMelodyDialogTestPlaysAndItsToneGoesIntoTheProperties) {
         properties->accept();
     });
     frame().runCommand(cmd::kProperties);
-    EXPECT_EQ(document().songInfo().initialProgram(), 56);
-    EXPECT_EQ(document().songInfo().initialModule(), 0);
+    EXPECT_EQ(doc().songInfo().initialProgram(), 56);
+    EXPECT_EQ(doc().songInfo().initialModule(), 0);
 }
 
 TEST_F(PlayGuiTest, TheDrumSetDialogOpensOnTheFirstSetWhenTheProgramIsNone) {
     // GIVEN a rhythm song on SC-55 whose program 17 selects no set
     startWith("drums.PLM");
-    SongInfo info = document().songInfo();
+    SongInfo info = doc().songInfo();
     info.bytes[6] = info.bytes[9] = 1;
     info.bytes[8] = 17;
-    document().setSongInfo(info);
+    doc().setSongInfo(info);
 
     QTimer::singleShot(0, [] {
         auto* properties = modal<PropertiesDialog>();
@@ -397,7 +370,7 @@ TEST_F(PlayGuiTest, TheDrumSetDialogOpensOnTheFirstSetWhenTheProgramIsNone) {
         properties->reject();
     });
     frame().runCommand(cmd::kProperties);
-    EXPECT_EQ(document().songInfo().initialProgram(), 17) << "cancelled";
+    EXPECT_EQ(doc().songInfo().initialProgram(), 17) << "cancelled";
 }
 
 TEST(KeptSynthDevices, TheSynthesiserOpensOnceAndItsTimesGoOn) {

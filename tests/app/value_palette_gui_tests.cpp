@@ -2,35 +2,24 @@
 // tool, driven offscreen through a song window.
 #include <gtest/gtest.h>
 
-#include <QAction>
 #include <QCheckBox>
 #include <QListWidget>
 #include <QPushButton>
 #include <QStatusBar>
 #include <QTest>
 #include <QToolButton>
-#include <filesystem>
 
 #include "app/edit_key_toolbar.h"
 #include "app/edit_palette_window.h"
 #include "app/effect_palette_window.h"
 #include "app/entry_tool_control.h"
-#include "app/main_frame.h"
-#include "app/plm_app.h"
-#include "app/plm_child_wnd.h"
 #include "app/value_palette_windows.h"
-#include "platform/message_box.h"
-#include "platform/profile.h"
 #include "play/instrument_tables.h"
-#include "score/plm_view_widget.h"
-#include "song/plm_doc.h"
-#include "support/qt_test_app.h"
-#include "support/song_builder.h"
+#include "support/frame_test.h"
 
 namespace plume {
 namespace {
 
-namespace fs = std::filesystem;
 using namespace test;
 
 SongRecord withValues(SongRecord r, std::uint8_t velocity, std::uint8_t delay, std::uint8_t gate) {
@@ -47,14 +36,9 @@ SongRecord program(std::uint8_t module, std::uint8_t bank, std::uint8_t number) 
     return r;
 }
 
-class ValuePaletteGuiTest : public ::testing::Test {
+class ValuePaletteGuiTest : public FrameTest {
 protected:
     ValuePaletteGuiTest() {
-        qtApp();
-        fs::create_directories(m_dir);
-        platform::appProfile().removeSection("Project");
-        platform::appProfile().removeSection("Recent File List");
-        platform::plmProfile().removeSection("MouseWheelFunc");
         // A chord whose notes share delay and velocity but not the gate; a note with a program
         // change; a bar line; a last note.
         std::vector<SongRecord> song;
@@ -63,45 +47,24 @@ protected:
         addGroup(song, {withValues(note(3, 62), 90, 0, 64), program(0, 0, 40)});
         addGroup(song, {scoreMark(type::kBarLine)});
         addGroup(song, {withValues(note(3, 65), 90, 0, 64)});
-        writeSong(m_dir / "values.PLM", songOf(song));
-        m_app = std::make_unique<CPlmApp>();
-        m_box = std::make_unique<platform::ScriptedMessageBox>();
-        StartupOptions options;
-        options.song = m_dir / "values.PLM";
-        m_app->startUp(options, false);
-        frame().resize(1100, 800);
-        frame().activeChild()->showMaximized();
-        QApplication::processEvents();
+        startWithRecords("values.PLM", std::move(song));
     }
-    ~ValuePaletteGuiTest() override {
-        doc().clearModified();
-        m_box.reset();
-        m_app.reset();
-        fs::remove_all(m_dir);
-    }
+    ~ValuePaletteGuiTest() override { doc().clearModified(); }
 
-    CMainFrame& frame() { return m_app->frame(); }
-    CPlmView& view() { return *frame().activeView(); }
-    CPlmDoc& doc() { return frame().activeChild()->document(); }
     std::vector<SongRecord> records() { return {doc().records().begin(), doc().records().end()}; }
     void key(Qt::Key k) { QTest::keyClick(&view(), k); }
     template <class Window>
     Window& shown(int command) {
         frame().runCommand(command);
-        auto* window = dynamic_cast<Window*>(frame().palette(command));
-        EXPECT_TRUE(window && window->isVisible());
+        EXPECT_TRUE(frame().palette(command)->isVisible());
         EXPECT_TRUE(frame().action(command)->isChecked());
-        return *window;
+        return palette<Window>(command);
     }
     static void type(ValueSpinField* field, const char* text) {
         field->selectAll();
         QTest::keyClick(field, Qt::Key_Delete);
         QTest::keyClicks(field, QString::fromUtf8(text));
     }
-
-    fs::path m_dir = fs::temp_directory_path() / ("plume-value-palettes-" + std::to_string(::getpid()));
-    std::unique_ptr<CPlmApp> m_app;
-    std::unique_ptr<platform::ScriptedMessageBox> m_box;
 };
 
 TEST_F(ValuePaletteGuiTest, GateWindowChangesDelaysAndRefusesTooLongNotes) {

@@ -8,6 +8,7 @@
 #include <QApplication>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "app/main_frame.h"
 #include "app/plm_app.h"
@@ -17,6 +18,7 @@
 #include "score/plm_view_widget.h"
 #include "song/plm_doc.h"
 #include "support/qt_test_app.h"
+#include "support/song_builder.h"
 #include "support/temp_dir.h"
 
 namespace plume::test {
@@ -32,6 +34,8 @@ protected:
         platform::appProfile().removeSection("Recent File List");
         platform::plmProfile().removeSection("MIDI Config");
         platform::plmProfile().removeSection("PC KeyBoard");
+        // The frame writes the new mouse input back when it closes: the next test must not inherit it.
+        platform::plmProfile().removeSection("MouseWheelFunc");
     }
 
     void start(StartupOptions options) {
@@ -46,6 +50,12 @@ protected:
         options.song = song;
         start(options);
     }
+    // `records` written as the song `name` of the test's folder, opened in a maximised window.
+    void startWithRecords(const std::string& name, std::vector<SongRecord> records) {
+        writeSong(m_dir / name, songOf(std::move(records)));
+        startWithSong(m_dir / name);
+        bigView();
+    }
     // The active song window maximised, so the view has room.
     CPlmView& bigView() {
         frame().activeChild()->showMaximized();
@@ -58,6 +68,10 @@ protected:
     CPlmDoc& doc() { return frame().activeChild()->document(); }
     std::string pane(int i) { return frame().paneText(i).toStdString(); }
     bool enabled(int id) { return frame().action(id)->isEnabled(); }
+    template <class Window>
+    Window& palette(int showCommand) {
+        return *qobject_cast<Window*>(frame().palette(showCommand));
+    }
 
     TempDir m_dir;
     std::unique_ptr<CPlmApp> m_app;
