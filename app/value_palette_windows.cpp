@@ -18,14 +18,14 @@ namespace plume {
 
 namespace {
 
-struct FieldSpec {
+struct ValueField {
     const char* label;
     int minimum;
     int maximum;
 };
 
-constexpr std::array<FieldSpec, 2> kGateFields = {{{"ﾃﾞｨﾚｰ", 0, 99}, {"ｹﾞｰﾄｵﾝ", 1, 100}}};
-constexpr FieldSpec kVelocityField = {"ﾍﾞﾛｼﾃｨｰ", 1, 127};
+constexpr std::array<ValueField, 2> kGateFields = {{{"ﾃﾞｨﾚｰ", 0, 99}, {"ｹﾞｰﾄｵﾝ", 1, 100}}};
+constexpr ValueField kVelocityField = {"ﾍﾞﾛｼﾃｨｰ", 1, 127};
 
 }  // namespace
 
@@ -71,9 +71,9 @@ ValuePaletteWindow::ValuePaletteWindow(CMainFrame& frame, NoteValueKind kind)
     grid->setVerticalSpacing(4);
     const bool gate = kind == NoteValueKind::DelayGate;
     for (int i = 0; i < m_form.fieldCount(); ++i) {
-        const FieldSpec& spec = gate ? kGateFields[std::size_t(i)] : kVelocityField;
-        grid->addWidget(new QLabel(QString::fromUtf8(spec.label), this), i, 0);
-        auto* field = new ValueSpinField(spec.minimum, spec.maximum, this);
+        const ValueField& shape = gate ? kGateFields[std::size_t(i)] : kVelocityField;
+        grid->addWidget(new QLabel(QString::fromUtf8(shape.label), this), i, 0);
+        auto* field = new ValueSpinField(shape.minimum, shape.maximum, this);
         m_fields[std::size_t(i)] = field;
         grid->addWidget(field, i, 1);
         // Delay and gate are percentages of the note's length; a velocity is a MIDI value.
