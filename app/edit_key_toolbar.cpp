@@ -8,7 +8,6 @@
 
 #include "app/frame_commands.h"
 #include "app/main_frame.h"
-#include "app/palette_routing.h"
 #include "app/tool_icons.h"
 #include "score/plm_view_widget.h"
 
@@ -118,18 +117,10 @@ void EditKeyToolBar::press(int id) {
             // The view hands the insert key to the frame, whose switch it is.
             m_frame.runCommand(cmd::kInsertSwitch);
         } else if (post.message == palette_msg::kKeyDown) {
-            sendKey(post);
+            if (CPlmView* view = m_frame.activeView()) typeKey(*view, int(post.wParam));
         }
     }
     if (CPlmView* view = m_frame.activeView()) view->setFocus();
-}
-
-void EditKeyToolBar::sendKey(const PaletteMessage& key) {
-    if (paletteTarget(m_frame.routingState()) != PaletteTarget::View) {
-        m_frame.postPaletteMessage(key);
-        return;
-    }
-    if (CPlmView* view = m_frame.activeView()) typeKey(*view, int(key.wParam));
 }
 
 }  // namespace plume

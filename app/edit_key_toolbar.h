@@ -1,7 +1,7 @@
 #pragma once
 // The edit-key tool bar: ten buttons in two rows, shown floating where the score view was clicked
-// with the right button and hidden again after each use. The keys go to the palettes' target, the
-// commands to the frame.
+// with the right button and hidden again after each use. The keys go to the active view (also while
+// the enlarged edit palette takes the palettes' requests), the commands to the frame.
 
 #include <QWidget>
 
@@ -30,9 +30,6 @@ public:
     void press(int id);
 
 private:
-    // A key for the target: the active view takes it as if it had been typed.
-    void sendKey(const PaletteMessage& key);
-
     CMainFrame& m_frame;
     EditKeyBar m_bar;
     std::vector<QToolButton*> m_buttons;

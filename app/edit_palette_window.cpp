@@ -7,7 +7,6 @@
 #include <QWheelEvent>
 #include <algorithm>
 
-#include "app/edit_key_toolbar.h"
 #include "app/frame_commands.h"
 #include "app/main_frame.h"
 #include "app/plm_app.h"
@@ -58,11 +57,6 @@ EditPaletteWindow::EditPaletteWindow(CMainFrame& frame)
 }
 
 void EditPaletteWindow::receive(const PaletteMessage& message) {
-    // The palette has no editing keys of its own: the edit-key bar's keys still edit the score.
-    if (message.message == palette_msg::kKeyDown) {
-        if (CPlmView* view = m_frame.activeView()) typeKey(*view, int(message.wParam));
-        return;
-    }
     const auto post = m_group.receive(message, m_frame.entryState().choice, m_frame.isPlaying());
     if (message.message == palette_msg::kEditPaletteButton && message.wParam == edit_palette_button::kClose) close();
     // The palette's own group goes to the view, never back to the palette that stands in for it.
@@ -70,8 +64,9 @@ void EditPaletteWindow::receive(const PaletteMessage& message) {
     update();
 }
 
+// Hidden, the palette has no use for the key signature; it looks again when it is shown.
 void EditPaletteWindow::followCursor(CPlmView* view) {
-    if (!view) return;
+    if (!view || !isVisible()) return;
     const ScoreView& logic = view->logic();
     m_keySignature = keyInForce(logic.records(), view->document().songInfo(), cursorRecord(logic));
 }
@@ -113,6 +108,14 @@ QImage EditPaletteWindow::staffImage() const {
     return image.copy(line.staffX0 - kCropLeft, kCropTop, kCropWidth, kCropHeight);
 }
 
+const QImage& EditPaletteWindow::staff() {
+    if (m_staff.isNull() || m_staffGroup != m_group.group()) {
+        m_staffGroup = m_group.group();
+        m_staff = staffImage();
+    }
+    return m_staff;
+}
+
 void EditPaletteWindow::paintEvent(QPaintEvent*) {
     QPainter painter(this);
     const QRect outer = rect();
@@ -128,7 +131,7 @@ void EditPaletteWindow::paintEvent(QPaintEvent*) {
     painter.fillRect(0, 0, kEditPaletteWidth, kEditPaletteDragHeight, kDragBar);
     painter.fillRect(0, kEditPaletteDragHeight, kEditPaletteWidth, kEditPaletteHeight - kEditPaletteDragHeight,
                      Qt::white);
-    painter.drawImage(QRect(0, kStaffTop, kCropWidth * kScale, kCropHeight * kScale), staffImage());
+    painter.drawImage(QRect(0, kStaffTop, kCropWidth * kScale, kCropHeight * kScale), staff());
     if (const auto selected = m_group.selectedKey()) {
         const auto& records = m_group.group();
         const auto note = std::find_if(records.begin(), records.end(),
@@ -229,13 +232,7 @@ void EditPaletteWindow::wheelEvent(QWheelEvent* event) {
 
 void EditPaletteWindow::showEvent(QShowEvent* event) {
     PaletteWindow::showEvent(event);
-    m_group.show();
     followCursor(m_frame.activeView());
-}
-
-void EditPaletteWindow::hideEvent(QHideEvent* event) {
-    PaletteWindow::hideEvent(event);
-    m_group.hide();
 }
 
 }  // namespace plume

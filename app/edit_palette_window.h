@@ -44,17 +44,20 @@ protected:
     void mouseReleaseEvent(QMouseEvent* event) override;
     void wheelEvent(QWheelEvent* event) override;
     void showEvent(QShowEvent* event) override;
-    void hideEvent(QHideEvent* event) override;
 
 private:
     void followCursor(CPlmView* view);
     static int stepClientY(int step);
     // The group drawn by the score painter at its own size, the part around the group's column.
     QImage staffImage() const;
+    // staffImage(), drawn again only after the group changed.
+    const QImage& staff();
     void paintButton(QPainter& painter, EditPaletteArea area) const;
 
     CMainFrame& m_frame;
     EnlargedEditGroup m_group;
+    std::vector<SongRecord> m_staffGroup;  // the group m_staff shows
+    QImage m_staff;
     int m_keySignature = 0;
     WindowDrag m_drag;
     EditPaletteArea m_pressed = EditPaletteArea::Body;

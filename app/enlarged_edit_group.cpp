@@ -138,9 +138,7 @@ std::optional<PaletteMessage> EnlargedEditGroup::receive(const PaletteMessage& m
     // A complete group (keyboard palette, numeric input) becomes the palette's group as well.
     case palette_msg::kEnterGroup: setGroup(groupRecords(message.data)); break;
     case palette_msg::kEditPaletteButton:
-        if (message.wParam == edit_palette_button::kClose) {
-            hide();
-        } else if (message.wParam == edit_palette_button::kEnter && m_enterEnabled && !m_group.empty() && !playing) {
+        if (message.wParam == edit_palette_button::kEnter && m_enterEnabled && !m_group.empty() && !playing) {
             m_enterEnabled = false;
             return PaletteMessage{palette_msg::kEnterGroup, 0, groupBytes(m_group)};
         }

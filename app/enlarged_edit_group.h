@@ -32,17 +32,13 @@ EditPaletteArea editPaletteArea(int x, int y);
 
 class EnlargedEditGroup {
 public:
-    bool isShown() const { return m_shown; }
-    void show() { m_shown = true; }
-    void hide() { m_shown = false; }
-
     // Records in song order; the first one's byte 0 holds the count. Empty at the start.
     const std::vector<SongRecord>& group() const { return m_group; }
     bool isEnterEnabled() const { return m_enterEnabled; }
 
     // A palette message addressed to the palette; the entry choice gives the current length and
     // dot. kEditPaletteButton with wParam 1 returns the group to post to the main frame (nothing
-    // while playing, when the frame would drop it).
+    // while playing, when the frame would drop it); closing (wParam 2) is the window's.
     std::optional<PaletteMessage> receive(const PaletteMessage& message, const NoteChoice& choice, bool playing);
 
     // The left button over the window: pressing a button arms it, releasing over the same button
@@ -71,7 +67,6 @@ private:
     // Highest key first, the count in the first record; "enter" follows whether a group is left.
     void reorder();
 
-    bool m_shown = false;
     bool m_enterEnabled = false;
     EditPaletteArea m_armed = EditPaletteArea::Body;
     std::vector<SongRecord> m_group;

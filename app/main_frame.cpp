@@ -347,8 +347,8 @@ FrameState CMainFrame::state() const {
         s.tupletCount = tupletCount(view.records(), selectedRecords(view));
     }
     s.grandStaff = m_app.grandStaff();
-    s.allTracks = m_allTracks;
-    s.repeat = m_repeat;
+    s.allTracks = m_player && m_player->allTracks();
+    s.repeat = m_player && m_player->repeat();
     s.clipboardFull = m_clipboard.hasData();
     s.showLevel = m_settings.play.showLevel != 0;
     s.newMouseInput = m_settings.newMouseInput != 0;
@@ -563,12 +563,10 @@ void CMainFrame::runCommand(int id) {
             m_player->chooseInterrupt();
             break;
         case cmd::kAllTracks:
-            m_allTracks = !m_allTracks;
-            m_player->setAllTracks(m_allTracks);
+            m_player->setAllTracks(!m_player->allTracks());
             break;
         case cmd::kRepeat:
-            m_repeat = !m_repeat;
-            m_player->setRepeat(m_repeat);
+            m_player->setRepeat(!m_player->repeat());
             break;
         case cmd::kLevelMeter:
             m_settings.play.showLevel = m_settings.play.showLevel ? 0 : 1;
@@ -740,7 +738,7 @@ void CMainFrame::createEntryBars() {
     });
     const auto relayText = [this](std::uint32_t message) {
         return [this, message](const std::string& text) {
-            if (!m_playing) deliverToActiveView({message, 0, {text.begin(), text.end()}});
+            postPaletteMessage({message, 0, {text.begin(), text.end()}});
         };
     };
     m_lyricBar->setEntryHandler(relayText(palette_msg::kSetLyric));
@@ -798,18 +796,18 @@ void CMainFrame::deliverToActiveView(const PaletteMessage& message) {
 
 void CMainFrame::enterTypedNotes(const std::vector<NoteName>& notes) {
     CPlmView* view = activeView();
-    if (!view || m_playing) return;
+    if (!view) return;
     const ScoreView& logic = view->logic();
     const int key = keyInForce(logic.records(), view->document().songInfo(), cursorRecord(logic));
     const std::vector<SongRecord> group = typedNoteGroup(notes, key, m_entry.settings());
-    if (!group.empty()) deliverToActiveView({palette_msg::kEnterGroup, 0, groupBytes(group)});
+    if (!group.empty()) postPaletteMessage({palette_msg::kEnterGroup, 0, groupBytes(group)});
 }
 
 bool CMainFrame::passKey(char key, bool shift) {
     if (m_lyricBar->isVisible() || m_chordNameBar->isVisible()) return false;
     const NoteKeyOutcome outcome = passNoteKey(m_entry.choice, key, shift, m_playing);
     if (outcome.taken) Q_EMIT entryChanged();
-    if (outcome.post) deliverToActiveView(*outcome.post);
+    if (outcome.post) postPaletteMessage(*outcome.post);
     return outcome.taken;
 }
 

@@ -189,8 +189,6 @@ private:
     NumericInputWidget* m_numericBar = nullptr;
     TextEntryWidget* m_lyricBar = nullptr;
     TextEntryWidget* m_chordNameBar = nullptr;
-    bool m_allTracks = false;
-    bool m_repeat = false;
     std::function<void()> m_stopPlayback;
     std::unique_ptr<PlayController> m_player;
     ScoreClipboard m_clipboard{[this] { stopPlayback(); }};

@@ -17,12 +17,6 @@ constexpr std::array<int, 21> kButtons = {
 constexpr std::array<int, 5> kAccidentalButtons = {note_button::kSharp, note_button::kFlat, note_button::kNatural,
                                                    note_button::kDoubleSharp, note_button::kDoubleFlat};
 
-// Position 0..5 of a note (or rest) button, or -1.
-int lengthPosition(int button, int first) {
-    const int offset = button - first;
-    return offset >= 0 && offset % 3 == 0 && offset / 3 < kLengthCount ? offset / 3 : -1;
-}
-
 int accidentalOfButton(int button) {
     const auto it = std::find(kAccidentalButtons.begin(), kAccidentalButtons.end(), button);
     return it == kAccidentalButtons.end() ? 0 : int(it - kAccidentalButtons.begin()) + 1;
@@ -48,6 +42,11 @@ PaletteMessage toggleDot(NoteChoice& choice, int dot) {
 }  // namespace
 
 std::span<const int> notePaletteButtons() { return kButtons; }
+
+int lengthPosition(int button, int first) {
+    const int offset = button - first;
+    return offset >= 0 && offset % 3 == 0 && offset / 3 < kLengthCount ? offset / 3 : -1;
+}
 
 std::uint8_t lengthType(int lengthIndex) { return std::uint8_t(std::clamp(lengthIndex, 0, 2 * kLengthCount - 1) + 1); }
 

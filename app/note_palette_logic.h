@@ -38,6 +38,9 @@ inline constexpr int kTie = 32893;
 
 // The palette's 21 buttons in the order they are laid out, three to a row.
 std::span<const int> notePaletteButtons();
+// Position 0..5 (whole..32nd) of a note button (`first` = kWholeNote) or a rest button (`first` =
+// kWholeRest), or -1.
+int lengthPosition(int button, int first);
 
 // The record type of the length index (1..12).
 std::uint8_t lengthType(int lengthIndex);

@@ -41,12 +41,6 @@ QString tipOf(int id) {
     return {};
 }
 
-// Position 0..5 of a note (first = 600) or rest (first = 601) button, or -1.
-int lengthPosition(int id, int first) {
-    const int offset = id - first;
-    return offset >= 0 && offset % 3 == 0 && offset / 3 < kLengthCount ? offset / 3 : -1;
-}
-
 QPixmap blankFace() {
     QPixmap face(kFaceWidth, kFaceHeight);
     face.fill(Qt::transparent);

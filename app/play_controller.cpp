@@ -237,11 +237,11 @@ void PlayController::stopTest() {
     follow();
 }
 
+// A test that ends by itself is closed, the monitor's (which has no callback) as well.
 void PlayController::testEnded() {
-    auto ended = std::exchange(m_testEnded, {});
-    if (!ended) return;
+    if (sequencerMode() == PlayMode::Stopped) return;  // the end of a test stopped meanwhile
     m_engine->sequencer().StopPlay();
-    ended();
+    if (auto ended = std::exchange(m_testEnded, {})) ended();
     follow();
 }
 

@@ -58,7 +58,10 @@ public:
     // --- the "演奏" menu ---------------------------------------------------------------------------
     void play();  // "演奏開始"
     void stop();  // "演奏停止", and whatever else must stop playing
+    // "繰り返し演奏" and "全トラック": kept here for the engine made on first use.
+    bool repeat() const { return m_repeat; }
     void setRepeat(bool on);
+    bool allTracks() const { return m_allTracks; }
     void setAllTracks(bool on);
     void chooseReset();      // "音源リセット": writes "Play Begin Reset" on OK
     void chooseDevice();     // "MIDIデバイス"

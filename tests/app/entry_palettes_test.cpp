@@ -108,7 +108,6 @@ TEST(EnlargedEditGroup, PaletteMessagesChangeItsOwnGroup) {
 
 TEST(EnlargedEditGroup, EnterAndCloseButtons) {
     EnlargedEditGroup palette;
-    palette.show();
     NoteChoice choice;
     const int x = kEditPaletteButtonRight - 4;
     const int enterY = kEditPaletteEnterTop + 4;
@@ -131,12 +130,12 @@ TEST(EnlargedEditGroup, EnterAndCloseButtons) {
     EXPECT_EQ(keysAndTypes(groupRecords(entered->data)), (std::vector<int>{1, 62, 1, 0}));
     EXPECT_FALSE(palette.isEnterEnabled());
     EXPECT_FALSE(palette.receive(*button, choice, false));
-    // The close button hides the palette; the top strip drags it.
+    // The close button sends 0x859 / 2 and nothing to the frame; the top strip drags the window.
     palette.buttonDown(x, kEditPaletteCloseTop + 1);
     const auto close = palette.buttonUp(x, kEditPaletteCloseTop + 1);
     ASSERT_TRUE(close);
-    palette.receive(*close, choice, false);
-    EXPECT_FALSE(palette.isShown());
+    EXPECT_EQ(*close, (PaletteMessage{0x859, 2, {}}));
+    EXPECT_FALSE(palette.receive(*close, choice, false));
     EXPECT_EQ(editPaletteArea(10, 15), EditPaletteArea::Drag);
     EXPECT_EQ(editPaletteArea(10, 16), EditPaletteArea::Body);
 }

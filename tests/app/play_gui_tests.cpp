@@ -166,6 +166,21 @@ TEST_F(PlayGuiTest, TheMonitorSoundsWrittenNotesWhileWritingGoesOn) {
     EXPECT_FALSE(frame().isPlaying());
 }
 
+TEST_F(PlayGuiTest, TheMonitorClosesItsPlayOnceTheNotesHaveSounded) {
+    // GIVEN the monitor on and the shortest length
+    startWith("melody.PLM");
+    frame().entryState().choice.monitor = true;
+    frame().entryState().choice.lengthIndex = 5;
+    // WHEN a note is entered and has sounded
+    frame().deliverToActiveView({palette_msg::kEnterChord, 0, {60, 0, kNoKey, 0, kNoKey, 0, kNoKey, 0}});
+    ASSERT_TRUE(test::waitUntil([&] { return soundedKey("3C"); }));
+    // THEN the sequencer stops by itself and the device is silenced, nothing left running
+    const Sequencer& sequencer = frame().player().engine()->sequencer();
+    EXPECT_TRUE(test::waitUntil([&] { return sequencer.playMode() == PlayMode::Stopped; }, 3000));
+    EXPECT_EQ(lastMessages(48), silence());
+    EXPECT_FALSE(frame().isPlaying());
+}
+
 TEST_F(PlayGuiTest, ASelectionPlaysToItsEndAndRepeatsWhileRepeatIsOn) {
     platform::plmProfile().writeInt("MIDI Config", "Rep Play Interval", 20);
     startWith("melody.PLM");

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <QCheckBox>
+#include <QLineEdit>
 #include <QListWidget>
 #include <QPushButton>
 #include <QStatusBar>
@@ -13,6 +14,7 @@
 #include "app/edit_palette_window.h"
 #include "app/effect_palette_window.h"
 #include "app/entry_tool_control.h"
+#include "app/numeric_input_widget.h"
 #include "app/value_palette_windows.h"
 #include "play/instrument_tables.h"
 #include "support/frame_test.h"
@@ -174,6 +176,27 @@ TEST_F(ValuePaletteGuiTest, EnlargedEditPaletteHoldsTheGroupUntilEntered) {
     EXPECT_FALSE(frame().action(cmd::kEditPalette)->isChecked());
     frame().postPaletteMessage({palette_msg::kEnterChord, 0, {72, 0, kNoKey, 0}});
     EXPECT_EQ(doc().recordCount(), before.size() + 4);
+}
+
+TEST_F(ValuePaletteGuiTest, KeysAndTypedNotesGoToTheEnlargedEditPaletteWhileItIsShown) {
+    // GIVEN the enlarged edit palette shown
+    auto& palette = shown<EditPaletteWindow>(cmd::kEditPalette);
+    const auto before = records();
+    // WHEN Shift+"3" is typed in the view THEN the quarter rest becomes the palette's group
+    QTest::keyClick(&view(), Qt::Key_3, Qt::ShiftModifier);
+    ASSERT_EQ(palette.group().group().size(), 1u);
+    EXPECT_EQ(palette.group().group()[0].type(), 9);
+    // WHEN a note is typed into the numeric input bar THEN it replaces the rest there
+    NumericInputWidget& bar = *frame().numericInputBar();
+    bar.openWith(QStringLiteral("c"));
+    QTest::keyClick(bar.notesField(), Qt::Key_Return);
+    ASSERT_EQ(palette.group().group().size(), 1u);
+    EXPECT_TRUE(palette.group().group()[0].isNote());
+    // and "2" makes that note a half note
+    QTest::keyClick(&view(), Qt::Key_2);
+    EXPECT_EQ(palette.group().group()[0].type(), 2);
+    // and the song is as it was
+    EXPECT_EQ(records(), before);
 }
 
 TEST_F(ValuePaletteGuiTest, EditKeyBarShowsOnARightClickAndHidesAfterUse) {
