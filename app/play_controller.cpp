@@ -1,6 +1,7 @@
 #include "app/play_controller.h"
 
 #include <QDialog>
+#include <QGuiApplication>
 #include <algorithm>
 #include <cstdlib>
 
@@ -56,7 +57,10 @@ KeptSynthDevices::KeptSynthDevices(std::unique_ptr<MidiDevices> inner) : m_inner
 std::unique_ptr<MidiOut> KeptSynthDevices::open(int id) {
     if (id != kMidiMapper) return m_inner->open(id);
     if (!m_synth) {
+        // Loading the SoundFont takes a second or two.
+        QGuiApplication::setOverrideCursor(Qt::WaitCursor);
         m_synth = m_inner->open(id);
+        QGuiApplication::restoreOverrideCursor();
         if (!m_synth) return nullptr;
         m_openedAt = std::chrono::steady_clock::now();
     }
