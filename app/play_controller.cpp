@@ -58,9 +58,10 @@ std::unique_ptr<MidiOut> KeptSynthDevices::open(int id) {
     if (id != kMidiMapper) return m_inner->open(id);
     if (!m_synth) {
         // Loading the SoundFont takes a second or two.
-        QGuiApplication::setOverrideCursor(Qt::WaitCursor);
+        const bool withCursor = qobject_cast<QGuiApplication*>(QCoreApplication::instance()) != nullptr;
+        if (withCursor) QGuiApplication::setOverrideCursor(Qt::WaitCursor);
         m_synth = m_inner->open(id);
-        QGuiApplication::restoreOverrideCursor();
+        if (withCursor) QGuiApplication::restoreOverrideCursor();
         if (!m_synth) return nullptr;
         m_openedAt = std::chrono::steady_clock::now();
     }
