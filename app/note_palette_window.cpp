@@ -9,6 +9,7 @@
 #include "app/note_palette_logic.h"
 #include "score/glyphs.h"
 #include "score/plm_view_widget.h"
+#include "score/range_edit.h"
 #include "score/score_view.h"
 #include "song/plm_doc.h"
 
@@ -138,32 +139,6 @@ QPixmap faceOf(const GlyphSet& glyphs, int id) {
     }
 }
 
-// --- ties ------------------------------------------------------------------------------------------
-
-bool linksForward(const SongRecord& r) { return r.tie() == mark::kTieBegin || r.tie() == mark::kTieMiddle; }
-bool linksBackward(const SongRecord& r) { return r.tie() == mark::kTieEnd || r.tie() == mark::kTieMiddle; }
-
-// The record of a note of `key` in the group, or kNoGroup.
-std::size_t noteOfKey(Records records, std::size_t group, std::uint8_t key) {
-    for (std::size_t i = group; i < groupEnd(records, group); ++i)
-        if (records[i].isNote() && records[i].key() == key) return i;
-    return kNoGroup;
-}
-
-// The first (or last) group of the tie chain of `key` that passes through `group`.
-std::size_t chainEndGroup(Records records, std::size_t group, std::uint8_t key, bool backward) {
-    for (;;) {
-        const std::size_t note = noteOfKey(records, group, key);
-        if (note == kNoGroup || !(backward ? linksBackward(records[note]) : linksForward(records[note]))) return group;
-        std::size_t next = group;
-        do {
-            next = backward ? previousGroup(records, next) : nextGroup(records, next);
-        } while (next != kNoGroup && next < records.size() && noteOfKey(records, next, key) == kNoGroup);
-        if (next == kNoGroup || next >= records.size()) return group;
-        group = next;
-    }
-}
-
 }  // namespace
 
 QPixmap glyphPixmap(const Glyph& glyph) {
@@ -188,40 +163,6 @@ void placeAtFrameEdge(QWidget& palette, const CMainFrame& frame, Qt::Alignment c
     palette.move(std::max(x, client.left()), std::max(y, client.top()));
 }
 
-bool toggleTieAtCursor(CPlmDoc& doc, ScoreView& view) {
-    const std::size_t group = cursorRecord(view);
-    Records records = doc.records();
-    if (group >= records.size() || !records[group].isNote()) return false;
-    const std::size_t next = nextScoreGroup(records, group);
-    if (next >= records.size() || !records[next].isNote()) return false;
-
-    std::vector<std::uint8_t> keys;
-    bool tiedForward = false;
-    for (std::size_t i = group; i < groupEnd(records, group); ++i) {
-        if (!records[i].isNote() || noteOfKey(records, next, records[i].key()) == kNoGroup) continue;
-        keys.push_back(records[i].key());
-        tiedForward = tiedForward || linksForward(records[i]);
-    }
-    if (keys.empty() || !view.undoRing().take(UndoKind::Change, doc, view.undoPositions())) return false;
-
-    bool changed = false;
-    for (const std::uint8_t key : keys) {
-        records = doc.records();
-        const std::size_t first = chainEndGroup(records, group, key, true);
-        const std::size_t last = groupEnd(records, chainEndGroup(records, next, key, false));
-        if (!tiedForward) {
-            changed = doc.tieKey(first, last, key) || changed;
-        } else if (linksForward(records[noteOfKey(records, group, key)])) {
-            // Untie the whole chain, then tie again what lies before and after the cut.
-            const std::size_t cut = groupEnd(records, group);
-            changed = doc.untieKey(first, last, key) || changed;
-            doc.tieKey(first, cut, key);
-            doc.tieKey(next, last, key);
-        }
-    }
-    view.rebuild();
-    return changed;
-}
 
 // --- the window ------------------------------------------------------------------------------------
 

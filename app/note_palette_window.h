@@ -42,11 +42,6 @@ private:
     QMap<int, QToolButton*> m_buttons;
 };
 
-// The tie button: the notes of the cursor group are tied to the notes of the same keys in the next
-// note group (bar lines and line breaks between them are passed over, a rest ends the search), or
-// untied from them when any of them is tied forward already. Ties running into the cursor group
-// and out of the next group stay. One undo snapshot; false when nothing changed.
-bool toggleTieAtCursor(CPlmDoc& doc, ScoreView& view);
 
 // A glyph of the score as a pixmap whose paper is transparent.
 QPixmap glyphPixmap(const Glyph& glyph);

@@ -135,4 +135,10 @@ private:
     ScoreView& m_view;
 };
 
+// The tie button: the notes of the cursor group are tied to the notes of the same keys in the next
+// note group (bar lines and line breaks between them are passed over, a rest ends the search), or
+// untied from them when any of them is tied forward already. Ties running into the cursor group
+// and out of the next group stay. One undo snapshot; false when nothing changed.
+bool toggleTieAtCursor(CPlmDoc& doc, ScoreView& view);
+
 }  // namespace plume

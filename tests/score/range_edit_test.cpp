@@ -294,5 +294,23 @@ TEST(GoToLineForm, AcceptsOneToTheLastLineNumber) {
     EXPECT_EQ(box.shown(), std::vector<std::string>(2, "1 から 5 の範囲で入力して下さい。"));
 }
 
+TEST_F(RangeEdit, TheTieButtonTiesTheCursorNoteToTheNextAndUntiesItWithoutCuttingTheChainBefore) {
+    // GIVEN C C C with the cursor on the first note
+    load(notes(kQuarter, {60, 60, 60}));
+    const auto ties = [&] { return std::vector{doc.record(0).tie(), doc.record(1).tie(), doc.record(2).tie()}; };
+    // WHEN the first, then the second note is tied on
+    ASSERT_TRUE(toggleTieAtCursor(doc, view));
+    view.setCursor({0, 1});
+    ASSERT_TRUE(toggleTieAtCursor(doc, view));
+    // THEN one chain runs over all three
+    EXPECT_EQ(ties(), (std::vector<std::uint8_t>{mark::kTieBegin, mark::kTieMiddle, mark::kTieEnd}));
+    // WHEN the second note is pressed again THEN only its tie forward goes; the one into it stays
+    ASSERT_TRUE(toggleTieAtCursor(doc, view));
+    EXPECT_EQ(ties(), (std::vector<std::uint8_t>{mark::kTieBegin, mark::kTieEnd, 0}));
+    // and each press is one undo step
+    ASSERT_TRUE(editor().undo());
+    EXPECT_EQ(ties(), (std::vector<std::uint8_t>{mark::kTieBegin, mark::kTieMiddle, mark::kTieEnd}));
+}
+
 }  // namespace
 }  // namespace plume
