@@ -273,6 +273,7 @@ bool isBuilt(int id) {
 
 bool commandEnabled(int id, const FrameState& state) {
     if (!isBuilt(id)) return false;
+    if (isPaletteWindowCommand(id)) return PaletteVisibility::showCommandEnabled(state);
     const bool songShown = state.active == ActiveChild::Song && !state.activeMinimised;
     if (id >= cmd::kTriplet && id < cmd::kTriplet + 5)
         return songShown && state.hasRange && !state.playing && !state.vokatoMode &&
@@ -286,14 +287,6 @@ bool commandEnabled(int id, const FrameState& state) {
         return state.active == ActiveChild::Song;
     case cmd::kCheckAll:
         return state.projectSet && !state.playing;
-    case cmd::kNotePalette:
-    case cmd::kChordPalette:
-    case cmd::kEditPalette:
-    case cmd::kKeyboardPalette:
-    case cmd::kEffectPalette:
-    case cmd::kGatePalette:
-    case cmd::kVelocityPalette:
-        return PaletteVisibility::showCommandEnabled(state);
     case cmd::kEditUndo:
         return songShown && state.canUndo;
     case cmd::kEditPaste:
@@ -342,6 +335,7 @@ bool commandEnabled(int id, const FrameState& state) {
 }
 
 std::optional<bool> commandChecked(int id, const FrameState& state) {
+    if (isPaletteWindowCommand(id)) return state.palettes.isShown(id);
     switch (id) {
     case cmd::kGrandStaff:
         return state.grandStaff;
@@ -359,14 +353,6 @@ std::optional<bool> commandChecked(int id, const FrameState& state) {
         return state.statusBarShown;
     case cmd::kKeyboardPaletteLarge:
         return state.largeKeyboardPalette;
-    case cmd::kNotePalette:
-    case cmd::kChordPalette:
-    case cmd::kEditPalette:
-    case cmd::kKeyboardPalette:
-    case cmd::kEffectPalette:
-    case cmd::kGatePalette:
-    case cmd::kVelocityPalette:
-        return state.palettes.isShown(id);
     case cmd::kOneLineDisplay:
     case cmd::kDrumPalette:
     case cmd::kNumericInput:

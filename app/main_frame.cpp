@@ -442,6 +442,8 @@ void CMainFrame::runCommand(int id) {
         openRecentFile(id - cmd::kRecentFile1);
     } else if (id >= cmd::kRecentProject1 && id < cmd::kRecentProject1 + kRecentProjectCount) {
         openRecentProject(id - cmd::kRecentProject1);
+    } else if (isPaletteWindowCommand(id)) {
+        togglePalette(id);
     } else {
         switch (id) {
         case cmd::kFileOpen:
@@ -501,15 +503,6 @@ void CMainFrame::runCommand(int id) {
         case cmd::kLyricInput:
         case cmd::kChordNameInput:
             toggleEntryBar(id);
-            break;
-        case cmd::kNotePalette:
-        case cmd::kChordPalette:
-        case cmd::kEditPalette:
-        case cmd::kKeyboardPalette:
-        case cmd::kEffectPalette:
-        case cmd::kGatePalette:
-        case cmd::kVelocityPalette:
-            togglePalette(id);
             break;
         case cmd::kKeyboardPaletteLarge:
             toggleKeyboardPaletteSize();

@@ -18,6 +18,14 @@ constexpr std::array<int, 11> kShowCommands = {
 
 }  // namespace
 
+bool isPaletteWindowCommand(int command) {
+    static constexpr std::array<int, 7> kWindows = {
+        cmd::kNotePalette,   cmd::kChordPalette, cmd::kEditPalette,     cmd::kKeyboardPalette,
+        cmd::kEffectPalette, cmd::kGatePalette,  cmd::kVelocityPalette,
+    };
+    return std::find(kWindows.begin(), kWindows.end(), command) != kWindows.end();
+}
+
 PaletteTarget paletteTarget(const RoutingState& state) {
     if (state.vokatoMode) return PaletteTarget::HumToScore;
     if (state.editPaletteShown && state.viewAllowsEditPalette) return PaletteTarget::EnlargedEditPalette;

@@ -25,6 +25,10 @@ PaletteTarget paletteTarget(const RoutingState& state);
 // stop while playing; the value windows and the texts reach only the view, never in Vokato mode.
 std::optional<PaletteTarget> routePaletteMessage(std::uint32_t message, const RoutingState& state);
 
+// The show commands of the floating palette windows (the entry bars and the drum palette are not
+// among them).
+bool isPaletteWindowCommand(int command);
+
 // The show commands' flags (each toggles its palette and carries a check mark while it is shown).
 class PaletteVisibility {
 public:

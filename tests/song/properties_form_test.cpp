@@ -10,6 +10,7 @@
 #include "song/plm_doc.h"
 #include "song/project.h"
 #include "song/properties_form.h"
+#include "support/open_songs.h"
 #include "support/song_builder.h"
 #include "support/temp_dir.h"
 
@@ -63,15 +64,7 @@ struct NoDialog : platform::FileDialog {
     std::optional<fs::path> askOpenName(std::string_view, std::string_view) override { return std::nullopt; }
 };
 
-struct OpenSongs : SongWindows {
-    std::map<fs::path, CPlmDoc*> documents;
-    std::vector<SongWindow*> songWindows() override { return {}; }
-    bool openSongWindow(const fs::path&, bool) override { return true; }
-    void addToRecentFiles(const fs::path&) override {}
-    CPlmDoc* findDocument(const fs::path& path) override {
-        return documents.contains(path) ? documents[path] : nullptr;
-    }
-};
+using test::OpenSongs;
 
 TEST(ApplyProperties, AllTracksGoesToTheProjectAndEveryMember) {
     const test::TempDir dir;

@@ -11,6 +11,7 @@
 #include "song/project.h"
 #include "song/song_document.h"
 #include "song/song_file.h"
+#include "support/open_songs.h"
 #include "support/song_builder.h"
 #include "support/temp_dir.h"
 
@@ -98,15 +99,7 @@ TEST_F(SongLifecycle, CheckingTheActiveSongMarksItModifiedOnlyWhenSomethingWasRe
     EXPECT_EQ(box.shown().back(), "a.PLM - Piano\nNo Error");
 }
 
-struct OpenSongs : SongWindows {
-    std::map<fs::path, CPlmDoc*> documents;
-    std::vector<SongWindow*> songWindows() override { return {}; }
-    bool openSongWindow(const fs::path&, bool) override { return true; }
-    void addToRecentFiles(const fs::path&) override {}
-    CPlmDoc* findDocument(const fs::path& path) override {
-        return documents.contains(path) ? documents[path] : nullptr;
-    }
-};
+using test::OpenSongs;
 
 TEST_F(SongLifecycle, CheckingAllTracksRewritesClosedMembersAndChecksOpenOnesInMemory) {
     // GIVEN two faulty members, the first open in a window
