@@ -7,10 +7,10 @@
 #include <cstdlib>
 #include <filesystem>
 
-#include "app/main_frame.h"
-#include "app/plm_app.h"
-#include "app/plm_child_wnd.h"
-#include "score/plm_view_widget.h"
+#include "app/qt/main_frame.h"
+#include "app/qt/plm_app.h"
+#include "app/qt/plm_child_wnd.h"
+#include "score/qt/plm_view_widget.h"
 #include "song/song_file.h"
 #include "support/song_builder.h"
 

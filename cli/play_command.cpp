@@ -8,9 +8,9 @@
 #include "cli/commands.h"
 #include "platform/profile.h"
 #include "play/event_recorder.h"
-#include "play/fluidsynth_out.h"
+#include "play/devices/fluidsynth_out.h"
 #include "play/playback_engine.h"
-#include "play/system_devices.h"
+#include "play/devices/system_devices.h"
 #include "song/project.h"
 
 namespace plume::cli {

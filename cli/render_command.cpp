@@ -8,8 +8,8 @@
 
 #include "cli/commands.h"
 #include "platform/file_io.h"
-#include "platform/qt/qt_canvas.h"
-#include "platform/qt/score_image.h"
+#include "score/qt/qt_canvas.h"
+#include "score/qt/score_image.h"
 #include "song/song_file.h"
 
 namespace plume::cli {

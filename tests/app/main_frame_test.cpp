@@ -11,7 +11,7 @@
 #include <sstream>
 
 #include "cli/demo_project.h"
-#include "export/midi_export_dialog.h"
+#include "export/qt/midi_export_dialog.h"
 #include "support/frame_test.h"
 
 namespace plume {

@@ -5,8 +5,8 @@
 #include <QLineEdit>
 #include <QTest>
 
-#include "app/numeric_input_widget.h"
-#include "app/text_entry_widget.h"
+#include "app/qt/numeric_input_widget.h"
+#include "app/qt/text_entry_widget.h"
 #include "support/frame_test.h"
 #include "support/song_builder.h"
 

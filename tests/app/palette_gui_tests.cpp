@@ -6,9 +6,9 @@
 #include <QTest>
 #include <QToolButton>
 
-#include "app/chord_palette_window.h"
-#include "app/keyboard_palette_window.h"
-#include "app/note_palette_window.h"
+#include "app/qt/chord_palette_window.h"
+#include "app/qt/keyboard_palette_window.h"
+#include "app/qt/note_palette_window.h"
 #include "support/frame_test.h"
 
 namespace plume {

@@ -17,12 +17,12 @@
 #include <sstream>
 
 #include "app/palette_messages.h"
-#include "app/play_controller.h"
-#include "app/play_dialogs.h"
+#include "app/qt/play_controller.h"
+#include "app/qt/play_dialogs.h"
 #include "cli/demo_project.h"
 #include "play/event_recorder.h"
-#include "play/instrument_dialogs.h"
-#include "song/properties_dialog.h"
+#include "play/qt/instrument_dialogs.h"
+#include "song/qt/properties_dialog.h"
 #include "support/frame_test.h"
 
 namespace plume {

@@ -10,7 +10,7 @@
 #include <sstream>
 
 #include "cli/demo_project.h"
-#include "song/properties_dialog.h"
+#include "song/qt/properties_dialog.h"
 #include "support/frame_test.h"
 
 namespace plume {

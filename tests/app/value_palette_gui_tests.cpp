@@ -10,12 +10,12 @@
 #include <QTest>
 #include <QToolButton>
 
-#include "app/edit_key_toolbar.h"
-#include "app/edit_palette_window.h"
-#include "app/effect_palette_window.h"
-#include "app/entry_tool_control.h"
-#include "app/numeric_input_widget.h"
-#include "app/value_palette_windows.h"
+#include "app/qt/edit_key_toolbar.h"
+#include "app/qt/edit_palette_window.h"
+#include "app/qt/effect_palette_window.h"
+#include "app/qt/entry_tool_control.h"
+#include "app/qt/numeric_input_widget.h"
+#include "app/qt/value_palette_windows.h"
 #include "play/instrument_tables.h"
 #include "support/frame_test.h"
 

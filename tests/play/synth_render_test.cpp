@@ -7,8 +7,8 @@
 
 #include "cli/commands.h"
 #include "platform/file_io.h"
-#include "play/fluidsynth_out.h"
-#include "play/system_devices.h"
+#include "play/devices/fluidsynth_out.h"
+#include "play/devices/system_devices.h"
 #include "song/song_file.h"
 #include "support/song_builder.h"
 #include "support/temp_dir.h"

@@ -7,8 +7,8 @@
 #include <filesystem>
 
 #include "cli/demo_project.h"
-#include "platform/qt/qt_canvas.h"
-#include "platform/qt/score_image.h"
+#include "score/qt/qt_canvas.h"
+#include "score/qt/score_image.h"
 #include "support/qt_test_app.h"
 
 namespace plume {

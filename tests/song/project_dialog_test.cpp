@@ -8,11 +8,11 @@
 #include <QSpinBox>
 #include <deque>
 
-#include "export/midi_export_dialog.h"
+#include "export/qt/midi_export_dialog.h"
 #include "platform/file_dialog.h"
 #include "platform/message_box.h"
 #include "song/plm_doc.h"
-#include "song/project_dialog.h"
+#include "song/qt/project_dialog.h"
 #include "support/qt_test_app.h"
 
 namespace plume {

@@ -10,12 +10,12 @@
 #include <string>
 #include <vector>
 
-#include "app/main_frame.h"
-#include "app/plm_app.h"
-#include "app/plm_child_wnd.h"
+#include "app/qt/main_frame.h"
+#include "app/qt/plm_app.h"
+#include "app/qt/plm_child_wnd.h"
 #include "platform/message_box.h"
 #include "platform/profile.h"
-#include "score/plm_view_widget.h"
+#include "score/qt/plm_view_widget.h"
 #include "song/plm_doc.h"
 #include "support/qt_test_app.h"
 #include "support/song_builder.h"

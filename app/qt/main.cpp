@@ -1,0 +1,67 @@
+// plume: the editor. `plume [SONG.PLM | PROJECT.PRJ] [-t] [-e]`
+#include <QApplication>
+#include <QLibraryInfo>
+#include <QLocale>
+#include <QMenuBar>
+#include <QScreen>
+#include <QTimer>
+#include <QTranslator>
+#include <cstdlib>
+#include <string>
+#include <vector>
+
+#include "app/qt/main_frame.h"
+#include "app/qt/plm_app.h"
+#include "app/startup_options.h"
+
+namespace {
+
+int envInt(const char* name, int fallback) {
+    const char* value = std::getenv(name);
+    return value ? std::atoi(value) : fallback;
+}
+
+// For looking at the editor without a person at the screen (e.g. under Xvfb):
+//   PLUME_SCREENSHOT=FILE.png   save the screen (or the main window) after PLUME_SCREENSHOT_DELAY ms
+//                               (1500), then quit;
+//   PLUME_SCREENSHOT_COMMAND=ID run a menu command first (a dialog stays open for the picture);
+//   PLUME_SCREENSHOT_MENU=N     open menu N (0 = "ファイル") for the picture.
+void scheduleScreenshot(plume::CPlmApp& app) {
+    const char* file = std::getenv("PLUME_SCREENSHOT");
+    if (!file) return;
+    const int delay = envInt("PLUME_SCREENSHOT_DELAY", 1500);
+    plume::CMainFrame& frame = app.frame();
+    if (const int command = envInt("PLUME_SCREENSHOT_COMMAND", 0))
+        QTimer::singleShot(delay / 3, &frame, [&frame, command] { frame.runCommand(command); });
+    if (const int menu = envInt("PLUME_SCREENSHOT_MENU", -1); menu >= 0)
+        QTimer::singleShot(delay / 2, &frame, [&frame, menu] {
+            const auto actions = frame.menuBar()->actions();
+            if (menu < actions.size()) frame.menuBar()->setActiveAction(actions[menu]);
+        });
+    const QString path = QString::fromLocal8Bit(file);
+    QTimer::singleShot(delay, &frame, [&frame, path] {
+        const QPixmap screen = QGuiApplication::platformName() == QLatin1String("xcb")
+                                   ? QGuiApplication::primaryScreen()->grabWindow(0)
+                                   : frame.grab();
+        screen.save(path);
+        QApplication::exit(0);
+    });
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    QApplication qt(argc, argv);
+    QApplication::setApplicationName(QStringLiteral("Plume"));
+    // The standard dialogs (files, colours, the message boxes' buttons) speak Japanese like the rest.
+    QTranslator qtTexts;
+    if (qtTexts.load(QLocale(QLocale::Japanese), QStringLiteral("qtbase"), QStringLiteral("_"),
+                     QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
+        QApplication::installTranslator(&qtTexts);
+    const std::vector<std::string> args(argv + 1, argv + argc);
+
+    plume::CPlmApp app;
+    app.startUp(plume::parseStartupOptions(args));
+    scheduleScreenshot(app);
+    return QApplication::exec();
+}

@@ -1,0 +1,42 @@
+#include "app/qt/plm_app.h"
+
+#include <QGuiApplication>
+#include <QScreen>
+
+#include "app/qt/main_frame.h"
+#include "platform/profile.h"
+
+namespace plume {
+
+CPlmApp::CPlmApp() { platform::installMessageBox(&m_messageBox); }
+
+CPlmApp::~CPlmApp() {
+    m_project.reset();
+    m_frame.reset();
+    platform::installMessageBox(nullptr);
+}
+
+void CPlmApp::startUp(const StartupOptions& options, bool maximised) {
+    m_recentFiles.load(platform::appProfile());
+    m_frame = std::make_unique<CMainFrame>(*this);
+    m_messageBox.setParent(m_frame.get());
+    m_fileDialog = std::make_unique<platform::QtFileDialog>(m_frame.get());
+    m_project = std::make_unique<ProjectState>(*m_frame, *m_fileDialog, platform::appProfile());
+    if (maximised) {
+        // Without a window manager "maximised" means nothing: fill the screen by hand first.
+        if (const QScreen* screen = QGuiApplication::primaryScreen()) m_frame->setGeometry(screen->availableGeometry());
+        m_frame->showMaximized();
+        m_frame->activateWindow();
+    } else {
+        m_frame->show();
+    }
+
+    m_tFlag = options.tFlag;
+    if (options.song) m_frame->openSongWindow(*options.song, false);
+    // A project named on the command line takes the place of the last one.
+    if (options.project) platform::appProfile().writeString("Project", "Project File", utf8Of(*options.project));
+    m_project->startUp();
+    m_frame->projectChanged();
+}
+
+}  // namespace plume

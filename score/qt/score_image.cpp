@@ -1,0 +1,30 @@
+#include "score/qt/score_image.h"
+
+#include <algorithm>
+
+#include "score/qt/qt_canvas.h"
+#include "score/score_painter.h"
+
+namespace plume::platform {
+
+QImage renderScoreImage(Records records, const SongInfo& info, const GlyphSet& glyphs, GlyphImages& images,
+                        const ScoreImageOptions& options) {
+    LineTable table;
+    table.rebuild(records, info, {.grandStaff = options.grandStaff});
+    const int first = std::clamp(options.firstLine, 0, table.lastLine());
+    int height = options.height;
+    if (height <= 0) height = table.line(table.lastLine()).bottom() - table.line(first).top;
+    height = std::clamp(height, 1, kMaxImageHeight);
+    const int width = std::clamp(options.width, 1, kMaxImageHeight);
+
+    QImage image(width, height, QImage::Format_RGB32);
+    image.fill(Qt::white);
+    QPainter painter(&image);
+    QtCanvas canvas(painter, scoreTextFont(), images);
+    const ScorePosition start{first, 0};
+    ScorePainter(glyphs).paint(canvas, records, table, {first, 0, width, height, start, start});
+    painter.end();
+    return image;
+}
+
+}  // namespace plume::platform
