@@ -61,13 +61,12 @@ std::uint8_t gateOf(const SongRecord& record, std::uint32_t length) {
     return std::uint8_t(std::min<std::uint32_t>(gate, 255));
 }
 
-// The part volume has six bits beside the part number: a volume above 63 is held at 63 so it
-// cannot spill into the part bits.
+// The file format is byte-defined: a volume above 63 is OR-ed in whole and may reach the part bits.
 std::uint8_t partVolume(Records records) {
     const std::size_t end = groupEnd(records, 0);
     for (std::size_t i = 0; i < end; ++i) {
         if (records[i].isEffect() && records[i].effectNumber() == effect::kVolume && records[i].value() != 0)
-            return std::min<std::uint8_t>(records[i].value(), 63);
+            return records[i].value();
     }
     return 50;
 }

@@ -154,7 +154,6 @@ std::size_t repitchRange(CPlmDoc& doc, const ScoreView& view, const std::vector<
         for (SongRecord& r : group) {
             r.bytes[1] = old.bytes[1];
             r.bytes[2] = old.bytes[2];
-            r.bytes[3] = old.tuplet();
             if (drumSet != kNoRecord) r.bytes[9] = std::uint8_t(drumSet);
         }
         const std::size_t oldEnd = doc.groupEnd(g);

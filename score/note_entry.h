@@ -76,7 +76,7 @@ std::size_t cursorRecord(const ScoreView& view);
 // length keeps the note's tuplet; any other overwrite breaks it.
 EntryResult enterRest(CPlmDoc& doc, ScoreView& view, const EntrySettings& settings, std::uint8_t restType);
 // 0x853: a note or chord at the cursor; with a range, every note group of the range takes the
-// pitches instead (its length, dots and tuplet stay) and the cursor stays.
+// pitches instead (its length and dots stay, byte 3 is cleared) and the cursor stays.
 EntryResult enterNotes(CPlmDoc& doc, ScoreView& view, const EntrySettings& settings, std::span<const NotePair> pairs);
 // 0x854: the note group at the cursor takes the entry length and dots; the cursor moves right.
 EntryResult changeLength(CPlmDoc& doc, ScoreView& view, const EntrySettings& settings);

@@ -331,6 +331,7 @@ ProjectSwitch ProjectState::newProject(const fs::path& path) {
     m_set = true;
     m_data = ProjectData::fresh();
     m_windowCount = 0;
+    save();
     return ProjectSwitch::Done;
 }
 
@@ -395,18 +396,19 @@ void ProjectState::applyEdit(const ProjectData& edited) {
     const std::uint8_t oldKey = m_data.key();
     m_data = edited;
     if (key == kKeep) m_data.setKey(oldKey);
-    applySettingsToMembers(key);
+    applyToMembers(m_data.tempo(), m_data.soundModule(), m_data.denominatorPower(), m_data.numerator(), key);
+    save();
 }
 
-void ProjectState::applySettingsToMembers(std::uint8_t key) {
-    const auto tempo = std::int16_t(m_data.tempo());
+void ProjectState::applyToMembers(std::uint16_t tempo, std::uint8_t soundModule, std::uint8_t denominatorPower,
+                                  std::uint8_t numerator, std::uint8_t key) {
     for (std::size_t i = 0; i < kMemberCount; ++i) {
         if (!m_data.hasMember(i)) continue;
         const fs::path member = m_data.memberPath(i);
         if (CPlmDoc* document = m_windows.findDocument(member))
-            document->applySettings(tempo, m_data.soundModule(), m_data.denominatorPower(), m_data.numerator(), key);
+            document->applySettings(std::int16_t(tempo), soundModule, denominatorPower, numerator, key);
         else
-            updateSongSettings(member, tempo, m_data.soundModule(), m_data.numerator(), m_data.denominatorPower(), key);
+            updateSongSettings(member, std::int16_t(tempo), soundModule, numerator, denominatorPower, key);
     }
 }
 

@@ -216,8 +216,13 @@ public:
     ProjectSwitch openRecent(std::size_t index);
     // Enabled only while a project is set; false when a save question was cancelled.
     bool close();
-    // Takes the dialog's values (a key of 255 keeps the current key) and applies them to the members.
+    // Takes the dialog's values (a key of 255 keeps the current key), applies them to the members
+    // and writes the project, so an accepted dialog is on disk at once.
     void applyEdit(const ProjectData& edited);
+    // Tempo, sound module, numerator, denominator and key (unless 255) to each member, leaving the
+    // project's own settings as they are: open songs through their document, closed ones on disk.
+    void applyToMembers(std::uint16_t tempo, std::uint8_t soundModule, std::uint8_t denominatorPower,
+                        std::uint8_t numerator, std::uint8_t key);
 
     // Reads the recent list and reopens the project of the "Project File" entry.
     void startUp();
@@ -250,9 +255,6 @@ private:
     ProjectSwitch switchTo(const std::filesystem::path& path);
     bool readAndReopen(const std::filesystem::path& path);
     void unset();
-    // Tempo, sound module, numerator, denominator and key (unless 255) to each member: open songs
-    // through their document, closed ones rewritten on disk.
-    void applySettingsToMembers(std::uint8_t key);
 
     SongWindows& m_windows;
     platform::FileDialog& m_dialog;

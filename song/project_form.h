@@ -11,12 +11,13 @@
 
 namespace plume {
 
-// Entries of the key-signature list ("調号"), by key-signature number 0-14.
+// Entries of the key-signature list ("調号"), by key-signature number 0-14: the names of the song
+// format first, the keys they stand for after them.
 inline constexpr const char* kKeySignatureNames[] = {
-    "調号なし (ハ長調/イ短調)", "♯1 (ト長調/ホ短調)",     "♯2 (ニ長調/ロ短調)",     "♯3 (イ長調/嬰ヘ短調)",
-    "♯4 (ホ長調/嬰ハ短調)",     "♯5 (ロ長調/嬰ト短調)",   "♯6 (嬰ヘ長調/嬰ニ短調)", "♯7 (嬰ハ長調/嬰イ短調)",
-    "♭1 (ヘ長調/ニ短調)",       "♭2 (変ロ長調/ト短調)",   "♭3 (変ホ長調/ハ短調)",   "♭4 (変イ長調/ヘ短調)",
-    "♭5 (変ニ長調/変ロ短調)",   "♭6 (変ト長調/変ホ短調)", "♭7 (変ハ長調/変イ短調)",
+    "#,bなし (ハ長調/イ短調)",  "# * 1 (ト長調/ホ短調)",   "# * 2 (ニ長調/ロ短調)",   "# * 3 (イ長調/嬰ヘ短調)",
+    "# * 4 (ホ長調/嬰ハ短調)",  "# * 5 (ロ長調/嬰ト短調)", "# * 6 (嬰ヘ長調/嬰ニ短調)", "# * 7 (嬰ハ長調/嬰イ短調)",
+    "b * 1 (ヘ長調/ニ短調)",    "b * 2 (変ロ長調/ト短調)", "b * 3 (変ホ長調/ハ短調)", "b * 4 (変イ長調/ヘ短調)",
+    "b * 5 (変ニ長調/変ロ短調)", "b * 6 (変ト長調/変ホ短調)", "b * 7 (変ハ長調/変イ短調)",
 };
 // Entries of the denominator list ("分母"); the stored power of two is the entry's index + 1.
 inline constexpr const char* kDenominatorNames[] = {"2", "4", "8", "16", "32"};

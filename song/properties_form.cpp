@@ -73,13 +73,8 @@ SongInfo newSongSettings(std::uint16_t tempo, std::uint8_t soundModule) {
 
 void applyToAllTracks(const SongInfo& info, ProjectState& project) {
     if (!project.isSet()) return;
-    ProjectData edited = project.data();
-    edited.setTempo(std::uint16_t(info.tempo()));
-    edited.setSoundModule(info.soundModule());
-    edited.setNumerator(info.numerator());
-    edited.setDenominatorPower(info.denominatorPower());
-    edited.setKey(info.keySignature());
-    project.applyEdit(edited);
+    project.applyToMembers(std::uint16_t(info.tempo()), info.soundModule(), info.denominatorPower(),
+                           info.numerator(), info.keySignature());
 }
 
 void applyProperties(CPlmDoc& document, const PropertiesForm::Result& result, ProjectState& project) {

@@ -65,8 +65,8 @@ private:
 SongInfo newSongSettings(std::uint16_t tempo, std::uint8_t soundModule);
 
 // OK on a song: stores the settings and marks the song modified (the caller rebuilds its title
-// and views); with allTracks and a project set, tempo, sound module, time signature and key become
-// the project's and go to every member, open or closed.
+// and views); with allTracks and a project set, tempo, sound module, time signature and key go to
+// every member, open or closed; the project's own settings stay.
 void applyProperties(CPlmDoc& document, const PropertiesForm::Result& result, ProjectState& project);
 // The same for the members only, as a new song's dialog does.
 void applyToAllTracks(const SongInfo& info, ProjectState& project);

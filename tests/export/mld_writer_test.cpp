@@ -109,6 +109,8 @@ TEST(MldExport, PartsShareAChunkMergedByTime) {
     project.songs[1] = test::groups({test::barLine(), playedNote(3, 64, 0, 100), playedNote(3, 65, 0, 100),
                                      playedNote(3, 67, 0, 100)});
     for (std::size_t i = 2; i < 5; ++i) addGroup(project.songs[i], {playedNote(1, 72, 0, 100)});
+    project.songs[2].push_back(test::effectValue(effect::kVolume, 80));
+    project.songs[2][0].setGroupSize(2);
     project.songs[3].push_back(test::effectValue(effect::kVolume, 0));
     project.songs[3][0].setGroupSize(2);
     project.songs[4].push_back(test::effectValue(effect::kVolume, 100));
@@ -116,14 +118,15 @@ TEST(MldExport, PartsShareAChunkMergedByTime) {
     const std::vector<Bytes> chunks = chunksOf(buildMldFile(project.view()));
     ASSERT_EQ(chunks.size(), 2u);
     // THEN each round's first event carries the time since the last round; the parts' settings
-    // carry their part bits; the end comes after the longest part
+    // carry their part bits, a volume above 63 OR-ed in whole (80 | 2 << 6 = D0); the end comes after
+    // the longest part
     EXPECT_EQ(notesOf(chunks[0]), (std::vector<std::string>{"00 1B 5F", "00 5F 2F", "00 A7 BF", "00 E7 BF",
                                                             "30 60 2F", "30 1D 2F", "00 62 2F", "60 FF DF 00"}));
     EXPECT_NE(hex(chunks[0]).find("00 FF E2 32 00 FF E1 42 00 FF E0 40 00 FF E2 72 00 FF E1 82 00 FF E0 80 "
-                                  "00 FF E2 B2 00 FF E1 C2 00 FF E0 C0 00 FF E2 F2"),
+                                  "00 FF E2 D0 00 FF E1 C2 00 FF E0 C0 00 FF E2 F2"),
               std::string::npos);  // part 3's volume 0 counts as 50
     EXPECT_EQ(hex(chunks[1]).substr(0, 35), "74 72 61 63 00 00 00 13 00 FF E1 02");  // no second tempo
-    EXPECT_NE(hex(chunks[1]).find("00 FF E2 3F"), std::string::npos) << "volume 100 held at 63, part bits intact";
+    EXPECT_NE(hex(chunks[1]).find("00 FF E2 64"), std::string::npos) << "volume 100 as written";
 }
 
 TEST(MldExport, HeaderLengthFollowsTheTitle) {

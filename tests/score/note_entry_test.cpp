@@ -177,6 +177,22 @@ TEST_F(NoteEntry, ARangeTakesTheChordsPitchesAndKeepsItsRhythm) {
     EXPECT_EQ(view->undoRing().size(), 1u);
 }
 
+TEST_F(NoteEntry, ARangeOverATripletLeavesTheNewGroupsWithoutMarks) {
+    // GIVEN a range over an eighth-note triplet
+    std::vector<SongRecord> song = notes(4, {60, 62, 64});
+    markTuplet(song, {0, 1, 2}, 3);
+    load(song);
+    view->setCursor({0, 3});
+    view->setCursor({0, 0}, true);
+    // WHEN G is entered THEN every group is a G eighth with byte 3 cleared
+    ASSERT_TRUE(enter({kG}).changed);
+    for (std::size_t g = 0; g < 3; ++g) {
+        EXPECT_EQ(doc->record(g).key(), 67);
+        EXPECT_EQ(doc->record(g).type(), 4);
+        EXPECT_EQ(doc->record(g).bytes[3], 0) << "group " << g;
+    }
+}
+
 TEST_F(NoteEntry, LengthAndDotsChangeOnlyTheirKindOfGroup) {
     std::vector<SongRecord> song = notes(4, {60, 61, 62});
     markTuplet(song, {0, 1, 2}, 3);

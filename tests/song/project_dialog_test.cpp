@@ -66,6 +66,9 @@ TEST(ProjectDialog, BrowsingFillsAMemberAndMakesCancelAsk) {
     EXPECT_EQ(box.shown(), (std::vector<std::string>{"変更したデータが失われます。\nよろしいですか？"}));
     // WHEN OK is pressed THEN the result holds the fields
     dialog.tempoField()->setValue(88);
+    // (the list shows the song format's key names first: number 9 is two flats)
+    EXPECT_TRUE(dialog.keyList()->itemText(9).startsWith(QStringLiteral("b * 2 ")));
+    EXPECT_TRUE(dialog.keyList()->itemText(0).startsWith(QStringLiteral("#,bなし")));
     dialog.keyList()->setCurrentIndex(9);
     dialog.accept();
     ASSERT_TRUE(dialog.result());
