@@ -33,7 +33,7 @@ constexpr const char* kUsageText =
     "  demo OUT.PLM             write a short demo song\n"
     "  project IN.PRJ           print the project's settings and its sixteen members\n"
     "  layout IN.PLM [--grand-staff]  print the score lines of the song\n"
-    "  render IN.PLM -o OUT.png [--width PX] [--grand-staff] [--first-line N]\n"
+    "  render IN.PLM -o OUT.png [--width PX] [--grand-staff] [--first-line N] [--scale F]\n"
     "                           draw the score as the editor shows it\n"
     "  demo-project DIR         write the demo songs and their project into DIR\n"
     "  export-midi IN.PRJ [-o OUT.mid] [--format 0|1] [--timebase N] [--reset gm|gs|none]\n"
@@ -360,10 +360,11 @@ const std::map<std::string, Command>& commands() {
                         "Writes the project as an i-melody (MFi) file; without -o the file is IN with its\n"
                         "extension replaced by mld. Prints 'wrote PATH'.\n",
                         1, 3, exportMld}},
-        {"render", {"usage: plume-cli render IN.PLM -o OUT.png [--width PX] [--grand-staff] [--first-line N]\n"
+        {"render", {"usage: plume-cli render IN.PLM -o OUT.png [--width PX] [--grand-staff] [--first-line N] [--scale F]\n"
                     "Draws the score as the editor shows it, from line N (default 0) to the end of the song,\n"
-                    "PX pixels wide (default 800); --grand-staff lays every line out as a grand staff.\n",
-                    3, 8, renderCommand}},
+                    "PX pixels wide (default 800); --grand-staff lays every line out as a grand staff;\n"
+                    "--scale F (1 to 4) draws the same layout F times larger.\n",
+                    3, 10, renderCommand}},
         {"demo-project", {"usage: plume-cli demo-project DIR\n"
                           "Writes the demo songs and their project demo.PRJ into DIR (created when missing).\n",
                           1, 1, demoProject}},

@@ -58,6 +58,15 @@ int renderCommand(const std::vector<std::string>& args, std::ostream& out, std::
                 return kUsage;
             }
             options.firstLine = *line;
+        } else if (arg == "--scale" && hasValue) {
+            const std::string& text = args[++i];
+            char* end = nullptr;
+            const double scale = std::strtod(text.c_str(), &end);
+            if (text.empty() || *end != '\0' || !(scale >= 1.0 && scale <= platform::kMaxImageScale)) {
+                err << "plume-cli: --scale takes a factor from 1 to " << platform::kMaxImageScale << " (e.g. 1.5 or 2)\n";
+                return kUsage;
+            }
+            options.scale = scale;
         } else if (arg == "--grand-staff") {
             options.grandStaff = true;
         } else if (in.empty() && !arg.starts_with("-")) {

@@ -1,5 +1,8 @@
 #include "score/qt/plm_view_widget.h"
 
+#include <algorithm>
+#include <iterator>
+
 #include <QApplication>
 #include <QKeyEvent>
 #include <QMouseEvent>
@@ -29,6 +32,19 @@ void CPlmView::setGrandStaff(bool on) {
     refresh();
 }
 
+void CPlmView::setZoom(int percent) {
+    if (std::find(std::begin(kZoomSteps), std::end(kZoomSteps), percent) == std::end(kZoomSteps)) return;
+    m_zoom = percent;
+    setLayoutSize();
+    refresh();
+}
+
+QPoint CPlmView::toLayout(QPointF point) const { return (point / scale()).toPoint(); }
+
+void CPlmView::setLayoutSize() {
+    m_view.setClientSize(int(viewport()->width() / scale()), int(viewport()->height() / scale()));
+}
+
 void CPlmView::setInsertMode(bool insert) {
     m_insert = insert;
     viewport()->update();
@@ -50,7 +66,8 @@ void CPlmView::showEntry(const EntryResult& result) {
     m_caretShown = true;
     if (result.repaint == Repaint::Line) {
         const ScoreLine& line = m_view.lines().line(result.line);
-        viewport()->update(0, m_view.lineTop(result.line), viewport()->width(), line.height);
+        const double s = scale();
+        viewport()->update(0, int(m_view.lineTop(result.line) * s), viewport()->width(), int(line.height * s) + 1);
     } else {
         viewport()->update();
     }
@@ -73,7 +90,7 @@ void CPlmView::syncScrollBars() {
     vertical->setValue(m_view.topLine());
     QScrollBar* horizontal = horizontalScrollBar();
     horizontal->setRange(0, ranges.horizontalMax);
-    horizontal->setPageStep(std::max(1, viewport()->width() / kColumnWidth - 1));
+    horizontal->setPageStep(std::max(1, int(viewport()->width() / scale()) / kColumnWidth - 1));
     horizontal->setValue(m_view.scroll());
     m_syncing = false;
 }
@@ -87,15 +104,16 @@ void CPlmView::scrollContentsBy(int, int) {
 
 void CPlmView::resizeEvent(QResizeEvent* event) {
     QAbstractScrollArea::resizeEvent(event);
-    m_view.setClientSize(viewport()->width(), viewport()->height());
+    setLayoutSize();
     syncScrollBars();
 }
 
 void CPlmView::paintEvent(QPaintEvent*) {
-    m_view.setClientSize(viewport()->width(), viewport()->height());
+    setLayoutSize();
     m_view.rebuild();
     QPainter painter(viewport());
     painter.fillRect(viewport()->rect(), Qt::white);
+    painter.scale(scale(), scale());
     platform::QtCanvas canvas(painter, platform::scoreTextFont(), m_images);
     m_painter.paint(canvas, m_view.records(), m_view.lines(), m_view.paintState());
     if (hasFocus() && m_caretShown) m_painter.paintCaret(canvas, m_view.caret(), m_insert);
@@ -199,7 +217,7 @@ void CPlmView::mousePressEvent(QMouseEvent* event) {
         return;
     }
     setFocus(Qt::MouseFocusReason);
-    m_dragPoint = event->position().toPoint();
+    m_dragPoint = toLayout(event->position());
     m_view.press(m_dragPoint.x(), m_dragPoint.y());
     m_caretShown = true;
     refresh();
@@ -207,7 +225,7 @@ void CPlmView::mousePressEvent(QMouseEvent* event) {
 
 void CPlmView::mouseMoveEvent(QMouseEvent* event) {
     if (!m_view.isDragging()) return;
-    m_dragPoint = event->position().toPoint();
+    m_dragPoint = toLayout(event->position());
     if (m_view.isOutside(m_dragPoint.x(), m_dragPoint.y())) {
         if (!m_autoScroll.isActive()) m_autoScroll.start(kAutoScrollInterval, this);
     } else {

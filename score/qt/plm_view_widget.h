@@ -13,6 +13,8 @@
 
 namespace plume {
 
+inline constexpr int kZoomSteps[] = {100, 150, 200, 300};
+
 class CPlmDoc;
 namespace platform {
 class GlyphImages;
@@ -36,6 +38,10 @@ public:
     void showEntry(const EntryResult& result);
 
     void setGrandStaff(bool on);
+    // The view's magnification in percent (kZoomSteps): the same layout drawn larger; the cursor,
+    // scrolling and hit-testing stay in layout units.
+    void setZoom(int percent);
+    int zoom() const { return m_zoom; }
     // Insert mode shows a 1-pixel caret, overwrite mode a 2-pixel one.
     void setInsertMode(bool insert);
     // Lays the song out again after it changed, then shows it.
@@ -67,6 +73,9 @@ protected:
 
 private:
     void syncScrollBars();
+    double scale() const { return m_zoom / 100.0; }
+    QPoint toLayout(QPointF viewportPoint) const;
+    void setLayoutSize();
     void moved(bool changed);
     // Back Space, Tab, Enter, Space and Delete; false for any other key.
     bool editKey(const QKeyEvent& event);
@@ -78,6 +87,7 @@ private:
     ScoreView m_view;
     ScorePainter m_painter;
     platform::GlyphImages& m_images;
+    int m_zoom = 100;
     bool m_insert = true;
     bool m_syncing = false;  // scroll bars being set from the logic
     bool m_caretShown = false;

@@ -17,9 +17,12 @@ QImage renderScoreImage(Records records, const SongInfo& info, const GlyphSet& g
     height = std::clamp(height, 1, kMaxImageHeight);
     const int width = std::clamp(options.width, 1, kMaxImageHeight);
 
-    QImage image(width, height, QImage::Format_RGB32);
+    const double scale = std::clamp(options.scale, 1.0, kMaxImageScale);
+    const auto scaled = [scale](int size) { return std::min(int(size * scale + 0.5), kMaxImageHeight); };
+    QImage image(scaled(width), scaled(height), QImage::Format_RGB32);
     image.fill(Qt::white);
     QPainter painter(&image);
+    painter.scale(scale, scale);
     QtCanvas canvas(painter, scoreTextFont(), images);
     const ScorePosition start{first, 0};
     ScorePainter(glyphs).paint(canvas, records, table, {first, 0, width, height, start, start});

@@ -17,7 +17,12 @@ struct ScoreImageOptions {
     int firstLine = 0;
     // 0: every line from the first one to the end of the song (at most kMaxImageHeight pixels).
     int height = 0;
+    // The image is this many times larger than the layout (1 to kMaxImageScale), drawn as the
+    // score view draws at that zoom.
+    double scale = 1.0;
 };
+
+inline constexpr double kMaxImageScale = 4.0;
 
 inline constexpr int kMaxImageHeight = 32000;
 

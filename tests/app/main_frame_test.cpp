@@ -117,6 +117,18 @@ TEST_F(MainFrameTest, TheCaretIsOnePixelWideWhileInsertingAndTwoWhileOverwriting
     EXPECT_EQ(darkColumns(v.viewport()->grab().toImage(), caret), (std::vector<bool>{false, true, true, false}));
 }
 
+TEST_F(MainFrameTest, AClickAtTwiceTheZoomLandsOnTheSameRecord) {
+    startWithSong("melody.PLM");
+    CPlmView& v = bigView();
+    const QPoint at = pointOf({1, 3});
+    v.setZoom(200);
+    test::pressMouse(v.viewport(), at * 2);
+    test::releaseMouse(v.viewport(), at * 2);
+    EXPECT_EQ(v.logic().cursor(), (ScorePosition{1, 3}));
+    v.setZoom(120);  // not a step: ignored
+    EXPECT_EQ(v.zoom(), 200);
+}
+
 TEST_F(MainFrameTest, TheMouseSelectsByClickAndDragAndTheWheelMovesLines) {
     startWithSong("melody.PLM");
     CPlmView& v = bigView();

@@ -55,6 +55,22 @@ TEST_F(RenderCommand, DrawsTheLinesFromTheFirstOneAskedForToTheEnd) {
     EXPECT_EQ(out.str(), "wrote " + png + " 800x445\n");
 }
 
+TEST_F(RenderCommand, AScaledImageIsTheSameLayoutEnlarged) {
+    const std::string plain = (dir / "plain.png").string(), twice = (dir / "twice.png").string();
+    ASSERT_EQ(run({(dir / "melody.PLM").string(), "-o", plain, "--width", "640"}), cli::kOk) << err.str();
+    ASSERT_EQ(run({(dir / "melody.PLM").string(), "-o", twice, "--width", "640", "--scale", "2"}), cli::kOk);
+    const QImage a(QString::fromStdString(plain)), b(QString::fromStdString(twice));
+    ASSERT_EQ(b.size(), a.size() * 2);
+    // every layout pixel becomes a 2x2 block: sampling the large image at even points gives the
+    // small one back, apart from the edges of smoothed text
+    int same = 0;
+    for (int y = 0; y < a.height(); ++y)
+        for (int x = 0; x < a.width(); ++x) same += (qGray(a.pixel(x, y)) < 128) == (qGray(b.pixel(2 * x, 2 * y)) < 128);
+    EXPECT_GT(same, a.width() * a.height() * 99 / 100);
+    EXPECT_EQ(run({(dir / "melody.PLM").string(), "-o", twice, "--scale", "5"}), cli::kUsage);
+    EXPECT_EQ(run({(dir / "melody.PLM").string(), "-o", twice, "--scale", "two"}), cli::kUsage);
+}
+
 TEST_F(RenderCommand, RefusesBadArgumentsAndBadSongs) {
     EXPECT_EQ(run({(dir / "melody.PLM").string()}), cli::kUsage);
     EXPECT_EQ(run({(dir / "melody.PLM").string(), "-o", "x.png", "--width", "0"}), cli::kUsage);
