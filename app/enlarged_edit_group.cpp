@@ -27,7 +27,7 @@ EditPaletteArea editPaletteArea(int x, int y) {
 void EnlargedEditGroup::setRest(std::uint8_t typeAndDots) {
     SongRecord rest;
     rest.setGroupSize(1);
-    rest.bytes[2] = typeAndDots;
+    rest.setTypeAndDots(typeAndDots);
     m_group = {rest};
     m_enterEnabled = true;
     m_selected = -1;
@@ -38,9 +38,9 @@ void EnlargedEditGroup::setNotes(const std::vector<std::uint8_t>& pairs, const N
     for (std::size_t i = 0; i + 1 < pairs.size() && pairs[i] != kNoKey && notes.size() < kEditPaletteMaxRecords;
          i += 2) {
         SongRecord note;
-        note.bytes[2] = std::uint8_t(noteLengthType(choice.lengthIndex) | dotBits(choice.dot));
-        note.bytes[4] = pairs[i + 1];
-        note.bytes[5] = pairs[i];
+        note.setTypeAndDots(std::uint8_t(noteLengthType(choice.lengthIndex) | dotBits(choice.dot)));
+        note.setAccidental(pairs[i + 1]);
+        note.setKey(pairs[i]);
         notes.push_back(note);
     }
     if (notes.empty()) return;
@@ -79,9 +79,9 @@ void EnlargedEditGroup::addNote(int key, const NoteChoice& choice) {
         if (m_group.size() >= kEditPaletteMaxRecords) return;
     }
     SongRecord note;
-    note.bytes[2] = notes ? m_group.front().bytes[2]
-                          : std::uint8_t(noteLengthType(choice.lengthIndex) | dotBits(choice.dot));
-    note.bytes[5] = std::uint8_t(key);
+    note.setTypeAndDots(notes ? m_group.front().typeAndDots()
+                              : std::uint8_t(noteLengthType(choice.lengthIndex) | dotBits(choice.dot)));
+    note.setKey(std::uint8_t(key));
     if (!notes) m_group.clear();
     m_group.push_back(note);
     m_selected = key;
@@ -107,8 +107,8 @@ void EnlargedEditGroup::moveSelected(int semitones) {
     const int key = std::clamp(m_selected + semitones, kLowestKey, kHighestKey);
     const bool taken = std::any_of(m_group.begin(), m_group.end(), [key](const SongRecord& r) { return r.key() == key; });
     if (key == m_selected || taken) return;
-    selected->bytes[4] = 0;
-    selected->bytes[5] = std::uint8_t(key);
+    selected->setAccidental(0);
+    selected->setKey(std::uint8_t(key));
     m_selected = key;
     reorder();
 }
@@ -120,12 +120,12 @@ std::optional<int> EnlargedEditGroup::selectedKey() const {
 
 void EnlargedEditGroup::setLength(const NoteChoice& choice) {
     for (SongRecord& r : m_group)
-        if (r.isNote()) r.bytes[2] = std::uint8_t((r.bytes[2] & 0xF0) | noteLengthType(choice.lengthIndex));
+        if (r.isNote()) r.setType(noteLengthType(choice.lengthIndex));
 }
 
 void EnlargedEditGroup::setDots(const NoteChoice& choice) {
     for (SongRecord& r : m_group)
-        if (r.takesTime()) r.bytes[2] = std::uint8_t((r.bytes[2] & ~mark::kDotMask) | dotBits(choice.dot));
+        if (r.takesTime()) r.setDots(dotBits(choice.dot));
 }
 
 std::optional<PaletteMessage> EnlargedEditGroup::receive(const PaletteMessage& message, const NoteChoice& choice,

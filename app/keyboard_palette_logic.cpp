@@ -78,7 +78,7 @@ KeyboardClick KeyboardPalette::click(int x, int y, const KeyboardClickContext& c
         if (m_collection.empty() || context.playing) return {};
         std::vector<SongRecord> group = m_collection;
         for (SongRecord& r : group)
-            r.bytes[2] = std::uint8_t((r.bytes[2] & 0xF0) | noteLengthType(context.lengthIndex));
+            r.setType(noteLengthType(context.lengthIndex));
         clear();
         return {KeyboardClick::Kind::Sent, -1, PaletteMessage{palette_msg::kEnterGroup, 0, groupBytes(group)}};
     }
@@ -92,7 +92,7 @@ KeyboardClick KeyboardPalette::click(int x, int y, const KeyboardClickContext& c
     if (m_collection.size() >= kKeyboardMaxKeys) return {};
     // Velocity, delay and gate stay 0: the view gives such notes those of its note template.
     SongRecord note;
-    note.bytes[5] = std::uint8_t(key);
+    note.setKey(std::uint8_t(key));
     m_collection.push_back(note);
     std::sort(m_collection.begin(), m_collection.end(), higherKey);
     for (SongRecord& r : m_collection) r.setGroupSize(0);

@@ -25,11 +25,7 @@ bool isProjectName(const std::string& arg) {
 StartupOptions parseStartupOptions(const std::vector<std::string>& args) {
     StartupOptions options;
     for (const std::string& arg : args) {
-        if (isOption(arg)) {
-            if (arg[1] == 't' || arg[1] == 'T') options.tFlag = true;
-            continue;
-        }
-        if (arg.empty()) continue;
+        if (isOption(arg) || arg.empty()) continue;
         if (isProjectName(arg)) {
             options.project = pathFromUtf8(arg);
             options.song.reset();

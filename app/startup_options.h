@@ -1,5 +1,5 @@
 #pragma once
-// The editor's command line: an optional file to open, and the options -t and -e.
+// The editor's command line: an optional file to open; options are accepted and ignored.
 
 #include <filesystem>
 #include <optional>
@@ -11,12 +11,10 @@ namespace plume {
 struct StartupOptions {
     std::optional<std::filesystem::path> song;     // opened as a song window at start-up
     std::optional<std::filesystem::path> project;  // a *.PRJ given instead: reopened in place of the last one
-    bool tFlag = false;                            // "-t" or "/t": read by the score view
 };
 
 // An option is "-" followed by a letter, or "/" and a single letter (a longer "/..." is a path
-// here): t or T sets the flag, e or E and every other option are ignored. Of several files the
-// last one counts; a file whose name ends in ".PRJ" (any case) is a project.
+// here); every option is ignored. Of several files the last one counts; a file whose name ends in ".PRJ" (any case) is a project.
 StartupOptions parseStartupOptions(const std::vector<std::string>& args);
 
 }  // namespace plume

@@ -42,7 +42,7 @@ const BenchProject& benchProject() {
             const bool rhythm = i % 4 == 3;
             b.songs[i] = member(std::uint32_t(1000 + i), rhythm);
             SongInfo info = SongInfo::defaults();
-            if (rhythm) info.bytes[2] = 0;
+            if (rhythm) info.setFileKind(0);
             b.project.tracks[i] = {b.songs[i], info};
         }
         b.project.title = "bench";

@@ -34,7 +34,7 @@ void fillBlock(PlayBlock& block, int periodMs) {
     block.interruptPeriod = std::uint16_t(periodMs);
     for (std::uint8_t ch = 0; ch < 16; ++ch) {
         SongInfo info = SongInfo::defaults();
-        if (ch == 9) info.bytes[2] = 0;
+        if (ch == 9) info.setFileKind(0);
         block.channels[ch] = ChannelState::forSong(benchSongs()[ch], info, ch);
     }
 }

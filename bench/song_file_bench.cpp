@@ -97,14 +97,14 @@ BENCHMARK(write19999)->Name("SongFile/Write19999")->Unit(benchmark::kMicrosecond
 void convertLayout24(benchmark::State& state) {
     test::OldRecord chord(120, 3);
     for (int key : {60, 64, 67}) chord.setKey(key);
-    std::vector<std::uint8_t> bytes = test::layout24({chord});
-    const std::vector<std::uint8_t> one(bytes.end() - 128, bytes.end());
+    std::vector<std::uint8_t> image = test::layout24({chord});
+    const std::vector<std::uint8_t> one(image.end() - 128, image.end());
     constexpr std::uint16_t kOldRecords = 2000;
-    for (int i = 1; i < kOldRecords; ++i) bytes.insert(bytes.end(), one.begin(), one.end());
-    bytes[6] = std::uint8_t(kOldRecords & 0xFF);
-    bytes[7] = std::uint8_t(kOldRecords >> 8);
+    for (int i = 1; i < kOldRecords; ++i) image.insert(image.end(), one.begin(), one.end());
+    image[6] = std::uint8_t(kOldRecords & 0xFF);
+    image[7] = std::uint8_t(kOldRecords >> 8);
     for (auto _ : state) {
-        SongReadResult read = parseSong(bytes);
+        SongReadResult read = parseSong(image);
         if (!read.ok()) state.SkipWithError("the old song did not convert");
         benchmark::DoNotOptimize(read);
     }

@@ -22,10 +22,10 @@ class SongWriter {
 public:
     SongWriter(std::uint8_t key, std::uint8_t fileKind, std::uint8_t program, std::int16_t tempo) {
         m_song.info = SongInfo::defaults();
-        m_song.info.bytes[1] = key;
-        m_song.info.bytes[2] = fileKind;
+        m_song.info.setKeySignature(key);
+        m_song.info.setFileKind(fileKind);
         m_song.info.setTempo(tempo);
-        m_song.info.bytes[8] = program;
+        m_song.info.setInitialProgram(program);
         m_program = program;
     }
 
@@ -72,7 +72,7 @@ public:
             const std::size_t g = m_groups[m_groups.size() - n + k];
             const std::uint8_t position = k == 0 ? mark::kTupletFirst : k + 1 == n ? mark::kTupletLast : mark::kTupletInner;
             for (std::size_t r = g; r < m_song.records.size() && (r == g || m_song.records[r].groupSize() == 0); ++r)
-                if (m_song.records[r].isScore()) m_song.records[r].bytes[3] = std::uint8_t(m_song.records[r].tie() | position | n);
+                if (m_song.records[r].isScore()) m_song.records[r].setTuplet(std::uint8_t(position | n));
         }
         return *this;
     }
@@ -88,9 +88,8 @@ private:
     SongWriter& text(std::uint8_t textKind, const char* utf8) {
         const std::string bytes = platform::utf8ToCp932(utf8).value_or("");
         SongRecord r;
-        r.bytes[1] = textKind;
-        r.bytes[2] = std::uint8_t(std::min<std::size_t>(bytes.size(), 6));
-        std::memcpy(r.bytes.data() + 3, bytes.data(), r.bytes[2]);
+        r.setKind(textKind);
+        r.setText(bytes);
         m_song.records.push_back(r);
         ++m_song.records[m_groups.back()].bytes[0];
         return *this;

@@ -5,6 +5,8 @@
 #include <initializer_list>
 #include <optional>
 
+#include "play/midi_out.h"
+
 namespace plume {
 
 namespace {
@@ -147,8 +149,8 @@ void MidiFileBuilder::tempoMap() {
     DurationRule rule(32 * clock.thirtySecond());
     for (std::size_t g = 0; g < records.size(); g = nextGroup(records, g)) {
         const SongRecord& first = records[g];
-        if (first.isMeta() && first.metaType() == meta::kTimeSignature) timeSignature(first.bytes[5], first.bytes[4]);
-        if (first.isMeta() && first.metaType() == meta::kKeySignature) keySignature(first.bytes[4]);
+        if (first.isMeta() && first.metaType() == meta::kTimeSignature) timeSignature(first.metaNumerator(), first.metaDenominatorPower());
+        if (first.isMeta() && first.metaType() == meta::kKeySignature) keySignature(first.metaKeySignature());
         if (!first.takesTime()) continue;
         const std::size_t end = groupEnd(records, g);
         const auto tempo = std::find_if(records.begin() + std::ptrdiff_t(g), records.begin() + std::ptrdiff_t(end),
@@ -166,8 +168,8 @@ void MidiFileBuilder::initialInstrument(std::size_t track) {
     const SongInfo& info = m_project.tracks[track].info;
     const std::uint8_t ch = channelOf(track, info);
     if (info.initialModule() != 0) {
-        controller(ch, 32, low7(info.initialModule()));
-        controller(ch, 0, low7(info.initialBank()));
+        controller(ch, cc::kBankSelectLow, low7(info.initialModule()));
+        controller(ch, cc::kBankSelect, low7(info.initialBank()));
     }
     programChange(ch, low7(info.initialProgram()));
 }
@@ -241,13 +243,13 @@ void MidiFileBuilder::put32(std::uint32_t v) {
 }
 
 void MidiFileBuilder::putQuantity(std::uint32_t v) {
-    std::array<std::uint8_t, 5> bytes{};
+    std::array<std::uint8_t, 5> septets{};
     std::size_t n = 0;
     do {
-        bytes[n++] = std::uint8_t(v & 0x7F);
+        septets[n++] = std::uint8_t(v & 0x7F);
         v >>= 7;
     } while (v != 0);
-    while (n-- > 0) m_out.push_back(std::uint8_t(bytes[n] | (n != 0 ? 0x80 : 0x00)));
+    while (n-- > 0) m_out.push_back(std::uint8_t(septets[n] | (n != 0 ? 0x80 : 0x00)));
 }
 
 void MidiFileBuilder::report(int percent) {

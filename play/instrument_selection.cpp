@@ -11,15 +11,15 @@ TestScale testScale(int noteLength, int octaveShift, std::uint8_t program) {
     const int type = std::clamp(noteLength, 0, int(kTestNoteLengthNames.size()) - 1) + 1;
     TestScale scale{};
     for (std::size_t i = 0; i < scale.size(); ++i) {
-        auto& b = scale[i].bytes;
-        b[0] = 1;
-        b[1] = kind::kScore;
-        b[2] = std::uint8_t(type);
-        b[5] = std::uint8_t(kScaleKeys[i] + shift);
-        b[6] = 100;
-        b[7] = 0;
-        b[8] = 75;
-        b[9] = program;
+        SongRecord& r = scale[i];
+        r.setGroupSize(1);
+        r.setKind(kind::kScore);
+        r.setTypeAndDots(std::uint8_t(type));
+        r.setKey(std::uint8_t(kScaleKeys[i] + shift));
+        r.setVelocity(100);
+        r.setDelay(0);
+        r.setGate(75);
+        r.setProgramInForce(program);
     }
     return scale;
 }
@@ -72,9 +72,9 @@ void DrumSetSelection::chooseSet(int index) {
     if (index < 0 || std::size_t(index) >= all.size()) return;
     m_selected = index;
     if (m_info.soundModule() == sound_module::kGm)
-        m_info.bytes[7] = 0;
+        m_info.setInitialBank(0);
     else
-        m_info.bytes[8] = all[std::size_t(index)].program;
+        m_info.setInitialProgram(all[std::size_t(index)].program);
 }
 
 }  // namespace plume

@@ -78,7 +78,7 @@ int loadSongFile(const fs::path& path, PlaySlot& slot, const RecordAllocator& al
 }
 
 ProjectMembers loadProjectMembers(const ProjectData& project, const OpenDocumentLookup& open, PlaySlots& slots,
-                                  const RecordAllocator& allocate) {
+                                  const RecordAllocator& allocate, MemoryFailure onMemoryFailure) {
     ProjectMembers result;
     for (PlaySlot& slot : slots) slot.clear();
     for (std::size_t i = 0; i < kMemberCount; ++i) {
@@ -91,11 +91,9 @@ ProjectMembers loadProjectMembers(const ProjectData& project, const OpenDocument
             slot.info = document->songInfo();
         } else {
             const int count = loadMember(i, path, slot, allocate);
-            if (count < 0) {
-                result.outOfMemory = true;
-                break;
-            }
-            if (count == 0) {
+            if (count < 0) result.outOfMemory = true;
+            if (count < 0 && onMemoryFailure == MemoryFailure::StopLoading) break;
+            if (count <= 0) {
                 slot.clear();
                 continue;
             }

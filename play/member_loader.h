@@ -29,15 +29,20 @@ int loadSongFile(const std::filesystem::path& path, PlaySlot& slot,
                  const RecordAllocator& allocate = defaultRecordAllocator());
 
 struct ProjectMembers {
-    bool outOfMemory = false;  // loading stopped there; the caller reports it
+    bool outOfMemory = false;  // a member could not be loaded for lack of memory
     std::int16_t tempo = 120;  // the tempo of the last member loaded
     std::size_t loaded = 0;
 };
 
+// A whole-project play or export gives up when a member finds no memory; a play of a range skips
+// that member and goes on.
+enum class MemoryFailure { StopLoading, SkipMember };
+
 // Fills the slots of every usable member: an open member contributes its document (skipped when
 // it has no records), a closed one is loaded from its file (skipped when that yields 0 records or
-// fails). Slots of members left out are cleared; a memory failure ends the loading.
+// fails). Slots of members left out are cleared.
 ProjectMembers loadProjectMembers(const ProjectData& project, const OpenDocumentLookup& open, PlaySlots& slots,
-                                  const RecordAllocator& allocate = defaultRecordAllocator());
+                                  const RecordAllocator& allocate = defaultRecordAllocator(),
+                                  MemoryFailure onMemoryFailure = MemoryFailure::StopLoading);
 
 }  // namespace plume

@@ -12,6 +12,20 @@
 
 namespace plume {
 
+// MIDI control change numbers the player and the exporter send.
+namespace cc {
+inline constexpr std::uint8_t kBankSelect = 0;
+inline constexpr std::uint8_t kModulation = 1;
+inline constexpr std::uint8_t kVolume = 7;
+inline constexpr std::uint8_t kPan = 10;
+inline constexpr std::uint8_t kBankSelectLow = 32;  // carries the sound module
+inline constexpr std::uint8_t kHold = 64;
+inline constexpr std::uint8_t kReverb = 91;
+inline constexpr std::uint8_t kChorus = 93;
+inline constexpr std::uint8_t kAllSoundOff = 120;
+inline constexpr std::uint8_t kAllNotesOff = 123;
+}  // namespace cc
+
 inline constexpr int kMidiMapper = -1;  // the default device: the built-in synthesiser
 inline constexpr const char* kMidiMapperName = "MIDI Mapper";
 

@@ -1,6 +1,7 @@
 #include "play/midi_output.h"
 
 #include <algorithm>
+#include <optional>
 
 #include "platform/clock.h"
 #include "platform/window_messages.h"
@@ -17,19 +18,19 @@ constexpr std::uint8_t kBend = 0xE0;
 
 std::uint8_t data7(int value) { return std::uint8_t(std::clamp(value, 0, 127)); }
 
-// Which report a controller gives to the mixer; 0 for none.
-std::uint32_t reportOf(std::uint8_t controller) {
+// Which report a controller gives to the mixer, if any.
+std::optional<PlayReport::Kind> reportOf(std::uint8_t controller) {
     switch (controller) {
-    case 7: return msg::kPlayVolume;
-    case 10: return msg::kPlayPan;
-    case 91: return msg::kPlayReverb;
-    case 93: return msg::kPlayChorus;
-    default: return 0;
+    case cc::kVolume: return PlayReport::Kind::Volume;
+    case cc::kPan: return PlayReport::Kind::Pan;
+    case cc::kReverb: return PlayReport::Kind::Reverb;
+    case cc::kChorus: return PlayReport::Kind::Chorus;
+    default: return std::nullopt;
     }
 }
 
 // Controllers of the live mixer bytes 1, 3, 5 and 7.
-constexpr std::array<std::uint8_t, 4> kLiveControllers = {10, 93, 91, 7};
+constexpr std::array<std::uint8_t, 4> kLiveControllers = {cc::kPan, cc::kChorus, cc::kReverb, cc::kVolume};
 
 }  // namespace
 
@@ -44,16 +45,17 @@ MidiOutputComponent::~MidiOutputComponent() {
 
 // --- device --------------------------------------------------------------------------------------
 
-int MidiOutputComponent::OpenMidiOutput(MidiHandle& handle, platform::WindowId, int deviceId) {
+MidiOutputComponent::OpenResult MidiOutputComponent::OpenMidiOutput(MidiHandle& handle, platform::WindowId,
+                                                                   int deviceId) {
     if (m_out) CloseMidiOutput(m_handle);
     m_out = m_devices.open(deviceId);
-    if (!m_out) return 1;
+    if (!m_out) return OpenResult::CannotOpen;
     m_handle = ++m_lastHandle == 0 ? ++m_lastHandle : m_lastHandle;
     m_openedAt = m_clock.nowMicros();
     m_module.fill(0);
     for (ChannelOutput& output : m_outputs) output.silenced();
     handle = m_handle;
-    return 0;
+    return OpenResult::Opened;
 }
 
 void MidiOutputComponent::CloseMidiOutput(MidiHandle handle) {
@@ -107,11 +109,11 @@ void MidiOutputComponent::SendMasterVolume(MidiHandle handle, std::uint8_t value
 void MidiOutputComponent::SendInitialModule(MidiHandle handle, std::uint8_t module, std::uint8_t ch) {
     if (!valid(handle)) return;
     m_module[ch & 0x0F] = module;
-    if (module != 0) controllerNow(ch, 32, module);
+    if (module != 0) controllerNow(ch, cc::kBankSelectLow, module);
 }
 
 void MidiOutputComponent::SendInitialBank(MidiHandle handle, std::uint8_t bank, std::uint8_t ch) {
-    if (valid(handle) && m_module[ch & 0x0F] != 0) controllerNow(ch, 0, bank);
+    if (valid(handle) && m_module[ch & 0x0F] != 0) controllerNow(ch, cc::kBankSelect, bank);
 }
 
 void MidiOutputComponent::SendInitialProgram(MidiHandle handle, std::uint8_t program, std::uint8_t ch) {
@@ -120,22 +122,22 @@ void MidiOutputComponent::SendInitialProgram(MidiHandle handle, std::uint8_t pro
 }
 
 void MidiOutputComponent::SendVolume(MidiHandle handle, std::uint8_t value, std::uint8_t ch) {
-    if (valid(handle)) controllerNow(ch, 7, value);
+    if (valid(handle)) controllerNow(ch, cc::kVolume, value);
 }
 void MidiOutputComponent::SendPan(MidiHandle handle, std::uint8_t value, std::uint8_t ch) {
-    if (valid(handle)) controllerNow(ch, 10, value);
+    if (valid(handle)) controllerNow(ch, cc::kPan, value);
 }
 void MidiOutputComponent::SendModulation(MidiHandle handle, std::uint8_t value, std::uint8_t ch) {
-    if (valid(handle)) controllerNow(ch, 1, value);
+    if (valid(handle)) controllerNow(ch, cc::kModulation, value);
 }
 void MidiOutputComponent::SendHold(MidiHandle handle, std::uint8_t value, std::uint8_t ch) {
-    if (valid(handle)) controllerNow(ch, 64, value);
+    if (valid(handle)) controllerNow(ch, cc::kHold, value);
 }
 void MidiOutputComponent::SendReverb(MidiHandle handle, std::uint8_t value, std::uint8_t ch) {
-    if (valid(handle)) controllerNow(ch, 91, value);
+    if (valid(handle)) controllerNow(ch, cc::kReverb, value);
 }
 void MidiOutputComponent::SendChorus(MidiHandle handle, std::uint8_t value, std::uint8_t ch) {
-    if (valid(handle)) controllerNow(ch, 93, value);
+    if (valid(handle)) controllerNow(ch, cc::kChorus, value);
 }
 
 void MidiOutputComponent::SendPitchBend(MidiHandle handle, std::uint16_t value, std::uint8_t ch) {
@@ -147,18 +149,18 @@ void MidiOutputComponent::SendPitchBend(MidiHandle handle, std::uint16_t value, 
 
 void MidiOutputComponent::SendProgramRecord(MidiHandle handle, const SongRecord& record, std::uint8_t ch) {
     if (!valid(handle)) return;
-    if (record.bytes[3] != 0) {
-        controllerNow(ch, 32, record.bytes[3]);
-        controllerNow(ch, 0, record.bytes[4]);
+    if (record.programModule() != 0) {
+        controllerNow(ch, cc::kBankSelectLow, record.programModule());
+        controllerNow(ch, cc::kBankSelect, record.programBank());
     }
-    const std::array<std::uint8_t, 2> bytes = {std::uint8_t(kProgram | midiChannelOf(ch)), data7(record.bytes[5])};
+    const std::array<std::uint8_t, 2> bytes = {std::uint8_t(kProgram | midiChannelOf(ch)), data7(record.programNumber())};
     send(bytes);
 }
 
 void MidiOutputComponent::SilenceChannel(MidiHandle handle, std::uint8_t ch) {
     if (!valid(handle)) return;
-    controllerNow(ch, 123, 0);  // all notes off
-    controllerNow(ch, 120, 0);  // all sound off: release tails too
+    controllerNow(ch, cc::kAllNotesOff, 0);
+    controllerNow(ch, cc::kAllSoundOff, 0);  // release tails too
     m_outputs[ch & 0x0F].silenced();
 }
 
@@ -179,9 +181,7 @@ void MidiOutputComponent::tick(void* self) {
     component->PlayTick(component->m_block);
 }
 
-void MidiOutputComponent::post(std::uint32_t message, std::uintptr_t wParam, std::intptr_t lParam) {
-    m_port.post({m_block.window, message, wParam, lParam});
-}
+void MidiOutputComponent::post(const PlayReport& report) { m_port.post(toWindowMessage(m_block.window, report)); }
 
 std::int64_t MidiOutputComponent::unitTime() const {
     const std::int64_t unit = m_ensemble ? std::max<std::int64_t>(m_ensemble->now(), 0) : 0;
@@ -196,7 +196,7 @@ void MidiOutputComponent::PlayTick(PlayBlock& block) {
     m_ensemble->runUntil(elapsedMs);
     if (m_ensemble->finished()) {
         m_ended = true;
-        post(msg::kPlayEnd, 0, 0);
+        post({PlayReport::Kind::Ended, 0, 0});
     }
 }
 
@@ -218,7 +218,7 @@ void MidiOutputComponent::beginPlay(PlayBlock& block) {
     }
     m_ensemble.reset();
     m_ensemble.emplace(std::span<Performer* const>(playing.data(), count), m_performerClock, 0, Stepping::EveryUnit);
-    post(msg::kPlayTempo, 0, m_performerClock.tempo());
+    post({PlayReport::Kind::Tempo, 0, m_performerClock.tempo()});
 }
 
 void MidiOutputComponent::applyLiveChanges(PlayBlock& block) {
@@ -271,8 +271,8 @@ void MidiOutputComponent::ChannelOutput::noteOn(std::uint8_t channel, std::uint8
     c.sendAt(bytes, c.unitTime());
     if (m_sounding[key] < 255) ++m_sounding[key];
     m_soundedAs[key] = std::uint8_t(sounded);
-    c.post(msg::kPlayNoteStart, m_index, sounded);
-    if (c.m_block.levelFlag) c.post(msg::kPlayLevel, m_index, velocity);
+    c.post({PlayReport::Kind::NoteStart, m_index, sounded});
+    if (c.m_block.levelFlag) c.post({PlayReport::Kind::Level, m_index, velocity});
 }
 
 void MidiOutputComponent::ChannelOutput::noteOff(std::uint8_t channel, std::uint8_t key) {
@@ -281,14 +281,14 @@ void MidiOutputComponent::ChannelOutput::noteOff(std::uint8_t channel, std::uint
     MidiOutputComponent& c = *m_owner;
     const std::array<std::uint8_t, 3> bytes = {std::uint8_t(kNoteOn | channel), m_soundedAs[key], 0};
     c.sendAt(bytes, c.unitTime());
-    c.post(msg::kPlayNoteEnd, m_index, m_soundedAs[key]);
+    c.post({PlayReport::Kind::NoteEnd, m_index, m_soundedAs[key]});
 }
 
 void MidiOutputComponent::ChannelOutput::controller(std::uint8_t channel, std::uint8_t number, std::uint8_t value) {
     MidiOutputComponent& c = *m_owner;
     const std::array<std::uint8_t, 3> bytes = {std::uint8_t(kControl | channel), number, value};
     c.sendAt(bytes, c.unitTime());
-    if (const std::uint32_t report = reportOf(number)) c.post(report, m_index, value);
+    if (const auto report = reportOf(number)) c.post({*report, m_index, value});
 }
 
 void MidiOutputComponent::ChannelOutput::pitchBend(std::uint8_t channel, std::uint8_t lsb, std::uint8_t msb) {
@@ -305,7 +305,7 @@ void MidiOutputComponent::ChannelOutput::tempo(int quarterNotesPerMinute) {
     MidiOutputComponent& c = *m_owner;
     c.m_knownTempo = quarterNotesPerMinute;
     liveStore(c.m_block.currentTempo, std::uint16_t(quarterNotesPerMinute));
-    c.post(msg::kPlayTempo, 0, quarterNotesPerMinute);
+    c.post({PlayReport::Kind::Tempo, 0, quarterNotesPerMinute});
 }
 
 }  // namespace plume

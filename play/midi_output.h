@@ -18,6 +18,7 @@
 #include "play/midi_out.h"
 #include "play/performer.h"
 #include "play/play_block.h"
+#include "play/play_report.h"
 #include "play/play_timer.h"
 
 namespace plume {
@@ -35,9 +36,10 @@ public:
     MidiOutputComponent& operator=(const MidiOutputComponent&) = delete;
     ~MidiOutputComponent();
 
-    // Opens the device (kMidiMapper: the built-in synthesiser). 0 on success, with `handle` set;
-    // non-zero when it cannot be opened. The reports go to the block's window.
-    int OpenMidiOutput(MidiHandle& handle, platform::WindowId window, int deviceId);
+    enum class OpenResult { Opened, CannotOpen };
+    // Opens the device (kMidiMapper: the built-in synthesiser), with `handle` set when opened.
+    // The reports go to the block's window.
+    OpenResult OpenMidiOutput(MidiHandle& handle, platform::WindowId window, int deviceId);
     void CloseMidiOutput(MidiHandle handle);
     bool isOpen() const { return m_out != nullptr; }
     MidiDevices& devices() { return m_devices; }
@@ -70,7 +72,7 @@ public:
 
     // Runs on the timer thread every period: no allocation, no locks, no logging. Plays every
     // non-idle channel up to the time elapsed since the clock started, applies what the mixer
-    // changed, reports to the block's window and, once every channel is done, posts WM_PLAY_END.
+    // changed, reports to the block's window and, once every channel is done, reports the end.
     void PlayTick(PlayBlock& block);
 
     // User-interface thread, now and then while playing: lets the open sink catch up.
@@ -106,7 +108,7 @@ private:
     void send(std::span<const std::uint8_t> bytes);
     void sendAt(std::span<const std::uint8_t> bytes, std::int64_t micros);
     void controllerNow(std::uint8_t ch, std::uint8_t number, std::uint8_t value);
-    void post(std::uint32_t message, std::uintptr_t wParam, std::intptr_t lParam);
+    void post(const PlayReport& report);
     std::int64_t unitTime() const;  // the time of the unit being played
     void beginPlay(PlayBlock& block);
     void applyLiveChanges(PlayBlock& block);

@@ -2,8 +2,9 @@
 
 #include <algorithm>
 #include <atomic>
-#include <bit>
 #include <cmath>
+
+#include "play/midi_out.h"
 
 namespace plume {
 
@@ -13,13 +14,6 @@ constexpr std::uint8_t kRhythmChannel = 9;
 constexpr std::int64_t kForever = std::numeric_limits<std::int64_t>::max();
 
 std::uint8_t dataByte(long long value) { return std::uint8_t(std::clamp<long long>(value, 0, 127)); }
-
-std::int16_t int16At(const SongRecord& r, std::size_t at) { return std::int16_t(r.bytes[at] | (r.bytes[at + 1] << 8)); }
-
-std::uint32_t uint32At(const SongRecord& r, std::size_t at) {
-    return std::uint32_t(r.bytes[at]) | std::uint32_t(r.bytes[at + 1]) << 8 | std::uint32_t(r.bytes[at + 2]) << 16 |
-           std::uint32_t(r.bytes[at + 3]) << 24;
-}
 
 // Controller numbers of effects 12-17.
 constexpr std::array<std::uint8_t, 6> kExtraControllers = {11, 71, 72, 73, 74, 94};
@@ -181,8 +175,8 @@ void Performer::processGroup(std::size_t group) {
     const Records records = walked();
     const SongRecord& first = records[group];
     if (first.isMeta()) {
-        if (m_writesMeta && first.metaType() == meta::kTimeSignature) m_sink.timeSignature(first.bytes[5], first.bytes[4]);
-        if (m_writesMeta && first.metaType() == meta::kKeySignature) m_sink.keySignature(first.bytes[4]);
+        if (m_writesMeta && first.metaType() == meta::kTimeSignature) m_sink.timeSignature(first.metaNumerator(), first.metaDenominatorPower());
+        if (m_writesMeta && first.metaType() == meta::kKeySignature) m_sink.keySignature(first.metaKeySignature());
         s.nextGroupDue = true;
         return;
     }
@@ -206,17 +200,17 @@ void Performer::effect(const SongRecord& r, std::size_t group, std::uint32_t& le
     const std::uint8_t number = r.effectNumber();
     switch (number) {
     case effect::kVolume:
-        m_sink.controller(ch, 7, dataByte(r.value()));
+        m_sink.controller(ch, cc::kVolume, dataByte(r.value()));
         s.curves[kVolumeCurve].function = 0;
         break;
-    case effect::kPan: m_sink.controller(ch, 10, dataByte(r.value())); break;
+    case effect::kPan: m_sink.controller(ch, cc::kPan, dataByte(r.value())); break;
     case effect::kModulation:
-        m_sink.controller(ch, 1, dataByte(r.value()));
+        m_sink.controller(ch, cc::kModulation, dataByte(r.value()));
         s.curves[kModulationCurve].function = 0;
         break;
-    case effect::kHold: m_sink.controller(ch, 64, dataByte(r.value())); break;
-    case effect::kReverb: m_sink.controller(ch, 91, dataByte(r.value())); break;
-    case effect::kChorus: m_sink.controller(ch, 93, dataByte(r.value())); break;
+    case effect::kHold: m_sink.controller(ch, cc::kHold, dataByte(r.value())); break;
+    case effect::kReverb: m_sink.controller(ch, cc::kReverb, dataByte(r.value())); break;
+    case effect::kChorus: m_sink.controller(ch, cc::kChorus, dataByte(r.value())); break;
     case effect::kPitchBend: {
         const std::uint16_t packed = PackPitchBend(std::uint16_t(r.value16()));
         m_sink.pitchBend(ch, std::uint8_t(packed & 0x7F), std::uint8_t((packed >> 8) & 0x7F));
@@ -229,11 +223,11 @@ void Performer::effect(const SongRecord& r, std::size_t group, std::uint32_t& le
         length = groupLength(group);
         break;
     case effect::kProgram:
-        if (r.bytes[3] != 0) {
-            m_sink.controller(ch, 32, dataByte(r.bytes[3]));
-            m_sink.controller(ch, 0, dataByte(r.bytes[4]));
+        if (r.programModule() != 0) {
+            m_sink.controller(ch, cc::kBankSelectLow, dataByte(r.programModule()));
+            m_sink.controller(ch, cc::kBankSelect, dataByte(r.programBank()));
         }
-        m_sink.programChange(ch, dataByte(r.bytes[5]));
+        m_sink.programChange(ch, dataByte(r.programNumber()));
         break;
     default:
         if (number >= effect::kExpression && number <= effect::kVariation)
@@ -246,18 +240,18 @@ void Performer::loadCurve(const SongRecord& r) {
     CurveState& curve = m_state.curves[(r.kind() >> 4) - 2];
     switch (r.kind() & 0x0F) {
     case 0:
-        curve.function = r.bytes[2] <= 4 ? r.bytes[2] : std::uint8_t(0);
-        curve.interval = r.bytes[3];
-        curve.startOffset = std::int32_t(uint32At(r, 4));
+        curve.function = r.curveFunction() <= 4 ? r.curveFunction() : std::uint8_t(0);
+        curve.interval = r.curveInterval();
+        curve.startOffset = r.curveStartOffset();
         curve.steps = 0;
         break;
     case 1:
-        curve.c = int16At(r, 2);
-        curve.amplitude = int16At(r, 4);
+        curve.c = r.curveConstant();
+        curve.amplitude = r.curveAmplitude();
         break;
     default:
-        curve.a = std::bit_cast<float>(uint32At(r, 2));
-        curve.b = std::bit_cast<float>(uint32At(r, 6));
+        curve.a = r.curveA();
+        curve.b = r.curveB();
         break;
     }
 }
@@ -353,9 +347,9 @@ void Performer::stepCurves() {
         // Values are held to the message's range, not wrapped: a curve that overshoots stays at its end.
         const long long value = curveValue(curve, t);
         if (k == kVolumeCurve) {
-            m_sink.controller(s.midiChannel, 7, dataByte(value));
+            m_sink.controller(s.midiChannel, cc::kVolume, dataByte(value));
         } else if (k == kModulationCurve) {
-            m_sink.controller(s.midiChannel, 1, dataByte(value));
+            m_sink.controller(s.midiChannel, cc::kModulation, dataByte(value));
         } else {
             const auto bend = std::int16_t(std::clamp<long long>(value, -8192, 8191));
             const std::uint16_t packed = PackPitchBend(std::uint16_t(bend));

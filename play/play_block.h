@@ -17,30 +17,22 @@ namespace plume {
 
 enum class PlayMode : std::int32_t { Stopped = 0, Track = 1, Project = 2, File = 3, DeviceOnly = 4 };
 
+enum class PlayType : std::uint16_t { Idle = 0, OneTrack = 1, SeveralTracks = 2 };
+
+// Whether a play command got the device going.
+enum class PlayStart { NotStarted, Started };
+
 using MidiHandle = std::uint32_t;  // 0: no device open
 
 inline constexpr std::size_t kPlayChannels = 16;
 inline constexpr std::uint8_t kRhythmMidiChannel = 9;
 
-// Messages of the component to the block's window (wParam, lParam as noted).
-namespace msg {
-inline constexpr std::uint32_t kPlayEnd = 0x84F;        // 0, 0
-inline constexpr std::uint32_t kPlayVolume = 0x85F;     // channel index, value
-inline constexpr std::uint32_t kPlayPan = 0x860;        // channel index, value
-inline constexpr std::uint32_t kPlayReverb = 0x861;     // channel index, value
-inline constexpr std::uint32_t kPlayChorus = 0x862;     // channel index, value
-inline constexpr std::uint32_t kPlayLevel = 0x863;      // channel index, level 0-127
-inline constexpr std::uint32_t kPlayTempo = 0x864;      // 0, tempo
-inline constexpr std::uint32_t kPlayNoteStart = 0x86A;  // channel index, key as sounded
-inline constexpr std::uint32_t kPlayNoteEnd = 0x86B;    // channel index, key as sounded
-}  // namespace msg
-
 // Interrupt periods in milliseconds by the "Interrupt" setting.
 inline constexpr std::array<int, 3> kInterruptPeriods = {1, 2, 5};
 
 struct PlayBlock {
-    std::uint16_t playType = 0;  // 0 idle, 1 one track, 2 several tracks
-    platform::WindowId window = platform::kNoWindow;  // receives the component's messages
+    PlayType playType = PlayType::Idle;
+    platform::WindowId window = platform::kNoWindow;  // receives the component's reports
     MidiHandle output = 0;
     std::int16_t keyShift = 0;  // live: semitones -12..+12
     // Semitones added to each key of each channel, all equal to keyShift at each reset; the key

@@ -24,12 +24,23 @@ PlaybackEngine::PlaybackEngine(ClockMode mode, MidiDevices& devices, PlayHost& h
     m_component = std::make_unique<MidiOutputComponent>(*m_block, devices, *m_port, *m_clock, *m_playTimer);
     m_sequencer = std::make_unique<Sequencer>(*m_block, m_slots, *m_component, host, mixer, m_timers, profile,
                                               std::move(settings), kFrameWindow);
-    m_router.add(kFrameWindow, *m_sequencer);
+    addReportListener(kFrameWindow, *m_sequencer);
 }
 
 PlaybackEngine::~PlaybackEngine() {
     m_playTimer->stop();
-    m_router.remove(kFrameWindow);
+    for (const auto& [window, reports] : m_reportWindows) m_router.remove(window);
+}
+
+void PlaybackEngine::addReportListener(platform::WindowId window, PlayReportListener& listener) {
+    auto& reports = m_reportWindows[window];
+    reports = std::make_unique<PlayReportWindow>(listener);
+    m_router.add(window, *reports);
+}
+
+void PlaybackEngine::removeReportListener(platform::WindowId window) {
+    m_router.remove(window);
+    m_reportWindows.erase(window);
 }
 
 void PlaybackEngine::pump() {

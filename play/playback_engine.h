@@ -1,12 +1,13 @@
 #pragma once
 // Playback wired together: the block, the slots, the component, the sequencer, a clock, window
-// timers and the message port. In real time the component plays on its real-time thread and the
+// timers and the message port, whose reports reach the sequencer and the listeners added here. In real time the component plays on its real-time thread and the
 // owner calls pump() every few milliseconds on the user-interface thread; simulated, a manual
 // clock jumps from one timer or tick to the next, so a song plays faster than real time through
 // the same code (tests, the command line).
 
 #include <cstdint>
 #include <functional>
+#include <map>
 #include <memory>
 
 #include "platform/clock.h"
@@ -32,7 +33,9 @@ public:
     PlaySlots& slots() { return m_slots; }
     MidiOutputComponent& component() { return *m_component; }
     platform::ManualTimers& timers() { return m_timers; }
-    platform::WindowRouter& router() { return m_router; }
+    // The reports of plays started for `window` go to `listener` until it is removed.
+    void addReportListener(platform::WindowId window, PlayReportListener& listener);
+    void removeReportListener(platform::WindowId window);
     platform::MessagePort& port() { return *m_port; }
     const platform::Clock& clock() const { return *m_clock; }
     ClockMode mode() const { return m_mode; }
@@ -57,6 +60,7 @@ private:
     std::unique_ptr<PlayTimer> m_playTimer;
     SimulatedPlayTimer* m_simulatedTicks = nullptr;
     std::unique_ptr<platform::MessagePort> m_port;
+    std::map<platform::WindowId, std::unique_ptr<PlayReportWindow>> m_reportWindows;
     platform::WindowRouter m_router;
     std::unique_ptr<PlayBlock> m_block;
     PlaySlots m_slots;

@@ -5,6 +5,7 @@
 #include "platform/message_box.h"
 #include "platform/profile.h"
 #include "play/member_loader.h"
+#include "song/path_identity.h"
 #include "song/plm_doc.h"
 #include "song/project.h"
 #include "song/song_timing.h"
@@ -14,17 +15,6 @@ namespace plume {
 namespace {
 
 constexpr const char* kCannotOpenDevice = "MIDIﾃﾞﾊﾞｲｽをオープンできません。";
-
-// Paths compared as the file system of the songs' origin does: letters without regard to case.
-// Bytes of multibyte characters are never folded (UTF-8 continuation bytes are not ASCII).
-bool samePath(const std::filesystem::path& a, const std::filesystem::path& b) {
-    const std::string x = utf8Of(a);
-    const std::string y = utf8Of(b);
-    return std::equal(x.begin(), x.end(), y.begin(), y.end(), [](char p, char q) {
-        auto lower = [](char c) { return c >= 'A' && c <= 'Z' ? char(c - 'A' + 'a') : c; };
-        return lower(p) == lower(q);
-    });
-}
 
 // Milliseconds of the note and rest groups before `end`, at `tempo`.
 std::uint64_t timeBefore(Records records, std::size_t end, std::int16_t tempo) {
@@ -108,7 +98,7 @@ void Sequencer::playSingleTrack(const CPlmDoc& document) {
     const std::size_t channel = info.isRhythm() ? kRhythmMidiChannel : 0;
     m_slots[channel].document = &document;
     m_slots[channel].info = info;
-    m_block.playType = 1;
+    m_block.playType = PlayType::OneTrack;
     const Records records = document.records();
     std::size_t start = 0;
     std::size_t count = records.size();
@@ -120,7 +110,7 @@ void Sequencer::playSingleTrack(const CPlmDoc& document) {
                          records.size() - start);
     }
     fillChannel(channel, records, info, start, count);
-    if (OpenPlayback()) {
+    if (OpenPlayback() == PlayStart::Started) {
         m_mode = PlayMode::Track;
         startLevelMeter();
     }
@@ -132,19 +122,11 @@ void Sequencer::playProjectRange(const ProjectData& project, const CPlmDoc& acti
     const std::int16_t tempo = active.songInfo().tempo();
     const std::uint64_t t0 = timeBefore(song, selection.first, tempo);
     const std::uint64_t t1 = timeBefore(song, selection.last, tempo);
+    loadProjectMembers(project, m_host.openDocuments(), m_slots, defaultRecordAllocator(), MemoryFailure::SkipMember);
     bool usable = false;
     for (std::size_t i = 0; i < kMemberCount; ++i) {
-        if (!project.hasMember(i)) continue;
-        const std::filesystem::path path = project.memberPath(i);
         PlaySlot& slot = m_slots[i];
-        if (const CPlmDoc* open = m_host.openDocuments().findOpenDocument(path)) {
-            if (open->recordCount() == 0) continue;
-            slot.document = open;
-            slot.info = open->songInfo();
-        } else if (loadMember(i, path, slot) <= 0) {
-            slot.clear();
-            continue;
-        }
+        if (!slot.used()) continue;
         const Records records = slot.records();
         const std::int16_t memberTempo = slot.info.tempo();
         const auto start = startGroupAt(records, t0, memberTempo);
@@ -154,7 +136,7 @@ void Sequencer::playProjectRange(const ProjectData& project, const CPlmDoc& acti
             continue;
         }
         const std::size_t count = std::min(*end - *start + records[*end].groupSize(), records.size() - *start);
-        m_block.playType = 2;
+        m_block.playType = PlayType::SeveralTracks;
         fillChannel(i, records, slot.info, *start, count);
         usable = true;
     }
@@ -174,7 +156,7 @@ void Sequencer::playProjectWhole() {
     for (std::size_t i = 0; i < kMemberCount; ++i) {
         if (!m_slots[i].used()) continue;
         const Records records = m_slots[i].records();
-        m_block.playType = 2;
+        m_block.playType = PlayType::SeveralTracks;
         fillChannel(i, records, m_slots[i].info, 0, records.size());
         usable = true;
     }
@@ -183,7 +165,7 @@ void Sequencer::playProjectWhole() {
 
 void Sequencer::startProjectPlay() {
     m_mixer.applyMuteSolo(m_block);
-    if (OpenPlayback()) {
+    if (OpenPlayback() == PlayStart::Started) {
         m_mode = PlayMode::Project;
         startLevelMeter();
     }
@@ -191,43 +173,57 @@ void Sequencer::startProjectPlay() {
 
 void Sequencer::fillChannel(std::size_t index, Records records, const SongInfo& info, std::size_t start,
                             std::size_t count) {
+    const std::uint8_t midiChannel = info.isRhythm() ? kRhythmMidiChannel : std::uint8_t(index);
+    fillChannel(index, midiChannel, records, {info.initialModule(), info.initialBank(), info.initialProgram()}, start,
+                count);
+    m_block.channels[index].melodic = !info.isRhythm();
+    m_block.startTempo = m_block.currentTempo = tempoOf(info);
+}
+
+void Sequencer::fillChannel(std::size_t index, std::uint8_t midiChannel, Records records, Tone tone,
+                            std::size_t start, std::size_t count) {
     ChannelState& c = m_block.channels[index];
-    const bool rhythm = info.isRhythm();
-    c.midiChannel = rhythm ? kRhythmMidiChannel : std::uint8_t(index);
-    c.melodic = !rhythm;
+    c.midiChannel = midiChannel;
     c.track = records;
     c.start = start;
     c.count = count;
     c.position = 0;
     c.muted = false;
-    c.initialModule = info.initialModule();
-    c.initialBank = info.initialBank();
-    c.initialProgram = info.initialProgram();
-    m_block.startTempo = m_block.currentTempo = tempoOf(info);
+    c.initialModule = tone.module;
+    c.initialBank = tone.bank;
+    c.initialProgram = tone.program;
 }
 
-int Sequencer::PlayFile(const std::filesystem::path& path) {
+PlayStart Sequencer::PlayFile(const std::filesystem::path& path) {
     ResetPlayBlock(m_window, 0);
     const int count = loadSongFile(path, m_slots[0]);
     if (count <= 0) {
         clearSlots();
-        return 0;
+        return PlayStart::NotStarted;
     }
     const SongInfo& info = m_slots[0].info;
-    m_block.playType = 1;
+    m_block.playType = PlayType::OneTrack;
     fillChannel(info.isRhythm() ? kRhythmMidiChannel : 0, m_slots[0].records(), info, 0, std::size_t(count));
-    if (!OpenPlayback()) {
+    if (OpenPlayback() == PlayStart::NotStarted) {
         clearSlots();
-        return 0;
+        return PlayStart::NotStarted;
     }
     m_mode = PlayMode::File;
-    return 1;
+    return PlayStart::Started;
 }
 
-int Sequencer::PlayBlockAsFilled() {
-    if (!OpenPlayback()) return 0;
+PlayStart Sequencer::PlayTest(platform::WindowId window, const TestPlay& test) {
+    ResetPlayBlock(window, 0);
+    m_block.playType = PlayType::OneTrack;
+    m_block.startTempo = m_block.currentTempo = std::uint16_t(std::clamp(test.tempo, 1, 0xFFFF));
+    fillChannel(0, test.midiChannel, test.records, test.tone, 0, test.records.size());
+    return PlayBlockAsFilled();
+}
+
+PlayStart Sequencer::PlayBlockAsFilled() {
+    if (OpenPlayback() == PlayStart::NotStarted) return PlayStart::NotStarted;
     m_mode = PlayMode::DeviceOnly;
-    return 1;
+    return PlayStart::Started;
 }
 
 void Sequencer::StopPlay() {
@@ -246,7 +242,7 @@ void Sequencer::ResetPlayBlock(platform::WindowId window, std::uint8_t modeByte)
     const std::uint8_t master = m_mixer.masterVolume();
     m_block.masterVolumeRequested = m_block.masterVolume = master;
     m_block.levelFlag = m_settings.showLevel != 0 ? 1 : 0;
-    m_block.playType = 0;
+    m_block.playType = PlayType::Idle;
     m_block.window = window;
     m_block.output = 0;
     m_block.modeByte = modeByte;
@@ -268,22 +264,22 @@ void Sequencer::clearSlots() {
     for (PlaySlot& slot : m_slots) slot.clear();
 }
 
-int Sequencer::OpenPlayback() {
+PlayStart Sequencer::OpenPlayback() {
     MidiHandle handle = 0;
     const int device = resolveDevice(m_component.devices().portNames(), m_settings.device, m_settings.deviceName);
-    if (m_component.OpenMidiOutput(handle, m_block.window, device) != 0) {
+    if (m_component.OpenMidiOutput(handle, m_block.window, device) != MidiOutputComponent::OpenResult::Opened) {
         platform::messageBox().show(kCannotOpenDevice);
-        return 0;
+        return PlayStart::NotStarted;
     }
     m_block.output = handle;
     if (!trimLeading()) {
         m_component.CloseMidiOutput(handle);
         m_block.output = 0;
-        return 0;
+        return PlayStart::NotStarted;
     }
     sendReset();
     m_mixer.setTempo(m_block.startTempo);
-    return 1;
+    return PlayStart::Started;
 }
 
 // Each channel starts at its first note or rest; false when no channel has one.
@@ -388,7 +384,7 @@ void Sequencer::ClosePlayback() {
 }
 
 void Sequencer::playEnded() {
-    m_block.playType = 0;
+    m_block.playType = PlayType::Idle;
     ClosePlayback();
     stopLevelMeter();
     clearSlots();
@@ -443,25 +439,26 @@ void Sequencer::onTimer(int id) {
     }
 }
 
-std::intptr_t Sequencer::windowMessage(std::uint32_t message, std::uintptr_t wParam, std::intptr_t lParam) {
-    const std::size_t ch = wParam & 0x0F;
-    switch (message) {
-    case msg::kPlayEnd:
+void Sequencer::playReport(const PlayReport& report) {
+    const std::size_t ch = report.channel & 0x0F;
+    using Kind = PlayReport::Kind;
+    switch (report.kind) {
+    case Kind::Ended:
         // An end reported by a play that was stopped meanwhile is old news.
         if (m_component.clockRunning()) playEnded();
         break;
-    case msg::kPlayVolume: m_mixer.setChannelValue(MixerControl::Volume, ch, int(lParam)); break;
-    case msg::kPlayPan: m_mixer.setChannelValue(MixerControl::Pan, ch, int(lParam)); break;
-    case msg::kPlayReverb: m_mixer.setChannelValue(MixerControl::Reverb, ch, int(lParam)); break;
-    case msg::kPlayChorus: m_mixer.setChannelValue(MixerControl::Chorus, ch, int(lParam)); break;
-    case msg::kPlayLevel:
-        m_levels[ch] = int(lParam / 13);
+    case Kind::Volume: m_mixer.setChannelValue(MixerControl::Volume, ch, report.value); break;
+    case Kind::Pan: m_mixer.setChannelValue(MixerControl::Pan, ch, report.value); break;
+    case Kind::Reverb: m_mixer.setChannelValue(MixerControl::Reverb, ch, report.value); break;
+    case Kind::Chorus: m_mixer.setChannelValue(MixerControl::Chorus, ch, report.value); break;
+    case Kind::Level:
+        m_levels[ch] = report.value / 13;
         m_mixer.drawLevel(ch, m_levels[ch]);
         break;
-    case msg::kPlayTempo: m_mixer.setTempo(int(lParam)); break;
-    default: break;
+    case Kind::Tempo: m_mixer.setTempo(report.value); break;
+    case Kind::NoteStart:
+    case Kind::NoteEnd: break;
     }
-    return lParam;
 }
 
 }  // namespace plume

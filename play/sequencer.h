@@ -14,6 +14,7 @@
 
 #include "platform/window_messages.h"
 #include "platform/window_timers.h"
+#include "play/instrument_selection.h"
 #include "play/midi_output.h"
 #include "play/play_settings.h"
 #include "play/play_slot.h"
@@ -77,7 +78,7 @@ public:
     void applyMuteSolo(PlayBlock&) override {}
 };
 
-class Sequencer final : public platform::TimerTarget, public platform::MessageWindow {
+class Sequencer final : public platform::TimerTarget, public PlayReportListener {
 public:
     static constexpr int kRepeatTimer = 13;
     static constexpr int kLevelTimer = 15;
@@ -98,22 +99,25 @@ public:
     void PlayCurrent();
     // "演奏停止".
     void StopPlay();
-    // One song file (the song database and others); 1 when playing started.
-    int PlayFile(const std::filesystem::path& path);
-    // The block as the caller filled it after ResetPlayBlock (PlayMode DeviceOnly); 1 when started.
-    int PlayBlockAsFilled();
+    // One song file (the song database and others).
+    PlayStart PlayFile(const std::filesystem::path& path);
+    // A test of an instrument or of notes just written, on channel index 0 (PlayMode DeviceOnly);
+    // its reports go to `window`.
+    PlayStart PlayTest(platform::WindowId window, const TestPlay& test);
+    // The block as the caller filled it after ResetPlayBlock (PlayMode DeviceOnly).
+    PlayStart PlayBlockAsFilled();
 
     // --- the steps other windows use -----------------------------------------------------------
     void ResetPlayBlock(platform::WindowId window, std::uint8_t modeByte);
-    // 1 on success; 0 after "MIDIﾃﾞﾊﾞｲｽをオープンできません。", or silently when no channel has a
-    // note or a rest.
-    int OpenPlayback();
+    // NotStarted after "MIDIﾃﾞﾊﾞｲｽをオープンできません。", or silently when no channel has a note or
+    // a rest.
+    PlayStart OpenPlayback();
     void ClosePlayback();
 
     // --- window ------------------------------------------------------------------------------
     void onTimer(int id) override;
-    // WM_PLAY_END and the reports; returns lParam.
-    std::intptr_t windowMessage(std::uint32_t message, std::uintptr_t wParam, std::intptr_t lParam) override;
+    // The player's reports of the plays it started.
+    void playReport(const PlayReport& report) override;
 
     PlayMode playMode() const { return m_mode; }
     PlaySettings& settings() { return m_settings; }
@@ -133,6 +137,9 @@ private:
     void startProjectPlay();
     // Fills channel `index` with `count` records of `records` from `start`, the settings of `info`.
     void fillChannel(std::size_t index, Records records, const SongInfo& info, std::size_t start, std::size_t count);
+    // The same for records on MIDI channel `midiChannel` with the instrument `tone`; the tempo is the caller's.
+    void fillChannel(std::size_t index, std::uint8_t midiChannel, Records records, Tone tone, std::size_t start,
+                     std::size_t count);
     bool trimLeading();
     void sendReset();
     void sendInitialSettings();

@@ -136,7 +136,7 @@ std::size_t LineTable::recordAt(Records records, int lineIndex, int column) cons
 }
 
 int keyAfter(const SongRecord& first, int keyBefore) {
-    if (first.isMeta() && first.metaType() == meta::kKeySignature) return validKey(first.bytes[4]);
+    if (first.isMeta() && first.metaType() == meta::kKeySignature) return validKey(first.metaKeySignature());
     return keyBefore;
 }
 

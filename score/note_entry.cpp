@@ -88,7 +88,7 @@ private:
 
 void clearScoreMarks(std::vector<SongRecord>& records) {
     for (SongRecord& r : records)
-        if (r.isScore()) r.bytes[3] = 0;
+        if (r.isScore()) r.setMarks(0);
 }
 
 void setGroupSizes(std::vector<SongRecord>& records) {
@@ -122,9 +122,9 @@ std::size_t writeAtCursor(CPlmDoc& doc, ScoreView& view, bool insert, std::vecto
 // A one-record group of a score type: a rest, a bar line, a line break or a spacer.
 std::vector<SongRecord> typeRecord(const CPlmDoc& doc, std::size_t at, std::uint8_t type, std::uint8_t dots = 0) {
     SongRecord r;
-    r.bytes[1] = kind::kScore;
-    r.bytes[2] = std::uint8_t(type | dots);
-    r.bytes[9] = doc.programInForceAt(at);
+    r.setKind(kind::kScore);
+    r.setTypeAndDots(std::uint8_t(type | dots));
+    r.setProgramInForce(doc.programInForceAt(at));
     return {r};
 }
 
@@ -152,9 +152,9 @@ std::size_t repitchRange(CPlmDoc& doc, const ScoreView& view, const std::vector<
         const SongRecord old = doc.record(g);
         std::vector<SongRecord> group = chord;
         for (SongRecord& r : group) {
-            r.bytes[1] = old.bytes[1];
-            r.bytes[2] = old.bytes[2];
-            if (drumSet != kNoRecord) r.bytes[9] = std::uint8_t(drumSet);
+            r.setKind(old.kind());
+            r.setTypeAndDots(old.typeAndDots());
+            if (drumSet != kNoRecord) r.setProgramInForce(std::uint8_t(drumSet));
         }
         const std::size_t oldEnd = doc.groupEnd(g);
         doc.replaceScoreRecords(g, group);
@@ -189,7 +189,7 @@ EntryResult enterChord(CPlmDoc& doc, ScoreView& view, const EntrySettings& setti
     if (at == kNoRecord) return edit.abandoned();
     if (drumSet != kNoRecord) {
         const MutableRecords records = doc.mutableRecords();
-        for (std::size_t i = at; i < doc.groupEnd(at); ++i) records[i].bytes[9] = std::uint8_t(drumSet);
+        for (std::size_t i = at; i < doc.groupEnd(at); ++i) records[i].setProgramInForce(std::uint8_t(drumSet));
         doc.insertProgramChanges(at, endOfScoreGroupFrom(doc, doc.nextGroup(at)));
     }
     return edit.finish(doc.nextGroup(at));
@@ -225,13 +225,13 @@ SongRecord noteTemplate(const CPlmDoc& doc, std::size_t cursor) {
                after != r.end()) {
         model = *after;
     } else {
-        model.bytes[6] = kTemplateVelocity;
-        model.bytes[7] = 0;
-        model.bytes[8] = kTemplateGate;
-        model.bytes[9] = doc.songInfo().initialProgram();
+        model.setVelocity(kTemplateVelocity);
+        model.setDelay(0);
+        model.setGate(kTemplateGate);
+        model.setProgramInForce(doc.songInfo().initialProgram());
     }
-    model.bytes[1] = kind::kScore;
-    model.bytes[3] = std::uint8_t(model.bytes[3] & ~mark::kTupletMask);
+    model.setKind(kind::kScore);
+    model.setTuplet(0);
     return model;
 }
 
@@ -240,11 +240,11 @@ std::vector<SongRecord> chordRecords(const SongRecord& model, const EntrySetting
     std::vector<SongRecord> chord;
     for (const NotePair& p : pairsUpToEnd(pairs)) {
         SongRecord r = model;
-        r.bytes[1] = kind::kScore;
-        r.bytes[2] = std::uint8_t(settings.length | (settings.dots & mark::kDotMask));
-        r.bytes[3] = 0;
-        r.bytes[4] = p.accidental;
-        r.bytes[5] = p.key;
+        r.setKind(kind::kScore);
+        r.setTypeAndDots(std::uint8_t(settings.length | (settings.dots & mark::kDotMask)));
+        r.setMarks(0);
+        r.setAccidental(p.accidental);
+        r.setKey(p.key);
         chord.push_back(r);
     }
     std::stable_sort(chord.begin(), chord.end(), higherKey);
@@ -318,7 +318,7 @@ EntryResult enterGroup(CPlmDoc& doc, ScoreView& view, const EntrySettings& setti
     const SongRecord model = noteTemplate(doc, cursorRecord(view));
     for (SongRecord& r : records) {
         if (!r.isNote() || r.velocity() != 0) continue;
-        std::copy(model.bytes.begin() + 6, model.bytes.end(), r.bytes.begin() + 6);
+        r.setPlayValues(model);
     }
     Edit edit(view);
     const bool meta = records.front().isMeta();

@@ -109,10 +109,10 @@ std::vector<SongRecord> typedNoteGroup(std::span<const NoteName> notes, int keyS
         const NotePair pair = spellNoteName(n, keySignature);
         if (pair.key < kLowestTypedKey || pair.key > kHighestTypedKey) continue;
         SongRecord r;
-        r.bytes[1] = kind::kScore;
-        r.bytes[2] = std::uint8_t(settings.length | (settings.dots & mark::kDotMask));
-        r.bytes[4] = pair.accidental;
-        r.bytes[5] = pair.key;
+        r.setKind(kind::kScore);
+        r.setTypeAndDots(std::uint8_t(settings.length | (settings.dots & mark::kDotMask)));
+        r.setAccidental(pair.accidental);
+        r.setKey(pair.key);
         group.push_back(r);
     }
     std::stable_sort(group.begin(), group.end(), higherKey);

@@ -124,7 +124,7 @@ void MeasureAccidentals::reset(int keySignature) {
 }
 
 void MeasureAccidentals::passGroup(const SongRecord& first) {
-    if (first.isMeta() && first.metaType() == meta::kKeySignature) reset(first.bytes[4]);
+    if (first.isMeta() && first.metaType() == meta::kKeySignature) reset(first.metaKeySignature());
     else if (first.type() == type::kBarLine || first.type() == type::kLineBreak) reset(m_key);
 }
 

@@ -67,7 +67,7 @@ std::uint8_t keyInForce(Records records, const SongInfo& info, std::size_t posit
     std::uint8_t key = info.keySignature();
     for (std::size_t i = 0; i < std::min(position, records.size()); ++i) {
         const SongRecord& r = records[i];
-        if (r.isMeta() && r.metaType() == meta::kKeySignature) key = r.bytes[4];
+        if (r.isMeta() && r.metaType() == meta::kKeySignature) key = r.metaKeySignature();
     }
     return key;
 }
@@ -76,7 +76,7 @@ TimeSignature timeInForce(Records records, const SongInfo& info, std::size_t pos
     TimeSignature time{info.numerator(), info.denominatorPower()};
     for (std::size_t i = 0; i < std::min(position, records.size()); ++i) {
         const SongRecord& r = records[i];
-        if (r.isMeta() && r.metaType() == meta::kTimeSignature) time = {r.bytes[5], r.bytes[4]};
+        if (r.isMeta() && r.metaType() == meta::kTimeSignature) time = {r.metaNumerator(), r.metaDenominatorPower()};
     }
     return time;
 }

@@ -217,7 +217,7 @@ private:
             } else if (visible && first.isMeta() && first.metaType() == meta::kKeySignature) {
                 keyChange(g, x);
             } else if (visible && first.isMeta() && first.metaType() == meta::kTimeSignature) {
-                timeSignature(x, first.bytes[5], first.bytes[4], true);
+                timeSignature(x, first.metaNumerator(), first.metaDenominatorPower(), true);
             }
             if (visible) m_textGroups.push_back({g.record, x});
             m_measure.passGroup(first);
@@ -448,7 +448,7 @@ private:
     }
 
     void text(const SongRecord& r, Point at) {
-        const std::size_t length = std::min<std::size_t>(r.bytes[2], r.bytes.size() - 3);
+        const std::size_t length = std::min<std::size_t>(r.textLength(), r.bytes.size() - 3);
         std::string_view bytes(reinterpret_cast<const char*>(r.bytes.data()) + 3, length);
         bytes = bytes.substr(0, bytes.find('\0'));
         if (!bytes.empty()) m_canvas.text(at, platform::cp932ToUtf8Lossy(bytes));

@@ -40,18 +40,18 @@ DataCheckCounts checkRecords(MutableRecords records) {
     }
     counts.rf = repairNoteGroups(records, [](SongRecord& r, const SongRecord& first) {
         if (r.tuplet() == first.tuplet()) return false;
-        r.bytes[3] = std::uint8_t(r.tie() | first.tuplet());
+        r.setTuplet(first.tuplet());
         return true;
     });
     counts.gt = repairNoteGroups(records, [](SongRecord& r, const SongRecord&) {
         if (r.gate() != 0 && r.delay() + r.gate() <= 100) return false;
-        r.bytes[7] = 0;
-        r.bytes[8] = 75;
+        r.setDelay(0);
+        r.setGate(75);
         return true;
     });
     counts.velocity = repairNoteGroups(records, [](SongRecord& r, const SongRecord&) {
         if (r.velocity() != 0 && r.velocity() < 128) return false;
-        r.bytes[6] = 100;
+        r.setVelocity(100);
         return true;
     });
     return counts;

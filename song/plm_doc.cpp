@@ -258,7 +258,7 @@ bool CPlmDoc::replaceScoreRecords(std::size_t group, Records source) {
                 break;
             }
         }
-        r.bytes[3] = withTie(r.bytes[3], tie);
+        r.setTie(tie);
     }
     return replaceHead(group, scores);
 }
@@ -312,9 +312,8 @@ bool CPlmDoc::setGroupText(std::size_t group, std::uint8_t textKind, std::string
     if (!isGroupStart(group) || (textKind != kind::kLyric && textKind != kind::kChordName)) return false;
     text = fitText(text);
     SongRecord r;
-    r.bytes[1] = textKind;
-    r.bytes[2] = u8(text.size());
-    std::memcpy(r.bytes.data() + 3, text.data(), text.size());
+    r.setKind(textKind);
+    r.setText(text);
 
     const std::size_t end = groupEnd(group);
     for (std::size_t i = group + 1; i < end; ++i) {
@@ -332,7 +331,7 @@ std::string_view CPlmDoc::groupText(std::size_t group, std::uint8_t textKind) co
     for (std::size_t i = group + 1; i < end; ++i) {
         if (m_buffer[i].kind() != textKind) continue;
         const char* text = reinterpret_cast<const char*>(m_buffer[i].bytes.data() + 3);
-        const std::string_view all(text, std::min<std::size_t>(m_buffer[i].bytes[2], kRecordSize - 3));
+        const std::string_view all(text, std::min<std::size_t>(m_buffer[i].textLength(), kRecordSize - 3));
         return all.substr(0, all.find('\0'));
     }
     return {};
@@ -346,7 +345,7 @@ bool CPlmDoc::setNoteType(std::size_t group, std::uint8_t type, std::uint8_t dot
     for (std::size_t i = group; i < groupEnd(group); ++i) {
         SongRecord& r = m_buffer[i];
         if (!r.isNote()) continue;
-        r.bytes[2] = std::uint8_t((r.bytes[2] & 0x30) | type | (dots & mark::kDotMask));
+        r.setTypeAndDots(std::uint8_t((r.typeAndDots() & 0x30) | type | (dots & mark::kDotMask)));
         any = true;
     }
     m_modified = m_modified || any;
@@ -359,7 +358,7 @@ bool CPlmDoc::setDots(std::size_t group, std::uint8_t dots) {
     for (std::size_t i = group; i < groupEnd(group); ++i) {
         SongRecord& r = m_buffer[i];
         if (!r.takesTime()) continue;
-        r.bytes[2] = std::uint8_t((r.bytes[2] & ~mark::kDotMask) | (dots & mark::kDotMask));
+        r.setDots(dots);
         any = true;
     }
     m_modified = m_modified || any;
@@ -369,7 +368,7 @@ bool CPlmDoc::setDots(std::size_t group, std::uint8_t dots) {
 bool CPlmDoc::setVelocity(std::size_t index, std::uint8_t velocity) {
     if (index >= m_count || !m_buffer[index].isNote()) return false;
     if (velocity != kKeep) {
-        m_buffer[index].bytes[6] = velocity;
+        m_buffer[index].setVelocity(velocity);
         m_modified = true;
     }
     return true;
@@ -397,8 +396,8 @@ bool CPlmDoc::setRangeVelocity(std::size_t from, std::size_t to, std::uint8_t ve
 
 bool CPlmDoc::setDelayGate(std::size_t index, DelayGate value) {
     if (index >= m_count || !m_buffer[index].isNote()) return false;
-    if (value.delay != kKeep) m_buffer[index].bytes[7] = value.delay;
-    if (value.gate != kKeep) m_buffer[index].bytes[8] = value.gate;
+    if (value.delay != kKeep) m_buffer[index].setDelay(value.delay);
+    if (value.gate != kKeep) m_buffer[index].setGate(value.gate);
     m_modified = m_modified || value.delay != kKeep || value.gate != kKeep;
     return true;
 }
@@ -430,7 +429,7 @@ bool CPlmDoc::transpose(std::size_t from, std::size_t to, int semitones) {
     for (std::size_t i = from; i < end; ++i) {
         SongRecord& r = m_buffer[i];
         if (!r.isNote()) continue;
-        r.bytes[5] = std::uint8_t(std::clamp(r.key() + semitones, 0, 127));
+        r.setKey(std::uint8_t(std::clamp(r.key() + semitones, 0, 127)));
         any = true;
     }
     m_modified = m_modified || any;
@@ -442,7 +441,7 @@ bool CPlmDoc::transpose(std::size_t from, std::size_t to, int semitones) {
 void CPlmDoc::cutForwardLinkBefore(std::size_t before, std::uint8_t key) {
     for (std::size_t i = std::min(before, m_count); i-- > 0;) {
         if (m_buffer[i].isNote() && m_buffer[i].key() == key) {
-            m_buffer[i].bytes[3] = withoutForwardLink(m_buffer[i].bytes[3]);
+            m_buffer[i].setMarks(withoutForwardLink(m_buffer[i].marks()));
             m_modified = true;
             return;
         }
@@ -452,7 +451,7 @@ void CPlmDoc::cutForwardLinkBefore(std::size_t before, std::uint8_t key) {
 void CPlmDoc::cutBackwardLinkFrom(std::size_t after, std::uint8_t key) {
     for (std::size_t i = after; i < m_count; ++i) {
         if (m_buffer[i].isNote() && m_buffer[i].key() == key) {
-            m_buffer[i].bytes[3] = withoutBackwardLink(m_buffer[i].bytes[3]);
+            m_buffer[i].setMarks(withoutBackwardLink(m_buffer[i].marks()));
             m_modified = true;
             return;
         }
@@ -489,7 +488,7 @@ bool CPlmDoc::tieKey(std::size_t from, std::size_t to, std::uint8_t key) {
     cutLinksAround(notes.front(), notes.back() + 1, key);
     for (std::size_t k = 0; k < notes.size(); ++k) {
         const std::uint8_t tie = k == 0 ? mark::kTieBegin : k + 1 == notes.size() ? mark::kTieEnd : mark::kTieMiddle;
-        m_buffer[notes[k]].bytes[3] = withTie(m_buffer[notes[k]].bytes[3], tie);
+        m_buffer[notes[k]].setTie(tie);
     }
     return true;
 }
@@ -498,14 +497,14 @@ bool CPlmDoc::untieKey(std::size_t from, std::size_t to, std::uint8_t key) {
     if (!isGroupStart(from)) return false;
     const std::vector<std::size_t> notes = notesOfKey(records(), from, to, key);
     if (notes.empty()) return false;
-    for (std::size_t i : notes) m_buffer[i].bytes[3] = withTie(m_buffer[i].bytes[3], 0);
+    for (std::size_t i : notes) m_buffer[i].setTie(0);
     cutLinksAround(notes.front(), notes.back() + 1, key);
     return true;
 }
 
 bool CPlmDoc::untieNote(std::size_t index) {
     if (index >= m_count || !m_buffer[index].isNote()) return false;
-    m_buffer[index].bytes[3] = withTie(m_buffer[index].bytes[3], 0);
+    m_buffer[index].setTie(0);
     cutLinksAround(index, index + 1, m_buffer[index].key());
     return true;
 }
@@ -516,7 +515,7 @@ bool CPlmDoc::clearGroupTies(std::size_t group) {
     bool any = false;
     for (std::size_t i = group; i < end; ++i) {
         if (!m_buffer[i].isNote()) continue;
-        m_buffer[i].bytes[3] = withTie(m_buffer[i].bytes[3], 0);
+        m_buffer[i].setTie(0);
         cutLinksAround(group, end, m_buffer[i].key());
         any = true;
     }
@@ -531,7 +530,7 @@ bool CPlmDoc::breakTiesAcross(std::size_t position) {
     for (std::size_t i = g; i < groupEnd(g); ++i) {
         const std::uint8_t tie = m_buffer[i].tie();
         if (!m_buffer[i].isNote() || (tie != mark::kTieBegin && tie != mark::kTieMiddle)) continue;
-        m_buffer[i].bytes[3] = withoutForwardLink(m_buffer[i].bytes[3]);
+        m_buffer[i].setMarks(withoutForwardLink(m_buffer[i].marks()));
         cutBackwardLinkFrom(position, m_buffer[i].key());
         any = true;
     }
@@ -550,7 +549,7 @@ std::uint8_t CPlmDoc::tupletMarks(std::size_t group) const {
 void CPlmDoc::setTupletMarks(std::size_t group, std::uint8_t marks) {
     for (std::size_t i = group; i < groupEnd(group); ++i) {
         SongRecord& r = m_buffer[i];
-        if (r.takesTime()) r.bytes[3] = std::uint8_t((r.bytes[3] & mark::kTieMask) | marks);
+        if (r.takesTime()) r.setTuplet(marks);
     }
     m_modified = true;
 }
@@ -659,11 +658,11 @@ std::size_t CPlmDoc::curveLength(std::size_t index, std::uint8_t number) const {
 
 SongRecord CPlmDoc::effectRecord(std::size_t group, std::uint8_t number, int value) const {
     SongRecord r;
-    r.bytes[1] = kind::kEffect;
-    r.bytes[2] = number;
+    r.setKind(kind::kEffect);
+    r.setEffectNumber(number);
     if (number == effect::kPitchBend) r.setValue16(static_cast<std::int16_t>(value));
-    else r.bytes[3] = static_cast<std::uint8_t>(value);
-    r.bytes[9] = m_buffer[group].programInForce();
+    else r.setValue(static_cast<std::uint8_t>(value));
+    r.setProgramInForce(m_buffer[group].programInForce());
     return r;
 }
 
@@ -678,8 +677,8 @@ bool CPlmDoc::appendCurve(std::size_t group, std::uint8_t number, const CurveTri
     if (first == 0) return false;
     CurveTriple triple = curve;
     for (std::size_t k = 0; k < triple.size(); ++k) {
-        triple[k].bytes[0] = 0;
-        triple[k].bytes[1] = std::uint8_t(first + k);
+        triple[k].setGroupSize(0);
+        triple[k].setKind(std::uint8_t(first + k));
     }
     return appendToGroup(group, triple);
 }
@@ -689,8 +688,8 @@ bool CPlmDoc::setEffect(std::size_t group, std::uint8_t number, int value) {
     if (found == kNoRecord) return appendEffect(group, number, value);
     const SongRecord r = effectRecord(group, number, value);
     if (m_buffer[found].isEffect()) {
-        m_buffer[found].bytes[3] = r.bytes[3];
-        if (number == effect::kPitchBend) m_buffer[found].bytes[4] = r.bytes[4];
+        if (number == effect::kPitchBend) m_buffer[found].setValue16(r.value16());
+        else m_buffer[found].setValue(r.value());
         m_modified = true;
         return true;
     }
@@ -777,10 +776,8 @@ bool CPlmDoc::setProgram(std::size_t group, std::uint8_t module, std::uint8_t ba
     const std::size_t found = findEffect(group, effect::kProgram);
     if (found != kNoRecord) {
         SongRecord& r = m_buffer[found];
-        r.bytes[3] = module;
-        r.bytes[4] = bank;
-        r.bytes[5] = program;
-        r.bytes[9] = program;
+        r.setProgram(module, bank, program);
+        r.setProgramInForce(program);
         m_modified = true;
         return true;
     }
@@ -796,14 +793,14 @@ bool CPlmDoc::setProgram(std::size_t group, std::uint8_t program) {
 std::size_t CPlmDoc::propagateProgram(std::size_t group) {
     if (!isGroupStart(group)) return kNoRecord;
     const std::size_t own = findEffect(group, effect::kProgram);
-    const std::uint8_t program = own != kNoRecord ? m_buffer[own].bytes[5] : programInForceAt(group);
+    const std::uint8_t program = own != kNoRecord ? m_buffer[own].programNumber() : programInForceAt(group);
     std::size_t g = group;
     for (; g < m_count; g = nextGroup(g)) {
         if (g != group && holdsProgram(g)) break;
         for (std::size_t i = g; i < groupEnd(g); ++i) {
             SongRecord& r = m_buffer[i];
-            if (!carriesProgram(r) || r.bytes[9] == program) continue;
-            r.bytes[9] = program;
+            if (!carriesProgram(r) || r.programInForce() == program) continue;
+            r.setProgramInForce(program);
             m_modified = true;
         }
     }
@@ -849,11 +846,11 @@ bool CPlmDoc::insertProgramChanges(std::size_t from, std::size_t to) {
 void CPlmDoc::applySettings(std::int16_t tempo, std::uint8_t soundModule, std::uint8_t denominatorPower,
                             std::uint8_t numerator, std::uint8_t key) {
     m_info.setTempo(tempo);
-    m_info.bytes[6] = soundModule;
-    m_info.bytes[9] = soundModule;
-    m_info.bytes[10] = numerator;
-    m_info.bytes[11] = denominatorPower;
-    if (key != kKeep) m_info.bytes[1] = key;
+    m_info.setInitialModule(soundModule);
+    m_info.setSoundModule(soundModule);
+    m_info.setNumerator(numerator);
+    m_info.setDenominatorPower(denominatorPower);
+    if (key != kKeep) m_info.setKeySignature(key);
     m_modified = true;
     if (m_settingsObserver) m_settingsObserver();
 }

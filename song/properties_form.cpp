@@ -27,15 +27,15 @@ PropertiesForm::PropertiesForm(const SongInfo& info, InstrumentName instrumentNa
 
 void PropertiesForm::setFileKind(int kind) {
     const auto byte = std::uint8_t(kind == 0 ? 0 : 1);
-    if (byte == m_info.bytes[2]) return;
-    m_info.bytes[2] = byte;
+    if (byte == m_info.fileKind()) return;
+    m_info.setFileKind(byte);
     m_kindSwitched = true;
 }
 
 void PropertiesForm::setSoundModule(int module) {
     const auto byte = std::uint8_t(std::clamp(module, 0, kModuleCount - 1));
-    m_info.bytes[9] = byte;
-    m_info.bytes[6] = byte;
+    m_info.setSoundModule(byte);
+    m_info.setInitialModule(byte);
 }
 
 std::string PropertiesForm::instrumentText() const {
@@ -43,9 +43,9 @@ std::string PropertiesForm::instrumentText() const {
 }
 
 void PropertiesForm::setInstrument(std::uint8_t module, std::uint8_t bank, std::uint8_t program) {
-    m_info.bytes[6] = module;
-    m_info.bytes[7] = bank;
-    m_info.bytes[8] = program;
+    m_info.setInitialModule(module);
+    m_info.setInitialBank(bank);
+    m_info.setInitialProgram(program);
 }
 
 bool PropertiesForm::confirmCancel() const {
@@ -56,18 +56,18 @@ bool PropertiesForm::confirmCancel() const {
 PropertiesForm::Result PropertiesForm::accept() const {
     Result result{m_info, m_projectSet && allTracks};
     SongInfo& info = result.info;
-    info.bytes[1] = std::uint8_t(std::clamp(key, 0, kKeyCount - 1));
+    info.setKeySignature(std::uint8_t(std::clamp(key, 0, kKeyCount - 1)));
     info.setTempo(std::int16_t(std::clamp(tempo, kTempoMin, kTempoMax)));
-    info.bytes[10] = std::uint8_t(std::clamp(numerator, kNumeratorMin, kNumeratorMax));
-    info.bytes[11] = std::uint8_t(std::clamp(denominator, 0, kDenominatorCount - 1) + 1);
+    info.setNumerator(std::uint8_t(std::clamp(numerator, kNumeratorMin, kNumeratorMax)));
+    info.setDenominatorPower(std::uint8_t(std::clamp(denominator, 0, kDenominatorCount - 1) + 1));
     return result;
 }
 
 SongInfo newSongSettings(std::uint16_t tempo, std::uint8_t soundModule) {
     SongInfo info = SongInfo::defaults();
     info.setTempo(std::int16_t(tempo));
-    info.bytes[6] = soundModule;
-    info.bytes[9] = soundModule;
+    info.setInitialModule(soundModule);
+    info.setSoundModule(soundModule);
     return info;
 }
 

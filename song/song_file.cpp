@@ -52,8 +52,8 @@ void setTimeSignatureFromCode(SongInfo& info) {
     static constexpr std::array<std::array<std::uint8_t, 2>, 8> kSignatures = {
         {{4, 2}, {2, 1}, {2, 2}, {3, 2}, {3, 3}, {4, 2}, {4, 3}, {6, 3}}};
     const auto& signature = kSignatures[info.timeCode() < kSignatures.size() ? info.timeCode() : 0];
-    info.bytes[10] = signature[0];
-    info.bytes[11] = signature[1];
+    info.setNumerator(signature[0]);
+    info.setDenominatorPower(signature[1]);
 }
 
 SongReadResult wrongData(std::uint16_t version) {
@@ -174,7 +174,7 @@ public:
             addCurves(old);
             if (m_out.size() > group) m_out[group].setGroupSize(std::uint8_t(m_out.size() - group));
         }
-        if (m_out.size() > group) m_out[group].bytes[9] = old[wide::kProgram];
+        if (m_out.size() > group) m_out[group].setProgramInForce(old[wide::kProgram]);
         if (m_rememberedNow) m_tieGroupSize = m_out.size() - group;
     }
 
@@ -189,17 +189,17 @@ private:
 
     static SongRecord scoreRecord(std::uint8_t typeAndDots, std::uint8_t marks) {
         SongRecord r;
-        r.bytes[1] = kind::kScore;
-        r.bytes[2] = typeAndDots;
-        r.bytes[3] = marks;
+        r.setKind(kind::kScore);
+        r.setTypeAndDots(typeAndDots);
+        r.setMarks(marks);
         return r;
     }
 
     static SongRecord effectRecord(std::uint8_t number, std::uint8_t value) {
         SongRecord r;
-        r.bytes[1] = kind::kEffect;
-        r.bytes[2] = number;
-        r.bytes[3] = value;
+        r.setKind(kind::kEffect);
+        r.setEffectNumber(number);
+        r.setValue(value);
         return r;
     }
 
@@ -219,7 +219,7 @@ private:
     void setTieBits(std::uint8_t bits) {
         for (std::size_t i = m_tieGroup; i < m_tieGroup + m_tieGroupSize; ++i) {
             SongRecord& r = m_out[i];
-            if (r.isScore()) r.bytes[3] = std::uint8_t((r.bytes[3] & ~mark::kTieMask) | bits);
+            if (r.isScore()) r.setTie(bits);
         }
     }
 
@@ -258,9 +258,9 @@ private:
             for (std::size_t k = 0; k < 16; ++k) {
                 if (!((keys >> k) & 1)) continue;
                 SongRecord r = scoreRecord(old[wide::kType], marks);
-                r.bytes[5] = std::uint8_t(24 + 16 * w + k);
-                r.bytes[6] = old[wide::kVelocity];
-                r.bytes[8] = old[wide::kGate];
+                r.setKey(std::uint8_t(24 + 16 * w + k));
+                r.setVelocity(old[wide::kVelocity]);
+                r.setGate(old[wide::kGate]);
                 push(r);
             }
         }
@@ -299,8 +299,7 @@ private:
 
     void pushProgram(std::uint8_t module, std::uint8_t bank, std::uint8_t program) {
         SongRecord r = effectRecord(effect::kProgram, module);
-        r.bytes[4] = bank;
-        r.bytes[5] = program;
+        r.setProgram(module, bank, program);
         push(r);
     }
 
@@ -340,20 +339,18 @@ private:
             const CurveLayout& curve = kCurves[c];
             if (old[curve.function] == 0) continue;
             SongRecord first, second, third;
-            first.bytes[1] = curve.kind;
-            first.bytes[2] = old[curve.function];
-            first.bytes[3] = old[curve.parameter];
+            first.setKind(curve.kind);
+            first.setCurveFunction(old[curve.function]);
+            first.setCurveInterval(old[curve.parameter]);
             std::copy_n(old.begin() + std::ptrdiff_t(curve.value32), 4, first.bytes.begin() + 4);
-            second.bytes[1] = std::uint8_t(curve.kind + 1);
+            second.setKind(std::uint8_t(curve.kind + 1));
             std::copy_n(old.begin() + std::ptrdiff_t(curve.short1), 2, second.bytes.begin() + 2);
             std::copy_n(old.begin() + std::ptrdiff_t(curve.short2), 2, second.bytes.begin() + 4);
-            third.bytes[1] = std::uint8_t(curve.kind + 2);
+            third.setKind(std::uint8_t(curve.kind + 2));
             const std::uint32_t f1 = narrowToFloat(le64(old, curve.double1));
             const std::uint32_t f2 = narrowToFloat(le64(old, curve.double2));
-            for (std::size_t i = 0; i < 4; ++i) {
-                third.bytes[2 + i] = std::uint8_t(f1 >> (8 * i));
-                third.bytes[6 + i] = std::uint8_t(f2 >> (8 * i));
-            }
+            third.setCurveA(std::bit_cast<float>(f1));
+            third.setCurveB(std::bit_cast<float>(f2));
             push(first);
             push(second);
             push(third);
@@ -390,9 +387,9 @@ SongReadResult parseOldRecords(Bytes b, std::uint16_t version, std::size_t count
     song.header = shortHeader(b);
     // Old settings: four words, of which words 1-3 are the time code, key and file kind.
     song.info = SongInfo::defaults();
-    song.info.bytes[0] = std::uint8_t(le16(b, kShortHeaderSize + 2));
-    song.info.bytes[1] = std::uint8_t(le16(b, kShortHeaderSize + 4));
-    song.info.bytes[2] = std::uint8_t(le16(b, kShortHeaderSize + 6));
+    song.info.setTimeCode(std::uint8_t(le16(b, kShortHeaderSize + 2)));
+    song.info.setKeySignature(std::uint8_t(le16(b, kShortHeaderSize + 4)));
+    song.info.setFileKind(std::uint8_t(le16(b, kShortHeaderSize + 6)));
     std::fill(song.info.bytes.begin() + 6, song.info.bytes.begin() + 10, std::uint8_t(0));
     const bool melody = le16(b, kShortHeaderSize + 6) == 1;
 
@@ -530,10 +527,10 @@ bool updateSongSettings(const std::filesystem::path& path, std::int16_t tempo, s
     if (!result.ok()) return false;
     SongInfo& info = result.song.info;
     info.setTempo(tempo);
-    info.bytes[9] = soundModule;
-    info.bytes[10] = numerator;
-    info.bytes[11] = denominatorPower;
-    if (key < 255) info.bytes[1] = key;
+    info.setSoundModule(soundModule);
+    info.setNumerator(numerator);
+    info.setDenominatorPower(denominatorPower);
+    if (key < 255) info.setKeySignature(key);
     return writeSong(path, result.song);
 }
 

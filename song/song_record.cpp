@@ -6,11 +6,11 @@ namespace plume {
 
 SongInfo SongInfo::defaults() {
     SongInfo info;
-    info.bytes[0] = 5;
-    info.bytes[2] = 1;
+    info.setTimeCode(5);
+    info.setFileKind(1);
     info.setTempo(120);
-    info.bytes[10] = 4;
-    info.bytes[11] = 2;
+    info.setNumerator(4);
+    info.setDenominatorPower(2);
     return info;
 }
 

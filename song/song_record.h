@@ -1,10 +1,13 @@
 #pragma once
 // The song's records, its settings and file header, and the plain functions that walk them.
 
+#include <algorithm>
 #include <array>
+#include <bit>
 #include <cstddef>
 #include <cstdint>
 #include <span>
+#include <string_view>
 
 namespace plume {
 
@@ -99,18 +102,99 @@ struct SongRecord {
     std::uint8_t tupletPosition() const { return bytes[3] & mark::kTupletPositionMask; }
     std::uint8_t value() const { return bytes[3]; }
     std::int16_t value16() const { return std::int16_t(bytes[3] | (bytes[4] << 8)); }
-    void setValue16(std::int16_t v) {
-        bytes[3] = std::uint8_t(std::uint16_t(v) & 0xFF);
-        bytes[4] = std::uint8_t(std::uint16_t(v) >> 8);
-    }
+    void setValue16(std::int16_t v) { setWord16(3, v); }
     std::uint8_t accidental() const { return bytes[4]; }
     std::uint8_t key() const { return bytes[5]; }
     std::uint8_t velocity() const { return bytes[6]; }
     std::uint8_t delay() const { return bytes[7]; }
     std::uint8_t gate() const { return bytes[8]; }
     std::uint8_t programInForce() const { return bytes[9]; }
+    std::uint8_t typeAndDots() const { return bytes[2]; }
+    std::uint8_t textLength() const { return bytes[2]; }
+    // Effect 10 (program change): sound module, bank and program.
+    std::uint8_t programModule() const { return bytes[3]; }
+    std::uint8_t programBank() const { return bytes[4]; }
+    std::uint8_t programNumber() const { return bytes[5]; }
+    // Meta records: time signature numerator and denominator power, or the key-signature number.
+    std::uint8_t metaNumerator() const { return bytes[5]; }
+    std::uint8_t metaDenominatorPower() const { return bytes[4]; }
+    std::uint8_t metaKeySignature() const { return bytes[4]; }
+
+    // A curve piece is three records of kinds 0xN0, 0xN1, 0xN2 (N = 2 volume, 3 modulation, 4 bend).
+    // First: function 0-4, interval, start offset in milliseconds.
+    std::uint8_t curveFunction() const { return bytes[2]; }
+    std::uint8_t curveInterval() const { return bytes[3]; }
+    std::int32_t curveStartOffset() const { return std::int32_t(word32(4)); }
+    // Second: constant c and amplitude.
+    std::int16_t curveConstant() const { return word16(2); }
+    std::int16_t curveAmplitude() const { return word16(4); }
+    // Third: factors a and b as 32-bit floats.
+    float curveA() const { return std::bit_cast<float>(word32(2)); }
+    float curveB() const { return std::bit_cast<float>(word32(6)); }
+
+    void setKind(std::uint8_t k) { bytes[1] = k; }
+    // Byte 2 of a score record whole: type in the low bits, dots in the top two.
+    void setTypeAndDots(std::uint8_t typeAndDots) { bytes[2] = typeAndDots; }
+    void setType(std::uint8_t t) { bytes[2] = std::uint8_t((bytes[2] & 0xF0) | t); }
+    void setDots(std::uint8_t d) { bytes[2] = std::uint8_t((bytes[2] & ~mark::kDotMask) | (d & mark::kDotMask)); }
+    void setEffectNumber(std::uint8_t n) { bytes[2] = n; }
+    void setMetaType(std::uint8_t t) { bytes[2] = t; }
+    void setTextLength(std::uint8_t n) { bytes[2] = n; }
+    void setMarks(std::uint8_t m) { bytes[3] = m; }
+    void setTie(std::uint8_t t) { bytes[3] = std::uint8_t((bytes[3] & ~mark::kTieMask) | t); }
+    void setTuplet(std::uint8_t t) { bytes[3] = std::uint8_t((bytes[3] & mark::kTieMask) | t); }
+    void setValue(std::uint8_t v) { bytes[3] = v; }
+    void setAccidental(std::uint8_t a) { bytes[4] = a; }
+    void setKey(std::uint8_t k) { bytes[5] = k; }
+    void setVelocity(std::uint8_t v) { bytes[6] = v; }
+    void setDelay(std::uint8_t d) { bytes[7] = d; }
+    void setGate(std::uint8_t g) { bytes[8] = g; }
+    void setProgramInForce(std::uint8_t p) { bytes[9] = p; }
+    // Velocity, delay, gate and program in force as `model` has them.
+    void setPlayValues(const SongRecord& model) {
+        setVelocity(model.velocity());
+        setDelay(model.delay());
+        setGate(model.gate());
+        setProgramInForce(model.programInForce());
+    }
+    // A lyric or chord-name text of up to 6 bytes in bytes 3-8, its length in byte 2; longer is cut.
+    void setText(std::string_view text) {
+        setTextLength(std::uint8_t(std::min<std::size_t>(text.size(), 6)));
+        for (std::size_t i = 0; i < textLength(); ++i) bytes[3 + i] = std::uint8_t(text[i]);
+    }
+    void setProgram(std::uint8_t module, std::uint8_t bank, std::uint8_t program) {
+        bytes[3] = module;
+        bytes[4] = bank;
+        bytes[5] = program;
+    }
+    void setMetaTimeSignature(std::uint8_t numerator, std::uint8_t denominatorPower) {
+        bytes[4] = denominatorPower;
+        bytes[5] = numerator;
+    }
+    void setMetaKeySignature(std::uint8_t key) { bytes[4] = key; }
+    void setCurveFunction(std::uint8_t f) { bytes[2] = f; }
+    void setCurveInterval(std::uint8_t i) { bytes[3] = i; }
+    void setCurveStartOffset(std::int32_t ms) { setWord32(4, std::uint32_t(ms)); }
+    void setCurveConstant(std::int16_t c) { setWord16(2, c); }
+    void setCurveAmplitude(std::int16_t a) { setWord16(4, a); }
+    void setCurveA(float a) { setWord32(2, std::bit_cast<std::uint32_t>(a)); }
+    void setCurveB(float b) { setWord32(6, std::bit_cast<std::uint32_t>(b)); }
 
     friend bool operator==(const SongRecord&, const SongRecord&) = default;
+
+private:
+    std::int16_t word16(std::size_t at) const { return std::int16_t(bytes[at] | (bytes[at + 1] << 8)); }
+    std::uint32_t word32(std::size_t at) const {
+        return std::uint32_t(bytes[at]) | std::uint32_t(bytes[at + 1]) << 8 | std::uint32_t(bytes[at + 2]) << 16 |
+               std::uint32_t(bytes[at + 3]) << 24;
+    }
+    void setWord16(std::size_t at, std::int16_t w) {
+        bytes[at] = std::uint8_t(std::uint16_t(w) & 0xFF);
+        bytes[at + 1] = std::uint8_t(std::uint16_t(w) >> 8);
+    }
+    void setWord32(std::size_t at, std::uint32_t w) {
+        for (std::size_t i = 0; i < 4; ++i) bytes[at + i] = std::uint8_t(w >> (8 * i));
+    }
 };
 static_assert(sizeof(SongRecord) == kRecordSize);
 
@@ -133,6 +217,21 @@ struct SongInfo {
     std::uint8_t soundModule() const { return bytes[9]; }
     std::uint8_t numerator() const { return bytes[10]; }
     std::uint8_t denominatorPower() const { return bytes[11]; }
+
+    void setTimeCode(std::uint8_t code) { bytes[0] = code; }
+    void setKeySignature(std::uint8_t key) { bytes[1] = key; }
+    void setFileKind(std::uint8_t kind) { bytes[2] = kind; }
+    void setInitialModule(std::uint8_t module) { bytes[6] = module; }
+    void setInitialBank(std::uint8_t bank) { bytes[7] = bank; }
+    void setInitialProgram(std::uint8_t program) { bytes[8] = program; }
+    void setInitialTone(std::uint8_t module, std::uint8_t bank, std::uint8_t program) {
+        setInitialModule(module);
+        setInitialBank(bank);
+        setInitialProgram(program);
+    }
+    void setSoundModule(std::uint8_t module) { bytes[9] = module; }
+    void setNumerator(std::uint8_t n) { bytes[10] = n; }
+    void setDenominatorPower(std::uint8_t power) { bytes[11] = power; }
 
     // The settings of a song made by the document before the user has chosen anything.
     static SongInfo defaults();

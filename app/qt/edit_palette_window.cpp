@@ -89,10 +89,10 @@ QImage EditPaletteWindow::staffImage() const {
     // Spacers after the group keep the end-of-song mark out of the part shown.
     SongRecord spacer;
     spacer.setGroupSize(1);
-    spacer.bytes[2] = type::kSpacer;
+    spacer.setTypeAndDots(type::kSpacer);
     records.insert(records.end(), 2, spacer);
     SongInfo info = SongInfo::defaults();
-    info.bytes[1] = kNoKeySignature;
+    info.setKeySignature(kNoKeySignature);
     LineTable table;
     table.rebuild(records, info, LayoutOptions{true});
     const ScoreLine& line = table.line(0);

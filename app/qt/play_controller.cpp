@@ -102,7 +102,7 @@ PlaybackEngine& PlayController::readyEngine() {
     if (!m_engine) {
         m_engine = std::make_unique<PlaybackEngine>(PlaybackEngine::ClockMode::Realtime, devices(), *this, m_mixer,
                                                     platform::plmProfile(), m_settings);
-        m_engine->router().add(kTestWindow, m_testWindow);
+        m_engine->addReportListener(kTestWindow, m_testReports);
         m_engine->sequencer().setRepeat(m_repeat);
         m_engine->sequencer().setAllTracks(m_allTracks);
     }
@@ -187,9 +187,7 @@ std::optional<SongInfo> PlayController::chooseInstrument(const SongInfo& info, Q
     if (dialog.exec() != QDialog::Accepted || dialog.result().remove) return std::nullopt;
     const Tone tone = dialog.result().tone;
     SongInfo chosen = info;
-    chosen.bytes[6] = tone.module;
-    chosen.bytes[7] = tone.bank;
-    chosen.bytes[8] = tone.program;
+    chosen.setInitialTone(tone.module, tone.bank, tone.program);
     return chosen;
 }
 
@@ -201,7 +199,7 @@ void PlayController::soundNotes(const std::vector<SongRecord>& notes) {
     stop();  // the notes written before
     m_monitoring = true;
     m_monitorGroup = notes;
-    m_monitorGroup.front().bytes[0] = std::uint8_t(notes.size());
+    m_monitorGroup.front().setGroupSize(std::uint8_t(notes.size()));
     const SongInfo& info = document->songInfo();
     TestPlay test;
     test.records = m_monitorGroup;
@@ -213,23 +211,7 @@ void PlayController::soundNotes(const std::vector<SongRecord>& notes) {
 
 bool PlayController::startTest(const TestPlay& test, std::function<void()> ended) {
     stop();  // only one thing plays at a time: the test takes over
-    PlaybackEngine& engine = readyEngine();
-    Sequencer& sequencer = engine.sequencer();
-    sequencer.ResetPlayBlock(kTestWindow, 0);
-    PlayBlock& block = engine.block();
-    block.playType = 1;
-    block.startTempo = block.currentTempo = std::uint16_t(std::clamp(test.tempo, 1, 0xFFFF));
-    ChannelState& channel = block.channels[0];
-    channel.midiChannel = test.midiChannel;
-    channel.track = test.records;
-    channel.start = 0;
-    channel.count = test.records.size();
-    channel.position = 0;
-    channel.muted = false;
-    channel.initialModule = test.tone.module;
-    channel.initialBank = test.tone.bank;
-    channel.initialProgram = test.tone.program;
-    const bool started = sequencer.PlayBlockAsFilled() == 1;
+    const bool started = readyEngine().sequencer().PlayTest(kTestWindow, test) == PlayStart::Started;
     if (started) m_testEnded = std::move(ended);
     follow();
     return started;
@@ -250,9 +232,8 @@ void PlayController::testEnded() {
     follow();
 }
 
-std::intptr_t PlayController::TestWindow::windowMessage(std::uint32_t message, std::uintptr_t, std::intptr_t lParam) {
-    if (message == msg::kPlayEnd) m_owner.testEnded();
-    return lParam;
+void PlayController::TestReports::playReport(const PlayReport& report) {
+    if (report.kind == PlayReport::Kind::Ended) m_owner.testEnded();
 }
 
 // ---- the frame's windows -------------------------------------------------------------------------------

@@ -88,11 +88,11 @@ public:
     const OpenDocumentLookup& openDocuments() const override;
 
 private:
-    // The dialog's end of play, as its window receives it.
-    class TestWindow final : public platform::MessageWindow {
+    // The end of a test play.
+    class TestReports final : public PlayReportListener {
     public:
-        explicit TestWindow(PlayController& owner) : m_owner(owner) {}
-        std::intptr_t windowMessage(std::uint32_t message, std::uintptr_t wParam, std::intptr_t lParam) override;
+        explicit TestReports(PlayController& owner) : m_owner(owner) {}
+        void playReport(const PlayReport& report) override;
 
     private:
         PlayController& m_owner;
@@ -114,7 +114,7 @@ private:
     NoMixer m_mixer;
     std::unique_ptr<MidiDevices> m_devices;
     std::unique_ptr<PlaybackEngine> m_engine;
-    TestWindow m_testWindow{*this};
+    TestReports m_testReports{*this};
     std::function<void()> m_testEnded;
     std::vector<SongRecord> m_monitorGroup;  // what the monitor plays; kept while it sounds
     QTimer m_pump;

@@ -31,7 +31,6 @@ void CPlmApp::startUp(const StartupOptions& options, bool maximised) {
         m_frame->show();
     }
 
-    m_tFlag = options.tFlag;
     if (options.song) m_frame->openSongWindow(*options.song, false);
     // A project named on the command line takes the place of the last one.
     if (options.project) platform::appProfile().writeString("Project", "Project File", utf8Of(*options.project));

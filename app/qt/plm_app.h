@@ -41,8 +41,6 @@ public:
     void setGrandStaff(bool on) { m_grandStaff = on; }
     int displayMode() const { return m_displayMode; }
     void setDisplayMode(int mode) { m_displayMode = mode; }
-    // The command line's -t option.
-    bool tFlag() const { return m_tFlag; }
 
 private:
     GlyphSet m_glyphs;
@@ -51,7 +49,6 @@ private:
     RecentFileList m_recentFiles;
     bool m_grandStaff = false;
     int m_displayMode = 0;
-    bool m_tFlag = false;
     std::unique_ptr<CMainFrame> m_frame;
     std::unique_ptr<platform::QtFileDialog> m_fileDialog;
     std::unique_ptr<ProjectState> m_project;

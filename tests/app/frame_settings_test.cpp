@@ -30,22 +30,18 @@ TEST(FrameSettings, TheFrameKeepsItsOwnKeysBesideThePlayersButNotThoseOfTheDialo
     EXPECT_EQ(profile.getInt("MIDI Config", "Rep Play Interval", 9), 700);
 }
 
-TEST(StartupOptions, AnOptionLetterTSetsTheFlagEIsIgnoredAndTheLastFileCounts) {
-    EXPECT_TRUE(parseStartupOptions({"-t"}).tFlag);
-    EXPECT_TRUE(parseStartupOptions({"/T"}).tFlag);
+TEST(StartupOptions, OptionsAreIgnoredAndTheLastFileCounts) {
+    EXPECT_EQ(parseStartupOptions({"-t", "/T"}).song, std::nullopt);
     const StartupOptions withE = parseStartupOptions({"-e", "song.PLM"});
-    EXPECT_FALSE(withE.tFlag);
     EXPECT_EQ(withE.song, std::filesystem::path("song.PLM"));
     // an absolute path is no option, though it starts with "/t"
     const StartupOptions path = parseStartupOptions({"/tmp/a.PLM"});
-    EXPECT_FALSE(path.tFlag);
     EXPECT_EQ(path.song, std::filesystem::path("/tmp/a.PLM"));
     EXPECT_EQ(parseStartupOptions({}).song, std::nullopt);
     // a project file is reopened instead of opened as a song
     const StartupOptions project = parseStartupOptions({"-t", "demo/demo.prj"});
     EXPECT_EQ(project.project, std::filesystem::path("demo/demo.prj"));
     EXPECT_EQ(project.song, std::nullopt);
-    EXPECT_TRUE(project.tFlag);
     // of two files the last one counts
     const StartupOptions last = parseStartupOptions({"a.PRJ", "b.PLM"});
     EXPECT_EQ(last.song, std::filesystem::path("b.PLM"));

@@ -350,8 +350,9 @@ TEST_F(PlayGuiTest, TheDrumSetDialogOpensOnTheFirstSetWhenTheProgramIsNone) {
     // GIVEN a rhythm song on SC-55 whose program 17 selects no set
     startWith("drums.PLM");
     SongInfo info = doc().songInfo();
-    info.bytes[6] = info.bytes[9] = 1;
-    info.bytes[8] = 17;
+    info.setInitialModule(1);
+    info.setSoundModule(1);
+    info.setInitialProgram(17);
     doc().setSongInfo(info);
 
     QTimer::singleShot(0, [] {

@@ -25,16 +25,15 @@ namespace {
 using namespace test;
 
 SongRecord withValues(SongRecord r, std::uint8_t velocity, std::uint8_t delay, std::uint8_t gate) {
-    r.bytes[6] = velocity;
-    r.bytes[7] = delay;
-    r.bytes[8] = gate;
+    r.setVelocity(velocity);
+    r.setDelay(delay);
+    r.setGate(gate);
     return r;
 }
 
 SongRecord program(std::uint8_t module, std::uint8_t bank, std::uint8_t number) {
     SongRecord r = effectValue(effect::kProgram, module);
-    r.bytes[4] = bank;
-    r.bytes[5] = number;
+    r.setProgram(module, bank, number);
     return r;
 }
 

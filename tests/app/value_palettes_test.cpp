@@ -12,23 +12,22 @@ using test::group;
 using test::note;
 
 SongRecord withValues(SongRecord r, std::uint8_t velocity, std::uint8_t delay, std::uint8_t gate) {
-    r.bytes[6] = velocity;
-    r.bytes[7] = delay;
-    r.bytes[8] = gate;
+    r.setVelocity(velocity);
+    r.setDelay(delay);
+    r.setGate(gate);
     return r;
 }
 
 SongRecord program(std::uint8_t module, std::uint8_t bank, std::uint8_t number) {
     SongRecord r = test::effectValue(effect::kProgram, module);
-    r.bytes[4] = bank;
-    r.bytes[5] = number;
+    r.setProgram(module, bank, number);
     return r;
 }
 
 SongInfo songKind(std::uint8_t fileKind, std::uint8_t module) {
     SongInfo info = SongInfo::defaults();
-    info.bytes[2] = fileKind;
-    info.bytes[9] = module;
+    info.setFileKind(fileKind);
+    info.setSoundModule(module);
     return info;
 }
 
@@ -55,7 +54,7 @@ TEST(EffectPalette, MelodyGroupsShowNotesValuesAndTheTone) {
     bend.setValue16(-200);
     records.push_back(bend);
     SongRecord curve;
-    curve.bytes[1] = kind::kModulationCurve;
+    curve.setKind(kind::kModulationCurve);
     records.push_back(curve);
     records.front().setGroupSize(std::uint8_t(records.size()));
 
@@ -71,7 +70,7 @@ TEST(EffectPalette, MelodyGroupsShowNotesValuesAndTheTone) {
 
 TEST(EffectPalette, RhythmGroupsShowTheDrumSetAndSounds) {
     SongRecord kick = note(3, 36);
-    kick.bytes[9] = 8;
+    kick.setProgramInForce(8);
     // GIVEN SC-55, a note under the set "ROOM"
     const SongInfo rhythm = songKind(0, 1);
     const EffectPaletteContent c = effectPaletteContent(rhythm, group({kick}), false);

@@ -66,7 +66,7 @@ TEST_F(Cli, DumpReadsOldLayoutsWithoutTouchingTheFile) {
 
 TEST_F(Cli, CheckPrintsMessagesOnOneLineAndWritesOnlyWhenAsked) {
     std::vector<SongRecord> records = notes(3, {60});
-    records[0].bytes[6] = 0;  // velocity 0
+    records[0].setVelocity(0);  // velocity 0
     const auto bytes = serializeSong(songOf(records));
     const std::string path = file("v.PLM", bytes);
 

@@ -1,68 +1,57 @@
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 #include <filesystem>
+#include <fstream>
+#include <set>
 #include <sstream>
 
 #include "cli/commands.h"
 #include "cli/demo_project.h"
-#include "score/line_table.h"
+#include "song/data_check.h"
 #include "song/project.h"
+#include "song/song_file.h"
 
 namespace plume {
 namespace {
 
 namespace fs = std::filesystem;
 
-int countGroups(Records records, auto&& predicate) {
-    int n = 0;
-    for (std::size_t g = 0; g < records.size(); g = nextGroup(records, g)) n += predicate(g) ? 1 : 0;
-    return n;
-}
-
-TEST(DemoProject, TheSongsShowWhatTheScoreCanHold) {
-    const auto songs = demoSongs();
-    ASSERT_GE(songs.size(), 3u);
-    bool tuplet = false, tie = false, dotted = false, chord = false, keyChange = false, timeChange = false,
-         lyric = false, chordName = false, rhythm = false;
-    std::vector<StaffKind> kinds;
-    for (const DemoSong& demo : songs) {
-        const Records records(demo.song.records);
-        rhythm = rhythm || demo.song.info.isRhythm();
-        for (std::size_t i = 0; i < records.size(); ++i) {
-            const SongRecord& r = records[i];
-            tuplet = tuplet || (r.isNote() && r.tupletNumber() == 3);
-            tie = tie || (r.isNote() && r.tie() == mark::kTieBegin);
-            dotted = dotted || (r.takesTime() && r.dots() != 0);
-            keyChange = keyChange || (r.isMeta() && r.metaType() == meta::kKeySignature);
-            timeChange = timeChange || (r.isMeta() && r.metaType() == meta::kTimeSignature);
-            lyric = lyric || r.kind() == kind::kLyric;
-            chordName = chordName || r.kind() == kind::kChordName;
-        }
-        chord = chord || countGroups(records, [&](std::size_t g) { return isChord(records, g); }) > 0;
-        LineTable table;
-        table.rebuild(records, demo.song.info);
-        for (const ScoreLine& line : table.lines()) kinds.push_back(line.staffKind);
-    }
-    EXPECT_TRUE(tuplet && tie && dotted && chord && keyChange && timeChange && lyric && chordName && rhythm);
-    // treble, bass and grand staves all appear
-    for (StaffKind kind : {StaffKind::Treble, StaffKind::Bass, StaffKind::Grand})
-        EXPECT_NE(std::find(kinds.begin(), kinds.end(), kind), kinds.end()) << int(kind);
-}
-
-TEST(DemoProject, TheCommandWritesAProjectThatReadsBack) {
+TEST(DemoProject, TheWrittenProjectReadsBackPassesTheDataCheckAndPlaysEveryMember) {
     const fs::path dir = fs::temp_directory_path() / ("plume-demo-" + std::to_string(::getpid())) / "new folder";
     std::ostringstream out, err;
     ASSERT_EQ(cli::runCli({"demo-project", dir.string()}, out, err), cli::kOk) << err.str();
-    EXPECT_EQ(out.str(), "wrote " + (fs::absolute(dir) / kDemoProjectName).string() + "\n");
-    const ProjectReadResult project = readProject(dir / kDemoProjectName);
+    const fs::path path = dir / kDemoProjectName;
+    EXPECT_EQ(out.str(), "wrote " + fs::absolute(path).string() + "\n");
+
+    // the project and every member read back, and the data check finds nothing to repair
+    const ProjectReadResult project = readProject(path);
     ASSERT_TRUE(project.ok());
     EXPECT_TRUE(project.missingMembers.empty());
-    EXPECT_EQ(project.data.title(), "Plume デモ");
-    std::size_t members = 0;
-    for (std::size_t i = 0; i < kMemberCount; ++i) members += project.data.hasMember(i);
-    EXPECT_EQ(members, demoSongs().size());
     EXPECT_FALSE(project.data.windowPath(0).empty());
-    for (std::size_t i = 0; i < members; ++i) EXPECT_TRUE(readSong(project.data.memberPath(i)).ok());
+    std::set<int> channels;
+    for (std::size_t i = 0; i < kMemberCount; ++i) {
+        if (!project.data.hasMember(i)) continue;
+        SongReadResult song = readSong(project.data.memberPath(i));
+        ASSERT_TRUE(song.ok()) << i;
+        EXPECT_EQ(checkRecords(song.song.records).total(), 0) << i;
+        channels.insert(song.song.info.isRhythm() ? 9 : int(i));
+    }
+    EXPECT_EQ(channels.size(), demoSongs().size());
+
+    // and playing the project sounds notes on every member's channel
+    const fs::path events = dir / "play.events";
+    ASSERT_EQ(cli::runCli({"play", path.string(), "--events", events.string()}, out, err), cli::kOk) << err.str();
+    std::ifstream in(events);
+    std::set<int> sounding;
+    for (std::string time, status, key, velocity; in >> time >> status;) {
+        std::string rest;
+        std::getline(in, rest);
+        std::istringstream data(rest);
+        if (status.size() == 2 && status[0] == '9' && data >> key >> velocity && velocity != "00")
+            sounding.insert(std::stoi(status.substr(1), nullptr, 16));
+    }
+    EXPECT_EQ(sounding, channels);
     fs::remove_all(dir.parent_path());
 }
 

@@ -40,7 +40,7 @@ protected:
     void SetUp() override {
         const auto melody = test::groups({test::playedNote(3, 60, 0, 50), test::playedNote(3, 62, 0, 50)});
         SongInfo drums = SongInfo::defaults();
-        drums.bytes[2] = 0;
+        drums.setFileKind(0);
         ASSERT_TRUE(writeSong(dir / "melody.PLM", test::songOf(melody)));
         ASSERT_TRUE(writeSong(dir / "drums.PLM", test::songOf(test::group({test::playedNote(3, 36, 0, 50)}), drums)));
         ProjectData project = ProjectData::fresh();

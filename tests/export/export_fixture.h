@@ -15,7 +15,7 @@ struct TestProject {
     ExportProject settings;
 
     TestProject() { infos.fill(SongInfo::defaults()); }
-    void rhythm(std::size_t track) { infos[track].bytes[2] = 0; }
+    void rhythm(std::size_t track) { infos[track].setFileKind(0); }
     ExportProject view() const {
         ExportProject project = settings;
         for (std::size_t i = 0; i < 16; ++i) project.tracks[i] = {songs[i], infos[i]};

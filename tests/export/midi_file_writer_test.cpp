@@ -113,8 +113,8 @@ TEST(MidiExport, RhythmMemberPlaysOnChannel10Untransposed) {
     project.songs[0] = test::notes(3, {60});
     project.songs[1] = test::notes(3, {36});
     project.rhythm(1);
-    project.infos[1].bytes[6] = 1;  // initial instrument: module 1, bank 8, program 0 (drum set)
-    project.infos[1].bytes[7] = 8;
+    project.infos[1].setInitialModule(1);  // initial instrument: module 1, bank 8, program 0 (drum set)
+    project.infos[1].setInitialBank(8);
     project.settings.transposition = 3;
     const test::Smf smf = parsed(midi(project, 1));
     // THEN the melody is transposed on its own channel and the drums keep their keys on channel 10
@@ -183,8 +183,8 @@ TestProject variedProject(std::uint32_t seed, std::size_t groups) {
         const bool rhythm = (seed + i) % 5 == 1;
         project.songs[i] = test::variedSong(seed * 31 + std::uint32_t(i), groups + i * 3, rhythm);
         if (rhythm) project.rhythm(i);
-        project.infos[i].bytes[6] = std::uint8_t(i % 4);
-        project.infos[i].bytes[8] = std::uint8_t(i * 5);
+        project.infos[i].setInitialModule(std::uint8_t(i % 4));
+        project.infos[i].setInitialProgram(std::uint8_t(i * 5));
     }
     project.settings.transposition = int(seed % 5) - 2;
     project.settings.startTempo = 90 + int(seed % 50);

@@ -63,7 +63,7 @@ TEST(MldExport, MelodyAndRhythmMakeThreeChunks) {
     // GIVEN a melody member on track 2 and a rhythm member on track 1, and a member of rests only
     TestProject project;
     addGroup(project.songs[1], {playedNote(3, 60, 0, 50), test::effectValue(effect::kVolume, 40)});
-    project.infos[1].bytes[8] = 70;  // program 70: 0x46
+    project.infos[1].setInitialProgram(70);  // program 70: 0x46
     addGroup(project.songs[0], {playedNote(3, 36, 0, 100)});
     addGroup(project.songs[0], {test::rest(9)});
     project.rhythm(0);

@@ -14,11 +14,11 @@ using namespace sound_module;
 
 SongInfo songInfo(bool rhythm, int module, int bank, int program, int soundModule) {
     SongInfo info = SongInfo::defaults();
-    info.bytes[2] = rhythm ? 0 : 1;
-    info.bytes[6] = std::uint8_t(module);
-    info.bytes[7] = std::uint8_t(bank);
-    info.bytes[8] = std::uint8_t(program);
-    info.bytes[9] = std::uint8_t(soundModule);
+    info.setFileKind(rhythm ? 0 : 1);
+    info.setInitialModule(std::uint8_t(module));
+    info.setInitialBank(std::uint8_t(bank));
+    info.setInitialProgram(std::uint8_t(program));
+    info.setSoundModule(std::uint8_t(soundModule));
     return info;
 }
 

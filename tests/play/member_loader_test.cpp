@@ -121,9 +121,16 @@ TEST_F(MemberLoader, ProjectMembersComeFromOpenDocumentsOrFiles) {
 
     // WHEN memory runs out at the file THEN loading stops there and says so
     project.setMemberPath(4, dir / "disk.PLM");
+    project.setMemberPath(5, dir / "open.PLM");
     const ProjectMembers starved = loadProjectMembers(project, lookup, slots, failingAllocator());
     EXPECT_EQ(std::make_tuple(starved.outOfMemory, starved.loaded, starved.tempo), std::make_tuple(true, 1u, 100));
+    EXPECT_FALSE(slots[2].used() || slots[4].used() || slots[5].used());
+    // unless the caller skips such a member: the open one after it still plays
+    const ProjectMembers skipping =
+        loadProjectMembers(project, lookup, slots, failingAllocator(), MemoryFailure::SkipMember);
+    EXPECT_EQ(std::make_tuple(skipping.outOfMemory, skipping.loaded), std::make_tuple(true, 2u));
     EXPECT_FALSE(slots[2].used() || slots[4].used());
+    EXPECT_EQ(slots[5].document, &open);
 }
 
 }  // namespace

@@ -76,7 +76,7 @@ TEST(MidiOutput, TheShiftTableMovesSingleKeysAndDrumsNeverMove) {
         c.muted = false;
         c.midiChannel = std::uint8_t(ch);
     }
-    ASSERT_EQ(rig.sequencer().PlayBlockAsFilled(), 1);
+    ASSERT_EQ(rig.sequencer().PlayBlockAsFilled(), PlayStart::Started);
     ASSERT_TRUE(rig.playToEnd());
     const Lines messages = rig.messages();
     for (const char* on : {"90 3D 64", "90 39 64", "99 3C 64", "99 3E 64"})  // 60 + 1, 62 - 5, drums as they are

@@ -10,31 +10,24 @@ namespace plume::test {
 std::array<SongRecord, 3> curvePiece(std::uint8_t base, std::uint8_t function, std::uint8_t intervalMs,
                                      std::int32_t startMs, std::int16_t c, std::int16_t amplitude, float a, float b) {
     std::array<SongRecord, 3> piece{};
-    auto put32 = [](SongRecord& r, std::size_t at, std::uint32_t v) {
-        for (std::size_t i = 0; i < 4; ++i) r.bytes[at + i] = std::uint8_t(v >> (8 * i));
-    };
-    auto put16 = [](SongRecord& r, std::size_t at, std::int16_t v) {
-        r.bytes[at] = std::uint8_t(std::uint16_t(v) & 0xFF);
-        r.bytes[at + 1] = std::uint8_t(std::uint16_t(v) >> 8);
-    };
-    piece[0].bytes[1] = base;
-    piece[0].bytes[2] = function;
-    piece[0].bytes[3] = intervalMs;
-    put32(piece[0], 4, std::uint32_t(startMs));
-    piece[1].bytes[1] = std::uint8_t(base + 1);
-    put16(piece[1], 2, c);
-    put16(piece[1], 4, amplitude);
-    piece[2].bytes[1] = std::uint8_t(base + 2);
-    put32(piece[2], 2, std::bit_cast<std::uint32_t>(a));
-    put32(piece[2], 6, std::bit_cast<std::uint32_t>(b));
+    piece[0].setKind(base);
+    piece[0].setCurveFunction(function);
+    piece[0].setCurveInterval(intervalMs);
+    piece[0].setCurveStartOffset(startMs);
+    piece[1].setKind(std::uint8_t(base + 1));
+    piece[1].setCurveConstant(c);
+    piece[1].setCurveAmplitude(amplitude);
+    piece[2].setKind(std::uint8_t(base + 2));
+    piece[2].setCurveA(a);
+    piece[2].setCurveB(b);
     return piece;
 }
 
 SongRecord playedNote(std::uint8_t type, std::uint8_t key, std::uint8_t delay, std::uint8_t gate, std::uint8_t marks,
                       std::uint8_t dots) {
     SongRecord r = note(type, key, marks, dots);
-    r.bytes[7] = delay;
-    r.bytes[8] = gate;
+    r.setDelay(delay);
+    r.setGate(gate);
     return r;
 }
 

@@ -98,14 +98,13 @@ TEST(Performer, EffectsBecomeMessagesLastRecordFirst) {
     // GIVEN a note carrying every kind of effect value
     std::vector<SongRecord> song;
     SongRecord program = effectValue(effect::kProgram, 1);
-    program.bytes[4] = 8;
-    program.bytes[5] = 5;
+    program.setProgram(1, 8, 5);
     SongRecord bend = effectValue(effect::kPitchBend, 0);
     bend.setValue16(-8192);
     SongRecord bendUp = bend;
     bendUp.setValue16(8191);
     SongRecord plainProgram = effectValue(effect::kProgram, 0);
-    plainProgram.bytes[5] = 9;
+    plainProgram.setProgram(0, 0, 9);
     addGroup(song, {playedNote(3, 60, 0, 100), effectValue(effect::kVolume, 100), effectValue(effect::kPan, 20),
                     program, bend, effectValue(effect::kGateTime, 50), effectValue(effect::kVelocity, 50),
                     effectValue(effect::kNone, 1), effectValue(13, 70), effectValue(effect::kVariation, 3)});

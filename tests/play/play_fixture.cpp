@@ -15,8 +15,8 @@ void FakeMixer::applyMuteSolo(PlayBlock& block) {
     for (std::size_t ch = 0; ch < 16; ++ch) setChannelMuted(block, ch, mute[ch] || (solo >= 0 && std::size_t(solo) != ch));
 }
 
-std::size_t RecordingWindow::count(std::uint32_t message) const {
-    return std::size_t(std::count_if(messages.begin(), messages.end(), [&](const Message& m) { return m.message == message; }));
+std::size_t RecordingListener::count(PlayReport::Kind kind) const {
+    return std::size_t(std::count_if(reports.begin(), reports.end(), [&](const PlayReport& r) { return r.kind == kind; }));
 }
 
 PlayRig::PlayRig(PlaySettings settings, PlaybackEngine::ClockMode mode, bool deviceOpens)
@@ -57,10 +57,10 @@ std::unique_ptr<CPlmDoc> documentOf(const std::vector<SongRecord>& records, Song
 SongInfo infoWith(std::int16_t tempo, std::uint8_t module, std::uint8_t bank, std::uint8_t program, bool rhythm) {
     SongInfo info = SongInfo::defaults();
     info.setTempo(tempo);
-    info.bytes[2] = rhythm ? 0 : 1;
-    info.bytes[6] = module;
-    info.bytes[7] = bank;
-    info.bytes[8] = program;
+    info.setFileKind(rhythm ? 0 : 1);
+    info.setInitialModule(module);
+    info.setInitialBank(bank);
+    info.setInitialProgram(program);
     return info;
 }
 

@@ -62,20 +62,12 @@ public:
     void applyMuteSolo(PlayBlock& block) override;
 };
 
-// A window that keeps every message it gets.
-class RecordingWindow final : public platform::MessageWindow {
+// A listener that keeps every report it gets.
+class RecordingListener final : public PlayReportListener {
 public:
-    struct Message {
-        std::uint32_t message;
-        std::uintptr_t wParam;
-        std::intptr_t lParam;
-    };
-    std::vector<Message> messages;
-    std::intptr_t windowMessage(std::uint32_t message, std::uintptr_t wParam, std::intptr_t lParam) override {
-        messages.push_back({message, wParam, lParam});
-        return lParam;
-    }
-    std::size_t count(std::uint32_t message) const;
+    std::vector<PlayReport> reports;
+    void playReport(const PlayReport& report) override { reports.push_back(report); }
+    std::size_t count(PlayReport::Kind kind) const;
 };
 
 struct PlayRig {

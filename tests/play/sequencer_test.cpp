@@ -208,7 +208,7 @@ TEST(Sequencer, AllTracksPlaysEachMemberFromTheGroupAtTheSelectionsTime) {
     // WHEN played
     rig.sequencer().PlayCurrent();
     EXPECT_EQ(rig.sequencer().playMode(), PlayMode::Project);
-    EXPECT_EQ(rig.block().playType, 2);
+    EXPECT_EQ(rig.block().playType, PlayType::SeveralTracks);
     ASSERT_TRUE(rig.playToEnd());
     // THEN each member starts at its group at 1000 ms and ends with the group reaching 2000 ms; they
     // play together at the last member's tempo (60/min), so the lead's quarters last a second
@@ -259,35 +259,27 @@ TEST(Sequencer, StoppingDuringTheResetPauseNeverStartsTheClock) {
     EXPECT_EQ(rig.sequencer().playMode(), PlayMode::Stopped);
 }
 
-TEST(Sequencer, OtherWindowsFillTheBlockAndGetTheNoteStartsAndEndsAndTheEnd) {
-    // GIVEN a window that receives the component's messages, with a song in channel 0
+TEST(Sequencer, ATestPlayReportsItsNoteStartsAndEndsAndTheEndToItsWindow) {
+    // GIVEN a dialog listening for the reports of its window, and a test of two notes on a drum channel
     const std::vector<SongRecord> song = notes(kQuarter, {60, 64});
     PlayRig rig;
-    RecordingWindow dialog;
-    rig.engine.router().add(2, dialog);
-    rig.sequencer().ResetPlayBlock(2, 0);
-    ChannelState& c = rig.block().channels[0];
-    c.track = song;
-    c.start = 0;
-    c.count = song.size();
-    c.muted = false;
-    rig.block().startTempo = rig.block().currentTempo = 240;
-    // WHEN the frame opens the device for the block as filled
-    ASSERT_EQ(rig.sequencer().PlayBlockAsFilled(), 1);
+    RecordingListener dialog;
+    rig.engine.addReportListener(2, dialog);
+    // WHEN it plays them as a test
+    ASSERT_EQ(rig.sequencer().PlayTest(2, {song, kRhythmMidiChannel, {1, 8, 0}, 240}), PlayStart::Started);
     EXPECT_EQ(rig.sequencer().playMode(), PlayMode::DeviceOnly);
-    ASSERT_TRUE(rig.engine.runUntil([&] { return dialog.count(msg::kPlayEnd) == 1; }, 5000));
-    // THEN the dialog saw each note start and end with its key, in order, then the end
-    std::vector<std::pair<std::uint32_t, std::intptr_t>> notes;
-    for (const auto& m : dialog.messages) {
-        if (m.message == msg::kPlayNoteStart || m.message == msg::kPlayNoteEnd) {
-            EXPECT_EQ(m.wParam, 0u);
-            notes.emplace_back(m.message, m.lParam);
-        }
-    }
-    EXPECT_EQ(notes, (std::vector<std::pair<std::uint32_t, std::intptr_t>>{
-                         {msg::kPlayNoteStart, 60}, {msg::kPlayNoteEnd, 60},
-                         {msg::kPlayNoteStart, 64}, {msg::kPlayNoteEnd, 64}}));
-    EXPECT_EQ(dialog.messages.back().message, msg::kPlayEnd);
+    ASSERT_TRUE(rig.engine.runUntil([&] { return dialog.count(PlayReport::Kind::Ended) == 1; }, 5000));
+    // THEN the notes sound on that channel with the test's instrument
+    EXPECT_EQ(noteOns(rig.messages()), (Lines{"99 3C 64", "99 40 64"}));
+    // and the dialog saw each note start and end with its key, in order, then the end
+    std::vector<PlayReport> noteReports;
+    std::copy_if(dialog.reports.begin(), dialog.reports.end(), std::back_inserter(noteReports), [](const PlayReport& r) {
+        return r.kind == PlayReport::Kind::NoteStart || r.kind == PlayReport::Kind::NoteEnd;
+    });
+    using K = PlayReport::Kind;
+    EXPECT_EQ(noteReports, (std::vector<PlayReport>{{K::NoteStart, 0, 60}, {K::NoteEnd, 0, 60},
+                                                    {K::NoteStart, 0, 64}, {K::NoteEnd, 0, 64}}));
+    EXPECT_EQ(dialog.reports.back().kind, K::Ended);
     // and the frame plays on until the window stops it
     EXPECT_EQ(rig.sequencer().playMode(), PlayMode::DeviceOnly);
     rig.sequencer().StopPlay();
@@ -329,7 +321,7 @@ TEST(Sequencer, FailuresLeaveTheModeAsItWas) {
     EXPECT_FALSE(silent.engine.component().isOpen());
 
     // A song file that is not there.
-    EXPECT_EQ(silent.sequencer().PlayFile("/nonexistent/x.PLM"), 0);
+    EXPECT_EQ(silent.sequencer().PlayFile("/nonexistent/x.PLM"), PlayStart::NotStarted);
     EXPECT_EQ(silent.box.shown(), (std::vector<std::string>{"/nonexistent/x.PLM\nファイルがありません。"}));
 }
 
@@ -338,7 +330,7 @@ TEST(Sequencer, AFilePlayEndsStoppedAndTellsTheDatabaseAlsoWithRepeatOn) {
     const auto path = files.write("one.PLM", notes(kQuarter, {67}), infoWith(200));
     PlayRig rig;
     rig.sequencer().setRepeat(true);
-    ASSERT_EQ(rig.sequencer().PlayFile(path), 1);
+    ASSERT_EQ(rig.sequencer().PlayFile(path), PlayStart::Started);
     EXPECT_EQ(rig.sequencer().playMode(), PlayMode::File);
     EXPECT_EQ(rig.mixer.meterPreparations, 0);
     ASSERT_TRUE(rig.playToEnd());

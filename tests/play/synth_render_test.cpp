@@ -111,9 +111,9 @@ TEST(BuiltInSynth, RendersEachMessageAtItsOwnTime) {
 // Renders one note of `program` in `bank` through `plume-cli play` with the installed fonts.
 std::optional<Wav> renderProgram(const Folder& folder, std::uint8_t bank, std::uint8_t program) {
     SongInfo info = SongInfo::defaults();
-    info.bytes[6] = 1;  // SC-55: bank select is sent
-    info.bytes[7] = bank;
-    info.bytes[8] = program;
+    info.setInitialModule(1);  // SC-55: bank select is sent
+    info.setInitialBank(bank);
+    info.setInitialProgram(program);
     const fs::path in = folder / ("bank" + std::to_string(bank) + ".PLM");
     const fs::path out = folder / ("bank" + std::to_string(bank) + ".wav");
     if (!writeSong(in, test::songOf(test::notes(2, {60}), info))) return std::nullopt;

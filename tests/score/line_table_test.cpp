@@ -54,7 +54,7 @@ TEST(LineTable, LinesCountTheirGroupsBarsAndKeys) {
     std::vector<SongRecord> song = group({note(3, 60), effectValue(effect::kVolume, 90)});
     addGroups(song, {barLine(), metaKey(3), note(3, 62), barLine(), lineBreak(), metaTime(3, 2), note(3, 64), barLine()});
     SongInfo info = SongInfo::defaults();
-    info.bytes[1] = 8;
+    info.setKeySignature(8);
     const LineTable table = laidOut(song, {}, info);
     // THEN each line knows its first record, groups, bars before it and key in force
     EXPECT_EQ(entries(table), (std::vector<Entry>{{0, 6, 0, 8}, {7, 3, 3, 3}}));
@@ -107,7 +107,7 @@ TEST(LineTable, GroupWidthsPlaceColumnsAndClicksFindThem) {
     // GIVEN in key 2: a note, a time change, a key change to 0, a key change to three flats, a note
     const std::vector<SongRecord> song = groups({note(3, 60), metaTime(3, 2), metaKey(0), metaKey(10), note(3, 60)});
     SongInfo info = SongInfo::defaults();
-    info.bytes[1] = 2;
+    info.setKeySignature(2);
     const LineTable table = laidOut(song, {}, info);
     const ScoreLine& line = table.line(0);
     const int x0 = line.staffX0;

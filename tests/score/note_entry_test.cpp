@@ -66,15 +66,15 @@ TEST_F(NoteEntry, AChordIsStoredHighestFirstAndCutAtFourNotes) {
 TEST_F(NoteEntry, TheTemplateIsTheNearestNoteBeforeTheCursorElseAfterItElseTheDefault) {
     // GIVEN an empty song WHEN its first note is entered THEN velocity 100, gate 64, delay 0
     SongInfo info = SongInfo::defaults();
-    info.bytes[8] = 5;  // initial program
+    info.setInitialProgram(5);  // initial program
     load({}, info);
     enter({kC});
     EXPECT_EQ(doc->record(0).bytes, (std::array<std::uint8_t, 10>{1, 0, 3, 0, 0, 60, 100, 0, 64, 5}));
     // GIVEN two notes, the second in a triplet, and a bar line
     std::vector<SongRecord> song = quarters({60, 62});
-    song[0].bytes[6] = 90;
-    song[1].bytes[6] = 50;
-    song[1].bytes[3] = 0x23;
+    song[0].setVelocity(90);
+    song[1].setVelocity(50);
+    song[1].setMarks(0x23);
     addGroup(song, {scoreMark(type::kBarLine)});
     load(song);
     // THEN the nearest note before the cursor lends its values without the tuplet bits
@@ -292,14 +292,14 @@ TEST_F(NoteEntry, DelayGateAndVelocityListsGoToTheCursorChordOrTheWholeRange) {
 
 TEST_F(NoteEntry, ACompleteGroupIsEnteredAndItsBareNotesTakeTheTemplate) {
     std::vector<SongRecord> song = quarters({60});
-    song[0].bytes[6] = 77;
+    song[0].setVelocity(77);
     load(song);
     cursorAt(0, 1);
     std::vector<SongRecord> group = {note(5, 72), note(5, 67)};
     group[0].setGroupSize(2);
-    group[0].bytes[6] = 0;  // bare: takes the template
-    group[1].bytes[6] = 120;
-    group[1].bytes[3] = 0x43;
+    group[0].setVelocity(0);  // bare: takes the template
+    group[1].setVelocity(120);
+    group[1].setMarks(0x43);
     enterGroup(*doc, *view, kInsertQuarter, group);
     EXPECT_EQ(doc->record(1).groupSize(), 2);
     EXPECT_EQ(std::make_tuple(doc->record(1).velocity(), doc->record(2).velocity(), doc->record(2).marks()),

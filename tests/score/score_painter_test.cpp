@@ -28,7 +28,7 @@ constexpr int kX1 = 34;  // column 0 of a later line in key 0
 
 SongInfo inKey(int key) {
     SongInfo info = SongInfo::defaults();
-    info.bytes[1] = std::uint8_t(key);
+    info.setKeySignature(std::uint8_t(key));
     return info;
 }
 
@@ -245,8 +245,8 @@ TEST(ScorePainter, StaffLinesRunFromTheClefToTheLastGroup) {
 TEST(ScorePainter, ClefKeyAndTimeSignatureOpenTheLine) {
     // GIVEN a song in key 3 and 3/8 over two lines
     SongInfo info = inKey(3);
-    info.bytes[10] = 3;
-    info.bytes[11] = 3;
+    info.setNumerator(3);
+    info.setDenominatorPower(3);
     const RecordingCanvas c = paintSong(groups({note(3, 67), lineBreak(), note(3, 67)}), info);
     // THEN each line starts with the treble clef-and-key bitmap at (4, top + 29)
     EXPECT_EQ(c.blitsOf(glyph_id::kTrebleClefKey[3]), (Points{{4, 29}, {4, 102 + 29}}));
@@ -255,7 +255,7 @@ TEST(ScorePainter, ClefKeyAndTimeSignatureOpenTheLine) {
     EXPECT_EQ(c.blitsOf(glyph_id::kTimeDigit0 + 8), (Points{{8 + 43, 54}}));
 
     // GIVEN a grand staff in 12/8: both staves show it, the 8 centred under the 12
-    info.bytes[10] = 12;
+    info.setNumerator(12);
     const RecordingCanvas grand = paintSong(notes(3, {67}), info, {.grandStaff = true});
     EXPECT_EQ(grand.blitsOf(glyph_id::kBassClefKey[3]), (Points{{4, 73}}));
     EXPECT_EQ(grand.blitsOf(glyph_id::kTimeDigit0 + 1), (Points{{51, 42}, {51, 78}}));
@@ -326,7 +326,7 @@ TEST(ScorePainter, KeyChangesShowTheNewSignature) {
 TEST(ScorePainter, TextsAndEffectMarkersOfAGroup) {
     // GIVEN a note with a volume value, a volume curve, a lyric (CP932 "ド") and a chord name
     SongRecord curve;
-    curve.bytes[1] = kind::kVolumeCurve;
+    curve.setKind(kind::kVolumeCurve);
     const auto s = group({note(3, 67), effectValue(effect::kVolume, 90), curve, textRecord(kind::kLyric, "\x83\x68"),
                           textRecord(kind::kChordName, "C7")});
     const RecordingCanvas c = paintSong(s);

@@ -11,13 +11,13 @@ using test::addGroup;
 using test::note;
 
 SongRecord withGate(SongRecord r, std::uint8_t delay, std::uint8_t gate) {
-    r.bytes[7] = delay;
-    r.bytes[8] = gate;
+    r.setDelay(delay);
+    r.setGate(gate);
     return r;
 }
 
 SongRecord withVelocity(SongRecord r, std::uint8_t velocity) {
-    r.bytes[6] = velocity;
+    r.setVelocity(velocity);
     return r;
 }
 
@@ -25,7 +25,7 @@ TEST(DataCheck, RepairsEachPassAndCountsGroups) {
     // GIVEN one fault of each kind, the RF fault twice in the same chord
     std::vector<SongRecord> song = test::group({note(3, 60), note(3, 64, 0x03), note(3, 67, 0x43)});
     addGroup(song, {note(3, 60), note(3, 62)});
-    song[4].bytes[0] = 1;  // a stray group size inside the group
+    song[4].setGroupSize(1);  // a stray group size inside the group
     addGroup(song, {withGate(note(3, 60), 50, 60), withGate(note(3, 64), 50, 50)});
     addGroup(song, {withGate(note(3, 60), 0, 0)});
     addGroup(song, {withVelocity(note(3, 60), 0), withVelocity(note(3, 64), 127)});

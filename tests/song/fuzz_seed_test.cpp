@@ -59,7 +59,7 @@ std::map<std::string, Bytes> seedFiles() {
     const auto old = oldRecords();
     const std::vector<SongRecord> records = currentSong().records;
     SongInfo info = SongInfo::defaults();
-    info.bytes[0] = 3;
+    info.setTimeCode(3);
     return {
         {"current", serializeSong(currentSong())},
         {"empty", serializeSong(SongData{})},

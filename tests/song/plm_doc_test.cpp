@@ -275,8 +275,8 @@ TEST(PlmDoc, EffectValueReplacesCurveTripleAndBack) {
     loadInto(doc, song);
 
     CurveTriple piece;
-    piece[0].bytes[2] = 1;  // a line
-    piece[1].bytes[2] = 0x34;
+    piece[0].setCurveFunction(1);  // a line
+    piece[1].setCurveConstant(0x34);
     const std::vector<CurveTriple> pieces = {piece, piece, piece};
 
     // WHEN a volume curve is set over the song: one piece per note or rest group, the old value gone
@@ -324,7 +324,7 @@ TEST(PlmDoc, ProgramIsPropagatedAndInsertedWhereItChanges) {
     const std::vector<SongRecord> song = notes(3, {60, 60, 60, 60, 60});
     loadInto(doc, song);
     SongInfo info = doc.songInfo();
-    info.bytes[9] = 2;  // SC-88
+    info.setSoundModule(2);  // SC-88
     doc.setSongInfo(info);
 
     // WHEN group 1 gets program 25 and it is propagated
@@ -341,7 +341,7 @@ TEST(PlmDoc, ProgramIsPropagatedAndInsertedWhereItChanges) {
     // WHEN byte 9 changes without program records (as a drum entry leaves it)
     CPlmDoc drums;
     loadInto(drums, song);
-    drums.mutableRecords()[2].bytes[9] = 16;
+    drums.mutableRecords()[2].setProgramInForce(16);
     EXPECT_TRUE(drums.insertProgramChanges(0, drums.recordCount()));
     // THEN a program record goes where it becomes 16 and where it goes back to 0
     EXPECT_EQ(groupSizes(drums), (std::vector<std::size_t>{1, 1, 2, 2, 1}));

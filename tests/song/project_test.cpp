@@ -23,12 +23,12 @@ using platform::Answer;
 SongInfo infoOf(std::uint8_t timeCode, std::uint8_t key, std::int16_t tempo, std::uint8_t module,
                 std::uint8_t numerator, std::uint8_t power) {
     SongInfo info = SongInfo::defaults();
-    info.bytes[0] = timeCode;
-    info.bytes[1] = key;
+    info.setTimeCode(timeCode);
+    info.setKeySignature(key);
     info.setTempo(tempo);
-    info.bytes[9] = module;
-    info.bytes[10] = numerator;
-    info.bytes[11] = power;
+    info.setSoundModule(module);
+    info.setNumerator(numerator);
+    info.setDenominatorPower(power);
     return info;
 }
 
@@ -117,21 +117,21 @@ TEST_F(Project, CurrentLayoutRoundTripsByteForByte) {
     data.setTempo(300);
     data.setSoundModule(3);
     data.setKey(9);
-    platform::Bytes bytes(data.bytes().begin(), data.bytes().end());
-    bytes[9443] = 0xAA;
-    bytes[9449] = 0x55;
+    platform::Bytes image(data.bytes().begin(), data.bytes().end());
+    image[9443] = 0xAA;
+    image[9449] = 0x55;
 
     // WHEN it is read and saved again
-    const ProjectReadResult read = readProject(dir.write("p.PRJ", bytes));
+    const ProjectReadResult read = readProject(dir.write("p.PRJ", image));
     ASSERT_TRUE(read.ok());
     ASSERT_EQ(writeProjectFile(dir / "q.PRJ", read.data), ProjectWriteStatus::Written);
 
-    // THEN the bytes are the same and the fields sit at their offsets
-    EXPECT_EQ(platform::readFile(dir / "q.PRJ"), bytes);
-    EXPECT_EQ(bytes[9444] | (bytes[9445] << 8), 300);
-    EXPECT_EQ(std::string(bytes.begin() + 9400, bytes.begin() + 9406), *platform::utf8ToCp932("夏の歌"));
+    // THEN the file is the same and the fields sit at their offsets
+    EXPECT_EQ(platform::readFile(dir / "q.PRJ"), image);
+    EXPECT_EQ(image[9444] | (image[9445] << 8), 300);
+    EXPECT_EQ(std::string(image.begin() + 9400, image.begin() + 9406), *platform::utf8ToCp932("夏の歌"));
     EXPECT_EQ(read.data.memberPath(15), dir / "曲.PLM");
-    EXPECT_EQ(bytes[4160 + 260], 1);  // minimised flag of the first window
+    EXPECT_EQ(image[4160 + 260], 1);  // minimised flag of the first window
     EXPECT_TRUE(messages.shown().empty());
     // AND a new project holds the defaults
     const ProjectData fresh = ProjectData::fresh();

@@ -24,7 +24,7 @@ TEST(PropertiesForm, OpensOnTheSongsSettingsAndKeepsEachFieldInItsRange) {
     SongInfo info = newSongSettings(96, 1);
     EXPECT_EQ(std::vector(info.bytes.begin() + 4, info.bytes.end()),
               (std::vector<std::uint8_t>{96, 0, 1, 0, 0, 1, 4, 2}));
-    info.bytes[11] = 3;
+    info.setDenominatorPower(3);
     PropertiesForm form(info, instrumentTitle, false);
     EXPECT_EQ(std::make_pair(form.tempo, form.denominator), std::make_pair(96, 2));  // denominator "8"
     // a module choice sets the target module and the instrument's module

@@ -73,7 +73,7 @@ TEST(SongFile, CurrentLayoutRoundTripsByteForByte) {
     SongData rich = test::songOf(r);
     rich.info.bytes[3] = 0xAB;
     rich.reserved = {1, 2, 3, 4, 5, 6, 7, 8};
-    rich.header.bytes[200] = 0x5A;
+    rich.header.setWord(200, 0x5A);
 
     for (const SongData& song : {SongData{}, rich, test::songOf(test::filledSong(500))}) {
         // WHEN each is written and read
@@ -118,7 +118,7 @@ TEST(SongFile, MagicAndRecordAreaMustMatchTheCountExactly) {
 
     // Versions below 411 other than the old layouts: header word 2, the rest read in place, exactly.
     SongInfo info = SongInfo::defaults();
-    info.bytes[10] = 7;
+    info.setNumerator(7);
     Bytes below = test::layoutBelow411(300, test::filledSong(12), info);
     below[9] = 0x77;
     const SongReadResult read = parsedAndRoundTripped(below);
@@ -291,10 +291,10 @@ protected:
 TEST_F(SongFileOnDisk, Layout30IsRewrittenAs411WhenRead) {
     // GIVEN a version-30 file with time code 4 (3/8) and a reserved block
     SongInfo info = SongInfo::defaults();
-    info.bytes[0] = 4;
-    Bytes bytes = test::layout30(test::filledSong(40), info);
-    bytes[15] = 0xEE;
-    const fs::path path = dir.write("old.PLM", bytes);
+    info.setTimeCode(4);
+    Bytes image = test::layout30(test::filledSong(40), info);
+    image[15] = 0xEE;
+    const fs::path path = dir.write("old.PLM", image);
     // WHEN it is read
     const SongReadResult read = readSong(path);
     ASSERT_TRUE(read.ok());
@@ -338,7 +338,7 @@ TEST_F(SongFileOnDisk, WriteFailureShowsTheMessage) {
 TEST_F(SongFileOnDisk, SettingsCountUpdateAndCheck) {
     // GIVEN a song with one note of velocity 0
     Group records = test::filledSong(20);
-    records[0].bytes[6] = 0;
+    records[0].setVelocity(0);
     const fs::path path = dir / "song.PLM";
     ASSERT_TRUE(writeSong(path, test::songOf(records)));
     EXPECT_EQ(readSongSettings(path), SongInfo::defaults());

@@ -83,8 +83,8 @@ TEST_F(SongLifecycle, AnInterruptedSaveKeepsTheOldFileAndTheSongModified) {
 // A chord whose second note has a gate of 0 and a velocity of 0.
 std::vector<SongRecord> faultySong() {
     SongRecord bad = note(3, 60);
-    bad.bytes[8] = 0;
-    bad.bytes[6] = 0;
+    bad.setGate(0);
+    bad.setVelocity(0);
     return group({note(3, 64), bad});
 }
 

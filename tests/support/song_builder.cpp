@@ -27,9 +27,9 @@ SongRecord metaKey(std::uint8_t keyNumber) { return {{0, kind::kMeta, meta::kKey
 
 SongRecord textRecord(std::uint8_t textKind, const std::string& text) {
     SongRecord r;
-    r.bytes[1] = textKind;
+    r.setKind(textKind);
     const std::size_t n = std::min<std::size_t>(text.size(), 6);
-    r.bytes[2] = std::uint8_t(n);
+    r.setTextLength(std::uint8_t(n));
     std::memcpy(r.bytes.data() + 3, text.data(), n);
     return r;
 }
@@ -83,7 +83,7 @@ void markTuplet(std::vector<SongRecord>& song, const std::vector<std::size_t>& g
                                                                : mark::kTupletInner;
         const std::size_t end = groupEnd(song, groups[k]);
         for (std::size_t i = groups[k]; i < end; ++i) {
-            if (song[i].takesTime()) song[i].bytes[3] = std::uint8_t((song[i].bytes[3] & 0xC0) | position | n);
+            if (song[i].takesTime()) song[i].setTuplet(std::uint8_t(position | n));
         }
     }
 }
