@@ -169,13 +169,13 @@ ChordTones buildChord(int root, int rootAccidental, int quality) {
     return tones;
 }
 
-std::vector<std::uint8_t> chordPairBytes(const ChordTones& tones) {
-    std::vector<std::uint8_t> bytes;
+std::vector<NotePair> chordPairs(const ChordTones& tones) {
+    std::vector<NotePair> pairs;
     for (const ChordTone& t : tones) {
-        bytes.push_back(t.key);
-        bytes.push_back(t.spelling);
+        if (t.key == kNoKey) break;
+        pairs.push_back({t.key, t.spelling});
     }
-    return bytes;
+    return pairs;
 }
 
 void ChordPalette::rebuild() { m_chord = buildChord(m_root, m_rootAccidental, m_quality); }
@@ -236,12 +236,12 @@ bool ChordPalette::invertDown() {
     return true;
 }
 
-std::optional<PaletteMessage> ChordPalette::enter(bool playing) const {
+std::optional<EntryRequest> ChordPalette::enter(bool playing) const {
     if (playing) return std::nullopt;
-    return PaletteMessage{palette_msg::kEnterChord, 0, chordPairBytes(m_chord)};
+    return entry::EnterChord{chordPairs(m_chord)};
 }
 
-std::optional<PaletteMessage> ChordPalette::press(int button, bool playing) {
+std::optional<EntryRequest> ChordPalette::press(int button, bool playing) {
     if (button >= chord_button::kRootC && button < chord_button::kRootC + kChordRootCount) {
         pressRoot(button - chord_button::kRootC, playing);
     } else if (button == chord_button::kSharp) {
@@ -255,7 +255,7 @@ std::optional<PaletteMessage> ChordPalette::press(int button, bool playing) {
     } else if (button == chord_button::kEnter) {
         return enter(playing);
     } else if (button == chord_button::kSpare) {
-        if (!playing) return PaletteMessage{palette_msg::kChordSpare, 0, {}};
+        if (!playing) return entry::ChordSpare{};
     } else if (const int quality = chordQualityOfButton(button); quality > 0) {
         pressQuality(quality);
     }

@@ -9,7 +9,7 @@
 #include <span>
 #include <vector>
 
-#include "app/palette_messages.h"
+#include "app/entry_request.h"
 
 namespace plume {
 
@@ -56,8 +56,8 @@ std::span<const std::uint8_t, kChordToneCount> chordQualityKeys(int quality);
 // The spelling byte of tone `tone` of a chord; 0 for a tone the quality does not have.
 std::uint8_t chordSpelling(int rootAccidental, int root, int quality, int tone);
 ChordTones buildChord(int root, int rootAccidental, int quality);
-// The chord as the 8 bytes that kEnterChord's lParam points to.
-std::vector<std::uint8_t> chordPairBytes(const ChordTones& tones);
+// The chord's (key, spelling) pairs up to its first missing tone.
+std::vector<NotePair> chordPairs(const ChordTones& tones);
 
 class ChordPalette {
 public:
@@ -80,10 +80,10 @@ public:
     bool canInvertUp() const;
     bool canInvertDown() const;
     // kEnterChord with the chord's pairs; nothing while playing.
-    std::optional<PaletteMessage> enter(bool playing) const;
+    std::optional<EntryRequest> enter(bool playing) const;
 
     // Any of the 27 buttons by id; returns what to post.
-    std::optional<PaletteMessage> press(int button, bool playing);
+    std::optional<EntryRequest> press(int button, bool playing);
     bool isChecked(int button) const;
     bool isEnabled(int button) const;
 

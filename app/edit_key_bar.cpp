@@ -14,7 +14,7 @@ constexpr std::array<int, 10> kButtons = {
     edit_key_button::kLineBreak, cmd::kEditCut, cmd::kEditCopy, cmd::kEditPaste, cmd::kFirstLine, cmd::kLastLine,
 };
 
-PaletteMessage keyDown(int key) { return {palette_msg::kKeyDown, std::uintptr_t(key), {}}; }
+EntryRequest keyDown(int key) { return entry::KeyDown{key}; }
 
 }  // namespace
 
@@ -26,19 +26,19 @@ void EditKeyBar::showAt(int x, int y) {
     m_y = y;
 }
 
-std::vector<PaletteMessage> EditKeyBar::press(int button, bool playing) {
+std::vector<EntryRequest> EditKeyBar::press(int button, bool playing) {
     if (std::find(kButtons.begin(), kButtons.end(), button) == kButtons.end()) return {};
     if (playing && button != edit_key_button::kInsert) return {};
-    std::vector<PaletteMessage> posts;
+    std::vector<EntryRequest> posts;
     switch (button) {
     case edit_key_button::kInsert:
-        posts = {keyDown(vk::kInsert), {palette_msg::kKeyUp, std::uintptr_t(vk::kInsert), {}}};
+        posts = {keyDown(vk::kInsert), entry::KeyUp{vk::kInsert}};
         break;
     case edit_key_button::kBackSpace: posts = {keyDown(vk::kBack)}; break;
     case edit_key_button::kDelete: posts = {keyDown(vk::kDelete)}; break;
     case edit_key_button::kBarLine: posts = {keyDown(vk::kTab)}; break;
     case edit_key_button::kLineBreak: posts = {keyDown(vk::kReturn)}; break;
-    default: posts = {{palette_msg::kCommand, std::uintptr_t(button), {}}}; break;
+    default: posts = {entry::RunCommand{button}}; break;
     }
     hide();
     return posts;

@@ -5,7 +5,7 @@
 #include <span>
 #include <vector>
 
-#include "app/palette_messages.h"
+#include "app/entry_request.h"
 
 namespace plume {
 
@@ -31,7 +31,7 @@ public:
 
     // What to post to the target, in order; the bar then hides. While playing every button but
     // insert/overwrite does nothing and the bar stays.
-    std::vector<PaletteMessage> press(int button, bool playing);
+    std::vector<EntryRequest> press(int button, bool playing);
 
 private:
     bool m_shown = false;

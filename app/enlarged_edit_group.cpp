@@ -33,14 +33,13 @@ void EnlargedEditGroup::setRest(std::uint8_t typeAndDots) {
     m_selected = -1;
 }
 
-void EnlargedEditGroup::setNotes(const std::vector<std::uint8_t>& pairs, const NoteChoice& choice) {
+void EnlargedEditGroup::setNotes(const std::vector<NotePair>& pairs, const NoteChoice& choice) {
     std::vector<SongRecord> notes;
-    for (std::size_t i = 0; i + 1 < pairs.size() && pairs[i] != kNoKey && notes.size() < kEditPaletteMaxRecords;
-         i += 2) {
+    for (std::size_t i = 0; i < pairs.size() && notes.size() < kEditPaletteMaxRecords; ++i) {
         SongRecord note;
         note.setTypeAndDots(std::uint8_t(noteLengthType(choice.lengthIndex) | dotBits(choice.dot)));
-        note.setAccidental(pairs[i + 1]);
-        note.setKey(pairs[i]);
+        note.setAccidental(pairs[i].accidental);
+        note.setKey(pairs[i].key);
         notes.push_back(note);
     }
     if (notes.empty()) return;
@@ -128,22 +127,18 @@ void EnlargedEditGroup::setDots(const NoteChoice& choice) {
         if (r.takesTime()) r.setDots(dotBits(choice.dot));
 }
 
-std::optional<PaletteMessage> EnlargedEditGroup::receive(const PaletteMessage& message, const NoteChoice& choice,
+std::optional<EntryRequest> EnlargedEditGroup::receive(const EntryRequest& message, const NoteChoice& choice,
                                                          bool playing) {
-    switch (message.message) {
-    case palette_msg::kEnterRest: setRest(std::uint8_t(message.wParam)); break;
-    case palette_msg::kEnterChord: setNotes(message.data, choice); break;
-    case palette_msg::kSetLength: setLength(choice); break;
-    case palette_msg::kSetDots: setDots(choice); break;
+    if (const auto* rest = std::get_if<entry::EnterRest>(&message)) setRest(rest->type);
+    else if (const auto* chord = std::get_if<entry::EnterChord>(&message)) setNotes(chord->notes, choice);
+    else if (std::holds_alternative<entry::SetLength>(message)) setLength(choice);
+    else if (std::holds_alternative<entry::SetDots>(message)) setDots(choice);
     // A complete group (keyboard palette, numeric input) becomes the palette's group as well.
-    case palette_msg::kEnterGroup: setGroup(groupRecords(message.data)); break;
-    case palette_msg::kEditPaletteButton:
-        if (message.wParam == edit_palette_button::kEnter && m_enterEnabled && !m_group.empty() && !playing) {
-            m_enterEnabled = false;
-            return PaletteMessage{palette_msg::kEnterGroup, 0, groupBytes(m_group)};
-        }
-        break;
-    default: break;
+    else if (const auto* group = std::get_if<entry::EnterGroup>(&message)) setGroup(group->records);
+    else if (const auto* button = std::get_if<entry::EditPaletteButton>(&message);
+             button && button->button == edit_palette_button::kEnter && m_enterEnabled && !m_group.empty() && !playing) {
+        m_enterEnabled = false;
+        return entry::EnterGroup{m_group};
     }
     return std::nullopt;
 }
@@ -154,12 +149,12 @@ void EnlargedEditGroup::buttonDown(int x, int y) {
     m_armed = armable ? area : EditPaletteArea::Body;
 }
 
-std::optional<PaletteMessage> EnlargedEditGroup::buttonUp(int x, int y) {
+std::optional<EntryRequest> EnlargedEditGroup::buttonUp(int x, int y) {
     const EditPaletteArea armed = m_armed;
     m_armed = EditPaletteArea::Body;
     if (armed == EditPaletteArea::Body || editPaletteArea(x, y) != armed) return std::nullopt;
     const int id = armed == EditPaletteArea::CloseButton ? edit_palette_button::kClose : edit_palette_button::kEnter;
-    return PaletteMessage{palette_msg::kEditPaletteButton, std::uintptr_t(id), {}};
+    return entry::EditPaletteButton{id};
 }
 
 }  // namespace plume

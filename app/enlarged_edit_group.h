@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "app/note_palette_logic.h"
-#include "app/palette_messages.h"
+#include "app/entry_request.h"
 #include "song/song_record.h"
 
 namespace plume {
@@ -39,12 +39,12 @@ public:
     // A palette message addressed to the palette; the entry choice gives the current length and
     // dot. kEditPaletteButton with wParam 1 returns the group to post to the main frame (nothing
     // while playing, when the frame would drop it); closing (wParam 2) is the window's.
-    std::optional<PaletteMessage> receive(const PaletteMessage& message, const NoteChoice& choice, bool playing);
+    std::optional<EntryRequest> receive(const EntryRequest& message, const NoteChoice& choice, bool playing);
 
     // The left button over the window: pressing a button arms it, releasing over the same button
     // sends kEditPaletteButton to the palette itself. A disabled enter button does not arm.
     void buttonDown(int x, int y);
-    std::optional<PaletteMessage> buttonUp(int x, int y);
+    std::optional<EntryRequest> buttonUp(int x, int y);
 
     // Mouse editing below the drag bar. A key already in the group is selected, any other joins it
     // as a note of the group's length (of the entry choice when the group holds no notes) and is
@@ -60,7 +60,7 @@ public:
 
 private:
     void setRest(std::uint8_t typeAndDots);
-    void setNotes(const std::vector<std::uint8_t>& pairs, const NoteChoice& choice);
+    void setNotes(const std::vector<NotePair>& pairs, const NoteChoice& choice);
     void setLength(const NoteChoice& choice);
     void setDots(const NoteChoice& choice);
     void setGroup(std::vector<SongRecord> records);

@@ -4,7 +4,7 @@
 // entry request to a score view.
 
 #include "app/note_palette_logic.h"
-#include "app/palette_messages.h"
+#include "app/entry_request.h"
 #include "score/note_entry.h"
 
 namespace plume {
@@ -19,8 +19,8 @@ struct EntryState {
     EntrySettings settings() const { return {noteLengthType(choice.lengthIndex), dotBits(choice.dot), insert}; }
 };
 
-// Carries out a request posted to a score view (0x852 .. 0x869) with the entry settings of this
-// moment; 0x857, 0x85C and unknown messages do nothing. The texts of 0x868 and 0x869 are UTF-8.
-EntryResult deliverToView(CPlmDoc& doc, ScoreView& view, const EntrySettings& settings, const PaletteMessage& message);
+// Carries out an entry request on a score view with the entry settings of this moment; the requests
+// that are no entry (the chord palette's spare button, keys, commands) do nothing.
+EntryResult deliverToView(CPlmDoc& doc, ScoreView& view, const EntrySettings& settings, const EntryRequest& request);
 
 }  // namespace plume

@@ -1,12 +1,10 @@
 #pragma once
-// The main frame's commands: their ids, menu texts and places in the menus and tool bars, and the
-// rules that enable and check them. The window builds its menus from these tables.
+// The main frame's command ids, the state its enabling rules look at (the registry holds the rules),
+// its status panes' texts and the rule that keeps it open.
 
 #include <cstdint>
 #include <optional>
-#include <span>
 #include <string>
-#include <string_view>
 
 #include "app/palette_routing.h"
 #include "play/play_block.h"
@@ -143,40 +141,13 @@ struct FrameState {
     bool showLevel = true;
     bool newMouseInput = false;
     bool largeKeyboardPalette = false;
+    bool numericBarShown = false;
+    bool lyricBarShown = false;
+    bool chordNameBarShown = false;
     PaletteVisibility palettes;  // the floating palettes that are shown
     bool toolBarShown = true;
     bool statusBarShown = true;
 };
-
-// A menu entry: a command, a separator (id 0), or a submenu (id kSubmenu with its entries).
-struct MenuEntry {
-    static constexpr int kSubmenu = -1;
-    static constexpr int kRecentFiles = -2;     // the recent-file list goes here
-    static constexpr int kRecentProjects = -3;  // the recent-project list goes here
-    static constexpr int kWindowList = -4;      // the open windows
-    int id = 0;
-    const char* text = "";
-    const char* shortcut = "";  // as QKeySequence reads it
-    std::span<const MenuEntry> entries = {};
-};
-
-struct Menu {
-    const char* title;
-    std::span<const MenuEntry> entries;
-};
-
-std::span<const Menu> mainMenus();
-// Tool bars in order; 0 is a separator.
-std::span<const int> mainToolBar();
-std::span<const int> vokatoToolBar();
-// The text of a command as its menu shows it (without the shortcut); empty for an unknown id.
-std::string_view commandText(int id);
-// Whether the editor carries out the command yet; the others are shown, disabled.
-bool isBuilt(int id);
-
-bool commandEnabled(int id, const FrameState& state);
-// Toggles: whether the command shows its check mark; nullopt for commands that are no toggle.
-std::optional<bool> commandChecked(int id, const FrameState& state);
 
 // The position panes are enabled only while a song window is active and not minimised.
 bool positionPanesEnabled(const FrameState& state);

@@ -133,24 +133,30 @@ bool GateVelocityForm::chooseNote(int index) {
     return true;
 }
 
-std::optional<PaletteMessage> GateVelocityForm::ok() {
+std::optional<EntryRequest> GateVelocityForm::ok() {
     if (!m_okEnabled || !fieldsValid(kDelayGateSumMessage)) return std::nullopt;
-    const std::uint32_t message = m_kind == NoteValueKind::DelayGate ? palette_msg::kSetDelayGate
-                                                                      : palette_msg::kSetVelocity;
-    PaletteMessage post{message, 0, {}};
+    // With a range every note takes the fields; else each note its own values, last note first.
+    std::vector<std::array<std::uint8_t, 2>> values;
     if (m_range) {
-        for (int i = 0; i < fieldCount(); ++i) post.data.push_back(number(i) ? std::uint8_t(*number(i)) : kKeep);
-        post.wParam = 1;
-        return post;
-    }
-    if (m_checked) {
-        if (m_chosen != kNoNote) takeFields(m_chosen);
+        std::array<std::uint8_t, 2> fields{kKeep, kKeep};
+        for (int i = 0; i < fieldCount(); ++i) fields[std::size_t(i)] = number(i) ? std::uint8_t(*number(i)) : kKeep;
+        values.push_back(fields);
     } else {
-        for (int note = 0; note < int(m_values.size()); ++note) takeFields(note);
+        if (m_checked) {
+            if (m_chosen != kNoNote) takeFields(m_chosen);
+        } else {
+            for (int note = 0; note < int(m_values.size()); ++note) takeFields(note);
+        }
+        values.assign(m_values.begin(), m_values.end());
     }
-    for (const auto& v : m_values) post.data.insert(post.data.end(), v.begin(), v.begin() + fieldCount());
-    post.wParam = m_values.size();
-    return post;
+    if (m_kind == NoteValueKind::Velocity) {
+        entry::SetVelocities velocities;
+        for (const auto& v : values) velocities.values.push_back(v[0]);
+        return velocities;
+    }
+    entry::SetDelayGates pairs;
+    for (const auto& v : values) pairs.pairs.push_back({v[0], v[1]});
+    return pairs;
 }
 
 }  // namespace plume

@@ -10,7 +10,7 @@
 #include <string_view>
 #include <vector>
 
-#include "app/palette_messages.h"
+#include "app/entry_request.h"
 #include "song/song_record.h"
 
 namespace plume {
@@ -63,7 +63,7 @@ public:
     // false is returned. Then the fields show the new note's values.
     bool chooseNote(int index);
     // "OK": kSetDelayGate or kSetVelocity for the main frame, or nothing after a message.
-    std::optional<PaletteMessage> ok();
+    std::optional<EntryRequest> ok();
 
 private:
     std::optional<int> number(int i) const;

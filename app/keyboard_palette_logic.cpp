@@ -80,7 +80,7 @@ KeyboardClick KeyboardPalette::click(int x, int y, const KeyboardClickContext& c
         for (SongRecord& r : group)
             r.setType(noteLengthType(context.lengthIndex));
         clear();
-        return {KeyboardClick::Kind::Sent, -1, PaletteMessage{palette_msg::kEnterGroup, 0, groupBytes(group)}};
+        return {KeyboardClick::Kind::Sent, -1, entry::EnterGroup{std::move(group)}};
     }
     const int key = keyAt(x, y);
     if (key < 0) return {};

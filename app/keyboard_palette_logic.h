@@ -6,7 +6,7 @@
 #include <optional>
 #include <vector>
 
-#include "app/palette_messages.h"
+#include "app/entry_request.h"
 #include "song/song_record.h"
 
 namespace plume {
@@ -36,7 +36,7 @@ struct KeyboardClick {
     };
     Kind kind = Kind::Ignored;
     int key = -1;
-    std::optional<PaletteMessage> post;
+    std::optional<EntryRequest> post;
 };
 
 struct KeyboardClickContext {

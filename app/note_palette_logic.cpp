@@ -25,18 +25,18 @@ int accidentalOfButton(int button) {
 // Checked buttons of a group toggle: the checked one returns to 0, another one takes the check.
 int toggled(int current, int code) { return current == code ? 0 : code; }
 
-PaletteMessage chooseLength(NoteChoice& choice, int index) {
+EntryRequest chooseLength(NoteChoice& choice, int index) {
     choice.lengthIndex = index;
-    return {palette_msg::kSetLength, std::uintptr_t(index + 1), {}};
+    return entry::SetLength{index};
 }
 
-PaletteMessage enterRest(const NoteChoice& choice, int position) {
-    return {palette_msg::kEnterRest, std::uintptr_t(type::kWholeRest + position) | dotBits(choice.dot), {}};
+EntryRequest enterRest(const NoteChoice& choice, int position) {
+    return entry::EnterRest{std::uint8_t((type::kWholeRest + position) | dotBits(choice.dot))};
 }
 
-PaletteMessage toggleDot(NoteChoice& choice, int dot) {
+EntryRequest toggleDot(NoteChoice& choice, int dot) {
     choice.dot = toggled(choice.dot, dot);
-    return {palette_msg::kSetDots, std::uintptr_t(choice.dot), {}};
+    return entry::SetDots{choice.dot};
 }
 
 }  // namespace
@@ -59,7 +59,7 @@ std::uint8_t dotBits(int dot) {
     return dot == 1 ? mark::kDotted : dot == 2 ? mark::kDoubleDotted : std::uint8_t(0);
 }
 
-std::optional<PaletteMessage> pressNoteButton(NoteChoice& choice, int button, bool playing) {
+std::optional<EntryRequest> pressNoteButton(NoteChoice& choice, int button, bool playing) {
     if (const int note = lengthPosition(button, note_button::kWholeNote); note >= 0) {
         if (playing) return std::nullopt;
         return chooseLength(choice, note);
@@ -81,7 +81,7 @@ std::optional<PaletteMessage> pressNoteButton(NoteChoice& choice, int button, bo
         choice.monitor = !choice.monitor;
         return std::nullopt;
     case note_button::kTie:
-        return PaletteMessage{palette_msg::kCommand, std::uintptr_t(note_button::kTie), {}};
+        return entry::RunCommand{note_button::kTie};
     default:
         return std::nullopt;
     }

@@ -6,7 +6,7 @@
 #include <optional>
 #include <span>
 
-#include "app/palette_messages.h"
+#include "app/entry_request.h"
 #include "song/song_record.h"
 
 namespace plume {
@@ -34,6 +34,9 @@ inline constexpr int kDoubleSharp = 625;
 inline constexpr int kDoubleFlat = 626;
 inline constexpr int kUnassigned = 627;
 inline constexpr int kTie = 32893;
+// The note and rest buttons of each length.
+inline constexpr int kHalfNote = 603, kQuarterNote = 606, kEighthNote = 609, k16thNote = 612, k32ndNote = 615;
+inline constexpr int kHalfRest = 604, kQuarterRest = 607, kEighthRest = 610, k16thRest = 613, k32ndRest = 616;
 }  // namespace note_button
 
 // The palette's 21 buttons in the order they are laid out, three to a row.
@@ -50,7 +53,7 @@ std::uint8_t noteLengthType(int lengthIndex);
 std::uint8_t dotBits(int dot);
 
 // A button press; returns what to post. While playing the length, rest and dot buttons do nothing.
-std::optional<PaletteMessage> pressNoteButton(NoteChoice& choice, int button, bool playing);
+std::optional<EntryRequest> pressNoteButton(NoteChoice& choice, int button, bool playing);
 bool isNoteButtonChecked(const NoteChoice& choice, int button);
 
 // The view's record at the cursor: a note's length and dots become the choice.
@@ -60,7 +63,7 @@ void followRecord(NoteChoice& choice, const SongRecord& record);
 // (the double dot with Shift). `taken` is false for any other key.
 struct NoteKeyOutcome {
     bool taken = false;
-    std::optional<PaletteMessage> post;
+    std::optional<EntryRequest> post;
 };
 NoteKeyOutcome passNoteKey(NoteChoice& choice, char key, bool shift, bool playing);
 

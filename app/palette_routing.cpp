@@ -4,11 +4,15 @@
 #include <array>
 
 #include "app/frame_commands.h"
-#include "app/palette_messages.h"
 
 namespace plume {
 
 namespace {
+
+template <typename... Kind>
+bool isOneOf(const EntryRequest& request) {
+    return (std::holds_alternative<Kind>(request) || ...);
+}
 
 constexpr std::array<int, 11> kShowCommands = {
     cmd::kNotePalette,   cmd::kChordPalette, cmd::kEditPalette,  cmd::kKeyboardPalette,
@@ -18,37 +22,20 @@ constexpr std::array<int, 11> kShowCommands = {
 
 }  // namespace
 
-bool isPaletteWindowCommand(int command) {
-    static constexpr std::array<int, 7> kWindows = {
-        cmd::kNotePalette,   cmd::kChordPalette, cmd::kEditPalette,     cmd::kKeyboardPalette,
-        cmd::kEffectPalette, cmd::kGatePalette,  cmd::kVelocityPalette,
-    };
-    return std::find(kWindows.begin(), kWindows.end(), command) != kWindows.end();
-}
-
 PaletteTarget paletteTarget(const RoutingState& state) {
     if (state.vokatoMode) return PaletteTarget::HumToScore;
     if (state.editPaletteShown && state.viewAllowsEditPalette) return PaletteTarget::EnlargedEditPalette;
     return PaletteTarget::View;
 }
 
-std::optional<PaletteTarget> routePaletteMessage(std::uint32_t message, const RoutingState& state) {
-    switch (message) {
-    case palette_msg::kEnterGroup:
-    case palette_msg::kEnterDrums:
-        if (state.playing) return std::nullopt;
-        return paletteTarget(state);
-    case palette_msg::kSetLyric:
-    case palette_msg::kSetChordName:
-        if (state.playing || state.vokatoMode) return std::nullopt;
-        return PaletteTarget::View;
-    case palette_msg::kSetDelayGate:
-    case palette_msg::kSetVelocity:
-        if (state.vokatoMode) return std::nullopt;
-        return PaletteTarget::View;
-    default:
-        return paletteTarget(state);
-    }
+std::optional<PaletteTarget> routeEntryRequest(const EntryRequest& request, const RoutingState& state) {
+    if (isOneOf<entry::EnterGroup, entry::EnterDrums>(request))
+        return state.playing ? std::nullopt : std::optional(paletteTarget(state));
+    if (isOneOf<entry::SetLyric, entry::SetChordName>(request))
+        return state.playing || state.vokatoMode ? std::nullopt : std::optional(PaletteTarget::View);
+    if (isOneOf<entry::SetDelayGates, entry::SetVelocities>(request))
+        return state.vokatoMode ? std::nullopt : std::optional(PaletteTarget::View);
+    return paletteTarget(state);
 }
 
 std::optional<int> PaletteVisibility::slot(int command) const {

@@ -1,9 +1,10 @@
 #pragma once
-// Where the palettes' messages go, which of them the frame lets through while something plays, and
+// Where the palettes' requests go, which of them the frame lets through while something plays, and
 // which palettes are shown.
 
-#include <cstdint>
 #include <optional>
+
+#include "app/entry_request.h"
 
 namespace plume {
 
@@ -21,13 +22,9 @@ struct RoutingState {
 // The hum-to-score window in Vokato mode; else the enlarged edit palette when it is shown and the
 // view allows it; else the active view.
 PaletteTarget paletteTarget(const RoutingState& state);
-// Where the frame sends a palette message, or nothing: the group, drum, lyric and chord-name relays
+// Where the frame sends a palette's request, or nothing: the group, drum, lyric and chord-name relays
 // stop while playing; the value windows and the texts reach only the view, never in Vokato mode.
-std::optional<PaletteTarget> routePaletteMessage(std::uint32_t message, const RoutingState& state);
-
-// The show commands of the floating palette windows (the entry bars and the drum palette are not
-// among them).
-bool isPaletteWindowCommand(int command);
+std::optional<PaletteTarget> routeEntryRequest(const EntryRequest& request, const RoutingState& state);
 
 // The show commands' flags (each toggles its palette and carries a check mark while it is shown).
 class PaletteVisibility {

@@ -29,10 +29,11 @@ struct EntrySettings {
 struct NotePair {
     std::uint8_t key = 0;
     std::uint8_t accidental = 0;
+    friend bool operator==(const NotePair&, const NotePair&) = default;
 };
 inline constexpr std::uint8_t kEndOfList = 255;
 inline constexpr std::size_t kMaxChordNotes = 4;    // a chord entry takes the first four pairs
-inline constexpr std::size_t kMaxEntryGroup = 10;   // records of a complete group (0x858)
+inline constexpr std::size_t kMaxEntryGroup = 10;   // records of a complete group
 
 enum class Repaint { None, Line, All };
 
@@ -72,29 +73,29 @@ bool entryInserts(const CPlmDoc& doc, const ScoreView& view, const EntrySettings
 std::size_t cursorRecord(const ScoreView& view);
 
 // --- requests --------------------------------------------------------------------------------------
-// 0x852: a rest type 7..12 with dot bits. Overwriting a note with the undotted rest of the same
+// A rest type 7..12 with dot bits. Overwriting a note with the undotted rest of the same
 // length keeps the note's tuplet; any other overwrite breaks it.
 EntryResult enterRest(CPlmDoc& doc, ScoreView& view, const EntrySettings& settings, std::uint8_t restType);
-// 0x853: a note or chord at the cursor; with a range, every note group of the range takes the
+// A note or chord at the cursor; with a range, every note group of the range takes the
 // pitches instead (its length and dots stay, byte 3 is cleared) and the cursor stays.
 EntryResult enterNotes(CPlmDoc& doc, ScoreView& view, const EntrySettings& settings, std::span<const NotePair> pairs);
-// 0x854: the note group at the cursor takes the entry length and dots; the cursor moves right.
+// The note group at the cursor takes the entry length and dots; the cursor moves right.
 EntryResult changeLength(CPlmDoc& doc, ScoreView& view, const EntrySettings& settings);
-// 0x855: the note or rest at the cursor takes the entry dots; the cursor stays.
+// The note or rest at the cursor takes the entry dots; the cursor stays.
 EntryResult changeDots(CPlmDoc& doc, ScoreView& view, const EntrySettings& settings);
-// 0x858: a complete group (first byte the group size, at most kMaxEntryGroup records). Note records
+// A complete group (first byte the group size, at most kMaxEntryGroup records). Note records
 // without a velocity take velocity, delay, gate and program from the note template. A song whose
 // file kind is not melody then gets program records where the program in force changes.
 EntryResult enterGroup(CPlmDoc& doc, ScoreView& view, const EntrySettings& settings, Records group);
-// 0x85D: pairs listed last note first; with a range every note of the range takes the first pair.
+// (delay, gate) pairs listed last note first; with a range every note of the range takes the first pair.
 EntryResult setDelayGates(CPlmDoc& doc, ScoreView& view, std::span<const DelayGate> pairs);
-// 0x85E: the same for velocities.
+// Velocities, the same way.
 EntryResult setVelocities(CPlmDoc& doc, ScoreView& view, std::span<const std::uint8_t> velocities);
-// 0x865: notes as enterNotes, then the drum set is the program in force of every record entered,
+// Drum notes as enterNotes, then the drum set is the program in force of every record entered,
 // and program records go where the program in force changes.
 EntryResult enterDrums(CPlmDoc& doc, ScoreView& view, const EntrySettings& settings, std::uint8_t drumSet,
                        std::span<const NotePair> pairs);
-// 0x868, 0x869: the text (UTF-8, stored as at most 6 bytes of CP932) of the cursor group; an empty
+// The lyric or chord-name text (UTF-8, stored as at most 6 bytes of CP932) of the cursor group; an empty
 // text removes it. The cursor stays.
 EntryResult setLyric(CPlmDoc& doc, ScoreView& view, std::string_view utf8);
 EntryResult setChordName(CPlmDoc& doc, ScoreView& view, std::string_view utf8);

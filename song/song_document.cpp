@@ -51,6 +51,23 @@ std::optional<std::string> songCloseRefusal(bool playing, bool vokatoWorksOnIt) 
     return std::nullopt;
 }
 
+bool mayCloseSong(const CPlmDoc& document, const std::string& title, bool playing, bool vokatoWorksOnIt,
+                  const std::function<bool()>& save) {
+    if (const auto refusal = songCloseRefusal(playing, vokatoWorksOnIt)) {
+        platform::messageBox().show(*refusal);
+        return false;
+    }
+    if (!document.isModified()) return true;
+    const auto answer =
+        platform::messageBox().show(platform::formatMessage("%sは変更されています。\n内容を保存しますか？", title.c_str()),
+                                    platform::Buttons::YesNoCancel);
+    return answer == platform::Answer::No || (answer == platform::Answer::Yes && save());
+}
+
+std::string proposedSongFileName(const std::filesystem::path& path, const std::string& title) {
+    return path.empty() ? title + ".PLM" : utf8Of(path.filename());
+}
+
 DataCheckCounts checkActiveSong(CPlmDoc& document, std::string_view name) {
     const DataCheckCounts counts = runDataCheck(document.mutableRecords(), name);
     if (counts.total() > 0) document.setModified();

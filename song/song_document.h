@@ -31,9 +31,21 @@ std::unique_ptr<CPlmDoc> openSongDocument(const std::filesystem::path& path);
 // the song (a failed write shows its own message) and clears the modified flag.
 bool saveSongDocument(CPlmDoc& document, const std::filesystem::path& path);
 
+inline constexpr const char* kSongFileFilter = "Plumeﾌｧｲﾙ (*.PLM)";
+
+// The name "名前を付けて保存" proposes: the file's own name, or the title with ".PLM" for a song
+// never saved.
+std::string proposedSongFileName(const std::filesystem::path& path, const std::string& title);
+
 // Why a song window may not close now: "演奏を止めてから、閉じて下さい。" while playing,
 // "Vokatoを終了してから閉じて下さい。" while the hum-to-score window works on the song.
 std::optional<std::string> songCloseRefusal(bool playing, bool vokatoWorksOnIt);
+
+// Whether a song window may close: shows the refusal, or for a modified song asks
+// "%sは変更されています。\n内容を保存しますか？" and saves through `save` on Yes. False when the close
+// is refused, cancelled or the save failed.
+bool mayCloseSong(const CPlmDoc& document, const std::string& title, bool playing, bool vokatoWorksOnIt,
+                  const std::function<bool()>& save);
 
 // "ｱｸﾃｨﾌﾞﾌｧｲﾙ": checks the song's records under `name` (its title); a repair marks the song
 // modified, nothing is written.

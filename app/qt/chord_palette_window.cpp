@@ -110,7 +110,7 @@ ChordPaletteWindow::ChordPaletteWindow(CMainFrame& frame, const GlyphSet& glyphs
 void ChordPaletteWindow::press(int id) {
     const auto post = m_chord.press(id, m_frame.isPlaying());
     sync();
-    if (post) m_frame.postPaletteMessage(*post);
+    if (post) m_frame.postRequest(*post);
 }
 
 void ChordPaletteWindow::sync() {

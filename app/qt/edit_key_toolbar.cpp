@@ -6,7 +6,7 @@
 #include <QScreen>
 #include <QToolButton>
 
-#include "app/frame_commands.h"
+#include "app/command_registry.h"
 #include "app/qt/main_frame.h"
 #include "app/qt/tool_icons.h"
 #include "score/qt/plm_view_widget.h"
@@ -108,16 +108,16 @@ void EditKeyToolBar::showNear(QPoint global) {
 }
 
 void EditKeyToolBar::press(int id) {
-    const std::vector<PaletteMessage> posts = m_bar.press(id, m_frame.isPlaying());
+    const std::vector<EntryRequest> posts = m_bar.press(id, m_frame.isPlaying());
     setVisible(m_bar.isShown());
-    for (const PaletteMessage& post : posts) {
-        if (post.message == palette_msg::kCommand) {
-            m_frame.runCommand(int(post.wParam));
-        } else if (post.message == palette_msg::kKeyDown && post.wParam == std::uintptr_t(vk::kInsert)) {
+    for (const EntryRequest& post : posts) {
+        if (const auto* command = std::get_if<entry::RunCommand>(&post)) {
+            m_frame.runCommand(command->id);
+        } else if (const auto* key = std::get_if<entry::KeyDown>(&post); key && key->key == vk::kInsert) {
             // The view hands the insert key to the frame, whose switch it is.
             m_frame.runCommand(cmd::kInsertSwitch);
-        } else if (post.message == palette_msg::kKeyDown) {
-            if (CPlmView* view = m_frame.activeView()) typeKey(*view, int(post.wParam));
+        } else if (key) {
+            if (CPlmView* view = m_frame.activeView()) typeKey(*view, key->key);
         }
     }
     if (CPlmView* view = m_frame.activeView()) view->setFocus();

@@ -56,9 +56,10 @@ EditPaletteWindow::EditPaletteWindow(CMainFrame& frame)
     connect(&frame, &CMainFrame::caretPlaced, this, &EditPaletteWindow::followCursor);
 }
 
-void EditPaletteWindow::receive(const PaletteMessage& message) {
+void EditPaletteWindow::receive(const EntryRequest& message) {
     const auto post = m_group.receive(message, m_frame.entryState().choice, m_frame.isPlaying());
-    if (message.message == palette_msg::kEditPaletteButton && message.wParam == edit_palette_button::kClose) close();
+    const auto* button = std::get_if<entry::EditPaletteButton>(&message);
+    if (button && button->button == edit_palette_button::kClose) close();
     // The palette's own group goes to the view, never back to the palette that stands in for it.
     if (post) m_frame.deliverToActiveView(*post);
     update();

@@ -26,7 +26,7 @@ public:
 
     explicit EditPaletteWindow(CMainFrame& frame);
 
-    void receive(const PaletteMessage& message) override;
+    void receive(const EntryRequest& message) override;
     const EnlargedEditGroup& group() const { return m_group; }
 
     // Client y (below the frame) where a key stands on the enlarged staff, which shows every

@@ -151,7 +151,7 @@ void KeyboardPaletteWindow::mousePressEvent(QMouseEvent* event) {
         m_drag.start(*this, *event);
         return;
     case KeyboardClick::Kind::Sent:
-        m_frame.postPaletteMessage(*click.post);
+        m_frame.postRequest(*click.post);
         break;
     default:
         break;

@@ -1,44 +1,39 @@
 #pragma once
-// CMainFrame: the MDI main window. It lays out the menus, the tool bars and the status bar from the
-// command tables, keeps the song windows, carries out the frame's commands and applies their
-// enabling rules.
+// CMainFrame: the MDI main window. It holds the command registry with its menus and tool bars, the
+// song windows, the palettes, the entry bars and the status bar, and applies the enabling rules.
 
-#include <QLabel>
 #include <QMainWindow>
-#include <QMap>
-#include <QProgressBar>
 #include <filesystem>
 #include <functional>
 #include <memory>
 #include <vector>
 
+#include "app/command_registry.h"
 #include "app/entry_state.h"
-#include "app/frame_commands.h"
 #include "app/frame_settings.h"
-#include "app/palette_routing.h"
-#include "play/play_slot.h"
+#include "app/qt/song_window_list.h"
 #include "score/range_edit.h"
-#include "song/project.h"
 
-class QAction;
 class QMdiArea;
-class QMdiSubWindow;
+class QAction;
 class QMenu;
-class QToolBar;
+class QMdiSubWindow;
 
 namespace plume {
 
+class CommandUi;
 class CPlmApp;
 class CPlmChildWnd;
 class CPlmView;
 class EditKeyToolBar;
 class EntryToolControl;
 class NumericInputWidget;
-class PlayController;
-class PaletteReceiver;
+class PaletteHost;
 class PaletteWindow;
-struct NoteName;
+class PlayController;
+class StatusPanes;
 class TextEntryWidget;
+struct NoteName;
 
 class CMainFrame : public QMainWindow, public SongWindows, public OpenDocumentLookup, public EntryHost {
     Q_OBJECT
@@ -51,25 +46,27 @@ public:
 
     CPlmApp& app() { return m_app; }
 
-    // --- song windows ----------------------------------------------------------------------------
-    std::vector<SongWindow*> songWindows() override;
-    // An open song is activated instead of being opened twice; a new one enters the recent-file
-    // list unless the project is reopening its windows.
-    bool openSongWindow(const std::filesystem::path& path, bool minimised) override;
-    // A window for a new song, which has no path yet.
-    CPlmChildWnd* newSongWindow(std::unique_ptr<CPlmDoc> document);
-    void addToRecentFiles(const std::filesystem::path& path) override;
-    CPlmDoc* findDocument(const std::filesystem::path& path) override;
-    const CPlmDoc* findOpenDocument(const std::filesystem::path& path) const override;
-    std::vector<CPlmChildWnd*> childWindows() const;
-    CPlmChildWnd* activeChild() const;
-    CPlmView* activeView() const;
+    // --- song windows (see SongWindowList) ---------------------------------------------------------
+    std::vector<SongWindow*> songWindows() override { return m_songs->songWindows(); }
+    bool openSongWindow(const std::filesystem::path& path, bool minimised) override {
+        return m_songs->openSongWindow(path, minimised);
+    }
+    CPlmChildWnd* newSongWindow(std::unique_ptr<CPlmDoc> document) { return m_songs->newSongWindow(std::move(document)); }
+    void addToRecentFiles(const std::filesystem::path& path) override { m_songs->addToRecentFiles(path); }
+    CPlmDoc* findDocument(const std::filesystem::path& path) override { return m_songs->findDocument(path); }
+    const CPlmDoc* findOpenDocument(const std::filesystem::path& path) const override {
+        return m_songs->findOpenDocument(path);
+    }
+    std::vector<CPlmChildWnd*> childWindows() const { return m_songs->childWindows(); }
+    CPlmChildWnd* activeChild() const { return m_songs->activeChild(); }
+    CPlmView* activeView() const { return m_songs->activeView(); }
     QMdiArea* mdiArea() const { return m_mdi; }
 
     // --- commands ----------------------------------------------------------------------------------
-    // Carries out a command as its menu item or tool button does.
+    // Carries out a command as its menu item or tool button does, when it is enabled.
     void runCommand(int id);
-    QAction* action(int id) const { return m_actions.value(id); }
+    QAction* action(int id) const;
+    CommandUi& commandUi() { return *m_commandUi; }
     FrameState state() const;
     // Applies the enabling rules to every command and refreshes the status panes.
     void updateCommands();
@@ -90,8 +87,11 @@ public:
     void setVokatoDocument(const CPlmDoc* document) { m_vokatoDocument = document; }
     bool vokatoWorksOn(const CPlmDoc& document) const { return m_vokatoDocument == &document; }
     const FrameSettings& settings() const { return m_settings; }
+    FrameSettings& settings() { return m_settings; }
     // The player: playback, the "演奏" menu's dialogs, the instrument dialogs.
     PlayController& player() { return *m_player; }
+    StatusPanes& statusPanes() { return *m_panes; }
+    QString paneText(int pane) const;  // 0 message .. 5 bar, in the order shown
 
     // --- entry: the state the palettes drive and what the score views ask ------------------------
     EntryState& entryState() { return m_entry; }
@@ -100,36 +100,24 @@ public:
     bool passKey(char key, bool shift) override;
     bool passNoteName(char letter) override;
     // Carries out an entry request on the active view.
-    void deliverToActiveView(const PaletteMessage& message);
+    void deliverToActiveView(const EntryRequest& request);
     NumericInputWidget* numericInputBar() const { return m_numericBar; }
     TextEntryWidget* lyricBar() const { return m_lyricBar; }
     TextEntryWidget* chordNameBar() const { return m_chordNameBar; }
-
-    // --- palettes ----------------------------------------------------------------------------------
-    // The frame owns the window (a child), toggles it with its show command and keeps the check mark.
-    void addPalette(PaletteWindow* palette);
-    PaletteWindow* palette(int showCommand) const { return m_palettes.value(showCommand); }
-    void togglePalette(int showCommand);
-    // The enlarged edit palette, which takes the entry requests while it is shown and the view lets it.
-    void setPaletteReceiver(PaletteReceiver* receiver) { m_paletteReceiver = receiver; }
-    RoutingState routingState() const;
-    // The new mouse input's wheel window and the tool it chose.
-    EntryToolControl& entryTools() { return *m_entryTools; }
-    // The edit-key tool bar a right click in a score view shows.
-    EditKeyToolBar* editKeyBar() const { return m_editKeyBar; }
-    // Posts a palette's entry request where the routing rules send it (nowhere, while they hold it back).
-    void postPaletteMessage(const PaletteMessage& message);
+    // Shows a hidden bar, hides a shown one; the lyric and chord-name bars never show together.
+    void toggleEntryBar(int command);
     // Sounds the notes of an entry while the monitor is on; playback installs it.
     void setNoteSounder(std::function<void(const std::vector<SongRecord>&)> sounder) {
         m_noteSounder = std::move(sounder);
     }
 
-    // --- status bar --------------------------------------------------------------------------------
-    // "%3d行" and "%3d小節"; a line of -1 empties the line pane.
-    void setLinePane(int line, int bar);
-    // The two free panes.
-    void setFreePanes(const QString& line, const QString& bar);
-    QString paneText(int pane) const;  // 0 message .. 5 bar, in the order shown
+    // --- palettes (see PaletteHost) ----------------------------------------------------------------
+    PaletteHost& palettes() { return *m_palettes; }
+    PaletteWindow* palette(int showCommand) const;
+    EntryToolControl& entryTools();
+    EditKeyToolBar* editKeyBar() const;
+    // Sends a palette's, bar's or key's request where the routing rules send it.
+    void postRequest(const EntryRequest& request);
 
 Q_SIGNALS:
     // The active view placed its caret (after a move, an entry or a change of window): the windows
@@ -142,48 +130,20 @@ protected:
     void closeEvent(QCloseEvent* event) override;
 
 private:
-    void createActions();
-    void createMenus();
-    void createToolBars();
-    void createStatusBar();
-    void fillRecentFiles(QMenu* menu);
-    void fillRecentProjects(QMenu* menu);
-    void fillWindowList(QMenu* menu);
-    void addMenuEntries(QMenu* menu, std::span<const MenuEntry> entries);
-    void childActivated(QMdiSubWindow* window);
-    CPlmChildWnd* addSongWindow(std::unique_ptr<CPlmDoc> document, const std::filesystem::path& path, bool minimised);
-    void placeNewWindow(QMdiSubWindow* window);
-    void viewMoved(CPlmView* view);
-    void withActiveView(const std::function<bool(CPlmView&)>& move);
-
-    void openSong();
-    void openRecentFile(int index);
-    void openRecentProject(int index);
-    void editProject();
-    void exportMidi();
-    void exportMld();
-    void toggleGrandStaff();
-    void toggleInsert();
     void createEntryBars();
-    void createPalettes();
-    // The enlarged edit, effect, gate-time and velocity palettes, the edit-key bar and the wheel.
-    void createValuePalettes();
-    void hookView(CPlmView& view);
-    void toggleKeyboardPaletteSize();
-    // Shows a hidden bar, hides a shown one; the lyric and chord-name bars never show together.
-    void toggleEntryBar(int command);
+    void listShown(int list, QMenu* menu);
+    void childActivated(QMdiSubWindow* window);
+    void viewMoved(CPlmView* view);
     void enterTypedNotes(const std::vector<NoteName>& notes);
-    void showAbout();
 
     CPlmApp& m_app;
     FrameSettings m_settings;
     QMdiArea* m_mdi = nullptr;
-    QMap<int, QAction*> m_actions;
-    std::vector<QMenu*> m_submenus;
-    QToolBar* m_mainToolBar = nullptr;
-    QToolBar* m_vokatoToolBar = nullptr;
-    std::array<QLabel*, 6> m_panes{};
-    QProgressBar* m_progress = nullptr;
+    CommandRegistry m_commands;
+    CommandUi* m_commandUi = nullptr;
+    std::unique_ptr<StatusPanes> m_panes;
+    std::unique_ptr<SongWindowList> m_songs;
+    PaletteHost* m_palettes = nullptr;
     bool m_playing = false;
     EntryState m_entry;
     NumericInputWidget* m_numericBar = nullptr;
@@ -193,11 +153,6 @@ private:
     std::unique_ptr<PlayController> m_player;
     ScoreClipboard m_clipboard{[this] { stopPlayback(); }};
     const CPlmDoc* m_vokatoDocument = nullptr;
-    PaletteVisibility m_paletteShown;
-    QMap<int, PaletteWindow*> m_palettes;
-    PaletteReceiver* m_paletteReceiver = nullptr;
-    EntryToolControl* m_entryTools = nullptr;
-    EditKeyToolBar* m_editKeyBar = nullptr;
     std::function<void(const std::vector<SongRecord>&)> m_noteSounder;
 };
 

@@ -195,8 +195,9 @@ void NotePaletteWindow::press(int id) {
     const auto post = pressNoteButton(m_frame.entryState().choice, id, m_frame.isPlaying());
     syncChecks();
     if (!post) return;
-    if (post->message == palette_msg::kCommand && post->wParam == std::uintptr_t(note_button::kTie)) toggleTie();
-    else m_frame.postPaletteMessage(*post);
+    const auto* command = std::get_if<entry::RunCommand>(&*post);
+    if (command && command->id == note_button::kTie) toggleTie();
+    else m_frame.postRequest(*post);
 }
 
 void NotePaletteWindow::toggleTie() {

@@ -8,13 +8,14 @@
 #include <functional>
 #include <span>
 
+#include "app/entry_request.h"
+
 class QGridLayout;
 class QMouseEvent;
 class QToolButton;
 
 namespace plume {
 
-struct PaletteMessage;
 
 class PaletteWindow : public QWidget {
     Q_OBJECT
@@ -44,7 +45,7 @@ private:
 class PaletteReceiver {
 public:
     virtual ~PaletteReceiver() = default;
-    virtual void receive(const PaletteMessage& message) = 0;
+    virtual void receive(const EntryRequest& message) = 0;
 };
 
 // The tool buttons of a button palette by id, and the grid that holds them.

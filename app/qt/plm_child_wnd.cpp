@@ -4,17 +4,12 @@
 
 #include "app/qt/main_frame.h"
 #include "app/qt/plm_app.h"
-#include "platform/message_box.h"
 #include "play/instrument_tables.h"
 #include "score/qt/plm_view_widget.h"
 #include "song/plm_doc.h"
 #include "song/song_document.h"
 
 namespace plume {
-
-namespace {
-constexpr const char* kSongFilter = "Plumeﾌｧｲﾙ (*.PLM)";
-}  // namespace
 
 CPlmChildWnd::CPlmChildWnd(std::unique_ptr<CPlmDoc> document, std::filesystem::path path, CMainFrame& frame)
     : m_frame(frame), m_document(std::move(document)), m_path(std::move(path)) {
@@ -44,7 +39,7 @@ bool CPlmChildWnd::isModified() const { return m_document->isModified(); }
 
 void CPlmChildWnd::updateTitle() { setWindowTitle(QString::fromStdString(title())); }
 
-bool CPlmChildWnd::save() { return m_path.empty() ? saveOrAsk() : saveAs(m_path); }
+bool CPlmChildWnd::save() { return saveOrAsk(); }
 
 bool CPlmChildWnd::saveAs(const std::filesystem::path& path) {
     if (!saveSongDocument(*m_document, path)) return false;
@@ -53,9 +48,11 @@ bool CPlmChildWnd::saveAs(const std::filesystem::path& path) {
     return true;
 }
 
-bool CPlmChildWnd::saveOrAsk() {
-    if (!m_path.empty()) return saveAs(m_path);
-    const auto name = m_frame.app().fileDialog().askSaveName("名前を付けて保存", kSongFilter, title() + ".PLM");
+bool CPlmChildWnd::saveOrAsk() { return m_path.empty() ? saveAsAsking() : saveAs(m_path); }
+
+bool CPlmChildWnd::saveAsAsking() {
+    const auto name =
+        m_frame.app().fileDialog().askSaveName("名前を付けて保存", kSongFileFilter, proposedSongFileName(m_path, title()));
     if (!name || !saveAs(*name)) return false;
     m_frame.addToRecentFiles(*name);
     return true;
@@ -67,21 +64,11 @@ void CPlmChildWnd::closeWithoutAsking() {
 }
 
 void CPlmChildWnd::closeEvent(QCloseEvent* event) {
-    if (!m_closeWithoutAsking) {
-        if (const auto refusal = songCloseRefusal(m_frame.isPlaying(), m_frame.vokatoWorksOn(*m_document))) {
-            platform::messageBox().show(*refusal);
-            event->ignore();
-            return;
-        }
-        if (isModified()) {
-            const auto answer = platform::messageBox().show(
-                platform::formatMessage("%sは変更されています。\n内容を保存しますか？", title().c_str()),
-                platform::Buttons::YesNoCancel);
-            if (answer == platform::Answer::Cancel || (answer == platform::Answer::Yes && !saveOrAsk())) {
-                event->ignore();
-                return;
-            }
-        }
+    if (!m_closeWithoutAsking &&
+        !mayCloseSong(*m_document, title(), m_frame.isPlaying(), m_frame.vokatoWorksOn(*m_document),
+                      [this] { return saveOrAsk(); })) {
+        event->ignore();
+        return;
     }
     m_closing = true;
     m_document->setSettingsObserver({});

@@ -37,6 +37,8 @@ public:
     bool saveAs(const std::filesystem::path& path);
     // Saves under the song's path, or asks for a name first when it has none.
     bool saveOrAsk();
+    // "名前を付けて保存": asks for a name, saves under it and lists it among the recent files.
+    bool saveAsAsking();
     // Closes without the save question, as the project logic does after it has asked.
     void closeWithoutAsking();
     // True from the moment a close was accepted until the window is gone.

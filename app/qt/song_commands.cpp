@@ -2,7 +2,7 @@
 
 #include <QDialog>
 
-#include "app/frame_commands.h"
+#include "app/command_registry.h"
 #include "app/qt/main_frame.h"
 #include "app/qt/plm_app.h"
 #include "app/qt/play_controller.h"
@@ -120,60 +120,27 @@ void checkAll(CMainFrame& frame) {
 
 }  // namespace
 
-bool runSongCommand(CMainFrame& frame, int id) {
-    if (id >= cmd::kTriplet && id < cmd::kTriplet + 5) {
-        edit(frame, [id](RangeEditor& editor) { return editor.makeTuplet(3 + id - cmd::kTriplet); });
-        return true;
-    }
-    switch (id) {
-    case cmd::kEditCut:
-        edit(frame, [&frame](RangeEditor& editor) { return editor.cut(frame.clipboard()); });
-        return true;
-    case cmd::kEditCopy:
-        edit(frame, [&frame](RangeEditor& editor) { return editor.copy(frame.clipboard()); });
-        return true;
-    case cmd::kEditPaste:
-        edit(frame, [&frame](RangeEditor& editor) { return editor.paste(frame.clipboard()); });
-        return true;
-    case cmd::kEditUndo:
-        edit(frame, [](RangeEditor& editor) { return editor.undo(); });
-        return true;
-    case cmd::kTranspose:
-        transpose(frame);
-        return true;
-    case cmd::kNotesToRests:
-        edit(frame, [](RangeEditor& editor) { return editor.notesToRests(); });
-        return true;
-    case cmd::kTupletClear:
-        edit(frame, [](RangeEditor& editor) { return editor.clearTuplet(); });
-        return true;
-    case cmd::kTie:
-        tie(frame);
-        return true;
-    case cmd::kKeyChange:
-        changeKey(frame);
-        return true;
-    case cmd::kTimeChange:
-        changeTime(frame);
-        return true;
-    case cmd::kGoToLine:
-        goToLine(frame);
-        return true;
-    case cmd::kFileNew:
-        newSong(frame);
-        return true;
-    case cmd::kProperties:
-        properties(frame);
-        return true;
-    case cmd::kCheckActive:
-        checkActive(frame);
-        return true;
-    case cmd::kCheckAll:
-        checkAll(frame);
-        return true;
-    default:
-        return false;
-    }
+void bindSongCommands(CMainFrame& frame, CommandRegistry& commands) {
+    const auto editStep = [&frame](auto step) { return [&frame, step] { edit(frame, step); }; };
+    commands.bind(cmd::kEditCut, editStep([&frame](RangeEditor& editor) { return editor.cut(frame.clipboard()); }));
+    commands.bind(cmd::kEditCopy, editStep([&frame](RangeEditor& editor) { return editor.copy(frame.clipboard()); }));
+    commands.bind(cmd::kEditPaste,
+                  editStep([&frame](RangeEditor& editor) { return editor.paste(frame.clipboard()); }));
+    commands.bind(cmd::kEditUndo, editStep([](RangeEditor& editor) { return editor.undo(); }));
+    commands.bind(cmd::kNotesToRests, editStep([](RangeEditor& editor) { return editor.notesToRests(); }));
+    commands.bind(cmd::kTupletClear, editStep([](RangeEditor& editor) { return editor.clearTuplet(); }));
+    for (int notes = 3; notes <= 7; ++notes)
+        commands.bind(cmd::kTriplet + notes - 3,
+                      editStep([notes](RangeEditor& editor) { return editor.makeTuplet(notes); }));
+    commands.bind(cmd::kTranspose, [&frame] { transpose(frame); });
+    commands.bind(cmd::kTie, [&frame] { tie(frame); });
+    commands.bind(cmd::kKeyChange, [&frame] { changeKey(frame); });
+    commands.bind(cmd::kTimeChange, [&frame] { changeTime(frame); });
+    commands.bind(cmd::kGoToLine, [&frame] { goToLine(frame); });
+    commands.bind(cmd::kFileNew, [&frame] { newSong(frame); });
+    commands.bind(cmd::kProperties, [&frame] { properties(frame); });
+    commands.bind(cmd::kCheckActive, [&frame] { checkActive(frame); });
+    commands.bind(cmd::kCheckAll, [&frame] { checkAll(frame); });
 }
 
 }  // namespace plume

@@ -5,8 +5,9 @@
 namespace plume {
 
 class CMainFrame;
+class CommandRegistry;
 
-// Carries out `id` when it is one of these commands; false for any other command.
-bool runSongCommand(CMainFrame& frame, int id);
+// Binds these commands' actions in `commands`.
+void bindSongCommands(CMainFrame& frame, CommandRegistry& commands);
 
 }  // namespace plume

@@ -126,7 +126,7 @@ void ValuePaletteWindow::noteChosen(int row) {
 }
 
 void ValuePaletteWindow::ok() {
-    if (const auto message = m_form.ok()) m_frame.postPaletteMessage(*message);
+    if (const auto message = m_form.ok()) m_frame.postRequest(*message);
 }
 
 void ValuePaletteWindow::showForm() {

@@ -67,12 +67,13 @@ TEST(ChordPalette, RootAccidentalAndQualityBuildTheChord) {
     // THEN the chord is C sharp, E sharp, G double sharp
     EXPECT_EQ(palette.chord(), (ChordTones{{{61, 17}, {65, 17}, {69, 20}, {kNoKey, 0}}}));
     EXPECT_TRUE(palette.isChecked(chord_button::kSharp));
-    EXPECT_TRUE(palette.isChecked(644));
-    // AND "Enter" posts the four pairs
-    EXPECT_EQ(palette.press(chord_button::kEnter, false), (PaletteMessage{0x853, 0, {61, 17, 65, 17, 69, 20, 255, 0}}));
+    EXPECT_TRUE(palette.isChecked(chordQualityButton(kAug)));
+    // AND "Enter" posts its three notes
+    EXPECT_EQ(palette.press(chord_button::kEnter, false),
+              EntryRequest(entry::EnterChord{{{61, 17}, {65, 17}, {69, 20}}}));
 
     // Pressing the checked quality and accidental returns to the plain major triad.
-    palette.press(644, false);
+    palette.press(chordQualityButton(kAug), false);
     palette.press(chord_button::kSharp, false);
     EXPECT_EQ(palette.quality(), 0);
     EXPECT_EQ(palette.rootAccidental(), chord_root_accidental::kNone);
@@ -120,7 +121,7 @@ TEST(ChordPalette, WhilePlayingOnlyAccidentalsAndQualitiesWork) {
     EXPECT_EQ(palette.chord()[3], (ChordTone{69, 21}));  // C flat 7: B double flat
     const auto spare = palette.press(chord_button::kSpare, false);
     ASSERT_TRUE(spare);
-    EXPECT_EQ(spare->message, 0x857u);
+    EXPECT_TRUE(std::holds_alternative<entry::ChordSpare>(*spare));
 }
 
 }  // namespace

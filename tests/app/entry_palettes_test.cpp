@@ -52,8 +52,9 @@ TEST(KeyboardPalette, ClicksCollectAGroupThatTheBandSends) {
     // THEN the notes go out as eighth notes, and the palette starts a new group
     ASSERT_EQ(sent.kind, KeyboardClick::Kind::Sent);
     ASSERT_TRUE(sent.post);
-    EXPECT_EQ(sent.post->message, 0x858u);
-    EXPECT_EQ(keysAndTypes(groupRecords(sent.post->data)), (std::vector<int>{3, 67, 4, 0, 0, 64, 4, 0, 0, 60, 4, 0}));
+    ASSERT_TRUE(std::holds_alternative<entry::EnterGroup>(*sent.post));
+    EXPECT_EQ(keysAndTypes(std::get<entry::EnterGroup>(*sent.post).records),
+              (std::vector<int>{3, 67, 4, 0, 0, 64, 4, 0, 0, 60, 4, 0}));
     EXPECT_TRUE(palette.collection().empty());
     EXPECT_EQ(palette.click(10, kBandY, context).kind, KeyboardClick::Kind::Ignored);
     EXPECT_EQ(palette.click(10, 20, context).kind, KeyboardClick::Kind::Drag);
@@ -80,29 +81,29 @@ TEST(KeyboardPalette, PlayingShiftAndTheWheelWindow) {
     EXPECT_TRUE(palette.collection().empty());
 }
 
-TEST(EnlargedEditGroup, PaletteMessagesChangeItsOwnGroup) {
+TEST(EnlargedEditGroup, EntryRequestsChangeItsOwnGroup) {
     EnlargedEditGroup palette;
     NoteChoice choice;
     EXPECT_FALSE(palette.isEnterEnabled());
-    // A rest message makes a one-record rest group and enables "enter".
-    palette.receive({0x852, 8 | 0x40, {}}, choice, false);
+    // A rest makes a one-record rest group and enables "enter".
+    palette.receive(entry::EnterRest{8 | 0x40}, choice, false);
     EXPECT_EQ(keysAndTypes(palette.group()), (std::vector<int>{1, 0, 0x48, 0}));
     EXPECT_TRUE(palette.isEnterEnabled());
-    // A chord with a dotted quarter chosen: the pairs up to key 255, highest first.
+    // A chord with a dotted quarter chosen: highest first.
     choice.lengthIndex = 2;
     choice.dot = 1;
-    palette.receive({0x853, 0, {60, 0, 64, 18, 67, 0, 255, 0}}, choice, false);
+    palette.receive(entry::EnterChord{{{60, 0}, {64, 18}, {67, 0}}}, choice, false);
     EXPECT_EQ(keysAndTypes(palette.group()), (std::vector<int>{3, 67, 0x43, 0, 0, 64, 0x43, 18, 0, 60, 0x43, 0}));
     // Length keeps the dots; dots keep the length.
     choice.lengthIndex = 0;
-    palette.receive({0x854, 1, {}}, choice, false);
+    palette.receive(entry::SetLength{0}, choice, false);
     EXPECT_EQ(palette.group()[1].bytes[2], 0x41);
     choice.dot = 2;
-    palette.receive({0x855, 2, {}}, choice, false);
+    palette.receive(entry::SetDots{2}, choice, false);
     EXPECT_EQ(palette.group()[2].bytes[2], 0x81);
     // A rest group keeps its type when the length changes.
-    palette.receive({0x852, 10, {}}, choice, false);
-    palette.receive({0x854, 1, {}}, choice, false);
+    palette.receive(entry::EnterRest{10}, choice, false);
+    palette.receive(entry::SetLength{0}, choice, false);
     EXPECT_EQ(palette.group()[0].bytes[2], 10);
 }
 
@@ -114,27 +115,27 @@ TEST(EnlargedEditGroup, EnterAndCloseButtons) {
     // A disabled enter button does not arm.
     palette.buttonDown(x, enterY);
     EXPECT_FALSE(palette.buttonUp(x, enterY));
-    palette.receive({0x853, 0, {62, 0, 255, 0}}, choice, false);
-    // Released elsewhere, nothing; released over itself, the palette gets 0x859 / 1.
+    palette.receive(entry::EnterChord{{{62, 0}}}, choice, false);
+    // Released elsewhere, nothing; released over itself, the palette gets its enter button.
     palette.buttonDown(x, enterY);
     EXPECT_FALSE(palette.buttonUp(x, 100));
     palette.buttonDown(x, enterY);
     const auto button = palette.buttonUp(x, enterY);
     ASSERT_TRUE(button);
-    EXPECT_EQ(*button, (PaletteMessage{0x859, 1, {}}));
+    EXPECT_EQ(*button, EntryRequest(entry::EditPaletteButton{edit_palette_button::kEnter}));
     // WHILE playing the group waits; then it goes to the frame and "enter" is disabled.
     EXPECT_FALSE(palette.receive(*button, choice, true));
     const auto entered = palette.receive(*button, choice, false);
     ASSERT_TRUE(entered);
-    EXPECT_EQ(entered->message, 0x858u);
-    EXPECT_EQ(keysAndTypes(groupRecords(entered->data)), (std::vector<int>{1, 62, 1, 0}));
+    ASSERT_TRUE(std::holds_alternative<entry::EnterGroup>(*entered));
+    EXPECT_EQ(keysAndTypes(std::get<entry::EnterGroup>(*entered).records), (std::vector<int>{1, 62, 1, 0}));
     EXPECT_FALSE(palette.isEnterEnabled());
     EXPECT_FALSE(palette.receive(*button, choice, false));
-    // The close button sends 0x859 / 2 and nothing to the frame; the top strip drags the window.
+    // The close button sends its button and nothing to the frame; the top strip drags the window.
     palette.buttonDown(x, kEditPaletteCloseTop + 1);
     const auto close = palette.buttonUp(x, kEditPaletteCloseTop + 1);
     ASSERT_TRUE(close);
-    EXPECT_EQ(*close, (PaletteMessage{0x859, 2, {}}));
+    EXPECT_EQ(*close, EntryRequest(entry::EditPaletteButton{edit_palette_button::kClose}));
     EXPECT_FALSE(palette.receive(*close, choice, false));
     EXPECT_EQ(editPaletteArea(10, 15), EditPaletteArea::Drag);
     EXPECT_EQ(editPaletteArea(10, 16), EditPaletteArea::Body);

@@ -18,8 +18,8 @@ TEST(EntryState, ADrumRequestEntersItsNotesWithTheDrumSetAsProgram) {
     EntryState state;
     state.choice.lengthIndex = 8;
     state.choice.dot = 1;
-    // WHEN the drum palette sends set 16 with two keys ended by 255
-    deliverToView(*doc, view, state.settings(), {palette_msg::kEnterDrums, 16, {36, 0, 42, 0, kNoKey, 0}});
+    // WHEN the drum palette sends set 16 with two keys
+    deliverToView(*doc, view, state.settings(), entry::EnterDrums{16, {{36, 0}, {42, 0}}});
     // THEN a two-note group stands before the note, with the set as its program and a program record
     EXPECT_EQ(doc->record(0).groupSize(), 3);
     EXPECT_EQ(doc->record(0).key(), 42);
@@ -29,7 +29,7 @@ TEST(EntryState, ADrumRequestEntersItsNotesWithTheDrumSetAsProgram) {
     // AND the following note gets its own program back
     EXPECT_NE(doc->findEffect(3, effect::kProgram), kNoRecord);
     // AND the unassigned chord button changes nothing
-    EXPECT_FALSE(deliverToView(*doc, view, state.settings(), {palette_msg::kChordSpare, 0, {}}).changed);
+    EXPECT_FALSE(deliverToView(*doc, view, state.settings(), entry::ChordSpare{}).changed);
 }
 
 }  // namespace

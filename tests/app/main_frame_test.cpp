@@ -4,12 +4,16 @@
 
 #include <QAbstractButton>
 #include <QButtonGroup>
+#include <QMenuBar>
+#include <QStatusBar>
 #include <QScrollBar>
 #include <QTest>
 #include <QTimer>
+#include <QToolBar>
 #include <fstream>
 #include <sstream>
 
+#include "app/command_registry.h"
 #include "cli/demo_project.h"
 #include "export/qt/midi_export_dialog.h"
 #include "support/frame_test.h"
@@ -263,6 +267,26 @@ TEST_F(MainFrameTest, ClosingIsRefusedWhilePlayingAndAModifiedSongAsks) {
     // No closes it unsaved, and the frame with it
     m_box->script({Answer::No});
     EXPECT_TRUE(frame().close());
+}
+
+TEST_F(MainFrameTest, MenusAndToolBarsComeFromTheRegistryAndRunItsActions) {
+    startWithSong("melody.PLM");
+    const auto menus = frame().menuBar()->actions();
+    ASSERT_EQ(menus.size(), kMenuCount);
+    EXPECT_EQ(text(menus[0]->text()), "ファイル");
+    EXPECT_TRUE(menus[0]->menu()->actions().contains(frame().action(cmd::kFileSaveAs)));
+    // a command without an action is shown, disabled; the prompt drops the mnemonic
+    frame().updateCommands();
+    EXPECT_FALSE(enabled(cmd::kFilePrint));
+    EXPECT_TRUE(enabled(cmd::kKeyChange));
+    EXPECT_EQ(text(frame().action(cmd::kKeyChange)->statusTip()), "調号");
+    // a menu item runs its action and its check follows
+    frame().action(cmd::kViewStatusBar)->trigger();
+    EXPECT_TRUE(frame().statusBar()->isHidden());
+    EXPECT_FALSE(frame().action(cmd::kViewStatusBar)->isChecked());
+    frame().runCommand(cmd::kViewToolBar);
+    EXPECT_FALSE(frame().action(cmd::kViewToolBar)->isChecked());
+    EXPECT_TRUE(frame().findChild<QToolBar*>(QStringLiteral("vokatoToolBar"))->isHidden());
 }
 
 TEST_F(MainFrameTest, SettingsAndTheRecentFileListOutliveTheFrame) {

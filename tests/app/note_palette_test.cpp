@@ -6,7 +6,6 @@
 namespace plume {
 namespace {
 
-PaletteMessage msg(std::uint32_t message, std::uintptr_t wParam) { return {message, wParam, {}}; }
 
 TEST(NotePalette, RestButtonsPostTheirTypeWithTheCurrentDots) {
     // GIVEN the double dot chosen and a quarter-note length
@@ -14,23 +13,23 @@ TEST(NotePalette, RestButtonsPostTheirTypeWithTheCurrentDots) {
     choice.lengthIndex = 2;
     pressNoteButton(choice, note_button::kDoubleDot, false);
     // WHEN the 32nd rest is pressed THEN its type goes out with 0x80, and the length stays
-    EXPECT_EQ(pressNoteButton(choice, 616, false), msg(0x852, 12 + 0x80));
+    EXPECT_EQ(pressNoteButton(choice, note_button::k32ndRest, false), EntryRequest(entry::EnterRest{12 + 0x80}));
     EXPECT_EQ(choice.lengthIndex, 2);
     // AND the whole rest with a single dot carries 0x40
     pressNoteButton(choice, note_button::kDot, false);
-    EXPECT_EQ(pressNoteButton(choice, note_button::kWholeRest, false), msg(0x852, 7 + 0x40));
+    EXPECT_EQ(pressNoteButton(choice, note_button::kWholeRest, false), EntryRequest(entry::EnterRest{7 + 0x40}));
 }
 
 TEST(NotePalette, CheckedButtonsToggleAndDotsPostTheirChoice) {
     NoteChoice choice;
     // The dot: pressed, posts 1; pressed again, clears and posts 0.
-    EXPECT_EQ(pressNoteButton(choice, note_button::kDot, false), msg(0x855, 1));
+    EXPECT_EQ(pressNoteButton(choice, note_button::kDot, false), EntryRequest(entry::SetDots{1}));
     EXPECT_TRUE(isNoteButtonChecked(choice, note_button::kDot));
-    EXPECT_EQ(pressNoteButton(choice, note_button::kDot, false), msg(0x855, 0));
+    EXPECT_EQ(pressNoteButton(choice, note_button::kDot, false), EntryRequest(entry::SetDots{0}));
     EXPECT_FALSE(isNoteButtonChecked(choice, note_button::kDot));
     // The double dot takes the check from the dot.
     pressNoteButton(choice, note_button::kDot, false);
-    EXPECT_EQ(pressNoteButton(choice, note_button::kDoubleDot, false), msg(0x855, 2));
+    EXPECT_EQ(pressNoteButton(choice, note_button::kDoubleDot, false), EntryRequest(entry::SetDots{2}));
     EXPECT_FALSE(isNoteButtonChecked(choice, note_button::kDot));
     // Accidentals move their check the same way and post nothing.
     EXPECT_FALSE(pressNoteButton(choice, note_button::kDoubleFlat, false));
@@ -38,16 +37,16 @@ TEST(NotePalette, CheckedButtonsToggleAndDotsPostTheirChoice) {
     EXPECT_EQ(choice.accidental, 3);
     pressNoteButton(choice, note_button::kNatural, false);
     EXPECT_EQ(choice.accidental, 0);
-    // A length moves the check and posts its index + 1, also when it is chosen already.
-    EXPECT_EQ(pressNoteButton(choice, 609, false), msg(0x854, 4));
-    EXPECT_TRUE(isNoteButtonChecked(choice, 609));
+    // A length moves the check and posts its index, also when it is chosen already.
+    EXPECT_EQ(pressNoteButton(choice, note_button::kEighthNote, false), EntryRequest(entry::SetLength{3}));
+    EXPECT_TRUE(isNoteButtonChecked(choice, note_button::kEighthNote));
     EXPECT_FALSE(isNoteButtonChecked(choice, note_button::kWholeNote));
-    EXPECT_EQ(pressNoteButton(choice, 609, false), msg(0x854, 4));
+    EXPECT_EQ(pressNoteButton(choice, note_button::kEighthNote, false), EntryRequest(entry::SetLength{3}));
 }
 
 TEST(NotePalette, WhilePlayingOnlyAccidentalsAndMonitorWork) {
     NoteChoice choice;
-    for (int button : {615, 604, note_button::kDot}) EXPECT_FALSE(pressNoteButton(choice, button, true)) << button;
+    for (int button : {note_button::k32ndNote, note_button::kHalfRest, note_button::kDot}) EXPECT_FALSE(pressNoteButton(choice, button, true)) << button;
     EXPECT_EQ(std::make_pair(choice.lengthIndex, choice.dot), std::make_pair(0, 0));
     pressNoteButton(choice, note_button::kSharp, true);
     pressNoteButton(choice, note_button::kMonitor, true);
@@ -62,7 +61,7 @@ TEST(NotePalette, FollowsTheNoteAtTheCursor) {
     choice.dot = 2;
     followRecord(choice, test::note(4, 60, 0, mark::kDotted));
     EXPECT_EQ(std::make_pair(choice.lengthIndex, choice.dot), std::make_pair(3, 1));
-    EXPECT_TRUE(isNoteButtonChecked(choice, 609));
+    EXPECT_TRUE(isNoteButtonChecked(choice, note_button::kEighthNote));
     followRecord(choice, test::note(6, 60));
     EXPECT_EQ(choice.dot, 0);
     // Rests, bar lines and effects leave the choice as it is.
@@ -73,12 +72,12 @@ TEST(NotePalette, FollowsTheNoteAtTheCursor) {
 
 TEST(NotePalette, KeysFromTheViewActAsTheButtons) {
     NoteChoice choice;
-    EXPECT_EQ(passNoteKey(choice, '3', false, false).post, msg(0x854, 3));
+    EXPECT_EQ(passNoteKey(choice, '3', false, false).post, EntryRequest(entry::SetLength{2}));
     EXPECT_EQ(choice.lengthIndex, 2);
-    EXPECT_EQ(passNoteKey(choice, '2', true, false).post, msg(0x852, 8));
-    EXPECT_EQ(passNoteKey(choice, '.', false, false).post, msg(0x855, 1));
-    EXPECT_EQ(passNoteKey(choice, '.', true, false).post, msg(0x855, 2));
-    EXPECT_EQ(passNoteKey(choice, '.', true, false).post, msg(0x855, 0));
+    EXPECT_EQ(passNoteKey(choice, '2', true, false).post, EntryRequest(entry::EnterRest{8}));
+    EXPECT_EQ(passNoteKey(choice, '.', false, false).post, EntryRequest(entry::SetDots{1}));
+    EXPECT_EQ(passNoteKey(choice, '.', true, false).post, EntryRequest(entry::SetDots{2}));
+    EXPECT_EQ(passNoteKey(choice, '.', true, false).post, EntryRequest(entry::SetDots{0}));
     EXPECT_FALSE(passNoteKey(choice, '7', false, false).taken);
     EXPECT_FALSE(passNoteKey(choice, 'c', false, false).taken);
 }

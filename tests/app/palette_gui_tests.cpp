@@ -76,13 +76,13 @@ TEST_F(PaletteGuiTest, ShowCommandsShowThePalettesAndClosingOneClearsItsCheck) {
 
 TEST_F(PaletteGuiTest, NoteButtonsChangeLengthsEnterRestsAndToggleDots) {
     // GIVEN the cursor on the first quarter WHEN the eighth-note button is clicked
-    clickNote(609);
+    clickNote(note_button::kEighthNote);
     // THEN the note becomes an eighth and the cursor moves on to the next quarter, which the palette follows
     EXPECT_EQ(doc().record(0).type(), 4);
     EXPECT_EQ(view().logic().cursor(), (ScorePosition{0, 1}));
     EXPECT_EQ(choice().lengthIndex, 2);
-    EXPECT_TRUE(notes().button(606)->isChecked());
-    EXPECT_FALSE(notes().button(609)->isChecked());
+    EXPECT_TRUE(notes().button(note_button::kQuarterNote)->isChecked());
+    EXPECT_FALSE(notes().button(note_button::kEighthNote)->isChecked());
 
     // the dot dots the note at the cursor; clicked again it takes the dot away
     clickNote(note_button::kDot);
@@ -95,14 +95,14 @@ TEST_F(PaletteGuiTest, NoteButtonsChangeLengthsEnterRestsAndToggleDots) {
     // with the double dot chosen a rest button enters a double-dotted rest at the end
     toEnd();
     clickNote(note_button::kDoubleDot);
-    clickNote(604);
+    clickNote(note_button::kHalfRest);
     EXPECT_EQ(lastGroup().type(), type::kWholeRest + 1);
     EXPECT_EQ(lastGroup().dots(), mark::kDoubleDotted);
     EXPECT_EQ(choice().lengthIndex, 2) << "a rest leaves the length alone";
 
     // a digit typed in the view moves the palette's check as well
     QTest::keyClick(&view(), Qt::Key_5);
-    EXPECT_TRUE(notes().button(612)->isChecked());
+    EXPECT_TRUE(notes().button(note_button::k16thNote)->isChecked());
 }
 
 TEST_F(PaletteGuiTest, TheTieButtonTiesTheCursorNotesToTheNextGroupAndBack) {
@@ -161,7 +161,7 @@ TEST_F(PaletteGuiTest, TheChordPaletteEntersTheSpelledChordAndInvertsWithinItsLi
 
 TEST_F(PaletteGuiTest, TheKeyboardCollectsKeysAndTheBandSendsThemAsOneGroup) {
     toEnd();
-    clickNote(609);
+    clickNote(note_button::kEighthNote);
     for (int key : {60, 64, 67}) clickKey(key);
     EXPECT_EQ(keyboard().keyboard().collection().size(), 3u);
     clickKey(64);
@@ -195,10 +195,10 @@ TEST_F(PaletteGuiTest, WhilePlayingTheEntryButtonsDoNothingButAccidentalsStillWo
     toEnd();
     const std::size_t count = doc().recordCount();
     frame().setPlaying(true);
-    clickNote(609);
+    clickNote(note_button::kEighthNote);
     EXPECT_EQ(choice().lengthIndex, 2);
-    EXPECT_FALSE(notes().button(609)->isChecked());
-    clickNote(601);
+    EXPECT_FALSE(notes().button(note_button::kEighthNote)->isChecked());
+    clickNote(note_button::kWholeRest);
     clickNote(note_button::kDot);
     EXPECT_EQ(choice().dot, 0);
     clickNote(note_button::kSharp);
@@ -229,7 +229,7 @@ TEST_F(PaletteGuiTest, WithTheMonitorOnEnteredNotesAreSounded) {
     clickNote(note_button::kMonitor);
     EXPECT_TRUE(notes().button(note_button::kMonitor)->isChecked());
     clickChord(chord_button::kEnter);
-    clickNote(604);  // a half rest is no note
+    clickNote(note_button::kHalfRest);  // a half rest is no note
     clickKey(62);
     clickSendBand();
     EXPECT_EQ(sounded, (std::vector<std::vector<int>>{{67, 64, 60}, {62}}));

@@ -8,23 +8,26 @@
 namespace plume {
 namespace {
 
-TEST(PaletteRouting, MessagesGoToTheWindowThatStandsForTheView) {
+TEST(PaletteRouting, RequestsGoToTheWindowThatStandsForTheView) {
+    const EntryRequest chord = entry::EnterChord{{{60, 0}}};
+    const EntryRequest group = entry::EnterGroup{};
+    const EntryRequest lyric = entry::SetLyric{"あ"};
+    const EntryRequest gates = entry::SetDelayGates{};
     RoutingState s;
-    EXPECT_EQ(routePaletteMessage(0x853, s), PaletteTarget::View);
     s.editPaletteShown = true;
-    EXPECT_EQ(routePaletteMessage(0x853, s), PaletteTarget::View);  // the view has not allowed it
+    EXPECT_EQ(routeEntryRequest(chord, s), PaletteTarget::View);  // the view has not allowed it
     s.viewAllowsEditPalette = true;
-    EXPECT_EQ(routePaletteMessage(0x852, s), PaletteTarget::EnlargedEditPalette);
-    EXPECT_EQ(routePaletteMessage(0x85D, s), PaletteTarget::View);
+    EXPECT_EQ(routeEntryRequest(chord, s), PaletteTarget::EnlargedEditPalette);
+    EXPECT_EQ(routeEntryRequest(gates, s), PaletteTarget::View);  // the value windows reach the view only
     s.vokatoMode = true;
-    EXPECT_EQ(routePaletteMessage(0x858, s), PaletteTarget::HumToScore);
-    EXPECT_EQ(routePaletteMessage(0x85E, s), std::nullopt);
-    EXPECT_EQ(routePaletteMessage(0x868, s), std::nullopt);
-    // WHILE playing the group, drum and text relays stop; the value windows still reach the view.
+    EXPECT_EQ(routeEntryRequest(group, s), PaletteTarget::HumToScore);
+    EXPECT_EQ(routeEntryRequest(lyric, s), std::nullopt);
+    // WHILE playing, a group or a text that would change the song stops; the value windows go on.
     RoutingState playing;
     playing.playing = true;
-    for (std::uint32_t m : {0x858u, 0x865u, 0x868u, 0x869u}) EXPECT_EQ(routePaletteMessage(m, playing), std::nullopt);
-    EXPECT_EQ(routePaletteMessage(0x85D, playing), PaletteTarget::View);
+    EXPECT_EQ(routeEntryRequest(group, playing), std::nullopt);
+    EXPECT_EQ(routeEntryRequest(lyric, playing), std::nullopt);
+    EXPECT_EQ(routeEntryRequest(gates, playing), PaletteTarget::View);
 }
 
 TEST(PaletteRouting, ShowCommandsToggleAndTheTextBarsExcludeEachOther) {
@@ -42,13 +45,12 @@ TEST(PaletteRouting, ShowCommandsToggleAndTheTextBarsExcludeEachOther) {
 TEST(EditKeyBar, ButtonsPassTheirKeyAndHideTheBar) {
     EditKeyBar bar;
     bar.showAt(300, 200);
-    EXPECT_EQ(bar.press(edit_key_button::kInsert, false), (std::vector<PaletteMessage>{{0x100, 0x2D, {}}, {0x101, 0x2D, {}}}));
+    EXPECT_EQ(bar.press(edit_key_button::kInsert, false),
+              (std::vector<EntryRequest>{entry::KeyDown{vk::kInsert}, entry::KeyUp{vk::kInsert}}));
     EXPECT_FALSE(bar.isShown());
-    const std::pair<int, int> keys[] = {{edit_key_button::kBackSpace, 0x08}, {edit_key_button::kDelete, 0x2E},
-                                        {edit_key_button::kBarLine, 0x09}, {edit_key_button::kLineBreak, 0x0D}};
-    for (auto [button, key] : keys)
-        EXPECT_EQ(bar.press(button, false), (std::vector<PaletteMessage>{{0x100, std::uintptr_t(key), {}}}));
-    EXPECT_EQ(bar.press(cmd::kLastLine, false), (std::vector<PaletteMessage>{{0x111, 32866, {}}}));
+    EXPECT_EQ(bar.press(edit_key_button::kDelete, false), std::vector<EntryRequest>{entry::KeyDown{vk::kDelete}});
+    // the frame's commands on the bar run as commands
+    EXPECT_EQ(bar.press(cmd::kLastLine, false), std::vector<EntryRequest>{entry::RunCommand{cmd::kLastLine}});
     // WHILE playing only insert/overwrite works, and the bar stays.
     bar.showAt(10, 10);
     EXPECT_TRUE(bar.press(edit_key_button::kDelete, true).empty());

@@ -16,7 +16,7 @@
 #include <array>
 #include <sstream>
 
-#include "app/palette_messages.h"
+#include "app/entry_request.h"
 #include "app/qt/play_controller.h"
 #include "app/qt/play_dialogs.h"
 #include "cli/demo_project.h"
@@ -149,14 +149,14 @@ TEST_F(PlayGuiTest, TheMonitorSoundsWrittenNotesWhileWritingGoesOn) {
     frame().entryState().choice.monitor = true;
     const std::size_t count = doc().recordCount();
     // WHEN a C-E chord is entered
-    frame().deliverToActiveView({palette_msg::kEnterChord, 0, {60, 0, 64, 0, kNoKey, 0, kNoKey, 0}});
+    frame().deliverToActiveView(entry::EnterChord{{{60, 0}, {64, 0}}});
     // THEN both notes sound with the song's program, and the frame does not count as playing
     ASSERT_TRUE(test::waitUntil([&] { return soundedKey("3C") && soundedKey("40"); }));
     EXPECT_TRUE(received("C0 49"));
     EXPECT_FALSE(frame().isPlaying());
     EXPECT_TRUE(enabled(cmd::kPlay));
     // and the next note is written and sounds while the first ones may still ring
-    frame().deliverToActiveView({palette_msg::kEnterChord, 0, {67, 0, kNoKey, 0, kNoKey, 0, kNoKey, 0}});
+    frame().deliverToActiveView(entry::EnterChord{{{67, 0}}});
     EXPECT_EQ(doc().recordCount(), count + 3);
     ASSERT_TRUE(test::waitUntil([&] { return soundedKey("43"); }));
     // WHEN the song is played THEN the monitor gives way to it
@@ -172,7 +172,7 @@ TEST_F(PlayGuiTest, TheMonitorClosesItsPlayOnceTheNotesHaveSounded) {
     frame().entryState().choice.monitor = true;
     frame().entryState().choice.lengthIndex = 5;
     // WHEN a note is entered and has sounded
-    frame().deliverToActiveView({palette_msg::kEnterChord, 0, {60, 0, kNoKey, 0, kNoKey, 0, kNoKey, 0}});
+    frame().deliverToActiveView(entry::EnterChord{{{60, 0}}});
     ASSERT_TRUE(test::waitUntil([&] { return soundedKey("3C"); }));
     // THEN the sequencer stops by itself and the device is silenced, nothing left running
     const Sequencer& sequencer = frame().player().engine()->sequencer();

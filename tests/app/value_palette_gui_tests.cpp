@@ -142,12 +142,12 @@ TEST_F(ValuePaletteGuiTest, EnlargedEditPaletteHoldsTheGroupUntilEntered) {
     QTest::mouseClick(&palette, Qt::LeftButton, {}, enter);
     EXPECT_EQ(records(), before);
     // A whole group (keyboard palette, numeric input) becomes the palette's group as well
-    frame().postPaletteMessage({palette_msg::kEnterGroup, 0, groupBytes(group({rest(9)}))});
+    frame().postRequest(entry::EnterGroup{group({rest(9)})});
     EXPECT_EQ(records(), before);
     ASSERT_EQ(palette.group().group().size(), 1u);
     EXPECT_EQ(palette.group().group()[0].type(), 9);
     // GIVEN a chord from the chord palette: it goes into the palette, not the song
-    frame().postPaletteMessage({palette_msg::kEnterChord, 0, {62, 0, 66, 17, 69, 0, kNoKey, 0}});
+    frame().postRequest(entry::EnterChord{{{62, 0}, {66, 17}, {69, 0}}});
     EXPECT_EQ(records(), before);
     ASSERT_EQ(palette.group().group().size(), 3u);
     EXPECT_TRUE(palette.group().isEnterEnabled());
@@ -173,7 +173,7 @@ TEST_F(ValuePaletteGuiTest, EnlargedEditPaletteHoldsTheGroupUntilEntered) {
                       EditPaletteWindow::clientToWidget({kEditPaletteButtonRight - 6, kEditPaletteCloseTop + 6}));
     EXPECT_FALSE(palette.isVisible());
     EXPECT_FALSE(frame().action(cmd::kEditPalette)->isChecked());
-    frame().postPaletteMessage({palette_msg::kEnterChord, 0, {72, 0, kNoKey, 0}});
+    frame().postRequest(entry::EnterChord{{{72, 0}}});
     EXPECT_EQ(doc().recordCount(), before.size() + 4);
 }
 

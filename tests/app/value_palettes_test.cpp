@@ -99,7 +99,7 @@ TEST_F(GateVelocityFormTest, AChordListsItsNotesAndTheValuesTheyShare) {
     EXPECT_FALSE(gate.isListEnabled());
     // WHEN only a delay is typed THEN every delay changes and each gate stays
     gate.setField(0, "10");
-    EXPECT_EQ(gate.ok(), (PaletteMessage{0x85D, 3, {10, 60, 10, 70, 10, 80}}));
+    EXPECT_EQ(gate.ok(), EntryRequest(entry::SetDelayGates{{{10, 60}, {10, 70}, {10, 80}}}));
 
     GateVelocityForm velocity(NoteValueKind::Velocity);
     velocity.refresh(kChord, false, false);
@@ -131,8 +131,7 @@ TEST_F(GateVelocityFormTest, OkRefusesValuesOutOfRange) {
     velocity.setField(0, "127");
     const auto sent = velocity.ok();
     ASSERT_TRUE(sent);
-    EXPECT_EQ(sent->message, 0x85Eu);
-    EXPECT_EQ(sent->data, (std::vector<std::uint8_t>{127, 127, 127}));
+    EXPECT_EQ(*sent, EntryRequest(entry::SetVelocities{{127, 127, 127}}));
 }
 
 TEST_F(GateVelocityFormTest, TheCheckBoxSetsOneNote) {
@@ -155,7 +154,7 @@ TEST_F(GateVelocityFormTest, TheCheckBoxSetsOneNote) {
     EXPECT_EQ(box.shown(), (std::vector<std::string>{"ﾃﾞｨﾚｰ + ｹﾞｰﾄﾀｲﾑ が 100 以下で設定してください。"}));
     // "OK" gives only the chosen note the fields' values.
     gate.setField(0, "5");
-    EXPECT_EQ(gate.ok(), (PaletteMessage{0x85D, 3, {0, 60, 0, 30, 5, 50}}));
+    EXPECT_EQ(gate.ok(), EntryRequest(entry::SetDelayGates{{{0, 60}, {0, 30}, {5, 50}}}));
 }
 
 TEST_F(GateVelocityFormTest, RangesSendOnePairAndOtherGroupsNothing) {
@@ -164,7 +163,7 @@ TEST_F(GateVelocityFormTest, RangesSendOnePairAndOtherGroupsNothing) {
     EXPECT_TRUE(gate.listEntries().empty() && gate.areFieldsEnabled());
     EXPECT_FALSE(gate.isCheckEnabled());
     gate.setField(1, "40");
-    EXPECT_EQ(gate.ok(), (PaletteMessage{0x85D, 1, {255, 40}}));
+    EXPECT_EQ(gate.ok(), EntryRequest(entry::SetDelayGates{{{kKeep, 40}}}));
 
     for (bool atEnd : {false, true}) {
         gate.refresh(atEnd ? kChord : group({test::rest(9)}), atEnd, false);

@@ -126,5 +126,31 @@ TEST_F(SongLifecycle, CheckingAllTracksRewritesClosedMembersAndChecksOpenOnesInM
     EXPECT_EQ(box.shown()[2], (dir / "closed.PLM").string() + "\nエラー修復　GT = 1");
 }
 
+TEST_F(SongLifecycle, ClosingAModifiedSongAsksToSaveAndStopsOnCancelOrAFailedSave) {
+    CPlmDoc doc;
+    ASSERT_TRUE(doc.load(songOf(notes(3, {60}))));
+    int saves = 0;
+    bool saveWorks = true;
+    const auto save = [&] { return ++saves, saveWorks; };
+    // an unmodified song closes without a question; a playing one does not close at all
+    EXPECT_TRUE(mayCloseSong(doc, "a.PLM", false, false, save));
+    EXPECT_FALSE(mayCloseSong(doc, "a.PLM", true, false, save));
+    EXPECT_EQ(box.shown(), std::vector<std::string>{"演奏を止めてから、閉じて下さい。"});
+    box.clear();
+
+    doc.setModified();
+    box.script({platform::Answer::Cancel, platform::Answer::No, platform::Answer::Yes, platform::Answer::Yes});
+    EXPECT_FALSE(mayCloseSong(doc, "a.PLM", false, false, save));
+    EXPECT_TRUE(mayCloseSong(doc, "a.PLM", false, false, save));
+    EXPECT_EQ(saves, 0);
+    EXPECT_TRUE(mayCloseSong(doc, "a.PLM", false, false, save));
+    saveWorks = false;
+    EXPECT_FALSE(mayCloseSong(doc, "a.PLM", false, false, save));
+    EXPECT_EQ(saves, 2);
+    EXPECT_EQ(box.shown().front(), "a.PLMは変更されています。\n内容を保存しますか？");
+    EXPECT_EQ(proposedSongFileName({}, "Untitled - Piano"), "Untitled - Piano.PLM");
+    EXPECT_EQ(proposedSongFileName(dir / "song.PLM", "song.PLM - Piano"), "song.PLM");
+}
+
 }  // namespace
 }  // namespace plume

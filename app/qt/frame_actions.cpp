@@ -1,0 +1,193 @@
+#include "app/qt/frame_actions.h"
+
+#include <QCoreApplication>
+#include <QGuiApplication>
+#include <QMdiArea>
+#include <QMdiSubWindow>
+#include <QMessageBox>
+#include <QStatusBar>
+#include <QTimer>
+#include <QWhatsThis>
+
+#include "app/command_registry.h"
+#include "app/qt/command_ui.h"
+#include "app/qt/entry_tool_control.h"
+#include "app/qt/main_frame.h"
+#include "app/qt/palette_host.h"
+#include "app/qt/play_controller.h"
+#include "app/qt/plm_app.h"
+#include "app/qt/plm_child_wnd.h"
+#include "app/qt/song_commands.h"
+#include "app/qt/status_panes.h"
+#include "export/midi_file_writer.h"
+#include "export/mld_writer.h"
+#include "export/qt/midi_export_dialog.h"
+#include "platform/profile.h"
+#include "score/qt/plm_view_widget.h"
+#include "song/qt/project_dialog.h"
+#include "song/song_document.h"
+
+namespace plume {
+
+namespace {
+
+bool shiftHeld() { return QGuiApplication::keyboardModifiers() & Qt::ShiftModifier; }
+
+// Runs a move on the active view and shows it again.
+template <typename Move>
+auto onView(CMainFrame& frame, Move move) {
+    return [&frame, move] {
+        CPlmView* view = frame.activeView();
+        if (!view) return;
+        move(view->logic());
+        view->refresh();
+    };
+}
+
+void openSong(CMainFrame& frame) {
+    if (const auto path = frame.app().fileDialog().askOpenName("開く", kSongFileFilter))
+        frame.openSongWindow(*path, false);
+}
+
+void openRecentFile(CMainFrame& frame, int index) {
+    RecentFileList& recent = frame.app().recentFiles();
+    if (std::size_t(index) >= recent.paths().size()) return;
+    const std::filesystem::path path = recent.paths()[std::size_t(index)];
+    if (!frame.openSongWindow(path, false)) recent.remove(std::size_t(index));
+}
+
+void editProject(CMainFrame& frame) {
+    ProjectDialog dialog(frame.app().project().data(), frame.app().fileDialog(), &frame);
+    if (dialog.exec() != QDialog::Accepted || !dialog.result()) return;
+    frame.app().project().applyEdit(*dialog.result());
+    frame.projectChanged();
+}
+
+void exportMidi(CMainFrame& frame) {
+    MidiExportDialog dialog(&frame);
+    if (dialog.exec() != QDialog::Accepted) return;
+    MidiExportOptions options = dialog.options();
+    // Written from the event loop, so that the window repaints without the dialog first.
+    QTimer::singleShot(0, &frame, [&frame, options]() mutable {
+        PlaySlots slots;
+        ExportProject project;
+        if (!loadExportProject(frame.app().project().data(), frame, slots, 0, project)) return;
+        StatusPanes& panes = frame.statusPanes();
+        panes.startProgress(QStringLiteral("MIDI ﾌｧｲﾙ 作成中..."));
+        options.progress = [&panes](int percent) {
+            panes.setProgress(percent);
+            QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+        };
+        writeMidiFile(project, options, midiFileName(frame.app().project().path()));
+        panes.finishProgress();
+    });
+}
+
+void exportMld(CMainFrame& frame) {
+    PlaySlots slots;
+    ExportProject project;
+    if (!loadExportProject(frame.app().project().data(), frame, slots, 0, project)) return;
+    writeMldFile(project, mldFileName(frame.app().project().path()));
+}
+
+void toggleGrandStaff(CMainFrame& frame) {
+    CPlmApp& app = frame.app();
+    app.setGrandStaff(!app.grandStaff());
+    for (CPlmChildWnd* child : frame.childWindows()) child->view().setGrandStaff(app.grandStaff());
+}
+
+void toggleInsert(CMainFrame& frame) {
+    bool& insert = frame.entryState().insert;
+    insert = !insert;
+    for (CPlmChildWnd* child : frame.childWindows()) child->view().setInsertMode(insert);
+}
+
+void toggleKeyboardPaletteSize(CMainFrame& frame) {
+    int& size = frame.settings().pianoPaletteSize;
+    size = size ? 0 : 1;
+    platform::plmProfile().writeInt("Piano Pal", "size", size);
+    frame.palettes().setLargeKeyboard(size != 0);
+}
+
+// Minimised windows in a row along the bottom of the client area.
+void arrangeIcons(QMdiArea& area) {
+    int x = 0;
+    for (QMdiSubWindow* window : area.subWindowList()) {
+        if (!window->isMinimized()) continue;
+        window->move(x, area.viewport()->height() - window->height());
+        x += window->width();
+    }
+}
+
+void showAbout(CMainFrame& frame) {
+    QMessageBox::about(&frame, QStringLiteral("バージョン情報"),
+                       QStringLiteral("<b>Plume</b> %1<br>MIDI ソングエディタ").arg(QStringLiteral(PLUME_VERSION)));
+}
+
+}  // namespace
+
+void bindFrameActions(CMainFrame& frame, CommandRegistry& commands) {
+    CMainFrame* f = &frame;
+    ProjectState& project = frame.app().project();
+    const auto projectStep = [f](auto step) { return [f, step] { step(); f->projectChanged(); }; };
+    // File.
+    commands.bind(cmd::kFileOpen, [f] { openSong(*f); });
+    commands.bind(cmd::kFileClose, [f] { f->activeChild()->close(); });
+    commands.bind(cmd::kFileSave, [f] { f->activeChild()->saveOrAsk(); });
+    commands.bind(cmd::kFileSaveAs, [f] { f->activeChild()->saveAsAsking(); });
+    commands.bind(cmd::kExportMidi, [f] { exportMidi(*f); });
+    commands.bind(cmd::kExportMld, [f] { exportMld(*f); });
+    commands.bind(cmd::kRecentFile1, CommandRegistry::Action([f](int index) { openRecentFile(*f, index); }));
+    commands.bind(cmd::kAppExit, [f] { f->close(); });
+    // Edit and view.
+    commands.bind(cmd::kEditSelectAll, onView(frame, [](ScoreView& v) { v.selectAll(); }));
+    commands.bind(cmd::kClearRange, onView(frame, [](ScoreView& v) { v.clearRange(); }));
+    commands.bind(cmd::kFirstLine, onView(frame, [](ScoreView& v) { v.firstLine(shiftHeld()); }));
+    commands.bind(cmd::kLastLine, onView(frame, [](ScoreView& v) { v.lastLine(shiftHeld()); }));
+    commands.bind(cmd::kLineMark, onView(frame, [](ScoreView& v) { v.toggleLineMark(); }));
+    commands.bind(cmd::kLineMarkUp, onView(frame, [](ScoreView& v) { v.findMarkAbove(shiftHeld()); }));
+    commands.bind(cmd::kLineMarkDown, onView(frame, [](ScoreView& v) { v.findMarkBelow(shiftHeld()); }));
+    commands.bind(cmd::kLineMarkClear, onView(frame, [](ScoreView& v) { v.clearLineMarks(); }));
+    commands.bind(cmd::kInsertSwitch, [f] { toggleInsert(*f); });
+    for (int bar : {cmd::kNumericInput, cmd::kLyricInput, cmd::kChordNameInput})
+        commands.bind(bar, [f, bar] { f->toggleEntryBar(bar); });
+    commands.bind(cmd::kKeyboardPaletteLarge, [f] { toggleKeyboardPaletteSize(*f); });
+    commands.bind(cmd::kViewToolBar, [f] { f->commandUi().setToolBarsShown(!f->commandUi().toolBarsShown()); });
+    commands.bind(cmd::kViewStatusBar, [f] { f->statusBar()->setVisible(f->statusBar()->isHidden()); });
+    commands.bind(cmd::kGrandStaff, [f] { toggleGrandStaff(*f); });
+    // Project.
+    commands.bind(cmd::kProjectNew, projectStep([&project] { project.newProject(); }));
+    commands.bind(cmd::kProjectOpen, projectStep([&project] { project.open(); }));
+    commands.bind(cmd::kProjectEdit, [f] { editProject(*f); });
+    commands.bind(cmd::kProjectClose, projectStep([&project] { project.close(); }));
+    commands.bind(cmd::kRecentProject1, CommandRegistry::Action([f, &project](int index) {
+                      project.openRecent(std::size_t(index));
+                      f->projectChanged();
+                  }));
+    // Play.
+    commands.bind(cmd::kPlay, [f] { f->player().play(); });
+    commands.bind(cmd::kStop, [f] { f->player().stop(); });
+    commands.bind(cmd::kDeviceReset, [f] { f->player().chooseReset(); });
+    commands.bind(cmd::kMidiDevice, [f] { f->player().chooseDevice(); });
+    commands.bind(cmd::kInterruptPeriod, [f] { f->player().chooseInterrupt(); });
+    commands.bind(cmd::kAllTracks, [f] { f->player().setAllTracks(!f->player().allTracks()); });
+    commands.bind(cmd::kRepeat, [f] { f->player().setRepeat(!f->player().repeat()); });
+    commands.bind(cmd::kLevelMeter, [f] {
+        int& show = f->settings().play.showLevel;
+        show = show ? 0 : 1;
+    });
+    commands.bind(cmd::kNewMouseInput, [f] {
+        int& on = f->settings().newMouseInput;
+        on = on ? 0 : 1;
+        f->entryTools().refreshCursors(cursor_refresh::kView | cursor_refresh::kPalettes);
+    });
+    // Windows and help.
+    commands.bind(cmd::kWindowCascade, [f] { f->mdiArea()->cascadeSubWindows(); });
+    commands.bind(cmd::kWindowTile, [f] { f->mdiArea()->tileSubWindows(); });
+    commands.bind(cmd::kWindowArrange, [f] { arrangeIcons(*f->mdiArea()); });
+    commands.bind(cmd::kContextHelp, [] { QWhatsThis::enterWhatsThisMode(); });
+    commands.bind(cmd::kAppAbout, [f] { showAbout(*f); });
+    bindSongCommands(frame, commands);
+}
+
+}  // namespace plume
