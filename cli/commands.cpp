@@ -41,6 +41,7 @@ constexpr const char* kUsageText =
     "  export-mld IN.PRJ [-o OUT.mld]    write the project as an i-melody file\n"
     "  play IN.PLM|IN.PRJ [--events OUT.txt] [--wav OUT.wav] [--soundfont SF2]\n"
     "       [--interrupt 1|2|5] [--reset auto|gm|gs|none] [--realtime]   play a song or a project\n"
+    "       [--mute CH[,CH...]] [--solo CH]   with the mixer's buttons (project)\n"
     "\n"
     "Every command takes --help. Exit status: 0 done, 1 usage error, 2 bad data.\n";
 
@@ -368,7 +369,7 @@ const std::map<std::string, Command>& commands() {
         {"demo-project", {"usage: plume-cli demo-project DIR\n"
                           "Writes the demo songs and their project demo.PRJ into DIR (created when missing).\n",
                           1, 1, demoProject}},
-        {"play", {kPlayUsage, 1, 14, playCommand}},
+        {"play", {kPlayUsage, 1, 18, playCommand}},
     };
     return table;
 }

@@ -7,6 +7,8 @@
 
 #include "cli/commands.h"
 #include "platform/profile.h"
+#include "platform/window_timers.h"
+#include "play/mixer_state.h"
 #include "play/event_recorder.h"
 #include "play/devices/fluidsynth_out.h"
 #include "play/playback_engine.h"
@@ -18,11 +20,14 @@ namespace plume::cli {
 const char* const kPlayUsage =
     "usage: plume-cli play IN.PLM|IN.PRJ [--events OUT.txt] [--wav OUT.wav] [--soundfont SF2]\n"
     "                      [--interrupt 1|2|5] [--reset auto|gm|gs|none] [--realtime]\n"
+    "                      [--mute CH[,CH...]] [--solo CH]\n"
     "Plays a song, or every member of a project, as the editor does. The clock is simulated (faster\n"
     "than real time) unless --realtime is given. --events writes one line per MIDI message:\n"
     "milliseconds since the device was opened with three decimals, then the bytes in hex\n"
     "('300.000 B0 07 64'). --wav renders the built-in synthesiser to a 44.1 kHz stereo 16-bit\n"
     "WAV file. With --realtime and neither, the song plays on the device of the settings.\n"
+    "--mute and --solo set the mixer's buttons of strips 1-16 for a project play: member CH plays\n"
+    "on that strip (a rhythm member sounds on MIDI channel 10 all the same).\n"
     "Prints 'played SECONDS s, N messages' and 'wrote PATH' for each file written.\n";
 
 namespace {
@@ -63,13 +68,24 @@ struct PlayOptions {
     std::optional<int> interrupt;
     std::optional<int> reset;
     bool realtime = false;
+    std::vector<int> mute;  // strips 1-16
+    std::optional<int> solo;
 };
+
+// A mixer strip number 1-16.
+std::optional<int> stripNumber(const std::string& text) {
+    if (text.empty() || text.size() > 2 || text.find_first_not_of("0123456789") != std::string::npos) return std::nullopt;
+    const int n = std::stoi(text);
+    if (n < 1 || n > int(kPlayChannels)) return std::nullopt;
+    return n;
+}
 
 std::optional<int> parse(const std::vector<std::string>& args, PlayOptions& o, std::ostream& err) {
     for (std::size_t i = 0; i < args.size(); ++i) {
         const std::string& arg = args[i];
         const bool takesValue =
-            arg == "--events" || arg == "--wav" || arg == "--soundfont" || arg == "--interrupt" || arg == "--reset";
+            arg == "--events" || arg == "--wav" || arg == "--soundfont" || arg == "--interrupt" || arg == "--reset" ||
+                               arg == "--mute" || arg == "--solo";
         if (takesValue && i + 1 >= args.size()) return usage(err, arg + " needs a value");
         const std::string value = takesValue ? args[++i] : "";
         if (arg == "--events") {
@@ -89,6 +105,19 @@ std::optional<int> parse(const std::vector<std::string>& args, PlayOptions& o, s
             else if (value == "gs") o.reset = 3;
             else if (value == "none") o.reset = 0;
             else return usage(err, "--reset is auto, gm, gs or none");
+        } else if (arg == "--mute") {
+            std::size_t from = 0;
+            while (true) {
+                const std::size_t comma = value.find(',', from);
+                const auto strip = stripNumber(value.substr(from, comma - from));
+                if (!strip) return usage(err, "--mute takes strip numbers 1-16, separated by commas");
+                o.mute.push_back(*strip);
+                if (comma == std::string::npos) break;
+                from = comma + 1;
+            }
+        } else if (arg == "--solo") {
+            o.solo = stripNumber(value);
+            if (!o.solo) return usage(err, "--solo takes one strip number 1-16");
         } else if (arg == "--realtime") {
             o.realtime = true;
         } else if (!arg.empty() && arg[0] == '-') {
@@ -100,6 +129,7 @@ std::optional<int> parse(const std::vector<std::string>& args, PlayOptions& o, s
         }
     }
     if (o.in.empty()) return usage(err, "needs a song or project file");
+    if ((!o.mute.empty() || o.solo) && !endsWithPrj(o.in)) return usage(err, "--mute and --solo apply to a project");
     return std::nullopt;
 }
 
@@ -149,7 +179,13 @@ int playCommand(const std::vector<std::string>& args, std::ostream& out, std::os
     }
 
     CliHost host(project ? &*project : nullptr);
-    NoMixer mixer;
+    // The mixer's buttons, applied by the sequencer when the project play starts.
+    platform::ManualTimers mixerTimers;
+    MixerState mixer(mixerTimers);
+    for (const int strip : o.mute) {
+        if (!mixer.channel(std::size_t(strip - 1)).mute) mixer.clickMute(std::size_t(strip - 1));
+    }
+    if (o.solo) mixer.clickSolo(std::size_t(*o.solo - 1));
     PlaybackEngine engine(o.realtime ? PlaybackEngine::ClockMode::Realtime : PlaybackEngine::ClockMode::Simulated,
                           *devices, host, mixer, platform::plmProfile(), settings);
     Sequencer& sequencer = engine.sequencer();

@@ -9,7 +9,7 @@
 namespace plume::cli {
 
 // args: IN.PLM|IN.PRJ [--events OUT.txt] [--wav OUT.wav] [--soundfont SF2] [--interrupt 1|2|5]
-//       [--reset auto|gm|gs|none] [--realtime]
+//       [--reset auto|gm|gs|none] [--realtime] [--mute CH[,CH...]] [--solo CH]
 int playCommand(const std::vector<std::string>& args, std::ostream& out, std::ostream& err);
 
 extern const char* const kPlayUsage;

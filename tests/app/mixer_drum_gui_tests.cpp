@@ -1,0 +1,103 @@
+// The mixer window and the drum palette window, offscreen.
+#include <gtest/gtest.h>
+
+#include <QListWidget>
+#include <QMdiArea>
+#include <QPushButton>
+
+#include "app/qt/drum_palette_window.h"
+#include "platform/profile.h"
+#include "play/qt/mixer_window.h"
+#include "support/qt_test_app.h"
+
+namespace plume {
+namespace {
+
+using namespace test;
+
+class RecordingPlayer final : public TestPlayer {
+public:
+    std::vector<TestPlay> started;
+    bool startTest(const TestPlay& play, std::function<void()>) override {
+        started.push_back(play);
+        return true;
+    }
+    void stopTest() override {}
+};
+
+QPoint centre(const MixerRect& r) { return {r.x + r.width / 2, r.y + r.height / 2}; }
+
+TEST(MixerWindow, ClosingMinimisesAndTheMouseDrivesTheStripsAndTheHint) {
+    qtApp();
+    QMdiArea area;
+    area.resize(900, 400);
+    area.show();
+    CMixer* mixer = createMixer(area, [] { return nullptr; });
+    mixer->showNormal();
+    EXPECT_EQ(mixer->windowTitle(), QStringLiteral("ミキサー"));
+    mixer->close();
+    EXPECT_TRUE(mixer->isMinimized());
+    EXPECT_EQ(area.subWindowList().size(), 1);
+
+    MixerPanel* panel = mixer->panel();
+    PlayBlock block;
+    mixer->state().setBlock(&block);
+    const QPoint mute = centre(mixer_layout::muteButton(3));
+    pressMouse(panel, mute);
+    releaseMouse(panel, mute);
+    EXPECT_TRUE(mixer->state().channel(3).mute);
+    EXPECT_TRUE(block.channels[3].muted);
+    // the volume fader dragged to its top
+    const MixerRect fader = mixer_layout::faderTrack(0);
+    pressMouse(panel, {fader.x + 2, fader.y + fader.height - 2});
+    moveMouse(panel, {fader.x + 2, fader.y - 40});
+    releaseMouse(panel, {fader.x + 2, fader.y - 40});
+    EXPECT_EQ(block.channels[0].liveMixer[kLiveVolume], 127);
+    // the pointer over a strip's number shows the track hint: no project, no file
+    moveMouse(panel, centre(mixer_layout::trackNumber(5)));
+    EXPECT_TRUE(panel->trackInfo()->isVisible());
+    EXPECT_EQ(panel->trackInfo()->shown().problem, "ファイルが存在しません。");
+}
+
+TEST(DrumPaletteWindow, OkPostsTheSelectedSoundsAcClearsAndTheSetupDialogFollowsItsRules) {
+    qtApp();
+    platform::MemoryProfile profile;
+    for (int i = 0; i < 12; ++i) profile.writeInt("User Drum", "drum" + std::to_string(i), 35 + i);
+    std::vector<PaletteMessage> posted;
+    RecordingPlayer player;
+    DrumPaletteHooks hooks{[&](const PaletteMessage& m) { posted.push_back(m); }, [] { return SongInfo::defaults(); },
+                           [] { return 100; }, &player};
+    std::unique_ptr<DrumPaletteWindow> palette(createDrumPalette(nullptr, profile, 0, hooks));
+    ASSERT_EQ(palette->list()->count(), 12);
+    EXPECT_EQ(palette->list()->item(0)->text(), QStringLiteral("Acoustic Bass Drum"));
+    palette->list()->selectAll();
+    palette->okButton()->click();
+    ASSERT_EQ(posted.size(), 1u);
+    EXPECT_EQ(posted[0].data.size(), 22u);  // ten pairs and the end
+    palette->clearButton()->click();
+    EXPECT_TRUE(palette->list()->selectedItems().isEmpty());
+
+    // The dialog: thirty entries disable "登録"; "Play" plays the sound on channel 10.
+    RhythmInstrumentDialog dialog(SongInfo::defaults(), palette->palette(), 100, player);
+    EXPECT_FALSE(dialog.registerButton()->isEnabled());
+    EXPECT_FALSE(dialog.removeButton()->isEnabled());
+    dialog.soundList()->setCurrentRow(2);
+    for (int i = 0; i < 18; ++i) dialog.registerButton()->click();
+    EXPECT_EQ(dialog.paletteList()->count(), 30);
+    EXPECT_FALSE(dialog.registerButton()->isEnabled());
+    dialog.playButton()->click();
+    ASSERT_EQ(player.started.size(), 1u);
+    EXPECT_EQ(player.started[0].midiChannel, 9);
+    EXPECT_FALSE(dialog.playButton()->isEnabled());
+    EXPECT_TRUE(dialog.stopButton()->isEnabled());
+    dialog.stopButton()->click();
+    dialog.paletteList()->setCurrentRow(0);
+    dialog.removeButton()->click();
+    EXPECT_EQ(dialog.paletteList()->count(), 29);
+    dialog.clearButton()->click();
+    EXPECT_EQ(dialog.paletteList()->count(), 0);
+    EXPECT_FALSE(dialog.clearButton()->isEnabled());
+}
+
+}  // namespace
+}  // namespace plume

@@ -1,0 +1,280 @@
+// The mixer's controls and what they change in a play: the PlayBlock and the messages the device gets.
+#include <gtest/gtest.h>
+
+#include "play/mixer_state.h"
+#include "play/play_fixture.h"
+#include "song/song_file.h"
+#include "support/song_builder.h"
+#include "support/temp_dir.h"
+
+namespace plume {
+namespace {
+
+using namespace test;
+using namespace mixer_layout;
+
+constexpr std::uint8_t kQuarter = 3;
+
+// The sequencer and the component with the mixer as the frame has it; the mixer's repeat timer
+// runs on timers of its own, moved by hand.
+struct MixerRig {
+    explicit MixerRig(PlaybackEngine::ClockMode mode = PlaybackEngine::ClockMode::Simulated)
+        : devices({recorder.get()}), engine(mode, devices, host, mixer, profile, {}) {
+        mixer.setBlock(&engine.block());
+    }
+    Sequencer& sequencer() { return engine.sequencer(); }
+    bool startProject(const ProjectData& project) {
+        host.active = ActiveWindow::Mixer;
+        host.projectData = &project;
+        sequencer().PlayCurrent();
+        return engine.runUntil([&] { return engine.component().clockRunning(); }, 2000);
+    }
+    bool playToEnd() {
+        return engine.runUntil([&] { return sequencer().playMode() == PlayMode::Stopped; }, 600000);
+    }
+    // Note-ons per MIDI channel, and the count of every other message matching `bytes`.
+    std::array<int, 16> noteOns(std::int64_t fromMicros = 0) {
+        std::array<int, 16> ons{};
+        for (const MidiMessage& m : recorder->events()) {
+            if (m.micros >= fromMicros && (m.bytes[0] & 0xF0) == 0x90 && m.bytes[2] != 0) ++ons[m.bytes[0] & 0x0F];
+        }
+        return ons;
+    }
+    std::int64_t lastMicros() {
+        const auto& events = recorder->events();
+        return events.empty() ? 0 : events.back().micros;
+    }
+
+    platform::ScriptedMessageBox box;
+    platform::MemoryProfile profile;
+    FakeHost host;
+    platform::ManualTimers mixerTimers;
+    MixerState mixer{mixerTimers};
+    std::unique_ptr<EventRecorder> recorder = std::make_unique<EventRecorder>();
+    FixedDevices devices;
+    PlaybackEngine engine;
+};
+
+// A project of `members` open songs, each twenty quarter notes of one key (ten seconds at 120/min).
+struct OpenProject {
+    explicit OpenProject(std::size_t members) {
+        for (std::size_t i = 0; i < members; ++i) {
+            std::vector<SongRecord> song;
+            for (int n = 0; n < 20; ++n) addGroup(song, {note(kQuarter, std::uint8_t(60 + i))});
+            documents.push_back(documentOf(song, infoWith(120)));
+            paths.push_back(std::filesystem::path("/mixer-test") / ("m" + std::to_string(i) + ".PLM"));
+            EXPECT_TRUE(project.setMemberPath(i, paths.back()));
+        }
+    }
+    void openIn(FakeHost& host) {
+        for (std::size_t i = 0; i < documents.size(); ++i) host.open[paths[i]] = documents[i].get();
+    }
+    ProjectData project = ProjectData::fresh();
+    std::vector<std::unique_ptr<CPlmDoc>> documents;
+    std::vector<std::filesystem::path> paths;
+};
+
+std::array<bool, 16> mutedFlags(const PlayBlock& block) {
+    std::array<bool, 16> flags{};
+    for (std::size_t ch = 0; ch < 16; ++ch) flags[ch] = liveLoad(block.channels[ch].muted);
+    return flags;
+}
+
+TEST(Mixer, SoloTwiceRestoresEveryChannelsOwnMuteAndAMutedChannelStaysSilentThroughSoloAndUnsolo) {
+    // GIVEN three members playing, the second muted before the play starts
+    OpenProject members(3);
+    MixerRig rig;
+    members.openIn(rig.host);
+    rig.mixer.clickMute(1);
+    ASSERT_TRUE(rig.startProject(members.project));
+    const std::array<bool, 16> own = mutedFlags(rig.engine.block());
+    EXPECT_FALSE(own[0]);
+    EXPECT_TRUE(own[1]);
+    EXPECT_FALSE(own[2]);
+    rig.engine.runFor(1000);
+    // WHEN the first is soloed for two seconds, then its solo is clicked again
+    rig.mixer.clickSolo(0);
+    EXPECT_EQ(mutedFlags(rig.engine.block())[2], true);
+    rig.engine.runFor(20);
+    const std::int64_t soloFrom = rig.lastMicros() + 1;
+    rig.engine.runFor(2000);
+    const std::array<int, 16> duringSolo = rig.noteOns(soloFrom);
+    rig.mixer.clickSolo(0);
+    // THEN every channel is back to its own mute
+    EXPECT_EQ(mutedFlags(rig.engine.block()), own);
+    ASSERT_TRUE(rig.playToEnd());
+    // and the soloed one played on alone, the muted one never sounded, the third came back
+    EXPECT_GT(duringSolo[0], 2);
+    EXPECT_EQ(duringSolo[2], 0);
+    const std::array<int, 16> all = rig.noteOns();
+    EXPECT_EQ(all[0], 20);
+    EXPECT_EQ(all[1], 0);
+    EXPECT_GT(all[2], 10);
+    EXPECT_LT(all[2], 20);
+}
+
+TEST(Mixer, SoloAtTheStartOfAProjectPlayLeavesOnlyThatMemberSounding) {
+    OpenProject members(3);
+    MixerRig rig;
+    members.openIn(rig.host);
+    rig.mixer.clickSolo(2);
+    rig.mixer.clickMute(0);  // muting another changes nothing while the solo holds
+    ASSERT_TRUE(rig.startProject(members.project));
+    ASSERT_TRUE(rig.playToEnd());
+    const std::array<int, 16> ons = rig.noteOns();
+    EXPECT_EQ(ons[0] + ons[1], 0);
+    EXPECT_EQ(ons[2], 20);
+}
+
+TEST(Mixer, AFaderMovedDuringPlaybackReachesTheDeviceWithinOneTickAndReportsMoveTheMixer) {
+    // GIVEN a song whose pan effect comes with its last note
+    std::vector<SongRecord> song;
+    for (int n = 0; n < 8; ++n) addGroup(song, {note(kQuarter, 60)});
+    addGroup(song, {note(kQuarter, 62), effectValue(effect::kPan, 20)});
+    const auto document = documentOf(song, infoWith(120));
+    MixerRig rig;
+    rig.host.document = document.get();
+    rig.sequencer().PlayCurrent();
+    ASSERT_TRUE(rig.engine.runUntil([&] { return rig.engine.component().clockRunning(); }, 2000));
+    rig.engine.runFor(600);
+    EXPECT_GT(rig.mixer.level(0), 0);  // the note level reached the meter
+    // WHEN the first strip's fader knob is dragged from 100 down to the fader's bottom third
+    const MixerRect fader = faderTrack(0);
+    const int knob = fader.y + kFaderTravel - faderOffset(100);
+    ASSERT_TRUE(rig.mixer.mouseDown(fader.x + 2, knob + 1));
+    EXPECT_EQ(rig.mixer.drag(), MixerDrag::Volume);
+    rig.mixer.mouseMove(fader.x + 2, knob + 1 + 40);
+    const int dragged = rig.mixer.channel(0).volume;
+    EXPECT_EQ(dragged, faderValue(faderOffset(100) - 40));
+    const std::size_t before = rig.recorder->events().size();
+    rig.engine.runFor(rig.engine.block().interruptPeriod);
+    rig.mixer.mouseUp();
+    // THEN the next tick sends that controller-7 value
+    bool sent = false;
+    const auto& events = rig.recorder->events();
+    for (std::size_t i = before; i < events.size(); ++i) {
+        sent |= events[i].bytes[0] == 0xB0 && events[i].bytes[1] == 7 && events[i].bytes[2] == dragged;
+    }
+    EXPECT_TRUE(sent);
+    // and the song's pan effect, reported by the component, moves the mixer's pan
+    ASSERT_TRUE(rig.playToEnd());
+    EXPECT_EQ(rig.mixer.channel(0).pan, 20);
+    EXPECT_EQ(rig.mixer.level(0), 0);  // the meters drop at the end
+}
+
+TEST(Mixer, TempoHeldAtItsTopStaysThereAndReachesThePlayerOnReleaseWhileKeyShiftReachesItAtEachStep) {
+    platform::ManualTimers timers;
+    MixerState mixer(timers);
+    PlayBlock block;
+    mixer.setBlock(&block);
+    block.currentTempo = 120;
+    mixer.setTempo(247);
+    // WHEN the tempo's up arrow is held for a second
+    const MixerRect up = spinnerArrow(MixerDrag::TempoUp);
+    ASSERT_TRUE(mixer.mouseDown(up.x + 1, up.y + 1));
+    EXPECT_EQ(mixer.tempo(), 248);
+    timers.advanceMillis(1000);
+    // THEN it stops at 250, and the player still has its tempo until the button is released
+    EXPECT_EQ(mixer.tempo(), kMixerTempoMax);
+    EXPECT_EQ(block.currentTempo, 120);
+    mixer.mouseUp();
+    EXPECT_EQ(block.currentTempo, kMixerTempoMax);
+    EXPECT_FALSE(timers.isSet(mixer, MixerState::kSpinnerTimer));
+
+    // WHEN the shift's down arrow is held
+    const MixerRect down = spinnerArrow(MixerDrag::ShiftDown);
+    ASSERT_TRUE(mixer.mouseDown(down.x + 1, down.y + 1));
+    // THEN each step reaches the block at once, down to -12
+    std::vector<int> seen = {block.keyShift};
+    for (int tick = 0; tick < 14; ++tick) {
+        timers.advanceMillis(MixerState::kSpinnerRepeatMs);
+        seen.push_back(block.keyShift);
+    }
+    mixer.mouseUp();
+    EXPECT_EQ(std::vector<int>(seen.begin(), seen.begin() + 4), (std::vector<int>{-1, -2, -3, -4}));
+    EXPECT_EQ(seen.back(), kMixerShiftMin);
+    EXPECT_EQ(mixer.keyShift(), kMixerShiftMin);
+}
+
+TEST(Mixer, SlidersAndTheMasterFaderFollowThePointerWithinTheirTravel) {
+    platform::ManualTimers timers;
+    MixerState mixer(timers);
+    PlayBlock block;
+    mixer.setBlock(&block);
+    // A press on the chorus track away from the knob jumps the knob there; dragging past the end clamps.
+    const MixerRect chorus = sliderTrack(5, MixerDrag::Chorus);
+    ASSERT_TRUE(mixer.mouseDown(chorus.x + chorus.width - 2, chorus.y + 2));
+    EXPECT_GT(mixer.channel(5).chorus, 100);
+    mixer.mouseMove(chorus.x + 500, chorus.y);
+    EXPECT_EQ(block.channels[5].liveMixer[kLiveChorus], 127);
+    mixer.mouseMove(chorus.x - 500, chorus.y);
+    EXPECT_EQ(block.channels[5].liveMixer[kLiveChorus], 0);
+    mixer.mouseUp();
+    // The master fader moves only while the master-volume control is on.
+    const MixerRect master = faderTrack(-1);
+    EXPECT_FALSE(mixer.mouseDown(master.x + 2, master.y + 30));
+    EXPECT_EQ(mixer.master(), 127);
+    mixer.setMasterControl(true);
+    ASSERT_TRUE(mixer.mouseDown(master.x + 2, master.y + master.height - 1));
+    mixer.mouseUp();
+    EXPECT_EQ(mixer.master(), 0);
+    EXPECT_EQ(block.masterVolumeRequested, 0);
+}
+
+TEST(Mixer, TheTrackHintNamesTheMembersKindAndInstrumentOrSaysWhatIsWrong) {
+    TempDir dir;
+    ProjectData project = ProjectData::fresh();
+    const auto drums = dir.write("beat.PLM", serializeSong(songOf(notes(kQuarter, {36}), infoWith(120, 0, 0, 0, true))));
+    ASSERT_TRUE(project.setMemberPath(0, drums));
+    ASSERT_TRUE(project.setMemberPath(1, dir / "gone.PLM"));
+    const TrackInfo rhythm = trackInfo(&project, 0);
+    EXPECT_FALSE(rhythm.problem);
+    EXPECT_EQ(rhythm.fileName, "beat.PLM");
+    EXPECT_EQ(rhythm.kind, "リズム");
+    EXPECT_EQ(rhythm.instrument, "GM Drum Set");
+    EXPECT_EQ(trackInfo(&project, 1).problem, "ファイルが存在しません。");
+    EXPECT_EQ(trackInfo(&project, 16).problem, "トラック番号が不正な値です。");
+    EXPECT_EQ(trackInfo(&project, -1).problem, "トラック番号が不正な値です。");
+}
+
+// Under ThreadSanitizer: the user-interface thread drives every control through the mixer while
+// the real-time thread plays.
+TEST(MixerThread, EveryControlMovesWhileTheRealTimeThreadPlays) {
+    OpenProject members(3);
+    MixerRig rig(PlaybackEngine::ClockMode::Realtime);
+    members.openIn(rig.host);
+    rig.mixer.setMasterControl(true);
+    ASSERT_TRUE(rig.startProject(members.project));
+    const MixerRect shiftUp = spinnerArrow(MixerDrag::ShiftUp);
+    const MixerRect tempoUp = spinnerArrow(MixerDrag::TempoUp);
+    int step = 0;
+    for (; step < 150 && rig.sequencer().playMode() != PlayMode::Stopped; ++step) {
+        const int ch = step % 3;
+        for (MixerDrag s : {MixerDrag::Pan, MixerDrag::Chorus, MixerDrag::Reverb}) {
+            const MixerRect r = sliderTrack(ch, s);
+            rig.mixer.mouseDown(r.x + step % r.width, r.y + 1);
+            rig.mixer.mouseUp();
+        }
+        const MixerRect fader = faderTrack(ch);
+        rig.mixer.mouseDown(fader.x + 1, fader.y + step % fader.height);
+        rig.mixer.mouseUp();
+        const MixerRect master = faderTrack(-1);
+        rig.mixer.mouseDown(master.x + 1, master.y + step % master.height);
+        rig.mixer.mouseUp();
+        if (step % 10 == 0) rig.mixer.clickSolo(std::size_t(ch));
+        if (step % 7 == 0) rig.mixer.clickMute(std::size_t(ch));
+        rig.mixer.mouseDown(shiftUp.x + 1, shiftUp.y + 1);
+        rig.mixer.mouseUp();
+        rig.mixer.mouseDown(tempoUp.x + 1, tempoUp.y + 1);
+        rig.mixer.mouseUp();
+        rig.engine.runFor(5);
+    }
+    EXPECT_GT(step, 100);
+    rig.sequencer().StopPlay();
+    EXPECT_EQ(rig.recorder->lost(), 0u);
+    EXPECT_GT(rig.mixer.tempo(), 200);
+    EXPECT_EQ(liveLoad(rig.engine.block().currentTempo), rig.mixer.tempo());
+}
+
+}  // namespace
+}  // namespace plume
