@@ -21,6 +21,7 @@ inline constexpr int kEffectHeaderHeight = 32;  // the strip above the rows
 inline constexpr int kEffectRowHeight = 20;
 inline constexpr int kEffectMarkWidth = 8;  // bar lines, line breaks and meta records
 inline constexpr int kEffectZoomCount = 4;
+inline constexpr int kEffectLabelPixels = 10;  // the labels' font, so that they fit left of x = 88
 
 struct EffectRow {
     const char* label;

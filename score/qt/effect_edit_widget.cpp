@@ -40,7 +40,7 @@ void EffectEditWidget::layOut() {
 void EffectEditWidget::paintEvent(QPaintEvent*) {
     QPainter painter(viewport());
     static platform::GlyphImages images;
-    platform::QtCanvas canvas(painter, platform::scoreTextFont(), images);
+    platform::QtCanvas canvas(painter, platform::scoreTextFont(kEffectLabelPixels), images);
     paintEffectDisplay(canvas, m_doc.records(), m_items,
                        {.scroll = horizontalScrollBar()->value(), .width = viewport()->width(), .cursor = m_cursor,
                         .showCursor = hasFocus()});

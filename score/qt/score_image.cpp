@@ -36,7 +36,7 @@ QImage renderEffectImage(Records records, int zoom, int width) {
     image.fill(Qt::white);
     QPainter painter(&image);
     GlyphImages images;
-    QtCanvas canvas(painter, scoreTextFont(), images);
+    QtCanvas canvas(painter, scoreTextFont(kEffectLabelPixels), images);
     paintEffectDisplay(canvas, records, items, {.scroll = 0, .width = width, .cursor = 0, .showCursor = false});
     painter.end();
     return image;
