@@ -8,6 +8,7 @@
 
 #include "export/midi_file_writer.h"
 #include "export/mld_writer.h"
+#include "cli/curve_command.h"
 #include "cli/demo_project.h"
 #include "cli/play_command.h"
 #include "cli/render_command.h"
@@ -34,7 +35,8 @@ constexpr const char* kUsageText =
     "  project IN.PRJ           print the project's settings and its sixteen members\n"
     "  layout IN.PLM [--grand-staff]  print the score lines of the song\n"
     "  render IN.PLM -o OUT.png [--width PX] [--grand-staff] [--first-line N] [--scale F]\n"
-    "                           draw the score as the editor shows it\n"
+    "         [--effects [--zoom 0..3]]  draw the score (or the effect-edit display) as the editor shows it\n"
+    "  curve IN.PLM --from A --to B --effect E --function F ...  set a function curve over a range\n"
     "  demo-project DIR         write the demo songs and their project into DIR\n"
     "  export-midi IN.PRJ [-o OUT.mid] [--format 0|1] [--timebase N] [--reset gm|gs|none]\n"
     "              [--rest-bar on|off]   write the project as a Standard MIDI File\n"
@@ -362,10 +364,13 @@ const std::map<std::string, Command>& commands() {
                         "extension replaced by mld. Prints 'wrote PATH'.\n",
                         1, 3, exportMld}},
         {"render", {"usage: plume-cli render IN.PLM -o OUT.png [--width PX] [--grand-staff] [--first-line N] [--scale F]\n"
+                    "       [--effects [--zoom 0..3]]\n"
                     "Draws the score as the editor shows it, from line N (default 0) to the end of the song,\n"
                     "PX pixels wide (default 800); --grand-staff lays every line out as a grand staff;\n"
-                    "--scale F (1 to 4) draws the same layout F times larger.\n",
-                    3, 10, renderCommand}},
+                    "--scale F (1 to 4) draws the same layout F times larger; --effects draws the\n"
+                    "effect-edit display instead, at zoom 0..3 (default 0).\n",
+                    3, 13, renderCommand}},
+        {"curve", {kCurveUsage, 9, 24, curveCommand}},
         {"demo-project", {"usage: plume-cli demo-project DIR\n"
                           "Writes the demo songs and their project demo.PRJ into DIR (created when missing).\n",
                           1, 1, demoProject}},

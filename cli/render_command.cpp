@@ -39,6 +39,9 @@ int renderCommand(const std::vector<std::string>& args, std::ostream& out, std::
     std::string in;
     std::string pngPath;
     platform::ScoreImageOptions options;
+    bool effects = false;
+    int zoom = 0;
+    bool widthGiven = false;
     for (std::size_t i = 0; i < args.size(); ++i) {
         const std::string& arg = args[i];
         const bool hasValue = i + 1 < args.size();
@@ -51,6 +54,7 @@ int renderCommand(const std::vector<std::string>& args, std::ostream& out, std::
                 return kUsage;
             }
             options.width = *width;
+            widthGiven = true;
         } else if (arg == "--first-line" && hasValue) {
             const auto line = number(args[++i]);
             if (!line || *line < 0) {
@@ -67,6 +71,15 @@ int renderCommand(const std::vector<std::string>& args, std::ostream& out, std::
                 return kUsage;
             }
             options.scale = scale;
+        } else if (arg == "--zoom" && hasValue) {
+            const auto z = number(args[++i]);
+            if (!z || *z < 0 || *z > 3) {
+                err << "plume-cli: --zoom takes 0, 1, 2 or 3\n";
+                return kUsage;
+            }
+            zoom = *z;
+        } else if (arg == "--effects") {
+            effects = true;
         } else if (arg == "--grand-staff") {
             options.grandStaff = true;
         } else if (in.empty() && !arg.starts_with("-")) {
@@ -94,7 +107,8 @@ int renderCommand(const std::vector<std::string>& args, std::ostream& out, std::
     const auto app = guiApplication();
     const GlyphSet glyphs;
     platform::GlyphImages images;
-    const QImage image = platform::renderScoreImage(song.song.records, song.song.info, glyphs, images, options);
+    const QImage image = effects ? platform::renderEffectImage(song.song.records, zoom, widthGiven ? options.width : 0)
+                                 : platform::renderScoreImage(song.song.records, song.song.info, glyphs, images, options);
     if (!image.save(QString::fromStdString(pngPath), "PNG")) {
         err << "plume-cli: " << pngPath << ": cannot write the image\n";
         return kBadData;

@@ -3,29 +3,18 @@
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QStyle>
-#include <system_error>
 
 #include "app/qt/main_frame.h"
 #include "app/qt/plm_app.h"
 #include "app/qt/plm_child_wnd.h"
 #include "score/qt/plm_view_widget.h"
 #include "song/plm_doc.h"
+#include "song/path_identity.h"
 #include "song/song_document.h"
 
 namespace plume {
 
-namespace {
-
 namespace fs = std::filesystem;
-
-bool samePath(const fs::path& a, const fs::path& b) {
-    if (a.empty() || b.empty()) return false;
-    std::error_code ec;
-    if (fs::equivalent(a, b, ec)) return true;
-    return fs::absolute(a, ec).lexically_normal() == fs::absolute(b, ec).lexically_normal();
-}
-
-}  // namespace
 
 SongWindowList::SongWindowList(CMainFrame& frame, QMdiArea& area, std::function<void(CPlmChildWnd&)> added)
     : m_frame(frame), m_area(area), m_added(std::move(added)) {}

@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "score/qt/qt_canvas.h"
+#include "score/effect_display.h"
 #include "score/score_painter.h"
 
 namespace plume::platform {
@@ -26,6 +27,20 @@ QImage renderScoreImage(Records records, const SongInfo& info, const GlyphSet& g
     QtCanvas canvas(painter, scoreTextFont(), images);
     const ScorePosition start{first, 0};
     ScorePainter(glyphs).paint(canvas, records, table, {first, 0, width, height, start, start});
+    painter.end();
+    return image;
+}
+
+QImage renderEffectImage(Records records, int zoom, int width) {
+    const std::vector<EffectItem> items = effectLayout(records, zoom);
+    if (width <= 0) width = effectLayoutEnd(items) + 8;
+    width = std::clamp(width, kEffectAreaLeft + 1, kMaxImageHeight);
+    QImage image(width, kEffectDisplayHeight, QImage::Format_RGB32);
+    image.fill(Qt::white);
+    QPainter painter(&image);
+    GlyphImages images;
+    QtCanvas canvas(painter, scoreTextFont(kEffectLabelPixels), images);
+    paintEffectDisplay(canvas, records, items, {.scroll = 0, .width = width, .cursor = 0, .showCursor = false});
     painter.end();
     return image;
 }

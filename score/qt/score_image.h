@@ -30,4 +30,7 @@ inline constexpr int kMaxImageHeight = 32000;
 QImage renderScoreImage(Records records, const SongInfo& info, const GlyphSet& glyphs, GlyphImages& images,
                         const ScoreImageOptions& options);
 
+// The effect-edit display of a song at zoom 0..3, `width` pixels wide (0: the whole row).
+QImage renderEffectImage(Records records, int zoom, int width);
+
 }  // namespace plume::platform

@@ -1,0 +1,151 @@
+#include <gtest/gtest.h>
+
+#include <fstream>
+#include <sstream>
+
+#include "cli/commands.h"
+#include "export/smf_reader.h"
+#include "platform/file_io.h"
+#include "song/plm_doc.h"
+#include "song/project.h"
+#include "song/song_file.h"
+#include "support/song_builder.h"
+#include "support/temp_dir.h"
+
+namespace plume {
+namespace {
+
+struct CliRun {
+    int status;
+    std::string out;
+    std::string err;
+};
+
+CliRun run(const std::vector<std::string>& args) {
+    std::ostringstream out, err;
+    const int status = cli::runCli(args, out, err);
+    return {status, out.str(), err.str()};
+}
+
+// Controller values of one controller on a track, with their ticks.
+std::vector<std::pair<std::uint32_t, int>> controllerValues(const std::vector<test::SmfEvent>& track, int number) {
+    std::vector<std::pair<std::uint32_t, int>> values;
+    for (const test::SmfEvent& e : track)
+        if (e.bytes.size() == 3 && (e.bytes[0] & 0xF0) == 0xB0 && e.bytes[1] == number) values.emplace_back(e.tick, e.bytes[2]);
+    return values;
+}
+
+class CurveCli : public ::testing::Test {
+protected:
+    // GIVEN two quarter notes and a bar line at tempo 120: the notes start at records 0 and 1
+    void SetUp() override {
+        SongInfo info = SongInfo::defaults();
+        info.setTempo(120);
+        std::vector<SongRecord> song = test::groups({test::note(3, 60), test::note(3, 62), test::barLine()});
+        song[0].bytes[8] = song[1].bytes[8] = 100;  // full gate, so the curve runs the whole note
+        song_ = dir / "song.PLM";
+        ASSERT_TRUE(writeSong(song_, test::songOf(song, info)));
+    }
+    SongData read(const std::filesystem::path& path) const {
+        SongReadResult r = parseSong(platform::readFile(path).value_or(platform::Bytes{}));
+        EXPECT_TRUE(r.ok());
+        return r.song;
+    }
+    std::vector<std::string> args(std::initializer_list<std::string> rest) const {
+        std::vector<std::string> a = {"curve", song_.string()};
+        a.insert(a.end(), rest);
+        return a;
+    }
+
+    test::TempDir dir;
+    std::filesystem::path song_;
+};
+
+TEST_F(CurveCli, BadArgumentsExitOneAndBadDataTwoLeavingTheFileAlone) {
+    const auto before = platform::readFile(song_);
+    // a bend of 8192 is out of range, not clamped
+    EXPECT_EQ(run(args({"--from", "0", "--to", "1", "--effect", "bend", "--function", "line", "--start", "0",
+                        "--end", "8192"})).status, 1);
+    EXPECT_EQ(run(args({"--from", "0", "--to", "1", "--effect", "pan", "--function", "line", "--start", "0",
+                        "--end", "1"})).status, 1);
+    EXPECT_EQ(run(args({"--from", "1", "--to", "0", "--effect", "volume", "--function", "line", "--start", "0",
+                        "--end", "1"})).status, 1);
+    EXPECT_EQ(run(args({"--from", "0", "--to", "5", "--effect", "volume", "--function", "line", "--start", "0",
+                        "--end", "1"})).status, 1);
+    EXPECT_EQ(run(args({"--from", "0", "--to", "1", "--effect", "volume", "--function", "sin", "--start", "0",
+                        "--end", "1", "--peak", "0"})).status, 1);
+    EXPECT_EQ(run(args({"--from", "0", "--to", "1", "--effect", "volume", "--function", "line", "--start", "0",
+                        "--end", "1", "--step", "15"})).status, 1);
+    EXPECT_EQ(platform::readFile(song_), before);
+    // a range of nothing but the bar line holds no note: bad data
+    EXPECT_EQ(run(args({"--from", "2", "--to", "2", "--effect", "volume", "--function", "line", "--start", "0",
+                        "--end", "1"})).status, 2);
+    const auto broken = dir.write("broken.PLM", platform::Bytes{1, 2, 3});
+    EXPECT_EQ(run({"curve", broken.string(), "--from", "0", "--to", "0", "--effect", "volume", "--function",
+                   "delete"}).status, 2);
+    EXPECT_EQ(platform::readFile(song_), before);
+}
+
+TEST_F(CurveCli, WritesInPlaceOrToOutAndDeleteIgnoresTheValues) {
+    // WHEN a pitch-bend line from -8192 to 8191 is written to another file
+    CliRun r = run(args({"--from", "0", "--to", "1", "--effect", "bend", "--function", "line", "--start", "-8192",
+                         "--end", "8191", "-o", (dir / "out.PLM").string()}));
+    ASSERT_EQ(r.status, 0) << r.err;
+    // THEN IN is as it was and OUT holds two pieces of three records each
+    EXPECT_EQ(read(song_).records.size(), 3u);
+    EXPECT_EQ(read(dir / "out.PLM").records.size(), 9u);
+    // WHEN deleted in place from OUT (the values given are ignored) THEN the pieces are gone
+    r = run({"curve", (dir / "out.PLM").string(), "--from", "0", "--to", "4", "--effect", "bend", "--function",
+             "delete", "--start", "99999"});
+    ASSERT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(read(dir / "out.PLM").records, read(song_).records);
+}
+
+TEST_F(CurveCli, TheCurveIsExportedAndPlayedAsTheFormulaGives) {
+    // GIVEN a volume line 0 -> 100 over both notes (N = 1000 ms, a = 0.1 per ms) sampled every 50 ms
+    CliRun r = run(args({"--from", "0", "--to", "1", "--effect", "volume", "--function", "line", "--start", "0",
+                         "--end", "100", "--step", "50"}));
+    ASSERT_EQ(r.status, 0) << r.err;
+    ProjectData project = ProjectData::fresh();
+    ASSERT_TRUE(project.setMemberPath(0, song_));
+    const std::string prj = (dir / "song.PRJ").string();
+    ASSERT_EQ(writeProjectFile(prj, project), ProjectWriteStatus::Written);
+
+    // WHEN exported at 480 ticks per quarter (50 ms = 48 ticks at 120)
+    r = run({"export-midi", prj, "-o", (dir / "song.mid").string(), "--timebase", "480"});
+    ASSERT_EQ(r.status, 0) << r.err;
+    const test::Smf smf = test::readSmf(platform::readFile(dir / "song.mid").value_or(platform::Bytes{}));
+    ASSERT_TRUE(smf.ok) << smf.error;
+    const auto values = controllerValues(smf.tracks[1], 7);
+    // THEN the first note steps 5, 10, 15 ... 48 ticks apart, the second starts from t = 550: 55
+    ASSERT_GE(values.size(), 12u);
+    for (std::size_t k = 0; k < 9; ++k) {
+        EXPECT_EQ(values[k].second, int(5 * (k + 1))) << k;
+        if (k > 0) {
+            EXPECT_EQ(values[k].first - values[k - 1].first, 48u);
+        }
+    }
+    const auto second = std::find_if(values.begin(), values.end(), [](const auto& v) { return v.second > 50; });
+    ASSERT_NE(second, values.end());
+    EXPECT_EQ(second->second, 55);
+    // the last step falls on the end of the range: t = 1000, the end value
+    EXPECT_EQ(values.back().second, 100);
+
+    // AND played, the same values come 50 ms apart
+    r = run({"play", song_.string(), "--events", (dir / "events.txt").string()});
+    ASSERT_EQ(r.status, 0) << r.err;
+    std::ifstream events(dir / "events.txt");
+    std::vector<std::pair<double, std::string>> volume;
+    for (std::string line; std::getline(events, line);) {
+        const auto space = line.find(' ');
+        if (line.substr(space + 1, 5) == "B0 07") volume.emplace_back(std::stod(line.substr(0, space)), line.substr(space + 7));
+    }
+    ASSERT_GE(volume.size(), 3u);
+    EXPECT_EQ(volume[0].second, "05");
+    EXPECT_EQ(volume[1].second, "0A");
+    EXPECT_DOUBLE_EQ(volume[1].first - volume[0].first, 50.0);
+    EXPECT_TRUE(std::any_of(volume.begin(), volume.end(), [](const auto& v) { return v.second == "37"; }));
+}
+
+}  // namespace
+}  // namespace plume

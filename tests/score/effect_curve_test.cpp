@@ -1,0 +1,273 @@
+#include <gtest/gtest.h>
+
+#include <bit>
+#include <cmath>
+#include <numbers>
+
+#include "platform/message_box.h"
+#include "score/effect_curve.h"
+#include "score/effect_forms.h"
+#include "score/score_view.h"
+#include "song/plm_doc.h"
+#include "support/song_builder.h"
+
+namespace plume {
+namespace {
+
+using namespace test;
+
+constexpr std::uint8_t kQuarter = 3;
+
+std::int32_t int32At(const SongRecord& r, std::size_t at) {
+    std::uint32_t v = 0;
+    for (std::size_t k = 0; k < 4; ++k) v |= std::uint32_t(r.bytes[at + k]) << (8 * k);
+    return std::int32_t(v);
+}
+float floatAt(const SongRecord& r, std::size_t at) { return std::bit_cast<float>(std::uint32_t(int32At(r, at))); }
+std::int16_t int16At(const SongRecord& r, std::size_t at) { return std::int16_t(r.bytes[at] | (r.bytes[at + 1] << 8)); }
+
+// The piece attached to a group: the three records found after its score records.
+struct Piece {
+    int function, step, start, base, second;
+    float first, phase;
+};
+Piece pieceOf(const CPlmDoc& doc, std::size_t group, std::uint8_t number) {
+    const std::size_t i = doc.findEffect(group, number);
+    EXPECT_NE(i, kNoRecord);
+    const SongRecord a = doc.record(i), b = doc.record(i + 1), c = doc.record(i + 2);
+    EXPECT_EQ(a.kind() + 1, b.kind());
+    EXPECT_EQ(a.kind() + 2, c.kind());
+    return {a.bytes[2], a.bytes[3], int32At(a, 4), int16At(b, 2), int16At(b, 4), floatAt(c, 2), floatAt(c, 6)};
+}
+
+class EffectCurve : public ::testing::Test {
+protected:
+    // Four quarter notes at tempo 120: 500 ms each, 2000 ms in all.
+    void SetUp() override {
+        SongInfo info = SongInfo::defaults();
+        info.setTempo(120);
+        ASSERT_TRUE(doc.load(songOf(notes(kQuarter, {60, 62, 64, 65}), info)));
+    }
+    std::vector<std::size_t> groupStarts() const {
+        std::vector<std::size_t> g;
+        for (std::size_t i = 0; i < doc.recordCount(); i = doc.nextGroup(i)) g.push_back(i);
+        return g;
+    }
+    CurveRequest request(CurveFunction f, int s, int e) const {
+        CurveRequest r;
+        r.effect = effect::kVolume;
+        r.function = f;
+        r.start = s;
+        r.end = e;
+        r.step = 20;
+        return r;
+    }
+
+    platform::ScriptedMessageBox box;
+    CPlmDoc doc;
+};
+
+TEST_F(EffectCurve, EachFunctionWritesTheCoefficientsOfItsFormulaOnePiecePerGroup) {
+    const double n = 2000;
+    // line: (e - s) / N, base s
+    ASSERT_TRUE(writeCurve(doc, 0, doc.recordCount(), request(CurveFunction::Line, 20, 120)));
+    std::vector<std::size_t> g = groupStarts();
+    ASSERT_EQ(g.size(), 4u);
+    for (std::size_t k = 0; k < 4; ++k) {
+        const Piece p = pieceOf(doc, g[k], effect::kVolume);
+        EXPECT_EQ(p.function, 1);
+        EXPECT_EQ(p.step, 20);
+        EXPECT_EQ(p.start, int(500 * k));
+        EXPECT_EQ(p.base, 20);
+        EXPECT_EQ(p.second, 0);
+        EXPECT_FLOAT_EQ(p.first, float(100 / n));
+        EXPECT_EQ(p.phase, 0.0f);
+    }
+    EXPECT_EQ(doc.recordCount(), 4u * 4u);
+
+    // parabola: (e - s) / N², over the old pieces, which go first
+    ASSERT_TRUE(writeCurve(doc, 0, doc.recordCount(), request(CurveFunction::Parabola, 20, 120)));
+    g = groupStarts();
+    EXPECT_EQ(doc.recordCount(), 4u * 4u);
+    EXPECT_FLOAT_EQ(pieceOf(doc, g[2], effect::kVolume).first, float(100 / (n * n)));
+
+    // exponential: shape point a quarter of the width from the right: x = -2 - 8/4 = -4,
+    // a = -ln(10^-4) / N = 4 ln 10 / N, second value e - s
+    CurveRequest exp = request(CurveFunction::Exponential, 20, 120);
+    exp.shape.shape = 0.25;
+    ASSERT_TRUE(writeCurve(doc, 0, doc.recordCount(), exp));
+    Piece p = pieceOf(doc, groupStarts()[1], effect::kVolume);
+    EXPECT_EQ(p.function, 3);
+    EXPECT_EQ(p.base, 20);
+    EXPECT_EQ(p.second, 100);
+    EXPECT_FLOAT_EQ(p.first, float(4 * std::log(10.0) / n));
+
+    // sine from 120 down to 20: amplitude (20 - 120) / 2 = -50, centre max(s, e) - amplitude = 170;
+    // peak at half the width: speed pi / (W/2 * N/W) = pi / 1000; phase a quarter in: N/4 * speed
+    CurveRequest sine = request(CurveFunction::Sine, 120, 20);
+    sine.shape.peak = 0.5;
+    sine.shape.phase = 0.25;
+    ASSERT_TRUE(writeCurve(doc, 0, doc.recordCount(), sine));
+    p = pieceOf(doc, groupStarts()[3], effect::kVolume);
+    EXPECT_EQ(p.function, 4);
+    EXPECT_EQ(p.start, 1500);
+    EXPECT_EQ(p.second, -50);
+    EXPECT_EQ(p.base, 170);
+    EXPECT_FLOAT_EQ(p.first, float(std::numbers::pi / 1000));
+    EXPECT_FLOAT_EQ(p.phase, float(std::numbers::pi / 2));
+}
+
+TEST_F(EffectCurve, ATempoEffectInsideTheRangeStretchesThePiecesAfterIt) {
+    // GIVEN tempo 60 set on the third note
+    ASSERT_TRUE(doc.appendEffect(groupStarts()[2], effect::kTempo, 60));
+    // WHEN a line is written over all four
+    ASSERT_TRUE(writeCurve(doc, 0, doc.recordCount(), request(CurveFunction::Line, 0, 120)));
+    // THEN the third and fourth last a second each: 0, 500, 1000, 2000 of 3000 ms
+    const std::vector<std::size_t> g = groupStarts();
+    EXPECT_EQ(pieceOf(doc, g[2], effect::kVolume).start, 1000);
+    EXPECT_EQ(pieceOf(doc, g[3], effect::kVolume).start, 2000);
+    EXPECT_FLOAT_EQ(pieceOf(doc, g[3], effect::kVolume).first, 120.0f / 3000.0f);
+    // and a range starting after an earlier tempo change runs at that tempo from its first group
+    const CurveTiming late = curveTiming(doc.records(), doc.tempoAt(g[3]), g[3], doc.recordCount());
+    EXPECT_EQ(late.length, 1000u);
+}
+
+TEST_F(EffectCurve, DeleteLeavesTheRangeWithoutTheEffectAndTouchesNothingElse) {
+    std::vector<std::size_t> g = groupStarts();
+    // GIVEN a volume value on the first note, a pan value on the second, a modulation curve over all
+    ASSERT_TRUE(doc.appendEffect(g[0], effect::kVolume, 90));
+    ASSERT_TRUE(doc.appendEffect(groupStarts()[1], effect::kPan, 30));
+    CurveRequest mod = request(CurveFunction::Line, 0, 100);
+    mod.effect = effect::kModulation;
+    ASSERT_TRUE(writeCurve(doc, 0, doc.recordCount(), mod));
+    // and a volume curve over the middle two notes that replaces nothing there
+    g = groupStarts();
+    ASSERT_TRUE(writeCurve(doc, g[1], g[3], request(CurveFunction::Line, 0, 100)));
+    const std::vector<SongRecord> before(doc.records().begin(), doc.records().end());
+    // WHEN the volume is deleted over the middle two
+    g = groupStarts();
+    EXPECT_EQ(deleteCurve(doc, g[1], g[3], effect::kVolume), 2u);
+    // THEN exactly the six volume records went; everything else is as it was, in order
+    std::vector<SongRecord> expected;
+    for (const SongRecord& r : before)
+        if (r.kind() < kind::kVolumeCurve || r.kind() > kind::kVolumeCurve + 2) expected.push_back(r);
+    g = groupStarts();
+    std::vector<SongRecord> after(doc.records().begin(), doc.records().end());
+    for (SongRecord& r : after) r.bytes[0] = 0;
+    for (SongRecord& r : expected) r.bytes[0] = 0;
+    EXPECT_EQ(after, expected);
+    EXPECT_EQ(doc.findEffect(g[1], effect::kVolume), kNoRecord);
+    EXPECT_NE(doc.findEffect(g[0], effect::kVolume), kNoRecord);
+    EXPECT_NE(doc.findEffect(g[1], effect::kPan), kNoRecord);
+    EXPECT_NE(doc.findEffect(g[2], effect::kModulation), kNoRecord);
+}
+
+TEST_F(EffectCurve, PitchBendBoundsAndTheDialogsValueRules) {
+    ScoreView view(doc);
+    view.rebuild();
+    EffectDialogForm form(doc, 0, effect::kPitchBend);
+    EXPECT_EQ(form.valueText(), "");
+    EXPECT_EQ(form.bounds().pageStep, 1000);
+    EXPECT_EQ(effectBounds(effect::kVolume).pageStep, 10);
+    EXPECT_EQ(effectBounds(effect::kTempo).minimum, 1);
+    // -8192 and 8191 go in as they are; beyond them the spin button stops
+    form.setValueText("-8192");
+    ASSERT_TRUE(form.accept(doc, view));
+    EXPECT_EQ(doc.record(doc.findEffect(0, effect::kPitchBend)).value16(), -8192);
+    EXPECT_EQ(view.undoRing().newestKind(), UndoKind::Effect);
+    form.setValueText("8191");
+    ASSERT_TRUE(form.accept(doc, view));
+    EXPECT_EQ(doc.record(doc.findEffect(0, effect::kPitchBend)).value16(), 8191);
+    form.setValue(9000);
+    EXPECT_EQ(form.valueText(), "8191");
+    form.setValue(-9000);
+    EXPECT_EQ(form.sliderValue(), -8192);
+    // reopened, it shows the stored value
+    EXPECT_EQ(EffectDialogForm(doc, 0, effect::kPitchBend).valueText(), "8191");
+
+    // an empty field when setting: the message, the dialog stays, nothing taken or changed
+    const std::size_t snapshots = view.undoRing().size();
+    form.setValueText("");
+    EXPECT_FALSE(form.accept(doc, view));
+    EXPECT_EQ(box.shown(), std::vector<std::string>{kEnterNumberMessage});
+    EXPECT_EQ(view.undoRing().size(), snapshots);
+    // "削除する" needs no number
+    form.setDeletes(true);
+    EXPECT_TRUE(form.accept(doc, view));
+    EXPECT_EQ(doc.findEffect(0, effect::kPitchBend), kNoRecord);
+    EXPECT_EQ(view.undoRing().size(), snapshots + 1);
+
+    // over a curve the field shows f(t); "種別" switches to another effect's value
+    ASSERT_TRUE(writeCurve(doc, 0, doc.recordCount(), request(CurveFunction::Line, 0, 100)));
+    EffectDialogForm curve(doc, 0, effect::kVolume);
+    EXPECT_EQ(curve.valueText(), "f(t)");
+    ASSERT_TRUE(doc.appendEffect(0, effect::kPan, 33));
+    curve.setNumber(effect::kPan);
+    EXPECT_EQ(curve.valueText(), "33");
+}
+
+TEST_F(EffectCurve, TheCommandsAndTheSheetFollowTheRangeAndTheMemory) {
+    EXPECT_EQ(effectCommandAction(effect::kVolume, true), EffectCommandAction::FunctionSheet);
+    EXPECT_EQ(effectCommandAction(effect::kPitchBend, true), EffectCommandAction::FunctionSheet);
+    EXPECT_EQ(effectCommandAction(effect::kPan, true), EffectCommandAction::Nothing);
+    EXPECT_EQ(effectCommandAction(effect::kProgram, true), EffectCommandAction::Nothing);
+    EXPECT_EQ(effectCommandAction(effect::kPan, false), EffectCommandAction::EffectDialog);
+    EXPECT_EQ(effectCommandAction(effect::kProgram, false), EffectCommandAction::InstrumentDialog);
+
+    // no memory for the work buffer: the message and no sheet
+    const RecordAllocator none = [](std::size_t) { return std::unique_ptr<std::vector<SongRecord>>(); };
+    EXPECT_FALSE(FunctionSheetForm::open(doc, {0, doc.recordCount()}, effect::kVolume, none));
+    EXPECT_EQ(box.shown(), std::vector<std::string>{kSheetMemoryMessage});
+
+    // the sheet's points enter as fractions of the graph: peak at 100 of 400 px
+    auto sheet = FunctionSheetForm::open(doc, {0, doc.recordCount()}, effect::kModulation);
+    ASSERT_TRUE(sheet);
+    sheet->setGraphWidth(400);
+    sheet->setChoice(FunctionSheetForm::Choice::Sine);
+    sheet->setStart(0);
+    sheet->setEnd(500);  // held to 127
+    EXPECT_EQ(sheet->end(), 127);
+    sheet->dragPeakPoint(100);
+    sheet->dragPhasePoint(-5);
+    sheet->dragShapePoint(300);
+    EXPECT_DOUBLE_EQ(sheet->shape().peak, 0.25);
+    EXPECT_DOUBLE_EQ(sheet->shape().phase, 0.0);
+    EXPECT_DOUBLE_EQ(sheet->shape().shape, 0.25);
+    sheet->setStepIndex(4);
+    EXPECT_EQ(FunctionSheetForm::stepText(4), "50ms");
+    ScoreView view(doc);
+    view.rebuild();
+    ASSERT_TRUE(sheet->accept(doc, view));
+    EXPECT_EQ(view.undoRing().newestKind(), UndoKind::Effect);
+    const Piece p = pieceOf(doc, 0, effect::kModulation);
+    EXPECT_EQ(p.step, 50);
+    EXPECT_FLOAT_EQ(p.first, float(std::numbers::pi / 500));  // pi / (0.25 * 2000)
+    // "削除" over the same notes takes them out again
+    auto again = FunctionSheetForm::open(doc, {0, doc.recordCount()}, effect::kModulation);
+    ASSERT_TRUE(again);
+    again->setChoice(FunctionSheetForm::Choice::Delete);
+    ASSERT_TRUE(again->accept(doc, view));
+    EXPECT_EQ(doc.recordCount(), 4u);
+}
+
+TEST_F(EffectCurve, TheEffectBarNamesTheNotesLastFirstAndSetsTheirFields) {
+    CPlmDoc chord;
+    ASSERT_TRUE(chord.load(songOf(group({note(kQuarter, 60), note(kQuarter, 61), note(kQuarter, 70)}))));
+    EXPECT_EQ(noteListTexts(chord, 0), (std::vector<std::string>{" 70-A# Bb", " 61-C# Db", " 60-C"}));
+    // the second entry of the list is the middle note
+    ASSERT_TRUE(applyBarValue(chord, 0, effect::kVelocity, 40, 1));
+    EXPECT_EQ(chord.record(1).velocity(), 40);
+    EXPECT_EQ(chord.record(0).velocity(), 100);
+    ASSERT_TRUE(applyBarValue(chord, 0, effect::kGateTime, 500));
+    EXPECT_EQ(chord.record(2).gate(), 100);
+    EXPECT_FALSE(applyBarValue(chord, 0, effect::kProgram, 5));
+    ASSERT_TRUE(applyBarValue(chord, 0, effect::kPitchBend, -9000));
+    EXPECT_EQ(chord.record(chord.findEffect(0, effect::kPitchBend)).value16(), -8192);
+    ASSERT_TRUE(applyBarValue(chord, 0, effect::kReverb, 64));
+    ASSERT_TRUE(removeBarEffect(chord, 0, 18));
+    EXPECT_EQ(chord.recordCount(), 3u);
+    EXPECT_TRUE(noteListTexts(chord, chord.recordCount()).empty());
+}
+
+}  // namespace
+}  // namespace plume
