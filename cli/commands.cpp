@@ -10,6 +10,7 @@
 #include "export/mld_writer.h"
 #include "cli/demo_project.h"
 #include "cli/play_command.h"
+#include "cli/print_command.h"
 #include "cli/render_command.h"
 #include "platform/file_io.h"
 #include "platform/message_box.h"
@@ -41,6 +42,7 @@ constexpr const char* kUsageText =
     "  export-mld IN.PRJ [-o OUT.mld]    write the project as an i-melody file\n"
     "  play IN.PLM|IN.PRJ [--events OUT.txt] [--wav OUT.wav] [--soundfont SF2]\n"
     "       [--interrupt 1|2|5] [--reset auto|gm|gs|none] [--realtime]   play a song or a project\n"
+    "  print IN.PLM -o OUT.pdf|--pages [OPTIONS]   print the score to a PDF, or list its pages\n"
     "\n"
     "Every command takes --help. Exit status: 0 done, 1 usage error, 2 bad data.\n";
 
@@ -368,6 +370,7 @@ const std::map<std::string, Command>& commands() {
                           "Writes the demo songs and their project demo.PRJ into DIR (created when missing).\n",
                           1, 1, demoProject}},
         {"play", {kPlayUsage, 1, 14, playCommand}},
+        {"print", {kPrintUsage, 1, 20, printCommand}},
     };
     return table;
 }
