@@ -39,6 +39,7 @@ void paintPage(QPainter& painter, const PrintSource& source, const PrintPlan& pl
     const PageGeometry& g = plan.geometry;
     painter.save();
     painter.setPen(Qt::black);
+    painter.setRenderHint(QPainter::LosslessImageRendering);  // no JPEG blur on the glyphs in a PDF
 
     // The title line in millimetres from the effective margins, "Page %d" ending at the right margin.
     const QFont title = minchoFont(g.deviceY(kTitleHeight));
