@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "print/page_layout.h"
+#include "score/score_geometry.h"
 
 namespace plume {
 
@@ -29,7 +30,9 @@ inline constexpr int kTitleHeight = 50;          // 0.1 mm: the title line's fon
 inline constexpr int kTitleCharWidth = 25;       // 0.1 mm a character when placing "Page %d"
 inline constexpr int kTitleRoom = 7;             // mm added to the top margin under the title line
 inline constexpr int kLineNumberHeight = 12;     // layout units
-inline constexpr int kGrandStaffPrintPitch = 139;  // layout units a line with the grand-staff display
+// Layout units a line takes with the grand-staff display: the pitch at which the layout stacks its
+// lines, so that a page's last line is never cut at the bottom.
+inline constexpr int kGrandStaffPrintPitch = kGrandStaffHeight;
 
 // All positions in device pixels are relative to the device's origin (the printing offset).
 struct PageGeometry {

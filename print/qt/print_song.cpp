@@ -24,8 +24,9 @@ const GlyphSet& printGlyphs() {
 }  // namespace
 
 QPrinter& sharedPrinter() {
-    static QPrinter printer(QPrinter::HighResolution);
-    return printer;
+    // Never destroyed: the print plug-ins may be gone by the time static objects are.
+    static QPrinter* printer = new QPrinter(QPrinter::HighResolution);
+    return *printer;
 }
 
 PrintSource printSourceOf(const ScoreView& view, const std::filesystem::path& path, std::string documentTitle,

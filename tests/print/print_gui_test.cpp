@@ -6,7 +6,9 @@
 #include <QPainter>
 #include <QPrintDialog>
 #include <QPrinter>
+#include <QPrintPreviewWidget>
 #include <QPushButton>
+#include <QTimer>
 
 #include "platform/message_box.h"
 #include "platform/profile.h"
@@ -164,6 +166,29 @@ TEST(PrintTo, APdfPrinterGetsEveryPage) {
     const auto bytes = platform::readFile(dir / "song.pdf");
     ASSERT_TRUE(bytes);
     EXPECT_EQ(std::string(bytes->begin(), bytes->begin() + 5), "%PDF-");
+}
+
+TEST(PreviewSong, ThePreviewShowsEveryPage) {
+    qtApp();
+    platform::MemoryProfile app("[Print Layout]\nReso=2\n");
+    platform::installProfiles(nullptr, &app);
+    const std::vector<SongRecord> song = notesSong(80);
+    PrintSource source = sourceOf(song);
+    const int expected = planPrint(source, printerFigures(sharedPrinter()), printingLayout(app), false).pageCount();
+    int shown = -1;
+    QTimer poll;
+    QObject::connect(&poll, &QTimer::timeout, [&] {
+        QWidget* dialog = QApplication::activeModalWidget();
+        auto* preview = dialog ? dialog->findChild<QPrintPreviewWidget*>() : nullptr;
+        if (!preview || preview->pageCount() == 0) return;
+        shown = preview->pageCount();
+        dialog->close();
+    });
+    poll.start(50);
+    previewSong(nullptr, source);
+    platform::installProfiles(nullptr, nullptr);
+    EXPECT_GT(expected, 1);
+    EXPECT_EQ(shown, expected);
 }
 
 }  // namespace
