@@ -11,6 +11,7 @@
 #include "cli/curve_command.h"
 #include "cli/demo_project.h"
 #include "cli/play_command.h"
+#include "cli/print_command.h"
 #include "cli/render_command.h"
 #include "platform/file_io.h"
 #include "platform/message_box.h"
@@ -44,6 +45,7 @@ constexpr const char* kUsageText =
     "  play IN.PLM|IN.PRJ [--events OUT.txt] [--wav OUT.wav] [--soundfont SF2]\n"
     "       [--interrupt 1|2|5] [--reset auto|gm|gs|none] [--realtime]   play a song or a project\n"
     "       [--mute CH[,CH...]] [--solo CH]   with the mixer's buttons (project)\n"
+    "  print IN.PLM -o OUT.pdf|--pages [OPTIONS]   print the score to a PDF, or list its pages\n"
     "\n"
     "Every command takes --help. Exit status: 0 done, 1 usage error, 2 bad data.\n";
 
@@ -375,6 +377,7 @@ const std::map<std::string, Command>& commands() {
                           "Writes the demo songs and their project demo.PRJ into DIR (created when missing).\n",
                           1, 1, demoProject}},
         {"play", {kPlayUsage, 1, 18, playCommand}},
+        {"print", {kPrintUsage, 1, 20, printCommand}},
     };
     return table;
 }

@@ -1,0 +1,110 @@
+#include <gtest/gtest.h>
+
+#include <sstream>
+
+#include "cli/commands.h"
+#include "support/qt_test_app.h"
+#include "support/song_builder.h"
+#include "support/temp_dir.h"
+
+namespace plume {
+namespace {
+
+using namespace test;
+
+struct PrintCommand : ::testing::Test {
+    TempDir dir;
+    std::ostringstream out, err;
+    PrintCommand() {
+        qtApp();
+        // 300 treble lines of 102 units
+        std::vector<SongRecord> song;
+        for (int i = 0; i < 300; ++i) {
+            addGroups(song, {note(3, 72), note(3, 76)});
+            if (i < 299) addGroups(song, {lineBreak()});
+        }
+        writeSong(dir / "long.PLM", songOf(song));
+        writeSong(dir / "short.PLM", songOf(groups({note(3, 72), lineBreak(), note(3, 74)})));
+    }
+    int run(std::vector<std::string> args) {
+        args.insert(args.begin(), "print");
+        out.str("");
+        err.str("");
+        return cli::runCli(args, out, err);
+    }
+    std::string song(const char* name) { return (dir / name).string(); }
+};
+
+std::vector<std::array<int, 3>> pagesOf(const std::string& text) {
+    std::vector<std::array<int, 3>> pages;
+    std::istringstream in(text);
+    std::string word;
+    std::array<int, 3> page{};
+    while (in >> word >> page[0] >> page[1] >> page[2]) {
+        EXPECT_EQ(word, "page");
+        pages.push_back(page);
+    }
+    return pages;
+}
+
+TEST_F(PrintCommand, PagesListEveryLineOnceForThePrinterFiguresGiven) {
+    EXPECT_EQ(run({song("short.PLM"), "--pages"}), cli::kOk) << err.str();
+    EXPECT_EQ(out.str(), "page 1 1 2\n");
+
+    // 7016 - 638 = 6378 units: 62 lines of 102 a page; a line reaching the height starts the next
+    ASSERT_EQ(run({song("long.PLM"), "--pages"}), cli::kOk) << err.str();
+    auto pages = pagesOf(out.str());
+    ASSERT_EQ(pages.size(), 5u);
+    EXPECT_EQ(pages[0], (std::array<int, 3>{1, 1, 62}));
+    EXPECT_EQ(pages[4], (std::array<int, 3>{5, 249, 300}));
+    // AND half the page height at double the Reso: 3508 / 2 - 638 - 236 = 880 units, 8 lines
+    ASSERT_EQ(run({song("long.PLM"), "--pages", "--reso", "2", "--margins", "20,20,0,10", "--page-px", "4960,3508"}),
+              cli::kOk) << err.str();
+    pages = pagesOf(out.str());
+    ASSERT_EQ(pages.size(), 38u);
+    for (std::size_t i = 0; i < pages.size(); ++i) {
+        EXPECT_EQ(pages[i][1], int(i) * 8 + 1);
+        EXPECT_EQ(pages[i][2], std::min(int(i) * 8 + 8, 300));
+    }
+    // AND the grand-staff display takes 6378 / 153 = 41 lines a page
+    ASSERT_EQ(run({song("long.PLM"), "--pages", "--grand-staff"}), cli::kOk);
+    EXPECT_EQ(pagesOf(out.str())[1], (std::array<int, 3>{2, 42, 82}));
+    // AND a selection keeps its numbers in the whole song
+    ASSERT_EQ(run({song("long.PLM"), "--pages", "--selection", "100:170"}), cli::kOk);
+    EXPECT_EQ(out.str(), "page 1 100 161\npage 2 162 170\n");
+    // AND an offset of 1 inch at 300 dpi leaves the 20 mm margins 0 at the left and the top
+    ASSERT_EQ(run({song("long.PLM"), "--pages", "--dpi", "300,300", "--page-px", "2480,3508", "--offset-px",
+                   "300,300"}), cli::kOk);
+    // 3508 - 83 (7 mm) - 295 (the bottom margin grown by 25 mm) = 3130 units: 30 lines
+    EXPECT_EQ(pagesOf(out.str())[0], (std::array<int, 3>{1, 1, 30}));
+}
+
+TEST_F(PrintCommand, WritesThePdfOfTheSamePages) {
+    ASSERT_EQ(run({song("long.PLM"), "--pages", "--reso", "3"}), cli::kOk);
+    const std::size_t count = pagesOf(out.str()).size();
+    const std::string pdf = (dir / "long.pdf").string();
+    ASSERT_EQ(run({song("long.PLM"), "-o", pdf, "--reso", "3"}), cli::kOk) << err.str();
+    EXPECT_EQ(out.str(), "wrote " + pdf + " " + std::to_string(count) + " pages\n");
+    const auto bytes = platform::readFile(pdf);
+    ASSERT_TRUE(bytes);
+    const std::string text(bytes->begin(), bytes->end());
+    EXPECT_EQ(text.substr(0, 5), "%PDF-");
+    EXPECT_NE(text.find("/Count " + std::to_string(count)), std::string::npos);
+}
+
+TEST_F(PrintCommand, RefusesWrongOptionsAndBrokenSongs) {
+    EXPECT_EQ(run({song("long.PLM"), "--pages", "--reso", "11"}), cli::kUsage);
+    EXPECT_EQ(run({song("long.PLM"), "--pages", "--margins", "20,51,0,0"}), cli::kUsage);
+    EXPECT_EQ(run({song("long.PLM"), "--pages", "--margins", "20,20,0"}), cli::kUsage);
+    EXPECT_EQ(run({song("long.PLM"), "--pages", "--selection", "5:4"}), cli::kUsage);
+    EXPECT_EQ(run({song("long.PLM"), "--pages", "--selection", "1:301"}), cli::kUsage);
+    EXPECT_EQ(run({song("long.PLM"), "--pages", "-o", "x.pdf"}), cli::kUsage);
+    EXPECT_EQ(run({song("long.PLM"), "-o", "x.pdf", "--dpi", "300,300"}), cli::kUsage);
+    EXPECT_EQ(run({song("long.PLM")}), cli::kUsage);
+    const auto broken = dir.write("broken.PLM", platform::Bytes{'P', 'L', 'M', 1, 2});
+    EXPECT_EQ(run({broken.string(), "--pages"}), cli::kBadData);
+    EXPECT_EQ(run({song("missing.PLM"), "--pages"}), cli::kBadData);
+}
+
+}  // namespace
+}  // namespace plume

@@ -1,0 +1,195 @@
+// Printing with Qt offscreen: the page-layout dialog, the print dialog's options, the printed pages.
+#include <gtest/gtest.h>
+
+#include <QImage>
+#include <QLineEdit>
+#include <QPainter>
+#include <QPrintDialog>
+#include <QPrinter>
+#include <QPrintPreviewWidget>
+#include <QPushButton>
+#include <QTimer>
+
+#include "platform/message_box.h"
+#include "platform/profile.h"
+#include "print/qt/page_layout_dialog.h"
+#include "print/qt/page_painter.h"
+#include "print/qt/print_song.h"
+#include "score/glyphs.h"
+#include "score/qt/qt_canvas.h"
+#include "score/qt/score_image.h"
+#include "support/qt_test_app.h"
+#include "support/song_builder.h"
+#include "support/temp_dir.h"
+
+namespace plume {
+namespace {
+
+using namespace test;
+
+TEST(PageLayoutDialog, AWrongFieldKeepsTheDialogOpenWithTheFocusOnIt) {
+    qtApp();
+    platform::ScriptedMessageBox box;
+    platform::MemoryProfile profile("[Print Layout]\nLeft=10\nUp=15\nRIGHT=5\nDown=3\nReso=2\n");
+    QPrinter printer;
+    PageLayoutDialog dialog(profile, printer);
+    EXPECT_EQ(dialog.windowTitle().toStdString(), "ﾍﾟｰｼﾞﾚｱｳﾄの設定");
+    EXPECT_EQ(dialog.printerSetupButton()->text().toStdString(), "(&S)ﾌﾟﾘﾝﾀの設定");
+    EXPECT_EQ(dialog.field(PageLayoutField::Right)->text().toStdString(), "5");
+    EXPECT_EQ(dialog.field(PageLayoutField::Resolution)->text().toStdString(), "2");
+    dialog.show();
+
+    // WHEN the left margin is 51 THEN its message, the focus there, still open
+    dialog.field(PageLayoutField::Left)->setText("51");
+    dialog.accept();
+    EXPECT_TRUE(dialog.isVisible());
+    EXPECT_EQ(box.shown(), std::vector<std::string>{"左を0から50の数値で入力してください。"});
+    EXPECT_EQ(dialog.focusWidget(), dialog.field(PageLayoutField::Left));
+    // WHEN the left is fixed and the resolution is 11 THEN the resolution's message and focus
+    dialog.field(PageLayoutField::Left)->setText("0");
+    dialog.field(PageLayoutField::Resolution)->setText("11");
+    box.clear();
+    dialog.accept();
+    EXPECT_TRUE(dialog.isVisible());
+    EXPECT_EQ(box.shown(), std::vector<std::string>{"分解能を1から10の数値で入力してください。"});
+    EXPECT_EQ(dialog.focusWidget(), dialog.field(PageLayoutField::Resolution));
+    EXPECT_EQ(loadPageLayout(profile), (PageLayout{10, 15, 5, 3, 2})) << "nothing written yet";
+    // WHEN all are right THEN the dialog closes with the values written
+    dialog.field(PageLayoutField::Resolution)->setText("10");
+    dialog.accept();
+    EXPECT_FALSE(dialog.isVisible());
+    EXPECT_EQ(dialog.result(), QDialog::Accepted);
+    EXPECT_EQ(loadPageLayout(profile), (PageLayout{0, 15, 5, 3, 10}));
+}
+
+// `count` lines of notes only (no effect markers, which only the screen shows).
+std::vector<SongRecord> notesSong(int count) {
+    std::vector<SongRecord> song;
+    for (int i = 0; i < count; ++i) {
+        addGroups(song, {note(3, std::uint8_t(60 + i % 12)), note(3, 64), barLine(), note(2, 67)});
+        if (i + 1 < count) addGroups(song, {lineBreak()});
+    }
+    return song;
+}
+
+PrintSource sourceOf(const std::vector<SongRecord>& song) {
+    PrintSource source;
+    source.records = song;
+    source.table.rebuild(song, SongInfo::defaults());
+    source.documentTitle = "melody.PLM";
+    return source;
+}
+
+TEST(PrintDialog, TheSelectionOptionOnlyWithARange) {
+    qtApp();
+    const std::vector<SongRecord> song = notesSong(4);
+    PrintSource source = sourceOf(song);
+    QPrinter printer;
+    {
+        QPrintDialog dialog(&printer);
+        preparePrintDialog(dialog, source);
+        EXPECT_FALSE(dialog.testOption(QAbstractPrintDialog::PrintSelection));
+        EXPECT_FALSE(dialog.testOption(QAbstractPrintDialog::PrintPageRange));
+        EXPECT_FALSE(dialog.testOption(QAbstractPrintDialog::PrintToFile));
+        EXPECT_EQ(dialog.printRange(), QAbstractPrintDialog::AllPages);
+    }
+    source.anchor = {1, 0};
+    source.cursor = {2, 3};
+    QPrintDialog dialog(&printer);
+    preparePrintDialog(dialog, source);
+    EXPECT_TRUE(dialog.testOption(QAbstractPrintDialog::PrintSelection));
+    EXPECT_EQ(dialog.printRange(), QAbstractPrintDialog::Selection);
+}
+
+int darkPixels(const QImage& image, const QRect& rect) {
+    int dark = 0;
+    const QRect r = rect.intersected(image.rect());
+    for (int y = r.top(); y <= r.bottom(); ++y)
+        for (int x = r.left(); x <= r.right(); ++x) dark += qGray(image.pixel(x, y)) < 128;
+    return dark;
+}
+
+TEST(PagePainter, APageIsTheTitleTheOrdinaryScoreAndTheLineNumbers) {
+    qtApp();
+    const std::vector<SongRecord> song = notesSong(60);
+    const PrintSource source = sourceOf(song);
+    // A4 at 150 dpi: margins 20 mm = 118 px, the score 27 mm = 159 px down
+    const PrinterFigures printer{150, 150, 1240, 1754, 0, 0};
+    const PrintPlan plan = planPrint(source, printer, {}, false);
+    ASSERT_GT(plan.pageCount(), 1);
+    const PrintedPage page = *plan.page(source, 2);
+    QImage image(printer.pageWidth, printer.pageHeight, QImage::Format_RGB32);
+    image.fill(Qt::white);
+    QPainter painter(&image);
+    const GlyphSet glyphs;
+    platform::GlyphImages images;
+    platform::paintPage(painter, source, plan, page, glyphs, images);
+    painter.end();
+
+    const PageGeometry& g = plan.geometry;
+    ASSERT_EQ(g.marginLeft, 118);
+    ASSERT_EQ(g.marginTop, 159);
+    // THEN the title at the top margin and "Page 2" ending near the right edge, nothing above them
+    EXPECT_GT(darkPixels(image, {118, 118, 100, 30}), 20);
+    EXPECT_GT(darkPixels(image, {1240 - 100, 118, 85, 30}), 20);
+    EXPECT_EQ(darkPixels(image, {0, 0, 1240, 110}), 0);
+    // AND the score area is the ordinary drawing of the page's lines, right of the line numbers
+    const int extent = page.view.height;
+    const QImage screen = platform::renderScoreImage(
+        song, SongInfo::defaults(), glyphs, images,
+        {.width = g.printableWidth, .firstLine = page.lines.first, .height = extent});
+    const QRect scoreRight(30, 0, g.printableWidth - 30, extent);
+    EXPECT_TRUE(image.copy(scoreRight.translated(118, 159)) == screen.copy(scoreRight));
+    // AND a bold number at each line's top: "N" for the page's first line at the score's left edge
+    EXPECT_GT(darkPixels(image, {118, 159, 20, 12}), 5);
+    const int secondTop = 159 + page.numbers[1].y;
+    EXPECT_GT(darkPixels(image, {118, secondTop, 20, 12}), 5);
+    // AND nothing below the page's last line: the next page's first line is not drawn cut
+    EXPECT_EQ(darkPixels(image, {0, 159 + extent, 1240, 1754 - 159 - extent}), 0);
+}
+
+TEST(PrintTo, APdfPrinterGetsEveryPage) {
+    qtApp();
+    TempDir dir;
+    platform::MemoryProfile app;
+    platform::installProfiles(nullptr, &app);
+    const std::vector<SongRecord> song = notesSong(120);
+    const PrintSource source = sourceOf(song);
+    QPrinter printer(QPrinter::HighResolution);
+    printer.setOutputFormat(QPrinter::PdfFormat);
+    printer.setResolution(300);
+    printer.setOutputFileName(QString::fromStdString((dir / "song.pdf").string()));
+    const int expected = planPrint(source, printerFigures(printer), {}, false).pageCount();
+    EXPECT_GT(expected, 3);
+    EXPECT_EQ(printTo(printer, source, false), expected);
+    platform::installProfiles(nullptr, nullptr);
+    const auto bytes = platform::readFile(dir / "song.pdf");
+    ASSERT_TRUE(bytes);
+    EXPECT_EQ(std::string(bytes->begin(), bytes->begin() + 5), "%PDF-");
+}
+
+TEST(PreviewSong, ThePreviewShowsEveryPage) {
+    qtApp();
+    platform::MemoryProfile app("[Print Layout]\nReso=2\n");
+    platform::installProfiles(nullptr, &app);
+    const std::vector<SongRecord> song = notesSong(80);
+    PrintSource source = sourceOf(song);
+    const int expected = planPrint(source, printerFigures(sharedPrinter()), printingLayout(app), false).pageCount();
+    int shown = -1;
+    QTimer poll;
+    QObject::connect(&poll, &QTimer::timeout, [&] {
+        QWidget* dialog = QApplication::activeModalWidget();
+        auto* preview = dialog ? dialog->findChild<QPrintPreviewWidget*>() : nullptr;
+        if (!preview || preview->pageCount() == 0) return;
+        shown = preview->pageCount();
+        dialog->close();
+    });
+    poll.start(50);
+    previewSong(nullptr, source);
+    platform::installProfiles(nullptr, nullptr);
+    EXPECT_GT(expected, 1);
+    EXPECT_EQ(shown, expected);
+}
+
+}  // namespace
+}  // namespace plume
