@@ -8,6 +8,8 @@
 
 #include "export/midi_file_writer.h"
 #include "export/mld_writer.h"
+#include "cli/chords_command.h"
+#include "cli/db_command.h"
 #include "cli/demo_project.h"
 #include "cli/play_command.h"
 #include "cli/render_command.h"
@@ -41,6 +43,9 @@ constexpr const char* kUsageText =
     "  export-mld IN.PRJ [-o OUT.mld]    write the project as an i-melody file\n"
     "  play IN.PLM|IN.PRJ [--events OUT.txt] [--wav OUT.wav] [--soundfont SF2]\n"
     "       [--interrupt 1|2|5] [--reset auto|gm|gs|none] [--realtime]   play a song or a project\n"
+    "  chords IN.PLM --from A --to B   print the chord candidates of a range of groups\n"
+    "  db IN.QDB [--find category|memo|file TEXT [--exact] [--from N] [--backward]]\n"
+    "                           print a song database's records, or search them\n"
     "\n"
     "Every command takes --help. Exit status: 0 done, 1 usage error, 2 bad data.\n";
 
@@ -368,6 +373,8 @@ const std::map<std::string, Command>& commands() {
                           "Writes the demo songs and their project demo.PRJ into DIR (created when missing).\n",
                           1, 1, demoProject}},
         {"play", {kPlayUsage, 1, 14, playCommand}},
+        {"chords", {kChordsUsage, 5, 5, chordsCommand}},
+        {"db", {kDbUsage, 1, 8, dbCommand}},
     };
     return table;
 }
