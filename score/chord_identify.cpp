@@ -9,7 +9,7 @@ namespace plume {
 
 namespace {
 
-constexpr std::array<ChordQuality, kChordQualityCount> kQualities = {{
+constexpr std::array<ChordQuality, kCandidateQualityCount> kQualities = {{
     {"", {60, 64, 67, kNoTone}},
     {"7", {60, 64, 67, 70}},
     {"M7", {60, 64, 67, 71}},
@@ -73,7 +73,7 @@ int ChordQuality::toneCount() const {
     return int(std::find(tones.begin(), tones.end(), kNoTone) - tones.begin());
 }
 
-const std::array<ChordQuality, kChordQualityCount>& chordQualities() { return kQualities; }
+const std::array<ChordQuality, kCandidateQualityCount>& chordQualities() { return kQualities; }
 
 const std::array<int, 7>& candidateRoots(std::uint8_t keySignature) { return kRoots[knownKey(keySignature)]; }
 
@@ -124,7 +124,7 @@ ChordCandidates identifyChords(std::uint16_t pitchClasses, std::uint8_t keySigna
     ChordCandidates lists;
     // Each list is filled by its own pass, so that a later list can leave out the earlier ones.
     auto pass = [&](auto accept) {
-        for (int q = 0; q < int(kChordQualityCount); ++q) {
+        for (int q = 0; q < int(kCandidateQualityCount); ++q) {
             for (int root : candidateRoots(keySignature)) {
                 int hits = 0;
                 for (int tone : kQualities[std::size_t(q)].tones) {
@@ -155,7 +155,7 @@ std::optional<ParsedChord> parseChordName(std::string_view name, std::uint8_t ke
     const auto found = std::find_if(names.begin(), names.end(), [&](const char* n) { return root == n; });
     if (found == names.end()) return std::nullopt;
     const std::string_view rest = name.substr(rootLength);
-    for (std::size_t q = 0; q < kChordQualityCount; ++q) {
+    for (std::size_t q = 0; q < kCandidateQualityCount; ++q) {
         if (rest == kQualities[q].suffix) return ParsedChord{int(found - names.begin()), int(q)};
     }
     return std::nullopt;
@@ -168,7 +168,7 @@ ChordAudition::ChordAudition(Records song, ChordRange range)
 std::size_t ChordAudition::build(ParsedChord chord, std::uint8_t velocity) {
     m_count = 0;
     if (!m_buffer) return 0;
-    const ChordQuality& quality = kQualities[std::size_t(chord.quality) % kChordQualityCount];
+    const ChordQuality& quality = kQualities[std::size_t(chord.quality) % kCandidateQualityCount];
     const int tones = quality.toneCount();
     const std::size_t end = m_range.first + rangeRecordCount(m_song, m_range);
     // Every group adds at most four records, and a range has no more groups than records.

@@ -17,7 +17,7 @@ namespace plume {
 
 struct RecordRange;
 
-inline constexpr std::size_t kChordQualityCount = 15;
+inline constexpr std::size_t kCandidateQualityCount = 15;
 inline constexpr int kNoTone = -1;
 
 // A quality: its display suffix and its tones as the chord built on C4, ended by kNoTone.
@@ -28,7 +28,7 @@ struct ChordQuality {
     int toneCount() const;
 };
 
-const std::array<ChordQuality, kChordQualityCount>& chordQualities();
+const std::array<ChordQuality, kCandidateQualityCount>& chordQualities();
 // The seven pitch classes tried as roots in a key (0 none, 1-7 sharps, 8-14 flats), in order.
 const std::array<int, 7>& candidateRoots(std::uint8_t keySignature);
 // "C".."B" spelled with sharps below key 8, with flats from key 8 on.
