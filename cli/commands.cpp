@@ -9,6 +9,8 @@
 #include "export/midi_file_writer.h"
 #include "export/mld_writer.h"
 #include "cli/curve_command.h"
+#include "cli/chords_command.h"
+#include "cli/db_command.h"
 #include "cli/demo_project.h"
 #include "cli/play_command.h"
 #include "cli/print_command.h"
@@ -46,6 +48,9 @@ constexpr const char* kUsageText =
     "       [--interrupt 1|2|5] [--reset auto|gm|gs|none] [--realtime]   play a song or a project\n"
     "       [--mute CH[,CH...]] [--solo CH]   with the mixer's buttons (project)\n"
     "  print IN.PLM -o OUT.pdf|--pages [OPTIONS]   print the score to a PDF, or list its pages\n"
+    "  chords IN.PLM --from A --to B   print the chord candidates of a range of groups\n"
+    "  db IN.QDB [--find category|memo|file TEXT [--exact] [--from N] [--backward]]\n"
+    "                           print a song database's records, or search them\n"
     "\n"
     "Every command takes --help. Exit status: 0 done, 1 usage error, 2 bad data.\n";
 
@@ -378,6 +383,8 @@ const std::map<std::string, Command>& commands() {
                           1, 1, demoProject}},
         {"play", {kPlayUsage, 1, 18, playCommand}},
         {"print", {kPrintUsage, 1, 20, printCommand}},
+        {"chords", {kChordsUsage, 5, 5, chordsCommand}},
+        {"db", {kDbUsage, 1, 8, dbCommand}},
     };
     return table;
 }

@@ -1,0 +1,31 @@
+#include "score/qt/chord_help.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QFile>
+#include <QTextBrowser>
+
+#include "platform/message_box.h"
+
+namespace plume {
+
+QString chordHelpPath() { return QDir(QCoreApplication::applicationDirPath()).filePath(QStringLiteral("chord.hlp")); }
+
+QTextBrowser* showChordHelp(QWidget* parent, const QString& path) {
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly)) {
+        platform::messageBox().show(
+            platform::formatMessage("%s\nファイルがありません。", QDir::toNativeSeparators(path).toStdString().c_str()));
+        return nullptr;
+    }
+    auto* browser = new QTextBrowser(parent);
+    browser->setWindowFlag(Qt::Window);
+    browser->setAttribute(Qt::WA_DeleteOnClose);
+    browser->setWindowTitle(QStringLiteral("コード進行のヘルプ"));
+    browser->setHtml(QString::fromUtf8(file.readAll()));
+    browser->resize(640, 560);
+    browser->show();
+    return browser;
+}
+
+}  // namespace plume

@@ -1,0 +1,123 @@
+// The database window and its dialogs offscreen: the list and the commands follow the session.
+#include <gtest/gtest.h>
+
+#include <QAbstractButton>
+#include <QAction>
+#include <QButtonGroup>
+#include <QComboBox>
+#include <QLineEdit>
+#include <QPointer>
+#include <QPushButton>
+#include <QTreeWidget>
+
+#include "database/qt/database_dialogs.h"
+#include "database/qt/database_window.h"
+#include "platform/cp932.h"
+#include "platform/file_dialog.h"
+#include "platform/message_box.h"
+#include "platform/profile.h"
+#include "support/qt_test_app.h"
+
+namespace plume {
+namespace {
+
+namespace fs = std::filesystem;
+using platform::Answer;
+
+class OneFileDialog : public platform::FileDialog {
+public:
+    std::optional<fs::path> next;
+    std::optional<fs::path> askSaveName(std::string_view, std::string_view, std::string_view) override { return next; }
+    std::optional<fs::path> askOpenName(std::string_view, std::string_view) override { return next; }
+};
+
+class OpeningHost : public DatabaseHost {
+public:
+    std::vector<fs::path> opened;
+    bool openSong(const fs::path& path) override {
+        opened.push_back(path);
+        return true;
+    }
+    bool playFile(const fs::path&) override { return true; }
+    void stopPlay() override {}
+};
+
+TEST(DatabaseWindow, ListAndCommandsFollowTheRecords) {
+    test::qtApp();
+    platform::ScriptedMessageBox box;
+    platform::MemoryProfile profile;
+    OneFileDialog files;
+    OpeningHost host;
+    QPointer<CDataBase> window = createDatabaseWindow(host, profile, files);
+    EXPECT_EQ(window->windowTitle(), QStringLiteral("PlumeＤＢ - UNTITLED"));
+    EXPECT_EQ(window->recordList()->topLevelItemCount(), 1);  // the empty place to append at
+    EXPECT_FALSE(window->action(DbCommand::Edit)->isEnabled());
+
+    window->session().add(DbRecord::of("b.PLM", "pop", ""));
+    window->session().add(DbRecord::of("a.PLM", platform::utf8ToCp932("ジャズ").value(), "memo"));
+    window->refresh();
+    QTreeWidgetItem* first = window->recordList()->topLevelItem(0);
+    EXPECT_EQ(first->text(0).trimmed(), QStringLiteral("1"));
+    EXPECT_EQ(first->text(1), QStringLiteral("ジャズ"));
+    EXPECT_EQ(first->text(3), QStringLiteral("a.PLM"));
+    EXPECT_TRUE(window->action(DbCommand::Send)->isEnabled());
+    EXPECT_TRUE(window->action(DbCommand::Last)->isEnabled());
+    EXPECT_FALSE(window->action(DbCommand::First)->isEnabled());
+
+    window->recordList()->setCurrentItem(window->recordList()->topLevelItem(1));
+    EXPECT_EQ(window->session().current(), 1u);
+    box.script({Answer::Yes});
+    window->run(DbCommand::Delete);
+    EXPECT_EQ(window->recordList()->topLevelItemCount(), 2);
+    EXPECT_EQ(window->session().current(), 0u);
+
+    // "発送" opens the song, then the window closes (asking to save the changes: No).
+    box.script({Answer::No});
+    window->run(DbCommand::Send);
+    EXPECT_EQ(host.opened, std::vector<fs::path>{fs::path("a.PLM")});
+    EXPECT_TRUE(test::waitUntil([&] { return window.isNull(); }));
+}
+
+TEST(DatabaseWindow, RecordDialogRefusesLongTextsAndAsksBeforeDiscarding) {
+    test::qtApp();
+    platform::ScriptedMessageBox box;
+    OneFileDialog files;
+    RecordDialog dialog(RecordForm{}, files);
+    EXPECT_EQ(dialog.windowTitle(), QStringLiteral("レコード入力"));
+    dialog.categoryField()->setText(QString(21, QLatin1Char('c')));
+    dialog.accept();
+    EXPECT_EQ(dialog.result(), QDialog::Rejected);
+    EXPECT_EQ(box.shown().back(), "分類は半角で数えて20文字以内にして下さい。");
+
+    files.next = fs::path("/songs/曲.PLM");
+    dialog.browseButton()->click();
+    EXPECT_EQ(dialog.fileField()->text(), QStringLiteral("/songs/曲.PLM"));
+    EXPECT_EQ(dialog.fileField()->selectedText(), dialog.fileField()->text());
+
+    box.script({Answer::No});
+    dialog.reject();  // edited: No keeps it open
+    EXPECT_EQ(box.shown().back(), "データの編集を破棄しますか？");
+    dialog.categoryField()->setText(QStringLiteral("pop"));
+    dialog.accept();
+    EXPECT_EQ(dialog.result(), QDialog::Accepted);
+    EXPECT_EQ(dialog.record().fileName(), platform::utf8ToCp932("/songs/曲.PLM").value());
+}
+
+TEST(DatabaseWindow, SearchDialogKeepsItsChoicesAndHistory) {
+    test::qtApp();
+    DbSearchSettings settings;
+    settings.history = {"old"};
+    SearchDialog dialog(settings);
+    EXPECT_EQ(dialog.textBox()->count(), 1);
+    dialog.textBox()->setEditText(QStringLiteral("ジャズ"));
+    dialog.methodButtons()->button(1)->setChecked(true);
+    dialog.fieldButtons()->button(2)->setChecked(true);
+    dialog.accept();
+    EXPECT_EQ(dialog.settings().text, platform::utf8ToCp932("ジャズ").value());
+    EXPECT_EQ(dialog.settings().method, DbMatch::Exact);
+    EXPECT_EQ(dialog.settings().field, DbField::FileName);
+    EXPECT_EQ(dialog.settings().history.size(), 2u);
+}
+
+}  // namespace
+}  // namespace plume

@@ -1,0 +1,45 @@
+// Database files of the shapes that matter; with PLUME_FUZZ_SEED_DIR set they also become the
+// database reader's seed corpus.
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <map>
+
+#include "database/song_database.h"
+#include "platform/file_io.h"
+
+namespace plume {
+namespace {
+
+std::map<std::string, std::vector<std::uint8_t>> seedFiles() {
+    std::vector<DbRecord> few = {DbRecord::of("C:\\music\\a.PLM", "pop", "first"),
+                                 DbRecord::of("\x8B\xC8.PLM", "\x83\x57\x83\x83\x83\x59", "\x83\x81\x83\x82"),
+                                 DbRecord::of("", "", "memo only")};
+    std::vector<DbRecord> many(250, few[0]);
+    auto oldVersion = serializeDatabase(few);
+    oldVersion[4] = 9;
+    return {
+        {"empty", serializeDatabase({})},
+        {"few", serializeDatabase(few)},
+        {"many", serializeDatabase(many)},
+        {"version9", oldVersion},
+    };
+}
+
+TEST(FuzzSeeds, EveryDatabaseParses) {
+    const char* seedDir = std::getenv("PLUME_FUZZ_SEED_DIR");
+    const std::filesystem::path dir = seedDir ? std::filesystem::path(seedDir) / "fuzz_database_reader" : "";
+    if (seedDir) std::filesystem::create_directories(dir);
+    for (const auto& [name, bytes] : seedFiles()) {
+        const DbReadResult read = parseDatabase(bytes);
+        EXPECT_TRUE(read.ok()) << name;
+        EXPECT_EQ(read.records.size() * kDbRecordSize + kDbHeaderSize, bytes.size()) << name;
+        if (seedDir) {
+            EXPECT_TRUE(platform::writeFileAtomically(dir / (name + ".QDB"), bytes)) << name;
+        }
+    }
+}
+
+}  // namespace
+}  // namespace plume

@@ -1,0 +1,195 @@
+#include <gtest/gtest.h>
+
+#include <algorithm>
+
+#include "score/chord_identify.h"
+#include "score/range_edit.h"
+#include "support/song_builder.h"
+
+namespace plume {
+namespace {
+
+using test::addGroup;
+using test::note;
+using test::rest;
+using Names = std::vector<std::string>;
+
+std::uint16_t setOf(std::initializer_list<int> pitchClasses) {
+    std::uint16_t set = 0;
+    for (int pc : pitchClasses) set = std::uint16_t(set | (1u << pc));
+    return set;
+}
+
+std::ptrdiff_t indexOf(const Names& names, const std::string& name) {
+    const auto it = std::find(names.begin(), names.end(), name);
+    return it == names.end() ? -1 : it - names.begin();
+}
+
+Names prefix(const Names& names, std::size_t n) { return Names(names.begin(), names.begin() + std::ptrdiff_t(std::min(n, names.size()))); }
+
+TEST(ChordIdentify, FourTonesPresentRankFirstAndTriadsSecond) {
+    // C E G B in C major: only CM7 has all four tones.
+    const ChordCandidates seventh = identifyChords(setOf({0, 4, 7, 11}), 0);
+    EXPECT_EQ(seventh.first, Names{"CM7"});
+    // Major triads on C, E, G, then the sevenths with two tones or more; CM7 is not repeated.
+    EXPECT_EQ(prefix(seventh.second, 7), (Names{"C", "E", "G", "C7", "E7", "G7", "A7"}));
+    EXPECT_EQ(indexOf(seventh.second, "CM7"), -1);
+
+    // C E G: no first candidate, C leads the second list, one-tone chords fill the third.
+    const ChordCandidates triad = identifyChords(setOf({0, 4, 7}), 0);
+    EXPECT_TRUE(triad.first.empty());
+    ASSERT_FALSE(triad.second.empty());
+    EXPECT_EQ(triad.second.front(), "C");
+    EXPECT_NE(indexOf(triad.second, "CM7"), -1);
+    EXPECT_EQ(prefix(triad.third, 4), (Names{"E", "F", "G", "A"}));
+    for (const std::string& name : triad.third) {
+        EXPECT_EQ(indexOf(triad.second, name), -1) << name;
+    }
+
+    EXPECT_EQ(identifyChords(0, 0).third, Names{});
+}
+
+TEST(ChordIdentify, RootsFollowTheKeyAndItsSpelling) {
+    // C7 and Bb7 both complete: two flats try C before B-flat, one flat starts at F.
+    const std::uint16_t both = setOf({0, 4, 7, 10, 2, 5, 8});
+    const Names twoFlats = identifyChords(both, 9).first;
+    ASSERT_NE(indexOf(twoFlats, "Bb7"), -1);
+    EXPECT_LT(indexOf(twoFlats, "C7"), indexOf(twoFlats, "Bb7"));
+    const Names oneFlat = identifyChords(both, 8).first;
+    EXPECT_GT(indexOf(oneFlat, "C7"), indexOf(oneFlat, "Bb7"));
+    // Without accidentals B-flat is not a candidate root at all.
+    EXPECT_EQ(indexOf(identifyChords(both, 0).first, "A#7"), -1);
+
+    const std::uint16_t bFlatMinor = setOf({10, 1, 5, 8});
+    EXPECT_NE(indexOf(identifyChords(bFlatMinor, 10).first, "Bbm7"), -1);
+    const Names sharps = identifyChords(bFlatMinor, 5).first;
+    EXPECT_NE(indexOf(sharps, "A#m7"), -1);
+    for (const std::string& name : sharps) EXPECT_EQ(name.find('b'), std::string::npos) << name;
+}
+
+TEST(ChordIdentify, NamesParseBackToRootAndQuality) {
+    const auto flat = parseChordName("Bbm7", 10);
+    ASSERT_TRUE(flat);
+    EXPECT_EQ(flat->root, 10);
+    EXPECT_EQ(flat->quality, 9);
+    EXPECT_FALSE(parseChordName("Bbm7", 3));  // a sharp key has no "Bb"
+    const auto halfDiminished = parseChordName("C#m7-5", 2);
+    ASSERT_TRUE(halfDiminished);
+    EXPECT_EQ(halfDiminished->root, 1);
+    EXPECT_EQ(halfDiminished->quality, 14);
+    const auto major = parseChordName("G", 0);
+    ASSERT_TRUE(major);
+    EXPECT_EQ(major->quality, 0);
+    EXPECT_FALSE(parseChordName("Gmaj", 0));
+    EXPECT_FALSE(parseChordName("H", 0));
+    EXPECT_FALSE(parseChordName("", 0));
+    // Every listed name comes back as itself.
+    for (std::uint8_t key = 0; key < 15; ++key) {
+        for (const std::string& name : identifyChords(setOf({0, 3, 6, 10}), key).second) {
+            const auto parsed = parseChordName(name, key);
+            ASSERT_TRUE(parsed) << name;
+            EXPECT_EQ(chordName(parsed->root, parsed->quality, key), name);
+        }
+    }
+}
+
+TEST(ChordIdentify, CommandNeedsANoteInAMelodyRange) {
+    std::vector<SongRecord> song;
+    addGroup(song, {rest(9)});
+    addGroup(song, {test::barLine()});
+    addGroup(song, {rest(10)});
+    addGroup(song, {note(3, 62), test::effectValue(effect::kVolume, 90)});
+    const SongInfo melody = SongInfo::defaults();
+    SongInfo rhythm = melody;
+    rhythm.bytes[2] = 0;
+
+    EXPECT_FALSE(canIdentifyChords(song, RecordRange{0, 3}, melody, false));  // rests and a bar line
+    EXPECT_TRUE(canIdentifyChords(song, RecordRange{2, 5}, melody, false));
+    EXPECT_FALSE(canIdentifyChords(song, RecordRange{2, 5}, melody, true));
+    EXPECT_FALSE(canIdentifyChords(song, RecordRange{2, 5}, rhythm, false));
+    EXPECT_FALSE(canIdentifyChords(song, RecordRange{3, 3}, melody, false));
+
+    // The rests' zero key bytes do not count as C; the effect after the note is no note.
+    const auto range = chordRangeOf(song, RecordRange{0, 5});
+    ASSERT_TRUE(range);
+    EXPECT_EQ(range->last, 3u);
+    EXPECT_EQ(rangeRecordCount(song, *range), 5u);
+    EXPECT_EQ(pitchClassSet(song, *range), setOf({2}));
+}
+
+TEST(ChordAudition, NoteGroupsBecomeTheChordAndOthersStayOneRecord) {
+    std::vector<SongRecord> song;
+    addGroup(song, {rest(8)});  // before the range
+    addGroup(song, {note(3, 60, 0, mark::kDotted), test::effectValue(effect::kVolume, 90)});
+    addGroup(song, {rest(10)});
+    addGroup(song, {note(4, 64), note(4, 67)});
+    addGroup(song, {note(2, 50)});  // after the range
+    const ChordRange range{1, 4};
+    ChordAudition audition(song, range);
+    ASSERT_TRUE(audition.allocated());
+    EXPECT_EQ(audition.capacity(), 5u * 4 + 1);
+
+    ASSERT_EQ(audition.build(ParsedChord{7, 1}, 90), 9u);  // G7: 4 + 1 + 4
+    const Records built = audition.written();
+    ASSERT_EQ(built.size(), 10u);
+    std::vector<int> sizes, keys;
+    for (const SongRecord& r : built) {
+        sizes.push_back(r.groupSize());
+        keys.push_back(r.key());
+    }
+    EXPECT_EQ(sizes, (std::vector<int>{4, 0, 0, 0, 1, 4, 0, 0, 0, 0}));
+    EXPECT_EQ(keys, (std::vector<int>{67, 71, 74, 77, 0, 67, 71, 74, 77, 0}));
+    for (std::size_t i : {0u, 3u, 5u, 8u}) {
+        EXPECT_EQ(built[i].gate(), 100) << i;
+        EXPECT_EQ(built[i].velocity(), 90) << i;
+    }
+    EXPECT_EQ(built[0].bytes[2], song[1].bytes[2]);  // the dotted quarter keeps its length
+    EXPECT_EQ(built[5].type(), 4);
+    EXPECT_TRUE(built[4].isRest());
+    EXPECT_EQ(built[9].bytes[1], 0);
+
+    // A triad rebuild replaces the earlier contents.
+    EXPECT_EQ(audition.build(ParsedChord{0, 0}, 100), 7u);
+    EXPECT_EQ(audition.played().back().key(), 67);
+}
+
+TEST(ChordAudition, PlaysTheRangeAsWrittenBesideTheChord) {
+    std::vector<SongRecord> song;
+    addGroup(song, {rest(8)});
+    addGroup(song, {note(3, 60), note(3, 64)});
+    addGroup(song, {note(3, 67)});
+    SongInfo info = SongInfo::defaults();
+    info.bytes[6] = 2;
+    info.bytes[7] = 8;
+    info.bytes[8] = 24;
+    info.setTempo(96);
+    const ChordRange range{1, 3};
+    ChordAudition audition(song, range);
+    audition.build(ParsedChord{0, 2}, 100);
+
+    const AuditionPlay chord = chordAuditionPlay(song, info, range, audition.played());
+    ASSERT_EQ(chord.channels.size(), 2u);
+    EXPECT_EQ(chord.tempo, 96);
+    const AuditionChannel& written = chord.channels[0];
+    EXPECT_EQ(written.index, 0u);
+    EXPECT_EQ(written.track.data(), song.data());
+    EXPECT_EQ(written.start, 1u);
+    EXPECT_EQ(written.count, 3u);
+    EXPECT_EQ(written.program, 24);
+    EXPECT_EQ(written.bank, 8);
+    EXPECT_EQ(written.module, 2);
+    const AuditionChannel& voiced = chord.channels[1];
+    EXPECT_EQ(voiced.index, 1u);
+    EXPECT_EQ(voiced.count, 8u);
+    EXPECT_EQ(voiced.program, kAuditionProgram);
+    EXPECT_EQ(voiced.module, 0);
+
+    info.bytes[2] = 0;
+    const AuditionPlay rhythm = rangeAuditionPlay(song, info, range);
+    ASSERT_EQ(rhythm.channels.size(), 1u);
+    EXPECT_EQ(rhythm.channels[0].index, kRhythmChannelIndex);
+    EXPECT_FALSE(rhythm.channels[0].melodic);
+}
+
+}  // namespace
+}  // namespace plume
