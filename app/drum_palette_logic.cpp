@@ -43,36 +43,31 @@ std::vector<std::string> drumEntryNames(const DrumPalette& palette) {
     return names;
 }
 
-std::optional<PaletteMessage> drumEntryRequest(const DrumPalette& palette, std::vector<int> selectedRows) {
+std::optional<entry::EnterDrums> drumEntryRequest(const DrumPalette& palette, std::vector<int> selectedRows) {
     if (palette.keys.empty()) return std::nullopt;
     std::sort(selectedRows.begin(), selectedRows.end());
     selectedRows.erase(std::unique(selectedRows.begin(), selectedRows.end()), selectedRows.end());
-    PaletteMessage message{palette_msg::kEnterDrums, std::uintptr_t(palette.setProgram), {}};
-    std::size_t taken = 0;
+    entry::EnterDrums request{std::uint8_t(palette.setProgram), {}};
     for (const int row : selectedRows) {
         if (row < 0 || std::size_t(row) >= palette.keys.size()) continue;
-        if (taken++ == kDrumPaletteEnterLimit) break;
-        message.data.push_back(palette.keys[std::size_t(row)]);
-        message.data.push_back(0);
+        if (request.notes.size() == kDrumPaletteEnterLimit) break;
+        request.notes.push_back({palette.keys[std::size_t(row)], 0});
     }
-    message.data.push_back(kNoKey);
-    message.data.push_back(0);
-    return message;
+    return request;
 }
 
 std::array<SongRecord, 4> drumTestPhrase(int noteLength, std::uint8_t key, std::uint8_t setProgram) {
     const int type = std::clamp(noteLength, 0, int(kTestNoteLengthNames.size()) - 1) + 1;
     std::array<SongRecord, 4> phrase{};
     for (SongRecord& r : phrase) {
-        auto& b = r.bytes;
-        b[0] = 1;
-        b[1] = kind::kScore;
-        b[2] = std::uint8_t(type);
-        b[5] = key;
-        b[6] = 100;
-        b[7] = 0;
-        b[8] = 64;
-        b[9] = setProgram;
+        r.setGroupSize(1);
+        r.setKind(kind::kScore);
+        r.setTypeAndDots(std::uint8_t(type));
+        r.setKey(key);
+        r.setVelocity(100);
+        r.setDelay(0);
+        r.setGate(64);
+        r.setProgramInForce(setProgram);
     }
     return phrase;
 }

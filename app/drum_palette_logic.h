@@ -10,7 +10,7 @@
 #include <string>
 #include <vector>
 
-#include "app/palette_messages.h"
+#include "app/entry_request.h"
 #include "play/instrument_selection.h"
 #include "song/song_record.h"
 
@@ -41,7 +41,7 @@ std::vector<std::string> drumEntryNames(const DrumPalette& palette);
 
 // "OK": the entry request with the selected rows' keys in list order, at most ten, ended by key
 // 255; nothing for an empty palette. Rows outside the list are ignored.
-std::optional<PaletteMessage> drumEntryRequest(const DrumPalette& palette, std::vector<int> selectedRows);
+std::optional<entry::EnterDrums> drumEntryRequest(const DrumPalette& palette, std::vector<int> selectedRows);
 
 // The test phrase: four one-record groups of the key at the note length (list position), velocity
 // 100, gate 64, the drum-set program in the last byte.

@@ -4,10 +4,14 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include <cstdio>
 #include <algorithm>
-#include <random>
+#include <atomic>
+#include <cerrno>
+#include <charconv>
+#include <csignal>
+#include <cstdio>
 #include <string>
+#include <string_view>
 
 namespace plume::platform {
 
@@ -40,9 +44,44 @@ std::optional<Bytes> readFile(const std::filesystem::path& path) {
     return readFilePrefix(path, static_cast<std::size_t>(-1) / 2);
 }
 
-bool writeFileAtomically(const std::filesystem::path& path, std::span<const std::uint8_t> bytes) {
+namespace {
+
+constexpr std::string_view kTempMark = ".plume-";
+constexpr std::string_view kTempEnd = ".tmp";
+
+// "<name>.plume-<pid>-<n>.tmp" beside the target: the writer's process id tells a stale file
+// (its writer is gone) from one another process is writing now.
+std::filesystem::path temporaryName(const std::filesystem::path& path) {
+    static std::atomic<unsigned> counter{0};
     std::filesystem::path temp = path;
-    temp += ".tmp" + std::to_string(std::random_device{}() % 100000);
+    temp += std::string(kTempMark) + std::to_string(::getpid()) + '-' + std::to_string(counter++) +
+            std::string(kTempEnd);
+    return temp;
+}
+
+// Removes temporary files of this naming for `path` whose writer no longer runs.
+void removeStaleTemporaries(const std::filesystem::path& path) {
+    std::error_code ec;
+    const std::string prefix = path.filename().string() + std::string(kTempMark);
+    const std::filesystem::path folder = path.has_parent_path() ? path.parent_path() : ".";
+    for (std::filesystem::directory_iterator it(folder, ec), end; !ec && it != end; it.increment(ec)) {
+        const std::string name = it->path().filename().string();
+        if (!name.starts_with(prefix) || !name.ends_with(kTempEnd)) continue;
+        long pid = 0;
+        const char* first = name.data() + prefix.size();
+        const auto [stop, error] = std::from_chars(first, name.data() + name.size(), pid);
+        if (error != std::errc() || *stop != '-' || pid <= 0) continue;
+        if (pid == ::getpid() || ::kill(pid_t(pid), 0) == 0 || errno != ESRCH) continue;
+        std::error_code ignored;
+        std::filesystem::remove(it->path(), ignored);
+    }
+}
+
+}  // namespace
+
+bool writeFileAtomically(const std::filesystem::path& path, std::span<const std::uint8_t> bytes) {
+    removeStaleTemporaries(path);
+    const std::filesystem::path temp = temporaryName(path);
     const int fd = ::open(temp.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
     if (fd < 0) return false;
     bool ok = true;

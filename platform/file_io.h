@@ -17,7 +17,8 @@ std::optional<Bytes> readFile(const std::filesystem::path& path);
 std::optional<Bytes> readFilePrefix(const std::filesystem::path& path, std::size_t limit);
 
 // Writes a temporary file beside the target, flushes it to disk, then renames it over the
-// target; on any failure the target is untouched and the temporary file removed.
+// target; on any failure the target is untouched and the temporary file removed. Temporary files
+// an earlier, killed write of the same target left behind are removed first.
 bool writeFileAtomically(const std::filesystem::path& path, std::span<const std::uint8_t> bytes);
 
 // True when the file exists and is marked read-only (no owner write permission).

@@ -65,7 +65,7 @@ private:
 
 // What the palette needs from the frame.
 struct DrumPaletteHooks {
-    std::function<void(const PaletteMessage&)> post;  // the entry request, relayed as the frame relays 0x865
+    std::function<void(const EntryRequest&)> post;  // the entry request, relayed as the frame relays the others
     std::function<SongInfo()> songSettings;          // the settings the setup dialog works on
     std::function<int()> tempo;                      // the test play's tempo
     TestPlayer* player = nullptr;

@@ -23,10 +23,10 @@ TEST(DrumPalette, OkEntersTheFirstTenSelectedEntriesInListOrderAndNothingFromAnE
     // twelve rows selected, given in click order
     const auto request = drumEntryRequest(palette, {13, 0, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11});
     ASSERT_TRUE(request);
-    EXPECT_EQ(request->message, 0x865u);
-    EXPECT_EQ(request->wParam, 25u);
-    EXPECT_EQ(request->data, (std::vector<std::uint8_t>{35, 0, 37, 0, 38, 0, 39, 0, 40, 0, 41, 0, 42, 0, 43, 0, 44,
-                                                        0, 45, 0, kNoKey, 0}));
+    EXPECT_EQ(request->drumSet, 25u);
+    std::vector<int> keys;
+    for (const NotePair& n : request->notes) keys.push_back(n.key);
+    EXPECT_EQ(keys, (std::vector<int>{35, 37, 38, 39, 40, 41, 42, 43, 44, 45}));
 }
 
 TEST(DrumPalette, TheProfileKeepsTheSetAndThirtyPlacesAndSkipsEmptyOnes) {

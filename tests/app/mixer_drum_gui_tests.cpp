@@ -63,9 +63,9 @@ TEST(DrumPaletteWindow, OkPostsTheSelectedSoundsAcClearsAndTheSetupDialogFollows
     qtApp();
     platform::MemoryProfile profile;
     for (int i = 0; i < 12; ++i) profile.writeInt("User Drum", "drum" + std::to_string(i), 35 + i);
-    std::vector<PaletteMessage> posted;
+    std::vector<EntryRequest> posted;
     RecordingPlayer player;
-    DrumPaletteHooks hooks{[&](const PaletteMessage& m) { posted.push_back(m); }, [] { return SongInfo::defaults(); },
+    DrumPaletteHooks hooks{[&](const EntryRequest& m) { posted.push_back(m); }, [] { return SongInfo::defaults(); },
                            [] { return 100; }, &player};
     std::unique_ptr<DrumPaletteWindow> palette(createDrumPalette(nullptr, profile, 0, hooks));
     ASSERT_EQ(palette->list()->count(), 12);
@@ -73,7 +73,8 @@ TEST(DrumPaletteWindow, OkPostsTheSelectedSoundsAcClearsAndTheSetupDialogFollows
     palette->list()->selectAll();
     palette->okButton()->click();
     ASSERT_EQ(posted.size(), 1u);
-    EXPECT_EQ(posted[0].data.size(), 22u);  // ten pairs and the end
+    ASSERT_TRUE(std::holds_alternative<entry::EnterDrums>(posted[0]));
+    EXPECT_EQ(std::get<entry::EnterDrums>(posted[0]).notes.size(), 10u);  // the first ten
     palette->clearButton()->click();
     EXPECT_TRUE(palette->list()->selectedItems().isEmpty());
 

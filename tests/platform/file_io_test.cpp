@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <filesystem>
 
@@ -24,6 +25,20 @@ TEST_F(FileIo, AtomicWriteReplacesAndLeavesNoTemporaryFile) {
     EXPECT_EQ(readFile(file), (Bytes{4, 5}));
     EXPECT_EQ(std::distance(fs::directory_iterator(dir), fs::directory_iterator()), 1);
     EXPECT_EQ(readFilePrefix(file, 1), Bytes{4});
+}
+
+TEST_F(FileIo, AWriteRemovesOnlyItsTargetsTemporariesOfWritersThatAreGone) {
+    // GIVEN leftovers: one of a writer that no longer runs, one of this process, one of another target
+    const auto touch = [](const fs::path& p) { ASSERT_TRUE(writeFileAtomically(p, Bytes{0})); };
+    const std::string self = std::to_string(::getpid());
+    touch(dir / "song.PLM.plume-4194303-0.tmp");
+    touch(dir / ("song.PLM.plume-" + self + "-99.tmp"));
+    touch(dir / "other.PLM.plume-4194303-0.tmp");
+    // WHEN the song is written THEN only the dead writer's file of the song is gone
+    ASSERT_TRUE(writeFileAtomically(dir / "song.PLM", Bytes{1}));
+    EXPECT_FALSE(fs::exists(dir / "song.PLM.plume-4194303-0.tmp"));
+    EXPECT_TRUE(fs::exists(dir / ("song.PLM.plume-" + self + "-99.tmp")));
+    EXPECT_TRUE(fs::exists(dir / "other.PLM.plume-4194303-0.tmp"));
 }
 
 TEST_F(FileIo, FailedWriteKeepsThePreviousFile) {
