@@ -11,6 +11,7 @@
 #include "cli/demo_project.h"
 #include "cli/play_command.h"
 #include "cli/render_command.h"
+#include "cli/transcribe_command.h"
 #include "platform/file_io.h"
 #include "platform/message_box.h"
 #include "score/line_table.h"
@@ -41,6 +42,7 @@ constexpr const char* kUsageText =
     "  export-mld IN.PRJ [-o OUT.mld]    write the project as an i-melody file\n"
     "  play IN.PLM|IN.PRJ [--events OUT.txt] [--wav OUT.wav] [--soundfont SF2]\n"
     "       [--interrupt 1|2|5] [--reset auto|gm|gs|none] [--realtime]   play a song or a project\n"
+    "  transcribe IN.wav [--tempo N] [--detect-way 0|1] [-o OUT.PLM]   find the notes of a sung take\n"
     "\n"
     "Every command takes --help. Exit status: 0 done, 1 usage error, 2 bad data.\n";
 
@@ -368,6 +370,7 @@ const std::map<std::string, Command>& commands() {
                           "Writes the demo songs and their project demo.PRJ into DIR (created when missing).\n",
                           1, 1, demoProject}},
         {"play", {kPlayUsage, 1, 14, playCommand}},
+        {"transcribe", {kTranscribeUsage, 1, 7, transcribeCommand}},
     };
     return table;
 }

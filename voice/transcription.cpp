@@ -70,7 +70,7 @@ Transcription transcribeTake(std::span<const std::int16_t> take, std::uint16_t t
     Transcription result;
     if (!detector.Allocate(kTakeSeconds) || detector.OpenInput(nullptr) != mm::kNoError) return result;
     const std::uint32_t samples = std::min<std::uint32_t>(std::uint32_t(take.size()), kTakeSeconds * kSampleRate);
-    if (detector.StartRecording(double(samples) / double(kSampleRate)) != 0) return result;
+    if (detector.StartRecording((double(samples) + 0.5) / double(kSampleRate)) != 0) return result;
     clock.set(std::int64_t(samples) * 1000000 / kSampleRate + 1);
     const std::uint32_t bytes = driver.takeInputDone().value_or(0);
     detector.CloseInput();
