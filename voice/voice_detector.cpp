@@ -242,9 +242,51 @@ int CVoiceDetector::spectrumPitch(std::uint32_t start, std::uint32_t end) {
 }
 
 int CVoiceDetector::periodPitch(std::uint32_t start, std::uint32_t end) {
-    (void)start;
-    (void)end;
-    return 0;
+    // A YIN-style estimate: the cumulative-mean-normalised difference of the signal with itself,
+    // whose first clear dip is the period; the shortest qualifying period avoids octave-low errors.
+    constexpr std::uint32_t kShortest = kSampleRate / 1800;  // 12 samples
+    constexpr std::uint32_t kLongest = kSampleRate / 54;     // 408 samples
+    constexpr std::uint32_t kWindow = 1024;
+    constexpr double kThreshold = 0.15;
+    const std::uint32_t from = start + kAttackSkip;
+    if (end <= from || end - from < kWindow / 2 + kLongest) return spectrumPitch(start, end);
+    const std::uint32_t window = std::min(kWindow, end - from - kLongest);
+    // The middle of the sounding part, where a sung note is steadiest.
+    const std::uint32_t first = from + (end - from - window - kLongest) / 2;
+    const std::int16_t level = grandLevel();
+    std::vector<double>& x = m_re;  // reused as scratch: N is larger than window + longest period
+    for (std::uint32_t i = 0; i < window + kLongest; ++i) x[i] = double(sampleAt(first + i) - level);
+    std::vector<double>& d = m_level;
+    double running = 0.0;
+    d[0] = 1.0;
+    for (std::uint32_t tau = 1; tau <= kLongest; ++tau) {
+        double sum = 0.0;
+        for (std::uint32_t j = 0; j < window; ++j) {
+            const double diff = x[j] - x[j + tau];
+            sum += diff * diff;
+        }
+        running += sum;
+        d[tau] = running > 0.0 ? sum * double(tau) / running : 1.0;
+    }
+    std::uint32_t best = 0;
+    for (std::uint32_t tau = kShortest; tau < kLongest; ++tau) {
+        if (d[tau] < kThreshold) {
+            while (tau + 1 < kLongest && d[tau + 1] < d[tau]) ++tau;
+            best = tau;
+            break;
+        }
+    }
+    if (best == 0) {
+        for (std::uint32_t tau = kShortest; tau < kLongest; ++tau) {
+            if (best == 0 || d[tau] < d[best]) best = tau;
+        }
+        if (d[best] > 0.4) return 0;  // no periodic sound
+    }
+    // A parabola through the dip and its neighbours places the period between samples.
+    const double a = d[best - 1], b = d[best], c = d[best + 1];
+    const double denominator = a - 2.0 * b + c;
+    const double shift = denominator > 0.0 ? std::clamp(0.5 * (a - c) / denominator, -0.5, 0.5) : 0.0;
+    return int(std::lround(double(kSampleRate) / (double(best) + shift)));
 }
 
 }  // namespace plume::voice

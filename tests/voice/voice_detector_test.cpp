@@ -66,6 +66,27 @@ TEST_F(Detector, ToneOf440HzPeaksAtBin81Or82AndGivesNote69) {
     }
 }
 
+TEST_F(Detector, DetectWay1FollowsTonesRichInHarmonics) {
+    plm.writeInt("Voice Detect Parameters", "Detect Way", 1);
+    for (int key : {45, 50, 57, 62, 69, 76, 81}) {
+        const double hz = test::hzOf(key);
+        Take t;
+        for (std::uint32_t i = 0; i < 25 * kBlock; ++i) {
+            const double x = 2.0 * std::numbers::pi * hz * double(i) / 22050.0;
+            t.push_back(std::int16_t(5000.0 * std::sin(x) + 6000.0 * std::sin(2 * x) + 3000.0 * std::sin(3 * x)));
+        }
+        record(t);
+        int frequency = 0;
+        EXPECT_EQ(detector->MeasureRange(0, std::uint32_t(t.size()), frequency), key) << frequency;
+        EXPECT_NEAR(frequency, hz, hz * 0.01);
+    }
+    // Noise has no period.
+    Take noise;
+    addNoise(noise, 25, 10000);
+    record(noise);
+    EXPECT_EQ(detector->periodPitch(0, std::uint32_t(noise.size())), 0);
+}
+
 TEST_F(Detector, DcOrTooShortARangeGivesNoPitch) {
     Take take;
     addTone(take, 440.0, 20, 2000.0);
