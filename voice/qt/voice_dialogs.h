@@ -4,6 +4,7 @@
 
 #include <QDialog>
 #include <QWidget>
+#include <functional>
 #include <memory>
 #include <span>
 

@@ -2,6 +2,7 @@
 
 #include <QAction>
 #include <QKeyEvent>
+#include <QMouseEvent>
 #include <QPainter>
 #include <QTimer>
 #include <QToolBar>

@@ -3,6 +3,7 @@
 // play it through the frame, and transfer it into the song it was opened on.
 
 #include <QWidget>
+#include <functional>
 #include <map>
 #include <memory>
 
