@@ -182,6 +182,9 @@ void CVoiceDetector::segment(std::uint32_t position) {
 void CVoiceDetector::analyseSegment(std::size_t i, std::uint32_t pitchEnd, std::uint32_t durationMs) {
     NoteSegment& s = m_segments[i];
     int frequency = 0;
+    // The period estimate looks at the middle of the note, so it takes the note's own end: the end
+    // of the following one would put the middle inside the next note.
+    if (m_parameters[DetectParameters::kDetectWay] == 1) pitchEnd = s.end;
     s.note = MeasureRange(s.start, pitchEnd, frequency);
     s.frequency = std::int16_t(frequency);
     std::tie(s.lengthCode, s.dots) = quantiseLength(durationMs, m_tempo);
@@ -246,7 +249,7 @@ int CVoiceDetector::periodPitch(std::uint32_t start, std::uint32_t end) {
     // whose first clear dip is the period; the shortest qualifying period avoids octave-low errors.
     constexpr std::uint32_t kShortest = kSampleRate / 1800;  // 12 samples
     constexpr std::uint32_t kLongest = kSampleRate / 54;     // 408 samples
-    constexpr std::uint32_t kWindow = 1024;
+    constexpr std::uint32_t kWindow = 512;
     constexpr double kThreshold = 0.15;
     const std::uint32_t from = start + kAttackSkip;
     if (end <= from || end - from < kWindow / 2 + kLongest) return spectrumPitch(start, end);

@@ -54,6 +54,17 @@ TEST_F(Transcribe, NotesBecomeOneRecordGroupsWithTheEnrolledTransposition) {
     for (const SongRecord& r : notesFromSegments(take.segments, info, 5)) EXPECT_EQ(r.key(), 38);
 }
 
+TEST_F(Transcribe, BothDetectWaysFindEveryNoteOfAMelody) {
+    for (int way : {0, 1}) {
+        DetectParameters parameters = DetectParameters::defaults();
+        parameters[DetectParameters::kDetectWay] = std::uint16_t(way);
+        const auto take = transcribeTake(melody(), 120, parameters);
+        ASSERT_EQ(take.segments.size(), 4u) << way;
+        const int keys[] = {60, 62, 64, 67};
+        for (std::size_t i = 0; i < 4; ++i) EXPECT_EQ(take.segments[i].note, keys[i]) << way << ' ' << i;
+    }
+}
+
 TEST(SemitoneShift, StopsAtTheKeyboardsEnds) {
     std::vector<SongRecord> notes = {SongRecord{{1, 0, 3, 0, 0, 25, 100, 0, 75, 0}},
                                      SongRecord{{1, 0, 13, 0, 0, 0, 0, 0, 0, 0}},  // a bar line
