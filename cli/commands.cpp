@@ -15,6 +15,7 @@
 #include "cli/play_command.h"
 #include "cli/print_command.h"
 #include "cli/render_command.h"
+#include "cli/transcribe_command.h"
 #include "platform/file_io.h"
 #include "platform/message_box.h"
 #include "score/line_table.h"
@@ -51,6 +52,7 @@ constexpr const char* kUsageText =
     "  chords IN.PLM --from A --to B   print the chord candidates of a range of groups\n"
     "  db IN.QDB [--find category|memo|file TEXT [--exact] [--from N] [--backward]]\n"
     "                           print a song database's records, or search them\n"
+    "  transcribe IN.wav [--tempo N] [--detect-way 0|1] [-o OUT.PLM]   find the notes of a sung take\n"
     "\n"
     "Every command takes --help. Exit status: 0 done, 1 usage error, 2 bad data.\n";
 
@@ -385,6 +387,7 @@ const std::map<std::string, Command>& commands() {
         {"print", {kPrintUsage, 1, 20, printCommand}},
         {"chords", {kChordsUsage, 5, 5, chordsCommand}},
         {"db", {kDbUsage, 1, 8, dbCommand}},
+        {"transcribe", {kTranscribeUsage, 1, 7, transcribeCommand}},
     };
     return table;
 }

@@ -1,0 +1,125 @@
+// The pitch stage's transform and the analysis of the longest take the hum-to-score window makes.
+#include <benchmark/benchmark.h>
+
+#include <cmath>
+#include <cstdlib>
+#include <numbers>
+#include <random>
+
+#include "platform/clock.h"
+#include "platform/profile.h"
+#include "voice/spectrum.h"
+#include "voice/transcription.h"
+#include "voice/voice_detector.h"
+#include "voice/wav_file_driver.h"
+
+namespace plume::voice {
+namespace {
+
+struct SungNote {
+    std::uint32_t onset;
+    int key;
+};
+
+// 59 s of sung-like notes: a fundamental with harmonics, vibrato and breath, 300-700 ms each,
+// with the notes it holds.
+std::vector<std::int16_t> longTake(std::vector<SungNote>* notes = nullptr) {
+    std::mt19937 random(7);
+    std::uniform_int_distribution<int> key(52, 76), blocks(15, 35), breath(-400, 400);
+    std::vector<std::int16_t> take;
+    while (take.size() < 59 * kSampleRate) {
+        const int k = key(random);
+        const double hz = 440.0 * std::pow(2.0, (k - 69) / 12.0);
+        if (notes) notes->push_back({std::uint32_t(take.size()), k});
+        const int length = blocks(random) * 441;
+        double phase = 0.0;
+        for (int i = 0; i < length; ++i) {
+            phase += 2.0 * std::numbers::pi * hz * (1.0 + 0.01 * std::sin(2.0 * std::numbers::pi * 5.5 * i / 22050.0)) / 22050.0;
+            const double envelope = std::min(1.0, std::min(i, length - i) / 800.0);
+            take.push_back(std::int16_t(envelope * (7000 * std::sin(phase) + 3500 * std::sin(2 * phase) +
+                                                    1500 * std::sin(3 * phase)) + breath(random)));
+        }
+        take.insert(take.end(), 4 * 441, 0);
+    }
+    take.resize(59 * kSampleRate);
+    if (notes) notes->pop_back();  // cut by the end of the take
+    return take;
+}
+
+void BM_ForwardTransform4096(benchmark::State& state) {
+    const SpectrumTables& tables = SpectrumTables::shared();
+    std::vector<double> re(kSpectrumSize), im(kSpectrumSize);
+    for (auto _ : state) {
+        for (std::size_t i = 0; i < kSpectrumSize; ++i) re[i] = std::sin(double(i) * 0.3), im[i] = 0.0;
+        forwardTransform(tables, re.data(), im.data());
+        benchmark::DoNotOptimize(re.data());
+    }
+}
+BENCHMARK(BM_ForwardTransform4096)->Unit(benchmark::kMicrosecond);
+
+// The window's path: live calls every 50 ms, 150 ms behind the card, then the final flush.
+void BM_AnalyseLiveTake60s(benchmark::State& state) {
+    platform::MemoryProfile plm, app;
+    platform::installProfiles(&plm, &app);
+    plm.writeInt("Voice Detect Parameters", "Detect Way", int(state.range(0)));
+    const auto take = longTake();
+    platform::ManualClock clock;
+    WavFileDriver driver(take, clock);
+    CVoiceDetector detector(driver);
+    detector.Allocate(60);
+    detector.OpenInput(nullptr);
+    int notes = 0;
+    for (auto _ : state) {
+        state.PauseTiming();
+        detector.StartRecording(59.0);
+        clock.advanceMillis(60000);
+        detector.GetInputPosition();
+        state.ResumeTiming();
+        for (std::uint32_t p = 1103; p + 3307 < take.size(); p += 1102) detector.Analyse(120, p, 0);
+        notes = detector.Analyse(120, std::uint32_t(take.size()), 1);
+        state.PauseTiming();
+        detector.StopRecording();
+        driver.takeInputDone();
+        state.ResumeTiming();
+    }
+    state.counters["notes"] = notes;
+    state.SetLabel("goal: 20 ms");
+    platform::installProfiles(nullptr, nullptr);
+}
+BENCHMARK(BM_AnalyseLiveTake60s)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond);
+
+// Note F-measure against the generated notes: onset within 70 ms and the same key.
+void BM_TranscriptionAccuracy(benchmark::State& state) {
+    platform::MemoryProfile plm, app;
+    platform::installProfiles(&plm, &app);
+    std::vector<SungNote> truth;
+    const auto take = longTake(&truth);
+    DetectParameters parameters = DetectParameters::defaults();
+    parameters[DetectParameters::kDetectWay] = std::uint16_t(state.range(0));
+    Transcription found;
+    for (auto _ : state) found = transcribeTake(take, 120, parameters);
+    // The segment table holds 100 notes: only the part of the take it covers is scored.
+    const std::uint32_t covered = found.segments.empty() ? 0 : found.segments.back().end;
+    std::size_t expected = 0, matched = 0;
+    std::vector<bool> used(truth.size());
+    for (std::size_t t = 0; t < truth.size(); ++t) {
+        if (truth[t].onset > covered) break;
+        ++expected;
+        for (const NoteSegment& s : found.segments) {
+            const auto distance = std::abs(std::int64_t(s.start) - std::int64_t(truth[t].onset));
+            if (!used[t] && distance <= 70 * std::int64_t(kSampleRate) / 1000 && s.note == truth[t].key) {
+                used[t] = true;
+                ++matched;
+            }
+        }
+    }
+    const double precision = found.segments.empty() ? 0.0 : double(matched) / double(found.segments.size());
+    const double recall = expected ? double(matched) / double(expected) : 0.0;
+    state.counters["F"] = precision + recall > 0 ? 2 * precision * recall / (precision + recall) : 0.0;
+    state.SetLabel(state.range(0) == 1 ? "generated voice; goal F >= 0.85" : "generated voice");
+    platform::installProfiles(nullptr, nullptr);
+}
+BENCHMARK(BM_TranscriptionAccuracy)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond)->Iterations(1);
+
+}  // namespace
+}  // namespace plume::voice

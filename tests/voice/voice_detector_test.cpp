@@ -1,0 +1,287 @@
+#include <gtest/gtest.h>
+
+#include "platform/clock.h"
+#include "platform/profile.h"
+#include "voice/tones.h"
+#include "voice/voice_detector.h"
+#include "voice/wav_file_driver.h"
+
+namespace plume::voice {
+namespace {
+
+using test::addNoise;
+using test::addSilence;
+using test::addTone;
+using test::kBlock;
+using test::Take;
+
+std::pair<int, int> lengthOf(const NoteSegment& s) { return {s.lengthCode, s.dots}; }
+
+// A detector holding `take` as if it had just been recorded through the WAV-file device.
+class Detector : public testing::Test {
+protected:
+    platform::MemoryProfile plm, app;
+    platform::ManualClock clock;
+    std::unique_ptr<WavFileDriver> driver;
+    std::unique_ptr<CVoiceDetector> detector;  // destroyed before its driver
+
+    Detector() { platform::installProfiles(&plm, &app); }
+    ~Detector() override { platform::installProfiles(nullptr, nullptr); }
+
+    void replace(const Take& take) {
+        detector.reset();  // it closes its device on the old driver
+        driver = std::make_unique<WavFileDriver>(take, clock);
+        detector = std::make_unique<CVoiceDetector>(*driver);
+    }
+    std::uint32_t record(const Take& take, int seconds = 60) {
+        replace(take);
+        EXPECT_TRUE(detector->Allocate(seconds));
+        EXPECT_EQ(detector->OpenInput(nullptr), mm::kNoError);
+        EXPECT_EQ(detector->StartRecording(double(take.size()) / 22050.0 + 0.001), 0);
+        clock.advanceMillis(std::int64_t(take.size()) * 1000 / 22050 + 10);
+        return detector->GetInputPosition();
+    }
+    std::vector<NoteSegment> analyseAll(const Take& take, std::uint16_t tempo = 120) {
+        const std::uint32_t samples = record(take);
+        const int count = detector->Analyse(tempo, samples, 1);
+        const auto s = detector->GetSegments().first(std::size_t(count));
+        return {s.begin(), s.end()};
+    }
+};
+
+TEST_F(Detector, ToneOf440HzPeaksAtBin81Or82AndGivesNote69) {
+    Take take;
+    addTone(take, 440.0, 20);
+    record(take);
+    const int frequency = detector->spectrumPitch(0, std::uint32_t(take.size()));
+    EXPECT_TRUE(frequency == 81 * 22050 / 4096 || frequency == 82 * 22050 / 4096) << frequency;
+    int measured = 0;
+    EXPECT_EQ(detector->MeasureRange(0, std::uint32_t(take.size()), measured), 69);
+    // Across the range the note follows the tone.
+    for (int key : {45, 52, 60, 64, 67, 72, 79}) {
+        Take t;
+        addTone(t, test::hzOf(key), 20);
+        record(t);
+        EXPECT_EQ(detector->MeasureRange(0, std::uint32_t(t.size()), measured), key) << measured;
+    }
+}
+
+TEST_F(Detector, DetectWay1FollowsTonesRichInHarmonics) {
+    plm.writeInt("Voice Detect Parameters", "Detect Way", 1);
+    for (int key : {45, 50, 57, 62, 69, 76, 81}) {
+        const double hz = test::hzOf(key);
+        Take t;
+        for (std::uint32_t i = 0; i < 25 * kBlock; ++i) {
+            const double x = 2.0 * std::numbers::pi * hz * double(i) / 22050.0;
+            t.push_back(std::int16_t(5000.0 * std::sin(x) + 6000.0 * std::sin(2 * x) + 3000.0 * std::sin(3 * x)));
+        }
+        record(t);
+        int frequency = 0;
+        EXPECT_EQ(detector->MeasureRange(0, std::uint32_t(t.size()), frequency), key) << frequency;
+        EXPECT_NEAR(frequency, hz, hz * 0.01);
+    }
+    // Noise has no period.
+    Take noise;
+    addNoise(noise, 25, 10000);
+    record(noise);
+    EXPECT_EQ(detector->periodPitch(0, std::uint32_t(noise.size())), 0);
+}
+
+TEST_F(Detector, DcOrTooShortARangeGivesNoPitch) {
+    Take take;
+    addTone(take, 440.0, 20, 2000.0);
+    for (auto& s : take) s = std::int16_t(s + 20000);
+    record(take);
+    int frequency = -1;
+    EXPECT_EQ(detector->MeasureRange(0, std::uint32_t(take.size()), frequency), 0);
+    EXPECT_EQ(frequency, 0);
+    // The same tone without its offset has a pitch; with a range shorter than the attack skip it has none.
+    Take plain;
+    addTone(plain, 440.0, 20, 2000.0);
+    record(plain);
+    EXPECT_EQ(detector->MeasureRange(0, std::uint32_t(plain.size()), frequency), 69);
+    EXPECT_EQ(detector->MeasureRange(0, kAttackSkip, frequency), 0);
+}
+
+TEST_F(Detector, TheSilenceLevelIsSubtractedBeforeThePitch) {
+    Take take;
+    addTone(take, 440.0, 20, 2000.0);
+    for (auto& s : take) s = std::int16_t(s + 20000);
+    app.writeInt("WAV Config", "GrandLevel", 20000);
+    record(take);
+    int frequency = 0;
+    EXPECT_EQ(detector->MeasureRange(0, std::uint32_t(take.size()), frequency), 69);
+}
+
+TEST(LengthQuantisation, ThresholdsAtTempo120) {
+    const std::array<std::uint32_t, 12> expected = {1875, 1625, 1375, 937, 812, 687, 468, 406, 312, 218, 156, 93};
+    const auto t = lengthThresholds(120);
+    EXPECT_TRUE(std::equal(expected.begin(), expected.end(), t.begin() + 1));
+    using P = std::pair<std::uint8_t, std::uint8_t>;
+    EXPECT_EQ(quantiseLength(250, 120), P(4, 0));
+    EXPECT_EQ(quantiseLength(300, 120), P(4, 0));
+    EXPECT_EQ(quantiseLength(320, 120), P(4, 0x40));
+    EXPECT_EQ(quantiseLength(1900, 120), P(1, 0));
+    EXPECT_EQ(quantiseLength(1874, 120), P(2, 0x80));
+    EXPECT_EQ(quantiseLength(10, 120), P(6, 0));
+    EXPECT_EQ(noteOfFrequency(440), 69);
+    EXPECT_EQ(noteOfFrequency(261), 60);
+    EXPECT_EQ(noteOfFrequency(0), 0);
+}
+
+TEST_F(Detector, NotesAreCutAtSilenceAndTimedOnsetToOnset) {
+    // GIVEN C4 for 30 blocks, a 10-block rest, E4 for 20 blocks, a rest, G4 for 20 blocks, a rest
+    Take take;
+    addSilence(take, 5);
+    addTone(take, test::hzOf(60), 30);
+    addSilence(take, 10);
+    addTone(take, test::hzOf(64), 20);
+    addSilence(take, 5);
+    addTone(take, test::hzOf(67), 20);
+    addSilence(take, 20);
+    const auto notes = analyseAll(take);
+    ASSERT_EQ(notes.size(), 3u);
+    const std::uint32_t starts[] = {5 * kBlock, 45 * kBlock, 70 * kBlock};
+    const std::uint32_t ends[] = {35 * kBlock, 65 * kBlock, 90 * kBlock};
+    const int keys[] = {60, 64, 67};
+    for (std::size_t i = 0; i < 3; ++i) {
+        EXPECT_EQ(notes[i].start, starts[i]) << i;
+        EXPECT_EQ(notes[i].end, ends[i]) << i;
+        EXPECT_EQ(notes[i].note, keys[i]) << i;
+        EXPECT_NEAR(notes[i].frequency, test::hzOf(keys[i]), 6.0) << i;
+    }
+    // 800 ms onset to onset: dotted quarter; 500 ms: quarter; the last 400 ms × 1.25 = 500: quarter.
+    EXPECT_EQ(lengthOf(notes[0]), (std::pair<int, int>(3, 0x40)));
+    EXPECT_EQ(lengthOf(notes[1]), (std::pair<int, int>(3, 0)));
+    EXPECT_EQ(lengthOf(notes[2]), (std::pair<int, int>(3, 0)));
+}
+
+TEST_F(Detector, ShortNotesOneSidedPeaksAndQuietSoundsNeverBecomeNotes) {
+    Take take;
+    addSilence(take, 3);
+    addTone(take, 300.0, 6);  // 120 ms: dropped
+    addSilence(take, 5);
+    addTone(take, 300.0, 20, 2500.0);  // below the noise cut
+    addSilence(take, 5);
+    for (std::uint32_t i = 0; i < 20 * kBlock; ++i) take.push_back(std::int16_t(i % 100 < 5 ? 12000 : 0));  // positive only
+    addSilence(take, 5);
+    addNoise(take, 20, 2000);
+    addSilence(take, 5);
+    EXPECT_TRUE(analyseAll(take).empty());
+    // A lower noise cut takes the quiet tone (and the noise) as notes.
+    plm.writeInt("Voice Detect Parameters", "Noise Cut Level", 1000);
+    EXPECT_EQ(analyseAll(take).size(), 2u);
+}
+
+TEST_F(Detector, ADipSplitsAndAWeakSwellAfterItIsDiscarded) {
+    // GIVEN a loud note, one block at a third of its level, and a second loud part
+    Take split;
+    addSilence(split, 5);
+    addTone(split, 440.0, 20, 12000.0);
+    addTone(split, 440.0, 1, 4000.0);
+    addTone(split, 440.0, 20, 12000.0);
+    addSilence(split, 10);
+    auto notes = analyseAll(split);
+    ASSERT_EQ(notes.size(), 2u);
+    EXPECT_EQ(notes[0].start, 5 * kBlock);
+    EXPECT_EQ(notes[0].end, 24 * kBlock);
+    EXPECT_EQ(notes[1].start, 25 * kBlock);
+    EXPECT_EQ(notes[1].end, 46 * kBlock);
+    // WHEN the part after the dip swells only to 5000 (5000 × 0.6 is not above the dip's 4000)
+    Take tail;
+    addSilence(tail, 5);
+    addTone(tail, 440.0, 20, 12000.0);
+    addTone(tail, 440.0, 1, 4000.0);
+    addTone(tail, 440.0, 20, 5000.0);
+    addSilence(tail, 10);
+    notes = analyseAll(tail);
+    // THEN it is the tail of the first note
+    ASSERT_EQ(notes.size(), 1u);
+    EXPECT_EQ(notes[0].end, 24 * kBlock);
+    // A dip before 7 blocks does not split.
+    Take early;
+    addSilence(early, 5);
+    addTone(early, 440.0, 5, 12000.0);
+    addTone(early, 440.0, 1, 4000.0);
+    addTone(early, 440.0, 20, 12000.0);
+    addSilence(early, 10);
+    EXPECT_EQ(analyseAll(early).size(), 1u);
+}
+
+TEST_F(Detector, ANoteStillSoundingAtTheEndIsLostAndTheLastIsStretched) {
+    Take take;
+    addSilence(take, 5);
+    addTone(take, 440.0, 20);  // 400 ms, × 1.25 = 500 ms: a quarter
+    addSilence(take, 5);
+    addTone(take, 330.0, 30);  // still sounding when the take ends
+    const auto notes = analyseAll(take);
+    ASSERT_EQ(notes.size(), 1u);
+    EXPECT_EQ(notes[0].lengthCode, 3);
+    EXPECT_EQ(notes[0].dots, 0);
+}
+
+TEST_F(Detector, LiveAnalysisBehindTheCardGivesWhatOnePassGives) {
+    Take take;
+    addSilence(take, 5);
+    for (int key : {60, 62, 64, 65, 67, 69, 71, 72}) {
+        addTone(take, test::hzOf(key), 12 + std::uint32_t(key % 5) * 4);
+        addSilence(take, 4);
+    }
+    addSilence(take, 10);
+    const auto once = analyseAll(take);
+    ASSERT_EQ(once.size(), 8u);
+    // WHEN the take is analysed every 50 ms, 3307 samples behind the card, then flushed
+    replace(take);
+    ASSERT_TRUE(detector->Allocate(60));
+    ASSERT_EQ(detector->OpenInput(nullptr), mm::kNoError);
+    ASSERT_EQ(detector->StartRecording(double(take.size()) / 22050.0), 0);
+    int last = 0;
+    for (std::size_t ms = 0; ms < take.size() * 1000 / 22050; ms += 50) {
+        clock.advanceMillis(50);
+        const std::int64_t behind = std::int64_t(detector->GetInputPosition()) - 3307;
+        if (behind > 0) {
+            const int n = detector->Analyse(120, std::uint32_t(behind), 0);
+            EXPECT_GE(n, last);
+            last = n;
+        }
+    }
+    ASSERT_EQ(detector->Analyse(120, std::uint32_t(take.size()), 1), 8);
+    for (std::size_t i = 0; i < 8; ++i) {
+        const NoteSegment& s = detector->GetSegments()[i];
+        EXPECT_EQ(std::tie(s.start, s.end, s.note, s.lengthCode, s.dots),
+                  std::tie(once[i].start, once[i].end, once[i].note, once[i].lengthCode, once[i].dots)) << i;
+    }
+}
+
+TEST_F(Detector, AFullSegmentTableAndALongTakeAreNeverOverrun) {
+    Take take;
+    for (int i = 0; i < 160; ++i) {
+        addTone(take, 220.0 + i, 8);
+        addSilence(take, 4);
+    }
+    EXPECT_EQ(analyseAll(take).size(), kSegmentCapacity);
+    // Longer than the envelope: the analysis stops at 3000 blocks.
+    Take noise;
+    addNoise(noise, 3100, 20000);
+    const std::uint32_t samples = record(noise, 65);
+    EXPECT_LE(detector->Analyse(120, samples, 1), int(kSegmentCapacity));
+}
+
+TEST_F(Detector, ParametersLoadWithinTheirLimitsAndSaveAsDecimals) {
+    plm.writeInt("Voice Detect Parameters", "Note Low", 10);
+    plm.writeInt("Voice Detect Parameters", "Note High", 120);
+    plm.writeInt("Voice Detect Parameters", "Detect Way", 1);
+    Take take;
+    record(take);
+    DetectParameters expected = DetectParameters::defaults();
+    expected[DetectParameters::kDetectWay] = 1;
+    EXPECT_EQ(detector->GetParameters(), expected);
+    expected[DetectParameters::kFTypeLow] = 7;
+    detector->SetParameters(expected);
+    detector->SaveParameters();
+    EXPECT_EQ(plm.getString("Voice Detect Parameters", "F type Low", ""), "7");
+    EXPECT_EQ(plm.getString("Voice Detect Parameters", "Note Low", ""), "24");
+}
+
+}  // namespace
+}  // namespace plume::voice

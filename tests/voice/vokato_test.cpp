@@ -1,0 +1,93 @@
+#include <gtest/gtest.h>
+
+#include "platform/message_box.h"
+#include "voice/vokato.h"
+
+namespace plume::voice {
+namespace {
+
+std::vector<NoteSegment> segments(std::initializer_list<int> keys) {
+    std::vector<NoteSegment> list;
+    for (int key : keys) list.push_back(NoteSegment{3, 0, std::uint8_t(key), 0, 0, 0});
+    return list;
+}
+
+std::vector<int> keys(const VokatoNotes& notes) {
+    std::vector<int> k;
+    for (const SongRecord& r : notes.records()) k.push_back(r.type() == type::kBarLine ? -1 : r.key());
+    return k;
+}
+
+TEST(VokatoNotes, KeysEditGroupsAtTheCursor) {
+    VokatoNotes notes;
+    notes.rebuild(segments({60, 62, 64}), SongInfo::defaults(), 0);
+    EXPECT_EQ(notes.cursor(), 3u);
+    notes.moveCursor(-1);
+    ASSERT_TRUE(notes.insertBarLine(true));
+    EXPECT_EQ(keys(notes), (std::vector{60, 62, -1, 64}));
+    EXPECT_EQ(notes.cursor(), 3u);
+    notes.backspace();
+    notes.moveCursor(-2);
+    notes.deleteAtCursor();
+    EXPECT_EQ(keys(notes), (std::vector{62, 64}));
+    // Overwrite replaces the group at the cursor, keeping its marks when asked; at the end it inserts.
+    notes.rebuild(segments({60, 62}), SongInfo::defaults(), 0);
+    notes.moveCursor(-2);
+    SongRecord chord[2] = {SongRecord{{1, 0, 4, 0x40, 0, 67, 100, 0, 75, 0}}, SongRecord{{0, 0, 4, 0, 0, 71, 100, 0, 75, 0}}};
+    ASSERT_TRUE(notes.insertGroup(chord, false, true));
+    EXPECT_EQ(keys(notes), (std::vector{67, 71, 62}));
+    EXPECT_EQ(notes.records()[0].groupSize(), 2);
+    EXPECT_EQ(notes.records()[1].bytes[3], 0);
+    EXPECT_EQ(notes.cursor(), 0u);
+    notes.moveCursor(5);  // beyond the end: refused
+    EXPECT_EQ(notes.cursor(), 0u);
+    notes.moveCursor(2);
+    ASSERT_TRUE(notes.insertGroup(std::span(chord, 1), false));
+    EXPECT_EQ(notes.groupCount(), 3u);
+}
+
+TEST(VokatoNotes, AFullListRefusesAndStaysAsItWas) {
+    platform::ScriptedMessageBox box;
+    VokatoNotes notes;
+    std::vector<NoteSegment> many(198, NoteSegment{3, 0, 60, 0, 0, 0});
+    notes.rebuild(many, SongInfo::defaults(), 0);
+    SongRecord two[2] = {SongRecord{{2, 0, 3, 0, 0, 60, 100, 0, 75, 0}}, SongRecord{{0, 0, 3, 0, 0, 64, 100, 0, 75, 0}}};
+    EXPECT_FALSE(notes.insertGroup(two, true));
+    EXPECT_EQ(box.shown().back(), "データが入りません！");
+    EXPECT_TRUE(notes.insertBarLine(true));
+    EXPECT_FALSE(notes.insertBarLine(true));
+    EXPECT_EQ(box.shown().back(), "データオーバーフロー！");
+    EXPECT_EQ(notes.records().size(), 199u);
+    notes.moveCursor(-5);
+    EXPECT_TRUE(notes.insertBarLine(false));  // overwriting needs no room
+    EXPECT_EQ(notes.records().size(), 199u);
+}
+
+TEST(VokatoCommands, FollowTheStateTheListAndTheFrame) {
+    VokatoNotes empty, low;
+    low.rebuild(segments({24, 60}), SongInfo::defaults(), 0);
+    VokatoContext context;
+    using S = VokatoState;
+    EXPECT_TRUE(vokatoEnabled(vokato::kRecord, S::Idle, empty, context));
+    EXPECT_FALSE(vokatoEnabled(vokato::kRecord, S::Recording, empty, context));
+    EXPECT_FALSE(vokatoEnabled(vokato::kStop, S::Idle, empty, context));
+    EXPECT_TRUE(vokatoEnabled(vokato::kStop, S::CountIn, empty, context));
+    EXPECT_FALSE(vokatoEnabled(vokato::kPlayCopiedAndRecord, S::Idle, empty, context));
+    context.clipboardHasData = true;
+    EXPECT_TRUE(vokatoEnabled(vokato::kPlayCopiedAndRecord, S::Idle, empty, context));
+    context.frameIsPlaying = true;
+    EXPECT_FALSE(vokatoEnabled(vokato::kPlayCopiedAndRecord, S::Idle, empty, context));
+    EXPECT_FALSE(vokatoEnabled(vokato::kPlay, S::Idle, empty, context));
+    context.playCopiedToo = true;
+    EXPECT_TRUE(vokatoEnabled(vokato::kPlay, S::Idle, empty, context));
+    EXPECT_FALSE(vokatoEnabled(vokato::kSemitoneDown, S::Idle, low, context));
+    EXPECT_TRUE(vokatoEnabled(vokato::kSemitoneUp, S::Idle, low, context));
+    EXPECT_FALSE(vokatoEnabled(vokato::kTransfer, S::Idle, empty, context));
+    EXPECT_TRUE(vokatoEnabled(vokato::kTransfer, S::Idle, low, context));
+    EXPECT_FALSE(vokatoEnabled(vokato::kUndoMark, S::Idle, low, context));
+    EXPECT_TRUE(vokatoEnabled(vokato::kStopPlaying, S::Playing, low, context));
+    EXPECT_EQ(vokatoChecked(vokato::kAutoTranspose, context), true);
+}
+
+}  // namespace
+}  // namespace plume::voice

@@ -1,0 +1,186 @@
+#include <gtest/gtest.h>
+
+#include <sstream>
+
+#include "platform/clock.h"
+#include "platform/file_io.h"
+#include "platform/message_box.h"
+#include "platform/profile.h"
+#include "support/temp_dir.h"
+#include "voice/wav_file_driver.h"
+#include "voice/wave_device.h"
+#include "voice/tones.h"
+
+namespace plume::voice {
+namespace {
+
+using test::Take;
+
+std::uint32_t le32(const std::vector<std::uint8_t>& b, std::size_t at) {
+    return std::uint32_t(b[at] | (b[at + 1] << 8) | (b[at + 2] << 16) | (b[at + 3] << 24));
+}
+
+struct Owner : WaveOwner {
+    std::vector<std::uint32_t> inputs;
+    int outputs = 0;
+    void waveInputDone(std::uint32_t bytes) override { inputs.push_back(bytes); }
+    void waveOutputDone() override { ++outputs; }
+};
+
+class WaveDevice : public testing::Test {
+protected:
+    platform::MemoryProfile app;
+    platform::ManualClock clock;
+    Take take;
+    Owner owner;
+    WaveDevice() {
+        platform::installProfiles(nullptr, &app);
+        for (int i = 0; i < 22050; ++i) take.push_back(std::int16_t(i % 1000 - 500));
+    }
+    ~WaveDevice() override { platform::installProfiles(nullptr, nullptr); }
+};
+
+TEST(WavFile, HeaderCountsDataPlus36AndReadsBack) {
+    const Take samples = {1, -1, 32767, -32768, 0};
+    const auto bytes = wavFileBytes(samples);
+    ASSERT_EQ(bytes.size(), 44u + 10u);
+    EXPECT_EQ(le32(bytes, 4), 10u + 36u);
+    EXPECT_EQ(le32(bytes, 40), 10u);
+    EXPECT_EQ(le32(bytes, 24), 22050u);
+    EXPECT_EQ(le32(bytes, 28), 44100u);
+    const WavData read = parseWav(bytes);
+    ASSERT_TRUE(read.ok());
+    EXPECT_EQ(read.samples, samples);
+}
+
+TEST(WavFile, OtherLayoutsBecomeTheCaptureFormatAndBrokenOnesAreRefused) {
+    // GIVEN a 44.1 kHz stereo file whose channels hold +1000 and -3000
+    std::vector<std::uint8_t> bytes = {'R', 'I', 'F', 'F', 0, 0, 0, 0, 'W', 'A', 'V', 'E', 'f', 'm', 't', ' ', 16, 0, 0, 0,
+                                       1, 0, 2, 0, 0x44, 0xAC, 0, 0, 0x10, 0xB1, 2, 0, 4, 0, 16, 0,
+                                       'd', 'a', 't', 'a', 0x40, 0x9C, 0, 0};
+    for (int i = 0; i < 10000; ++i) {
+        for (std::int16_t v : {std::int16_t(1000), std::int16_t(-3000)}) {
+            bytes.push_back(std::uint8_t(std::uint16_t(v) & 0xFF));
+            bytes.push_back(std::uint8_t(std::uint16_t(v) >> 8));
+        }
+    }
+    const WavData read = parseWav(bytes);
+    ASSERT_TRUE(read.ok());
+    EXPECT_EQ(read.samples.size(), 10000u);
+    EXPECT_EQ(read.samples[5], -1000);
+    EXPECT_EQ(toCaptureRate(read.samples, 44100).size(), 5000u);
+    // A data chunk claiming more than the file holds yields what is there; cut headers are refused.
+    bytes.resize(44 + 400);
+    EXPECT_EQ(parseWav(bytes).samples.size(), 100u);
+    for (std::size_t cut : {0u, 11u, 30u, 40u}) EXPECT_FALSE(parseWav(std::span(bytes).first(cut)).ok()) << cut;
+    bytes[20] = 3;  // floating point
+    EXPECT_EQ(parseWav(bytes).status, WavStatus::Unsupported);
+}
+
+TEST_F(WaveDevice, ATakeAdvancesAtTheClocksPaceAndStopsEarly) {
+    WavFileDriver driver(take, clock);
+    CWaveDevice device(driver);
+    EXPECT_EQ(device.GetInputPosition(), kNoPosition);
+    EXPECT_EQ(device.GetOutputPosition(), kNoPosition);
+    ASSERT_TRUE(device.Allocate(2));
+    EXPECT_EQ(device.GetBufferHandle().size(), 2u * 22050u);
+    ASSERT_EQ(device.OpenInput(&owner), mm::kNoError);
+    EXPECT_FALSE(device.HasRecording());
+    ASSERT_EQ(device.StartRecording(1.0), 0);
+    EXPECT_TRUE(device.HasRecording());
+    clock.advanceMillis(100);
+    EXPECT_EQ(device.GetInputPosition(), 2205u);
+    EXPECT_EQ(device.GetBufferHandle()[2204], take[2204]);
+    device.service();
+    EXPECT_TRUE(owner.inputs.empty());
+    // WHEN the take is stopped at 200 ms
+    clock.advanceMillis(100);
+    device.StopRecording();
+    device.service();
+    // THEN the buffer comes back with what was recorded, and only that is played and written
+    ASSERT_EQ(owner.inputs, std::vector<std::uint32_t>{4410 * 2});
+    device.CloseInput();
+    device.SetDataLength(0);
+    EXPECT_EQ(device.GetSampleCount(), 4410u);
+    std::ostringstream file;
+    EXPECT_EQ(device.WriteData(file), 1);
+    EXPECT_EQ(file.str().size(), 4410u * 2);
+    ASSERT_EQ(device.OpenOutput(&owner), mm::kNoError);
+    ASSERT_EQ(device.PlayAll(), 1);
+    EXPECT_EQ(driver.played(), Take(take.begin(), take.begin() + 4410));
+    clock.advanceMillis(300);
+    device.service();
+    EXPECT_EQ(owner.outputs, 1);
+    device.CloseOutput();
+    EXPECT_EQ(device.GetOutputPosition(), kNoPosition);
+}
+
+TEST_F(WaveDevice, AFullBufferComesBackAndTheFileIsWritten) {
+    WavFileDriver driver(take, clock);
+    CWaveDevice device(driver);
+    ASSERT_TRUE(device.Allocate(2));
+    ASSERT_EQ(device.OpenInput(&owner), mm::kNoError);
+    ASSERT_EQ(device.StartRecording(0.5), 0);
+    clock.advanceMillis(2000);
+    EXPECT_EQ(device.GetInputPosition(), 11025u);
+    device.service();
+    ASSERT_EQ(owner.inputs, std::vector<std::uint32_t>{22050});
+    device.CloseInput();
+    device.SetDataLength(owner.inputs[0]);
+    test::TempDir dir;
+    ASSERT_TRUE(writeWavFile(dir / "take.wav", device));
+    const auto bytes = platform::readFile(dir / "take.wav");
+    ASSERT_TRUE(bytes);
+    EXPECT_EQ(le32(*bytes, 4), 22050u + 36u);
+    EXPECT_EQ(parseWav(*bytes).samples, Take(take.begin(), take.begin() + 11025));
+}
+
+TEST_F(WaveDevice, EveryOpeningFailureHasItsMessage) {
+    platform::ScriptedMessageBox box;
+    WavFileDriver driver(take, clock);
+    CWaveDevice device(driver);
+    EXPECT_FALSE(reportOpening(device.IsReady(), device.OpenInput(&owner)));
+    ASSERT_TRUE(device.Allocate(1));
+    const std::pair<int, const char*> cases[] = {
+        {mm::kNoDriver, "ドライバがインストールされていません。"},
+        {mm::kBadDeviceId, "範囲外のデバイスIDが指定されました。"},
+        {mm::kAllocated, "指定されたリソースはすでに割り当てられています。"},
+        {mm::kNoMemory, "メモリの割り当てやロックができません。"},
+        {mm::kBadFormat, "サポートされていないウェーブフォーム形式でオープンしようとしました。"},
+        {mm::kSyncDriver, "WAVE_ALLOWSYNCフラグを指定せずに同期ドライバをオープンしようとしました。"},
+    };
+    for (const auto& [code, text] : cases) {
+        driver.failOpeningWith(code);
+        EXPECT_FALSE(reportOpening(device.IsReady(), device.OpenInput(&owner)));
+        EXPECT_EQ(box.shown().back(), text);
+    }
+    EXPECT_EQ(box.shown().front(), "ウェーブデバイス用のメモリーが足りません。");
+    EXPECT_TRUE(reportOpening(device.IsReady(), device.OpenInput(&owner)));
+    driver.failStartWith(2);
+    EXPECT_EQ(device.StartRecording(0.5), 2);
+    EXPECT_EQ(startMessage(2), "録音バッファが無効になりました。");
+    EXPECT_FALSE(device.HasRecording());
+    EXPECT_EQ(box.shown().size(), 7u);
+}
+
+TEST_F(WaveDevice, TheDialogFallsBackToWaveMapperAndFollowsRenamedIds) {
+    const std::vector<std::string> names = {"USB Mic", "Line In"};
+    EXPECT_EQ(deviceChoices(names).back(), "Wave Mapper");
+    app.writeInt("WAV Config", "WavInDevice", 5);
+    EXPECT_EQ(choiceOfDevice(names, storedInputDevice(names)), 2);
+    EXPECT_EQ(deviceOfChoice(names, 2), kWaveMapper);
+    storeDevices(deviceOfChoice(names, 2), "", deviceOfChoice(names, 1), names[1]);
+    EXPECT_EQ(app.getInt("WAV Config", "WavInDevice", 0), -1);
+    // The output device moved from id 1 to id 0: its name finds it.
+    EXPECT_EQ(storedOutputDevice({"Line In"}), 0);
+}
+
+TEST_F(WaveDevice, SilenceLevelIsTheTruncatedMeanKeptSigned) {
+    EXPECT_EQ(silenceLevel(Take(4410, 0)), 0);
+    EXPECT_EQ(silenceLevel(Take{-3, -4, -4}), -3);
+    setGrandLevel(silenceLevel(Take{-3, -4, -4}));
+    EXPECT_EQ(grandLevel(), -3);
+}
+
+}  // namespace
+}  // namespace plume::voice
