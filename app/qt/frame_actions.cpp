@@ -128,7 +128,6 @@ void showAbout(CMainFrame& frame) {
 
 void bindFrameActions(CMainFrame& frame, CommandRegistry& commands) {
     CMainFrame* f = &frame;
-    ProjectState& project = frame.app().project();
     const auto projectStep = [f](auto step) { return [f, step] { step(); f->projectChanged(); }; };
     // File.
     commands.bind(cmd::kFileOpen, [f] { openSong(*f); });
@@ -156,12 +155,12 @@ void bindFrameActions(CMainFrame& frame, CommandRegistry& commands) {
     commands.bind(cmd::kViewStatusBar, [f] { f->statusBar()->setVisible(f->statusBar()->isHidden()); });
     commands.bind(cmd::kGrandStaff, [f] { toggleGrandStaff(*f); });
     // Project.
-    commands.bind(cmd::kProjectNew, projectStep([&project] { project.newProject(); }));
-    commands.bind(cmd::kProjectOpen, projectStep([&project] { project.open(); }));
+    commands.bind(cmd::kProjectNew, projectStep([f] { f->app().project().newProject(); }));
+    commands.bind(cmd::kProjectOpen, projectStep([f] { f->app().project().open(); }));
     commands.bind(cmd::kProjectEdit, [f] { editProject(*f); });
-    commands.bind(cmd::kProjectClose, projectStep([&project] { project.close(); }));
-    commands.bind(cmd::kRecentProject1, CommandRegistry::Action([f, &project](int index) {
-                      project.openRecent(std::size_t(index));
+    commands.bind(cmd::kProjectClose, projectStep([f] { f->app().project().close(); }));
+    commands.bind(cmd::kRecentProject1, CommandRegistry::Action([f](int index) {
+                      f->app().project().openRecent(std::size_t(index));
                       f->projectChanged();
                   }));
     // Play.
