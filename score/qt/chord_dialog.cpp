@@ -17,7 +17,7 @@
 namespace plume {
 
 void fillAuditionChannels(PlayBlock& block, const AuditionPlay& play) {
-    block.playType = play.channels.size() > 1 ? 2 : 1;
+    block.playType = play.channels.size() > 1 ? PlayType::SeveralTracks : PlayType::OneTrack;
     block.startTempo = block.currentTempo = std::uint16_t(std::clamp(play.tempo, 1, 0xFFFF));
     for (const AuditionChannel& asked : play.channels) {
         if (asked.index >= kPlayChannels) continue;

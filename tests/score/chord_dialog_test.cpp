@@ -99,7 +99,7 @@ TEST(ChordDialog, TheAskedChannelsFillTheBlock) {
     fillAuditionChannels(block, play);
     EXPECT_EQ(block.startTempo, 90);
     EXPECT_EQ(block.currentTempo, 90);
-    EXPECT_EQ(block.playType, 2);
+    EXPECT_EQ(block.playType, PlayType::SeveralTracks);
     EXPECT_EQ(block.channels[0].initialProgram, 3);
     EXPECT_EQ(block.channels[0].initialBank, 2);
     EXPECT_EQ(block.channels[1].midiChannel, 1);

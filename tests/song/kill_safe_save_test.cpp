@@ -98,15 +98,15 @@ TEST(KillSafeSave, ASongAProjectAndAProfileAreOldOrNewNeverDamaged) {
         {dir / "p.PRJ", [&](const fs::path& p, int g) { writeProjectFile(p, projects[std::size_t(g)]); }},
         {dir / "plm.ini",
          [](const fs::path& p, int g) {
-             platform::FileProfile profile(p);
-             // many keys, so a save takes long enough to be caught in the middle
-             for (int i = 0; i < 200; ++i)
-                 profile.writeString("Keys", "k" + std::to_string(i), g == 0 ? "old value" : "a new value");
+             platform::FileProfile(p).writeString("Keys", "k100", g == 0 ? "old value" : "a new value");
          }},
     };
+    // a profile of many keys, so that its one save takes long enough to be caught in the middle
+    platform::FileProfile profile(dir / "plm.ini");
+    for (int i = 0; i < 200; ++i) profile.writeString("Keys", "k" + std::to_string(i), "a value of some length");
     KillCounts all;
     for (const auto& [target, save] : kinds) {
-        const KillCounts counts = killSavesAtRandom(target, save, 120, random);
+        const KillCounts counts = killSavesAtRandom(target, save, 100, random);
         EXPECT_EQ(counts.damaged, 0) << target;
         all.oldIntact += counts.oldIntact;
         all.newComplete += counts.newComplete;
