@@ -41,6 +41,7 @@ bool withRecords(const FrameState& s, int id) { return songShown(s, id) && !s.so
 bool tupletFits(const FrameState& s, int id) {
     return withRange(s, id) && !s.playing && !s.vokatoMode && s.tupletCount == 3 + id - cmd::kTriplet;
 }
+bool songShownQuiet(const FrameState& s, int id) { return songShown(s, id) && !s.playing; }
 bool withProject(const FrameState& s, int) { return s.projectSet; }
 bool projectAndQuiet(const FrameState& s, int) { return s.projectSet && !s.playing; }
 bool playAllowed(const FrameState& s, int) { return playCommandEnabled(playMenuState(s)); }
@@ -86,8 +87,8 @@ constexpr CommandEntry kEntries[] = {
     {cmd::kExportMidi, F, "MIDIﾌｧｲﾙ作成", "", projectAndQuiet},
     {cmd::kExportMld, F, "i ﾒﾛﾃﾞｨ(mld)ﾌｧｲﾙ作成", "", projectAndQuiet},
     {E::kSeparator, F},
-    {cmd::kFilePrint, F, "印刷...", "Ctrl+P"},
-    {cmd::kFilePrintPreview, F, "印刷プレビュー"},
+    {cmd::kFilePrint, F, "印刷...", "Ctrl+P", songShown},
+    {cmd::kFilePrintPreview, F, "印刷プレビュー", "", songShown},
     {cmd::kPageLayout, F, "ﾍﾟｰｼﾞﾚｱｳﾄの設定"},
     {E::kSeparator, F},
     {cmd::kDatabase, F, "ﾃﾞｰﾀﾍﾞｰｽ"},
@@ -119,14 +120,14 @@ constexpr CommandEntry kEntries[] = {
     {cmd::kKeyChange, Ed, "調号(&K)", "", songShown},
     {cmd::kTimeChange, Ed, "拍子(&B)", "", songShown},
     {E::kSeparator, Ed},
-    {cmd::kEffectVolume, Ed, "ﾎﾞﾘｭｰﾑ", "", nullptr, nullptr, kEffects},
-    {cmd::kEffectVolume + 1, Ed, "ﾊﾟﾝﾎﾟｯﾄ", "", nullptr, nullptr, kEffects},
-    {cmd::kEffectVolume + 2, Ed, "ﾓｼﾞｭﾚｰｼｮﾝ", "", nullptr, nullptr, kEffects},
-    {cmd::kEffectVolume + 3, Ed, "ﾎｰﾙﾄﾞ", "", nullptr, nullptr, kEffects},
-    {cmd::kEffectVolume + 4, Ed, "ﾘﾊﾞｰﾌﾞ", "", nullptr, nullptr, kEffects},
-    {cmd::kEffectVolume + 5, Ed, "ｺｰﾗｽ", "", nullptr, nullptr, kEffects},
-    {cmd::kEffectVolume + 6, Ed, "ﾋﾟｯﾁﾍﾞﾝﾄﾞ", "", nullptr, nullptr, kEffects},
-    {cmd::kEffectVolume + 7, Ed, "ﾃﾝﾎﾟ", "", nullptr, nullptr, kEffects},
+    {cmd::kEffectVolume, Ed, "ﾎﾞﾘｭｰﾑ", "", songShownQuiet, nullptr, kEffects},
+    {cmd::kEffectVolume + 1, Ed, "ﾊﾟﾝﾎﾟｯﾄ", "", songShownQuiet, nullptr, kEffects},
+    {cmd::kEffectVolume + 2, Ed, "ﾓｼﾞｭﾚｰｼｮﾝ", "", songShownQuiet, nullptr, kEffects},
+    {cmd::kEffectVolume + 3, Ed, "ﾎｰﾙﾄﾞ", "", songShownQuiet, nullptr, kEffects},
+    {cmd::kEffectVolume + 4, Ed, "ﾘﾊﾞｰﾌﾞ", "", songShownQuiet, nullptr, kEffects},
+    {cmd::kEffectVolume + 5, Ed, "ｺｰﾗｽ", "", songShownQuiet, nullptr, kEffects},
+    {cmd::kEffectVolume + 6, Ed, "ﾋﾟｯﾁﾍﾞﾝﾄﾞ", "", songShownQuiet, nullptr, kEffects},
+    {cmd::kEffectVolume + 7, Ed, "ﾃﾝﾎﾟ", "", songShownQuiet, nullptr, kEffects},
     {cmd::kEffectVolume + 8, Ed, "演奏楽器", "", nullptr, nullptr, kEffects},
     {cmd::kLyricInput, Ed, "歌詞入力(&L)", "", songShown, lyricBarShown},
     {cmd::kChordNameInput, Ed, "コード名入力(&C)", "", songShown, chordNameBarShown},

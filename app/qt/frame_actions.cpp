@@ -23,9 +23,16 @@
 #include "export/mld_writer.h"
 #include "export/qt/midi_export_dialog.h"
 #include "platform/profile.h"
+#include "print/qt/print_song.h"
+#include "score/effect_forms.h"
+#include "score/qt/chord_help.h"
+#include "score/qt/effect_dialog.h"
+#include "score/qt/function_sheet.h"
 #include "score/qt/plm_view_widget.h"
 #include "song/qt/project_dialog.h"
 #include "song/song_document.h"
+#include "voice/devices/portaudio_driver.h"
+#include "voice/qt/voice_dialogs.h"
 
 namespace plume {
 
@@ -119,6 +126,40 @@ void arrangeIcons(QMdiArea& area) {
     }
 }
 
+// What the active song window prints: its view's song, title, path, and the project it may be a member of.
+PrintSource activePrintSource(CMainFrame& frame) {
+    CPlmChildWnd& child = *frame.activeChild();
+    const ProjectState& project = frame.app().project();
+    return printSourceOf(child.view().logic(), child.path(), child.title(), project.isSet() ? &project.data() : nullptr);
+}
+
+// The sound card's wave driver, opened on first use.
+voice::WaveDriver& waveDriver() {
+    static const std::unique_ptr<voice::WaveDriver> driver = voice::makeSystemWaveDriver();
+    return *driver;
+}
+
+// An effect command of the Edit menu: the effect dialog at the cursor, or the function sheet over a range.
+void editEffect(CMainFrame& frame, std::uint8_t number) {
+    CPlmChildWnd* child = frame.activeChild();
+    if (!child) return;
+    CPlmView& view = child->view();
+    bool changed = false;
+    switch (effectCommandAction(number, view.logic().hasRange())) {
+    case EffectCommandAction::EffectDialog:
+        changed = showEffectDialog(&frame, child->document(), view.logic(), number);
+        break;
+    case EffectCommandAction::FunctionSheet:
+        changed = showFunctionSheet(&frame, child->document(), view.logic(), number, false);
+        break;
+    case EffectCommandAction::InstrumentDialog:
+    case EffectCommandAction::Nothing:
+        break;
+    }
+    if (changed) view.songChanged();
+    view.setFocus(Qt::OtherFocusReason);
+}
+
 void showAbout(CMainFrame& frame) {
     QMessageBox::about(&frame, QStringLiteral("バージョン情報"),
                        QStringLiteral("<b>Plume</b> %1<br>MIDI ソングエディタ").arg(QStringLiteral(PLUME_VERSION)));
@@ -138,6 +179,9 @@ void bindFrameActions(CMainFrame& frame, CommandRegistry& commands) {
     commands.bind(cmd::kExportMld, [f] { exportMld(*f); });
     commands.bind(cmd::kRecentFile1, CommandRegistry::Action([f](int index) { openRecentFile(*f, index); }));
     commands.bind(cmd::kAppExit, [f] { f->close(); });
+    commands.bind(cmd::kFilePrint, [f] { printSong(f, activePrintSource(*f)); });
+    commands.bind(cmd::kFilePrintPreview, [f] { previewSong(f, activePrintSource(*f)); });
+    commands.bind(cmd::kPageLayout, [f] { showPageLayoutDialog(f); });
     // Edit and view.
     commands.bind(cmd::kEditSelectAll, onView(frame, [](ScoreView& v) { v.selectAll(); }));
     commands.bind(cmd::kClearRange, onView(frame, [](ScoreView& v) { v.clearRange(); }));
@@ -148,6 +192,9 @@ void bindFrameActions(CMainFrame& frame, CommandRegistry& commands) {
     commands.bind(cmd::kLineMarkDown, onView(frame, [](ScoreView& v) { v.findMarkBelow(shiftHeld()); }));
     commands.bind(cmd::kLineMarkClear, onView(frame, [](ScoreView& v) { v.clearLineMarks(); }));
     commands.bind(cmd::kInsertSwitch, [f] { toggleInsert(*f); });
+    // The curve effects and the single-value ones; the instrument entry opens nothing yet.
+    for (std::uint8_t number = 0; number < 8; ++number)
+        commands.bind(cmd::kEffectVolume + number, [f, number] { editEffect(*f, number); });
     for (int bar : {cmd::kNumericInput, cmd::kLyricInput, cmd::kChordNameInput})
         commands.bind(bar, [f, bar] { f->toggleEntryBar(bar); });
     commands.bind(cmd::kKeyboardPaletteLarge, [f] { toggleKeyboardPaletteSize(*f); });
@@ -175,6 +222,8 @@ void bindFrameActions(CMainFrame& frame, CommandRegistry& commands) {
         int& show = f->settings().play.showLevel;
         show = show ? 0 : 1;
     });
+    commands.bind(cmd::kTroubleshooting, [f] { voice::showSilenceLevelDialog(f, waveDriver()); });
+    commands.bind(cmd::kWavDevice, [f] { voice::showWaveDeviceDialog(f, waveDriver()); });
     commands.bind(cmd::kNewMouseInput, [f] {
         int& on = f->settings().newMouseInput;
         on = on ? 0 : 1;
@@ -185,6 +234,7 @@ void bindFrameActions(CMainFrame& frame, CommandRegistry& commands) {
     commands.bind(cmd::kWindowTile, [f] { f->mdiArea()->tileSubWindows(); });
     commands.bind(cmd::kWindowArrange, [f] { arrangeIcons(*f->mdiArea()); });
     commands.bind(cmd::kContextHelp, [] { QWhatsThis::enterWhatsThisMode(); });
+    commands.bind(cmd::kChordHelp, [f] { showChordHelp(f); });
     commands.bind(cmd::kAppAbout, [f] { showAbout(*f); });
     bindSongCommands(frame, commands);
 }
