@@ -6,6 +6,7 @@
 
 #include "app/palette_routing.h"
 #include "play/play_settings.h"
+#include "score/score_geometry.h"
 
 namespace plume {
 
@@ -52,6 +53,7 @@ bool paletteAllowed(const FrameState& s, int) { return PaletteVisibility::showCo
 bool paletteShown(const FrameState& s, int id) { return s.palettes.isShown(id); }
 bool neverChecked(const FrameState&, int) { return false; }
 bool grandStaffOn(const FrameState& s, int) { return s.grandStaff; }
+bool zoomIs(const FrameState& s, int id) { return s.zoom == kZoomSteps[id - cmd::kZoom100]; }
 bool allTracksOn(const FrameState& s, int) { return s.allTracks; }
 bool repeatOn(const FrameState& s, int) { return s.repeat; }
 bool levelShown(const FrameState& s, int) { return s.showLevel; }
@@ -71,6 +73,7 @@ constexpr MenuId F = MenuId::File, Ed = MenuId::Edit, V = MenuId::View, Pr = Men
 constexpr const char* kDataCheck = "ﾃﾞｰﾀﾁｪｯｸ";
 constexpr const char* kTuplets = "連符";
 constexpr const char* kEffects = "効果";
+constexpr const char* kZoom = "拡大表示";
 constexpr const char* kRecentProjects = "以前開いたプロジェクト";
 
 constexpr CommandEntry kEntries[] = {
@@ -140,6 +143,10 @@ constexpr CommandEntry kEntries[] = {
     {cmd::kViewStatusBar, V, "ステータスバー", "", nullptr, statusBarShown},
     {E::kSeparator, V},
     {cmd::kGrandStaff, V, "大譜表表示", "", nullptr, grandStaffOn},
+    {cmd::kZoom100, V, "100%", "", nullptr, zoomIs, kZoom},
+    {cmd::kZoom100 + 1, V, "150%", "", nullptr, zoomIs, kZoom},
+    {cmd::kZoom100 + 2, V, "200%", "", nullptr, zoomIs, kZoom},
+    {cmd::kZoom100 + 3, V, "300%", "", nullptr, zoomIs, kZoom},
     {cmd::kOneLineDisplay, V, "１行表示", "", nullptr, neverChecked},
     {E::kSeparator, V},
     {cmd::kFirstLine, V, "先頭行", "Ctrl+Home", songShown},

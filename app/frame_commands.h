@@ -90,6 +90,7 @@ inline constexpr int kVokatoTransfer = 713;
 // Commands without an id of their own elsewhere.
 inline constexpr int kGrandStaff = 33001;
 inline constexpr int kOneLineDisplay = 33002;
+inline constexpr int kZoom100 = 33230;  // .. kZoom100 + 3: the view's magnifications, as kZoomSteps
 inline constexpr int kProjectNew = 33010;
 inline constexpr int kProjectOpen = 33011;
 inline constexpr int kProjectEdit = 33012;
@@ -136,6 +137,7 @@ struct FrameState {
     int tupletCount = 0;       // the tuplet the active view's range can form, 0 for none
     // Toggles shown with a check mark.
     bool grandStaff = false;
+    int zoom = 100;
     bool allTracks = false;
     bool repeat = false;
     bool showLevel = true;

@@ -1,6 +1,10 @@
 #include "app/frame_settings.h"
 
+#include <algorithm>
+#include <iterator>
+
 #include "platform/profile.h"
+#include "score/score_geometry.h"
 
 namespace plume {
 
@@ -10,6 +14,8 @@ FrameSettings FrameSettings::load(const platform::Profile& profile) {
     s.pianoPaletteSize = profile.getInt("Piano Pal", "size", 0);
     s.viewMode = profile.getInt("Draw", "ViewMode", 0);
     s.newMouseInput = profile.getInt("MouseWheelFunc", "valid", 0);
+    const int zoom = profile.getInt("Draw", "Zoom", 100);
+    if (std::find(std::begin(kZoomSteps), std::end(kZoomSteps), zoom) != std::end(kZoomSteps)) s.zoom = zoom;
     return s;
 }
 
@@ -17,6 +23,7 @@ void FrameSettings::save(platform::Profile& profile) const {
     play.save(profile);
     profile.writeInt("Draw", "ViewMode", viewMode);
     profile.writeInt("MouseWheelFunc", "valid", newMouseInput);
+    profile.writeInt("Draw", "Zoom", zoom);
 }
 
 }  // namespace plume

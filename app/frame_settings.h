@@ -15,6 +15,7 @@ struct FrameSettings {
     int pianoPaletteSize = 0;     // "Piano Pal" / "size": written when toggled
     int viewMode = 0;             // "Draw" / "ViewMode": 0 score, 1 effect edit (the application's)
     int newMouseInput = 0;        // "MouseWheelFunc" / "valid"
+    int zoom = 100;               // "Draw" / "Zoom": one of kZoomSteps, in percent
 
     static FrameSettings load(const platform::Profile& profile);
     // The keys written when the frame is destroyed.

@@ -63,6 +63,11 @@ Sequencer::Sequencer(PlayBlock& block, PlaySlots& slots, MidiOutputComponent& co
 
 // --- commands --------------------------------------------------------------------------------------
 
+bool Sequencer::plays(const CPlmDoc& document) const {
+    return m_mode != PlayMode::Stopped &&
+           std::any_of(m_slots.begin(), m_slots.end(), [&](const PlaySlot& slot) { return slot.document == &document; });
+}
+
 void Sequencer::PlayCurrent() {
     if (m_mode != PlayMode::Stopped) return;
     playCurrentSteps();

@@ -120,6 +120,9 @@ public:
     void playReport(const PlayReport& report) override;
 
     PlayMode playMode() const { return m_mode; }
+    // Whether `document` is one of the songs playing now (the song played, or an open member of
+    // the project played): such a song may not close.
+    bool plays(const CPlmDoc& document) const;
     PlaySettings& settings() { return m_settings; }
     const PlaySettings& settings() const { return m_settings; }
     bool repeat() const { return m_repeat; }

@@ -30,9 +30,9 @@ inline constexpr int kTitleHeight = 50;          // 0.1 mm: the title line's fon
 inline constexpr int kTitleCharWidth = 25;       // 0.1 mm a character when placing "Page %d"
 inline constexpr int kTitleRoom = 7;             // mm added to the top margin under the title line
 inline constexpr int kLineNumberHeight = 12;     // layout units
-// Layout units a line takes with the grand-staff display: the pitch at which the layout stacks its
-// lines, so that a page's last line is never cut at the bottom.
-inline constexpr int kGrandStaffPrintPitch = kGrandStaffHeight;
+// Layout units a line counts for when the grand-staff display paginates: fixed by the printed
+// format, a little under the layout's grand-staff pitch, so a page's last line may meet the clip.
+inline constexpr int kGrandStaffPrintPitch = 139;
 
 // All positions in device pixels are relative to the device's origin (the printing offset).
 struct PageGeometry {

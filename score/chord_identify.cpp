@@ -184,9 +184,9 @@ std::size_t ChordAudition::build(ParsedChord chord, std::uint8_t velocity) {
         for (int t = 0; t < tones; ++t) {
             SongRecord tone = head;
             tone.setGroupSize(t == 0 ? std::uint8_t(tones) : 0);
-            tone.bytes[5] = std::uint8_t(quality.tones[std::size_t(t)] + chord.root);
-            tone.bytes[6] = velocity;
-            tone.bytes[8] = 100;
+            tone.setKey(std::uint8_t(quality.tones[std::size_t(t)] + chord.root));
+            tone.setVelocity(velocity);
+            tone.setGate(100);
             m_buffer[m_count++] = tone;
         }
     });

@@ -11,15 +11,6 @@ namespace plume {
 
 namespace {
 
-void put32(SongRecord& r, std::size_t at, std::uint32_t v) {
-    for (std::size_t k = 0; k < 4; ++k) r.bytes[at + k] = std::uint8_t(v >> (8 * k));
-}
-
-void put16(SongRecord& r, std::size_t at, std::int16_t v) {
-    r.bytes[at] = std::uint8_t(std::uint16_t(v) & 0xFF);
-    r.bytes[at + 1] = std::uint8_t(std::uint16_t(v) >> 8);
-}
-
 std::int16_t clamp16(double v) { return std::int16_t(std::clamp(v, -32768.0, 32767.0)); }
 
 // The first tempo record of a group, as the players let the first one win.
@@ -111,13 +102,13 @@ std::vector<CurveTriple> curvePieces(const CurveRequest& request, const CurveTim
     pieces.reserve(timing.starts.size());
     for (const std::int32_t start : timing.starts) {
         CurveTriple piece{};
-        piece[0].bytes[2] = std::uint8_t(request.function);
-        piece[0].bytes[3] = request.step;
-        put32(piece[0], 4, std::uint32_t(start));
-        put16(piece[1], 2, c.base);
-        put16(piece[1], 4, c.second);
-        put32(piece[2], 2, std::bit_cast<std::uint32_t>(c.first));
-        put32(piece[2], 6, std::bit_cast<std::uint32_t>(c.secondCoefficient));
+        piece[0].setCurveFunction(std::uint8_t(request.function));
+        piece[0].setCurveInterval(request.step);
+        piece[0].setCurveStartOffset(start);
+        piece[1].setCurveConstant(c.base);
+        piece[1].setCurveAmplitude(c.second);
+        piece[2].setCurveA(c.first);
+        piece[2].setCurveB(c.secondCoefficient);
         pieces.push_back(piece);
     }
     return pieces;

@@ -9,6 +9,9 @@ namespace plume {
 
 enum class StaffKind : std::uint8_t { Grand = 0, Treble = 1, Bass = 2 };
 
+// The view's magnifications in percent: the same layout drawn larger.
+inline constexpr int kZoomSteps[] = {100, 150, 200, 300};
+
 // Horizontal.
 inline constexpr int kColumnWidth = 21;          // every score position, and one horizontal scroll step
 inline constexpr int kTimeSignatureWidth = 16;   // a time-signature meta record "X"

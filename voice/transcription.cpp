@@ -57,7 +57,7 @@ bool canShiftUp(std::span<const SongRecord> notes) {
 bool shiftSemitone(std::span<SongRecord> notes, int step) {
     if (step < 0 ? !canShiftDown(notes) : !canShiftUp(notes)) return false;
     for (SongRecord& r : notes) {
-        if (r.isNote()) r.bytes[5] = std::uint8_t(r.key() + (step < 0 ? -1 : 1));
+        if (r.isNote()) r.setKey(std::uint8_t(r.key() + (step < 0 ? -1 : 1)));
     }
     return true;
 }

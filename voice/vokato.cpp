@@ -97,7 +97,7 @@ bool VokatoNotes::insertGroup(std::span<const SongRecord> group, bool insertMode
     std::vector<SongRecord> records(group.begin(), group.end());
     records[0].setGroupSize(std::uint8_t(records.size()));
     if (replace && keepMarks) {
-        for (SongRecord& r : records) r.bytes[3] = m_records[at].bytes[3];
+        for (SongRecord& r : records) r.setMarks(m_records[at].marks());
     }
     if (replace) eraseGroup(m_cursor);
     m_records.insert(m_records.begin() + std::ptrdiff_t(at), records.begin(), records.end());

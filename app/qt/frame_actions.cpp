@@ -201,6 +201,12 @@ void bindFrameActions(CMainFrame& frame, CommandRegistry& commands) {
     commands.bind(cmd::kViewToolBar, [f] { f->commandUi().setToolBarsShown(!f->commandUi().toolBarsShown()); });
     commands.bind(cmd::kViewStatusBar, [f] { f->statusBar()->setVisible(f->statusBar()->isHidden()); });
     commands.bind(cmd::kGrandStaff, [f] { toggleGrandStaff(*f); });
+    for (int i = 0; i < int(std::size(kZoomSteps)); ++i)
+        commands.bind(cmd::kZoom100 + i, [f, i] {
+            f->settings().zoom = kZoomSteps[i];
+            platform::plmProfile().writeInt("Draw", "Zoom", kZoomSteps[i]);
+            for (CPlmChildWnd* child : f->childWindows()) child->view().setZoom(kZoomSteps[i]);
+        });
     // Project.
     commands.bind(cmd::kProjectNew, projectStep([f] { f->app().project().newProject(); }));
     commands.bind(cmd::kProjectOpen, projectStep([f] { f->app().project().open(); }));

@@ -1,5 +1,6 @@
 #include "app/qt/main_frame.h"
 
+#include <QApplication>
 #include <QCloseEvent>
 #include <QGuiApplication>
 #include <QMdiArea>
@@ -77,6 +78,17 @@ CMainFrame::~CMainFrame() {
 
 void CMainFrame::runCommand(int id) {
     if (m_commands.run(id, state())) updateCommands();
+    returnFocusToScore();
+}
+
+void CMainFrame::returnFocusToScore() {
+    CPlmView* view = activeView();
+    if (!view || QApplication::activeModalWidget()) return;
+    QWidget* focus = QApplication::focusWidget();
+    const bool elsewhere = !focus || !isAncestorOf(focus) || focus == activeChild();
+    if (!elsewhere || focus == view) return;
+    activateWindow();
+    view->setFocus(Qt::OtherFocusReason);
 }
 
 QAction* CMainFrame::action(int id) const { return m_commandUi->action(id); }
@@ -96,6 +108,7 @@ FrameState CMainFrame::state() const {
         s.tupletCount = tupletCount(view.records(), selectedRecords(view));
     }
     s.grandStaff = m_app.grandStaff();
+    s.zoom = m_settings.zoom;
     s.allTracks = m_player && m_player->allTracks();
     s.repeat = m_player && m_player->repeat();
     s.clipboardFull = m_clipboard.hasData();
@@ -223,7 +236,10 @@ EntryToolControl& CMainFrame::entryTools() { return m_palettes->entryTools(); }
 
 EditKeyToolBar* CMainFrame::editKeyBar() const { return m_palettes->editKeyBar(); }
 
-void CMainFrame::postRequest(const EntryRequest& request) { m_palettes->post(request); }
+void CMainFrame::postRequest(const EntryRequest& request) {
+    m_palettes->post(request);
+    returnFocusToScore();
+}
 
 // ---- entry ---------------------------------------------------------------------------------------
 

@@ -65,6 +65,9 @@ public:
     // --- commands ----------------------------------------------------------------------------------
     // Carries out a command as its menu item or tool button does, when it is enabled.
     void runCommand(int id);
+    // After a command or a palette request: the keyboard goes back to the active song's score
+    // unless an entry bar of the frame holds it or a modal dialog is open.
+    void returnFocusToScore();
     QAction* action(int id) const;
     CommandUi& commandUi() { return *m_commandUi; }
     FrameState state() const;

@@ -54,6 +54,8 @@ public:
     PlayMode playMode() const;
     // Null until something played.
     PlaybackEngine* engine() { return m_engine.get(); }
+    // Whether the song is one the player plays now.
+    bool plays(const CPlmDoc& document) const { return m_engine && m_engine->sequencer().plays(document); }
 
     // --- the "演奏" menu ---------------------------------------------------------------------------
     void play();  // "演奏開始"

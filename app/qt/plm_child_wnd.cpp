@@ -3,6 +3,7 @@
 #include <QCloseEvent>
 
 #include "app/qt/main_frame.h"
+#include "app/qt/play_controller.h"
 #include "app/qt/plm_app.h"
 #include "play/instrument_tables.h"
 #include "score/qt/plm_view_widget.h"
@@ -17,6 +18,7 @@ CPlmChildWnd::CPlmChildWnd(std::unique_ptr<CPlmDoc> document, std::filesystem::p
     CPlmApp& app = frame.app();
     m_view = new CPlmView(*m_document, app.glyphs(), app.glyphImages(), this);
     m_view->logic().setGrandStaff(app.grandStaff());
+    m_view->setZoom(frame.settings().zoom);
     m_view->setInsertMode(frame.insertMode());
     m_view->setEntryHost(&frame);
     setWidget(m_view);
@@ -65,7 +67,7 @@ void CPlmChildWnd::closeWithoutAsking() {
 
 void CPlmChildWnd::closeEvent(QCloseEvent* event) {
     if (!m_closeWithoutAsking &&
-        !mayCloseSong(*m_document, title(), m_frame.isPlaying(), m_frame.vokatoWorksOn(*m_document),
+        !mayCloseSong(*m_document, title(), m_frame.player().plays(*m_document), m_frame.vokatoWorksOn(*m_document),
                       [this] { return saveOrAsk(); })) {
         event->ignore();
         return;

@@ -8,12 +8,11 @@
 #include <functional>
 
 #include "score/note_entry.h"
+#include "score/score_geometry.h"
 #include "score/score_painter.h"
 #include "score/score_view.h"
 
 namespace plume {
-
-inline constexpr int kZoomSteps[] = {100, 150, 200, 300};
 
 class CPlmDoc;
 namespace platform {

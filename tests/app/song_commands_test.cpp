@@ -42,6 +42,28 @@ protected:
 
 };
 
+TEST_F(SongCommandsTest, TheScoreHasTheKeyboardAgainAfterEachDialog) {
+    // GIVEN the first three notes selected, the keyboard on the score
+    CPlmView& v = focusedView();
+    for (int i = 0; i < 3; ++i) QTest::keyClick(&v, Qt::Key_Right, Qt::ShiftModifier);
+    for (const int id : {cmd::kTranspose, cmd::kTie, cmd::kTriplet, cmd::kKeyChange}) {
+        // WHEN the command's dialog is answered with OK (or Cancel where OK needs more)
+        bool shown = false;
+        QTimer::singleShot(0, [&] {
+            QWidget* dialog = QApplication::activeModalWidget();
+            shown = dialog != nullptr;
+            if (auto* d = qobject_cast<QDialog*>(dialog)) d->reject();
+        });
+        v.clearFocus();
+        frame().runCommand(id);
+        // THEN the score has the keyboard again, so that Ctrl+Z reaches the frame
+        EXPECT_TRUE(test::waitUntil([&] { return v.hasFocus(); })) << id;
+        if (id == cmd::kTranspose || id == cmd::kTie) {
+            EXPECT_TRUE(shown) << id;
+        }
+    }
+}
+
 TEST_F(SongCommandsTest, CtrlXCVAndZCutCopyPasteAndUndoInTheScore) {
     CPlmView& v = focusedView();
     const std::vector<SongRecord> original = recordsOf(document());

@@ -66,9 +66,9 @@ TEST_F(PrintCommand, PagesListEveryLineOnceForThePrinterFiguresGiven) {
         EXPECT_EQ(pages[i][1], int(i) * 8 + 1);
         EXPECT_EQ(pages[i][2], std::min(int(i) * 8 + 8, 300));
     }
-    // AND the grand-staff display takes 6378 / 153 = 41 lines a page
+    // AND the grand-staff display takes 6378 / 139 = 45 lines a page
     ASSERT_EQ(run({song("long.PLM"), "--pages", "--grand-staff"}), cli::kOk);
-    EXPECT_EQ(pagesOf(out.str())[1], (std::array<int, 3>{2, 42, 82}));
+    EXPECT_EQ(pagesOf(out.str())[1], (std::array<int, 3>{2, 46, 90}));
     // AND a selection keeps its numbers in the whole song
     ASSERT_EQ(run({song("long.PLM"), "--pages", "--selection", "100:170"}), cli::kOk);
     EXPECT_EQ(out.str(), "page 1 100 161\npage 2 162 170\n");

@@ -178,7 +178,12 @@ TEST(Sequencer, AProjectMemberOpenInAWindowPlaysItsUnsavedContents) {
     rig.sequencer().PlayCurrent();
     EXPECT_EQ(rig.engine.slots()[0].document, edited.get());
     EXPECT_NE(rig.engine.slots()[1].buffer, nullptr);
+    // (the open member is a song being played, a song outside the project is not)
+    const auto stranger = documentOf(notes(kQuarter, {60}), infoWith(120));
+    EXPECT_TRUE(rig.sequencer().plays(*edited));
+    EXPECT_FALSE(rig.sequencer().plays(*stranger));
     ASSERT_TRUE(rig.playToEnd());
+    EXPECT_FALSE(rig.sequencer().plays(*edited));
     // THEN the window's E5 sounds, and the closed member as read from disk
     EXPECT_EQ(noteOns(rig.messages()), (Lines{"90 4C 64", "91 30 64"}));
     // and the loaded buffers are gone after the end
