@@ -43,6 +43,7 @@ bool tupletFits(const FrameState& s, int id) {
     return withRange(s, id) && !s.playing && !s.vokatoMode && s.tupletCount == 3 + id - cmd::kTriplet;
 }
 bool songShownQuiet(const FrameState& s, int id) { return songShown(s, id) && !s.playing; }
+bool chordsIdentifiable(const FrameState& s, int id) { return songShown(s, id) && s.chordsIdentifiable; }
 bool withProject(const FrameState& s, int) { return s.projectSet; }
 bool projectAndQuiet(const FrameState& s, int) { return s.projectSet && !s.playing; }
 bool playAllowed(const FrameState& s, int) { return playCommandEnabled(playMenuState(s)); }
@@ -137,7 +138,7 @@ constexpr CommandEntry kEntries[] = {
     {E::kSeparator, Ed},
     {cmd::kInsertSwitch, Ed, "挿入／上書き", "Ins"},
     {E::kSeparator, Ed},
-    {cmd::kChordIdentification, Ed, "コード判別"},
+    {cmd::kChordIdentification, Ed, "コード判別", "", chordsIdentifiable},
 
     {cmd::kViewToolBar, V, "ツールバー", "", nullptr, toolBarShown},
     {cmd::kViewStatusBar, V, "ステータスバー", "", nullptr, statusBarShown},

@@ -135,6 +135,7 @@ struct FrameState {
     bool canUndo = false;      // the active view's undo ring holds a snapshot
     bool clipboardFull = false;
     int tupletCount = 0;       // the tuplet the active view's range can form, 0 for none
+    bool chordsIdentifiable = false;  // canIdentifyChords() over the active view's range, while nothing plays
     // Toggles shown with a check mark.
     bool grandStaff = false;
     int zoom = 100;

@@ -225,6 +225,19 @@ PlayStart Sequencer::PlayTest(platform::WindowId window, const TestPlay& test) {
     return PlayBlockAsFilled();
 }
 
+PlayStart Sequencer::PlayTestChannels(platform::WindowId window, std::span<const TestChannel> channels, int tempo) {
+    ResetPlayBlock(window, 0);
+    m_block.playType = channels.size() > 1 ? PlayType::SeveralTracks : PlayType::OneTrack;
+    m_block.startTempo = m_block.currentTempo = std::uint16_t(std::clamp(tempo, 1, 0xFFFF));
+    for (const TestChannel& channel : channels) {
+        if (channel.index >= kPlayChannels) continue;
+        fillChannel(channel.index, std::uint8_t(channel.index), channel.track, channel.tone, channel.start,
+                    channel.count);
+        m_block.channels[channel.index].melodic = channel.melodic;
+    }
+    return PlayBlockAsFilled();
+}
+
 PlayStart Sequencer::PlayBlockAsFilled() {
     if (OpenPlayback() == PlayStart::NotStarted) return PlayStart::NotStarted;
     m_mode = PlayMode::DeviceOnly;

@@ -11,6 +11,7 @@
 #include <cstdint>
 #include <filesystem>
 #include <optional>
+#include <span>
 
 #include "platform/window_messages.h"
 #include "platform/window_timers.h"
@@ -48,6 +49,17 @@ public:
     virtual const OpenDocumentLookup& openDocuments() const = 0;
     // A file play has ended (the song database is told).
     virtual void filePlayEnded() {}
+};
+
+// One channel of a test play of several (the chord audition): its entry of the block, which is also
+// its MIDI channel, and what that entry plays.
+struct TestChannel {
+    std::size_t index = 0;
+    Records track;  // from its first record, for the chase of effects
+    std::size_t start = 0;
+    std::size_t count = 0;
+    bool melodic = true;
+    Tone tone;
 };
 
 enum class MixerControl { Volume, Pan, Reverb, Chorus };
@@ -104,6 +116,8 @@ public:
     // A test of an instrument or of notes just written, on channel index 0 (PlayMode DeviceOnly);
     // its reports go to `window`.
     PlayStart PlayTest(platform::WindowId window, const TestPlay& test);
+    // The same for channels that name their entries; entries past the block are skipped.
+    PlayStart PlayTestChannels(platform::WindowId window, std::span<const TestChannel> channels, int tempo);
     // The block as the caller filled it after ResetPlayBlock (PlayMode DeviceOnly).
     PlayStart PlayBlockAsFilled();
 

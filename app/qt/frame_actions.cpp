@@ -11,6 +11,7 @@
 
 #include "app/command_registry.h"
 #include "app/qt/command_ui.h"
+#include "app/qt/database_link.h"
 #include "app/qt/entry_tool_control.h"
 #include "app/qt/main_frame.h"
 #include "app/qt/palette_host.h"
@@ -25,10 +26,13 @@
 #include "platform/profile.h"
 #include "print/qt/print_song.h"
 #include "score/effect_forms.h"
+#include "score/chord_identify.h"
+#include "score/qt/chord_dialog.h"
 #include "score/qt/chord_help.h"
 #include "score/qt/effect_dialog.h"
 #include "score/qt/function_sheet.h"
 #include "score/qt/plm_view_widget.h"
+#include "score/range_edit.h"
 #include "song/qt/project_dialog.h"
 #include "song/song_document.h"
 #include "voice/devices/portaudio_driver.h"
@@ -160,6 +164,13 @@ void editEffect(CMainFrame& frame, std::uint8_t number) {
     view.setFocus(Qt::OtherFocusReason);
 }
 
+void runChordIdentification(CMainFrame& frame) {
+    CPlmChildWnd* child = frame.activeChild();
+    if (!child) return;
+    const ScoreView& view = child->view().logic();
+    showChordDialog(&frame, view.records(), child->document().songInfo(), selectedRecords(view), frame.player());
+}
+
 void showAbout(CMainFrame& frame) {
     QMessageBox::about(&frame, QStringLiteral("バージョン情報"),
                        QStringLiteral("<b>Plume</b> %1<br>MIDI ソングエディタ").arg(QStringLiteral(PLUME_VERSION)));
@@ -182,6 +193,7 @@ void bindFrameActions(CMainFrame& frame, CommandRegistry& commands) {
     commands.bind(cmd::kFilePrint, [f] { printSong(f, activePrintSource(*f)); });
     commands.bind(cmd::kFilePrintPreview, [f] { previewSong(f, activePrintSource(*f)); });
     commands.bind(cmd::kPageLayout, [f] { showPageLayoutDialog(f); });
+    commands.bind(cmd::kDatabase, [f] { f->app().database().show(); });
     // Edit and view.
     commands.bind(cmd::kEditSelectAll, onView(frame, [](ScoreView& v) { v.selectAll(); }));
     commands.bind(cmd::kClearRange, onView(frame, [](ScoreView& v) { v.clearRange(); }));
@@ -192,6 +204,7 @@ void bindFrameActions(CMainFrame& frame, CommandRegistry& commands) {
     commands.bind(cmd::kLineMarkDown, onView(frame, [](ScoreView& v) { v.findMarkBelow(shiftHeld()); }));
     commands.bind(cmd::kLineMarkClear, onView(frame, [](ScoreView& v) { v.clearLineMarks(); }));
     commands.bind(cmd::kInsertSwitch, [f] { toggleInsert(*f); });
+    commands.bind(cmd::kChordIdentification, [f] { runChordIdentification(*f); });
     // The curve effects and the single-value ones; the instrument entry opens nothing yet.
     for (std::uint8_t number = 0; number < 8; ++number)
         commands.bind(cmd::kEffectVolume + number, [f, number] { editEffect(*f, number); });

@@ -22,6 +22,7 @@
 #include "app/qt/tool_icons.h"
 #include "platform/message_box.h"
 #include "platform/profile.h"
+#include "score/chord_identify.h"
 #include "score/qt/plm_view_widget.h"
 #include "song/plm_doc.h"
 
@@ -106,6 +107,8 @@ FrameState CMainFrame::state() const {
         s.hasRange = view.hasRange();
         s.canUndo = view.undoRing().canUndo();
         s.tupletCount = tupletCount(view.records(), selectedRecords(view));
+        s.chordsIdentifiable =
+            canIdentifyChords(view.records(), selectedRecords(view), child->document().songInfo(), m_playing);
     }
     s.grandStaff = m_app.grandStaff();
     s.zoom = m_settings.zoom;

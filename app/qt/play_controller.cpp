@@ -217,6 +217,25 @@ bool PlayController::startTest(const TestPlay& test, std::function<void()> ended
     return started;
 }
 
+bool PlayController::startAudition(const AuditionPlay& play, std::function<void()> ended) {
+    std::vector<TestChannel> channels;
+    for (const AuditionChannel& c : play.channels)
+        channels.push_back({c.index, c.track, c.start, c.count, c.melodic, {c.module, c.bank, c.program}});
+    stop();
+    const bool started =
+        readyEngine().sequencer().PlayTestChannels(kTestWindow, channels, play.tempo) == PlayStart::Started;
+    if (started) m_testEnded = std::move(ended);
+    follow();
+    return started;
+}
+
+bool PlayController::playFile(const std::filesystem::path& path) {
+    stop();
+    const bool started = readyEngine().sequencer().PlayFile(path) == PlayStart::Started;
+    follow();
+    return started;
+}
+
 void PlayController::stopTest() {
     if (!m_testEnded) return;
     m_testEnded = {};
@@ -270,5 +289,7 @@ const ProjectData* PlayController::project() const {
 }
 
 const OpenDocumentLookup& PlayController::openDocuments() const { return m_frame; }
+
+void PlayController::filePlayEnded() { m_frame.app().databasePlayEnded(); }
 
 }  // namespace plume

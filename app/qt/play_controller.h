@@ -14,6 +14,7 @@
 #include "play/qt/instrument_dialogs.h"
 #include "play/playback_engine.h"
 #include "play/sequencer.h"
+#include "score/qt/chord_dialog.h"
 
 class QWidget;
 
@@ -35,7 +36,7 @@ private:
     std::chrono::steady_clock::time_point m_openedAt;
 };
 
-class PlayController final : public PlayHost, public TestPlayer {
+class PlayController final : public PlayHost, public TestPlayer, public AuditionPlayer {
 public:
     using DeviceFactory = std::function<std::unique_ptr<MidiDevices>(const PlaySettings&)>;
     // Receives the component's messages while an instrument dialog's test plays.
@@ -81,6 +82,13 @@ public:
     bool startTest(const TestPlay& test, std::function<void()> ended) override;
     void stopTest() override;
 
+    // --- AuditionPlayer: the chord dialog's plays, ended and stopped as tests are ----------------------
+    bool startAudition(const AuditionPlay& play, std::function<void()> ended) override;
+    void stopAudition() override { stopTest(); }
+
+    // One song file (the song database); true when it plays.
+    bool playFile(const std::filesystem::path& path);
+
     // --- PlayHost: the frame's windows -------------------------------------------------------------
     ActiveWindow activeWindow() const override;
     const CPlmDoc* activeDocument() const override;
@@ -88,6 +96,7 @@ public:
     std::optional<RecordSelection> activeSelection() const override;
     const ProjectData* project() const override;
     const OpenDocumentLookup& openDocuments() const override;
+    void filePlayEnded() override;
 
 private:
     // The end of a test play.

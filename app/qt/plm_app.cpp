@@ -3,6 +3,7 @@
 #include <QGuiApplication>
 #include <QScreen>
 
+#include "app/qt/database_link.h"
 #include "app/qt/main_frame.h"
 #include "platform/profile.h"
 
@@ -11,6 +12,7 @@ namespace plume {
 CPlmApp::CPlmApp() { platform::installMessageBox(&m_messageBox); }
 
 CPlmApp::~CPlmApp() {
+    m_database.reset();  // while the frame it plays through is there
     m_project.reset();
     m_frame.reset();
     platform::installMessageBox(nullptr);
@@ -30,12 +32,18 @@ void CPlmApp::startUp(const StartupOptions& options, bool maximised) {
     } else {
         m_frame->show();
     }
+    m_database = std::make_unique<DatabaseLink>(*m_frame);
+    m_database->create();
 
     if (options.song) m_frame->openSongWindow(*options.song, false);
     // A project named on the command line takes the place of the last one.
     if (options.project) platform::appProfile().writeString("Project", "Project File", utf8Of(*options.project));
     m_project->startUp();
     m_frame->projectChanged();
+}
+
+void CPlmApp::databasePlayEnded() {
+    if (m_database) m_database->playEnded();
 }
 
 }  // namespace plume

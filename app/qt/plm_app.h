@@ -15,6 +15,7 @@
 namespace plume {
 
 class CMainFrame;
+class DatabaseLink;
 
 class CPlmApp {
 public:
@@ -36,6 +37,10 @@ public:
     const GlyphSet& glyphs() const { return m_glyphs; }
     platform::GlyphImages& glyphImages() { return m_images; }
     platform::FileDialog& fileDialog() { return *m_fileDialog; }
+    // The song database window's keeper; its window is created hidden at start-up.
+    DatabaseLink& database() { return *m_database; }
+    // The frame's file play ended: the database window is told.
+    void databasePlayEnded();
 
     bool grandStaff() const { return m_grandStaff; }
     void setGrandStaff(bool on) { m_grandStaff = on; }
@@ -52,6 +57,7 @@ private:
     std::unique_ptr<CMainFrame> m_frame;
     std::unique_ptr<platform::QtFileDialog> m_fileDialog;
     std::unique_ptr<ProjectState> m_project;
+    std::unique_ptr<DatabaseLink> m_database;
 };
 
 }  // namespace plume

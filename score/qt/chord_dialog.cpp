@@ -11,29 +11,9 @@
 #include <QVBoxLayout>
 
 #include "platform/message_box.h"
-#include "play/play_block.h"
 #include "score/range_edit.h"
 
 namespace plume {
-
-void fillAuditionChannels(PlayBlock& block, const AuditionPlay& play) {
-    block.playType = play.channels.size() > 1 ? PlayType::SeveralTracks : PlayType::OneTrack;
-    block.startTempo = block.currentTempo = std::uint16_t(std::clamp(play.tempo, 1, 0xFFFF));
-    for (const AuditionChannel& asked : play.channels) {
-        if (asked.index >= kPlayChannels) continue;
-        ChannelState& channel = block.channels[asked.index];
-        channel.midiChannel = std::uint8_t(asked.index);
-        channel.track = asked.track;
-        channel.start = asked.start;
-        channel.count = asked.count;
-        channel.position = 0;
-        channel.muted = false;
-        channel.melodic = asked.melodic;
-        channel.initialModule = asked.module;
-        channel.initialBank = asked.bank;
-        channel.initialProgram = asked.program;
-    }
-}
 
 ChordDialog::ChordDialog(Records song, const SongInfo& info, ChordRange range, AuditionPlayer& player,
                          QWidget* parent)

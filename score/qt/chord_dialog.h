@@ -13,8 +13,6 @@ class QSlider;
 
 namespace plume {
 
-struct PlayBlock;
-
 // What the dialog plays through: the frame's sequencer, with the dialog as the receiver of the
 // end of play.
 class AuditionPlayer {
@@ -26,9 +24,6 @@ public:
     // Stops an audition that plays; `ended` is not called.
     virtual void stopAudition() = 0;
 };
-
-// For the player: writes the asked channels into a block that ResetPlayBlock has just prepared.
-void fillAuditionChannels(PlayBlock& block, const AuditionPlay& play);
 
 class ChordDialog : public QDialog {
     Q_OBJECT

@@ -1,6 +1,6 @@
 // Playing from the editor offscreen, into the event recorder: the play and stop commands, the
 // frame's state while a song plays, the "演奏" menu's dialogs and the instrument dialogs of the
-// song's properties with their test play.
+// song's properties with their test play, the chord dialog's audition and the song database's file play.
 #include <gtest/gtest.h>
 
 #include <QAbstractButton>
@@ -17,11 +17,14 @@
 #include <sstream>
 
 #include "app/entry_request.h"
+#include "app/qt/database_link.h"
 #include "app/qt/play_controller.h"
 #include "app/qt/play_dialogs.h"
 #include "cli/demo_project.h"
+#include "database/qt/database_window.h"
 #include "play/event_recorder.h"
 #include "play/qt/instrument_dialogs.h"
+#include "score/qt/chord_dialog.h"
 #include "song/qt/properties_dialog.h"
 #include "support/frame_test.h"
 
@@ -430,6 +433,82 @@ TEST(KeptSynthDevices, TheSynthesiserOpensOnceAndItsTimesGoOn) {
     EXPECT_EQ(devices.portNames(), Lines{"Port A"});
     ASSERT_EQ(recorder.events().size(), 2u);
     EXPECT_GE(recorder.events()[1].micros - recorder.events()[0].micros, 20000);
+}
+
+TEST_F(PlayGuiTest, ChordIdentificationListsTheRangesChordAndAuditionsItThroughThePlayer) {
+    // GIVEN a C major triad in the active window
+    std::vector<SongRecord> records;
+    test::addGroup(records, {test::note(3, 60), test::note(3, 64), test::note(3, 67)});
+    writeSong(m_dir / "triad.PLM", test::songOf(records));
+    startWith("triad.PLM");
+    frame().updateCommands();
+    EXPECT_FALSE(enabled(cmd::kChordIdentification)) << "no range selected";
+    selectFirstGroup();
+    frame().updateCommands();
+    ASSERT_TRUE(enabled(cmd::kChordIdentification));
+
+    // WHEN the command runs and "PLAY" is pressed in its dialog
+    QStringList first, second;
+    bool frameBusy = false, sounded = false, endedByItself = false;
+    QTimer::singleShot(0, [&] {
+        ChordDialog* dialog = modal<ChordDialog>();
+        if (!dialog) return;
+        for (int i = 0; i < dialog->list(0)->count(); ++i) first << dialog->list(0)->item(i)->text();
+        for (int i = 0; i < dialog->list(1)->count(); ++i) second << dialog->list(1)->item(i)->text();
+        dialog->playButton()->click();
+        frame().updateCommands();
+        frameBusy = frame().isPlaying() && !enabled(cmd::kChordIdentification);
+        sounded = test::waitUntil([&] { return soundedKey("3C"); });
+        endedByItself = test::waitUntil([&] { return !dialog->playing(); });
+        dialog->accept();
+    });
+    frame().runCommand(cmd::kChordIdentification);
+    // THEN no four-tone chord is complete and the second list leads with the triad, the range sounds on the device while the frame counts as
+    // playing, and the end of the play reaches the dialog
+    EXPECT_TRUE(first.isEmpty()) << first.join(' ').toStdString();
+    ASSERT_FALSE(second.isEmpty());
+    EXPECT_EQ(second.front(), QStringLiteral("C"));
+    EXPECT_TRUE(frameBusy);
+    EXPECT_TRUE(sounded);
+    EXPECT_TRUE(endedByItself);
+    EXPECT_FALSE(frame().isPlaying());
+}
+
+TEST_F(PlayGuiTest, TheDatabaseCommandShowsOneWindowThatPlaysFilesThroughTheFrame) {
+    startWith("melody.PLM");
+    DatabaseLink& link = m_app->database();
+    ASSERT_NE(link.window(), nullptr) << "created at start-up";
+    EXPECT_FALSE(link.window()->isVisible());
+
+    // "ﾃﾞｰﾀﾍﾞｰｽ" shows that window, and again raises the same one
+    frame().runCommand(cmd::kDatabase);
+    CDataBase* window = link.window();
+    ASSERT_NE(window, nullptr);
+    EXPECT_TRUE(window->isVisible());
+    EXPECT_EQ(window->windowTitle(), QStringLiteral("PlumeＤＢ - UNTITLED"));
+    frame().runCommand(cmd::kDatabase);
+    EXPECT_EQ(link.window(), window);
+
+    // a record's song plays through the frame's player, and the end of its play reaches the window
+    std::vector<SongRecord> records;
+    test::addGroup(records, {test::note(3, 60)});
+    writeSong(m_dir / "short.PLM", test::songOf(records));
+    window->session().add(DbRecord::of((m_dir / "short.PLM").string(), "", ""));
+    window->run(DbCommand::Play);
+    EXPECT_EQ(frame().player().playMode(), PlayMode::File);
+    EXPECT_TRUE(window->session().playing());
+    EXPECT_TRUE(test::waitUntil([&] { return !window->session().playing(); }));
+    EXPECT_FALSE(frame().isPlaying());
+    EXPECT_TRUE(soundedKey("3C"));
+
+    // closed without saving, the window goes; the command makes a new one
+    m_box->script({platform::Answer::No});
+    window->close();
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    EXPECT_EQ(link.window(), nullptr);
+    frame().runCommand(cmd::kDatabase);
+    ASSERT_NE(link.window(), nullptr);
+    EXPECT_TRUE(link.window()->isVisible());
 }
 
 }  // namespace

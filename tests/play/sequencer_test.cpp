@@ -291,6 +291,33 @@ TEST(Sequencer, ATestPlayReportsItsNoteStartsAndEndsAndTheEndToItsWindow) {
     EXPECT_EQ(rig.sequencer().playMode(), PlayMode::Stopped);
 }
 
+TEST(Sequencer, ATestOfSeveralChannelsFillsTheEntriesItNamesAndPlaysThemTogether) {
+    // GIVEN a written note on entry 0 and a chord on entry 1 with their own tones, and an entry past the block
+    const std::vector<SongRecord> written = notes(kQuarter, {60});
+    std::vector<SongRecord> chord = notes(kQuarter, {64});
+    const std::vector<TestChannel> channels = {{0, written, 0, 1, true, {1, 2, 3}},
+                                               {1, chord, 0, 1, true, {0, 0, 50}},
+                                               {kPlayChannels, chord, 0, 1, true, {}}};
+    PlayRig rig;
+    RecordingListener dialog;
+    rig.engine.addReportListener(2, dialog);
+    // WHEN they play as one test
+    ASSERT_EQ(rig.sequencer().PlayTestChannels(2, channels, 90), PlayStart::Started);
+    // THEN the block holds both entries as named, several tracks at the test's tempo
+    const PlayBlock& block = rig.block();
+    EXPECT_EQ(block.playType, PlayType::SeveralTracks);
+    EXPECT_EQ(block.startTempo, 90);
+    EXPECT_EQ(block.channels[0].initialBank, 2);
+    EXPECT_EQ(block.channels[0].initialProgram, 3);
+    EXPECT_EQ(block.channels[1].midiChannel, 1);
+    EXPECT_EQ(block.channels[1].track.data(), chord.data());
+    EXPECT_EQ(block.channels[1].initialProgram, 50);
+    // and both notes sound, each on its channel, before the end reaches the test's window
+    ASSERT_TRUE(rig.engine.runUntil([&] { return dialog.count(PlayReport::Kind::Ended) == 1; }, 5000));
+    EXPECT_EQ(noteOns(rig.messages()), (Lines{"90 3C 64", "91 40 64"}));
+    rig.sequencer().StopPlay();
+}
+
 TEST(Sequencer, LevelsAreShownInThirteenthsAndDecayEveryTick) {
     const auto document = documentOf(notes(1, {60, 62, 64, 65}), infoWith(120));  // whole notes
     PlayRig rig;

@@ -8,7 +8,6 @@
 #include <QTextBrowser>
 
 #include "platform/message_box.h"
-#include "play/play_block.h"
 #include "score/qt/chord_dialog.h"
 #include "score/qt/chord_help.h"
 #include "support/qt_test_app.h"
@@ -84,30 +83,6 @@ TEST(ChordDialog, DoubleClickAuditionsTheChordBesideTheWrittenNotes) {
     EXPECT_FALSE(dialog.playing());
     dialog.auditionChord("Cxx");  // an unknown name plays nothing
     EXPECT_EQ(player.started.size(), 2u);
-}
-
-TEST(ChordDialog, TheAskedChannelsFillTheBlock) {
-    std::vector<SongRecord> song;
-    addGroup(song, {note(3, 60)});
-    std::vector<SongRecord> chord(4);
-    AuditionPlay play;
-    play.tempo = 90;
-    play.channels.push_back({0, song, 0, 1, true, 1, 2, 3});
-    play.channels.push_back({1, chord, 0, 4, true, 0, 0, kAuditionProgram});
-    PlayBlock block;
-    for (ChannelState& c : block.channels) c.muted = true;
-    fillAuditionChannels(block, play);
-    EXPECT_EQ(block.startTempo, 90);
-    EXPECT_EQ(block.currentTempo, 90);
-    EXPECT_EQ(block.playType, PlayType::SeveralTracks);
-    EXPECT_EQ(block.channels[0].initialProgram, 3);
-    EXPECT_EQ(block.channels[0].initialBank, 2);
-    EXPECT_EQ(block.channels[1].midiChannel, 1);
-    EXPECT_EQ(block.channels[1].track.data(), chord.data());
-    EXPECT_EQ(block.channels[1].count, 4u);
-    EXPECT_EQ(block.channels[1].initialProgram, kAuditionProgram);
-    EXPECT_FALSE(block.channels[1].muted);
-    EXPECT_TRUE(block.channels[2].muted);
 }
 
 TEST(ChordHelp, NamesEveryQualityTheDialogShows) {

@@ -32,6 +32,7 @@ protected:
         qtApp();
         platform::appProfile().removeSection("Project");
         platform::appProfile().removeSection("Recent File List");
+        platform::appProfile().removeSection("Data Base");
         platform::plmProfile().removeSection("MIDI Config");
         platform::plmProfile().removeSection("PC KeyBoard");
         // The frame writes the new mouse input back when it closes: the next test must not inherit it.
