@@ -23,6 +23,7 @@
 #include "export/mld_writer.h"
 #include "export/qt/midi_export_dialog.h"
 #include "platform/profile.h"
+#include "play/qt/mixer_window.h"
 #include "print/qt/print_song.h"
 #include "score/effect_forms.h"
 #include "score/qt/chord_help.h"
@@ -201,6 +202,10 @@ void bindFrameActions(CMainFrame& frame, CommandRegistry& commands) {
     commands.bind(cmd::kViewToolBar, [f] { f->commandUi().setToolBarsShown(!f->commandUi().toolBarsShown()); });
     commands.bind(cmd::kViewStatusBar, [f] { f->statusBar()->setVisible(f->statusBar()->isHidden()); });
     commands.bind(cmd::kGrandStaff, [f] { toggleGrandStaff(*f); });
+    commands.bind(cmd::kMixer, [f] {
+        f->mixer()->showNormal();
+        f->mdiArea()->setActiveSubWindow(f->mixer());
+    });
     // Project.
     commands.bind(cmd::kProjectNew, projectStep([f] { f->app().project().newProject(); }));
     commands.bind(cmd::kProjectOpen, projectStep([f] { f->app().project().open(); }));
