@@ -169,6 +169,8 @@ constexpr CommandEntry kEntries[] = {
     {cmd::kGatePalette, V, "ｹﾞｰﾄﾀｲﾑ", "", paletteAllowed, paletteShown},
     {cmd::kVelocityPalette, V, "ﾍﾞﾛｼﾃｨｰ", "", paletteAllowed, paletteShown},
     {cmd::kNumericInput, V, "数値入力", "Ctrl+Space", songShown, numericBarShown},
+    {E::kSeparator, V},
+    {cmd::kMixer, V, "ミキサー"},
 
     {cmd::kProjectNew, Pr, "新規作成"},
     {cmd::kProjectOpen, Pr, "開く"},

@@ -115,6 +115,7 @@ inline constexpr int kLineMarkClear = 33063;
 inline constexpr int kEffectVolume = 33070;  // .. kEffectVolume + 8: volume .. instrument
 inline constexpr int kWavDevice = 33080;
 inline constexpr int kChordHelp = 33090;
+inline constexpr int kMixer = 33210;  // shows the mixer window
 }  // namespace cmd
 
 inline constexpr int kRecentFileCount = 4;

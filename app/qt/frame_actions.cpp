@@ -24,6 +24,7 @@
 #include "export/mld_writer.h"
 #include "export/qt/midi_export_dialog.h"
 #include "platform/profile.h"
+#include "play/qt/mixer_window.h"
 #include "print/qt/print_song.h"
 #include "score/effect_forms.h"
 #include "score/chord_identify.h"
@@ -220,6 +221,10 @@ void bindFrameActions(CMainFrame& frame, CommandRegistry& commands) {
             platform::plmProfile().writeInt("Draw", "Zoom", kZoomSteps[i]);
             for (CPlmChildWnd* child : f->childWindows()) child->view().setZoom(kZoomSteps[i]);
         });
+    commands.bind(cmd::kMixer, [f] {
+        f->mixer()->showNormal();
+        f->mdiArea()->setActiveSubWindow(f->mixer());
+    });
     // Project.
     commands.bind(cmd::kProjectNew, projectStep([f] { f->app().project().newProject(); }));
     commands.bind(cmd::kProjectOpen, projectStep([f] { f->app().project().open(); }));

@@ -22,6 +22,7 @@
 #include "app/qt/tool_icons.h"
 #include "platform/message_box.h"
 #include "platform/profile.h"
+#include "play/qt/mixer_window.h"
 #include "score/chord_identify.h"
 #include "score/qt/plm_view_widget.h"
 #include "song/plm_doc.h"
@@ -60,7 +61,13 @@ CMainFrame::CMainFrame(CPlmApp& app) : m_app(app), m_settings(FrameSettings::loa
     m_palettes = new PaletteHost(*this, m_commands);
     m_palettes->entryTools().refreshCursors(cursor_refresh::kPalettes);
     bindFrameActions(*this, m_commands);
+    m_mixer = createMixer(*m_mdi, [this]() -> const ProjectData* {
+        return m_app.hasProject() && m_app.project().isSet() ? &m_app.project().data() : nullptr;
+    });
+    // Focus leaving a hidden bar goes on to a song window, never to the minimised mixer.
+    m_mixer->setFocusPolicy(Qt::ClickFocus);
     m_player = std::make_unique<PlayController>(*this, m_settings.play);
+    m_palettes->addDrumPalette(m_commands, *m_player);
     setNoteSounder([this](const std::vector<SongRecord>& notes) { m_player->soundNotes(notes); });
 }
 
@@ -109,6 +116,9 @@ FrameState CMainFrame::state() const {
         s.tupletCount = tupletCount(view.records(), selectedRecords(view));
         s.chordsIdentifiable =
             canIdentifyChords(view.records(), selectedRecords(view), child->document().songInfo(), m_playing);
+    } else if (mixerActive()) {
+        s.active = ActiveChild::Mixer;
+        s.activeMinimised = m_mixer->isMinimized();
     }
     s.grandStaff = m_app.grandStaff();
     s.zoom = m_settings.zoom;
@@ -126,6 +136,8 @@ FrameState CMainFrame::state() const {
     s.statusBarShown = !statusBar()->isHidden();
     return s;
 }
+
+bool CMainFrame::mixerActive() const { return m_mixer && m_mdi->currentSubWindow() == m_mixer; }
 
 void CMainFrame::updateCommands() {
     const FrameState s = state();

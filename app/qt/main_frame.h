@@ -21,6 +21,7 @@ class QMdiSubWindow;
 
 namespace plume {
 
+class CMixer;
 class CommandUi;
 class CPlmApp;
 class CPlmChildWnd;
@@ -93,6 +94,9 @@ public:
     FrameSettings& settings() { return m_settings; }
     // The player: playback, the "演奏" menu's dialogs, the instrument dialogs.
     PlayController& player() { return *m_player; }
+    // The mixer window: made with the frame, minimised instead of closed.
+    CMixer* mixer() const { return m_mixer; }
+    bool mixerActive() const;
     StatusPanes& statusPanes() { return *m_panes; }
     QString paneText(int pane) const;  // 0 message .. 5 bar, in the order shown
 
@@ -153,6 +157,7 @@ private:
     TextEntryWidget* m_lyricBar = nullptr;
     TextEntryWidget* m_chordNameBar = nullptr;
     std::function<void()> m_stopPlayback;
+    CMixer* m_mixer = nullptr;
     std::unique_ptr<PlayController> m_player;
     ScoreClipboard m_clipboard{[this] { stopPlayback(); }};
     const CPlmDoc* m_vokatoDocument = nullptr;

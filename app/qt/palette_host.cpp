@@ -1,9 +1,11 @@
 #include "app/qt/palette_host.h"
 
 #include <QMdiArea>
+#include <algorithm>
 
 #include "app/command_registry.h"
 #include "app/qt/chord_palette_window.h"
+#include "app/qt/drum_palette_window.h"
 #include "app/qt/edit_key_toolbar.h"
 #include "app/qt/edit_palette_window.h"
 #include "app/qt/effect_palette_window.h"
@@ -12,8 +14,12 @@
 #include "app/qt/main_frame.h"
 #include "app/qt/note_palette_window.h"
 #include "app/qt/plm_app.h"
+#include "app/qt/plm_child_wnd.h"
 #include "app/qt/value_palette_windows.h"
+#include "platform/profile.h"
+#include "play/instrument_tables.h"
 #include "score/qt/plm_view_widget.h"
+#include "song/plm_doc.h"
 
 namespace plume {
 
@@ -32,6 +38,19 @@ PaletteHost::PaletteHost(CMainFrame& frame, CommandRegistry& commands) : QObject
     m_editKeyBar = new EditKeyToolBar(frame);
     m_entryTools = new EntryToolControl(frame);
     keyboard->setEntryToolWheel(&m_entryTools->wheel());
+}
+
+void PaletteHost::addDrumPalette(CommandRegistry& commands, TestPlayer& player) {
+    // The active song's settings, the defaults without one.
+    const auto songSettings = [this] {
+        const CPlmChildWnd* child = m_frame.activeChild();
+        return child ? child->document().songInfo() : SongInfo::defaults();
+    };
+    const CPlmChildWnd* child = m_frame.activeChild();
+    const int module = child ? child->document().songInfo().soundModule() : sound_module::kGm;
+    DrumPaletteHooks hooks{[this](const EntryRequest& request) { m_frame.postRequest(request); }, songSettings,
+                           [songSettings] { return std::max<int>(songSettings().tempo(), 1); }, &player};
+    add(createDrumPalette(&m_frame, platform::plmProfile(), module, std::move(hooks)), commands);
 }
 
 void PaletteHost::add(PaletteWindow* palette, CommandRegistry& commands) {

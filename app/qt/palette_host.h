@@ -18,6 +18,7 @@ class EditKeyToolBar;
 class EntryToolControl;
 class PaletteReceiver;
 class PaletteWindow;
+class TestPlayer;
 
 class PaletteHost : public QObject {
     Q_OBJECT
@@ -38,6 +39,8 @@ public:
     // A new score view: the wheel turns the entry tools, a right click shows the edit-key bar.
     void hookView(CPlmView& view);
     void setLargeKeyboard(bool large);
+    // The drum palette, made once the player that its setup dialog's test plays on exists.
+    void addDrumPalette(CommandRegistry& commands, TestPlayer& player);
 
 private:
     void add(PaletteWindow* palette, CommandRegistry& commands);

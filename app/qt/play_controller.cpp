@@ -11,6 +11,7 @@
 #include "app/qt/plm_child_wnd.h"
 #include "platform/profile.h"
 #include "play/devices/system_devices.h"
+#include "play/qt/mixer_window.h"
 #include "score/qt/plm_view_widget.h"
 #include "score/range_edit.h"
 #include "song/plm_doc.h"
@@ -71,11 +72,13 @@ std::unique_ptr<MidiOut> KeptSynthDevices::open(int id) {
 
 // ---- the player --------------------------------------------------------------------------------------
 
-PlayController::PlayController(CMainFrame& frame, PlaySettings& settings) : m_frame(frame), m_settings(settings) {
+PlayController::PlayController(CMainFrame& frame, PlaySettings& settings)
+    : m_frame(frame), m_settings(settings), m_mixer(frame.mixer()->state()) {
     m_pump.setTimerType(Qt::PreciseTimer);
     m_pump.setInterval(kPumpPeriodMs);
     QObject::connect(&m_pump, &QTimer::timeout, &m_pump, [this] { pump(); });
     m_frame.setStopPlaybackHook([this] { stop(); });
+    m_mixer.setMasterControl(m_settings.mainVolumeControl == 1);
 }
 
 PlayController::~PlayController() {
@@ -83,6 +86,7 @@ PlayController::~PlayController() {
     m_pump.stop();
     if (m_engine && m_engine->sequencer().playMode() != PlayMode::Stopped) m_engine->sequencer().StopPlay();
     m_engine.reset();
+    m_mixer.setBlock(nullptr);
 }
 
 PlayMode PlayController::playMode() const {
@@ -105,7 +109,9 @@ PlaybackEngine& PlayController::readyEngine() {
         m_engine->addReportListener(kTestWindow, m_testReports);
         m_engine->sequencer().setRepeat(m_repeat);
         m_engine->sequencer().setAllTracks(m_allTracks);
+        m_mixer.setBlock(&m_engine->block());
     }
+    m_mixer.setMasterControl(m_settings.mainVolumeControl == 1);
     // The setting commands are refused while playing, so a play keeps the settings it started with.
     m_engine->sequencer().settings() = m_settings;
     // The window timers stand still between pumps: a timer set now must count from now.
@@ -167,7 +173,9 @@ void PlayController::chooseReset() {
 
 void PlayController::chooseDevice() {
     DeviceDialog dialog(devices().portNames(), m_settings, &m_frame);
-    if (dialog.exec() == QDialog::Accepted) dialog.applyTo(m_settings);
+    if (dialog.exec() != QDialog::Accepted) return;
+    dialog.applyTo(m_settings);
+    m_mixer.setMasterControl(m_settings.mainVolumeControl == 1);
 }
 
 void PlayController::chooseInterrupt() {
@@ -258,7 +266,8 @@ void PlayController::TestReports::playReport(const PlayReport& report) {
 // ---- the frame's windows -------------------------------------------------------------------------------
 
 ActiveWindow PlayController::activeWindow() const {
-    return m_frame.activeChild() ? ActiveWindow::Song : ActiveWindow::None;
+    if (m_frame.activeChild()) return ActiveWindow::Song;
+    return m_frame.mixerActive() ? ActiveWindow::Mixer : ActiveWindow::None;
 }
 
 const CPlmDoc* PlayController::activeDocument() const {

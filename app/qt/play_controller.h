@@ -11,6 +11,7 @@
 #include <optional>
 #include <vector>
 
+#include "play/mixer_state.h"
 #include "play/qt/instrument_dialogs.h"
 #include "play/playback_engine.h"
 #include "play/sequencer.h"
@@ -42,7 +43,8 @@ public:
     // Receives the component's messages while an instrument dialog's test plays.
     static constexpr platform::WindowId kTestWindow = 2;
 
-    // `settings` are the frame's: the dialogs change them, each play starts with them.
+    // `settings` are the frame's: the dialogs change them, each play starts with them. The frame's
+    // mixer must exist.
     PlayController(CMainFrame& frame, PlaySettings& settings);
     // Stops whatever plays.
     ~PlayController() override;
@@ -121,8 +123,7 @@ private:
     CMainFrame& m_frame;
     PlaySettings& m_settings;
     DeviceFactory m_deviceFactory;
-    // The mixer window comes later: until then full master volume and no key shift.
-    NoMixer m_mixer;
+    MixerState& m_mixer;  // the mixer window's: master volume, key shift, mute and solo, the meters
     std::unique_ptr<MidiDevices> m_devices;
     std::unique_ptr<PlaybackEngine> m_engine;
     TestReports m_testReports{*this};

@@ -4,10 +4,13 @@
 #include <QListWidget>
 #include <QMdiArea>
 #include <QPushButton>
+#include <QTest>
 
 #include "app/qt/drum_palette_window.h"
+#include "app/qt/play_controller.h"
 #include "platform/profile.h"
 #include "play/qt/mixer_window.h"
+#include "support/frame_test.h"
 #include "support/qt_test_app.h"
 
 namespace plume {
@@ -98,6 +101,61 @@ TEST(DrumPaletteWindow, OkPostsTheSelectedSoundsAcClearsAndTheSetupDialogFollows
     dialog.clearButton()->click();
     EXPECT_EQ(dialog.paletteList()->count(), 0);
     EXPECT_FALSE(dialog.clearButton()->isEnabled());
+}
+
+// The windows as the editor's commands bring them up.
+class MixerDrumFrameTest : public FrameTest {
+protected:
+    ~MixerDrumFrameTest() override {
+        if (m_app && frame().activeChild()) doc().clearModified();
+        platform::plmProfile().removeSection("User Drum");
+    }
+};
+
+TEST_F(MixerDrumFrameTest, TheDrumPaletteShownByItsCommandEntersTheSelectedDrumIntoARhythmSong) {
+    platform::plmProfile().removeSection("User Drum");
+    platform::plmProfile().writeInt("User Drum", "drum0", 36);
+    platform::plmProfile().writeInt("User Drum", "drum1", 38);
+    SongInfo info = SongInfo::defaults();
+    info.setFileKind(0);  // rhythm
+    std::vector<SongRecord> song;
+    addGroup(song, {note(3, 36)});
+    writeSong(m_dir / "drums.PLM", songOf(std::move(song), info));
+    startWithSong(m_dir / "drums.PLM");
+    bigView();
+    ASSERT_TRUE(doc().songInfo().isRhythm());
+
+    frame().runCommand(cmd::kDrumPalette);
+    auto& drums = palette<DrumPaletteWindow>(cmd::kDrumPalette);
+    EXPECT_TRUE(drums.isVisible());
+    EXPECT_TRUE(frame().action(cmd::kDrumPalette)->isChecked());
+    ASSERT_EQ(drums.list()->count(), 2);
+    QTest::keyClick(&view(), Qt::Key_End);
+    drums.list()->item(1)->setSelected(true);
+    drums.okButton()->click();
+    std::size_t last = 0;
+    for (std::size_t g = 0; g < doc().recordCount(); g = doc().nextGroup(g))
+        if (doc().record(g).isNote()) last = g;
+    EXPECT_GT(last, 0u);
+    EXPECT_EQ(keysOf(doc().records(), last), std::vector<int>{38});
+}
+
+TEST_F(MixerDrumFrameTest, TheMixerCommandShowsTheMixerWhichThenIsTheWindowThatPlays) {
+    std::vector<SongRecord> song;
+    addGroup(song, {note(3, 60)});
+    startWithRecords("melody.PLM", std::move(song));
+    CMixer* mixer = frame().mixer();
+    ASSERT_NE(mixer, nullptr);
+    EXPECT_TRUE(mixer->isMinimized());
+    EXPECT_TRUE(enabled(cmd::kPlay));  // the song
+
+    frame().runCommand(cmd::kMixer);
+    QApplication::processEvents();
+    EXPECT_FALSE(mixer->isMinimized());
+    EXPECT_EQ(frame().mdiArea()->currentSubWindow(), mixer);
+    EXPECT_EQ(frame().state().active, ActiveChild::Mixer);
+    EXPECT_EQ(frame().player().activeWindow(), ActiveWindow::Mixer);
+    EXPECT_FALSE(enabled(cmd::kPlay));  // the mixer plays the project, and none is open
 }
 
 }  // namespace
