@@ -10,6 +10,7 @@
 #include <QListWidget>
 #include <QPushButton>
 #include <QSpinBox>
+#include <QMdiArea>
 #include <QTest>
 #include <QTimer>
 #include <algorithm>
@@ -133,12 +134,14 @@ TEST_F(PlayGuiTest, PlayingASongDrivesTheFrameAndStopSilencesEveryChannel) {
     EXPECT_EQ(m_box->shown(), Lines{"演奏を止めてから、終了して下さい。"});
     EXPECT_TRUE(frame().isPlaying());
     // WHEN song windows are closed THEN the playing song's refuses, another one closes
-    EXPECT_FALSE(frame().activeChild()->close());
+    CPlmChildWnd* melody = frame().activeChild();
+    EXPECT_FALSE(melody->close());
     EXPECT_EQ(m_box->shown().back(), "演奏を止めてから、閉じて下さい。");
     ASSERT_TRUE(frame().openSongWindow(m_dir / "bass.PLM", false));
     EXPECT_TRUE(frame().activeChild()->close());
     EXPECT_EQ(frame().childWindows().size(), 1u);
     EXPECT_TRUE(frame().isPlaying());
+    frame().mdiArea()->setActiveSubWindow(melody);
 
     // WHEN "演奏停止" is chosen THEN every channel is silenced and the frame is stopped
     frame().runCommand(cmd::kStop);
