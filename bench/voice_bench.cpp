@@ -8,7 +8,7 @@
 
 #include "platform/clock.h"
 #include "platform/profile.h"
-#include "voice/spectrum.h"
+#include "voice/fourier_transform.h"
 #include "voice/transcription.h"
 #include "voice/voice_detector.h"
 #include "voice/wav_file_driver.h"

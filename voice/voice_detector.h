@@ -8,7 +8,7 @@
 #include <span>
 #include <vector>
 
-#include "voice/spectrum.h"
+#include "voice/fourier_transform.h"
 #include "voice/wave_device.h"
 
 namespace plume::voice {

@@ -1,4 +1,4 @@
-#include "voice/spectrum.h"
+#include "voice/fourier_transform.h"
 
 #include <cmath>
 #include <numbers>
