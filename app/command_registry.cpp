@@ -52,8 +52,15 @@ bool playSettingsAllowed(const FrameState& s, int) { return playSettingsCommandE
 bool paletteAllowed(const FrameState& s, int) { return PaletteVisibility::showCommandEnabled(s); }
 
 bool paletteShown(const FrameState& s, int id) { return s.palettes.isShown(id); }
-bool neverChecked(const FrameState&, int) { return false; }
+// The hum-to-score window opens over a shown song and closes at any time.
+bool vokatoToggles(const FrameState& s, int id) { return s.vokatoMode || songShown(s, id); }
+bool vokatoOpen(const FrameState& s, int) { return s.vokatoMode; }
+bool vokatoAllows(const FrameState& s, int id) {
+    return s.vokatoMode && (s.vokatoEnabled >> (id - cmd::kVokatoAdjust) & 1u) != 0;
+}
+bool vokatoFlagOn(const FrameState& s, int id) { return (s.vokatoChecked >> (id - cmd::kVokatoAdjust) & 1u) != 0; }
 bool grandStaffOn(const FrameState& s, int) { return s.grandStaff; }
+bool effectDisplayOn(const FrameState& s, int) { return s.effectDisplay; }
 bool zoomIs(const FrameState& s, int id) { return s.zoom == kZoomSteps[id - cmd::kZoom100]; }
 bool allTracksOn(const FrameState& s, int) { return s.allTracks; }
 bool repeatOn(const FrameState& s, int) { return s.repeat; }
@@ -132,7 +139,7 @@ constexpr CommandEntry kEntries[] = {
     {cmd::kEffectVolume + 5, Ed, "ｺｰﾗｽ", "", songShownQuiet, nullptr, kEffects},
     {cmd::kEffectVolume + 6, Ed, "ﾋﾟｯﾁﾍﾞﾝﾄﾞ", "", songShownQuiet, nullptr, kEffects},
     {cmd::kEffectVolume + 7, Ed, "ﾃﾝﾎﾟ", "", songShownQuiet, nullptr, kEffects},
-    {cmd::kEffectVolume + 8, Ed, "演奏楽器", "", nullptr, nullptr, kEffects},
+    {cmd::kEffectVolume + 8, Ed, "演奏楽器", "", songShownQuiet, nullptr, kEffects},
     {cmd::kLyricInput, Ed, "歌詞入力(&L)", "", songShown, lyricBarShown},
     {cmd::kChordNameInput, Ed, "コード名入力(&C)", "", songShown, chordNameBarShown},
     {E::kSeparator, Ed},
@@ -148,7 +155,7 @@ constexpr CommandEntry kEntries[] = {
     {cmd::kZoom100 + 1, V, "150%", "", nullptr, zoomIs, kZoom},
     {cmd::kZoom100 + 2, V, "200%", "", nullptr, zoomIs, kZoom},
     {cmd::kZoom100 + 3, V, "300%", "", nullptr, zoomIs, kZoom},
-    {cmd::kOneLineDisplay, V, "１行表示", "", nullptr, neverChecked},
+    {cmd::kOneLineDisplay, V, "１行表示", "", nullptr, effectDisplayOn},
     {E::kSeparator, V},
     {cmd::kFirstLine, V, "先頭行", "Ctrl+Home", songShown},
     {cmd::kLastLine, V, "最終行", "Ctrl+End", songShown},
@@ -193,22 +200,22 @@ constexpr CommandEntry kEntries[] = {
     {cmd::kNewMouseInput, Pl, "マウス入力を新機能にする", "", nullptr, newMouseInputOn},
     {cmd::kTroubleshooting, Pl, "トラブル対策[音源関係](&S)"},
 
-    {cmd::kVokato, Vo, "Vokatoをつかう", "", nullptr, neverChecked},
+    {cmd::kVokato, Vo, "Vokatoをつかう", "", vokatoToggles, vokatoOpen},
     {E::kSeparator, Vo},
-    {cmd::kVokatoAdjust, Vo, "音声認識の調整"},
-    {cmd::kVokatoMeasurePitch, Vo, "自分のピッチを計測"},
-    {cmd::kVokatoReconvert, Vo, "音声データから採譜へ再変換"},
-    {cmd::kVokatoUndoMarks, Vo, "音声データにつけた音の切れ目を戻す"},
-    {cmd::kVokatoPlayAndRecord, Vo, "コピーした範囲の演奏と録音を同時に開始"},
-    {cmd::kVokatoRecord, Vo, "録音を開始"},
-    {cmd::kVokatoStopRecording, Vo, "録音の停止"},
-    {cmd::kVokatoAutoTranspose, Vo, "自分のＣ（ド）を元に自動的に移調する"},
-    {cmd::kVokatoWithCopy, Vo, "コピーした範囲も一緒に演奏する"},
-    {cmd::kVokatoDown, Vo, "半音下げる"},
-    {cmd::kVokatoUp, Vo, "半音上げる"},
-    {cmd::kVokatoPlay, Vo, "演奏開始"},
-    {cmd::kVokatoStop, Vo, "演奏停止"},
-    {cmd::kVokatoTransfer, Vo, "データをファイルに転送"},
+    {cmd::kVokatoAdjust, Vo, "音声認識の調整", "", vokatoAllows},
+    {cmd::kVokatoMeasurePitch, Vo, "自分のピッチを計測", "", vokatoAllows},
+    {cmd::kVokatoReconvert, Vo, "音声データから採譜へ再変換", "", vokatoAllows},
+    {cmd::kVokatoUndoMarks, Vo, "音声データにつけた音の切れ目を戻す", "", vokatoAllows},
+    {cmd::kVokatoPlayAndRecord, Vo, "コピーした範囲の演奏と録音を同時に開始", "", vokatoAllows},
+    {cmd::kVokatoRecord, Vo, "録音を開始", "", vokatoAllows},
+    {cmd::kVokatoStopRecording, Vo, "録音の停止", "", vokatoAllows},
+    {cmd::kVokatoAutoTranspose, Vo, "自分のＣ（ド）を元に自動的に移調する", "", vokatoAllows, vokatoFlagOn},
+    {cmd::kVokatoWithCopy, Vo, "コピーした範囲も一緒に演奏する", "", vokatoAllows, vokatoFlagOn},
+    {cmd::kVokatoDown, Vo, "半音下げる", "", vokatoAllows},
+    {cmd::kVokatoUp, Vo, "半音上げる", "", vokatoAllows},
+    {cmd::kVokatoPlay, Vo, "演奏開始", "", vokatoAllows},
+    {cmd::kVokatoStop, Vo, "演奏停止", "", vokatoAllows},
+    {cmd::kVokatoTransfer, Vo, "データをファイルに転送", "", vokatoAllows},
     {E::kSeparator, Vo},
     {cmd::kEarTraining, Vo, "聴音"},
     {cmd::kSingingBasics, Vo, "発声基礎"},

@@ -127,7 +127,9 @@ enum class ActiveChild { None, Song, Mixer };
 struct FrameState {
     bool playing = false;      // PlayMode is not Stopped
     PlayMode playMode = PlayMode::Stopped;  // the player's; a frame playing without it counts as DeviceOnly
-    bool vokatoMode = false;
+    bool vokatoMode = false;       // the hum-to-score window is open
+    std::uint16_t vokatoEnabled = 0;  // its commands 700-713 that it allows, as bits from 700 up
+    std::uint16_t vokatoChecked = 0;  // and those checked (707, 708)
     bool projectSet = false;
     ActiveChild active = ActiveChild::None;
     bool activeMinimised = false;
@@ -139,6 +141,7 @@ struct FrameState {
     bool chordsIdentifiable = false;  // canIdentifyChords() over the active view's range, while nothing plays
     // Toggles shown with a check mark.
     bool grandStaff = false;
+    bool effectDisplay = false;  // "１行表示": the song windows show the effect-edit display
     int zoom = 100;
     bool allTracks = false;
     bool repeat = false;

@@ -29,15 +29,6 @@ inline constexpr std::array<std::string_view, kFamilyCount> kFamilyNames = {
     "Reed", "Pipe", "Synth Lead", "Synth Pad", "Synth Effects", "Ethnic", "Percussive", "Sound Effects",
 };
 
-// An instrument as a song stores it: the three bytes sent as bank select LSB, MSB and program.
-struct Tone {
-    std::uint8_t module = 0;
-    std::uint8_t bank = 0;
-    std::uint8_t program = 0;
-
-    friend bool operator==(const Tone&, const Tone&) = default;
-};
-
 struct ToneEntry {
     std::uint8_t program;
     std::uint8_t bank;  // the variation number; always 0 in the GM table

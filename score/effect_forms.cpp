@@ -280,4 +280,27 @@ bool removeBarEffect(CPlmDoc& doc, std::size_t group, std::uint8_t number) {
     return true;
 }
 
+Tone toneAt(const CPlmDoc& doc, std::size_t group) {
+    const Records records = doc.records();
+    for (std::size_t i = group < records.size() ? doc.groupEnd(group) : records.size(); i-- > 0;) {
+        const SongRecord& r = records[i];
+        if (r.isEffect() && r.effectNumber() == effect::kProgram)
+            return {r.programModule(), r.programBank(), r.programNumber()};
+    }
+    const SongInfo& info = doc.songInfo();
+    return {info.initialModule(), info.initialBank(), info.initialProgram()};
+}
+
+bool applyInstrumentEffect(CPlmDoc& doc, ScoreView& view, std::size_t group, std::optional<Tone> tone) {
+    if (group >= doc.recordCount() || doc.record(group).groupSize() == 0) return false;
+    if (!tone && doc.findEffect(group, effect::kProgram) == kNoRecord) return false;
+    if (!takeEffectSnapshot(view, doc, UndoKind::Effect)) return false;
+    const bool changed = tone ? doc.setProgram(group, tone->module, tone->bank, tone->program)
+                              : doc.removeEffect(group, effect::kProgram);
+    if (!changed) return false;
+    doc.propagateProgram(group);
+    view.rebuild();
+    return true;
+}
+
 }  // namespace plume

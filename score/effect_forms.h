@@ -175,4 +175,13 @@ bool applyBarValue(CPlmDoc& doc, std::size_t group, std::uint8_t number, int val
 // "効果削除": the group loses the effect; for the program the program in force is brought up to date.
 bool removeBarEffect(CPlmDoc& doc, std::size_t group, std::uint8_t number);
 
+// ---- "演奏楽器" -----------------------------------------------------------------------------------
+
+// The tone sounding at `group`: its own program record, else the last one before it, else the
+// song's initial tone.
+Tone toneAt(const CPlmDoc& doc, std::size_t group);
+// The instrument dialog's OK: snapshot kind 8, then the group's program record set to `tone` (or
+// removed without one) and the program in force brought up to date after it.
+bool applyInstrumentEffect(CPlmDoc& doc, ScoreView& view, std::size_t group, std::optional<Tone> tone);
+
 }  // namespace plume

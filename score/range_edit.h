@@ -41,6 +41,8 @@ public:
     void store(Records records, const SongInfo& info);
     // The block for a paste; nullptr while the clipboard is empty.
     const ClipboardBlock* lend();
+    // The block for a look, playback left alone; nullptr while the clipboard is empty.
+    const ClipboardBlock* block() const { return m_block ? &*m_block : nullptr; }
     void setStopPlayback(std::function<void()> stop) { m_stopPlayback = std::move(stop); }
 
 private:

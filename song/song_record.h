@@ -198,6 +198,15 @@ private:
 };
 static_assert(sizeof(SongRecord) == kRecordSize);
 
+// An instrument as a song stores it: the three bytes sent as bank select LSB, MSB and program.
+struct Tone {
+    std::uint8_t module = 0;
+    std::uint8_t bank = 0;
+    std::uint8_t program = 0;
+
+    friend bool operator==(const Tone&, const Tone&) = default;
+};
+
 // The 12 song-wide settings bytes.
 struct SongInfo {
     std::array<std::uint8_t, 12> bytes{};

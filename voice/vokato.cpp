@@ -85,6 +85,12 @@ bool VokatoNotes::insertBarLine(bool insertMode) {
     return true;
 }
 
+std::span<SongRecord> VokatoNotes::cursorGroup() {
+    const std::size_t at = recordOf(m_cursor);
+    if (at >= m_records.size()) return {};
+    return std::span<SongRecord>(m_records).subspan(at, nextGroup(m_records, at) - at);
+}
+
 bool VokatoNotes::insertGroup(std::span<const SongRecord> group, bool insertMode, bool keepMarks) {
     if (group.empty()) return false;
     const bool replace = !insertMode && m_cursor < groupCount();
@@ -136,6 +142,52 @@ std::optional<bool> vokatoChecked(int command, const VokatoContext& context) {
     if (command == vokato::kAutoTranspose) return context.autoTranspose;
     if (command == vokato::kPlayCopiedToo) return context.playCopiedToo;
     return std::nullopt;
+}
+
+std::vector<SongRecord> copiedRangeOf(Records clipboard) {
+    std::vector<SongRecord> kept;
+    std::size_t looked = 0;
+    for (std::size_t g = 0; g < clipboard.size() && looked < 200; g = nextGroup(clipboard, g), ++looked) {
+        const std::size_t end = nextGroup(clipboard, g);
+        if (!clipboard[g].takesTime()) continue;
+        if (kept.size() + (end - g) > kNoteListCapacity - 1) break;
+        kept.insert(kept.end(), clipboard.begin() + std::ptrdiff_t(g), clipboard.begin() + std::ptrdiff_t(end));
+    }
+    return kept;
+}
+
+namespace {
+
+AuditionChannel channelOf(Records records, const SongInfo& info, std::size_t index) {
+    return {index, records, 0, records.size(), info.fileKind() == 1, info.initialModule(), info.initialBank(),
+            info.initialProgram()};
+}
+
+std::size_t channelFor(const SongInfo& info, std::size_t melodyChannel) {
+    return info.fileKind() == 1 ? melodyChannel : kRhythmChannelIndex;
+}
+
+}  // namespace
+
+VokatoPlay vokatoPlay(Records notes, const SongInfo& info, Records copied, const SongInfo& copiedInfo,
+                      bool withCopied) {
+    VokatoPlay result;
+    result.play.tempo = info.tempo();
+    const std::size_t own = channelFor(info, 0);
+    if (!notes.empty()) result.play.channels.push_back(channelOf(notes, info, own));
+    if (withCopied && !copied.empty()) {
+        const std::size_t other = channelFor(copiedInfo, 1);
+        if (other == own && !notes.empty()) result.conflict = true;
+        else result.play.channels.push_back(channelOf(copied, copiedInfo, other));
+    }
+    return result;
+}
+
+AuditionPlay copiedRangePlay(Records copied, const SongInfo& copiedInfo) {
+    AuditionPlay play;
+    play.tempo = copiedInfo.tempo();
+    if (!copied.empty()) play.channels.push_back(channelOf(copied, copiedInfo, channelFor(copiedInfo, 0)));
+    return play;
 }
 
 }  // namespace plume::voice

@@ -8,6 +8,7 @@
 #include <string_view>
 #include <vector>
 
+#include "score/chord_identify.h"
 #include "song/song_record.h"
 #include "voice/transcription.h"
 
@@ -43,6 +44,7 @@ struct VokatoContext {
 class VokatoNotes {
 public:
     const std::vector<SongRecord>& records() const { return m_records; }
+    std::span<SongRecord> editableRecords() { return m_records; }
     std::size_t cursor() const { return m_cursor; }
     std::size_t groupCount() const;
 
@@ -62,6 +64,8 @@ public:
     // would reach 200.
     bool insertGroup(std::span<const SongRecord> group, bool insertMode, bool keepMarks = false);
     bool shift(int step) { return shiftSemitone(m_records, step); }
+    // The records of the group at the cursor; empty at the end of the list.
+    std::span<SongRecord> cursorGroup();
 
 private:
     // Record index of group `g` (the end when g is the group count).
@@ -74,6 +78,23 @@ private:
 
 // 713: the view that was active at opening inserts the list at its cursor, undoable as "Vokato".
 bool transferNotes(CPlmDoc& document, ScoreView& view, const VokatoNotes& notes);
+
+// The copied range as the window keeps it: its note and rest groups (types 1..12), at most 200
+// groups looked at, stopping before a group that would bring the total past 199 records.
+std::vector<SongRecord> copiedRangeOf(Records clipboard);
+
+// 711: the transcription on channel 0 (9 for a rhythm song) at the song's tempo, with the copied
+// range on channel 1 (9 for a rhythm range) when `withCopied`. When both would take channel 9,
+// `conflict` is set and the transcription plays alone.
+struct VokatoPlay {
+    AuditionPlay play;
+    bool conflict = false;
+};
+inline constexpr const char* kRhythmConflict = "リズムデータが競合しています。\n入力データを演奏します。";
+VokatoPlay vokatoPlay(Records notes, const SongInfo& info, Records copied, const SongInfo& copiedInfo,
+                      bool withCopied);
+// 704: the copied range alone, on channel 0 (9 for a rhythm range) at its own tempo.
+AuditionPlay copiedRangePlay(Records copied, const SongInfo& copiedInfo);
 
 // Whether a command 700-713 is enabled (the window being open), and its check mark.
 bool vokatoEnabled(int command, VokatoState state, const VokatoNotes& notes, const VokatoContext& context);

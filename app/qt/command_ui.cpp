@@ -62,7 +62,8 @@ void CommandUi::buildMenus(const std::function<void()>& aboutToShow,
     }
 }
 
-QToolBar* CommandUi::addToolBar(const QString& title, const QString& objectName, std::span<const int> ids) {
+QToolBar* CommandUi::addToolBar(const QString& title, const QString& objectName, std::span<const int> ids,
+                                bool (*shownWhile)(const FrameState&)) {
     auto* bar = new QToolBar(title, &m_window);
     bar->setObjectName(objectName);
     bar->setIconSize(QSize(kToolIconSize, kToolIconSize));
@@ -77,17 +78,22 @@ QToolBar* CommandUi::addToolBar(const QString& title, const QString& objectName,
         bar->addAction(action);
     }
     m_window.addToolBar(Qt::TopToolBarArea, bar);
-    m_toolBars.push_back(bar);
+    m_toolBars.push_back({bar, shownWhile});
+    if (shownWhile) bar->hide();
     return bar;
 }
 
-bool CommandUi::toolBarsShown() const { return !m_toolBars.empty() && !m_toolBars.front()->isHidden(); }
+bool CommandUi::toolBarsShown() const { return m_toolBarsShown; }
 
 void CommandUi::setToolBarsShown(bool shown) {
-    for (QToolBar* bar : m_toolBars) bar->setVisible(shown);
+    m_toolBarsShown = shown;
+    for (const Bar& b : m_toolBars)
+        if (!b.shownWhile) b.bar->setVisible(shown);
 }
 
 void CommandUi::update(const CommandRegistry& registry, const FrameState& state) {
+    for (const Bar& b : m_toolBars)
+        if (b.shownWhile) b.bar->setVisible(m_toolBarsShown && b.shownWhile(state));
     for (auto it = m_actions.begin(); it != m_actions.end(); ++it) {
         it.value()->setEnabled(registry.enabled(it.key(), state));
         if (const auto checked = registry.checked(it.key(), state)) it.value()->setChecked(*checked);

@@ -28,8 +28,10 @@ public:
     // The menus in the menu bar. `aboutToShow` runs before any menu opens; `listShown` before a
     // menu holding a list (a recent list's first id, or CommandEntry::kWindowList) opens.
     void buildMenus(const std::function<void()>& aboutToShow, const std::function<void(int, QMenu*)>& listShown);
-    // A tool bar at the top of the window from a registry list.
-    QToolBar* addToolBar(const QString& title, const QString& objectName, std::span<const int> ids);
+    // A tool bar at the top of the window from a registry list; with `shownWhile` it shows only
+    // while the rule holds (and the tool bars are shown).
+    QToolBar* addToolBar(const QString& title, const QString& objectName, std::span<const int> ids,
+                         bool (*shownWhile)(const FrameState&) = nullptr);
     bool toolBarsShown() const;
     void setToolBarsShown(bool shown);
     // Enables and checks every action by the registry; a submenu without an enabled command is
@@ -40,7 +42,12 @@ private:
     QMainWindow& m_window;
     QMap<int, QAction*> m_actions;
     std::vector<QMenu*> m_submenus;
-    std::vector<QToolBar*> m_toolBars;
+    struct Bar {
+        QToolBar* bar;
+        bool (*shownWhile)(const FrameState&);
+    };
+    std::vector<Bar> m_toolBars;
+    bool m_toolBarsShown = true;
 };
 
 }  // namespace plume

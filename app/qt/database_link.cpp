@@ -25,6 +25,8 @@ void DatabaseLink::show() {
 
 CDataBase* DatabaseLink::window() const { return m_window.data(); }
 
+bool DatabaseLink::closeWindow() { return !m_window || m_window->close(); }
+
 void DatabaseLink::playEnded() {
     if (m_window) m_window->playEnded();
 }

@@ -25,6 +25,8 @@ public:
     void show();
     // Null once the window has closed.
     CDataBase* window() const;
+    // At exit: the window closes with its save prompt; false when the user keeps it.
+    bool closeWindow();
     // The frame's file play ended.
     void playEnded();
 

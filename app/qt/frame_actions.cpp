@@ -19,11 +19,13 @@
 #include "app/qt/plm_app.h"
 #include "app/qt/plm_child_wnd.h"
 #include "app/qt/song_commands.h"
+#include "app/qt/vokato_host.h"
 #include "app/qt/status_panes.h"
 #include "export/midi_file_writer.h"
 #include "export/mld_writer.h"
 #include "export/qt/midi_export_dialog.h"
 #include "platform/profile.h"
+#include "play/qt/instrument_dialogs.h"
 #include "play/qt/mixer_window.h"
 #include "print/qt/print_song.h"
 #include "score/effect_forms.h"
@@ -36,7 +38,6 @@
 #include "score/range_edit.h"
 #include "song/qt/project_dialog.h"
 #include "song/song_document.h"
-#include "voice/devices/portaudio_driver.h"
 #include "voice/qt/voice_dialogs.h"
 
 namespace plume {
@@ -138,13 +139,29 @@ PrintSource activePrintSource(CMainFrame& frame) {
     return printSourceOf(child.view().logic(), child.path(), child.title(), project.isSet() ? &project.data() : nullptr);
 }
 
-// The sound card's wave driver, opened on first use.
-voice::WaveDriver& waveDriver() {
-    static const std::unique_ptr<voice::WaveDriver> driver = voice::makeSystemWaveDriver();
-    return *driver;
+// An effect command of the Edit menu: the effect dialog at the cursor, or the function sheet over a range.
+// "演奏楽器" at the cursor group: the instrument dialogs open on the tone sounding there.
+bool chooseInstrumentEffect(CMainFrame& frame, CPlmDoc& doc, ScoreView& view) {
+    const std::size_t group = cursorRecord(view);
+    if (group >= doc.recordCount() || doc.record(group).groupSize() == 0) return false;
+    const Tone now = toneAt(doc, group);
+    const SongInfo& info = doc.songInfo();
+    std::optional<Tone> chosen;
+    if (info.isRhythm()) {
+        SongInfo at = info;
+        at.setInitialTone(now.module, now.bank, now.program);
+        DrumSetDialog dialog(at, &frame);
+        if (dialog.exec() != QDialog::Accepted) return false;
+        const SongInfo set = dialog.result().info;
+        if (!dialog.result().remove) chosen = Tone{info.soundModule(), set.initialBank(), set.initialProgram()};
+    } else {
+        MelodyInstrumentDialog dialog(now, std::max<int>(info.tempo(), 1), frame.player(), &frame);
+        if (dialog.exec() != QDialog::Accepted) return false;
+        if (!dialog.result().remove) chosen = dialog.result().tone;
+    }
+    return applyInstrumentEffect(doc, view, group, chosen);
 }
 
-// An effect command of the Edit menu: the effect dialog at the cursor, or the function sheet over a range.
 void editEffect(CMainFrame& frame, std::uint8_t number) {
     CPlmChildWnd* child = frame.activeChild();
     if (!child) return;
@@ -158,11 +175,19 @@ void editEffect(CMainFrame& frame, std::uint8_t number) {
         changed = showFunctionSheet(&frame, child->document(), view.logic(), number, false);
         break;
     case EffectCommandAction::InstrumentDialog:
+        changed = chooseInstrumentEffect(frame, child->document(), view.logic());
+        break;
     case EffectCommandAction::Nothing:
         break;
     }
     if (changed) view.songChanged();
     view.setFocus(Qt::OtherFocusReason);
+}
+
+void toggleEffectDisplay(CMainFrame& frame) {
+    CPlmApp& app = frame.app();
+    app.setDisplayMode(app.displayMode() == 1 ? 0 : 1);
+    for (CPlmChildWnd* child : frame.childWindows()) child->setDisplayMode(app.displayMode());
 }
 
 void runChordIdentification(CMainFrame& frame) {
@@ -215,6 +240,7 @@ void bindFrameActions(CMainFrame& frame, CommandRegistry& commands) {
     commands.bind(cmd::kViewToolBar, [f] { f->commandUi().setToolBarsShown(!f->commandUi().toolBarsShown()); });
     commands.bind(cmd::kViewStatusBar, [f] { f->statusBar()->setVisible(f->statusBar()->isHidden()); });
     commands.bind(cmd::kGrandStaff, [f] { toggleGrandStaff(*f); });
+    commands.bind(cmd::kOneLineDisplay, [f] { toggleEffectDisplay(*f); });
     for (int i = 0; i < int(std::size(kZoomSteps)); ++i)
         commands.bind(cmd::kZoom100 + i, [f, i] {
             f->settings().zoom = kZoomSteps[i];
@@ -246,8 +272,12 @@ void bindFrameActions(CMainFrame& frame, CommandRegistry& commands) {
         int& show = f->settings().play.showLevel;
         show = show ? 0 : 1;
     });
-    commands.bind(cmd::kTroubleshooting, [f] { voice::showSilenceLevelDialog(f, waveDriver()); });
-    commands.bind(cmd::kWavDevice, [f] { voice::showWaveDeviceDialog(f, waveDriver()); });
+    commands.bind(cmd::kTroubleshooting, [f] { voice::showSilenceLevelDialog(f, CMainFrame::waveDriver()); });
+    commands.bind(cmd::kWavDevice, [f] { voice::showWaveDeviceDialog(f, CMainFrame::waveDriver()); });
+    // The hum-to-score window.
+    commands.bind(cmd::kVokato, [f] { f->vokato().toggle(); });
+    for (int id = cmd::kVokatoAdjust; id <= cmd::kVokatoTransfer; ++id)
+        commands.bind(id, [f, id] { f->vokato().command(id); });
     commands.bind(cmd::kNewMouseInput, [f] {
         int& on = f->settings().newMouseInput;
         on = on ? 0 : 1;

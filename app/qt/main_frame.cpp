@@ -1,6 +1,7 @@
 #include "app/qt/main_frame.h"
 
 #include <QApplication>
+#include <algorithm>
 #include <QCloseEvent>
 #include <QGuiApplication>
 #include <QMdiArea>
@@ -10,6 +11,7 @@
 #include <QStatusBar>
 
 #include "app/qt/command_ui.h"
+#include "app/qt/database_link.h"
 #include "app/qt/entry_tool_control.h"
 #include "app/qt/frame_actions.h"
 #include "app/qt/numeric_input_widget.h"
@@ -20,11 +22,13 @@
 #include "app/qt/status_panes.h"
 #include "app/qt/text_entry_widget.h"
 #include "app/qt/tool_icons.h"
+#include "app/qt/vokato_host.h"
 #include "platform/message_box.h"
 #include "platform/profile.h"
 #include "play/qt/mixer_window.h"
 #include "score/chord_identify.h"
 #include "score/qt/plm_view_widget.h"
+#include "voice/devices/portaudio_driver.h"
 #include "song/plm_doc.h"
 
 namespace plume {
@@ -55,7 +59,8 @@ CMainFrame::CMainFrame(CPlmApp& app) : m_app(app), m_settings(FrameSettings::loa
     m_commandUi = new CommandUi(*this, [this](int id) { runCommand(id); });
     m_commandUi->buildMenus([this] { updateCommands(); }, [this](int list, QMenu* menu) { listShown(list, menu); });
     m_commandUi->addToolBar(QStringLiteral("標準"), QStringLiteral("mainToolBar"), mainToolBar());
-    m_commandUi->addToolBar(QStringLiteral("Vokato"), QStringLiteral("vokatoToolBar"), vokatoToolBar());
+    m_commandUi->addToolBar(QStringLiteral("Vokato"), QStringLiteral("vokatoToolBar"), vokatoToolBar(),
+                            [](const FrameState& s) { return s.vokatoMode; });
     m_panes = std::make_unique<StatusPanes>(*statusBar());
     createEntryBars();
     m_palettes = new PaletteHost(*this, m_commands);
@@ -68,10 +73,12 @@ CMainFrame::CMainFrame(CPlmApp& app) : m_app(app), m_settings(FrameSettings::loa
     m_mixer->setFocusPolicy(Qt::ClickFocus);
     m_player = std::make_unique<PlayController>(*this, m_settings.play);
     m_palettes->addDrumPalette(m_commands, *m_player);
+    m_vokato = std::make_unique<VokatoHost>(*this, waveDriver());
     setNoteSounder([this](const std::vector<SongRecord>& notes) { m_player->soundNotes(notes); });
 }
 
 CMainFrame::~CMainFrame() {
+    m_vokato.reset();
     m_player.reset();  // playing stops before the songs it plays go
     m_settings.viewMode = m_app.displayMode();
     m_settings.save(platform::plmProfile());
@@ -81,6 +88,21 @@ CMainFrame::~CMainFrame() {
         if (auto* child = qobject_cast<CPlmChildWnd*>(window)) disconnect(&child->view(), nullptr, this, nullptr);
     delete m_mdi;
 }
+
+namespace {
+std::unique_ptr<voice::WaveDriver>& waveDriverSlot() {
+    static std::unique_ptr<voice::WaveDriver> driver;
+    return driver;
+}
+}  // namespace
+
+voice::WaveDriver& CMainFrame::waveDriver() {
+    std::unique_ptr<voice::WaveDriver>& driver = waveDriverSlot();
+    if (!driver) driver = voice::makeSystemWaveDriver();
+    return *driver;
+}
+
+void CMainFrame::setWaveDriver(std::unique_ptr<voice::WaveDriver> driver) { waveDriverSlot() = std::move(driver); }
 
 // ---- commands ------------------------------------------------------------------------------------
 
@@ -121,6 +143,7 @@ FrameState CMainFrame::state() const {
         s.activeMinimised = m_mixer->isMinimized();
     }
     s.grandStaff = m_app.grandStaff();
+    s.effectDisplay = m_app.displayMode() == 1;
     s.zoom = m_settings.zoom;
     s.allTracks = m_player && m_player->allTracks();
     s.repeat = m_player && m_player->repeat();
@@ -128,6 +151,7 @@ FrameState CMainFrame::state() const {
     s.showLevel = m_settings.play.showLevel != 0;
     s.newMouseInput = m_settings.newMouseInput != 0;
     s.largeKeyboardPalette = m_settings.pianoPaletteSize != 0;
+    if (m_vokato) m_vokato->fillState(s);
     s.numericBarShown = m_numericBar && m_numericBar->isVisible();
     s.lyricBarShown = m_lyricBar && m_lyricBar->isVisible();
     s.chordNameBarShown = m_chordNameBar && m_chordNameBar->isVisible();
@@ -215,7 +239,17 @@ void CMainFrame::setPlaying(bool playing) {
     updateCommands();
 }
 
-void CMainFrame::childActivated(QMdiSubWindow*) {
+void CMainFrame::childActivated(QMdiSubWindow* window) {
+    // A closing song hands the activation on; the minimised mixer does not take it from a song.
+    if (m_songClosing && window && window == m_mixer && m_mixer->isMinimized()) {
+        const QList<QMdiSubWindow*> recent = m_mdi->subWindowList(QMdiArea::ActivationHistoryOrder);
+        for (auto it = recent.rbegin(); it != recent.rend(); ++it) {
+            auto* child = qobject_cast<CPlmChildWnd*>(*it);
+            if (!child || child->isClosing() || child->isMinimized()) continue;
+            m_mdi->setActiveSubWindow(child);
+            return;
+        }
+    }
     if (CPlmView* view = activeView()) viewMoved(view);
     else updateCommands();
 }
@@ -232,7 +266,7 @@ void CMainFrame::closeEvent(QCloseEvent* event) {
         event->ignore();
         return;
     }
-    if (!m_app.project().exit()) {
+    if (!m_app.database().closeWindow() || !m_app.project().exit()) {
         event->ignore();
         updateCommands();
         return;

@@ -34,7 +34,11 @@ class PaletteWindow;
 class PlayController;
 class StatusPanes;
 class TextEntryWidget;
+class VokatoHost;
 struct NoteName;
+namespace voice {
+class WaveDriver;
+}
 
 class CMainFrame : public QMainWindow, public SongWindows, public OpenDocumentLookup, public EntryHost {
     Q_OBJECT
@@ -87,9 +91,17 @@ public:
     // Stops whatever plays, through the hook that playback installs.
     void stopPlayback();
     void setStopPlaybackHook(std::function<void()> hook) { m_stopPlayback = std::move(hook); }
+    // The hum-to-score window's keeper.
+    VokatoHost& vokato() { return *m_vokato; }
+    // The sound card's wave driver, opened on first use; tests put a file driver in its place
+    // before the frame is made.
+    static voice::WaveDriver& waveDriver();
+    static void setWaveDriver(std::unique_ptr<voice::WaveDriver> driver);
     // The song the hum-to-score window works on, or nullptr; such a song may not close.
     void setVokatoDocument(const CPlmDoc* document) { m_vokatoDocument = document; }
     bool vokatoWorksOn(const CPlmDoc& document) const { return m_vokatoDocument == &document; }
+    // While a song window closes (the area then activates another window).
+    void setSongClosing(bool closing) { m_songClosing = closing; }
     const FrameSettings& settings() const { return m_settings; }
     FrameSettings& settings() { return m_settings; }
     // The player: playback, the "演奏" menu's dialogs, the instrument dialogs.
@@ -161,6 +173,8 @@ private:
     std::unique_ptr<PlayController> m_player;
     ScoreClipboard m_clipboard{[this] { stopPlayback(); }};
     const CPlmDoc* m_vokatoDocument = nullptr;
+    bool m_songClosing = false;
+    std::unique_ptr<VokatoHost> m_vokato;
     std::function<void(const std::vector<SongRecord>&)> m_noteSounder;
 };
 

@@ -16,6 +16,7 @@
 #include "app/qt/plm_app.h"
 #include "app/qt/plm_child_wnd.h"
 #include "app/qt/value_palette_windows.h"
+#include "app/qt/vokato_host.h"
 #include "platform/profile.h"
 #include "play/instrument_tables.h"
 #include "score/qt/plm_view_widget.h"
@@ -74,7 +75,7 @@ void PaletteHost::toggle(int showCommand) {
 RoutingState PaletteHost::routingState() const {
     RoutingState r;
     r.playing = m_frame.isPlaying();
-    r.vokatoMode = false;
+    r.vokatoMode = m_frame.vokato().isOpen();
     r.editPaletteShown = m_receiver && m_shown.isShown(cmd::kEditPalette);
     // The view lets the palette take its requests while no range is selected in it.
     const CPlmView* view = m_frame.activeView();
@@ -87,6 +88,7 @@ void PaletteHost::post(const EntryRequest& request) {
     if (!target) return;
     if (*target == PaletteTarget::EnlargedEditPalette) m_receiver->receive(request);
     else if (*target == PaletteTarget::View) m_frame.deliverToActiveView(request);
+    else if (*target == PaletteTarget::HumToScore) m_frame.vokato().receive(request);
 }
 
 void PaletteHost::hookView(CPlmView& view) {

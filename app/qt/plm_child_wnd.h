@@ -1,6 +1,7 @@
 #pragma once
-// CPlmChildWnd: the MDI child window of one song. It owns the song's document and hosts its score
-// view, and answers the project logic as a SongWindow.
+// CPlmChildWnd: the MDI child window of one song. It owns the song's document and hosts the effect
+// bar above either the score view or the effect-edit display, and answers the project logic as a
+// SongWindow.
 
 #include <QMdiSubWindow>
 #include <filesystem>
@@ -8,11 +9,15 @@
 
 #include "song/project.h"
 
+class QStackedWidget;
+
 namespace plume {
 
 class CMainFrame;
 class CPlmDoc;
 class CPlmView;
+class EffectBar;
+class EffectEditWidget;
 
 class CPlmChildWnd : public QMdiSubWindow {
     Q_OBJECT
@@ -25,6 +30,11 @@ public:
     CPlmDoc& document() { return *m_document; }
     const CPlmDoc& document() const { return *m_document; }
     CPlmView& view() { return *m_view; }
+    EffectBar& effectBar() { return *m_effectBar; }
+    EffectEditWidget& effectDisplay() { return *m_effectDisplay; }
+    // 0 the score ("楽譜表示形式"), 1 the effect-edit display ("効果編集表示形式").
+    void setDisplayMode(int mode);
+    int displayMode() const;
     const std::filesystem::path& path() const { return m_path; }
     // The document's title: the file name ("Untitled" for a song never saved), " - " and the name
     // of the song's initial instrument.
@@ -67,11 +77,17 @@ private:
     };
 
     void updateTitle();
+    // After the song changed from the effect bar or the effect-edit display.
+    void effectsEdited();
+    void cursorMoved();
 
     CMainFrame& m_frame;
     std::unique_ptr<CPlmDoc> m_document;
     std::filesystem::path m_path;
     CPlmView* m_view;
+    EffectBar* m_effectBar;
+    EffectEditWidget* m_effectDisplay;
+    QStackedWidget* m_displays;
     Handle m_songWindow{*this};
     bool m_closeWithoutAsking = false;
     bool m_closing = false;

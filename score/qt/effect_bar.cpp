@@ -39,9 +39,16 @@ EffectBar::EffectBar(CPlmDoc& doc, ScoreView& view, std::function<std::string(st
     layout->addWidget(new QLabel(QStringLiteral("音符の間隔"), this));
     layout->addWidget(m_zoom);
     layout->addStretch(1);
+    m_display = new QLabel(this);
+    layout->addWidget(m_display);
 
-    connect(m_effects, &QComboBox::currentIndexChanged, this, [this] { cursorChanged(); });
-    connect(m_notes, &QComboBox::currentIndexChanged, this, [this] { cursorChanged(); });
+    // The lists refilled by cursorChanged itself do not call it again.
+    connect(m_effects, &QComboBox::currentIndexChanged, this, [this] {
+        if (!m_syncing) cursorChanged();
+    });
+    connect(m_notes, &QComboBox::currentIndexChanged, this, [this] {
+        if (!m_syncing) cursorChanged();
+    });
     connect(m_value, &QSpinBox::valueChanged, this, [this](int v) {
         if (!m_syncing) valueEntered(v);
     });
@@ -56,6 +63,8 @@ std::size_t EffectBar::group() const { return cursorRecord(m_view); }
 std::uint8_t EffectBar::effectNumber() const {
     return kEffectBarEntries[std::size_t(std::max(m_effects->currentIndex(), 0))].number;
 }
+
+void EffectBar::setDisplayName(const char* name) { m_display->setText(QString::fromUtf8(name)); }
 
 int EffectBar::zoom() const { return m_zoom->currentIndex(); }
 void EffectBar::setZoom(int zoom) { m_zoom->setCurrentIndex(std::clamp(zoom, 0, kEffectZoomCount - 1)); }

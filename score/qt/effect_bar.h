@@ -9,6 +9,7 @@
 #include "score/effect_forms.h"
 
 class QComboBox;
+class QLabel;
 class QPushButton;
 class QSpinBox;
 
@@ -26,6 +27,8 @@ public:
     void cursorChanged();
     int zoom() const;
     void setZoom(int zoom);
+    // The name of the window's display, shown at the bar's right end.
+    void setDisplayName(const char* name);
     // The chosen entry's effect number (kEffectBarEntries).
     std::uint8_t effectNumber() const;
 
@@ -56,6 +59,7 @@ private:
     QPushButton* m_delete = nullptr;
     QPushButton* m_function = nullptr;
     QComboBox* m_zoom = nullptr;
+    QLabel* m_display = nullptr;
     bool m_syncing = false;
 };
 

@@ -58,8 +58,7 @@ void EffectEditWidget::mousePressEvent(QMouseEvent* event) {
     const QPoint at = event->position().toPoint();
     const EffectHit hit = effectHit(m_items, horizontalScrollBar()->value(), at.x(), at.y());
     if (hit.kind == EffectHit::Kind::Cursor) {
-        m_cursor = hit.cursor;
-        viewport()->update();
+        placeCursor(hit.cursor);
     } else if (hit.kind == EffectHit::Kind::Value && applyEffectHit(m_doc, m_view, hit)) {
         layOut();
         Q_EMIT edited();
@@ -74,11 +73,17 @@ void EffectEditWidget::keyPressEvent(QKeyEvent* event) {
             Q_EMIT edited();
         }
         return;
-    case Qt::Key_Left: m_cursor = std::max(m_cursor - 1, 0); break;
-    case Qt::Key_Right: m_cursor = std::min(m_cursor + 1, int(m_items.size())); break;
+    case Qt::Key_Left: placeCursor(m_cursor - 1); return;
+    case Qt::Key_Right: placeCursor(m_cursor + 1); return;
     default: QAbstractScrollArea::keyPressEvent(event); return;
     }
+}
+
+void EffectEditWidget::placeCursor(int cursor) {
+    m_cursor = std::clamp(cursor, 0, int(m_items.size()));
     viewport()->update();
+    Q_EMIT cursorPlaced(std::size_t(m_cursor) < m_items.size() ? m_items[std::size_t(m_cursor)].group
+                                                               : m_doc.recordCount());
 }
 
 }  // namespace plume

@@ -30,6 +30,8 @@ public:
 Q_SIGNALS:
     // The song was edited from this display.
     void edited();
+    // The effect-edit cursor was placed before `record` (the song's end after the last item).
+    void cursorPlaced(std::size_t record);
 
 protected:
     void paintEvent(QPaintEvent* event) override;
@@ -40,6 +42,7 @@ protected:
 
 private:
     void layOut();
+    void placeCursor(int cursor);
 
     CPlmDoc& m_doc;
     ScoreView& m_view;

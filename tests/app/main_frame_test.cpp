@@ -4,9 +4,11 @@
 
 #include <QAbstractButton>
 #include <QButtonGroup>
+#include <QComboBox>
 #include <QMenuBar>
 #include <QStatusBar>
 #include <QScrollBar>
+#include <QSpinBox>
 #include <QTest>
 #include <QTimer>
 #include <QToolBar>
@@ -14,8 +16,12 @@
 #include <sstream>
 
 #include "app/command_registry.h"
+#include "app/qt/vokato_host.h"
 #include "cli/demo_project.h"
 #include "export/qt/midi_export_dialog.h"
+#include "score/effect_forms.h"
+#include "score/qt/effect_bar.h"
+#include "score/qt/effect_edit_widget.h"
 #include "support/frame_test.h"
 
 namespace plume {
@@ -206,6 +212,67 @@ TEST_F(MainFrameTest, TheGrandStaffToggle) {
     frame().runCommand(cmd::kGrandStaff);
     EXPECT_FALSE(frame().action(cmd::kGrandStaff)->isChecked());
     EXPECT_EQ(view().logic().lines().line(0).staffKind, StaffKind::Treble);
+}
+
+TEST_F(MainFrameTest, TheEffectBarEditsTheCursorGroupInEitherDisplay) {
+    startWithRecords("tune.PLM", notes(3, {60, 62, 64}));
+    CPlmChildWnd& child = *frame().activeChild();
+    // WHEN "１行表示" is chosen THEN the window shows the effect-edit display and the item is checked
+    frame().runCommand(cmd::kOneLineDisplay);
+    EXPECT_TRUE(frame().action(cmd::kOneLineDisplay)->isChecked());
+    EXPECT_EQ(child.displayMode(), 1);
+    EXPECT_TRUE(child.effectDisplay().isVisibleTo(&child));
+    EXPECT_EQ(child.effectDisplay().items().size(), 3u);
+    // WHEN the second group is chosen in the display and a volume is entered in the bar
+    QTest::keyClick(&child.effectDisplay(), Qt::Key_Right);
+    EXPECT_EQ(cursorRecord(view().logic()), 1u);
+    EffectBar& bar = child.effectBar();
+    bar.effectList()->setCurrentIndex(int(effectBarEntry(effect::kVolume) - kEffectBarEntries.data()));
+    bar.valueField()->setValue(90);
+    // THEN that group carries it, undoably, and the display shows it
+    const std::size_t found = doc().findEffect(1, effect::kVolume);
+    ASSERT_NE(found, kNoRecord);
+    EXPECT_EQ(doc().record(found).value16(), 90);
+    EXPECT_TRUE(frame().action(cmd::kEditUndo)->isEnabled());
+    int shown = 0;
+    EXPECT_TRUE(effectRowValue(doc().records(), 1, effect::kVolume, shown));
+    EXPECT_EQ(shown, 90);
+    // WHEN toggled back THEN the score is shown again
+    frame().runCommand(cmd::kOneLineDisplay);
+    EXPECT_EQ(child.displayMode(), 0);
+    EXPECT_FALSE(frame().action(cmd::kOneLineDisplay)->isChecked());
+}
+
+TEST_F(MainFrameTest, TheHumToScoreWindowTakesThePalettesAndTransfersIntoItsSong) {
+    startWithRecords("tune.PLM", notes(3, {60}));
+    auto* vokatoBar = frame().findChild<QToolBar*>("vokatoToolBar");
+    ASSERT_NE(vokatoBar, nullptr);
+    EXPECT_TRUE(vokatoBar->isHidden());
+    EXPECT_FALSE(frame().action(cmd::kVokatoRecord)->isEnabled());
+    // WHEN "Vokatoをつかう" is chosen THEN the window and its tool bar are there
+    frame().runCommand(cmd::kVokato);
+    ASSERT_TRUE(frame().vokato().isOpen());
+    EXPECT_TRUE(frame().action(cmd::kVokato)->isChecked());
+    EXPECT_FALSE(vokatoBar->isHidden());
+    EXPECT_TRUE(frame().action(cmd::kVokatoRecord)->isEnabled());
+    EXPECT_FALSE(frame().action(cmd::kVokatoTransfer)->isEnabled());
+    // WHEN the chord palette sends C-E THEN the window's list takes it and the song does not
+    frame().postRequest(entry::EnterChord{{{64, 0}, {60, 0}, {kEndOfList, 0}}});
+    ASSERT_EQ(frame().vokato().window()->notes().groupCount(), 1u);
+    EXPECT_EQ(doc().recordCount(), 1u);
+    EXPECT_TRUE(frame().action(cmd::kVokatoTransfer)->isEnabled());
+    // WHEN it is toggled off THEN the question keeps it on No
+    m_box->script({Answer::No});
+    frame().runCommand(cmd::kVokato);
+    EXPECT_EQ(m_box->shown().back(), "採譜データが失われまが、よろしいですか？");
+    EXPECT_TRUE(frame().vokato().isOpen());
+    // WHEN the list is transferred THEN the song gains the chord at its cursor and the window goes
+    frame().runCommand(cmd::kVokatoTransfer);
+    QApplication::processEvents();
+    EXPECT_EQ(doc().recordCount(), 3u);
+    EXPECT_FALSE(frame().vokato().isOpen());
+    EXPECT_TRUE(vokatoBar->isHidden());
+    EXPECT_EQ(frame().action(cmd::kEditUndo)->text().toStdString(), "元に戻すVokato");
 }
 
 TEST_F(MainFrameTest, TheProjectReopensItsWindowsAndSetsTheTitle) {

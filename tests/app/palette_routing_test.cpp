@@ -4,9 +4,13 @@
 #include "app/entry_tool_wheel.h"
 #include "app/frame_commands.h"
 #include "app/palette_routing.h"
+#include "app/vokato_entry.h"
+#include "platform/message_box.h"
 
 namespace plume {
 namespace {
+
+constexpr std::uint8_t kHalf = 2, kQuarter = 3, kEighth = 4, kQuarterRest = 9;
 
 TEST(PaletteRouting, RequestsGoToTheWindowThatStandsForTheView) {
     const EntryRequest chord = entry::EnterChord{{{60, 0}}};
@@ -118,6 +122,48 @@ TEST_F(EntryToolWheelTest, StepsWrapAndSkipToolsTheLengthExcludes) {
     wheel.notch(-120, 0);
     wheel.notch(120, 6);
     EXPECT_EQ(wheel.tool(), 11);
+}
+
+TEST(PaletteRouting, TheHumToScoreWindowTakesRestsChordsLengthsDotsGroupsAndDrums) {
+    platform::ScriptedMessageBox box;
+    const SongInfo info = SongInfo::defaults();
+    voice::VokatoNotes notes;
+    EntrySettings eighth{kEighth, 0, true};
+    ASSERT_TRUE(applyEntryToVokato(notes, entry::EnterChord{{{67, 0}, {60, 0}, {kEndOfList, 0}}}, eighth, info));
+    ASSERT_TRUE(applyEntryToVokato(notes, entry::EnterRest{kQuarterRest}, eighth, info));
+    // a chord becomes one group sorted by key, at the palette's length, with the transcription's gate
+    ASSERT_EQ(notes.records().size(), 3u);
+    EXPECT_EQ(notes.records()[0].groupSize(), 2);
+    EXPECT_EQ(notes.records()[0].key(), 60);
+    EXPECT_EQ(notes.records()[1].key(), 67);
+    EXPECT_EQ(notes.records()[1].type(), kEighth);
+    EXPECT_EQ(notes.records()[0].gate(), 75);
+    EXPECT_EQ(notes.records()[2].type(), kQuarterRest);
+    // at the chord: a length reaches its notes, a dot reaches the rest too; a rest takes no length
+    notes.moveCursor(-2);
+    ASSERT_TRUE(applyEntryToVokato(notes, entry::SetLength{}, EntrySettings{kHalf, mark::kDotted, true}, info));
+    EXPECT_EQ(notes.records()[1].typeAndDots(), kHalf | mark::kDotted);
+    notes.moveCursor(1);
+    EXPECT_FALSE(applyEntryToVokato(notes, entry::SetLength{}, eighth, info));
+    ASSERT_TRUE(applyEntryToVokato(notes, entry::SetDots{2}, eighth, info));
+    EXPECT_EQ(notes.records()[2].dots(), mark::kDoubleDotted);
+    // overwriting with a complete group keeps the replaced group's byte 3
+    notes.moveCursor(-1);
+    std::vector<SongRecord> before(notes.records().begin(), notes.records().begin() + 2);  // the chord
+    before[0].setMarks(0x21);
+    voice::VokatoNotes marked;
+    ASSERT_TRUE(applyEntryToVokato(marked, entry::EnterGroup{before}, eighth, info));
+    marked.moveCursor(-1);
+    EntrySettings overwrite = eighth;
+    overwrite.insert = false;
+    const SongRecord single{{1, kind::kScore, type::kWhole, 0, 0, 72, 100, 0, 75, 0}};
+    ASSERT_TRUE(applyEntryToVokato(marked, entry::EnterGroup{{single}}, overwrite, info));
+    EXPECT_EQ(marked.records()[0].key(), 72);
+    EXPECT_EQ(marked.records()[0].marks(), 0x21);
+    // drums write their set into every record; texts are not taken
+    ASSERT_TRUE(applyEntryToVokato(notes, entry::EnterDrums{25, {{38, 0}, {kEndOfList, 0}}}, eighth, info));
+    for (const SongRecord& r : notes.records()) EXPECT_EQ(r.programInForce(), 25);
+    EXPECT_FALSE(applyEntryToVokato(notes, entry::SetLyric{"あ"}, eighth, info));
 }
 
 }  // namespace

@@ -269,5 +269,23 @@ TEST_F(EffectCurve, TheEffectBarNamesTheNotesLastFirstAndSetsTheirFields) {
     EXPECT_TRUE(noteListTexts(chord, chord.recordCount()).empty());
 }
 
+TEST_F(EffectCurve, TheInstrumentEffectSetsThePieceFromItsGroupOnAndComesOffAgain) {
+    ScoreView view(doc);
+    const std::vector<std::size_t> g = groupStarts();
+    const SongInfo& info = doc.songInfo();
+    EXPECT_EQ(toneAt(doc, g[2]), (Tone{info.initialModule(), info.initialBank(), info.initialProgram()}));
+    ASSERT_TRUE(applyInstrumentEffect(doc, view, g[1], Tone{2, 8, 40}));
+    const std::size_t third = doc.nextGroup(doc.nextGroup(0));  // the second group grew by its program record
+    EXPECT_EQ(toneAt(doc, third), (Tone{2, 8, 40}));
+    EXPECT_EQ(doc.record(third).programInForce(), 40);
+    EXPECT_EQ(doc.record(0).programInForce(), info.initialProgram());
+    EXPECT_TRUE(view.undoRing().canUndo());
+    // removing it gives the following notes the song's initial program back; a group without one is left alone
+    EXPECT_FALSE(applyInstrumentEffect(doc, view, 0, std::nullopt));
+    ASSERT_TRUE(applyInstrumentEffect(doc, view, doc.nextGroup(0), std::nullopt));
+    EXPECT_EQ(doc.recordCount(), 4u);
+    EXPECT_EQ(doc.record(3).programInForce(), info.initialProgram());
+}
+
 }  // namespace
 }  // namespace plume

@@ -129,11 +129,11 @@ TEST_F(VoiceDialogs, HumToScoreRecordsStopsAndTransfersUndoably) {
     WavFileDriver driver(take, clock);
     CVokato window(nullptr, driver, doc, view, SongInfo::defaults(), nullptr);
     ASSERT_TRUE(window.isReady());
-    EXPECT_FALSE(window.action(vokato::kStop)->isEnabled());
+    EXPECT_FALSE(window.enabled(vokato::kStop));
     // WHEN recording runs for a while, the live analysis finds the closed notes
     window.command(vokato::kRecord);
     ASSERT_EQ(window.state(), VokatoState::Recording);
-    EXPECT_FALSE(window.action(vokato::kRecord)->isEnabled());
+    EXPECT_FALSE(window.enabled(vokato::kRecord));
     clock.advanceMillis(2500);
     EXPECT_TRUE(test::waitUntil([&] { return window.notes().groupCount() >= 2; }));
     // AND the take is stopped and transferred

@@ -6,6 +6,8 @@
 namespace plume::voice {
 namespace {
 
+constexpr std::uint8_t kHalf = 2, kQuarter = 3, kEighth = 4, kQuarterRest = 9;
+
 std::vector<NoteSegment> segments(std::initializer_list<int> keys) {
     std::vector<NoteSegment> list;
     for (int key : keys) list.push_back(NoteSegment{3, 0, std::uint8_t(key), 0, 0, 0});
@@ -87,6 +89,43 @@ TEST(VokatoCommands, FollowTheStateTheListAndTheFrame) {
     EXPECT_FALSE(vokatoEnabled(vokato::kUndoMark, S::Idle, low, context));
     EXPECT_TRUE(vokatoEnabled(vokato::kStopPlaying, S::Playing, low, context));
     EXPECT_EQ(vokatoChecked(vokato::kAutoTranspose, context), true);
+}
+
+TEST(VokatoPlayback, TheCopiedRangeKeepsNotesAndRestsAndGoesBesideTheTakeUnlessBothAreRhythm) {
+    // a note, a bar line, a rest, a two-note chord
+    const std::vector<SongRecord> clip = {
+        SongRecord{{1, kind::kScore, kQuarter, 0, 0, 60, 100, 0, 75, 0}},
+        SongRecord{{1, kind::kScore, type::kBarLine, 0, 0, 0, 0, 0, 0, 0}},
+        SongRecord{{1, kind::kScore, kQuarterRest, 0, 0, 0, 0, 0, 0, 0}},
+        SongRecord{{2, kind::kScore, kHalf, 0, 0, 64, 100, 0, 75, 0}},
+        SongRecord{{0, kind::kScore, kHalf, 0, 0, 67, 100, 0, 75, 0}},
+    };
+    const std::vector<SongRecord> copied = copiedRangeOf(clip);
+    ASSERT_EQ(copied.size(), 4u);
+    EXPECT_EQ(copied[1].type(), kQuarterRest);
+    // a clipboard of 150 two-record chords stops before the group that would pass 199 records
+    std::vector<SongRecord> chords;
+    for (int i = 0; i < 150; ++i) chords.insert(chords.end(), {clip[3], clip[4]});
+    EXPECT_EQ(copiedRangeOf(chords).size(), 198u);
+
+    VokatoNotes take;
+    take.rebuild(segments({60, 62}), SongInfo::defaults(), 0);
+    SongInfo melody = SongInfo::defaults(), rhythm = SongInfo::defaults();
+    melody.setTempo(90);
+    rhythm.setFileKind(0);
+    const VokatoPlay both = vokatoPlay(take.records(), melody, copied, melody, true);
+    ASSERT_EQ(both.play.channels.size(), 2u);
+    EXPECT_EQ(both.play.tempo, 90);
+    EXPECT_EQ(both.play.channels[0].index, 0u);
+    EXPECT_EQ(both.play.channels[1].index, 1u);
+    EXPECT_EQ(both.play.channels[1].count, 4u);
+    EXPECT_EQ(vokatoPlay(take.records(), melody, copied, rhythm, true).play.channels[1].index, 9u);
+    EXPECT_EQ(vokatoPlay(take.records(), melody, copied, melody, false).play.channels.size(), 1u);
+    const VokatoPlay clash = vokatoPlay(take.records(), rhythm, copied, rhythm, true);
+    EXPECT_TRUE(clash.conflict);
+    ASSERT_EQ(clash.play.channels.size(), 1u);
+    EXPECT_EQ(clash.play.channels[0].count, take.records().size());
+    EXPECT_EQ(copiedRangePlay(copied, rhythm).channels.at(0).index, 9u);
 }
 
 }  // namespace

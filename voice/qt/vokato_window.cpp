@@ -1,11 +1,10 @@
 #include "voice/qt/vokato_window.h"
 
-#include <QAction>
+#include <QLabel>
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QTimer>
-#include <QToolBar>
 
 #include "platform/message_box.h"
 #include "voice/qt/voice_dialogs.h"
@@ -35,45 +34,69 @@ CVokato::CVokato(QWidget* parent, WaveDriver& driver, CPlmDoc& document, ScoreVi
       m_player(player),
       m_live(new QTimer(this)),
       m_poll(new QTimer(this)),
-      m_toolBar(new QToolBar(this)) {
+      m_countIn(new QTimer(this)),
+      m_startDelay(new QTimer(this)),
+      m_countLabel(new QLabel(this)) {
     setWindowTitle(text(vokato::kTitle));
     setFocusPolicy(Qt::StrongFocus);
     m_detector.Allocate(kTakeSeconds);
     m_live->setInterval(50);
     m_poll->setInterval(20);
+    m_countIn->setInterval(500);
+    m_startDelay->setInterval(150);
+    m_startDelay->setSingleShot(true);
     QObject::connect(m_live, &QTimer::timeout, this, [this] { liveAnalysis(); });
     QObject::connect(m_poll, &QTimer::timeout, this, [this] { m_detector.service(); });
-    for (int id = vokato::kAdjust; id <= vokato::kTransfer; ++id) {
-        const QString tip = text(vokato::statusText(id));
-        QAction* a = m_toolBar->addAction(QString::number(id - vokato::kAdjust), this, [this, id] { command(id); });
-        a->setStatusTip(tip);
-        a->setToolTip(tip);
-        a->setCheckable(id == vokato::kAutoTranspose || id == vokato::kPlayCopiedToo);
-        m_actions[id] = a;
-    }
-    resize(760, 278 + m_toolBar->sizeHint().height());
-    updateActions();
+    QObject::connect(m_countIn, &QTimer::timeout, this, [this] { countTick(); });
+    QObject::connect(m_startDelay, &QTimer::timeout, this, [this] {
+        m_recordPending = false;
+        if (!startTake()) {
+            if (m_player) m_player->stopPlaying();
+            m_state = VokatoState::Idle;
+        }
+        changed();
+    });
+    QFont big = font();
+    big.setPixelSize(48);
+    big.setBold(true);
+    m_countLabel->setFont(big);
+    m_countLabel->setAlignment(Qt::AlignCenter);
+    m_countLabel->setAutoFillBackground(true);
+    m_countLabel->resize(80, 64);
+    m_countLabel->hide();
+    resize(760, 278);
 }
 
 CVokato::~CVokato() {
-    if (m_state == VokatoState::Recording) m_detector.StopRecording();
+    if (m_state == VokatoState::Recording || m_state == VokatoState::PlayingCopied ||
+        m_state == VokatoState::RecordingAfterCopied)
+        m_detector.StopRecording();
     m_detector.CloseInput();
 }
 
-void CVokato::setContext(const VokatoContext& context) {
-    m_context = context;
-    updateActions();
+void CVokato::setCopiedRange(std::vector<SongRecord> records, const SongInfo& info) {
+    m_copied = std::move(records);
+    m_copiedInfo = info;
 }
 
-void CVokato::updateActions() {
-    for (auto& [id, a] : m_actions) {
-        a->setEnabled(vokatoEnabled(id, m_state, m_notes, m_context));
-        if (const auto checked = vokatoChecked(id, m_context)) a->setChecked(*checked);
-    }
+void CVokato::setFrameState(bool playing, bool clipboardHasData) {
+    m_context.frameIsPlaying = playing;
+    m_context.clipboardHasData = clipboardHasData;
+}
+
+bool CVokato::edit(const std::function<bool(VokatoNotes&)>& change) {
+    if (m_state != VokatoState::Idle || !change(m_notes)) return false;
+    changed();
+    return true;
+}
+
+void CVokato::changed() {
+    update();
+    if (onChanged) onChanged();
 }
 
 void CVokato::command(int id) {
-    if (!vokatoEnabled(id, m_state, m_notes, m_context)) return;
+    if (!enabled(id)) return;
     switch (id) {
     case vokato::kAdjust:
         if (showDetectParametersDialog(this, m_detector.driver())) m_detector.LoadParameters();
@@ -86,18 +109,21 @@ void CVokato::command(int id) {
             rebuild();
         }
         break;
+    case vokato::kPlayCopiedAndRecord: countIn(); break;
     case vokato::kRecord: record(); break;
     case vokato::kStop: stop(); break;
     case vokato::kAutoTranspose: m_context.autoTranspose = !m_context.autoTranspose; break;
     case vokato::kPlayCopiedToo: m_context.playCopiedToo = !m_context.playCopiedToo; break;
     case vokato::kSemitoneDown: m_notes.shift(-1); break;
     case vokato::kSemitoneUp: m_notes.shift(1); break;
-    case vokato::kPlay:
-        if (m_player && !m_notes.records().empty()) {
-            m_player->stopPlaying();
-            if (m_player->playNotes(m_notes.records(), m_info)) m_state = VokatoState::Playing;
-        }
+    case vokato::kPlay: {
+        if (!m_player) break;
+        const VokatoPlay play = vokatoPlay(m_notes.records(), m_info, m_copied, m_copiedInfo,
+                                           m_context.playCopiedToo && m_withCopied);
+        if (play.conflict) platform::messageBox().show(kRhythmConflict);
+        if (!play.play.channels.empty() && m_player->play(play.play)) m_state = VokatoState::Playing;
         break;
+    }
     case vokato::kStopPlaying:
         if (m_player) m_player->stopPlaying();
         m_state = VokatoState::Idle;
@@ -106,36 +132,99 @@ void CVokato::command(int id) {
         transferNotes(m_document, m_view, m_notes);
         m_notes.clear();
         if (onFinished) onFinished();
-        break;
-    default: break;  // 703 (never enabled), 704 (the frame's count-in and copied range)
+        return;
+    default: break;  // 703 is never enabled
     }
-    updateActions();
-    update();
+    changed();
 }
 
-void CVokato::record() {
-    if (!reportOpening(m_detector.IsReady(), m_detector.IsReady() ? m_detector.OpenInput(this) : 0)) return;
+// Opens the input and starts a 59-second take; the device's messages on failure.
+bool CVokato::startTake() {
+    if (!reportOpening(m_detector.IsReady(), m_detector.IsReady() ? m_detector.OpenInput(this) : 0)) return false;
     if (const auto message = startMessage(m_detector.StartRecording(kRecordSeconds))) {
         m_detector.CloseInput();
         platform::messageBox().show(*message);
-        return;
+        return false;
     }
+    m_poll->start();
+    return true;
+}
+
+void CVokato::record() {
+    if (!startTake()) return;
+    m_withCopied = false;
     m_state = VokatoState::Recording;
     m_notes.clear();
     m_firstVisible = 0;
     m_live->start();
-    m_poll->start();
+}
+
+// 704: three counts of "stick.wav" half a second apart, then the copied range plays and the take
+// starts 150 ms later.
+void CVokato::countIn() {
+    m_withCopied = true;
+    m_recordPending = true;
+    m_state = VokatoState::CountIn;
+    m_count = 3;
+    m_countLabel->setText(QString::number(m_count));
+    m_countLabel->move((width() - m_countLabel->width()) / 2, (height() - m_countLabel->height()) / 2);
+    m_countLabel->show();
+    m_countLabel->raise();
+    m_countIn->start();
+}
+
+void CVokato::countTick() {
+    --m_count;
+    if (m_player) m_player->playSound("stick.wav");
+    m_countLabel->setText(QString::number(m_count));
+    if (m_count > 0) return;
+    m_countIn->stop();
+    m_countLabel->hide();
+    startCopiedPlay();
+    changed();
+}
+
+void CVokato::startCopiedPlay() {
+    if (!m_player || !m_player->play(copiedRangePlay(m_copied, m_copiedInfo))) {
+        platform::messageBox().show("MIDI演奏が出来ません。");
+        m_state = VokatoState::Idle;
+        return;
+    }
+    m_notes.clear();
+    m_firstVisible = 0;
+    m_state = VokatoState::PlayingCopied;
+    m_startDelay->start();
 }
 
 void CVokato::stop() {
     switch (m_state) {
+    case VokatoState::CountIn:
+        m_countIn->stop();
+        m_countLabel->hide();
+        m_state = VokatoState::Idle;
+        break;
     case VokatoState::Recording:
     case VokatoState::RecordingAfterCopied:
         m_detector.StopRecording();
         m_detector.service();
         break;
-    case VokatoState::Playing: command(vokato::kStopPlaying); break;
-    default: m_state = VokatoState::Idle; break;
+    case VokatoState::PlayingCopied:
+        if (m_player) m_player->stopPlaying();
+        m_startDelay->stop();
+        if (m_recordPending) {
+            m_recordPending = false;
+            m_state = VokatoState::Idle;
+        } else {
+            m_state = VokatoState::RecordingAfterCopied;
+            m_detector.StopRecording();
+            m_detector.service();
+        }
+        break;
+    case VokatoState::Playing:
+        if (m_player) m_player->stopPlaying();
+        m_state = VokatoState::Idle;
+        break;
+    case VokatoState::Idle: break;
     }
 }
 
@@ -158,8 +247,7 @@ void CVokato::waveInputDone(std::uint32_t bytesRecorded) {
     m_detector.Analyse(std::uint16_t(m_info.tempo()), bytesRecorded / 2, 1);
     rebuild();
     m_state = VokatoState::Idle;
-    updateActions();
-    update();
+    changed();
 }
 
 void CVokato::rebuild() {
@@ -169,8 +257,20 @@ void CVokato::rebuild() {
 
 void CVokato::playEnded() {
     if (m_player) m_player->stopPlaying();
-    if (m_state == VokatoState::Playing) m_state = VokatoState::Idle;
-    updateActions();
+    if (m_state == VokatoState::PlayingCopied) {
+        m_startDelay->stop();
+        if (m_recordPending) {
+            m_recordPending = false;
+            m_state = VokatoState::Idle;
+        } else {
+            m_state = VokatoState::RecordingAfterCopied;
+            m_detector.StopRecording();
+            m_detector.service();
+        }
+    } else if (m_state == VokatoState::Playing) {
+        m_state = VokatoState::Idle;
+    }
+    changed();
 }
 
 bool CVokato::confirmClose() {
@@ -180,7 +280,7 @@ bool CVokato::confirmClose() {
 
 void CVokato::paintEvent(QPaintEvent*) {
     QPainter p(this);
-    const int top = m_toolBar->height();
+    const int top = 0;
     const QRect wave(0, top, width(), kStaffTop - 2);
     p.fillRect(wave, Qt::white);
     const int noiseCut = m_detector.GetParameters()[DetectParameters::kNoiseCutLevel];
@@ -236,13 +336,12 @@ void CVokato::keyPressEvent(QKeyEvent* event) {
     case Qt::Key_Delete: m_notes.deleteAtCursor(); break;
     default: return QWidget::keyPressEvent(event);
     }
-    updateActions();
-    update();
+    changed();
 }
 
 void CVokato::mousePressEvent(QMouseEvent* event) {
     const QPoint at = event->position().toPoint();
-    if (at.y() < m_toolBar->height() + kStaffTop) return;
+    if (at.y() < kStaffTop) return;
     const int g = (at.x() - kLeft + kGroupWidth / 2) / kGroupWidth + int(m_firstVisible);
     if (g >= 0) m_notes.moveCursor(g - int(m_notes.cursor()));
     update();

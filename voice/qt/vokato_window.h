@@ -4,15 +4,13 @@
 
 #include <QWidget>
 #include <functional>
-#include <map>
 #include <memory>
 
 #include "voice/vokato.h"
 #include "voice/voice_detector.h"
 
-class QAction;
+class QLabel;
 class QTimer;
-class QToolBar;
 
 namespace plume {
 class CPlmDoc;
@@ -21,14 +19,16 @@ class ScoreView;
 
 namespace plume::voice {
 
-// What the frame does for the window: playing records, and knowing whether it plays.
+// What the frame does for the window: playing records through its player.
 class VokatoPlayer {
 public:
     virtual ~VokatoPlayer() = default;
-    // Plays the notes on channel 0 (9 for a rhythm song) at the song's tempo; false when playback
-    // cannot start. The end comes back through CVokato::playEnded.
-    virtual bool playNotes(std::span<const SongRecord> notes, const SongInfo& info) = 0;
+    // Stops what the frame plays, then plays the channels; false when playback cannot start. The
+    // end comes back through CVokato::playEnded.
+    virtual bool play(const AuditionPlay& play) = 0;
     virtual void stopPlaying() = 0;
+    // A feedback sound ("stick.wav" for the count-in), not waited for.
+    virtual void playSound(std::string_view) {}
 };
 
 class CVokato : public QWidget, private WaveOwner {
@@ -42,18 +42,26 @@ public:
     VokatoState state() const { return m_state; }
     const VokatoNotes& notes() const { return m_notes; }
     CVoiceDetector& detector() { return m_detector; }
-    QToolBar* toolBar() const { return m_toolBar; }
-    QAction* action(int command) const { return m_actions.at(command); }
+    // The copied range taken from the frame's clipboard when the window opened.
+    void setCopiedRange(std::vector<SongRecord> records, const SongInfo& info);
 
-    // Commands 700-713.
+    // Commands 700-713, carried out when enabled.
     void command(int id);
-    void setContext(const VokatoContext& context);
+    bool enabled(int id) const { return vokatoEnabled(id, m_state, m_notes, m_context); }
+    std::optional<bool> checked(int id) const { return vokatoChecked(id, m_context); }
+    // What the rules read from the frame (its flags 707 and 708 are kept here).
+    void setFrameState(bool playing, bool clipboardHasData);
+    // An edit of the note list from the frame's palettes; false when it changed nothing.
+    bool edit(const std::function<bool(VokatoNotes&)>& change);
+    bool insertMode() const { return m_insertMode; }
     // The frame's play-end notification.
     void playEnded();
     // With notes, asks "採譜データが失われまが、よろしいですか？"; false keeps the window.
     bool confirmClose();
     // Called after a transfer: the window is done.
     std::function<void()> onFinished;
+    // Called after the state, the note list or a flag changed: the frame's commands follow.
+    std::function<void()> onChanged;
 
 protected:
     void paintEvent(QPaintEvent*) override;
@@ -62,11 +70,15 @@ protected:
 
 private:
     void waveInputDone(std::uint32_t bytesRecorded) override;
+    bool startTake();
     void record();
     void stop();
+    void countIn();
+    void countTick();
+    void startCopiedPlay();
     void liveAnalysis();
     void rebuild();
-    void updateActions();
+    void changed();
 
     CVoiceDetector m_detector;
     CPlmDoc& m_document;
@@ -76,12 +88,18 @@ private:
     VokatoNotes m_notes;
     VokatoContext m_context;
     VokatoState m_state = VokatoState::Idle;
+    std::vector<SongRecord> m_copied;
+    SongInfo m_copiedInfo;
+    bool m_withCopied = false;     // the take was recorded with the copied range
+    bool m_recordPending = false;  // the copied range plays, the take has not started yet
+    int m_count = 0;
     bool m_insertMode = true;
     std::size_t m_firstVisible = 0;
-    QTimer* m_live;   // timer 22
-    QTimer* m_poll;   // the device's notifications
-    QToolBar* m_toolBar;
-    std::map<int, QAction*> m_actions;
+    QTimer* m_live;     // timer 22
+    QTimer* m_poll;     // the device's notifications
+    QTimer* m_countIn;  // timer 10
+    QTimer* m_startDelay;  // timer 20
+    QLabel* m_countLabel;
 };
 
 // Creates the window over `parent` (null when its buffers cannot be had: nothing is shown).
