@@ -106,10 +106,19 @@ std::optional<SongReadResult> loadSong(const std::string& path, std::ostream& er
     return result;
 }
 
+// Like the editor, never replaces a read-only file; a failed write has shown its message.
+bool saveSong(const std::string& path, const SongData& song, std::ostream& err) {
+    if (platform::isReadOnlyFile(path)) {
+        err << "plume-cli: " << path << ": 読み込み専用ファイルなので保存できません。\n";
+        return false;
+    }
+    return writeSong(path, song);
+}
+
 int convert(const std::vector<std::string>& args, std::ostream&, std::ostream& err) {
     const auto song = loadSong(args[0], err);
     if (!song) return kBadData;
-    return writeSong(args[1], song->song) ? kOk : kBadData;
+    return saveSong(args[1], song->song, err) ? kOk : kBadData;
 }
 
 int dump(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
@@ -149,7 +158,7 @@ int check(const std::vector<std::string>& args, std::ostream& out, std::ostream&
     if (!read) return kBadData;
     const DataCheckCounts counts = checkRecords(read->song.records);
     for (const std::string& message : dataCheckMessages(path, counts)) out << StreamMessageBox::oneLine(message) << '\n';
-    if (write && !writeSong(path, read->song)) return kBadData;
+    if (write && !saveSong(path, read->song, err)) return kBadData;
     return kOk;
 }
 

@@ -203,12 +203,25 @@ std::vector<DemoSong> demoSongs() {
 
 std::optional<fs::path> writeDemoProject(const fs::path& folder, std::ostream& err) {
     std::error_code ec;
+    const fs::path absolute = fs::absolute(folder, ec);
+    const fs::path base = ec ? folder : absolute;
+    // Every member path must fit the project's fields before anything is created.
+    for (const DemoSong& demo : demoSongs()) {
+        const fs::path path = base / demo.fileName;
+        if (!platform::utf8ToCp932(utf8Of(path))) {
+            err << "plume-cli: " << utf8Of(path) << ": a project can only hold paths written in Shift_JIS (CP932)\n";
+            return std::nullopt;
+        }
+        if (!ProjectData::fresh().setMemberPath(0, path)) {
+            err << "plume-cli: " << utf8Of(path) << ": the path is too long for a project\n";
+            return std::nullopt;
+        }
+    }
     fs::create_directories(folder, ec);
     if (ec) {
         err << "plume-cli: " << utf8Of(folder) << ": cannot create the folder\n";
         return std::nullopt;
     }
-    const fs::path absolute = fs::absolute(folder, ec);
     ProjectData project = ProjectData::fresh();
     project.setTitle("Plume デモ");
     project.setKey(1);
@@ -216,15 +229,12 @@ std::optional<fs::path> writeDemoProject(const fs::path& folder, std::ostream& e
     std::size_t track = 0;
     std::size_t window = 0;
     for (const DemoSong& demo : demoSongs()) {
-        const fs::path path = (ec ? folder : absolute) / demo.fileName;
+        const fs::path path = base / demo.fileName;
         if (!writeSong(path, demo.song)) return std::nullopt;
-        if (!project.setMemberPath(track++, path)) {
-            err << "plume-cli: " << utf8Of(path) << ": the path is too long for a project\n";
-            return std::nullopt;
-        }
+        project.setMemberPath(track++, path);
         if (demo.openWindow) project.setWindow(window++, path, false);
     }
-    const fs::path projectPath = (ec ? folder : absolute) / kDemoProjectName;
+    const fs::path projectPath = base / kDemoProjectName;
     if (writeProjectFile(projectPath, project) != ProjectWriteStatus::Written) {
         err << "plume-cli: " << utf8Of(projectPath) << ": cannot write the project\n";
         return std::nullopt;

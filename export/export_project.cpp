@@ -28,12 +28,14 @@ ExportResult writeExportFile(const fs::path& path, const std::function<std::vect
         platform::messageBox().show("メモリー不足");
         return ExportResult::OutOfMemory;
     }
-    if (platform::writeFileAtomically(path, bytes)) return ExportResult::Ok;
+    // A read-only file is not replaced, as the rename would allow.
+    if (!platform::isReadOnlyFile(path) && platform::writeFileAtomically(path, bytes)) return ExportResult::Ok;
     // A folder that takes files means the write itself went wrong.
     std::error_code ec;
     const fs::path folder = path.has_parent_path() ? path.parent_path() : fs::path(".");
     const auto folderStatus = fs::status(folder, ec);
     const bool creatable = !ec && fs::is_directory(folderStatus) && !fs::is_directory(path, ec) &&
+                           !platform::isReadOnlyFile(path) &&
                            (folderStatus.permissions() & fs::perms::owner_write) != fs::perms::none;
     if (!creatable || !writeErrors) {
         platform::messageBox().show("ファイルを作成できません。");

@@ -198,16 +198,26 @@ bool FileProfile::storeText(const std::string& text) {
     return writeFileAtomically(m_path, std::span(data, text.size()));
 }
 
+namespace {
+std::optional<std::filesystem::path> fromEnvironment(const char* name) {
+    const char* value = std::getenv(name);
+    if (!value || !*value) return std::nullopt;
+    return std::filesystem::path(value);
+}
+}  // namespace
+
 std::filesystem::path configFolder() {
-    const auto fromEnvironment = [](const char* name) -> std::optional<std::filesystem::path> {
-        const char* value = std::getenv(name);
-        if (!value || !*value) return std::nullopt;
-        return std::filesystem::path(value);
-    };
     if (auto dir = fromEnvironment("PLUME_CONFIG_DIR")) return *dir;
     if (auto dir = fromEnvironment("XDG_CONFIG_HOME")) return *dir / "Plume";
     if (auto home = fromEnvironment("HOME")) return *home / ".config" / "Plume";
     return std::filesystem::path(".config") / "Plume";
+}
+
+std::filesystem::path dataFolder() {
+    if (auto dir = fromEnvironment("PLUME_DATA_DIR")) return *dir;
+    if (auto dir = fromEnvironment("XDG_DATA_HOME")) return *dir / "Plume";
+    if (auto home = fromEnvironment("HOME")) return *home / ".local" / "share" / "Plume";
+    return std::filesystem::path(".local") / "share" / "Plume";
 }
 
 namespace {

@@ -81,6 +81,8 @@ private:
 
 // $PLUME_CONFIG_DIR if set, else $XDG_CONFIG_HOME/Plume, else ~/.config/Plume.
 std::filesystem::path configFolder();
+// $PLUME_DATA_DIR if set, else $XDG_DATA_HOME/Plume, else ~/.local/share/Plume.
+std::filesystem::path dataFolder();
 
 // `plm.ini` and the application profile `Plume.ini` in the configuration folder, unless a test or
 // the GUI has installed its own.

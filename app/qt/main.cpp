@@ -1,11 +1,13 @@
 // plume: the editor. `plume [SONG.PLM | PROJECT.PRJ] [-t] [-e]`
 #include <QApplication>
+#include <QKeyEvent>
 #include <QLibraryInfo>
 #include <QLocale>
 #include <QMenuBar>
 #include <QScreen>
 #include <QTimer>
 #include <QTranslator>
+#include <algorithm>
 #include <cstdlib>
 #include <string>
 #include <vector>
@@ -13,6 +15,9 @@
 #include "app/qt/main_frame.h"
 #include "app/qt/plm_app.h"
 #include "app/startup_options.h"
+#include "platform/message_box.h"
+#include "platform/profile.h"
+#include "score/qt/plm_view_widget.h"
 
 namespace {
 
@@ -25,7 +30,25 @@ int envInt(const char* name, int fallback) {
 //   PLUME_SCREENSHOT=FILE.png   save the screen (or the main window) after PLUME_SCREENSHOT_DELAY ms
 //                               (1500), then quit;
 //   PLUME_SCREENSHOT_COMMAND=ID run a menu command first (a dialog stays open for the picture);
-//   PLUME_SCREENSHOT_MENU=N     open menu N (0 = "ファイル") for the picture.
+//   PLUME_SCREENSHOT_MENU=N     open menu N (0 = "ファイル") for the picture;
+//   PLUME_TYPE_KEYS=TEXT        type the letters, digits and spaces of TEXT into the active score;
+//   PLUME_MESSAGES=stderr       write messages to stderr and answer them with their first button.
+void typeKeys(plume::CMainFrame& frame) {
+    const char* text = std::getenv("PLUME_TYPE_KEYS");
+    if (!text) return;
+    QTimer::singleShot(0, &frame, [&frame, keys = std::string(text)] {
+        plume::CPlmView* view = frame.activeView();
+        if (!view) return;
+        for (const char c : keys) {
+            const int key = c >= 'a' && c <= 'z' ? c - 'a' + 'A' : c;
+            QKeyEvent press(QEvent::KeyPress, key, Qt::NoModifier, QString(QChar(c)));
+            QKeyEvent release(QEvent::KeyRelease, key, Qt::NoModifier, QString(QChar(c)));
+            QCoreApplication::sendEvent(view, &press);
+            QCoreApplication::sendEvent(view, &release);
+        }
+    });
+}
+
 void scheduleScreenshot(plume::CPlmApp& app) {
     const char* file = std::getenv("PLUME_SCREENSHOT");
     if (!file) return;
@@ -60,8 +83,14 @@ int main(int argc, char** argv) {
         QApplication::installTranslator(&qtTexts);
     const std::vector<std::string> args(argv + 1, argv + argc);
 
+    plume::platform::StderrMessageBox toStderr;
     plume::CPlmApp app;
+    if (const char* messages = std::getenv("PLUME_MESSAGES"); messages && std::string(messages) == "stderr")
+        plume::platform::installMessageBox(&toStderr);
     app.startUp(plume::parseStartupOptions(args));
+    // Modified songs are copied every two minutes (PLUME_RECOVERY_INTERVAL ms) for after a crash.
+    app.startRecovery(plume::platform::dataFolder() / "recovery", std::max(envInt("PLUME_RECOVERY_INTERVAL", 120000), 50));
+    typeKeys(app.frame());
     scheduleScreenshot(app);
     return QApplication::exec();
 }

@@ -56,7 +56,9 @@ public:
     bool openSongWindow(const std::filesystem::path& path, bool minimised) override {
         return m_songs->openSongWindow(path, minimised);
     }
-    CPlmChildWnd* newSongWindow(std::unique_ptr<CPlmDoc> document) { return m_songs->newSongWindow(std::move(document)); }
+    CPlmChildWnd* newSongWindow(std::unique_ptr<CPlmDoc> document, const std::filesystem::path& path = {}) {
+        return m_songs->newSongWindow(std::move(document), path);
+    }
     void addToRecentFiles(const std::filesystem::path& path) override { m_songs->addToRecentFiles(path); }
     CPlmDoc* findDocument(const std::filesystem::path& path) override { return m_songs->findDocument(path); }
     const CPlmDoc* findOpenDocument(const std::filesystem::path& path) const override {

@@ -5,6 +5,7 @@
 
 #include "app/qt/database_link.h"
 #include "app/qt/main_frame.h"
+#include "app/qt/recovery_keeper.h"
 #include "platform/profile.h"
 
 namespace plume {
@@ -12,6 +13,7 @@ namespace plume {
 CPlmApp::CPlmApp() { platform::installMessageBox(&m_messageBox); }
 
 CPlmApp::~CPlmApp() {
+    m_recovery.reset();  // a clean exit keeps no recovery copies
     m_database.reset();  // while the frame it plays through is there
     m_project.reset();
     m_frame.reset();
@@ -40,6 +42,15 @@ void CPlmApp::startUp(const StartupOptions& options, bool maximised) {
     if (options.project) platform::appProfile().writeString("Project", "Project File", utf8Of(*options.project));
     m_project->startUp();
     m_frame->projectChanged();
+}
+
+void CPlmApp::startRecovery(const std::filesystem::path& folder, int intervalMs) {
+    m_recovery = std::make_unique<RecoveryKeeper>(*m_frame, folder, intervalMs);
+    m_recovery->offerRecovered();
+}
+
+void CPlmApp::songSettled(const CPlmChildWnd& window) {
+    if (m_recovery) m_recovery->forget(window);
 }
 
 void CPlmApp::databasePlayEnded() {

@@ -2,6 +2,7 @@
 // CPlmApp: the application object. It owns the glyphs, the current project, the recent-file list,
 // the grand-staff and display-mode toggles and the main frame, and runs the start-up sequence.
 
+#include <filesystem>
 #include <memory>
 
 #include "app/recent_file_list.h"
@@ -15,7 +16,9 @@
 namespace plume {
 
 class CMainFrame;
+class CPlmChildWnd;
 class DatabaseLink;
+class RecoveryKeeper;
 
 class CPlmApp {
 public:
@@ -41,6 +44,11 @@ public:
     DatabaseLink& database() { return *m_database; }
     // The frame's file play ended: the database window is told.
     void databasePlayEnded();
+    // Keeps recovery copies of modified songs in `folder` every `intervalMs` and offers what an
+    // editor that ended without saving left there; after startUp().
+    void startRecovery(const std::filesystem::path& folder, int intervalMs);
+    // A song window saved its song or closes: its recovery copy goes.
+    void songSettled(const CPlmChildWnd& window);
 
     bool grandStaff() const { return m_grandStaff; }
     void setGrandStaff(bool on) { m_grandStaff = on; }
@@ -58,6 +66,7 @@ private:
     std::unique_ptr<platform::QtFileDialog> m_fileDialog;
     std::unique_ptr<ProjectState> m_project;
     std::unique_ptr<DatabaseLink> m_database;
+    std::unique_ptr<RecoveryKeeper> m_recovery;
 };
 
 }  // namespace plume

@@ -101,6 +101,7 @@ bool CPlmChildWnd::saveAs(const std::filesystem::path& path) {
     if (!saveSongDocument(*m_document, path)) return false;
     m_path = path;
     updateTitle();
+    m_frame.app().songSettled(*this);
     return true;
 }
 
@@ -127,6 +128,7 @@ void CPlmChildWnd::closeEvent(QCloseEvent* event) {
         return;
     }
     m_closing = true;
+    m_frame.app().songSettled(*this);
     m_document->setSettingsObserver({});
     m_frame.setSongClosing(true);
     QMdiSubWindow::closeEvent(event);

@@ -58,8 +58,8 @@ bool SongWindowList::openSongWindow(const fs::path& path, bool minimised) {
     return true;
 }
 
-CPlmChildWnd* SongWindowList::newSongWindow(std::unique_ptr<CPlmDoc> document) {
-    CPlmChildWnd* child = addSongWindow(std::move(document), {}, false);
+CPlmChildWnd* SongWindowList::newSongWindow(std::unique_ptr<CPlmDoc> document, const fs::path& path) {
+    CPlmChildWnd* child = addSongWindow(std::move(document), path, false);
     m_frame.updateCommands();
     return child;
 }

@@ -34,8 +34,8 @@ public:
     // An open song is activated instead of being opened twice; a new one enters the recent-file
     // list unless the project is reopening its windows.
     bool openSongWindow(const std::filesystem::path& path, bool minimised) override;
-    // A window for a new song, which has no path yet.
-    CPlmChildWnd* newSongWindow(std::unique_ptr<CPlmDoc> document);
+    // A window for a new song, which has no path yet (or a recovered song's original path).
+    CPlmChildWnd* newSongWindow(std::unique_ptr<CPlmDoc> document, const std::filesystem::path& path = {});
     void addToRecentFiles(const std::filesystem::path& path) override;
     CPlmDoc* findDocument(const std::filesystem::path& path) override;
     const CPlmDoc* findOpenDocument(const std::filesystem::path& path) const override;

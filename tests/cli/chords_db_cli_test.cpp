@@ -6,31 +6,16 @@
 #include "database/song_database.h"
 #include "platform/cp932.h"
 #include "support/song_builder.h"
-#include "support/temp_dir.h"
+#include "support/cli_run.h"
 
 namespace plume {
 namespace {
 
 using namespace test;
 
-struct CliRun {
-    int status;
-    std::string out;
-    std::string err;
-};
-
-CliRun run(std::vector<std::string> args) {
-    std::ostringstream out, err;
-    const int status = cli::runCli(args, out, err);
-    return {status, out.str(), err.str()};
-}
-
 std::string sjis(std::string_view utf8) { return platform::utf8ToCp932(utf8).value(); }
 
-class ChordsDbCli : public testing::Test {
-protected:
-    TempDir dir;
-};
+using ChordsDbCli = CliTest;
 
 TEST_F(ChordsDbCli, ChordsPrintsTheThreeListsOfARange) {
     std::vector<SongRecord> records;

@@ -7,7 +7,7 @@
 #include "platform/file_io.h"
 #include "song/project.h"
 #include "support/song_builder.h"
-#include "support/temp_dir.h"
+#include "support/cli_run.h"
 
 namespace plume {
 namespace {
@@ -15,25 +15,7 @@ namespace {
 namespace fs = std::filesystem;
 using namespace test;
 
-struct CliRun {
-    int status;
-    std::string out;
-    std::string err;
-};
-
-CliRun run(std::vector<std::string> args) {
-    std::ostringstream out, err;
-    const int status = cli::runCli(args, out, err);
-    return {status, out.str(), err.str()};
-}
-
-class Cli : public testing::Test {
-protected:
-    TempDir dir;
-    std::string file(const std::string& name, const std::vector<std::uint8_t>& bytes) {
-        return dir.write(name, bytes).string();
-    }
-};
+using Cli = CliTest;
 
 TEST_F(Cli, DumpPrintsSettingsAndGroups) {
     std::vector<SongRecord> records = group({note(3, 60), note(3, 64), effectValue(effect::kTempo, 90)});

@@ -1,0 +1,360 @@
+// Bad input of every kind, through the command line: each row gives the exact exit status and
+// messages, and no row may change, add or remove a file.
+#include <gtest/gtest.h>
+#include <signal.h>
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <functional>
+#include <map>
+
+#include "platform/file_io.h"
+#include "song/project.h"
+#include "support/cli_run.h"
+#include "support/song_builder.h"
+
+namespace plume {
+namespace {
+
+namespace fs = std::filesystem;
+using namespace test;
+using Bytes = platform::Bytes;
+
+struct BadInput {
+    const char* name;
+    std::function<void(const fs::path&)> prepare;  // writes the files the row reads, into its folder
+    std::vector<std::string> args;                  // "{d}" is the row's folder
+    int status;
+    std::string err;  // "{d}" the folder, "{help}" the usage text, "{help:CMD}" the command's
+    std::string out = {};
+    rlim_t fileSizeLimit = 0;  // a full disk: files may not grow past this many bytes
+};
+
+// ---- files ----------------------------------------------------------------------------------------
+
+Bytes songBytes() { return serializeSong(songOf(notes(3, {60, 62}))); }
+
+Bytes with16(Bytes bytes, std::size_t at, std::uint16_t value) {
+    bytes[at] = std::uint8_t(value & 0xFF);
+    bytes[at + 1] = std::uint8_t(value >> 8);
+    return bytes;
+}
+
+Bytes cut(Bytes bytes, std::size_t size) {
+    bytes.resize(size);
+    return bytes;
+}
+
+Bytes cutLast(Bytes bytes, std::size_t count) { return cut(bytes, bytes.size() - count); }
+
+Bytes projectBytes(std::size_t size) {
+    const ProjectData project = ProjectData::fresh();
+    Bytes bytes(project.bytes().begin(), project.bytes().end());
+    bytes.resize(size, 0);
+    return bytes;
+}
+
+Bytes databaseBytes(std::uint16_t count, std::size_t records) {
+    Bytes bytes{'Q', 'D', 'B', 0, 10, 0, std::uint8_t(count & 0xFF), std::uint8_t(count >> 8)};
+    bytes.resize(bytes.size() + records * 322, 0);
+    return bytes;
+}
+
+// A RIFF file of the given chunks (id, body).
+Bytes wavBytes(const std::vector<std::pair<std::string, Bytes>>& chunks, const char* form = "WAVE") {
+    Bytes body(form, form + 4);
+    for (const auto& [id, data] : chunks) {
+        body.insert(body.end(), id.begin(), id.end());
+        put32(body, std::uint32_t(data.size()));
+        body.insert(body.end(), data.begin(), data.end());
+    }
+    Bytes bytes{'R', 'I', 'F', 'F'};
+    put32(bytes, std::uint32_t(body.size()));
+    bytes.insert(bytes.end(), body.begin(), body.end());
+    return bytes;
+}
+
+Bytes pcmFormat(std::uint16_t format, std::uint16_t channels, std::uint16_t bits) {
+    Bytes fmt;
+    put16(fmt, format);
+    put16(fmt, channels);
+    put32(fmt, 22050);
+    put32(fmt, 22050u * channels * bits / 8);
+    put16(fmt, std::uint16_t(channels * bits / 8));
+    put16(fmt, bits);
+    return fmt;
+}
+
+void write(const fs::path& path, const Bytes& bytes) { ASSERT_TRUE(platform::writeFileAtomically(path, bytes)); }
+
+std::function<void(const fs::path&)> files(std::vector<std::pair<std::string, Bytes>> named) {
+    return [named](const fs::path& folder) {
+        for (const auto& [name, bytes] : named) write(folder / name, bytes);
+    };
+}
+
+std::function<void(const fs::path&)> readOnly(std::string name, Bytes bytes) {
+    return [name, bytes](const fs::path& folder) {
+        write(folder / name, bytes);
+        fs::permissions(folder / name, fs::perms::owner_read | fs::perms::group_read | fs::perms::others_read);
+    };
+}
+
+void folderAndSong(const fs::path& folder) {
+    fs::create_directory(folder / "folder.PLM");
+    write(folder / "in.PLM", songBytes());
+}
+
+// A project whose one member is a song beside it.
+void projectWithSong(const fs::path& folder) {
+    write(folder / "m.PLM", songBytes());
+    ProjectData project = ProjectData::fresh();
+    ASSERT_TRUE(project.setMemberPath(0, folder / "m.PLM"));
+    ASSERT_EQ(writeProjectFile(folder / "p.PRJ", project), ProjectWriteStatus::Written);
+}
+
+const std::string kBadSong = "データ形式が違います。 (the song data is broken or of an unknown layout)\n";
+const std::string kBrokenProject = "plume-cli: プロジェクトファイルが壊れています。\n";
+const std::string kLongName(200, 'n');
+
+std::vector<BadInput> catalogue() {
+    const Bytes song = songBytes();
+    Bytes zeroGroup = song;
+    zeroGroup[kSongHeaderSize] = 0;
+    Bytes pastEnd = song;
+    pastEnd[kSongHeaderSize] = 9;
+    std::vector<SongRecord> velocityZero = notes(3, {60});
+    velocityZero[0].setVelocity(0);
+    const Bytes repairable = serializeSong(songOf(velocityZero));
+    ProjectData withMissingMember = ProjectData::fresh();
+    withMissingMember.setMemberPath(0, "/nowhere/gone.PLM");
+    const Bytes missingMember(withMissingMember.bytes().begin(), withMissingMember.bytes().end());
+    const Bytes silence(200, 0);
+    Bytes overCapacity = serializeSong(songOf(filledSong(kRecordCapacity)));
+    overCapacity.resize(overCapacity.size() + kRecordSize, 0);
+    overCapacity = with16(overCapacity, 6, std::uint16_t(kRecordCapacity + 1));
+    std::string memberList = "title \ntempo 120\nkey 0\ntime 4/4\nmodule GM\ntrack 1 /nowhere/gone.PLM\n";
+    for (int track = 2; track <= 16; ++track) memberList += "track " + std::to_string(track) + " -\n";
+    return {
+        // ---- the song reader -------------------------------------------------------------------
+        {"song missing", {}, {"dump", "{d}/none.PLM"}, 2, "plume-cli: {d}/none.PLM: cannot open the file\n"},
+        {"song is a folder", folderAndSong, {"dump", "{d}/folder.PLM"}, 2,
+         "plume-cli: {d}/folder.PLM: cannot open the file\n"},
+        {"song unreadable", {}, {"dump", "/proc/self/mem"}, 2, "plume-cli: /proc/self/mem: cannot open the file\n"},
+        {"song empty", files({{"e.PLM", {}}}), {"dump", "{d}/e.PLM"}, 2,
+         "plume-cli: {d}/e.PLM: not a song file (no PLM magic)\n"},
+        {"song wrong magic", files({{"m.PLM", with16(song, 2, 0x4E)}}), {"dump", "{d}/m.PLM"}, 2,
+         "plume-cli: {d}/m.PLM: not a song file (no PLM magic)\n"},
+        {"song magic only", files({{"s.PLM", cut(song, 4)}}), {"dump", "{d}/s.PLM"}, 2, "plume-cli: {d}/s.PLM: " + kBadSong},
+        {"song header of 7 bytes", files({{"s.PLM", cut(song, 7)}}), {"dump", "{d}/s.PLM"}, 2,
+         "plume-cli: {d}/s.PLM: " + kBadSong},
+        {"song header cut", files({{"s.PLM", cut(song, 100)}}), {"dump", "{d}/s.PLM"}, 2, "plume-cli: {d}/s.PLM: " + kBadSong},
+        {"song settings cut", files({{"s.PLM", cut(song, kSongHeaderSize - 1)}}), {"layout", "{d}/s.PLM"}, 2,
+         "plume-cli: {d}/s.PLM: " + kBadSong},
+        {"song one record short", files({{"s.PLM", cutLast(song, 10)}}), {"dump", "{d}/s.PLM"}, 2,
+         "plume-cli: {d}/s.PLM: " + kBadSong},
+        {"song half a record over", files({{"s.PLM", cut(song, song.size() + 5)}}), {"dump", "{d}/s.PLM"}, 2,
+         "plume-cli: {d}/s.PLM: " + kBadSong},
+        {"song count past the records", files({{"s.PLM", with16(song, 6, 65535)}}), {"dump", "{d}/s.PLM"}, 2,
+         "plume-cli: {d}/s.PLM: " + kBadSong},
+        {"song count past the capacity", files({{"s.PLM", overCapacity}}), {"dump", "{d}/s.PLM"}, 2,
+         "plume-cli: {d}/s.PLM: " + kBadSong},
+        {"old layout cut", files({{"o.PLM", cutLast(layout30(notes(2, {60, 62}), SongInfo::defaults()), 3)}}),
+         {"dump", "{d}/o.PLM"}, 2, "plume-cli: {d}/o.PLM: " + kBadSong},
+        {"old layout count past the records", files({{"o.PLM", with16(layout30(notes(2, {60}), SongInfo::defaults()), 6, 900)}}),
+         {"dump", "{d}/o.PLM"}, 2, "plume-cli: {d}/o.PLM: " + kBadSong},
+        {"song group size 0", files({{"z.PLM", zeroGroup}}), {"dump", "{d}/z.PLM"}, 0, "",
+         "version 411\ncount 2\nsonginfo 5 0 1 0 120 0 0 0 0 0 4 2\ngroup 0 0 3 48\n"},
+        {"song group past the end", files({{"g.PLM", pastEnd}}), {"check", "{d}/g.PLM"}, 0, "",
+         "{d}/g.PLM | エラー修復　bySize = 1\n"},
+        {"chords of a broken song", files({{"s.PLM", cut(song, 100)}}), {"chords", "{d}/s.PLM", "--from", "0", "--to", "0"}, 2,
+         "plume-cli: {d}/s.PLM: データ形式が違います。 (not a readable song file)\n"},
+        // ---- writing songs -----------------------------------------------------------------------
+        {"convert onto a read-only file", [repairable](const fs::path& d) {
+             write(d / "in.PLM", songBytes());
+             readOnly("ro.PLM", repairable)(d);
+         },
+         {"convert", "{d}/in.PLM", "{d}/ro.PLM"}, 2, "plume-cli: {d}/ro.PLM: 読み込み専用ファイルなので保存できません。\n"},
+        {"convert onto a folder", folderAndSong, {"convert", "{d}/in.PLM", "{d}/folder.PLM"}, 2,
+         "plume-cli: {d}/folder.PLM | 保存が正常にできませんでした。\n"},
+        {"convert below a file", files({{"in.PLM", song}}), {"convert", "{d}/in.PLM", "{d}/in.PLM/out.PLM"}, 2,
+         "plume-cli: {d}/in.PLM/out.PLM | 保存が正常にできませんでした。\n"},
+        {"convert onto a full disk", files({{"in.PLM", song}}), {"convert", "{d}/in.PLM", "{d}/out.PLM"}, 2,
+         "plume-cli: {d}/out.PLM | 保存が正常にできませんでした。\n", "", 100},
+        {"convert over a song on a full disk", files({{"in.PLM", song}, {"out.PLM", repairable}}),
+         {"convert", "{d}/in.PLM", "{d}/out.PLM"}, 2, "plume-cli: {d}/out.PLM | 保存が正常にできませんでした。\n", "", 100},
+        {"check --write of a read-only song", readOnly("v.PLM", repairable), {"check", "{d}/v.PLM", "--write"}, 2,
+         "plume-cli: {d}/v.PLM: 読み込み専用ファイルなので保存できません。\n", "{d}/v.PLM | エラー修復　Velcity = 1\n"},
+        {"check --write on a full disk", files({{"v.PLM", repairable}}), {"check", "{d}/v.PLM", "--write"}, 2,
+         "plume-cli: {d}/v.PLM | 保存が正常にできませんでした。\n", "{d}/v.PLM | エラー修復　Velcity = 1\n", 100},
+        // ---- the project reader --------------------------------------------------------------------
+        {"project missing", {}, {"project", "{d}/none.PRJ"}, 2, "plume-cli: プロジェクトファイル | {d}/none.PRJは存在しません。\n"},
+        {"project is a folder", [](const fs::path& d) { fs::create_directory(d / "f.PRJ"); }, {"project", "{d}/f.PRJ"}, 2,
+         "plume-cli: プロジェクトファイル | {d}/f.PRJは存在しません。\n"},
+        {"project empty", files({{"p.PRJ", {}}}), {"project", "{d}/p.PRJ"}, 2, kBrokenProject},
+        {"project cut", files({{"p.PRJ", projectBytes(100)}}), {"project", "{d}/p.PRJ"}, 2, kBrokenProject},
+        {"project short of the oldest layout", files({{"p.PRJ", projectBytes(kProjectSizeNoSettings - 1)}}),
+         {"project", "{d}/p.PRJ"}, 2, kBrokenProject},
+        {"project between the old layouts", files({{"p.PRJ", projectBytes(kProjectSizeNoSettings + 1)}}),
+         {"project", "{d}/p.PRJ"}, 2, kBrokenProject},
+        {"project one byte short", files({{"p.PRJ", projectBytes(kProjectSize - 1)}}), {"project", "{d}/p.PRJ"}, 2, kBrokenProject},
+        {"project one byte long", files({{"p.PRJ", projectBytes(kProjectSize + 1)}}), {"project", "{d}/p.PRJ"}, 2, kBrokenProject},
+        {"project member missing", files({{"p.PRJ", missingMember}}), {"project", "{d}/p.PRJ"}, 0,
+         "plume-cli: プロジェクトメンバーファイル | /nowhere/gone.PLMは存在しません。\n", memberList},
+        {"export of a broken project", files({{"p.PRJ", projectBytes(9000)}}), {"export-midi", "{d}/p.PRJ"}, 2, kBrokenProject},
+        {"export onto a read-only file", [](const fs::path& d) { projectWithSong(d); readOnly("ro.mid", {1, 2, 3})(d); },
+         {"export-midi", "{d}/p.PRJ", "-o", "{d}/ro.mid"}, 2, "plume-cli: ファイルを作成できません。\n"},
+        {"export onto a folder", [](const fs::path& d) { projectWithSong(d); fs::create_directory(d / "out.mld"); },
+         {"export-mld", "{d}/p.PRJ", "-o", "{d}/out.mld"}, 2, "plume-cli: ファイルを作成できません。\n"},
+        {"export onto a full disk", projectWithSong, {"export-midi", "{d}/p.PRJ", "-o", "{d}/out.mid"}, 2,
+         "plume-cli: 書き込みエラー\n", "", 60},
+        // ---- paths a project cannot hold ------------------------------------------------------------
+        {"demo project path too long", {}, {"demo-project", "{d}/" + kLongName + "/" + kLongName}, 2,
+         "plume-cli: {d}/" + kLongName + "/" + kLongName + "/melody.PLM: the path is too long for a project\n"},
+        {"demo project name not CP932", {}, {"demo-project", "{d}/曲\U0001F3B5"}, 2,
+         "plume-cli: {d}/曲\U0001F3B5/melody.PLM: a project can only hold paths written in Shift_JIS (CP932)\n"},
+        {"demo project into a file", files({{"f", {1}}}), {"demo-project", "{d}/f"}, 2, "plume-cli: {d}/f: cannot create the folder\n"},
+        // ---- the song database reader ----------------------------------------------------------------
+        {"database missing", {}, {"db", "{d}/none.QDB"}, 2, "plume-cli: {d}/none.QDB | ファイルが読めません。\n"},
+        {"database wrong magic", files({{"d.QDB", {'Q', 'D', 'X', 0, 10, 0, 0, 0}}}), {"db", "{d}/d.QDB"}, 2,
+         "plume-cli: {d}/d.QDB | Plumeのデータベースファイルではありません。\n"},
+        {"database header cut", files({{"d.QDB", cut(databaseBytes(0, 0), 6)}}), {"db", "{d}/d.QDB"}, 2,
+         "plume-cli: {d}/d.QDB | バージョンが違います。\n"},
+        {"database record short", files({{"d.QDB", cut(databaseBytes(2, 2), 8 + 2 * 322 - 1)}}), {"db", "{d}/d.QDB"}, 2,
+         "plume-cli: {d}/d.QDB | バージョンが違います。\n"},
+        {"database count past the capacity", files({{"d.QDB", databaseBytes(1001, 1001)}}), {"db", "{d}/d.QDB"}, 2,
+         "plume-cli: {d}/d.QDB | バージョンが違います。\n"},
+        {"database count past the records", files({{"d.QDB", databaseBytes(65535, 1)}}), {"db", "{d}/d.QDB"}, 2,
+         "plume-cli: {d}/d.QDB | バージョンが違います。\n"},
+        // ---- the WAV reader -----------------------------------------------------------------------------
+        {"wav missing", {}, {"transcribe", "{d}/none.wav"}, 2, "plume-cli: {d}/none.wav: cannot open the file\n"},
+        {"wav is a folder", [](const fs::path& d) { fs::create_directory(d / "f.wav"); }, {"transcribe", "{d}/f.wav"}, 2,
+         "plume-cli: {d}/f.wav: cannot open the file\n"},
+        {"wav not RIFF", files({{"w.wav", wavBytes({}, "AVI ")}}), {"transcribe", "{d}/w.wav"}, 2,
+         "plume-cli: {d}/w.wav: not a WAV file (no RIFF/WAVE header)\n"},
+        {"wav data before format", files({{"w.wav", wavBytes({{"data", silence}, {"fmt ", pcmFormat(1, 1, 16)}})}}),
+         {"transcribe", "{d}/w.wav"}, 2, "plume-cli: {d}/w.wav: the WAV file has no format chunk before its data\n"},
+        {"wav 24 bits", files({{"w.wav", wavBytes({{"fmt ", pcmFormat(1, 1, 24)}, {"data", silence}})}}),
+         {"transcribe", "{d}/w.wav"}, 2, "plume-cli: {d}/w.wav: only PCM with 8 or 16 bits and 1 to 8 channels can be read\n"},
+        {"wav no channels", files({{"w.wav", wavBytes({{"fmt ", pcmFormat(1, 0, 16)}, {"data", silence}})}}),
+         {"transcribe", "{d}/w.wav"}, 2, "plume-cli: {d}/w.wav: only PCM with 8 or 16 bits and 1 to 8 channels can be read\n"},
+        {"wav no data", files({{"w.wav", wavBytes({{"fmt ", pcmFormat(1, 1, 16)}})}}), {"transcribe", "{d}/w.wav"}, 2,
+         "plume-cli: {d}/w.wav: the WAV file has no data chunk\n"},
+        {"wav chunk size past the file", files({{"w.wav", with16(with16(wavBytes({{"fmt ", pcmFormat(1, 1, 16)}}), 16, 0xFFFF), 18, 0xFFFF)}}),
+         {"transcribe", "{d}/w.wav"}, 2, "plume-cli: {d}/w.wav: the WAV file has no data chunk\n"},
+        // ---- option values --------------------------------------------------------------------------------
+        {"no command", {}, {}, 1, "{help}"},
+        {"unknown command", {}, {"frobnicate"}, 1, "plume-cli: unknown command 'frobnicate'\n{help}"},
+        {"too many files", {}, {"dump", "a.PLM", "b.PLM"}, 1, "{help:dump}"},
+        {"midi format 2", projectWithSong, {"export-midi", "{d}/p.PRJ", "--format", "2"}, 1,
+         "plume-cli: export-midi: --format is 0 or 1\n"},
+        {"midi time base too small", projectWithSong, {"export-midi", "{d}/p.PRJ", "--timebase", "47"}, 1,
+         "plume-cli: export-midi: --timebase is a number from 48 to 980\n"},
+        {"midi time base overflowing", projectWithSong, {"export-midi", "{d}/p.PRJ", "--timebase", "99999999999999999999"}, 1,
+         "plume-cli: export-midi: --timebase is a number from 48 to 980\n"},
+        {"midi reset unknown", projectWithSong, {"export-midi", "{d}/p.PRJ", "--reset", "xg"}, 1,
+         "plume-cli: export-midi: --reset is gm, gs or none\n"},
+        {"midi output without a name", projectWithSong, {"export-midi", "{d}/p.PRJ", "-o"}, 1,
+         "plume-cli: export-midi: -o needs a value\n"},
+        {"database field unknown", {}, {"db", "{d}/none.QDB", "--find", "title", "x"}, 1,
+         "plume-cli: db: --find takes category, memo or file\n"},
+        {"database record number not a number", {}, {"db", "{d}/none.QDB", "--find", "memo", "x", "--from", "-1"}, 1,
+         "plume-cli: db: --from takes a record number\n"},
+        {"transcribe tempo 0", {}, {"transcribe", "{d}/none.wav", "--tempo", "0"}, 1,
+         "plume-cli transcribe: --tempo is a whole number from 1 to 999\n{help:transcribe}"},
+        {"transcribe detect way 2", {}, {"transcribe", "{d}/none.wav", "--detect-way", "2"}, 1,
+         "plume-cli transcribe: --detect-way is 0 or 1\n{help:transcribe}"},
+        {"chords range backwards", files({{"s.PLM", song}}), {"chords", "{d}/s.PLM", "--from", "1", "--to", "0"}, 1,
+         "plume-cli: chords: --from is after --to\n"},
+    };
+}
+
+// ---- running a row ----------------------------------------------------------------------------------
+
+std::string expand(std::string text, const fs::path& folder) {
+    const auto replace = [&text](const std::string& key, const std::string& value) {
+        for (std::size_t at = text.find(key); at != std::string::npos; at = text.find(key, at + value.size()))
+            text.replace(at, key.size(), value);
+    };
+    for (std::size_t at = text.find("{help:"); at != std::string::npos; at = text.find("{help:")) {
+        const std::size_t end = text.find('}', at);
+        const std::string command = text.substr(at + 6, end - at - 6);
+        text.replace(at, end - at + 1, runCommand({command, "--help"}).out);
+    }
+    replace("{help}", runCommand({"--help"}).out);
+    replace("{d}", folder.string());
+    return text;
+}
+
+// In a child process whose files may not grow past `limit` bytes (SIGXFSZ ignored, so a write fails).
+CliRun runWithFileSizeLimit(const std::vector<std::string>& args, rlim_t limit) {
+    int pipeFds[2];
+    if (::pipe(pipeFds) != 0) return {-1, "", "no pipe"};
+    const pid_t pid = ::fork();
+    if (pid == 0) {
+        ::close(pipeFds[0]);
+        ::signal(SIGXFSZ, SIG_IGN);
+        const rlimit limits{limit, limit};
+        ::setrlimit(RLIMIT_FSIZE, &limits);
+        const CliRun run = runCommand(args);
+        const std::string report = std::to_string(run.status) + '\n' + std::to_string(run.out.size()) + '\n' + run.out + run.err;
+        for (std::size_t at = 0; at < report.size();) {
+            const ssize_t n = ::write(pipeFds[1], report.data() + at, report.size() - at);
+            if (n <= 0) break;
+            at += std::size_t(n);
+        }
+        ::_exit(0);
+    }
+    ::close(pipeFds[1]);
+    std::string report;
+    char buffer[4096];
+    for (ssize_t n; (n = ::read(pipeFds[0], buffer, sizeof buffer)) > 0;) report.append(buffer, std::size_t(n));
+    ::close(pipeFds[0]);
+    ::waitpid(pid, nullptr, 0);
+    const std::size_t line1 = report.find('\n');
+    const std::size_t line2 = report.find('\n', line1 + 1);
+    if (line2 == std::string::npos) return {-1, "", "the child process reported nothing"};
+    const std::size_t outSize = std::stoul(report.substr(line1 + 1, line2 - line1 - 1));
+    return {std::stoi(report.substr(0, line1)), report.substr(line2 + 1, outSize), report.substr(line2 + 1 + outSize)};
+}
+
+// Every file and folder under `folder` with its bytes.
+std::map<std::string, std::string> snapshot(const fs::path& folder) {
+    std::map<std::string, std::string> contents;
+    for (const auto& entry : fs::recursive_directory_iterator(folder)) {
+        const std::string name = fs::relative(entry.path(), folder).string();
+        if (entry.is_directory()) {
+            contents[name] = "<folder>";
+            continue;
+        }
+        const auto bytes = platform::readFile(entry.path());
+        contents[name] = bytes ? std::string(bytes->begin(), bytes->end()) : "<unreadable>";
+    }
+    return contents;
+}
+
+class BadInputs : public CliTest {};
+
+TEST_F(BadInputs, EveryBadInputGetsItsMessageAndStatusAndLeavesTheFilesAsTheyWere) {
+    const std::vector<BadInput> rows = catalogue();
+    ASSERT_GE(rows.size(), 40u);
+    for (std::size_t i = 0; i < rows.size(); ++i) {
+        const BadInput& row = rows[i];
+        SCOPED_TRACE(row.name);
+        const fs::path folder = dir / std::to_string(i);
+        fs::create_directories(folder);
+        if (row.prepare) row.prepare(folder);
+        const auto before = snapshot(folder);
+        std::vector<std::string> args;
+        for (const std::string& arg : row.args) args.push_back(expand(arg, folder));
+        const CliRun run = row.fileSizeLimit ? runWithFileSizeLimit(args, row.fileSizeLimit) : runCommand(args);
+        EXPECT_EQ(run.status, row.status);
+        EXPECT_EQ(run.err, expand(row.err, folder));
+        EXPECT_EQ(run.out, expand(row.out, folder));
+        EXPECT_EQ(snapshot(folder), before);
+    }
+}
+
+}  // namespace
+}  // namespace plume
