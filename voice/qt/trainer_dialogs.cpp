@@ -158,14 +158,14 @@ public:
     static constexpr int kStep = 21;  // pixels per step of the position bar
     PracticeStaves(SingingPractice& logic, QScrollBar& position, QWidget* parent)
         : QWidget(parent), m_logic(logic), m_position(position) {
-        setMinimumSize(560, 190);
+        setMinimumSize(560, 230);
     }
 
 protected:
     void paintEvent(QPaintEvent*) override {
         QPainter p(this);
         p.fillRect(rect(), Qt::white);
-        const StaffPainter played{p, 45}, sung{p, 135};
+        const StaffPainter played{p, 50}, sung{p, 150};
         played.lines(0, width());
         sung.lines(0, width());
         const auto& records = m_logic.played();
