@@ -46,6 +46,7 @@ bool songShownQuiet(const FrameState& s, int id) { return songShown(s, id) && !s
 bool chordsIdentifiable(const FrameState& s, int id) { return songShown(s, id) && s.chordsIdentifiable; }
 bool withProject(const FrameState& s, int) { return s.projectSet; }
 bool projectAndQuiet(const FrameState& s, int) { return s.projectSet && !s.playing; }
+bool notPlaying(const FrameState& s, int) { return !s.playing; }
 bool playAllowed(const FrameState& s, int) { return playCommandEnabled(playMenuState(s)); }
 bool stopAllowed(const FrameState& s, int) { return stopCommandEnabled(playModeOf(s)); }
 bool playSettingsAllowed(const FrameState& s, int) { return playSettingsCommandEnabled(playModeOf(s)); }
@@ -217,9 +218,9 @@ constexpr CommandEntry kEntries[] = {
     {cmd::kVokatoStop, Vo, "演奏停止", "", vokatoAllows},
     {cmd::kVokatoTransfer, Vo, "データをファイルに転送", "", vokatoAllows},
     {E::kSeparator, Vo},
-    {cmd::kEarTraining, Vo, "聴音"},
-    {cmd::kSingingBasics, Vo, "発声基礎"},
-    {cmd::kSingingPractice, Vo, "発声実践"},
+    {cmd::kEarTraining, Vo, "聴音", "", nullptr, nullptr, nullptr, 1, "聞いた音の認識トレーニング"},
+    {cmd::kSingingBasics, Vo, "発声基礎", "", nullptr, nullptr, nullptr, 1, "１音の発声トレーニング"},
+    {cmd::kSingingPractice, Vo, "発声実践", "", notPlaying, nullptr, nullptr, 1, "実際の曲で発声トレーニング"},
     {E::kSeparator, Vo},
     {cmd::kWavDevice, Vo, "WAVデバイス"},
 

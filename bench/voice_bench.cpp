@@ -9,6 +9,7 @@
 #include "platform/clock.h"
 #include "platform/profile.h"
 #include "voice/fourier_transform.h"
+#include "voice/pitch_shift.h"
 #include "voice/transcription.h"
 #include "voice/voice_detector.h"
 #include "voice/wav_file_driver.h"
@@ -120,6 +121,18 @@ void BM_TranscriptionAccuracy(benchmark::State& state) {
     platform::installProfiles(nullptr, nullptr);
 }
 BENCHMARK(BM_TranscriptionAccuracy)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond)->Iterations(1);
+
+// "音痴救済" over a whole 16-second take, the most the song trainer can correct at once.
+void BM_PitchShiftWholeTake(benchmark::State& state) {
+    const auto take = longTake();
+    std::vector<std::int16_t> window(take.begin(), take.begin() + 16 * kSampleRate);
+    for (auto _ : state) {
+        pitchShift(window, std::pow(2.0, 2.0 / 12.0));
+        benchmark::DoNotOptimize(window.data());
+    }
+    state.SetItemsProcessed(std::int64_t(state.iterations()) * std::int64_t(window.size()));
+}
+BENCHMARK(BM_PitchShiftWholeTake)->Unit(benchmark::kMillisecond);
 
 }  // namespace
 }  // namespace plume::voice

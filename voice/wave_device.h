@@ -85,6 +85,8 @@ public:
     // 0 takes twice the sample position saved by the last StopRecording.
     virtual void SetDataLength(std::uint32_t bytes);
     virtual std::uint32_t GetSampleCount() const;
+    // Drops the take: nothing is played or written until the next one.
+    void DiscardData() { m_dataLength = 0; }
     // Reads "WavInDevice" ("WAV Config", application profile); a result code of namespace mm.
     virtual int OpenInput(WaveOwner* owner);
     // 0 started, 1 preparing failed, 2 adding the buffer failed, 3 starting failed.

@@ -38,6 +38,7 @@
 #include "score/range_edit.h"
 #include "song/qt/project_dialog.h"
 #include "song/song_document.h"
+#include "voice/qt/trainer_dialogs.h"
 #include "voice/qt/voice_dialogs.h"
 
 namespace plume {
@@ -162,6 +163,34 @@ bool chooseInstrumentEffect(CMainFrame& frame, CPlmDoc& doc, ScoreView& view) {
     return applyInstrumentEffect(doc, view, group, chosen);
 }
 
+// The frame's player as the trainer dialogs use it: a test play whose end and notes reach the dialog.
+class TrainerPlayerOfFrame final : public voice::TrainerPlayer {
+public:
+    explicit TrainerPlayerOfFrame(PlayController& player) : m_player(player) {}
+    bool startPlay(const TestPlay& play, PlayReportListener& listener) override {
+        return m_player.startTest(
+            play, [&listener] { listener.playReport({PlayReport::Kind::Ended}); },
+            [&listener](const PlayReport& report) { listener.playReport(report); });
+    }
+    void stopPlay() override { m_player.stopTest(); }
+
+private:
+    PlayController& m_player;
+};
+
+// "聴音", "発声基礎" and "発声実践" (the last on the frame's clipboard, never while the frame plays).
+void runTrainer(CMainFrame& frame, int id) {
+    TrainerPlayerOfFrame player(frame.player());
+    voice::WaveFeedbackSounds sounds(CMainFrame::waveDriver(), voice::trainerSoundFolders());
+    if (id == cmd::kEarTraining) return voice::showEarTrainingDialog(&frame, player, sounds);
+    if (id == cmd::kSingingBasics) return voice::showSingingBasicsDialog(&frame, CMainFrame::waveDriver(), player, sounds);
+    if (frame.isPlaying()) return;
+    const ClipboardBlock* block = frame.clipboard().lend();
+    voice::showSingingPracticeDialog(&frame, CMainFrame::waveDriver(), player, sounds, frame.app().fileDialog(),
+                                     block ? Records(block->records) : Records{},
+                                     block ? block->info : SongInfo::defaults());
+}
+
 void editEffect(CMainFrame& frame, std::uint8_t number) {
     CPlmChildWnd* child = frame.activeChild();
     if (!child) return;
@@ -274,10 +303,12 @@ void bindFrameActions(CMainFrame& frame, CommandRegistry& commands) {
     });
     commands.bind(cmd::kTroubleshooting, [f] { voice::showSilenceLevelDialog(f, CMainFrame::waveDriver()); });
     commands.bind(cmd::kWavDevice, [f] { voice::showWaveDeviceDialog(f, CMainFrame::waveDriver()); });
-    // The hum-to-score window.
+    // The hum-to-score window and the singing trainer.
     commands.bind(cmd::kVokato, [f] { f->vokato().toggle(); });
     for (int id = cmd::kVokatoAdjust; id <= cmd::kVokatoTransfer; ++id)
         commands.bind(id, [f, id] { f->vokato().command(id); });
+    for (int trainer : {cmd::kEarTraining, cmd::kSingingBasics, cmd::kSingingPractice})
+        commands.bind(trainer, [f, trainer] { runTrainer(*f, trainer); });
     commands.bind(cmd::kNewMouseInput, [f] {
         int& on = f->settings().newMouseInput;
         on = on ? 0 : 1;

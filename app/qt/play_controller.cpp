@@ -218,9 +218,15 @@ void PlayController::soundNotes(const std::vector<SongRecord>& notes) {
 }
 
 bool PlayController::startTest(const TestPlay& test, std::function<void()> ended) {
+    return startTest(test, std::move(ended), {});
+}
+
+bool PlayController::startTest(const TestPlay& test, std::function<void()> ended,
+                               std::function<void(const PlayReport&)> notes) {
     stop();  // only one thing plays at a time: the test takes over
     const bool started = readyEngine().sequencer().PlayTest(kTestWindow, test) == PlayStart::Started;
     if (started) m_testEnded = std::move(ended);
+    m_testNotes = started ? std::move(notes) : nullptr;
     follow();
     return started;
 }
@@ -233,6 +239,7 @@ bool PlayController::startAudition(const AuditionPlay& play, std::function<void(
     const bool started =
         readyEngine().sequencer().PlayTestChannels(kTestWindow, channels, play.tempo) == PlayStart::Started;
     if (started) m_testEnded = std::move(ended);
+    m_testNotes = nullptr;
     follow();
     return started;
 }
@@ -260,7 +267,9 @@ void PlayController::testEnded() {
 }
 
 void PlayController::TestReports::playReport(const PlayReport& report) {
-    if (report.kind == PlayReport::Kind::Ended) m_owner.testEnded();
+    if (report.kind == PlayReport::Kind::Ended) return m_owner.testEnded();
+    const bool note = report.kind == PlayReport::Kind::NoteStart || report.kind == PlayReport::Kind::NoteEnd;
+    if (note && m_owner.m_testNotes && m_owner.m_testEnded) m_owner.m_testNotes(report);
 }
 
 // ---- the frame's windows -------------------------------------------------------------------------------

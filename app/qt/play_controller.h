@@ -82,6 +82,8 @@ public:
 
     // --- TestPlayer --------------------------------------------------------------------------------
     bool startTest(const TestPlay& test, std::function<void()> ended) override;
+    // The same, with every note start and end of the test passed to `notes` while it plays (the trainer).
+    bool startTest(const TestPlay& test, std::function<void()> ended, std::function<void(const PlayReport&)> notes);
     void stopTest() override;
 
     // --- AuditionPlayer: the chord dialog's plays, ended and stopped as tests are ----------------------
@@ -128,6 +130,7 @@ private:
     std::unique_ptr<PlaybackEngine> m_engine;
     TestReports m_testReports{*this};
     std::function<void()> m_testEnded;
+    std::function<void(const PlayReport&)> m_testNotes;
     std::vector<SongRecord> m_monitorGroup;  // what the monitor plays; kept while it sounds
     QTimer m_pump;
     PlayMode m_shownMode = PlayMode::Stopped;

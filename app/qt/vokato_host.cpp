@@ -12,10 +12,12 @@
 #include "app/vokato_entry.h"
 #include "score/qt/plm_view_widget.h"
 #include "song/plm_doc.h"
+#include "voice/qt/trainer_dialogs.h"
 
 namespace plume {
 
-VokatoHost::VokatoHost(CMainFrame& frame, voice::WaveDriver& driver) : m_frame(frame), m_driver(driver) {}
+VokatoHost::VokatoHost(CMainFrame& frame, voice::WaveDriver& driver)
+    : m_frame(frame), m_driver(driver), m_sounds(driver, voice::trainerSoundFolders()) {}
 
 VokatoHost::~VokatoHost() {
     if (m_window) delete m_window.data();
@@ -116,6 +118,6 @@ bool VokatoHost::play(const AuditionPlay& play) {
 
 void VokatoHost::stopPlaying() { m_frame.player().stopAudition(); }
 
-void VokatoHost::playSound(std::string_view) {}
+void VokatoHost::playSound(std::string_view sound) { m_sounds.start(sound); }
 
 }  // namespace plume

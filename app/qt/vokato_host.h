@@ -8,6 +8,7 @@
 #include <cstdint>
 
 #include "app/entry_request.h"
+#include "voice/feedback_sound.h"
 #include "voice/qt/vokato_window.h"
 
 class QWidget;
@@ -52,6 +53,7 @@ private:
 
     CMainFrame& m_frame;
     voice::WaveDriver& m_driver;
+    voice::WaveFeedbackSounds m_sounds;  // "stick.wav" of the count-in
     QPointer<QWidget> m_window;
     voice::CVokato* m_vokato = nullptr;
     QPointer<CPlmChildWnd> m_song;

@@ -74,6 +74,18 @@ TEST(CommandRegistry, ExportNeedsAProjectAndNoPlayback) {
     EXPECT_FALSE(b.registry.enabled(cmd::kLevelMeter, s));
 }
 
+TEST(CommandRegistry, TheSongTrainerWaitsForTheFrameToStopAndTheOthersNeverDo) {
+    const BoundRegistry b;
+    FrameState s;
+    s.playing = true;
+    EXPECT_FALSE(b.registry.enabled(cmd::kSingingPractice, s));
+    EXPECT_TRUE(b.registry.enabled(cmd::kEarTraining, s));
+    EXPECT_TRUE(b.registry.enabled(cmd::kSingingBasics, s));
+    s.playing = false;
+    EXPECT_TRUE(b.registry.enabled(cmd::kSingingPractice, s));
+    EXPECT_EQ(commandPrompt(*findCommand(cmd::kSingingBasics)), "１音の発声トレーニング");
+}
+
 TEST(CommandRegistry, ViewCommandsNeedAShownSongWindow) {
     const BoundRegistry b;
     FrameState s = songActive();

@@ -350,7 +350,7 @@ TEST_F(MainFrameTest, MenusAndToolBarsComeFromTheRegistryAndRunItsActions) {
     EXPECT_TRUE(menus[0]->menu()->actions().contains(frame().action(cmd::kFileSaveAs)));
     // a command without an action is shown, disabled; the prompt drops the mnemonic
     frame().updateCommands();
-    EXPECT_FALSE(enabled(cmd::kEarTraining));
+    EXPECT_FALSE(enabled(cmd::kVokatoUndoMarks));
     EXPECT_TRUE(enabled(cmd::kFilePrint));
     EXPECT_TRUE(enabled(cmd::kKeyChange));
     EXPECT_EQ(text(frame().action(cmd::kKeyChange)->statusTip()), "調号");

@@ -1,0 +1,504 @@
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <deque>
+
+#include "platform/clock.h"
+#include "platform/message_box.h"
+#include "platform/profile.h"
+#include "platform/window_timers.h"
+#include "voice/ear_training.h"
+#include "voice/pitch_shift.h"
+#include "voice/singing_basics.h"
+#include "voice/singing_practice.h"
+#include "voice/tones.h"
+#include "voice/trainer_fakes.h"
+#include "voice/wav_file_driver.h"
+
+namespace plume::voice {
+namespace {
+
+using test::FakePlayer;
+using test::RecordingSounds;
+using Strings = std::vector<std::string>;
+
+// rand() replaced by the numbers a test lists, in order; the last one repeats.
+RandomSource numbers(std::deque<int> list) {
+    return [list]() mutable {
+        const int n = list.front();
+        if (list.size() > 1) list.pop_front();
+        return n;
+    };
+}
+
+class Trainer : public testing::Test {
+protected:
+    platform::MemoryProfile plm, app;
+    platform::ScriptedMessageBox box;
+    platform::ManualClock clock;
+    platform::ManualTimers timers{&clock};
+    FakePlayer player;
+    RecordingSounds sounds;
+    Trainer() { platform::installProfiles(&plm, &app); }
+    ~Trainer() override { platform::installProfiles(nullptr, nullptr); }
+
+    // Lets `ms` pass for the timers and the WAV-file device.
+    template <typename Logic>
+    void pass(Logic& logic, int ms) {
+        for (int t = 0; t < ms; t += 10) {
+            timers.advanceMillis(10);
+            logic.service();
+        }
+    }
+};
+
+// ---- ear training ----------------------------------------------------------------------------------
+
+TEST_F(Trainer, EarTrainingComparesPitchClassesSoSharpSpellingsOfNaturalsCount) {
+    // GIVEN white-key questions: F (index 3) and then C (index 0), both in the middle octave
+    EarTraining ear(player, sounds, numbers({3, 0, 0, 0}));
+    ASSERT_TRUE(ear.ask());
+    EXPECT_EQ(ear.question(), 65);
+    EXPECT_EQ(sounds.played, Strings{"prob.wav"});
+    EXPECT_EQ(ear.state(), EarTraining::State::Playing);
+    EXPECT_FALSE(ear.askEnabled());
+    player.end();
+    EXPECT_EQ(ear.state(), EarTraining::State::Waiting);
+    EXPECT_FALSE(ear.sharpEnabled()) << "# needs 派生音";
+    // WHEN "E" with "#" is answered THEN it reads "E#" and is right
+    ear.pressNote('E');
+    ear.setSharp(true);
+    EXPECT_EQ(ear.answerName(), "E#");
+    ear.decide();
+    EXPECT_EQ(ear.score().correct, 1);
+    EXPECT_EQ(ear.correctName(), "F");
+    EXPECT_EQ(sounds.played.back(), "pinpon.wav");
+    EXPECT_EQ(ear.state(), EarTraining::State::NoQuestion);
+    // and "B#" (12) answers C
+    ASSERT_TRUE(ear.ask());
+    player.end();
+    ear.pressNote('B');
+    EXPECT_EQ(ear.answer(), 12);
+    ear.setSharp(false);
+    EXPECT_EQ(ear.answerName(), "B");
+    ear.setSharp(true);
+    ear.decide();
+    EXPECT_EQ(ear.score().correct, 2);
+    EXPECT_EQ(ear.score().rate(), "100%");
+}
+
+TEST_F(Trainer, EarTrainingCheersAfterThreeWrongAnswersAndEveryRightAnswerRestartsTheRun) {
+    EarTraining ear(player, sounds, [] { return 0; });  // always C4
+    auto answer = [&](char letter) {
+        ASSERT_TRUE(ear.ask());
+        player.end();
+        ear.pressNote(letter);
+        ear.decide();
+    };
+    answer('D');
+    answer('D');
+    answer('C');  // right: the run starts again
+    answer('D');
+    answer('D');
+    EXPECT_EQ(sounds.count("ganba.wav"), 0);
+    answer('D');
+    EXPECT_EQ(sounds.count("ganba.wav"), 1);
+    EXPECT_EQ(sounds.played.back(), "ganba.wav");
+    EXPECT_EQ(ear.score().run, 0);
+    answer('D');
+    answer('D');
+    EXPECT_EQ(sounds.count("ganba.wav"), 1);
+    EXPECT_EQ(ear.score().attempts, 8);
+    EXPECT_EQ(ear.score().rate(), "12%");  // 1 × 100 / 8 in integers
+}
+
+TEST_F(Trainer, EarTrainingDrawsFromTheTickedRangesAndRepeatsAWaitingQuestion) {
+    EarTraining ear(player, sounds, numbers({13, 5, 7, 1}));
+    ear.setRange(1, false);
+    EXPECT_FALSE(ear.ask());
+    EXPECT_EQ(box.shown(), Strings{"音域を指定して下さい。"});
+    EXPECT_TRUE(player.plays.empty());
+    // Black keys with 派生音; the base is the second of the ticked boxes (72 and 48): 13 % 12 + 48
+    ear.setRange(0, true);
+    ear.setRange(2, true);
+    ear.setDerived(true);
+    ASSERT_TRUE(ear.ask());
+    EXPECT_EQ(player.lastKey(), 49);
+    player.end();
+    EXPECT_TRUE(ear.sharpEnabled());
+    // "出題" while waiting plays the same note; "ヒント" the C of its octave
+    ASSERT_TRUE(ear.ask());
+    EXPECT_EQ(player.lastKey(), 49);
+    player.end();
+    ASSERT_TRUE(ear.hint());
+    EXPECT_EQ(player.lastKey(), 48);
+    const SongRecord& note = player.plays.back().records[0];
+    EXPECT_EQ(note.bytes, (std::array<std::uint8_t, 10>{1, 0, 2, 0, 0, 48, 127, 0, 100, 0}));
+    EXPECT_EQ(player.plays.back().tempo, 120);
+    // A player that cannot start leaves the dialog waiting
+    player.end();
+    player.starts = false;
+    EXPECT_FALSE(ear.hint());
+    EXPECT_EQ(ear.state(), EarTraining::State::Waiting);
+}
+
+// ---- single-note singing ---------------------------------------------------------------------------
+
+TEST(KeyboardPicture, BlackKeysOnlyInTheirBandAndWhiteKeysEightPixelsWide) {
+    using keyboard_picture::noteAt;
+    // C#2 spans x 5..10 of the first octave in the band; its edges fall to C and D
+    EXPECT_EQ(noteAt(5, 21), 25);
+    EXPECT_EQ(noteAt(10, 40), 25);
+    EXPECT_EQ(noteAt(4, 30), 24);
+    EXPECT_EQ(noteAt(11, 30), 26);
+    // Below the band the same x is a white key
+    EXPECT_EQ(noteAt(5, 41), 24);
+    EXPECT_EQ(noteAt(8, 41), 26);
+    // F# of the second octave at 56 + 29, Bb at 56 + 45..50, B at 56 + 51
+    EXPECT_EQ(noteAt(56 + 29, 30), 42);
+    EXPECT_EQ(noteAt(56 + 50, 30), 46);
+    EXPECT_EQ(noteAt(56 + 51, 30), 47);
+    EXPECT_EQ(noteAt(56 + 28, 30), 41);
+    // The last key is B6 (95); the mark row and everything outside set nothing
+    EXPECT_EQ(noteAt(335, 60), 95);
+    EXPECT_EQ(noteAt(336, 60), std::nullopt);
+    EXPECT_EQ(noteAt(-1, 60), std::nullopt);
+    EXPECT_EQ(noteAt(20, 20), std::nullopt);
+}
+
+class SingleNote : public Trainer {
+protected:
+    std::unique_ptr<WavFileDriver> driver;
+    std::unique_ptr<CVoiceDetector> detector;
+    std::unique_ptr<SingingBasics> basics;
+
+    // The dialog over a microphone that hears `take` from the start of the recording.
+    void make(const test::Take& take, std::deque<int> random = {0}) {
+        basics.reset();
+        detector.reset();
+        driver = std::make_unique<WavFileDriver>(take, clock);
+        detector = std::make_unique<CVoiceDetector>(*driver);
+        ASSERT_TRUE(detector->Allocate(SingingBasics::kSeconds));
+        basics = std::make_unique<SingingBasics>(*detector, player, sounds, timers, numbers(random));
+        basics->load();
+    }
+    // One question and the take that answers it.
+    void askAndSing() {
+        ASSERT_TRUE(basics->ask());
+        player.end();
+        pass(*basics, 200);
+        ASSERT_EQ(basics->state(), SingingBasics::State::Recording);
+        pass(*basics, 2600);
+    }
+    static test::Take sung(int key) {
+        test::Take take;
+        test::addSilence(take, 10);
+        test::addTone(take, test::hzOf(key), 60);
+        test::addSilence(take, 30);
+        return take;
+    }
+};
+
+TEST_F(SingleNote, TheExactKeyIsRightAndTheSameNoteAnOctaveOffIsWrong) {
+    // GIVEN the range 60..60 and a singer an octave low
+    plm.writeInt("Cantavo", "low", 60);
+    plm.writeInt("Cantavo", "high", 60);
+    make(sung(48));
+    askAndSing();
+    EXPECT_EQ(basics->question(), 60);
+    EXPECT_EQ(basics->sung(), 48);
+    EXPECT_EQ(basics->score().correct, 0);
+    EXPECT_EQ(sounds.played, (Strings{"prob.wav", "buu.wav"}));
+    EXPECT_EQ(basics->staff(), SingingBasics::Staff::QuestionAndSung);
+    // WHEN the singer hits the key itself THEN it is right
+    make(sung(60));
+    askAndSing();
+    EXPECT_EQ(basics->sung(), 60);
+    EXPECT_EQ(basics->score().correct, 1);
+    EXPECT_EQ(sounds.played.back(), "pinpon.wav");
+    EXPECT_EQ(basics->state(), SingingBasics::State::Idle);
+    // and silence is no answer: wrong
+    make(test::Take(22050, 0));
+    askAndSing();
+    EXPECT_EQ(basics->sung(), std::nullopt);
+    EXPECT_EQ(sounds.played.back(), "buu.wav");
+}
+
+TEST_F(SingleNote, TheRangeComesFromTheProfileWithinLimitsIsSwappedAndSavedOnOk) {
+    plm.writeInt("Cantavo", "low", 80);
+    plm.writeInt("Cantavo", "high", 20);  // out of 24..95: the default 72
+    plm.writeInt("User Data for Transpose", "User Data", 96);
+    make({}, {5});
+    EXPECT_EQ(basics->ownNote(), 60);
+    EXPECT_EQ(basics->low(), 80);
+    EXPECT_EQ(basics->high(), 72);
+    // "出題" swaps the ends: 72 + 5 % 9
+    ASSERT_TRUE(basics->ask());
+    EXPECT_EQ(basics->low(), 72);
+    EXPECT_EQ(basics->question(), 77);
+    // The keyboard sets the selected end
+    basics->setSelector(SingingBasics::End::High);
+    basics->clickKeyboard(3 * 56 + 8, 50);  // D5
+    EXPECT_EQ(basics->high(), 62);
+    basics->setOwnNote(55);
+    basics->save();
+    EXPECT_EQ(plm.getInt("Cantavo", "low", 0), 72);
+    EXPECT_EQ(plm.getInt("Cantavo", "high", 0), 62);
+    EXPECT_EQ(plm.getInt("User Data for Transpose", "User Data", 0), 55);
+}
+
+TEST_F(SingleNote, ABusyInputIsRetriedSilentlyForFiveSecondsThenReported) {
+    make(sung(60));
+    ASSERT_EQ(driver->openInput(kWaveMapper, WaveFormatRecord{}), mm::kNoError);  // someone else holds it
+    ASSERT_TRUE(basics->ask());
+    player.end();
+    EXPECT_TRUE(timers.isSet(*basics, SingingBasics::kRetryTimer));
+    pass(*basics, 5000);
+    EXPECT_TRUE(box.shown().empty());
+    EXPECT_EQ(basics->state(), SingingBasics::State::Playing);
+    pass(*basics, 100);
+    EXPECT_EQ(box.shown(), Strings{"指定されたリソースはすでに割り当てられています。"});
+    EXPECT_FALSE(timers.isSet(*basics, SingingBasics::kRetryTimer));
+    EXPECT_EQ(basics->state(), SingingBasics::State::Idle);
+    // Another failure is shown at once
+    driver->closeInput();
+    driver->failOpeningWith(mm::kNoDriver);
+    ASSERT_TRUE(basics->ask());
+    player.end();
+    pass(*basics, 100);
+    EXPECT_EQ(box.shown().back(), "ドライバがインストールされていません。");
+    EXPECT_EQ(basics->score().attempts, 0);
+}
+
+// ---- singing a song --------------------------------------------------------------------------------
+
+SongRecord note(std::uint8_t type, std::uint8_t key) { return SongRecord{{1, 0, type, 0, 0, key, 100, 0, 80, 0}}; }
+SongRecord bar(std::uint8_t type = type::kBarLine) { return SongRecord{{1, 0, type, 0, 0, 0, 0, 0, 0, 0}}; }
+
+class SongPractice : public Trainer {
+protected:
+    std::unique_ptr<WavFileDriver> driver;
+    std::unique_ptr<CVoiceDetector> detector;
+    std::unique_ptr<SingingPractice> practice;
+
+    void make(const test::Take& take, const std::vector<SongRecord>& song, std::int16_t tempo = 120) {
+        practice.reset();
+        detector.reset();
+        driver = std::make_unique<WavFileDriver>(take, clock);
+        detector = std::make_unique<CVoiceDetector>(*driver);
+        ASSERT_TRUE(detector->Allocate(SingingPractice::kSeconds));
+        practice = std::make_unique<SingingPractice>(*detector, player, sounds, timers);
+        SongInfo info = SongInfo::defaults();
+        info.setTempo(tempo);
+        practice->open(song, info);
+    }
+    // "Rec" through the count-in to the song and the take.
+    void startTake() {
+        ASSERT_TRUE(practice->record());
+        pass(*practice, 1500);
+        ASSERT_EQ(practice->state(), SingingPractice::State::Recording);
+        pass(*practice, 200);
+    }
+    // The player reports a note sounding from now for `ms`.
+    void sound(int key, int ms) {
+        player.report(PlayReport::Kind::NoteStart, key);
+        pass(*practice, ms);
+        player.report(PlayReport::Kind::NoteEnd, key);
+    }
+};
+
+TEST_F(SongPractice, TranspositionKeepsEveryNoteWithin24To94AndRefusedMovesLeaveTheBars) {
+    make({}, {note(3, 30), bar(type::kLineBreak), note(3, 80)});
+    EXPECT_EQ(practice->source()[1].type(), type::kBarLine);
+    EXPECT_EQ(practice->octaveLow(), 0);   // -(30 - 24) / 12
+    EXPECT_EQ(practice->octaveHigh(), 1);  // (95 - 80) / 12
+    EXPECT_TRUE(practice->setSemitone(-5));
+    EXPECT_FALSE(practice->setSemitone(-6)) << "the bar ends at -5";
+    EXPECT_TRUE(practice->setSemitone(0));
+    EXPECT_TRUE(practice->setOctave(1));                      // 92 is fine
+    EXPECT_FALSE(practice->setSemitone(3));                   // 95 is not
+    EXPECT_EQ(practice->semitone(), 0);
+    EXPECT_TRUE(practice->setSemitone(2));                    // 94 is
+    EXPECT_EQ(practice->transposition(), 14);
+    make({}, {note(3, 26), note(3, 60)});
+    EXPECT_TRUE(practice->setSemitone(-2));                   // 24 is fine
+    EXPECT_FALSE(practice->setSemitone(-3));                  // 23 is not
+    EXPECT_FALSE(practice->setOctave(-1));
+    EXPECT_EQ(practice->transposition(), -2);
+    // Without notes both bars stay at 0
+    make({}, {bar(), note(9, 0)});
+    EXPECT_EQ(practice->octaveLow(), 0);
+    EXPECT_EQ(practice->octaveHigh(), 0);
+    EXPECT_FALSE(practice->setSemitone(1));
+}
+
+TEST_F(SongPractice, HalfSpeedPlaysAtHalfTheTempoAfterTheCountIn) {
+    make({}, {note(3, 60)}, 125);
+    practice->setSpeed(50);
+    EXPECT_EQ(practice->tempo(), 62);
+    practice->setSpeed(20);
+    EXPECT_EQ(practice->speed(), 50);
+    practice->setSpeed(200);
+    EXPECT_EQ(practice->tempo(), 250);
+    practice->setSpeed(50);
+    ASSERT_TRUE(practice->record());
+    pass(*practice, 1490);
+    EXPECT_EQ(sounds.count("stick.wav"), 3);
+    EXPECT_TRUE(player.plays.empty());
+    pass(*practice, 10);
+    ASSERT_EQ(player.plays.size(), 1u);
+    EXPECT_EQ(player.plays[0].tempo, 62);
+    EXPECT_EQ(player.plays[0].midiChannel, 0);
+    // A player that cannot start: the message, and back to idle
+    practice->stop();
+    player.starts = false;
+    make({}, {note(3, 60)});
+    ASSERT_TRUE(practice->record());
+    pass(*practice, 1500);
+    EXPECT_EQ(box.shown(), Strings{"MIDI演奏が出来ません。"});
+    EXPECT_EQ(practice->state(), SingingPractice::State::Idle);
+}
+
+TEST_F(SongPractice, EachNoteIsMeasuredInItsWindowAndAnUndetectedNoteBecomesAWrongRest) {
+    // GIVEN G4 E4 | C4 transposed up an octave and sung as G5, a breath and B4
+    test::Take take;
+    test::addSilence(take, 10);
+    test::addTone(take, test::hzOf(79), 40);
+    take.insert(take.end(), 25 * test::kBlock, 3000);  // a breath: no pitch to be found
+    test::addTone(take, test::hzOf(71), 40);
+    test::addSilence(take, 40);
+    make(take, {note(3, 67), note(3, 64), bar(), note(2, 60), note(9, 0)});
+    ASSERT_TRUE(practice->setOctave(1));
+    startTake();
+    pass(*practice, 150);  // the take is now 200 ms (10 blocks) long
+    sound(79, 800);
+    sound(76, 500);
+    sound(72, 800);
+    player.end();
+    pass(*practice, 20);
+    ASSERT_EQ(practice->state(), SingingPractice::State::Idle);
+    ASSERT_EQ(practice->windows().size(), 3u);
+    EXPECT_NEAR(practice->windows()[1].start, 22050 * 1000 / 1000, 441);
+    // THEN the G is right; the mumble is a rest, the B a wrong note, both shown in the written key
+    const auto& sung = practice->sung();
+    ASSERT_EQ(sung.size(), 5u);
+    EXPECT_TRUE(sung[0].isNote());
+    EXPECT_EQ(sung[0].key(), 67);
+    EXPECT_TRUE(sung[1].isRest());
+    EXPECT_EQ(sung[1].type(), 9);
+    EXPECT_EQ(sung[3].key(), 59);
+    EXPECT_EQ(sung[3].type(), 2);
+    EXPECT_EQ(practice->marks(), (std::vector<std::uint8_t>{1, 0, 0, 0, 1}));
+    EXPECT_EQ(practice->correct(), 1);
+    EXPECT_EQ(practice->wrong(), 2);
+    EXPECT_EQ(practice->rate(), "33%");
+    EXPECT_TRUE(practice->reliefEnabled());
+    // WHEN "音痴救済" runs THEN only the B's window moves up a semitone, and the rest is left alone
+    const std::vector<std::int16_t> before(detector->GetBufferHandle().begin(),
+                                           detector->GetBufferHandle().begin() + detector->GetSampleCount());
+    ASSERT_TRUE(practice->relief());
+    const auto after = detector->GetBufferHandle();
+    const NoteWindow b = practice->windows()[2];
+    EXPECT_TRUE(std::equal(before.begin(), before.begin() + b.start, after.begin()));
+    int frequency = 0;
+    EXPECT_EQ(detector->MeasureRange(b.start, b.end, frequency), 72);
+    // A second practice adds to the counters
+    startTake();
+    player.end();
+    pass(*practice, 20);
+    EXPECT_EQ(practice->practices(), 2);
+    EXPECT_EQ(practice->wrong(), 5);
+}
+
+TEST_F(SongPractice, ASongLongerThanTheTakeIsDiscardedAndStopLeavesTheTakeUnusable) {
+    make(test::Take(22050, 0), {note(1, 60)});
+    startTake();
+    pass(*practice, 16100);
+    EXPECT_EQ(box.shown(), Strings{"演奏時間を１６秒以内にして下さい。"});
+    EXPECT_EQ(practice->state(), SingingPractice::State::Idle);
+    EXPECT_FALSE(player.playing);
+    EXPECT_EQ(detector->GetSampleCount(), 0u);
+    // Stop while recording: the take comes back but is not judged, and "Play" plays the song only
+    startTake();
+    practice->stop();
+    pass(*practice, 20);
+    EXPECT_EQ(practice->state(), SingingPractice::State::Idle);
+    EXPECT_TRUE(practice->takeUnusable());
+    EXPECT_EQ(practice->practices(), 0);
+    practice->play(false);
+    EXPECT_EQ(practice->state(), SingingPractice::State::SongOnly);
+    player.end();
+    EXPECT_EQ(practice->state(), SingingPractice::State::Idle);
+    // The voice alone plays what was recorded
+    practice->play(true);
+    EXPECT_EQ(practice->state(), SingingPractice::State::VoiceOnly);
+    pass(*practice, 300);
+    EXPECT_EQ(practice->state(), SingingPractice::State::Idle);
+    EXPECT_EQ(driver->played().size(), detector->GetSampleCount());
+}
+
+TEST_F(SongPractice, PlayingSongAndVoiceFollowsBothEnds) {
+    make(test::Take(22050, 100), {note(3, 60)});
+    startTake();
+    sound(60, 400);
+    player.end();
+    pass(*practice, 20);
+    ASSERT_EQ(practice->practices(), 1);
+    practice->play(false);
+    EXPECT_EQ(practice->state(), SingingPractice::State::SongAndVoice);
+    // The song ends first: the wave stops too, then its end brings the dialog back
+    player.end();
+    EXPECT_EQ(practice->state(), SingingPractice::State::VoiceOnly);
+    pass(*practice, 10);
+    EXPECT_EQ(practice->state(), SingingPractice::State::Idle);
+    // The wave ends first: the song plays on
+    practice->play(false);
+    pass(*practice, 1000);
+    EXPECT_EQ(practice->state(), SingingPractice::State::SongOnly);
+    practice->stop();
+    EXPECT_EQ(practice->state(), SingingPractice::State::Idle);
+    EXPECT_FALSE(player.playing);
+    // A wave output that cannot open stops the song
+    driver->failOpeningWith(mm::kNoDriver);
+    practice->play(false);
+    EXPECT_EQ(box.shown().back(), "Wave再生デバイスがオープンできません。");
+    EXPECT_FALSE(player.playing);
+    EXPECT_EQ(practice->state(), SingingPractice::State::Idle);
+}
+
+// ---- pitch shift -----------------------------------------------------------------------------------
+
+TEST(PitchShift, TwoSemitonesUpMoves220HzTo246HzInTheSameLengthWithSilenceAfterTheHeadsRunOut) {
+    test::Take take;
+    test::addTone(take, 220.0, 100);  // 2 s
+    std::vector<std::int16_t> shifted = take;
+    pitchShift(shifted, std::pow(2.0, 2.0 / 12.0));
+    ASSERT_EQ(shifted.size(), take.size());
+    // The detector hears B3 (246.9 Hz) wherever it listens, at the start, inside a block and across a crossfade
+    platform::ManualClock clock;
+    WavFileDriver driver(shifted, clock);
+    CVoiceDetector detector(driver);
+    ASSERT_TRUE(detector.Allocate(3));
+    ASSERT_EQ(detector.OpenInput(nullptr), mm::kNoError);
+    ASSERT_EQ(detector.StartRecording(2.5), 0);
+    clock.advanceMillis(2100);
+    ASSERT_GE(detector.GetInputPosition(), take.size());
+    for (std::uint32_t from : {0u, 5000u, 11025u, 30000u}) {
+        int frequency = 0;
+        EXPECT_EQ(detector.MeasureRange(from, from + 4096, frequency), 59) << from;
+        EXPECT_NEAR(frequency, 246.9, 2 * 22050.0 / 4096) << from;  // within two bins of the spectrum
+    }
+    // The leading head passes the end before the output does: the tail is silent, what precedes it is not
+    const auto lastSound = std::find_if(shifted.rbegin(), shifted.rend(), [](std::int16_t s) { return s != 0; });
+    const auto silentTail = std::size_t(lastSound - shifted.rbegin());
+    EXPECT_GT(silentTail, 100u);
+    EXPECT_LT(silentTail, kShiftBlock);
+    // A ratio of 1 gives the samples back, but for the truncation of the crossfade and the last sample
+    std::vector<std::int16_t> same = take;
+    pitchShift(same, 1.0);
+    for (std::size_t i = 0; i + 1 < same.size(); ++i) ASSERT_LE(std::abs(same[i] - take[i]), 1) << i;
+    EXPECT_EQ(same.back(), 0);
+}
+
+}  // namespace
+}  // namespace plume::voice
