@@ -5,6 +5,7 @@
 #include <cmath>
 #include <limits>
 #include <map>
+#include <numeric>
 #include <optional>
 
 #include "play/performer.h"
@@ -123,6 +124,10 @@ public:
         std::stable_sort(out.begin(), out.end(), [](const Value& a, const Value& b) { return a.length > b.length; });
         return out;
     }
+    // True when the length is a sum of lengths the song model holds.
+    bool whole(int length) const {
+        return length > int(m_cost.size()) - 1 || (length >= 0 && m_cost[std::size_t(length)] != kUnreachable);
+    }
     // The shortest single length of at least `length`, plain before dotted.
     int atLeast(double length) const {
         for (int v = kWhole >> 5; v <= kWhole * 64; v *= 2) {
@@ -214,6 +219,22 @@ std::uint8_t percentFor(std::uint64_t length, std::int64_t target, int lo, int h
     return std::uint8_t(best);
 }
 
+// Delay and gate of a tie's last note, which holds its key for delay + gate of its length.
+std::pair<std::uint8_t, std::uint8_t> tieEndPercents(std::uint64_t length, std::int64_t target) {
+    for (int d = 0; d < 100; ++d) {
+        const std::int64_t delay = std::int64_t(length * std::uint64_t(d) / 100);
+        if (delay >= target) break;
+        const std::uint8_t g = percentFor(length, target - delay, 1, 100 - d);
+        if (delay + std::int64_t(length * g / 100) == target) return {std::uint8_t(d), g};
+    }
+    return {0, percentFor(length, target, 1, 100)};
+}
+
+bool tieEndExact(std::uint64_t length, std::int64_t target) {
+    const auto [d, g] = tieEndPercents(length, target);
+    return std::int64_t(length * d / 100 + length * g / 100) == target;
+}
+
 struct Context {
     bool exact = false;
     std::uint32_t origin = 0;
@@ -225,6 +246,7 @@ struct Context {
     std::vector<Change> tempoRecords;   // tempo effects written into this voice
     std::vector<Change> signatures;     // time-signature changes after the start
     std::vector<Change> keys;           // key changes after the start
+    bool signaturesAreGroups = true;    // the signatures stand between groups here (else drawn only)
     std::uint8_t numerator = 4, power = 2;
     const Decomposer* decomposer = nullptr;
 };
@@ -267,8 +289,10 @@ private:
         std::vector<std::uint32_t> ticks = {m_c.origin};
         for (const Note& n : m_voice.notes) ticks.push_back(n.on);
         for (const Effect& e : m_voice.effects) ticks.push_back(e.tick);
-        for (const auto* list : {&m_c.tempoTimeline, &m_c.tempoRecords, &m_c.signatures, &m_c.keys})
+        for (const auto* list : {&m_c.tempoTimeline, &m_c.tempoRecords, &m_c.signatures, &m_c.keys}) {
+            if (!m_c.signaturesAreGroups && (list == &m_c.signatures || list == &m_c.keys)) continue;
             for (const Change& c : *list) ticks.push_back(c.tick);
+        }
         if (m_voice.endTick != 0) ticks.push_back(m_voice.endTick);
         std::erase_if(ticks, [&](std::uint32_t t) { return t < m_c.origin; });
         std::sort(ticks.begin(), ticks.end());
@@ -361,6 +385,7 @@ private:
                     n.end = m_c.exact ? p + m_c.decomposer->atLeast(sound) : std::max(snap(p + sound), p + unit);
                     n.end = std::min(n.end, next);
                     if (next != kNoEnd && keepsLength(next - p, sound, notes, i, j)) n.end = next;
+                    if (m_c.exact && k == i) splitForGate(n.end - p, notes, i, j);
                 } else {
                     // Held past the next onset: its end is counted from the last onset it sounds over.
                     const double off = n.rawOff;
@@ -393,6 +418,37 @@ private:
         return true;
     }
 
+    std::uint64_t ticksOf(int length, std::uint32_t tick) const {
+        return std::uint64_t(length) * unitAt(tick) / (kWhole / 32);
+    }
+
+    // A chord written as one length whose gate cannot give its sounding ticks is tied from a first
+    // part to a last one, whose delay and gate together can.
+    void splitForGate(int length, const std::vector<Note>& notes, std::size_t from, std::size_t to) {
+        const std::uint32_t at = notes[from].on;
+        auto single = [&](int l) { return m_c.decomposer->split(l).size() == 1; };
+        if (!single(length) || length % 3 != 0) return;  // triplet lengths are not measured here
+        bool exact = true;
+        for (std::size_t k = from; k < to; ++k) {
+            const std::int64_t target = std::int64_t(notes[k].off) - std::int64_t(notes[k].on);
+            const std::uint64_t ticks = ticksOf(length, at);
+            exact = exact && std::int64_t(ticks * percentFor(ticks, target, 1, 100) / 100) == target;
+        }
+        if (exact) return;
+        for (const int first : {length * 3 / 4, length / 2, length / 4, length * 7 / 8}) {
+            if (first <= 0 || !single(first) || !single(length - first)) continue;
+            bool fits = true;
+            for (std::size_t k = from; k < to && fits; ++k) {
+                const std::int64_t target = std::int64_t(notes[k].off) - std::int64_t(notes[k].on) - std::int64_t(ticksOf(first, at));
+                fits = target >= 1 && tieEndExact(ticksOf(length - first, at), target);
+            }
+            if (fits) {
+                m_splits.push_back(notes[from].pOn + first);
+                return;
+            }
+        }
+    }
+
     std::vector<int> barPositions(int last) const {
         std::vector<int> bars;
         int from = 0;
@@ -419,6 +475,7 @@ private:
 
     void segments() {
         std::vector<int> bounds = {0};
+        bounds.insert(bounds.end(), m_splits.begin(), m_splits.end());
         int last = 0;
         for (const Note& n : m_voice.notes) {
             bounds.push_back(n.pOn);
@@ -435,13 +492,23 @@ private:
         addChanges(m_c.tempoRecords);
         // Effects after the notes are held by one rest of the finest length; signatures need none.
         int tail = -1;
-        for (std::size_t i = 1 + 2 * m_voice.notes.size(); i < bounds.size(); ++i) tail = std::max(tail, bounds[i]);
-        addChanges(m_c.signatures);
-        addChanges(m_c.keys);
+        for (std::size_t i = 1 + m_splits.size() + 2 * m_voice.notes.size(); i < bounds.size(); ++i) tail = std::max(tail, bounds[i]);
+        if (m_c.signaturesAreGroups) {
+            addChanges(m_c.signatures);
+            addChanges(m_c.keys);
+        }
         if (m_endPos != kNoEnd) last = std::max(last, m_endPos);
         if (tail >= last) last = tail + (m_c.exact ? kWhole / 32 : straightUnit());
         m_bars = barPositions(last);
-        bounds.insert(bounds.end(), m_bars.begin(), m_bars.end());
+        // Notes are tied across bar lines, except in our own files where a note's sound ends before
+        // the line: tied, its first part would sound to the line; the line falls after the group.
+        for (int bar : m_bars) {
+            const bool keepsWhole = m_c.exact && std::any_of(m_voice.notes.begin(), m_voice.notes.end(), [&](const Note& n) {
+                return n.pOn < bar && n.end > bar &&
+                       (n.rawOff < bar + 0.5 || !m_c.decomposer->whole(bar - n.pOn) || !m_c.decomposer->whole(n.end - bar));
+            });
+            if (!keepsWhole) bounds.push_back(bar);
+        }
         for (int beat : m_tripletBeats) {
             bounds.push_back(beat * kBeat);
             bounds.push_back((beat + 1) * kBeat);
@@ -462,7 +529,10 @@ private:
             std::erase_if(active, [&](std::size_t i) { return notes[i].end <= a; });
             bool first = true;
             int pos = a;
-            for (const Value& v : m_c.decomposer->split(b - a)) {
+            std::vector<Value> values = m_c.decomposer->split(b - a);
+            if (std::any_of(active.begin(), active.end(), [&](std::size_t i) { return notes[i].end == b; }))
+                values = endingParts(values, a, active);
+            for (const Value& v : values) {
                 Piece piece;
                 piece.pos = pos;
                 piece.value = v;
@@ -493,6 +563,51 @@ private:
                 }
             }
         }
+    }
+
+    // The parts of a segment in which notes end: the release must fall in the last part, whose
+    // delay and gate give it (exactly, in our own files). Longest last first, then other orders.
+    std::vector<Value> endingParts(const std::vector<Value>& parts, int a, const std::vector<std::size_t>& active) const {
+        std::vector<std::vector<Value>> candidates;
+        std::vector<Value> ascending(parts.rbegin(), parts.rend());
+        if (parts.size() < 1) return ascending;
+        candidates.push_back(ascending);
+        if (!m_c.exact) return ascending;
+        candidates.push_back(parts);
+        for (const std::vector<Value>& order : std::vector<std::vector<Value>>{ascending, parts}) {
+            const Value& last = order.back();
+            if (last.dots != 0 || last.triplet || last.type >= 6) continue;
+            std::vector<Value> halves(order.begin(), order.end() - 1);
+            const Value half{last.length / 2, std::uint8_t(last.type + 1), 0, false};
+            halves.push_back(half);
+            halves.push_back(half);
+            candidates.push_back(halves);
+        }
+        const std::vector<Note>& notes = m_voice.notes;
+        for (const std::vector<Value>& order : candidates) {
+            const int lastStart = a + std::accumulate(order.begin(), order.end() - 1, 0, [](int sum, const Value& v) { return sum + v.length; });
+            const std::uint32_t startTick = tickAt(lastStart);
+            bool fits = true;
+            for (std::size_t i : active) {
+                const Note& n = notes[i];
+                if (n.end != a + (lastStart - a) + order.back().length) continue;
+                const std::int64_t target = std::int64_t(n.off) - std::int64_t(n.pOn >= lastStart ? n.on : startTick);
+                const std::uint64_t ticks = ticksOf(order.back().length, startTick);
+                if (n.pOn >= lastStart) fits = fits && std::int64_t(ticks * percentFor(ticks, target, 1, 100) / 100) == target;
+                else fits = fits && target >= 1 && tieEndExact(ticks, target);
+            }
+            if (fits) return order;
+        }
+        return ascending;
+    }
+
+    // The tick of a position in our own files, from the anchor before it.
+    std::uint32_t tickAt(int pos) const {
+        auto it = std::upper_bound(m_anchors.begin(), m_anchors.end(), pos,
+                                   [](int p, const std::pair<std::uint32_t, int>& anchor) { return p < anchor.second; });
+        if (it == m_anchors.begin()) return m_c.origin;
+        --it;
+        return it->first + std::uint32_t(std::uint64_t(pos - it->second) * unitAt(it->first) / (kWhole / 32));
     }
 
     // Runs of triplet lengths become tuplets of three: closed when they fill three of their shortest.
@@ -686,8 +801,9 @@ private:
             if (nr.tie == 0) {
                 r.setGate(percentFor(length, std::int64_t(n.off) - std::int64_t(n.on), 1, 100 - r.delay()));
             } else if (nr.tie == mark::kTieEnd) {
-                r.setDelay(0);
-                r.setGate(percentFor(length, std::int64_t(n.off) - std::int64_t(groupTick[g]), 1, 100));
+                const auto [delay, gate] = tieEndPercents(length, std::int64_t(n.off) - std::int64_t(groupTick[g]));
+                r.setDelay(delay);
+                r.setGate(gate);
             }
         }
     }
@@ -711,6 +827,7 @@ private:
     std::vector<std::pair<std::uint32_t, int>> m_anchors;
     std::vector<int> m_tripletBeats;
     std::vector<int> m_bars;
+    std::vector<int> m_splits;  // extra group starts inside a note
     std::vector<Piece> m_pieces;
     std::vector<NoteRecord> m_noteRecords;
     int m_endPos = kNoEnd;
@@ -937,6 +1054,8 @@ private:
             c.power = m_music.denominatorPower;
             c.decomposer = &decomposer;
             if (v->conductor) c.tempoRecords = tempos;
+            // Our exporter writes only the conductor's signatures: elsewhere they fall between groups.
+            c.signaturesAreGroups = !exact || v->conductor;
             // The exporter's clock: shared by every track in format 0, the conductor's own in format 1.
             if (exact && (m_file.format == 0 || v->conductor)) c.tempoTimeline = tempos;
             if (exact && m_file.format == 1 && v->track < int(m_trackEnds.size())) v->endTick = m_trackEnds[std::size_t(v->track)];
