@@ -407,8 +407,9 @@ private:
     // A chord that sounds at least half of the time to the next onset is written that long (in our
     // own files only when a gate gives its sounding ticks exactly); a shorter one is followed by a rest.
     bool keepsLength(int length, double sound, const std::vector<Note>& notes, std::size_t from, std::size_t to) const {
+        // Drum hits are short: in a rhythm song they are written to the next onset.
+        if (!m_c.exact) return m_voice.channel == 9 || 2 * sound + 0.5 >= length;
         if (2 * sound + 0.5 < length) return false;
-        if (!m_c.exact) return true;
         const std::uint64_t ticks = std::uint64_t(length) * unitAt(notes[from].on) / (kWhole / 32);
         for (std::size_t k = from; k < to; ++k) {
             const std::int64_t target = std::int64_t(notes[k].off) - std::int64_t(notes[k].on);
