@@ -88,7 +88,7 @@ MidiImportResult importMidiFile(const fs::path& in, const fs::path& out, const I
     const bool asProject = music.songs.size() > 1 || lower(out.extension().string()) == ".prj";
     fs::path target = out.empty() ? in : out;
     if (out.empty() || out.extension().empty()) target.replace_extension(asProject ? ".PRJ" : ".PLM");
-    const fs::path folder = target.has_parent_path() ? target.parent_path() : fs::path(".");
+    const fs::path folder = target.parent_path();
 
     // Continuations of a split channel take the free tracks; songs beyond sixteen stay files only.
     std::array<bool, 16> taken{};
@@ -121,7 +121,7 @@ MidiImportResult importMidiFile(const fs::path& in, const fs::path& out, const I
     }
     if (asProject) {
         const auto title = platform::cp932ToUtf8(music.title);
-        project.setTitle(title ? *title : stem);
+        project.setTitle(title && !title->empty() ? *title : stem);
         project.setTempo(std::uint16_t(music.tempo));
         project.setKey(music.key);
         project.setNumerator(music.numerator);

@@ -396,7 +396,7 @@ private:
                     n.end = std::max(n.end, from + unit);
                     if (after != kNoEnd) {
                         n.end = std::min(n.end, after);
-                        if (2 * (off - from) + 0.5 >= after - from) n.end = after;
+                        if ((m_c.exact ? 2 : 4.0 / 3) * (off - from) + 0.5 >= after - from) n.end = after;
                     }
                 }
             }
@@ -404,11 +404,12 @@ private:
         }
     }
 
-    // A chord that sounds at least half of the time to the next onset is written that long (in our
-    // own files only when a gate gives its sounding ticks exactly); a shorter one is followed by a rest.
+    // A chord that sounds at least three quarters of the time to the next onset is written that long
+    // (in our own files half, and only when a gate gives its sounding ticks exactly); a shorter one
+    // is followed by a rest.
     bool keepsLength(int length, double sound, const std::vector<Note>& notes, std::size_t from, std::size_t to) const {
         // Drum hits are short: in a rhythm song they are written to the next onset.
-        if (!m_c.exact) return m_voice.channel == 9 || 2 * sound + 0.5 >= length;
+        if (!m_c.exact) return m_voice.channel == 9 || 4 * sound + 0.5 >= 3 * length;
         if (2 * sound + 0.5 < length) return false;
         const std::uint64_t ticks = std::uint64_t(length) * unitAt(notes[from].on) / (kWhole / 32);
         for (std::size_t k = from; k < to; ++k) {
