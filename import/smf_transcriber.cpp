@@ -383,6 +383,9 @@ private:
                 Note& n = notes[k];
                 if (chordEnds) {
                     n.end = m_c.exact ? p + m_c.decomposer->atLeast(sound) : std::max(snap(p + sound), p + unit);
+                    // The last notes of a file have no onset to reach: they reach the next beat instead.
+                    const int beat = int(std::ceil((p + sound) / kBeat - 1e-9)) * kBeat;
+                    if (!m_c.exact && next == kNoEnd && 4 * sound >= 3 * (beat - p)) n.end = std::max(n.end, beat);
                     n.end = std::min(n.end, next);
                     if (next != kNoEnd && keepsLength(next - p, sound, notes, i, j)) n.end = next;
                     if (m_c.exact && k == i) splitForGate(n.end - p, notes, i, j);
