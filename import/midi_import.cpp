@@ -107,6 +107,7 @@ MidiImportResult importMidiFile(const fs::path& in, const fs::path& out, const I
 
     ProjectData project = ProjectData::fresh();
     const std::string stem = target.stem().string();
+    std::size_t windows = 0;
     for (const ImportedSong& song : music.songs) {
         SongData data;
         data.info = song.info;
@@ -118,6 +119,8 @@ MidiImportResult importMidiFile(const fs::path& in, const fs::path& out, const I
         }
         result.written.push_back(path);
         if (asProject && song.slot >= 0) project.setMemberPath(std::size_t(song.slot), path);
+        // The project opens with its songs' windows.
+        if (asProject && windows < 20) project.setWindow(windows++, path, false);
     }
     if (asProject) {
         const auto title = platform::cp932ToUtf8(music.title);
