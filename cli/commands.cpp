@@ -11,6 +11,7 @@
 #include "cli/curve_command.h"
 #include "cli/chords_command.h"
 #include "cli/db_command.h"
+#include "cli/import_command.h"
 #include "cli/demo_project.h"
 #include "cli/play_command.h"
 #include "cli/print_command.h"
@@ -53,6 +54,7 @@ constexpr const char* kUsageText =
     "  db IN.QDB [--find category|memo|file TEXT [--exact] [--from N] [--backward]]\n"
     "                           print a song database's records, or search them\n"
     "  transcribe IN.wav [--tempo N] [--detect-way 0|1] [-o OUT.PLM]   find the notes of a sung take\n"
+    "  import IN.mid [-o OUT.PRJ|OUT.PLM] [--grid 32|16|8] [--no-triplets]   read a MIDI file as songs\n"
     "\n"
     "Every command takes --help. Exit status: 0 done, 1 usage error, 2 bad data.\n";
 
@@ -397,6 +399,7 @@ const std::map<std::string, Command>& commands() {
         {"chords", {kChordsUsage, 5, 5, chordsCommand}},
         {"db", {kDbUsage, 1, 8, dbCommand}},
         {"transcribe", {kTranscribeUsage, 1, 7, transcribeCommand}},
+        {"import", {kImportUsage, 1, 6, importCommand}},
     };
     return table;
 }

@@ -11,6 +11,7 @@
 
 #include "app/command_registry.h"
 #include "app/qt/command_ui.h"
+#include "app/qt/midi_open.h"
 #include "app/qt/database_link.h"
 #include "app/qt/entry_tool_control.h"
 #include "app/qt/main_frame.h"
@@ -59,8 +60,7 @@ auto onView(CMainFrame& frame, Move move) {
 }
 
 void openSong(CMainFrame& frame) {
-    if (const auto path = frame.app().fileDialog().askOpenName("開く", kSongFileFilter))
-        frame.openSongWindow(*path, false);
+    if (const auto path = frame.app().fileDialog().askOpenName("開く", kOpenFileFilter)) openSongOrMidi(frame, *path);
 }
 
 void openRecentFile(CMainFrame& frame, int index) {

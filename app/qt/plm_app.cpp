@@ -5,6 +5,7 @@
 
 #include "app/qt/database_link.h"
 #include "app/qt/main_frame.h"
+#include "app/qt/midi_open.h"
 #include "app/qt/recovery_keeper.h"
 #include "platform/profile.h"
 
@@ -37,7 +38,8 @@ void CPlmApp::startUp(const StartupOptions& options, bool maximised) {
     m_database = std::make_unique<DatabaseLink>(*m_frame);
     m_database->create();
 
-    if (options.song) m_frame->openSongWindow(*options.song, false);
+    acceptDroppedFiles(*m_frame);
+    if (options.song) openSongOrMidi(*m_frame, *options.song);
     // A project named on the command line takes the place of the last one.
     if (options.project) platform::appProfile().writeString("Project", "Project File", utf8Of(*options.project));
     m_project->startUp();

@@ -1,20 +1,16 @@
 #pragma once
-// A strict reader of the Standard MIDI Files the tests write: every event must carry its status
-// byte, every data byte stay below 128, every chunk end with an end of track where its length says.
+// The exporters' files read back through the real reader, held to the writer's own rules: every
+// event carries its status byte and every chunk ends with an end of track where its length says.
 
 #include <cstdint>
 #include <string>
 #include <vector>
 
+#include "import/smf_reader.h"
+
 namespace plume::test {
 
-struct SmfEvent {
-    std::uint32_t tick = 0;
-    std::vector<std::uint8_t> bytes;  // status byte first; meta events FF type length data
-
-    bool isNoteOn() const { return bytes.size() == 3 && (bytes[0] & 0xF0) == 0x90 && bytes[2] != 0; }
-    bool isMeta(std::uint8_t type) const { return bytes.size() >= 2 && bytes[0] == 0xFF && bytes[1] == type; }
-};
+using SmfEvent = plume::SmfEvent;
 
 struct Smf {
     bool ok = false;

@@ -1,0 +1,1140 @@
+#include "import/smf_transcriber.h"
+
+#include <algorithm>
+#include <array>
+#include <cmath>
+#include <limits>
+#include <map>
+#include <numeric>
+#include <optional>
+
+#include "play/performer.h"
+#include "song/song_timing.h"
+
+namespace plume {
+
+namespace {
+
+// Positions are counted in 384ths of a whole note: every plain, dotted and double-dotted length
+// down to the 32nd and every triplet down to the 32nd triplet is a whole number of them.
+constexpr int kWhole = 384;
+constexpr int kBeat = kWhole / 4;
+constexpr int kNoEnd = std::numeric_limits<int>::max();
+constexpr std::size_t kMaxSongRecords = kRecordLimit - 1;
+constexpr int kBarsPerLine = 4;
+
+const std::array<std::uint8_t, 7> kGmSystemOn = {0xF0, 0x05, 0x7E, 0x7F, 0x09, 0x01, 0xF7};
+const std::array<std::uint8_t, 12> kGsReset = {0xF0, 0x0A, 0x41, 0x10, 0x42, 0x12, 0x40, 0x00, 0x7F, 0x00, 0x41, 0xF7};
+
+struct Note {
+    std::uint32_t on = 0;
+    std::uint32_t off = 0;
+    std::uint8_t key = 0;
+    std::uint8_t velocity = 0;
+    int order = 0;  // place in the file, to keep the order of notes struck together
+    int pOn = 0;
+    int end = 0;    // written end position
+    double rawOn = 0;
+    double rawOff = 0;
+};
+
+struct Effect {
+    std::uint32_t tick = 0;
+    std::uint8_t number = 0;
+    std::array<std::uint8_t, 3> values{};  // bytes 3-5 of the effect record
+    int pos = 0;
+};
+
+struct Lyric {
+    std::uint32_t tick = 0;
+    std::string text;
+};
+
+struct Voice {
+    int track = 0;
+    int channel = 0;
+    int slot = -1;
+    std::vector<Note> notes;
+    std::vector<Effect> effects;
+    std::vector<Lyric> lyrics;
+    bool hasInitial = false;
+    std::uint8_t module = 0, bank = 0, program = 0;
+    std::uint32_t endTick = 0;
+    bool conductor = false;
+};
+
+struct Change {
+    std::uint32_t tick = 0;
+    std::uint8_t a = 0, b = 0;  // tempo: a; time signature: numerator a, power b; key: a
+    int order = 0;              // place in the file
+};
+
+// A length the song model writes as one record.
+struct Value {
+    int length = 0;
+    std::uint8_t type = 0;  // 1 whole .. 6 32nd
+    std::uint8_t dots = 0;
+    bool triplet = false;
+};
+
+std::vector<Value> valueTable(bool triplets, bool doubleDots) {
+    std::vector<Value> values;
+    for (std::uint8_t t = 1; t <= 6; ++t) {
+        const int plain = kWhole >> (t - 1);
+        values.push_back({plain, t, 0, false});
+        values.push_back({plain * 3 / 2, t, mark::kDotted, false});
+        if (doubleDots) values.push_back({plain * 7 / 4, t, mark::kDoubleDotted, false});
+        if (triplets) values.push_back({(kWhole * 2 / 3) >> (t - 1), t, 0, true});
+    }
+    std::sort(values.begin(), values.end(), [](const Value& a, const Value& b) { return a.length > b.length; });
+    return values;
+}
+
+// Fewest records for every length up to a limit, straight lengths before triplets.
+class Decomposer {
+public:
+    explicit Decomposer(std::vector<Value> values) : m_values(std::move(values)) {
+        constexpr int kLimit = 4 * kWhole;
+        m_cost.assign(kLimit + 1, kUnreachable);
+        m_pick.assign(kLimit + 1, -1);
+        m_cost[0] = 0;
+        for (int l = 1; l <= kLimit; ++l) {
+            for (std::size_t i = 0; i < m_values.size(); ++i) {
+                const int v = m_values[i].length;
+                if (v > l || m_cost[std::size_t(l - v)] == kUnreachable) continue;
+                const int cost = m_cost[std::size_t(l - v)] + (m_values[i].triplet ? 1001 : 1000);
+                if (cost < m_cost[std::size_t(l)]) {
+                    m_cost[std::size_t(l)] = cost;
+                    m_pick[std::size_t(l)] = int(i);
+                }
+            }
+        }
+    }
+    // Longest first; a remainder no length covers is left out (less than a 32nd triplet).
+    std::vector<Value> split(int length) const {
+        std::vector<Value> out;
+        const int limit = int(m_cost.size()) - 1;
+        while (length > limit) {
+            out.push_back(m_values[wholeIndex()]);
+            length -= kWhole;
+        }
+        while (length > 0 && m_cost[std::size_t(length)] == kUnreachable) --length;
+        for (int l = length; l > 0; l -= m_values[std::size_t(m_pick[std::size_t(l)])].length)
+            out.push_back(m_values[std::size_t(m_pick[std::size_t(l)])]);
+        std::stable_sort(out.begin(), out.end(), [](const Value& a, const Value& b) { return a.length > b.length; });
+        return out;
+    }
+    // True when the length is a sum of lengths the song model holds.
+    bool whole(int length) const {
+        return length > int(m_cost.size()) - 1 || (length >= 0 && m_cost[std::size_t(length)] != kUnreachable);
+    }
+    // The shortest single length of at least `length`, plain before dotted.
+    int atLeast(double length) const {
+        for (int v = kWhole >> 5; v <= kWhole * 64; v *= 2) {
+            if (v + 0.5 >= length) return v;
+        }
+        return kWhole * 64;
+    }
+
+private:
+    static constexpr int kUnreachable = std::numeric_limits<int>::max();
+    std::size_t wholeIndex() const {
+        for (std::size_t i = 0; i < m_values.size(); ++i) {
+            if (m_values[i].length == kWhole) return i;
+        }
+        return 0;
+    }
+    std::vector<Value> m_values;
+    std::vector<int> m_cost;
+    std::vector<int> m_pick;
+};
+
+std::uint8_t keyNumberOf(int sharps) {
+    if (sharps > 0 && sharps <= 7) return std::uint8_t(sharps);
+    if (sharps < 0 && sharps >= -7) return std::uint8_t(7 - sharps);
+    return 0;
+}
+
+int tempoOf(std::span<const std::uint8_t> data) {
+    if (data.size() < 3) return 120;
+    const std::uint32_t us = std::uint32_t(data[0]) << 16 | std::uint32_t(data[1]) << 8 | data[2];
+    if (us == 0) return 255;
+    return int(std::clamp<std::uint32_t>((60000000u + us / 2) / us, 1, 255));
+}
+
+bool isEvent(const SmfEvent& e, std::span<const std::uint8_t> bytes) {
+    return std::equal(e.bytes.begin(), e.bytes.end(), bytes.begin(), bytes.end());
+}
+
+// What our own export puts at the head of its first track; nullopt for any other file.
+struct OwnHeader {
+    std::size_t after = 0;   // first event of the conductor's own part
+    std::uint32_t start = 0; // the tick the song starts at (after the rest bar)
+    int reset = 2;
+    std::string title;
+    int tempo = 120;
+    std::uint8_t key = 0, numerator = 4, power = 2;
+};
+
+std::optional<OwnHeader> ownHeader(const SmfFile& file) {
+    if (!((file.format == 0 && file.tracks.size() == 1) || (file.format == 1 && file.tracks.size() == 17)))
+        return std::nullopt;
+    const std::vector<SmfEvent>& e = file.tracks[0].events;
+    OwnHeader h;
+    std::size_t i = 0;
+    auto at = [&](std::uint32_t tick) { return i < e.size() && e[i].tick == tick; };
+    if (!at(0) || !e[i].isMeta(0x03)) return std::nullopt;
+    h.title.assign(e[i].data().begin(), e[i].data().end());
+    ++i;
+    if (at(0) && isEvent(e[i], kGmSystemOn)) h.reset = 0, ++i;
+    else if (at(0) && isEvent(e[i], kGsReset)) h.reset = 1, ++i;
+    const std::array<std::uint8_t, 6> tempo120 = {0xFF, 0x51, 0x03, 0x07, 0xA1, 0x20};
+    const std::array<std::uint8_t, 7> fourFour = {0xFF, 0x58, 0x04, 0x04, 0x02, 0x18, 0x08};
+    if (!at(0) || !isEvent(e[i++], tempo120)) return std::nullopt;
+    if (!at(0) || !isEvent(e[i++], fourFour)) return std::nullopt;
+    if (!at(0) || !e[i].isMeta(0x59) || e[i].data().size() != 2) return std::nullopt;
+    h.key = keyNumberOf(std::int8_t(e[i].data()[0]));
+    ++i;
+    if (i + 1 >= e.size() || !e[i].isMeta(0x51) || !e[i + 1].isMeta(0x58) || e[i].tick != e[i + 1].tick ||
+        e[i + 1].data().size() != 4)
+        return std::nullopt;
+    h.start = e[i].tick;
+    h.tempo = tempoOf(e[i].data());
+    h.numerator = e[i + 1].data()[0];
+    h.power = e[i + 1].data()[1];
+    h.after = i + 2;
+    return h;
+}
+
+std::uint8_t percentFor(std::uint64_t length, std::int64_t target, int lo, int hi) {
+    if (hi < lo) hi = lo;
+    if (length == 0) return std::uint8_t(lo);
+    const std::int64_t guess = std::clamp<std::int64_t>(target * 100 / std::int64_t(length), lo, hi);
+    int best = int(guess);
+    std::int64_t bestError = std::numeric_limits<std::int64_t>::max();
+    for (std::int64_t p = std::max<std::int64_t>(lo, guess - 2); p <= std::min<std::int64_t>(hi, guess + 2); ++p) {
+        const std::int64_t error = std::abs(std::int64_t(length * std::uint64_t(p) / 100) - target);
+        if (error < bestError) bestError = error, best = int(p);
+    }
+    return std::uint8_t(best);
+}
+
+// Delay and gate of a tie's last note, which holds its key for delay + gate of its length.
+std::pair<std::uint8_t, std::uint8_t> tieEndPercents(std::uint64_t length, std::int64_t target) {
+    for (int d = 0; d < 100; ++d) {
+        const std::int64_t delay = std::int64_t(length * std::uint64_t(d) / 100);
+        if (delay >= target) break;
+        const std::uint8_t g = percentFor(length, target - delay, 1, 100 - d);
+        if (delay + std::int64_t(length * g / 100) == target) return {std::uint8_t(d), g};
+    }
+    return {0, percentFor(length, target, 1, 100)};
+}
+
+bool tieEndExact(std::uint64_t length, std::int64_t target) {
+    const auto [d, g] = tieEndPercents(length, target);
+    return std::int64_t(length * d / 100 + length * g / 100) == target;
+}
+
+struct Context {
+    bool exact = false;
+    std::uint32_t origin = 0;
+    std::uint32_t timeBase = 96;
+    int startTempo = 120;
+    int grid = 16;
+    bool triplets = true;
+    std::vector<Change> tempoTimeline;  // clock changes this voice follows
+    std::vector<Change> tempoRecords;   // tempo effects written into this voice
+    std::vector<Change> signatures;     // time-signature changes after the start
+    std::vector<Change> keys;           // key changes after the start
+    bool signaturesAreGroups = true;    // the signatures stand between groups here (else drawn only)
+    std::uint8_t numerator = 4, power = 2;
+    const Decomposer* decomposer = nullptr;
+};
+
+// One record group of the transcription before it is written.
+struct Piece {
+    int pos = 0;
+    Value value;
+    bool rest = true;
+    std::vector<std::pair<std::size_t, std::uint8_t>> notes;  // note index, tie mark
+    std::vector<std::size_t> effects;
+    bool firstOfSegment = false;
+    std::uint8_t tuplet = 0;  // tuplet marks of byte 3
+};
+
+class VoiceTranscriber {
+public:
+    VoiceTranscriber(Voice& voice, const Context& context) : m_voice(voice), m_c(context) {}
+
+    std::vector<SongRecord> run() {
+        if (m_c.exact) anchor();
+        else decideBeats();
+        placeNotes();
+        segments();
+        markTuplets();
+        return records();
+    }
+
+private:
+    std::uint32_t unitAt(std::uint32_t tick) const {
+        int tempo = m_c.startTempo;
+        for (const Change& c : m_c.tempoTimeline) {
+            if (c.tick <= tick) tempo = c.a;
+        }
+        return std::max<std::uint32_t>(PerformerClock::ticks(m_c.timeBase, tempo).thirtySecond(), 1);
+    }
+
+    // Our own files: positions measured from group start to group start on the exporter's grid.
+    void anchor() {
+        std::vector<std::uint32_t> ticks = {m_c.origin};
+        for (const Note& n : m_voice.notes) ticks.push_back(n.on);
+        for (const Effect& e : m_voice.effects) ticks.push_back(e.tick);
+        for (const auto* list : {&m_c.tempoTimeline, &m_c.tempoRecords, &m_c.signatures, &m_c.keys}) {
+            if (!m_c.signaturesAreGroups && (list == &m_c.signatures || list == &m_c.keys)) continue;
+            for (const Change& c : *list) ticks.push_back(c.tick);
+        }
+        if (m_voice.endTick != 0) ticks.push_back(m_voice.endTick);
+        std::erase_if(ticks, [&](std::uint32_t t) { return t < m_c.origin; });
+        std::sort(ticks.begin(), ticks.end());
+        ticks.erase(std::unique(ticks.begin(), ticks.end()), ticks.end());
+        int pos = 0;
+        for (std::size_t i = 0; i < ticks.size(); ++i) {
+            if (i > 0) {
+                const double units = double(ticks[i] - ticks[i - 1]) * (kWhole / 32.0) / unitAt(ticks[i - 1]);
+                pos += int(std::lround(units));
+            }
+            m_anchors.push_back({ticks[i], pos});
+        }
+    }
+
+    double raw(std::uint32_t tick) const {
+        if (tick <= m_c.origin) return 0;
+        if (!m_c.exact) return double(tick - m_c.origin) * kBeat / m_c.timeBase;
+        auto it = std::upper_bound(m_anchors.begin(), m_anchors.end(), tick,
+                                   [](std::uint32_t t, const std::pair<std::uint32_t, int>& a) { return t < a.first; });
+        --it;
+        return it->second + double(tick - it->first) * (kWhole / 32.0) / unitAt(it->first);
+    }
+
+    int straightUnit() const { return kWhole / m_c.grid; }
+    int tripletUnit() const { return straightUnit() * 2 / 3; }
+
+    // Each beat is straight or triplet, whichever its onsets fit much better.
+    void decideBeats() {
+        if (!m_c.triplets) return;
+        std::map<int, std::pair<double, double>> errors;
+        for (const Note& n : m_voice.notes) {
+            const double x = raw(n.on);
+            const int beat = int(std::floor(x / kBeat));
+            const double inBeat = x - beat * kBeat;
+            auto error = [&](int unit) {
+                const double r = std::fmod(inBeat, unit);
+                return std::min(r, unit - r);
+            };
+            errors[beat].first += error(straightUnit());
+            errors[beat].second += error(tripletUnit());
+        }
+        for (const auto& [beat, e] : errors) {
+            if (e.second * 3 < e.first) m_tripletBeats.push_back(beat);
+        }
+    }
+
+    bool tripletBeat(int beat) const { return std::binary_search(m_tripletBeats.begin(), m_tripletBeats.end(), beat); }
+
+    int snap(double x) const {
+        if (m_c.exact) return int(std::lround(x));
+        const int beat = int(std::floor(x / kBeat));
+        const int unit = tripletBeat(beat) ? tripletUnit() : straightUnit();
+        const double inBeat = x - beat * kBeat;
+        return beat * kBeat + int(std::lround(inBeat / unit)) * unit;
+    }
+
+    int position(std::uint32_t tick) const { return snap(raw(tick)); }
+
+    void placeNotes() {
+        std::vector<Note>& notes = m_voice.notes;
+        for (Note& n : notes) {
+            n.rawOn = raw(n.on);
+            n.rawOff = raw(n.off);
+            n.pOn = snap(n.rawOn);
+        }
+        std::stable_sort(notes.begin(), notes.end(), [](const Note& a, const Note& b) { return a.pOn < b.pOn; });
+        m_endPos = m_voice.endTick != 0 && m_c.exact ? position(m_voice.endTick) : kNoEnd;
+        std::vector<int> onsets;
+        for (const Note& n : notes) onsets.push_back(n.pOn);
+        onsets.erase(std::unique(onsets.begin(), onsets.end()), onsets.end());
+        auto nextOnset = [&](int pos) {
+            const auto it = std::upper_bound(onsets.begin(), onsets.end(), pos);
+            return it == onsets.end() ? m_endPos : *it;
+        };
+        const int unit = m_c.exact ? 1 : straightUnit();
+        for (std::size_t i = 0; i < notes.size();) {
+            std::size_t j = i;
+            while (j < notes.size() && notes[j].pOn == notes[i].pOn) ++j;
+            const int p = notes[i].pOn;
+            const int next = nextOnset(p);
+            bool chordEnds = true;
+            double sound = 0;
+            for (std::size_t k = i; k < j; ++k) {
+                sound = std::max(sound, notes[k].rawOff - notes[k].rawOn);
+                if (notes[k].rawOff > next + 0.5) chordEnds = false;
+            }
+            for (std::size_t k = i; k < j; ++k) {
+                Note& n = notes[k];
+                if (chordEnds) {
+                    n.end = m_c.exact ? p + m_c.decomposer->atLeast(sound) : std::max(snap(p + sound), p + unit);
+                    // The last notes of a file have no onset to reach: they reach the next beat instead.
+                    const int beat = int(std::ceil((p + sound) / kBeat - 1e-9)) * kBeat;
+                    if (!m_c.exact && next == kNoEnd && 4 * sound >= 3 * (beat - p)) n.end = std::max(n.end, beat);
+                    n.end = std::min(n.end, next);
+                    if (next != kNoEnd && keepsLength(next - p, sound, notes, i, j)) n.end = next;
+                    if (m_c.exact && k == i) splitForGate(n.end - p, notes, i, j);
+                } else {
+                    // Held past the next onset: its end is counted from the last onset it sounds over.
+                    const double off = n.rawOff;
+                    const auto last = std::upper_bound(onsets.begin(), onsets.end(), int(std::floor(off - 0.5)));
+                    const int from = last == onsets.begin() ? p : *(last - 1);
+                    const int after = last == onsets.end() ? m_endPos : *last;
+                    n.end = m_c.exact ? from + m_c.decomposer->atLeast(off - from) : snap(off);
+                    n.end = std::max(n.end, from + unit);
+                    if (after != kNoEnd) {
+                        n.end = std::min(n.end, after);
+                        if ((m_c.exact ? 2 : 4.0 / 3) * (off - from) + 0.5 >= after - from) n.end = after;
+                    }
+                }
+            }
+            i = j;
+        }
+    }
+
+    // A chord that sounds at least three quarters of the time to the next onset is written that long
+    // (in our own files half, and only when a gate gives its sounding ticks exactly); a shorter one
+    // is followed by a rest.
+    bool keepsLength(int length, double sound, const std::vector<Note>& notes, std::size_t from, std::size_t to) const {
+        // Drum hits are short: in a rhythm song they are written to the next onset.
+        if (!m_c.exact) return m_voice.channel == 9 || 4 * sound + 0.5 >= 3 * length;
+        if (2 * sound + 0.5 < length) return false;
+        const std::uint64_t ticks = std::uint64_t(length) * unitAt(notes[from].on) / (kWhole / 32);
+        for (std::size_t k = from; k < to; ++k) {
+            const std::int64_t target = std::int64_t(notes[k].off) - std::int64_t(notes[k].on);
+            const std::uint8_t gate = percentFor(ticks, target, 1, 100);
+            if (std::int64_t(ticks * gate / 100) != target) return false;
+        }
+        return true;
+    }
+
+    std::uint64_t ticksOf(int length, std::uint32_t tick) const {
+        return std::uint64_t(length) * unitAt(tick) / (kWhole / 32);
+    }
+
+    // A chord written as one length whose gate cannot give its sounding ticks is tied from a first
+    // part to a last one, whose delay and gate together can.
+    void splitForGate(int length, const std::vector<Note>& notes, std::size_t from, std::size_t to) {
+        const std::uint32_t at = notes[from].on;
+        auto single = [&](int l) { return m_c.decomposer->split(l).size() == 1; };
+        if (!single(length) || length % 3 != 0) return;  // triplet lengths are not measured here
+        bool exact = true;
+        for (std::size_t k = from; k < to; ++k) {
+            const std::int64_t target = std::int64_t(notes[k].off) - std::int64_t(notes[k].on);
+            const std::uint64_t ticks = ticksOf(length, at);
+            exact = exact && std::int64_t(ticks * percentFor(ticks, target, 1, 100) / 100) == target;
+        }
+        if (exact) return;
+        for (const int first : {length * 3 / 4, length / 2, length / 4, length * 7 / 8}) {
+            if (first <= 0 || !single(first) || !single(length - first)) continue;
+            bool fits = true;
+            for (std::size_t k = from; k < to && fits; ++k) {
+                const std::int64_t target = std::int64_t(notes[k].off) - std::int64_t(notes[k].on) - std::int64_t(ticksOf(first, at));
+                fits = target >= 1 && tieEndExact(ticksOf(length - first, at), target);
+            }
+            if (fits) {
+                m_splits.push_back(notes[from].pOn + first);
+                return;
+            }
+        }
+    }
+
+    std::vector<int> barPositions(int last) const {
+        std::vector<int> bars;
+        int from = 0;
+        std::uint8_t num = m_c.numerator, power = m_c.power;
+        std::vector<std::pair<int, Change>> sigs;
+        for (const Change& c : m_c.signatures) sigs.push_back({position(c.tick), c});
+        std::size_t s = 0;
+        for (;;) {
+            const int length = std::max(1, int(num) * (kWhole >> std::min<int>(power, 5)));
+            int bar = from + length;
+            while (s < sigs.size() && sigs[s].first <= bar) {
+                if (sigs[s].first > from) bars.push_back(sigs[s].first);
+                from = sigs[s].first;
+                num = sigs[s].second.a, power = sigs[s].second.b;
+                ++s;
+                bar = from + std::max(1, int(num) * (kWhole >> std::min<int>(power, 5)));
+            }
+            if (bar > last) break;
+            bars.push_back(bar);
+            from = bar;
+        }
+        return bars;
+    }
+
+    void segments() {
+        std::vector<int> bounds = {0};
+        bounds.insert(bounds.end(), m_splits.begin(), m_splits.end());
+        int last = 0;
+        for (const Note& n : m_voice.notes) {
+            bounds.push_back(n.pOn);
+            bounds.push_back(n.end);
+            last = std::max(last, n.end);
+        }
+        for (Effect& e : m_voice.effects) {
+            e.pos = position(e.tick);
+            bounds.push_back(e.pos);
+        }
+        auto addChanges = [&](const std::vector<Change>& list) {
+            for (const Change& c : list) bounds.push_back(position(c.tick));
+        };
+        addChanges(m_c.tempoRecords);
+        // Effects after the notes are held by one rest of the finest length; signatures need none.
+        int tail = -1;
+        for (std::size_t i = 1 + m_splits.size() + 2 * m_voice.notes.size(); i < bounds.size(); ++i) tail = std::max(tail, bounds[i]);
+        if (m_c.signaturesAreGroups) {
+            addChanges(m_c.signatures);
+            addChanges(m_c.keys);
+        }
+        if (m_endPos != kNoEnd) last = std::max(last, m_endPos);
+        if (tail >= last) last = tail + (m_c.exact ? kWhole / 32 : straightUnit());
+        m_bars = barPositions(last);
+        // Notes are tied across bar lines, except in our own files where a note's sound ends before
+        // the line: tied, its first part would sound to the line; the line falls after the group.
+        for (int bar : m_bars) {
+            const bool keepsWhole = m_c.exact && std::any_of(m_voice.notes.begin(), m_voice.notes.end(), [&](const Note& n) {
+                return n.pOn < bar && n.end > bar &&
+                       (n.rawOff < bar + 0.5 || !m_c.decomposer->whole(bar - n.pOn) || !m_c.decomposer->whole(n.end - bar));
+            });
+            if (!keepsWhole) bounds.push_back(bar);
+        }
+        for (int beat : m_tripletBeats) {
+            bounds.push_back(beat * kBeat);
+            bounds.push_back((beat + 1) * kBeat);
+        }
+        std::erase_if(bounds, [&](int b) { return b < 0 || b > last; });
+        bounds.push_back(last);
+        std::sort(bounds.begin(), bounds.end());
+        bounds.erase(std::unique(bounds.begin(), bounds.end()), bounds.end());
+
+        // Notes sounding in each segment, swept in order of onset.
+        const std::vector<Note>& notes = m_voice.notes;
+        std::vector<std::size_t> active;
+        std::size_t nextNote = 0;
+        std::vector<std::vector<std::size_t>> notePieces(notes.size());
+        for (std::size_t s = 0; s + 1 < bounds.size(); ++s) {
+            const int a = bounds[s], b = bounds[s + 1];
+            while (nextNote < notes.size() && notes[nextNote].pOn <= a) active.push_back(nextNote++);
+            std::erase_if(active, [&](std::size_t i) { return notes[i].end <= a; });
+            bool first = true;
+            int pos = a;
+            std::vector<Value> values = m_c.decomposer->split(b - a);
+            if (std::any_of(active.begin(), active.end(), [&](std::size_t i) { return notes[i].end == b; }))
+                values = endingParts(values, a, active);
+            for (const Value& v : values) {
+                Piece piece;
+                piece.pos = pos;
+                piece.value = v;
+                piece.rest = active.empty();
+                piece.firstOfSegment = first;
+                for (std::size_t i : active) {
+                    piece.notes.push_back({i, 0});
+                    notePieces[i].push_back(m_pieces.size());
+                }
+                // The notes struck last come first, as the export plays a group from its last record.
+                std::stable_sort(piece.notes.begin(), piece.notes.end(), [&](const auto& x, const auto& y) {
+                    const bool xNew = notes[x.first].pOn == a, yNew = notes[y.first].pOn == a;
+                    if (xNew != yNew) return !xNew;
+                    return notes[x.first].order > notes[y.first].order;
+                });
+                m_pieces.push_back(std::move(piece));
+                first = false;
+                pos += v.length;
+            }
+        }
+        // A note over several pieces is tied from its first to its last.
+        for (std::size_t i = 0; i < notes.size(); ++i) {
+            const std::vector<std::size_t>& list = notePieces[i];
+            for (std::size_t k = 0; list.size() > 1 && k < list.size(); ++k) {
+                const std::uint8_t tie = k == 0 ? mark::kTieBegin : k + 1 == list.size() ? mark::kTieEnd : mark::kTieMiddle;
+                for (auto& [index, mark] : m_pieces[list[k]].notes) {
+                    if (index == i) mark = tie;
+                }
+            }
+        }
+    }
+
+    // The parts of a segment in which notes end: the release must fall in the last part, whose
+    // delay and gate give it (exactly, in our own files). Longest last first, then other orders.
+    std::vector<Value> endingParts(const std::vector<Value>& parts, int a, const std::vector<std::size_t>& active) const {
+        std::vector<std::vector<Value>> candidates;
+        std::vector<Value> ascending(parts.rbegin(), parts.rend());
+        if (parts.size() < 1) return ascending;
+        candidates.push_back(ascending);
+        if (!m_c.exact) return ascending;
+        candidates.push_back(parts);
+        for (const std::vector<Value>& order : std::vector<std::vector<Value>>{ascending, parts}) {
+            const Value& last = order.back();
+            if (last.dots != 0 || last.triplet || last.type >= 6) continue;
+            std::vector<Value> halves(order.begin(), order.end() - 1);
+            const Value half{last.length / 2, std::uint8_t(last.type + 1), 0, false};
+            halves.push_back(half);
+            halves.push_back(half);
+            candidates.push_back(halves);
+        }
+        const std::vector<Note>& notes = m_voice.notes;
+        for (const std::vector<Value>& order : candidates) {
+            const int lastStart = a + std::accumulate(order.begin(), order.end() - 1, 0, [](int sum, const Value& v) { return sum + v.length; });
+            const std::uint32_t startTick = tickAt(lastStart);
+            bool fits = true;
+            for (std::size_t i : active) {
+                const Note& n = notes[i];
+                if (n.end != a + (lastStart - a) + order.back().length) continue;
+                const std::int64_t target = std::int64_t(n.off) - std::int64_t(n.pOn >= lastStart ? n.on : startTick);
+                const std::uint64_t ticks = ticksOf(order.back().length, startTick);
+                if (n.pOn >= lastStart) fits = fits && std::int64_t(ticks * percentFor(ticks, target, 1, 100) / 100) == target;
+                else fits = fits && target >= 1 && tieEndExact(ticks, target);
+            }
+            if (fits) return order;
+        }
+        return ascending;
+    }
+
+    // The tick of a position in our own files, from the anchor before it.
+    std::uint32_t tickAt(int pos) const {
+        auto it = std::upper_bound(m_anchors.begin(), m_anchors.end(), pos,
+                                   [](int p, const std::pair<std::uint32_t, int>& anchor) { return p < anchor.second; });
+        if (it == m_anchors.begin()) return m_c.origin;
+        --it;
+        return it->first + std::uint32_t(std::uint64_t(pos - it->second) * unitAt(it->first) / (kWhole / 32));
+    }
+
+    // Runs of triplet lengths become tuplets of three: closed when they fill three of their shortest.
+    void markTuplets() {
+        for (std::size_t i = 0; i < m_pieces.size();) {
+            if (!m_pieces[i].value.triplet) {
+                ++i;
+                continue;
+            }
+            std::size_t j = i;
+            int sum = 0, shortest = kNoEnd;
+            while (j < m_pieces.size() && m_pieces[j].value.triplet) {
+                sum += m_pieces[j].value.length;
+                shortest = std::min(shortest, m_pieces[j].value.length);
+                ++j;
+                if (sum == 3 * shortest) break;
+            }
+            for (std::size_t k = i; k < j; ++k) {
+                const std::uint8_t place = k == i ? mark::kTupletFirst : k + 1 == j ? mark::kTupletLast : mark::kTupletInner;
+                m_pieces[k].tuplet = std::uint8_t(place | 3);
+            }
+            i = j;
+        }
+    }
+
+    std::vector<SongRecord> records() {
+        std::vector<SongRecord> out;
+        out.reserve(m_pieces.size() * 2 + m_bars.size() * 2 + 8);
+        struct Meta {
+            int pos;
+            bool key;
+            Change change;
+        };
+        std::vector<Meta> metas;
+        for (const Change& c : m_c.signatures) metas.push_back({position(c.tick), false, c});
+        for (const Change& c : m_c.keys) metas.push_back({position(c.tick), true, c});
+        std::stable_sort(metas.begin(), metas.end(), [](const Meta& x, const Meta& y) {
+            return x.pos != y.pos ? x.pos < y.pos : x.change.order < y.change.order;
+        });
+        std::vector<std::pair<int, int>> tempos;
+        for (const Change& c : m_c.tempoRecords) tempos.push_back({position(c.tick), c.a});
+        std::vector<std::pair<int, const Lyric*>> lyrics;
+        for (const Lyric& l : m_voice.lyrics) lyrics.push_back({position(l.tick), &l});
+        std::sort(lyrics.begin(), lyrics.end(), [](const auto& x, const auto& y) { return x.first < y.first; });
+        std::size_t bar = 0, meta = 0, tempo = 0, lyric = 0, effect = 0, bars = 0;
+        std::vector<Effect>& effects = m_voice.effects;
+        std::stable_sort(effects.begin(), effects.end(), [](const Effect& x, const Effect& y) { return x.pos < y.pos; });
+        const std::vector<Note>& notes = m_voice.notes;
+        auto single = [&](SongRecord r) {
+            r.setGroupSize(1);
+            out.push_back(r);
+        };
+        for (std::size_t p = 0; p < m_pieces.size(); ++p) {
+            const Piece& piece = m_pieces[p];
+            while (bar < m_bars.size() && m_bars[bar] <= piece.pos) {
+                SongRecord line;
+                line.setType(type::kBarLine);
+                single(line);
+                if (++bars % kBarsPerLine == 0) {
+                    line.setType(type::kLineBreak);
+                    single(line);
+                }
+                ++bar;
+            }
+            while (meta < metas.size() && metas[meta].pos <= piece.pos) {
+                single(metaRecord(metas[meta].key, metas[meta].change));
+                ++meta;
+            }
+            const std::size_t start = out.size();
+            const std::uint8_t typeAndDots = std::uint8_t((piece.value.type + (piece.rest ? 6 : 0)) | piece.value.dots);
+            if (piece.rest) {
+                SongRecord r;
+                r.setTypeAndDots(typeAndDots);
+                r.setMarks(piece.tuplet);
+                out.push_back(r);
+            }
+            for (const auto& [index, tie] : piece.notes) {
+                SongRecord r;
+                r.setTypeAndDots(typeAndDots);
+                r.setMarks(std::uint8_t(tie | piece.tuplet));
+                r.setKey(notes[index].key);
+                r.setVelocity(notes[index].velocity);
+                r.setGate(100);
+                m_noteRecords.push_back({out.size(), index, tie});
+                out.push_back(r);
+            }
+            if (piece.firstOfSegment) {
+                // Effects of one position in reverse: the export plays a group from its last record.
+                std::size_t e = effect;
+                while (e < effects.size() && effects[e].pos <= piece.pos) ++e;
+                for (std::size_t k = e; k-- > effect;) {
+                    SongRecord r;
+                    r.setKind(kind::kEffect);
+                    r.setEffectNumber(effects[k].number);
+                    r.setValue(effects[k].values[0]);
+                    r.bytes[4] = effects[k].values[1];
+                    r.bytes[5] = effects[k].values[2];
+                    out.push_back(r);
+                }
+                effect = e;
+                while (tempo < tempos.size() && tempos[tempo].first <= piece.pos) {
+                    SongRecord r;
+                    r.setKind(kind::kEffect);
+                    r.setEffectNumber(effect::kTempo);
+                    r.setValue(std::uint8_t(tempos[tempo].second));
+                    out.insert(out.begin() + std::ptrdiff_t(start + (piece.rest ? 1 : piece.notes.size())), r);
+                    ++tempo;
+                }
+            }
+            while (lyric < lyrics.size() && lyrics[lyric].first < piece.pos) ++lyric;
+            if (!piece.rest && lyric < lyrics.size() && lyrics[lyric].first == piece.pos &&
+                (piece.notes.empty() || piece.notes.front().second == 0 || piece.notes.front().second == mark::kTieBegin)) {
+                SongRecord r;
+                r.setKind(kind::kLyric);
+                std::string text = lyrics[lyric].second->text;
+                std::size_t cut = 0;
+                while (cut < text.size()) {
+                    const unsigned char c = static_cast<unsigned char>(text[cut]);
+                    const std::size_t width = (c >= 0x81 && c <= 0x9F) || (c >= 0xE0 && c <= 0xFC) ? 2 : 1;
+                    if (cut + width > 6) break;
+                    cut += width;
+                }
+                r.setText(std::string_view(text).substr(0, cut));
+                out.push_back(r);
+                ++lyric;
+            }
+            out[start].setGroupSize(std::uint8_t(out.size() - start));
+        }
+        for (; meta < metas.size(); ++meta) single(metaRecord(metas[meta].key, metas[meta].change));
+        playValues(out);
+        return out;
+    }
+
+    static SongRecord metaRecord(bool key, const Change& c) {
+        SongRecord r;
+        r.setKind(kind::kMeta);
+        if (key) {
+            r.setMetaType(meta::kKeySignature);
+            r.setValue(2);
+            r.setMetaKeySignature(c.a);
+        } else {
+            r.setMetaType(meta::kTimeSignature);
+            r.setValue(4);
+            r.setMetaTimeSignature(c.a, c.b);
+        }
+        return r;
+    }
+
+    // Velocity is the note's; delay and gate are the percentages that give its sounding ticks.
+    void playValues(std::vector<SongRecord>& out) {
+        const Records records(out);
+        std::vector<std::uint32_t> groupTick(out.size(), 0), groupLength(out.size(), 0);
+        if (m_c.exact) {
+            std::uint32_t tick = m_c.origin;
+            int tempoNow = m_c.startTempo;
+            std::size_t change = 0;
+            std::vector<std::pair<int, int>> timeline;
+            for (const Change& c : m_c.tempoTimeline) timeline.push_back({position(c.tick), c.a});
+            DurationRule rule(32 * unitAt(0));
+            int pos = 0;
+            for (std::size_t g = 0; g < out.size(); g = nextGroup(records, g)) {
+                if (!isTimedGroup(records, g)) continue;
+                while (change < timeline.size() && timeline[change].first <= pos) tempoNow = timeline[change++].second;
+                const std::uint32_t unit = std::max<std::uint32_t>(PerformerClock::ticks(m_c.timeBase, tempoNow).thirtySecond(), 1);
+                rule.setWhole(32 * unit);
+                groupTick[g] = tick;
+                groupLength[g] = rule.groupLength(records, g);
+                tick += groupLength[g];
+                pos += nominal(out[g]);
+            }
+        } else {
+            int pos = 0;
+            for (std::size_t g = 0; g < out.size(); g = nextGroup(records, g)) {
+                if (!isTimedGroup(records, g)) continue;
+                groupTick[g] = m_c.origin + std::uint32_t(std::lround(double(pos) * m_c.timeBase / kBeat));
+                const int length = nominal(out[g]);
+                groupLength[g] = std::uint32_t(std::lround(double(length) * m_c.timeBase / kBeat));
+                pos += length;
+            }
+        }
+        std::size_t g = 0;
+        for (const NoteRecord& nr : m_noteRecords) {
+            while (nextGroup(records, g) <= nr.record) g = nextGroup(records, g);
+            const Note& n = m_voice.notes[nr.note];
+            SongRecord& r = out[nr.record];
+            const std::uint32_t length = groupLength[g];
+            if (nr.tie == 0 || nr.tie == mark::kTieBegin) {
+                const std::int64_t late = std::int64_t(n.on) - std::int64_t(groupTick[g]);
+                r.setDelay(late > 0 ? percentFor(length, late, 0, 99) : 0);
+            }
+            if (nr.tie == 0) {
+                r.setGate(percentFor(length, std::int64_t(n.off) - std::int64_t(n.on), 1, 100 - r.delay()));
+            } else if (nr.tie == mark::kTieEnd) {
+                const auto [delay, gate] = tieEndPercents(length, std::int64_t(n.off) - std::int64_t(groupTick[g]));
+                r.setDelay(delay);
+                r.setGate(gate);
+            }
+        }
+    }
+
+    static int nominal(const SongRecord& r) {
+        const int t = r.isRest() ? r.type() - 6 : r.type();
+        int length = r.tupletNumber() == 3 ? (kWhole * 2 / 3) >> (t - 1) : kWhole >> (t - 1);
+        if (r.dots() & mark::kDoubleDotted) length = length * 7 / 4;
+        else if (r.dots() & mark::kDotted) length = length * 3 / 2;
+        return length;
+    }
+
+    struct NoteRecord {
+        std::size_t record;
+        std::size_t note;
+        std::uint8_t tie;
+    };
+
+    Voice& m_voice;
+    const Context& m_c;
+    std::vector<std::pair<std::uint32_t, int>> m_anchors;
+    std::vector<int> m_tripletBeats;
+    std::vector<int> m_bars;
+    std::vector<int> m_splits;  // extra group starts inside a note
+    std::vector<Piece> m_pieces;
+    std::vector<NoteRecord> m_noteRecords;
+    int m_endPos = kNoEnd;
+};
+
+// Controllers the song model holds as effect records.
+std::optional<std::uint8_t> effectOfController(std::uint8_t cc) {
+    switch (cc) {
+    case 7: return effect::kVolume;
+    case 10: return effect::kPan;
+    case 1: return effect::kModulation;
+    case 64: return effect::kHold;
+    case 91: return effect::kReverb;
+    case 93: return effect::kChorus;
+    case 11: return effect::kExpression;
+    case 71: return std::uint8_t(13);
+    case 72: return std::uint8_t(14);
+    case 73: return std::uint8_t(15);
+    case 74: return std::uint8_t(16);
+    case 94: return effect::kVariation;
+    default: return std::nullopt;
+    }
+}
+
+class FileTranscriber {
+public:
+    FileTranscriber(const SmfFile& file, const ImportOptions& options) : m_file(file), m_options(options) {}
+
+    ImportedMusic run() {
+        m_header = ownHeader(m_file);
+        m_music.ownExport = m_header.has_value();
+        m_music.format = m_file.format == 0 ? 0 : 1;
+        m_music.timeBase = m_file.division;
+        if (m_header) {
+            m_origin = m_header->start + (m_file.format == 0 ? 1 : 0);
+            m_music.title = m_header->title;
+            m_music.tempo = m_header->tempo;
+            m_music.key = m_header->key;
+            m_music.numerator = m_header->numerator;
+            m_music.denominatorPower = m_header->power;
+            m_music.reset = m_header->reset;
+            m_music.restBar = m_header->start != 0;
+        }
+        collect();
+        assignSlots();
+        transcribe();
+        return std::move(m_music);
+    }
+
+private:
+    Voice& voiceFor(int track, int channel) {
+        const int key = (m_file.format == 0 ? 0 : track) * 16 + channel;
+        auto [it, added] = m_voiceIndex.try_emplace(key, m_voices.size());
+        if (added) {
+            m_voices.emplace_back();
+            m_voices.back().track = track;
+            m_voices.back().channel = channel;
+        }
+        return m_voices[it->second];
+    }
+
+    void collect() {
+        int order = 0;
+        bool titleSeen = m_header.has_value();
+        for (std::size_t t = 0; t < m_file.tracks.size(); ++t) {
+            const std::vector<SmfEvent>& events = m_file.tracks[t].events;
+            std::map<int, std::array<int, 2>> bankSelect;  // channel: CC 32 and CC 0 waiting for a program
+            std::map<int, std::vector<std::size_t>> open;  // channel * 128 + key: notes sounding
+            std::uint32_t lastTick = 0;
+            const std::size_t from = t == 0 && m_header ? m_header->after : 0;
+            for (std::size_t i = from; i < events.size(); ++i) {
+                const SmfEvent& e = events[i];
+                lastTick = e.tick;
+                ++order;
+                if (e.status() == 0xFF && e.bytes.size() >= 3) {
+                    meta(e, int(t), order, titleSeen);
+                    continue;
+                }
+                if (!e.isChannel()) continue;
+                Voice& v = voiceFor(int(t), e.channel());
+                const int ch = e.channel();
+                if (e.isNoteOn() || e.isNoteOff()) {
+                    auto& sounding = open[ch * 128 + e.bytes[1]];
+                    // A key struck again before its release ends the earlier note there.
+                    for (std::size_t k : sounding) v.notes[k].off = e.tick;
+                    sounding.clear();
+                    if (e.isNoteOn()) {
+                        sounding.push_back(v.notes.size());
+                        v.notes.push_back({e.tick, e.tick, e.bytes[1], e.bytes[2], order});
+                    }
+                    continue;
+                }
+                const std::uint8_t command = e.command();
+                if (command == 0xB0 && (e.bytes[1] == 0 || e.bytes[1] == 32)) {
+                    auto& pending = bankSelect.try_emplace(ch, std::array<int, 2>{-1, -1}).first->second;
+                    pending[e.bytes[1] == 32 ? 0 : 1] = e.bytes[2];
+                } else if (command == 0xB0) {
+                    if (const auto number = effectOfController(e.bytes[1]))
+                        v.effects.push_back({e.tick, *number, {e.bytes[2], 0, 0}});
+                } else if (command == 0xE0) {
+                    const std::int16_t value = std::int16_t(((e.bytes[2] << 7) | e.bytes[1]) - 8192);
+                    v.effects.push_back({e.tick, effect::kPitchBend,
+                                         {std::uint8_t(std::uint16_t(value) & 0xFF), std::uint8_t(std::uint16_t(value) >> 8), 0}});
+                } else if (command == 0xC0) {
+                    auto pending = bankSelect.try_emplace(ch, std::array<int, 2>{-1, -1}).first->second;
+                    bankSelect[ch] = {-1, -1};
+                    const int bank = std::max(pending[1], 0);
+                    int module = pending[0] > 0 ? pending[0] : 0;
+                    if (!m_header && module == 0 && bank != 0) module = 1;  // a bank needs a module to be sent
+                    // The first program before the first note is the song's instrument (in our own
+                    // files the one at the start tick; a program of the first group follows it).
+                    if (!v.hasInitial && v.notes.empty() && (!m_header || e.tick <= m_origin)) {
+                        v.hasInitial = true;
+                        v.module = std::uint8_t(std::min(module, 3));
+                        v.bank = std::uint8_t(bank);
+                        v.program = e.bytes[1];
+                        m_initialOrder.push_back(&v - m_voices.data());
+                    } else {
+                        v.effects.push_back({e.tick, effect::kProgram, {std::uint8_t(module), std::uint8_t(bank), e.bytes[1]}});
+                    }
+                }
+            }
+            for (auto& [key, sounding] : open) {
+                for (std::size_t k : sounding) m_voices[m_voiceIndex[(m_file.format == 0 ? 0 : int(t)) * 16 + key / 128]].notes[k].off = lastTick;
+            }
+            m_trackEnds.push_back(lastTick);
+        }
+    }
+
+    void meta(const SmfEvent& e, int track, int order, bool& titleSeen) {
+        const std::uint8_t type = e.bytes[1];
+        const auto data = e.data();
+        if (type == 0x51) {
+            m_tempos.push_back({e.tick, std::uint8_t(tempoOf(data)), 0, order});
+        } else if (type == 0x58 && data.size() >= 2) {
+            m_signatures.push_back({e.tick, std::uint8_t(std::clamp<int>(data[0], 1, 63)), std::uint8_t(std::clamp<int>(data[1], 0, 5)), order});
+        } else if (type == 0x59 && data.size() >= 1) {
+            m_keys.push_back({e.tick, keyNumberOf(std::int8_t(data[0])), 0, order});
+        } else if (type == 0x03) {
+            std::string name(data.begin(), data.end());
+            if (!titleSeen) {
+                m_music.title = name.substr(0, 40);
+                titleSeen = true;
+            }
+            m_trackNames.try_emplace(track, name);
+        } else if (type == 0x05) {
+            m_lyrics.push_back({track, Lyric{e.tick, std::string(data.begin(), data.end())}});
+        }
+    }
+
+    void assignSlots() {
+        std::vector<Voice*> voices;
+        for (Voice& v : m_voices) {
+            if (!v.notes.empty()) voices.push_back(&v);
+        }
+        std::array<bool, 16> taken{};
+        if (m_header && m_file.format == 1) {
+            for (Voice* v : voices) {
+                if (v->track >= 1 && v->track <= 16 && !taken[std::size_t(v->track - 1)]) {
+                    v->slot = v->track - 1;
+                    taken[std::size_t(v->slot)] = true;
+                }
+            }
+        } else if (m_header) {
+            // Melodic members play on their own track's channel; a rhythm member sits after the
+            // member whose instrument came before it.
+            int previous = -1;
+            for (std::ptrdiff_t index : m_initialOrder) {
+                Voice& v = m_voices[std::size_t(index)];
+                if (v.notes.empty()) continue;
+                if (v.channel != 9 && !taken[std::size_t(v.channel)]) v.slot = v.channel;
+                for (int s = previous + 1; v.slot < 0 && s < 16; ++s) {
+                    if (!taken[std::size_t(s)]) v.slot = s;
+                }
+                if (v.slot >= 0) taken[std::size_t(v.slot)] = true, previous = v.slot;
+            }
+        }
+        std::stable_sort(voices.begin(), voices.end(), [](const Voice* a, const Voice* b) {
+            return a->track != b->track ? a->track < b->track : a->channel < b->channel;
+        });
+        for (Voice* v : voices) {
+            for (std::size_t s = 0; v->slot < 0 && s < 16; ++s) {
+                if (!taken[s]) v->slot = int(s), taken[s] = true;
+            }
+        }
+        std::stable_sort(voices.begin(), voices.end(), [](const Voice* a, const Voice* b) {
+            const int sa = a->slot < 0 ? 99 : a->slot, sb = b->slot < 0 ? 99 : b->slot;
+            return sa < sb;
+        });
+        m_ordered = voices;
+        if (!voices.empty()) voices.front()->conductor = true;
+    }
+
+    void transcribe() {
+        // Settings at the start come from the file's first events; later ones become records.
+        const std::uint32_t startTick = m_origin;
+        if (!m_header) {
+            for (const Change& c : m_tempos) if (c.tick <= startTick) m_music.tempo = c.a;
+            for (const Change& c : m_signatures) if (c.tick <= startTick) m_music.numerator = c.a, m_music.denominatorPower = c.b;
+            for (const Change& c : m_keys) if (c.tick <= startTick) m_music.key = c.a;
+        }
+        // Our own files keep the project's settings in their header; what follows is the songs'.
+        auto later = [&](const std::vector<Change>& list) {
+            std::vector<Change> out;
+            for (const Change& c : list) {
+                if (m_header ? c.tick >= startTick : c.tick > startTick) out.push_back(c);
+            }
+            return out;
+        };
+        const std::vector<Change> tempos = later(m_tempos);
+        const bool exact = m_header.has_value();
+        const Decomposer decomposer(valueTable(exact || m_options.triplets, exact));
+        for (Voice* v : m_ordered) {
+            Context c;
+            c.exact = exact;
+            c.origin = m_origin;
+            c.timeBase = m_file.division;
+            c.startTempo = m_music.tempo;
+            c.grid = m_options.grid == 32 || m_options.grid == 8 ? m_options.grid : 16;
+            c.triplets = m_options.triplets;
+            c.signatures = later(m_signatures);
+            c.keys = later(m_keys);
+            c.numerator = m_music.numerator;
+            c.power = m_music.denominatorPower;
+            c.decomposer = &decomposer;
+            if (v->conductor) c.tempoRecords = tempos;
+            // Our exporter writes only the conductor's signatures: elsewhere they fall between groups.
+            c.signaturesAreGroups = !exact || v->conductor;
+            // The exporter's clock: shared by every track in format 0, the conductor's own in format 1.
+            if (exact && (m_file.format == 0 || v->conductor)) c.tempoTimeline = tempos;
+            if (exact && m_file.format == 1 && v->track < int(m_trackEnds.size())) v->endTick = m_trackEnds[std::size_t(v->track)];
+            if (exact && m_file.format == 0) v->endTick = m_trackEnds.empty() ? 0 : m_trackEnds[0];
+            for (const auto& [track, lyric] : m_lyrics) {
+                if (track == v->track && isFirstOfTrack(*v)) v->lyrics.push_back(lyric);
+            }
+            const std::vector<SongRecord> records = VoiceTranscriber(*v, c).run();
+            addSongs(*v, records);
+        }
+    }
+
+    bool isFirstOfTrack(const Voice& v) const {
+        for (const Voice* other : m_ordered) {
+            if (other->track == v.track) return other == &v;
+        }
+        return false;
+    }
+
+    void addSongs(const Voice& v, const std::vector<SongRecord>& records) {
+        SongInfo info = SongInfo::defaults();
+        info.setTimeCode(5);
+        info.setKeySignature(m_music.key);
+        info.setFileKind(v.channel == 9 ? 0 : 1);
+        info.setTempo(std::int16_t(m_music.tempo));
+        info.setInitialTone(v.module, v.bank, v.program);
+        info.setSoundModule(v.module);
+        info.setNumerator(m_music.numerator);
+        info.setDenominatorPower(m_music.denominatorPower);
+        const auto name = m_trackNames.find(v.track);
+        const Records all(records);
+        std::size_t part = 0;
+        for (std::size_t g = 0; g < all.size() || part == 0;) {
+            ImportedSong song;
+            song.info = info;
+            song.track = v.track;
+            song.channel = v.channel;
+            song.slot = part == 0 ? v.slot : -1;
+            song.part = int(part);
+            if (name != m_trackNames.end()) song.name = name->second;
+            while (g < all.size()) {
+                const std::size_t end = groupEnd(all, g);
+                if (song.records.size() + (end - g) > kMaxSongRecords && !song.records.empty()) break;
+                song.records.insert(song.records.end(), all.begin() + std::ptrdiff_t(g), all.begin() + std::ptrdiff_t(end));
+                g = end;
+            }
+            m_music.songs.push_back(std::move(song));
+            ++part;
+        }
+        if (part > 1)
+            m_music.notices.push_back("チャンネル" + std::to_string(v.channel + 1) + "は" + std::to_string(kRecordLimit) +
+                                      "レコードを超えるため、" + std::to_string(part) + "曲に分けました。");
+    }
+
+    const SmfFile& m_file;
+    const ImportOptions& m_options;
+    ImportedMusic m_music;
+    std::optional<OwnHeader> m_header;
+    std::uint32_t m_origin = 0;
+    std::vector<Voice> m_voices;
+    std::map<int, std::size_t> m_voiceIndex;
+    std::vector<std::ptrdiff_t> m_initialOrder;
+    std::vector<Voice*> m_ordered;
+    std::vector<Change> m_tempos, m_signatures, m_keys;
+    std::map<int, std::string> m_trackNames;
+    std::vector<std::pair<int, Lyric>> m_lyrics;
+    std::vector<std::uint32_t> m_trackEnds;
+};
+
+}  // namespace
+
+ImportedMusic transcribeSmf(const SmfFile& file, const ImportOptions& options) {
+    if (!file.ok()) return {};
+    return FileTranscriber(file, options).run();
+}
+
+}  // namespace plume

@@ -1,0 +1,221 @@
+#include <gtest/gtest.h>
+
+#include <map>
+#include <random>
+
+#include "cli/demo_project.h"
+#include "export/export_fixture.h"
+#include "export/midi_file_writer.h"
+#include "export/smf_reader.h"
+#include "import/midi_import.h"
+#include "play/performer_songs.h"
+
+namespace plume {
+namespace {
+
+using test::addGroup;
+using test::playedNote;
+
+MidiExportOptions optionsOf(int format, std::uint32_t timeBase, bool restBar, DeviceReset reset) {
+    MidiExportOptions options;
+    options.format = format;
+    options.timeBase = timeBase;
+    options.restBar = restBar;
+    options.reset = reset;
+    return options;
+}
+
+// The file exported, imported, and the import exported again with the same options.
+struct RoundTrip {
+    std::vector<std::uint8_t> first;
+    std::vector<std::uint8_t> second;
+    ImportedMusic music;
+};
+
+RoundTrip roundTrip(const ExportProject& project, const MidiExportOptions& options) {
+    RoundTrip trip;
+    trip.first = buildMidiFile(project, options);
+    trip.music = transcribeSmf(readSmf(trip.first));
+    trip.second = buildMidiFile(exportProjectOf(trip.music), options);
+    return trip;
+}
+
+// Where two files part, as the events around it, so that a failure says what moved.
+std::string firstDifference(const std::vector<std::uint8_t>& a, const std::vector<std::uint8_t>& b) {
+    const test::Smf x = test::readSmf(a), y = test::readSmf(b);
+    for (std::size_t t = 0; t < std::min(x.tracks.size(), y.tracks.size()); ++t) {
+        for (std::size_t i = 0; i < std::min(x.tracks[t].size(), y.tracks[t].size()); ++i) {
+            const SmfEvent& e = x.tracks[t][i];
+            const SmfEvent& f = y.tracks[t][i];
+            if (e.tick != f.tick || e.bytes != f.bytes)
+                return "track " + std::to_string(t) + " event " + std::to_string(i) + ": " + std::to_string(e.tick) +
+                       " " + test::hex(e.bytes) + " became " + std::to_string(f.tick) + " " + test::hex(f.bytes);
+        }
+        if (x.tracks[t].size() != y.tracks[t].size()) return "track " + std::to_string(t) + " has another length";
+    }
+    return "the track counts differ";
+}
+
+// A song of chords, rests, tie chains, dotted notes, triplets, tempo and key changes and effect
+// values, with velocities and gates of every size; bar lines wherever the notes leave them.
+std::vector<SongRecord> generatedSong(std::uint32_t seed, bool conductor, bool rhythm) {
+    std::mt19937 random(seed);
+    auto pick = [&](int low, int high) { return std::uniform_int_distribution<int>(low, high)(random); };
+    std::vector<SongRecord> song;
+    for (int group = 0; group < 120; ++group) {
+        const int what = pick(0, 19);
+        const std::uint8_t velocity = std::uint8_t(pick(20, 127));
+        auto played = [&](std::uint8_t type, int key, std::uint8_t marks = 0, std::uint8_t dots = 0) {
+            SongRecord r = playedNote(type, std::uint8_t(key), 0, std::uint8_t(pick(40, 100)), marks, dots);
+            r.setVelocity(velocity);
+            return r;
+        };
+        const int key = rhythm ? pick(35, 50) : pick(48, 79);
+        if (what < 8) {  // a note or a chord of up to three, now and then dotted
+            const std::uint8_t type = std::uint8_t(pick(2, 5));
+            const std::uint8_t dots = what == 0 ? mark::kDotted : 0;
+            if (what < 3) addGroup(song, {played(type, key, 0, dots), played(type, key + 4, 0, dots), played(type, key + 7, 0, dots)});
+            else addGroup(song, {played(type, key, 0, dots)});
+        } else if (what < 10) {
+            addGroup(song, {test::rest(std::uint8_t(pick(8, 11)))});
+        } else if (what < 12) {  // a tie chain over two or three groups
+            const int length = pick(2, 3);
+            for (int i = 0; i < length; ++i) {
+                const std::uint8_t tie = i == 0 ? mark::kTieBegin : i + 1 == length ? mark::kTieEnd : mark::kTieMiddle;
+                addGroup(song, {played(std::uint8_t(pick(3, 4)), key, tie)});
+            }
+        } else if (what < 14) {  // a triplet of eighths
+            const std::size_t first = song.size();
+            for (int i = 0; i < 3; ++i) addGroup(song, {played(4, key + i)});
+            std::vector<std::size_t> groups = {first, first + 1, first + 2};
+            test::markTuplet(song, groups, 3);
+        } else if (what == 14 && conductor) {
+            addGroup(song, {played(3, key), test::effectValue(effect::kTempo, std::uint8_t(pick(50, 200)))});
+        } else if (what == 15 && conductor) {
+            addGroup(song, {test::metaKey(std::uint8_t(pick(0, 14)))});
+        } else if (what == 16) {
+            addGroup(song, {played(3, key), test::effectValue(effect::kVolume, std::uint8_t(pick(0, 127))),
+                            test::effectValue(effect::kPan, std::uint8_t(pick(0, 127)))});
+        } else if (what == 17) {
+            SongRecord bend = test::effectValue(effect::kPitchBend, 0);
+            bend.setValue16(std::int16_t(pick(-8192, 8191)));
+            addGroup(song, {played(4, key), bend, test::effectValue(effect::kReverb, std::uint8_t(pick(0, 127)))});
+        } else if (what == 18) {
+            SongRecord program = test::effectValue(effect::kProgram, 0);
+            program.setProgram(std::uint8_t(pick(0, 3)), std::uint8_t(pick(0, 8)), std::uint8_t(pick(0, 127)));
+            addGroup(song, {played(3, key), program});
+        } else {
+            addGroup(song, {test::barLine()});
+        }
+    }
+    return song;
+}
+
+test::TestProject generatedProject(std::uint32_t seed) {
+    test::TestProject project;
+    project.songs[0] = generatedSong(seed, true, false);
+    project.songs[1] = generatedSong(seed + 1, false, true);
+    project.rhythm(1);
+    project.songs[3] = generatedSong(seed + 2, false, false);
+    project.infos[3].setInitialTone(1, 8, 40);
+    project.settings.title = "Round";
+    project.settings.key = 3;
+    project.settings.tempo = 96;
+    project.settings.startTempo = 96;
+    for (SongInfo& info : project.infos) info.setTempo(96);
+    return project;
+}
+
+TEST(ImportRoundTrip, GeneratedSongsExportTheSameFileOnAWholeTickGrid) {
+    // At 48 and 96 ticks a quarter every length of the model is a whole number of ticks.
+    for (const std::uint32_t seed : {2u, 3u}) {
+        const test::TestProject project = generatedProject(seed);
+        for (const int format : {0, 1}) {
+            for (const std::uint32_t timeBase : {48u, 96u}) {
+                const auto options = optionsOf(format, timeBase, seed == 2, DeviceReset(seed % 3));
+                const RoundTrip trip = roundTrip(project.view(), options);
+                ASSERT_TRUE(trip.music.ownExport);
+                EXPECT_TRUE(trip.first == trip.second)
+                    << "seed " << seed << " format " << format << " time base " << timeBase << ": "
+                    << firstDifference(trip.first, trip.second);
+            }
+        }
+    }
+}
+
+// Note-ons per channel and key: (tick, velocity) in order.
+std::map<std::pair<int, int>, std::vector<std::pair<std::uint32_t, int>>> noteOns(const std::vector<std::uint8_t>& file) {
+    std::map<std::pair<int, int>, std::vector<std::pair<std::uint32_t, int>>> out;
+    for (const SmfTrack& track : readSmf(file).tracks) {
+        for (const SmfEvent& e : track.events) {
+            if (e.isNoteOn()) out[{e.channel(), e.bytes[1]}].push_back({e.tick, e.bytes[2]});
+        }
+    }
+    for (auto& [key, list] : out) std::sort(list.begin(), list.end());
+    return out;
+}
+
+TEST(ImportRoundTrip, EveryNoteComesBackWithinA32ndAtEveryTimeBaseAndFormat) {
+    for (const std::uint32_t seed : {1u, 2u, 3u}) {
+        const test::TestProject project = generatedProject(seed);
+        for (const int format : {0, 1}) {
+            for (const std::uint32_t timeBase : {48u, 96u, 120u, 192u, 480u, 960u}) {
+                const RoundTrip trip = roundTrip(project.view(), optionsOf(format, timeBase, true, DeviceReset::None));
+                const auto before = noteOns(trip.first), after = noteOns(trip.second);
+                ASSERT_EQ(before.size(), after.size()) << "seed " << seed << " time base " << timeBase;
+                for (const auto& [key, notes] : before) {
+                    const auto& again = after.at(key);
+                    ASSERT_EQ(notes.size(), again.size()) << "channel " << key.first << " key " << key.second;
+                    for (std::size_t i = 0; i < notes.size(); ++i) {
+                        EXPECT_NEAR(double(notes[i].first), double(again[i].first), timeBase / 8.0)
+                            << "seed " << seed << " format " << format << " time base " << timeBase << " key " << key.second;
+                        EXPECT_EQ(notes[i].second, again[i].second);
+                    }
+                }
+            }
+        }
+    }
+}
+
+TEST(ImportRoundTrip, DemoProjectComesBackByteForByte) {
+    test::TestProject project;
+    const std::vector<DemoSong> songs = demoSongs();
+    for (std::size_t i = 0; i < songs.size(); ++i) {
+        project.songs[i] = songs[i].song.records;
+        project.infos[i] = songs[i].song.info;
+    }
+    project.settings.title = "Demo";
+    project.settings.tempo = project.settings.startTempo = songs.back().song.info.tempo();
+    for (const int format : {0, 1}) {
+        for (const std::uint32_t timeBase : {48u, 96u, 480u, 960u}) {
+            const RoundTrip trip = roundTrip(project.view(), optionsOf(format, timeBase, true, DeviceReset::GsReset));
+            EXPECT_TRUE(trip.first == trip.second) << "format " << format << " time base " << timeBase << ": "
+                                                   << firstDifference(trip.first, trip.second);
+            // The reset and the rest bar are recognised, not read as music.
+            EXPECT_EQ(trip.music.reset, int(DeviceReset::GsReset));
+            EXPECT_TRUE(trip.music.restBar);
+            EXPECT_EQ(trip.music.title, "Demo");
+        }
+    }
+}
+
+TEST(ImportRoundTrip, SongsKeepTheirTracksChannelsAndInstruments) {
+    const test::TestProject project = generatedProject(7);
+    for (const int format : {0, 1}) {
+        const RoundTrip trip = roundTrip(project.view(), optionsOf(format, 96, false, DeviceReset::None));
+        ASSERT_EQ(trip.music.songs.size(), 3u);
+        const ImportedSong& rhythm = trip.music.songs[1];
+        EXPECT_EQ(rhythm.slot, 1);
+        EXPECT_EQ(rhythm.channel, 9);
+        EXPECT_TRUE(rhythm.info.isRhythm());
+        const ImportedSong& third = trip.music.songs[2];
+        EXPECT_EQ(third.slot, 3);
+        EXPECT_EQ((std::array{third.info.initialModule(), third.info.initialBank(), third.info.initialProgram()}),
+                  (std::array<std::uint8_t, 3>{1, 8, 40}));
+        EXPECT_EQ(trip.music.key, 3);
+        EXPECT_EQ(trip.music.tempo, 96);
+    }
+}
+
+}  // namespace
+}  // namespace plume
