@@ -57,14 +57,14 @@ int runInWorkspace(const fs::path& dir, const std::vector<std::string>& args, st
     return status;
 }
 
-std::vector<std::pair<std::string, std::uintmax_t>> listing(const fs::path& dir) {
-    std::vector<std::pair<std::string, std::uintmax_t>> files;
+std::vector<FileStamp> listing(const fs::path& dir) {
+    std::vector<FileStamp> files;
     for (const auto& entry : fs::recursive_directory_iterator(dir)) {
         std::error_code ec;
         const std::uintmax_t size = entry.is_regular_file(ec) ? entry.file_size(ec) : 0;
-        files.emplace_back(fs::relative(entry.path(), dir).string(), size);
+        files.push_back({fs::relative(entry.path(), dir).string(), size, entry.last_write_time(ec)});
     }
-    std::sort(files.begin(), files.end());
+    std::sort(files.begin(), files.end(), [](const auto& a, const auto& b) { return a.name < b.name; });
     return files;
 }
 

@@ -25,7 +25,13 @@ std::optional<std::vector<std::string>> confinedArguments(std::span<const std::u
 int runInWorkspace(const std::filesystem::path& dir, const std::vector<std::string>& args, std::ostream& out,
                    std::ostream& err);
 
-// Names and sizes of the files under `dir`, to show that a command changed nothing.
-std::vector<std::pair<std::string, std::uintmax_t>> listing(const std::filesystem::path& dir);
+// Names, sizes and modification times of the files under `dir`, to show that a command changed nothing.
+struct FileStamp {
+    std::string name;
+    std::uintmax_t size = 0;
+    std::filesystem::file_time_type written;
+    friend bool operator==(const FileStamp&, const FileStamp&) = default;
+};
+std::vector<FileStamp> listing(const std::filesystem::path& dir);
 
 }  // namespace plume::fuzz

@@ -140,6 +140,21 @@ TEST_F(Project, CurrentLayoutRoundTripsByteForByte) {
               (std::vector<std::uint8_t>{0, 5, 0, 120, 0, 0, 4, 2, 0}));
 }
 
+TEST_F(Project, ATitleFieldWithoutItsZeroReadsAsTheFortyBytesAWriteKeeps) {
+    // GIVEN a title field filled to its last byte, the zero missing, a double-byte character across byte 40
+    const ProjectData fresh = ProjectData::fresh();
+    platform::Bytes image(fresh.bytes().begin(), fresh.bytes().end());
+    const std::string title = std::string(39, 'T') + *platform::utf8ToCp932("歌");
+    std::copy(title.begin(), title.end(), image.begin() + ProjectData::kTitleAt);
+    const ProjectReadResult read = readProject(dir.write("t.PRJ", image));
+    ASSERT_TRUE(read.ok());
+    // THEN the title stops before the cut character, and setting it again changes nothing
+    EXPECT_EQ(read.data.title(), std::string(39, 'T'));
+    ProjectData again = read.data;
+    ASSERT_TRUE(again.setTitle(read.data.title()));
+    EXPECT_EQ(again.title(), read.data.title());
+}
+
 TEST_F(Project, OlderLayoutsTakeSettingsFromTheirMembers) {
     // GIVEN members in 3/4 and 6/8 (the last one wins) and one that cannot be read
     ProjectData data = ProjectData::fresh();
