@@ -37,11 +37,13 @@ bench: configure
 	@$(BUILD)/plume-bench
 
 # Into PREFIX (DESTDIR=... for a staging root): the programs, data, desktop entry, MIME types, icons, manuals.
-install: build
+install: configure
+	@cmake --build $(BUILD) -j $(JOBS) --target shipped
 	@cmake --install $(BUILD) --prefix "$(PREFIX)"
 
 # A .deb in $(BUILD), declaring its Debian dependencies.
-package: build
+package: configure
+	@cmake --build $(BUILD) -j $(JOBS) --target shipped
 	@cd $(BUILD) && cpack -G DEB
 
 # Every fuzz target for FUZZ_SECONDS each; the corpus grows in build-fuzz/corpus between runs.

@@ -17,6 +17,8 @@ add_custom_command(OUTPUT ${CMAKE_BINARY_DIR}/man/plume-cli.1
             ${CMAKE_BINARY_DIR}/man/plume-cli.1 ${PROJECT_VERSION}
     DEPENDS plume-cli ${CMAKE_SOURCE_DIR}/scripts/gen-cli-man VERBATIM)
 add_custom_target(plume_manual ALL DEPENDS ${CMAKE_BINARY_DIR}/man/plume-cli.1)
+# Everything the install takes, for building no more than that (`make install`, CI).
+add_custom_target(shipped DEPENDS plume-cli plume_manual)
 
 install(TARGETS plume-cli RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
 install(FILES ${CMAKE_SOURCE_DIR}/resources/help/chord.hlp DESTINATION ${PLUME_DATA_DIR})
@@ -45,6 +47,7 @@ if(PLUME_BUILD_GUI)
                 ${CMAKE_BINARY_DIR}/icons/hicolor ${plume_icon_sizes}
         DEPENDS make_icons VERBATIM)
     add_custom_target(plume_icons ALL DEPENDS ${plume_icons})
+    add_dependencies(shipped plume plume_icons)
     install(DIRECTORY ${CMAKE_BINARY_DIR}/icons/hicolor DESTINATION ${CMAKE_INSTALL_DATADIR}/icons)
 endif()
 

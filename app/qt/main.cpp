@@ -1,5 +1,6 @@
 // plume: the editor. `plume [SONG.PLM | PROJECT.PRJ] [-t] [-e]`
 #include <QApplication>
+#include <QIcon>
 #include <QLibraryInfo>
 #include <QLocale>
 #include <QMenuBar>
@@ -53,6 +54,9 @@ void scheduleScreenshot(plume::CPlmApp& app) {
 int main(int argc, char** argv) {
     QApplication qt(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Plume"));
+    // the icon and desktop entry that an install puts in the XDG places
+    QApplication::setDesktopFileName(QStringLiteral("plume"));
+    QApplication::setWindowIcon(QIcon::fromTheme(QStringLiteral("plume")));
     // The standard dialogs (files, colours, the message boxes' buttons) speak Japanese like the rest.
     QTranslator qtTexts;
     if (qtTexts.load(QLocale(QLocale::Japanese), QStringLiteral("qtbase"), QStringLiteral("_"),
