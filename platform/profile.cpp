@@ -40,7 +40,8 @@ Lines split(std::string_view text) {
     while (!text.empty()) {
         const auto end = text.find('\n');
         std::string_view line = text.substr(0, end);
-        if (line.ends_with('\r')) line.remove_suffix(1);
+        // every carriage return before the line feed: a write ends the line with the feed alone
+        while (line.ends_with('\r')) line.remove_suffix(1);
         lines.emplace_back(line);
         if (end == std::string_view::npos) break;
         text.remove_prefix(end + 1);

@@ -66,6 +66,13 @@ TEST(Profile, AByteOrderMarkIsKeptSoAWriteChangesNoOtherLine) {
     EXPECT_TRUE(profile.text().starts_with(bom + bom + "[Recent Project List]\nFile1=a.PRJ\n")) << profile.text();
 }
 
+TEST(Profile, CarriageReturnsEndingALineAreNoPartOfItsValueBeforeOrAfterAWrite) {
+    MemoryProfile profile("[Recent Project List]\nFile1=a.PRJ \r\r\n");
+    EXPECT_EQ(profile.getString("Recent Project List", "File1", ""), "a.PRJ");
+    ASSERT_TRUE(profile.writeInt("Other", "Tempo", 90));
+    EXPECT_EQ(profile.getString("Recent Project List", "File1", ""), "a.PRJ");
+}
+
 TEST(Profile, FilesLiveInTheConfigurationFolder) {
     const std::string saved = std::getenv("PLUME_CONFIG_DIR");
     const fs::path dir = fs::path(saved) / "profile-test" / "nested";
