@@ -31,13 +31,17 @@ bool sameName(std::string_view a, std::string_view b) {
     return true;
 }
 
+constexpr std::string_view kByteOrderMark = "\xEF\xBB\xBF";
+
+// The lines after one leading byte-order mark, which join() puts back.
 Lines split(std::string_view text) {
-    if (text.starts_with("\xEF\xBB\xBF")) text.remove_prefix(3);
+    if (text.starts_with(kByteOrderMark)) text.remove_prefix(kByteOrderMark.size());
     Lines lines;
     while (!text.empty()) {
         const auto end = text.find('\n');
         std::string_view line = text.substr(0, end);
-        if (line.ends_with('\r')) line.remove_suffix(1);
+        // every carriage return before the line feed: a write ends the line with the feed alone
+        while (line.ends_with('\r')) line.remove_suffix(1);
         lines.emplace_back(line);
         if (end == std::string_view::npos) break;
         text.remove_prefix(end + 1);
@@ -45,8 +49,8 @@ Lines split(std::string_view text) {
     return lines;
 }
 
-std::string join(const Lines& lines) {
-    std::string text;
+std::string join(std::string_view original, const Lines& lines) {
+    std::string text(original.starts_with(kByteOrderMark) ? kByteOrderMark : "");
     for (const std::string& line : lines) text += line + '\n';
     return text;
 }
@@ -143,24 +147,25 @@ int IniProfile::getInt(std::string_view section, std::string_view key, int fallb
 bool IniProfile::writeString(std::string_view section, std::string_view key, std::string_view value) {
     if (value.find_first_of("\r\n") != std::string_view::npos || trim(key).empty() || trim(section).empty())
         return false;
-    Lines lines = split(loadText());
+    const std::string original = loadText();
+    Lines lines = split(original);
     const std::string entry = std::string(trim(key)) + '=' + std::string(value);
     const auto range = findSection(lines, section);
     if (!range) {
         if (!lines.empty() && !trim(lines.back()).empty()) lines.emplace_back();
         lines.push_back('[' + std::string(trim(section)) + ']');
         lines.push_back(entry);
-        return storeText(join(lines));
+        return storeText(join(original, lines));
     }
     if (const auto at = findKey(lines, *range, key)) {
         // The key keeps the spelling it already has in the file.
         lines[*at] = std::string(*entryKey(lines[*at])) + '=' + std::string(value);
-        return storeText(join(lines));
+        return storeText(join(original, lines));
     }
     std::size_t insertAt = range->end;
     while (insertAt > range->header + 1 && trim(lines[insertAt - 1]).empty()) --insertAt;
     lines.insert(lines.begin() + std::ptrdiff_t(insertAt), entry);
-    return storeText(join(lines));
+    return storeText(join(original, lines));
 }
 
 bool IniProfile::writeInt(std::string_view section, std::string_view key, int value) {
@@ -168,21 +173,23 @@ bool IniProfile::writeInt(std::string_view section, std::string_view key, int va
 }
 
 bool IniProfile::removeKey(std::string_view section, std::string_view key) {
-    Lines lines = split(loadText());
+    const std::string original = loadText();
+    Lines lines = split(original);
     const auto range = findSection(lines, section);
     if (!range) return true;
     const auto at = findKey(lines, *range, key);
     if (!at) return true;
     lines.erase(lines.begin() + std::ptrdiff_t(*at));
-    return storeText(join(lines));
+    return storeText(join(original, lines));
 }
 
 bool IniProfile::removeSection(std::string_view section) {
-    Lines lines = split(loadText());
+    const std::string original = loadText();
+    Lines lines = split(original);
     const auto range = findSection(lines, section);
     if (!range) return true;
     lines.erase(lines.begin() + std::ptrdiff_t(range->header), lines.begin() + std::ptrdiff_t(range->end));
-    return storeText(join(lines));
+    return storeText(join(original, lines));
 }
 
 std::string FileProfile::loadText() const {

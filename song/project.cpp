@@ -152,7 +152,9 @@ void ProjectData::clearWindows() {
 }
 
 std::string ProjectData::title() const {
-    return platform::cp932ToUtf8Lossy(zeroTerminated(kTitleAt, kProjectTitleBytes));
+    // A field without its zero holds no more than a title can be written with.
+    const std::string stored = zeroTerminated(kTitleAt, kProjectTitleBytes);
+    return platform::cp932ToUtf8Lossy(cp932Prefix(stored, kProjectTitleBytes - 1));
 }
 
 bool ProjectData::setTitle(std::string_view utf8) {

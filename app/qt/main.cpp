@@ -1,5 +1,6 @@
 // plume: the editor. `plume [SONG.PLM | PROJECT.PRJ] [-t] [-e]`
 #include <QApplication>
+#include <QIcon>
 #include <QKeyEvent>
 #include <QLibraryInfo>
 #include <QLocale>
@@ -76,6 +77,9 @@ void scheduleScreenshot(plume::CPlmApp& app) {
 int main(int argc, char** argv) {
     QApplication qt(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Plume"));
+    // the icon and desktop entry that an install puts in the XDG places
+    QApplication::setDesktopFileName(QStringLiteral("plume"));
+    QApplication::setWindowIcon(QIcon::fromTheme(QStringLiteral("plume")));
     // The standard dialogs (files, colours, the message boxes' buttons) speak Japanese like the rest.
     QTranslator qtTexts;
     if (qtTexts.load(QLocale(QLocale::Japanese), QStringLiteral("qtbase"), QStringLiteral("_"),

@@ -1,15 +1,15 @@
 #include "score/qt/chord_help.h"
 
-#include <QCoreApplication>
 #include <QDir>
 #include <QFile>
 #include <QTextBrowser>
 
+#include "platform/data_files.h"
 #include "platform/message_box.h"
 
 namespace plume {
 
-QString chordHelpPath() { return QDir(QCoreApplication::applicationDirPath()).filePath(QStringLiteral("chord.hlp")); }
+QString chordHelpPath() { return QString::fromStdString(platform::dataFile("chord.hlp").string()); }
 
 QTextBrowser* showChordHelp(QWidget* parent, const QString& path) {
     QFile file(path);

@@ -51,6 +51,28 @@ TEST(Profile, IntegersAreTheLeadingNumberOrTheDefault) {
     EXPECT_EQ(values, (std::vector{11, 11, 0, 42, -7, 3, 12, 9, 2147483647}));
 }
 
+TEST(Profile, AByteOrderMarkIsKeptSoAWriteChangesNoOtherLine) {
+    // GIVEN a file that starts with two marks: the second one makes its line no section header
+    const std::string bom = "\xEF\xBB\xBF";
+    MemoryProfile profile(bom + bom + "[Recent Project List]\nFile1=a.PRJ\n");
+    ASSERT_EQ(profile.getString("Recent Project List", "File1", "none"), "none");
+    // WHEN any key is written or removed THEN the mark stays and that line is still no header
+    ASSERT_TRUE(profile.writeInt("Recent Project List", "Tempo", 90));
+    EXPECT_EQ(profile.getInt("Recent Project List", "Tempo", 0), 90);
+    EXPECT_EQ(profile.getString("Recent Project List", "File1", "none"), "none");
+    EXPECT_TRUE(profile.text().starts_with(bom + bom));
+    ASSERT_TRUE(profile.removeKey("Recent Project List", "Tempo"));
+    ASSERT_TRUE(profile.removeSection("Recent Project List"));
+    EXPECT_TRUE(profile.text().starts_with(bom + bom + "[Recent Project List]\nFile1=a.PRJ\n")) << profile.text();
+}
+
+TEST(Profile, CarriageReturnsEndingALineAreNoPartOfItsValueBeforeOrAfterAWrite) {
+    MemoryProfile profile("[Recent Project List]\nFile1=a.PRJ \r\r\n");
+    EXPECT_EQ(profile.getString("Recent Project List", "File1", ""), "a.PRJ");
+    ASSERT_TRUE(profile.writeInt("Other", "Tempo", 90));
+    EXPECT_EQ(profile.getString("Recent Project List", "File1", ""), "a.PRJ");
+}
+
 TEST(Profile, FilesLiveInTheConfigurationFolder) {
     const std::string saved = std::getenv("PLUME_CONFIG_DIR");
     const fs::path dir = fs::path(saved) / "profile-test" / "nested";

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <filesystem>
 #include <map>
 #include <set>
@@ -137,6 +138,21 @@ TEST_F(Project, CurrentLayoutRoundTripsByteForByte) {
     const ProjectData fresh = ProjectData::fresh();
     EXPECT_EQ(std::vector(fresh.bytes().begin() + 9441, fresh.bytes().end()),
               (std::vector<std::uint8_t>{0, 5, 0, 120, 0, 0, 4, 2, 0}));
+}
+
+TEST_F(Project, ATitleFieldWithoutItsZeroReadsAsTheFortyBytesAWriteKeeps) {
+    // GIVEN a title field filled to its last byte, the zero missing, a double-byte character across byte 40
+    const ProjectData fresh = ProjectData::fresh();
+    platform::Bytes image(fresh.bytes().begin(), fresh.bytes().end());
+    const std::string title = std::string(39, 'T') + *platform::utf8ToCp932("歌");
+    std::copy(title.begin(), title.end(), image.begin() + ProjectData::kTitleAt);
+    const ProjectReadResult read = readProject(dir.write("t.PRJ", image));
+    ASSERT_TRUE(read.ok());
+    // THEN the title stops before the cut character, and setting it again changes nothing
+    EXPECT_EQ(read.data.title(), std::string(39, 'T'));
+    ProjectData again = read.data;
+    ASSERT_TRUE(again.setTitle(read.data.title()));
+    EXPECT_EQ(again.title(), read.data.title());
 }
 
 TEST_F(Project, OlderLayoutsTakeSettingsFromTheirMembers) {
@@ -378,6 +394,48 @@ TEST_F(Project, StartUpCloseAndMembersWithoutAProject) {
     EXPECT_FALSE(state.save());
     EXPECT_TRUE(messages.shown().empty());
     EXPECT_FALSE(fs::exists(dir / "no"));
+}
+
+// Projects of every layout naming the demo songs (which the project fuzzer writes beside them), read
+// here beside songs of those names; with PLUME_FUZZ_SEED_DIR set they become its seed corpus.
+TEST_F(Project, FuzzSeedsOfEveryLayoutFindTheirMembersBeside) {
+    ProjectData full = ProjectData::fresh();
+    ASSERT_TRUE(full.setMemberPath(0, "C:\\plm\\melody.PLM"));
+    ASSERT_TRUE(full.setMemberPath(9, dir / "drums.PLM"));
+    ASSERT_TRUE(full.setMemberPath(15, "/home/user/曲/bass.PLM"));
+    ASSERT_TRUE(full.setWindow(0, "C:\\plm\\melody.PLM", false));
+    ASSERT_TRUE(full.setWindow(1, "/home/user/曲/bass.PLM", true));
+    ASSERT_TRUE(full.setTitle("デモ曲"));
+    full.setTempo(96);
+    ProjectData lost = full;
+    ASSERT_TRUE(lost.setMemberPath(3, "C:\\gone\\missing.PLM"));
+    for (const char* name : {"melody.PLM", "bass.PLM", "piano.PLM", "drums.PLM"}) song(name, infoOf(3, 2, 100, 1, 3, 3));
+    const std::vector<std::tuple<std::string, ProjectData, std::size_t>> seeds = {
+        {"fresh", ProjectData::fresh(), kProjectSize},
+        {"full", full, kProjectSize},
+        {"lost", lost, kProjectSize},
+        {"no-denominator", full, kProjectSizeNoDenominator},
+        {"no-settings", full, kProjectSizeNoSettings},
+    };
+    const char* seedDir = std::getenv("PLUME_FUZZ_SEED_DIR");
+    const fs::path corpus = seedDir ? fs::path(seedDir) / "fuzz_project_reader" : "";
+    if (seedDir) fs::create_directories(corpus);
+    for (const auto& [name, data, size] : seeds) {
+        const ProjectReadResult read = readProject(project(name + ".PRJ", data, size));
+        ASSERT_TRUE(read.ok()) << name;
+        EXPECT_EQ(read.missingMembers, name == "lost" ? std::vector<std::size_t>{3} : std::vector<std::size_t>{})
+            << name;
+        if (data.hasMember(0)) {
+            EXPECT_EQ(read.data.memberPath(0), dir / "melody.PLM") << name;
+        }
+        // the older layouts take the denominator (and the oldest the tempo) from the members
+        EXPECT_EQ(read.data.denominatorPower(), size == kProjectSize ? 2 : 3) << name;
+        EXPECT_EQ(read.data.tempo(), size == kProjectSizeNoSettings ? 100 : data.tempo()) << name;
+        if (seedDir) {
+            const auto bytes = data.bytes().first(size);
+            EXPECT_TRUE(platform::writeFileAtomically(corpus / (name + ".PRJ"), bytes)) << name;
+        }
+    }
 }
 
 }  // namespace

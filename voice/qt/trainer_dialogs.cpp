@@ -236,7 +236,7 @@ void QtWindowTimers::killTimer(platform::TimerTarget&, int id) {
 
 std::vector<std::filesystem::path> trainerSoundFolders() {
     const std::filesystem::path program = QCoreApplication::applicationDirPath().toStdString();
-    return {program, program / ".." / "share" / "plume" / "sounds"};
+    return {program / "sounds", program / ".." / "share" / "plume" / "sounds"};
 }
 
 // ---- "聴音" ------------------------------------------------------------------------------------------

@@ -37,7 +37,7 @@ private:
     std::map<int, QTimer*> m_timers;
 };
 
-// Where the feedback sounds are looked for: beside the executable, then its ../share/plume/sounds.
+// Where the feedback sounds are looked for: sounds/ beside the executable, then its ../share/plume/sounds.
 std::vector<std::filesystem::path> trainerSoundFolders();
 
 class EarTrainingDialog : public QDialog {
