@@ -230,9 +230,15 @@ int layout(const std::vector<std::string>& args, std::ostream& out, std::ostream
     return kOk;
 }
 
-int project(const std::vector<std::string>& args, std::ostream& out, std::ostream&) {
-    // Its messages (a broken project, missing members) reach stderr through the message box.
-    const ProjectReadResult read = readProject(args[0]);
+// The reader's messages (a broken project, missing members) reach stderr through the message box;
+// an empty path, which the editor's start-up passes silently, is said here.
+ProjectReadResult readProjectFile(const std::string& path, std::ostream& err) {
+    if (path.empty()) err << "plume-cli: : cannot open the file\n";
+    return readProject(path);
+}
+
+int project(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
+    const ProjectReadResult read = readProjectFile(args[0], err);
     if (!read.ok()) return kBadData;
     const ProjectData& data = read.data;
     out << "title " << data.title() << '\n';
@@ -256,8 +262,8 @@ public:
 
 // Reads the project and loads its members into `slots`; the reader's and the loader's messages
 // (a broken project, missing members, "メモリー不足") reach stderr through the message box.
-bool loadExport(const std::string& path, PlaySlots& slots, ExportProject& project) {
-    const ProjectReadResult read = readProject(path);
+bool loadExport(const std::string& path, PlaySlots& slots, ExportProject& project, std::ostream& err) {
+    const ProjectReadResult read = readProjectFile(path, err);
     if (!read.ok()) return false;
     return loadExportProject(read.data, NoOpenDocuments{}, slots, 0, project);
 }
@@ -309,7 +315,7 @@ int exportMidi(const std::vector<std::string>& args, std::ostream& out, std::ost
     if (in.empty()) return exportUsage(err, name, "needs a project file");
     PlaySlots slots;
     ExportProject project;
-    if (!loadExport(in, slots, project)) return kBadData;
+    if (!loadExport(in, slots, project, err)) return kBadData;
     const std::filesystem::path path = target ? std::filesystem::path(*target) : midiFileName(in);
     if (writeMidiFile(project, options, path) != ExportResult::Ok) return kBadData;
     out << "wrote " << path.string() << '\n';
@@ -335,7 +341,7 @@ int exportMld(const std::vector<std::string>& args, std::ostream& out, std::ostr
     if (in.empty()) return exportUsage(err, name, "needs a project file");
     PlaySlots slots;
     ExportProject project;
-    if (!loadExport(in, slots, project)) return kBadData;
+    if (!loadExport(in, slots, project, err)) return kBadData;
     const std::filesystem::path path = target ? std::filesystem::path(*target) : mldFileName(in);
     // The window's "%sを作成しました。" is left out: stdout says what was written.
     if (writeExportFile(path, [&] { return buildMldFile(project); }, false) != ExportResult::Ok) return kBadData;

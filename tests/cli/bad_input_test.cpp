@@ -190,6 +190,7 @@ std::vector<BadInput> catalogue() {
          "plume-cli: {d}/v.PLM | 保存が正常にできませんでした。\n", "{d}/v.PLM | エラー修復　Velcity = 1\n", 100},
         // ---- the project reader --------------------------------------------------------------------
         {"project missing", {}, {"project", "{d}/none.PRJ"}, 2, "plume-cli: プロジェクトファイル | {d}/none.PRJは存在しません。\n"},
+        {"project named by an empty argument", {}, {"project", ""}, 2, "plume-cli: : cannot open the file\n"},
         {"project is a folder", [](const fs::path& d) { fs::create_directory(d / "f.PRJ"); }, {"project", "{d}/f.PRJ"}, 2,
          "plume-cli: プロジェクトファイル | {d}/f.PRJは存在しません。\n"},
         {"project empty", files({{"p.PRJ", {}}}), {"project", "{d}/p.PRJ"}, 2, kBrokenProject},
