@@ -210,15 +210,7 @@ void CVokato::stop() {
         break;
     case VokatoState::PlayingCopied:
         if (m_player) m_player->stopPlaying();
-        m_startDelay->stop();
-        if (m_recordPending) {
-            m_recordPending = false;
-            m_state = VokatoState::Idle;
-        } else {
-            m_state = VokatoState::RecordingAfterCopied;
-            m_detector.StopRecording();
-            m_detector.service();
-        }
+        endCopiedPlay();
         break;
     case VokatoState::Playing:
         if (m_player) m_player->stopPlaying();
@@ -226,6 +218,19 @@ void CVokato::stop() {
         break;
     case VokatoState::Idle: break;
     }
+}
+
+// The copied range stopped playing: a take that has started ends with it, one still waiting never starts.
+void CVokato::endCopiedPlay() {
+    m_startDelay->stop();
+    if (m_recordPending) {
+        m_recordPending = false;
+        m_state = VokatoState::Idle;
+        return;
+    }
+    m_state = VokatoState::RecordingAfterCopied;
+    m_detector.StopRecording();
+    m_detector.service();
 }
 
 void CVokato::liveAnalysis() {
@@ -258,15 +263,7 @@ void CVokato::rebuild() {
 void CVokato::playEnded() {
     if (m_player) m_player->stopPlaying();
     if (m_state == VokatoState::PlayingCopied) {
-        m_startDelay->stop();
-        if (m_recordPending) {
-            m_recordPending = false;
-            m_state = VokatoState::Idle;
-        } else {
-            m_state = VokatoState::RecordingAfterCopied;
-            m_detector.StopRecording();
-            m_detector.service();
-        }
+        endCopiedPlay();
     } else if (m_state == VokatoState::Playing) {
         m_state = VokatoState::Idle;
     }

@@ -76,6 +76,7 @@ private:
     void countIn();
     void countTick();
     void startCopiedPlay();
+    void endCopiedPlay();
     void liveAnalysis();
     void rebuild();
     void changed();
