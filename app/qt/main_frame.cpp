@@ -314,18 +314,25 @@ void CMainFrame::createEntryBars() {
 
 void CMainFrame::toggleEntryBar(int command) {
     if (command == cmd::kNumericInput) {
-        if (m_numericBar->isVisible()) m_numericBar->hide();
+        if (m_numericBar->isVisible()) hideEntryBar(m_numericBar);
         else m_numericBar->openWith({});
         return;
     }
     TextEntryWidget* bar = command == cmd::kLyricInput ? m_lyricBar : m_chordNameBar;
     TextEntryWidget* other = bar == m_lyricBar ? m_chordNameBar : m_lyricBar;
     if (bar->isVisible()) {
-        bar->hide();
+        hideEntryBar(bar);
         return;
     }
     other->hide();
     bar->open();
+}
+
+void CMainFrame::hideEntryBar(QWidget* bar) {
+    // A hidden bar's focus would go to the MDI's first window and bring that song to the front.
+    if (bar->isAncestorOf(QApplication::focusWidget()))
+        if (CPlmView* view = activeView()) view->setFocus();
+    bar->hide();
 }
 
 namespace {

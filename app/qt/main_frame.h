@@ -151,6 +151,7 @@ protected:
     void closeEvent(QCloseEvent* event) override;
 
 private:
+    void hideEntryBar(QWidget* bar);
     void createEntryBars();
     void listShown(int list, QMenu* menu);
     void childActivated(QMdiSubWindow* window);

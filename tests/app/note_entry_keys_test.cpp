@@ -129,6 +129,31 @@ TEST_F(EntryKeysTest, ALetterOpensTheNumericInputBarWhichEntersAChord) {
     EXPECT_FALSE(bar.isVisible());
 }
 
+TEST_F(EntryKeysTest, EscapeInTheNumericBarGivesTheKeyboardBackToTheSongThatTypedIt) {
+    // GIVEN a second song window in front of the first, typing into it
+    writeSong(m_dir / "two.PLM", songOf(notes(3, {67})));
+    ASSERT_TRUE(frame().openSongWindow(m_dir / "two.PLM", false));
+    CPlmChildWnd* second = frame().activeChild();
+    frame().activateWindow();
+    QApplication::processEvents();
+    QTest::keyClicks(&view(), "c");
+    QTest::keyClick(frame().numericInputBar()->notesField(), Qt::Key_Return);
+    // WHEN Escape leaves the bar THEN the same song keeps the front and the keyboard
+    QTest::keyClick(frame().numericInputBar()->notesField(), Qt::Key_Escape);
+    QApplication::processEvents();
+    EXPECT_FALSE(frame().numericInputBar()->isVisible());
+    EXPECT_EQ(frame().activeChild(), second);
+    EXPECT_EQ(QApplication::focusWidget(), &view());
+    EXPECT_EQ(doc().recordCount(), 2u);
+    // the same when the bar's command closes it while it holds the keyboard
+    QTest::keyClicks(&view(), "d");
+    frame().runCommand(cmd::kNumericInput);
+    QApplication::processEvents();
+    EXPECT_FALSE(frame().numericInputBar()->isVisible());
+    EXPECT_EQ(frame().activeChild(), second);
+    doc().clearModified();
+}
+
 TEST_F(EntryKeysTest, TheLyricBarWritesTheCursorGroupsLyricAndHidesTheChordNameBar) {
     frame().runCommand(cmd::kChordNameInput);
     frame().runCommand(cmd::kLyricInput);
