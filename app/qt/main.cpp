@@ -15,6 +15,7 @@
 
 #include "app/qt/main_frame.h"
 #include "app/qt/plm_app.h"
+#include "app/qt/tool_icons.h"
 #include "app/startup_options.h"
 #include "platform/message_box.h"
 #include "platform/profile.h"
@@ -79,7 +80,8 @@ int main(int argc, char** argv) {
     QApplication::setApplicationName(QStringLiteral("Plume"));
     // the icon and desktop entry that an install puts in the XDG places
     QApplication::setDesktopFileName(QStringLiteral("plume"));
-    QApplication::setWindowIcon(QIcon::fromTheme(QStringLiteral("plume")));
+    // (before an install, our own drawing: windows without an icon of their own would show Qt's)
+    QApplication::setWindowIcon(QIcon::fromTheme(QStringLiteral("plume"), plume::appIcon()));
     // The standard dialogs (files, colours, the message boxes' buttons) speak Japanese like the rest.
     QTranslator qtTexts;
     if (qtTexts.load(QLocale(QLocale::Japanese), QStringLiteral("qtbase"), QStringLiteral("_"),
