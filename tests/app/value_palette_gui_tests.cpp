@@ -24,19 +24,6 @@ namespace {
 
 using namespace test;
 
-SongRecord withValues(SongRecord r, std::uint8_t velocity, std::uint8_t delay, std::uint8_t gate) {
-    r.setVelocity(velocity);
-    r.setDelay(delay);
-    r.setGate(gate);
-    return r;
-}
-
-SongRecord program(std::uint8_t module, std::uint8_t bank, std::uint8_t number) {
-    SongRecord r = effectValue(effect::kProgram, module);
-    r.setProgram(module, bank, number);
-    return r;
-}
-
 class ValuePaletteGuiTest : public FrameTest {
 protected:
     ValuePaletteGuiTest() {
@@ -45,7 +32,7 @@ protected:
         std::vector<SongRecord> song;
         addGroup(song, {withValues(note(3, 67), 90, 0, 60), withValues(note(3, 64), 90, 0, 70),
                         withValues(note(3, 60), 90, 0, 80)});
-        addGroup(song, {withValues(note(3, 62), 90, 0, 64), program(0, 0, 40)});
+        addGroup(song, {withValues(note(3, 62), 90, 0, 64), programChange(0, 0, 40)});
         addGroup(song, {scoreMark(type::kBarLine)});
         addGroup(song, {withValues(note(3, 65), 90, 0, 64)});
         startWithRecords("values.PLM", std::move(song));
