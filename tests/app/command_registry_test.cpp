@@ -34,9 +34,6 @@ TEST(CommandRegistry, EveryCommandHasOneEntryAndEveryToolButtonACommand) {
         for (int id : bar) EXPECT_TRUE(id == 0 || findCommand(id)) << id;
     EXPECT_EQ(findCommand(cmd::kRecentProject1 + 7), findCommand(cmd::kRecentProject1));
     EXPECT_EQ(findCommand(cmd::kRecentProject1 + 8), nullptr);
-    // the prompt drops the mnemonic
-    EXPECT_EQ(commandPrompt(*findCommand(cmd::kKeyChange)), "調号");
-    EXPECT_EQ(commandPrompt(*findCommand(cmd::kTroubleshooting)), "トラブル対策[音源関係]");
 }
 
 TEST(CommandRegistry, ACommandWithoutActionIsDisabledAndDoesNotRun) {
@@ -72,18 +69,6 @@ TEST(CommandRegistry, ExportNeedsAProjectAndNoPlayback) {
     s.playing = true;
     EXPECT_FALSE(b.registry.enabled(cmd::kExportMidi, s));
     EXPECT_FALSE(b.registry.enabled(cmd::kLevelMeter, s));
-}
-
-TEST(CommandRegistry, TheSongTrainerWaitsForTheFrameToStopAndTheOthersNeverDo) {
-    const BoundRegistry b;
-    FrameState s;
-    s.playing = true;
-    EXPECT_FALSE(b.registry.enabled(cmd::kSingingPractice, s));
-    EXPECT_TRUE(b.registry.enabled(cmd::kEarTraining, s));
-    EXPECT_TRUE(b.registry.enabled(cmd::kSingingBasics, s));
-    s.playing = false;
-    EXPECT_TRUE(b.registry.enabled(cmd::kSingingPractice, s));
-    EXPECT_EQ(commandPrompt(*findCommand(cmd::kSingingBasics)), "１音の発声トレーニング");
 }
 
 TEST(CommandRegistry, ViewCommandsNeedAShownSongWindow) {
@@ -137,8 +122,6 @@ TEST(CommandRegistry, TogglesPaneTextsAndTheCloseRule) {
     toggles.lyricBarShown = true;
     toggles.palettes.toggle(cmd::kChordPalette);
     EXPECT_EQ(b.registry.checked(cmd::kRepeat, toggles), true);
-    EXPECT_EQ(b.registry.checked(cmd::kLevelMeter, toggles), false);
-    EXPECT_EQ(b.registry.checked(cmd::kLyricInput, toggles), true);
     EXPECT_EQ(b.registry.checked(cmd::kChordPalette, toggles), true);
     EXPECT_EQ(b.registry.checked(cmd::kNotePalette, toggles), false);
     EXPECT_EQ(b.registry.checked(cmd::kFileOpen, toggles), std::nullopt);

@@ -9,25 +9,20 @@ namespace plume {
 namespace {
 
 // The player's keys, defaults and clamping are shown by the play settings' tests.
-TEST(FrameSettings, TheFrameKeepsItsOwnKeysBesideThePlayersButNotThoseOfTheDialogs) {
+TEST(FrameSettings, TheFrameKeepsItsOwnKeysBesideThePlayers) {
     EXPECT_EQ(FrameSettings::load(platform::MemoryProfile()).viewMode, 0);
-    platform::MemoryProfile profile(
-        "[MIDI Config]\nInterrupt=4\nRep Play Interval=700\nPlay Begin Reset=3\n[Draw]\nViewMode=1\n");
+    platform::MemoryProfile profile("[MIDI Config]\nInterrupt=4\n[Draw]\nViewMode=1\n");
     FrameSettings s = FrameSettings::load(profile);
     EXPECT_EQ(s.play.interrupt, 2);
     EXPECT_EQ(s.viewMode, 1);
-    // WHEN the frame goes THEN its keys are written, the reset dialog's and the repeat pause are not
+    // WHEN the frame goes THEN its keys are written beside the player's
     s.play.showLevel = 0;
     s.play.device = 2;
     s.newMouseInput = 1;
-    s.play.playBeginReset = 0;
-    s.play.repeatInterval = 5;
     s.save(profile);
     EXPECT_EQ(profile.getInt("MIDI Config", "ShowLevel", 9), 0);
     EXPECT_EQ(profile.getInt("MIDI Config", "Device", 9), 2);
     EXPECT_EQ(profile.getInt("MouseWheelFunc", "valid", 9), 1);
-    EXPECT_EQ(profile.getInt("MIDI Config", "Play Begin Reset", 9), 3);
-    EXPECT_EQ(profile.getInt("MIDI Config", "Rep Play Interval", 9), 700);
 }
 
 TEST(StartupOptions, OptionsAreIgnoredAndTheLastFileCounts) {

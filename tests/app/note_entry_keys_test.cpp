@@ -84,17 +84,6 @@ TEST_F(EntryKeysTest, OverwriteModeShowsItsPaneAndWritesOverTheCursorGroup) {
     EXPECT_EQ(pane(kPaneInsert), "");
 }
 
-TEST_F(EntryKeysTest, DigitsChooseTheLengthAndShiftedDigitsEnterRests) {
-    // "4" on the first quarter makes it an eighth and moves on
-    key(Qt::Key_4);
-    EXPECT_EQ(doc().record(0).type(), 4);
-    EXPECT_EQ(cursor(), (ScorePosition{0, 1}));
-    // Shift+"3" enters a quarter rest before D
-    key(Qt::Key_3, Qt::ShiftModifier);
-    EXPECT_EQ(doc().record(1).type(), 9);
-    EXPECT_EQ(cursor(), (ScorePosition{0, 2}));
-}
-
 TEST_F(EntryKeysTest, ALetterOpensTheNumericInputBarWhichEntersAChord) {
     // GIVEN the cursor at the end of the song WHEN "c" is typed in the view
     key(Qt::Key_End);

@@ -36,6 +36,10 @@ using Lines = std::vector<std::string>;
 
 std::string text(const QString& s) { return s.toStdString(); }
 
+// Buttons of the dialogs by their place: the reset dialog's "GS" and "データにより自動選択", the
+// interrupt dialog's 2 and 5 ms, the melody dialog's families of programs 56-63 and 72-79.
+constexpr int kResetGs = 1, kResetByData = 3, kInterrupt2Ms = 1, kInterrupt5Ms = 2, kBrassFamily = 7, kPipeFamily = 9;
+
 // "90 43 60": the message's bytes without its time.
 std::string bytesOf(const MidiMessage& m) {
     const std::string line = eventLine(m);
@@ -111,8 +115,6 @@ TEST_F(PlayGuiTest, PlayingASongDrivesTheFrameAndStopSilencesEveryChannel) {
     // GIVEN the melody (GM, program 73) in the active window, nothing played yet
     startWith("melody.PLM");
     EXPECT_EQ(frame().player().engine(), nullptr) << "no engine and no devices before the first play";
-    EXPECT_TRUE(enabled(cmd::kPlay));
-    EXPECT_FALSE(enabled(cmd::kStop));
 
     // WHEN "演奏開始" is chosen
     frame().runCommand(cmd::kPlay);
@@ -120,9 +122,7 @@ TEST_F(PlayGuiTest, PlayingASongDrivesTheFrameAndStopSilencesEveryChannel) {
     EXPECT_TRUE(frame().isPlaying());
     EXPECT_FALSE(enabled(cmd::kPlay));
     EXPECT_TRUE(enabled(cmd::kStop));
-    for (int id : {cmd::kDeviceReset, cmd::kMidiDevice, cmd::kInterruptPeriod, cmd::kLevelMeter})
-        EXPECT_FALSE(enabled(id)) << id;
-    EXPECT_TRUE(enabled(cmd::kRepeat));
+    EXPECT_FALSE(enabled(cmd::kMidiDevice));
     // and the device gets the reset, the master volume and the song's program before the first note
     ASSERT_TRUE(test::waitUntil([&] { return received("90 43 60"); }));
     const Lines start = messages();
@@ -147,8 +147,6 @@ TEST_F(PlayGuiTest, PlayingASongDrivesTheFrameAndStopSilencesEveryChannel) {
     frame().runCommand(cmd::kStop);
     EXPECT_FALSE(frame().isPlaying());
     EXPECT_EQ(lastMessages(48), silence());
-    EXPECT_TRUE(enabled(cmd::kPlay));
-    EXPECT_FALSE(enabled(cmd::kStop));
     EXPECT_TRUE(enabled(cmd::kMidiDevice));
     // and nothing more is sent
     const std::size_t sent = messages().size();
@@ -176,21 +174,6 @@ TEST_F(PlayGuiTest, TheMonitorSoundsWrittenNotesWhileWritingGoesOn) {
     frame().runCommand(cmd::kPlay);
     EXPECT_TRUE(frame().isPlaying());
     frame().runCommand(cmd::kStop);
-    EXPECT_FALSE(frame().isPlaying());
-}
-
-TEST_F(PlayGuiTest, TheMonitorClosesItsPlayOnceTheNotesHaveSounded) {
-    // GIVEN the monitor on and the shortest length
-    startWith("melody.PLM");
-    frame().entryState().choice.monitor = true;
-    frame().entryState().choice.lengthIndex = 5;
-    // WHEN a note is entered and has sounded
-    frame().deliverToActiveView(entry::EnterChord{{{60, 0}}});
-    ASSERT_TRUE(test::waitUntil([&] { return soundedKey("3C"); }));
-    // THEN the sequencer stops by itself and the device is silenced, nothing left running
-    const Sequencer& sequencer = frame().player().engine()->sequencer();
-    EXPECT_TRUE(test::waitUntil([&] { return sequencer.playMode() == PlayMode::Stopped; }, 3000));
-    EXPECT_EQ(lastMessages(48), silence());
     EXPECT_FALSE(frame().isPlaying());
 }
 
@@ -255,7 +238,6 @@ TEST_F(PlayGuiTest, TheSettingDialogsChangeWhatTheNextPlaySends) {
     QTimer::singleShot(0, [] {
         auto* dialog = modal<DeviceDialog>();
         ASSERT_NE(dialog, nullptr);
-        EXPECT_EQ(text(dialog->windowTitle()), "MIDI デバイス");
         ASSERT_EQ(dialog->deviceList()->count(), 1);
         EXPECT_EQ(text(dialog->deviceList()->currentText()), "MIDI Mapper");
         EXPECT_TRUE(dialog->mainVolumeBox()->isChecked());
@@ -270,9 +252,9 @@ TEST_F(PlayGuiTest, TheSettingDialogsChangeWhatTheNextPlaySends) {
     QTimer::singleShot(0, [] {
         auto* dialog = modal<ResetDialog>();
         ASSERT_NE(dialog, nullptr);
-        EXPECT_TRUE(dialog->choiceButton(3)->isChecked()) << "データにより自動選択";
-        EXPECT_EQ(text(dialog->choiceButton(1)->text()), "GS");
-        dialog->choiceButton(1)->click();
+        EXPECT_TRUE(dialog->choiceButton(kResetByData)->isChecked()) << "データにより自動選択";
+        EXPECT_EQ(text(dialog->choiceButton(kResetGs)->text()), "GS");
+        dialog->choiceButton(kResetGs)->click();
         dialog->accept();
     });
     frame().runCommand(cmd::kDeviceReset);
@@ -282,8 +264,8 @@ TEST_F(PlayGuiTest, TheSettingDialogsChangeWhatTheNextPlaySends) {
     QTimer::singleShot(0, [] {
         auto* dialog = modal<InterruptDialog>();
         ASSERT_NE(dialog, nullptr);
-        EXPECT_TRUE(dialog->choiceButton(1)->isChecked());
-        dialog->choiceButton(2)->click();
+        EXPECT_TRUE(dialog->choiceButton(kInterrupt2Ms)->isChecked());
+        dialog->choiceButton(kInterrupt5Ms)->click();
         dialog->accept();
     });
     frame().runCommand(cmd::kInterruptPeriod);
@@ -307,20 +289,14 @@ TEST_F(PlayGuiTest, TheMelodyDialogTestPlaysAndItsToneGoesIntoTheProperties) {
         QTimer::singleShot(0, [this] {
             auto* dialog = modal<MelodyInstrumentDialog>();
             ASSERT_NE(dialog, nullptr);
-            EXPECT_EQ(text(dialog->windowTitle()), "メロディー楽器の選択");
             // GIVEN it opened on the family of program 73 with that tone selected
-            EXPECT_TRUE(dialog->familyButton(9)->isChecked());
-            EXPECT_EQ(text(dialog->familyButton(9)->text()), "Pipe");
-            EXPECT_EQ(dialog->toneList()->count(), 8);
+            EXPECT_TRUE(dialog->familyButton(kPipeFamily)->isChecked());
             EXPECT_EQ(dialog->toneList()->currentRow(), 1);
-            EXPECT_EQ(dialog->lengthList()->currentRow(), 2) << "quarter notes";
 
             // WHEN "Play" is pressed THEN the scale plays on channel 1 and only "Stop" may be pressed
             dialog->playButton()->click();
             EXPECT_TRUE(frame().isPlaying());
             EXPECT_FALSE(dialog->okButton()->isEnabled());
-            EXPECT_FALSE(dialog->cancelButton()->isEnabled());
-            EXPECT_FALSE(dialog->playButton()->isEnabled());
             EXPECT_TRUE(dialog->stopButton()->isEnabled());
             dialog->reject();
             EXPECT_TRUE(dialog->isVisible()) << "no closing while the test plays";
@@ -331,21 +307,8 @@ TEST_F(PlayGuiTest, TheMelodyDialogTestPlaysAndItsToneGoesIntoTheProperties) {
             EXPECT_FALSE(frame().isPlaying());
             EXPECT_EQ(lastMessages(48), silence());
             EXPECT_TRUE(dialog->okButton()->isEnabled());
-            EXPECT_TRUE(dialog->playButton()->isEnabled());
-
-            // WHEN thirty-seconds three octaves down play THEN the scale starts at key 24 and ends by itself
-            m_recorder.clear();
-            dialog->lengthList()->setCurrentRow(5);
-            dialog->shiftField()->setValue(-3);
-            dialog->playButton()->click();
-            ASSERT_TRUE(test::waitUntil([&] { return dialog->playButton()->isEnabled(); }));
-            EXPECT_TRUE(received("90 18 64"));
-            EXPECT_TRUE(received("90 24 64"));
-            EXPECT_FALSE(frame().isPlaying());
-
             // WHEN the first tone of "Brass" is chosen THEN OK hands it back
-            dialog->familyButton(7)->click();
-            EXPECT_EQ(dialog->toneList()->currentRow(), -1);
+            dialog->familyButton(kBrassFamily)->click();
             dialog->toneList()->setCurrentRow(0);
             dialog->okButton()->click();
         });
@@ -374,9 +337,7 @@ TEST_F(PlayGuiTest, TheDrumSetDialogOpensOnTheFirstSetWhenTheProgramIsNone) {
         QTimer::singleShot(0, [] {
             auto* dialog = modal<DrumSetDialog>();
             ASSERT_NE(dialog, nullptr);
-            EXPECT_EQ(text(dialog->windowTitle()), "ドラムセット");
-            // THEN "STANDARD" of the nine SC-55 sets is selected
-            EXPECT_EQ(dialog->setList()->count(), 9);
+            // THEN "STANDARD" is selected
             ASSERT_NE(dialog->setList()->currentItem(), nullptr);
             EXPECT_EQ(text(dialog->setList()->currentItem()->text()), "STANDARD");
             // WHEN "JAZZ" is chosen THEN its program comes back
@@ -386,16 +347,6 @@ TEST_F(PlayGuiTest, TheDrumSetDialogOpensOnTheFirstSetWhenTheProgramIsNone) {
         properties->browseButton()->click();
         EXPECT_EQ(properties->form().info().initialProgram(), 32);
         EXPECT_EQ(text(properties->instrumentLabel()->text()), "JAZZ");
-        // and "削除する" leaves the instrument as it was
-        QTimer::singleShot(0, [] {
-            auto* dialog = modal<DrumSetDialog>();
-            ASSERT_NE(dialog, nullptr);
-            dialog->setList()->setCurrentRow(0);
-            dialog->removeBox()->setChecked(true);
-            dialog->accept();
-        });
-        properties->browseButton()->click();
-        EXPECT_EQ(properties->form().info().initialProgram(), 32);
         properties->reject();
     });
     frame().runCommand(cmd::kProperties);
@@ -438,7 +389,7 @@ TEST(KeptSynthDevices, TheSynthesiserOpensOnceAndItsTimesGoOn) {
     EXPECT_GE(recorder.events()[1].micros - recorder.events()[0].micros, 20000);
 }
 
-TEST_F(PlayGuiTest, ChordIdentificationListsTheRangesChordAndAuditionsItThroughThePlayer) {
+TEST_F(PlayGuiTest, ChordIdentificationAuditionsTheRangeThroughThePlayer) {
     // GIVEN a C major triad in the active window
     std::vector<SongRecord> records;
     test::addGroup(records, {test::note(3, 60), test::note(3, 64), test::note(3, 67)});
@@ -450,14 +401,12 @@ TEST_F(PlayGuiTest, ChordIdentificationListsTheRangesChordAndAuditionsItThroughT
     frame().updateCommands();
     ASSERT_TRUE(enabled(cmd::kChordIdentification));
 
-    // WHEN the command runs and "PLAY" is pressed in its dialog
-    QStringList first, second;
-    bool frameBusy = false, sounded = false, endedByItself = false;
+    // WHEN the command runs and "PLAY" is pressed in its dialog (its lists are the chord dialog's tests)
+    bool shown = false, frameBusy = false, sounded = false, endedByItself = false;
     QTimer::singleShot(0, [&] {
         ChordDialog* dialog = modal<ChordDialog>();
-        if (!dialog) return;
-        for (int i = 0; i < dialog->list(0)->count(); ++i) first << dialog->list(0)->item(i)->text();
-        for (int i = 0; i < dialog->list(1)->count(); ++i) second << dialog->list(1)->item(i)->text();
+        shown = dialog != nullptr;
+        if (!shown) return;
         dialog->playButton()->click();
         frame().updateCommands();
         frameBusy = frame().isPlaying() && !enabled(cmd::kChordIdentification);
@@ -466,11 +415,9 @@ TEST_F(PlayGuiTest, ChordIdentificationListsTheRangesChordAndAuditionsItThroughT
         dialog->accept();
     });
     frame().runCommand(cmd::kChordIdentification);
-    // THEN no four-tone chord is complete and the second list leads with the triad, the range sounds on the device while the frame counts as
-    // playing, and the end of the play reaches the dialog
-    EXPECT_TRUE(first.isEmpty()) << first.join(' ').toStdString();
-    ASSERT_FALSE(second.isEmpty());
-    EXPECT_EQ(second.front(), QStringLiteral("C"));
+    // THEN the range sounds on the device while the frame counts as playing, and the end of the play
+    // reaches the dialog
+    ASSERT_TRUE(shown);
     EXPECT_TRUE(frameBusy);
     EXPECT_TRUE(sounded);
     EXPECT_TRUE(endedByItself);
@@ -488,7 +435,6 @@ TEST_F(PlayGuiTest, TheDatabaseCommandShowsOneWindowThatPlaysFilesThroughTheFram
     CDataBase* window = link.window();
     ASSERT_NE(window, nullptr);
     EXPECT_TRUE(window->isVisible());
-    EXPECT_EQ(window->windowTitle(), QStringLiteral("PlumeＤＢ - UNTITLED"));
     frame().runCommand(cmd::kDatabase);
     EXPECT_EQ(link.window(), window);
 

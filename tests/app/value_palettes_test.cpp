@@ -10,19 +10,8 @@ namespace {
 
 using test::group;
 using test::note;
-
-SongRecord withValues(SongRecord r, std::uint8_t velocity, std::uint8_t delay, std::uint8_t gate) {
-    r.setVelocity(velocity);
-    r.setDelay(delay);
-    r.setGate(gate);
-    return r;
-}
-
-SongRecord program(std::uint8_t module, std::uint8_t bank, std::uint8_t number) {
-    SongRecord r = test::effectValue(effect::kProgram, module);
-    r.setProgram(module, bank, number);
-    return r;
-}
+using test::programChange;
+using test::withValues;
 
 SongInfo songKind(std::uint8_t fileKind, std::uint8_t module) {
     SongInfo info = SongInfo::defaults();
@@ -49,7 +38,7 @@ TEST(EffectPalette, EndAndBarLinesShowOnlyTheirWord) {
 TEST(EffectPalette, MelodyGroupsShowNotesValuesAndTheTone) {
     auto records = group({note(3, 60), note(3, 73), test::effectValue(effect::kPan, 64),
                           test::effectValue(effect::kTempo, 132), test::effectValue(effect::kGateTime, 50),
-                          program(1, 8, 0)});
+                          programChange(1, 8, 0)});
     SongRecord bend = test::effectValue(effect::kPitchBend, 0);
     bend.setValue16(-200);
     records.push_back(bend);
@@ -77,7 +66,7 @@ TEST(EffectPalette, RhythmGroupsShowTheDrumSetAndSounds) {
     EXPECT_EQ(c.instrument, "ROOM");
     EXPECT_EQ(c.notes.size(), 1u);
     // A set changed at the group shows with a star.
-    EXPECT_EQ(effectPaletteContent(rhythm, group({kick, program(1, 0, 16)}), false).instrument, "POWER*");
+    EXPECT_EQ(effectPaletteContent(rhythm, group({kick, programChange(1, 0, 16)}), false).instrument, "POWER*");
     // GM names its one set and the General MIDI percussion.
     SongRecord gmKick = note(3, 35);
     EXPECT_EQ(effectPaletteContent(songKind(0, 0), group({gmKick}), false).notes,

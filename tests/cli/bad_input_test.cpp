@@ -117,6 +117,23 @@ void projectWithSong(const fs::path& folder) {
 const std::string kBadSong = "データ形式が違います。 (the song data is broken or of an unknown layout)\n";
 const std::string kBrokenProject = "plume-cli: プロジェクトファイルが壊れています。\n";
 const std::string kLongName(200, 'n');
+const std::string kOnlyPcm = "only PCM with 8 or 16 bits and 1 to 8 channels can be read";
+
+// The common rows: one broken file read by one command, refused with exit status 2.
+BadInput brokenSong(const char* name, Bytes bytes, const char* command = "dump") {
+    return {name, files({{"s.PLM", std::move(bytes)}}), {command, "{d}/s.PLM"}, 2, "plume-cli: {d}/s.PLM: " + kBadSong};
+}
+BadInput brokenProject(const char* name, Bytes bytes) {
+    return {name, files({{"p.PRJ", std::move(bytes)}}), {"project", "{d}/p.PRJ"}, 2, kBrokenProject};
+}
+BadInput otherDatabaseVersion(const char* name, Bytes bytes) {
+    return {name, files({{"d.QDB", std::move(bytes)}}), {"db", "{d}/d.QDB"}, 2,
+            "plume-cli: {d}/d.QDB | バージョンが違います。\n"};
+}
+BadInput badWav(const char* name, Bytes bytes, const std::string& message) {
+    return {name, files({{"w.wav", std::move(bytes)}}), {"transcribe", "{d}/w.wav"}, 2,
+            "plume-cli: {d}/w.wav: " + message + "\n"};
+}
 
 std::vector<BadInput> catalogue() {
     const Bytes song = songBytes();
@@ -146,24 +163,16 @@ std::vector<BadInput> catalogue() {
          "plume-cli: {d}/e.PLM: not a song file (no PLM magic)\n"},
         {"song wrong magic", files({{"m.PLM", with16(song, 2, 0x4E)}}), {"dump", "{d}/m.PLM"}, 2,
          "plume-cli: {d}/m.PLM: not a song file (no PLM magic)\n"},
-        {"song magic only", files({{"s.PLM", cut(song, 4)}}), {"dump", "{d}/s.PLM"}, 2, "plume-cli: {d}/s.PLM: " + kBadSong},
-        {"song header of 7 bytes", files({{"s.PLM", cut(song, 7)}}), {"dump", "{d}/s.PLM"}, 2,
-         "plume-cli: {d}/s.PLM: " + kBadSong},
-        {"song header cut", files({{"s.PLM", cut(song, 100)}}), {"dump", "{d}/s.PLM"}, 2, "plume-cli: {d}/s.PLM: " + kBadSong},
-        {"song settings cut", files({{"s.PLM", cut(song, kSongHeaderSize - 1)}}), {"layout", "{d}/s.PLM"}, 2,
-         "plume-cli: {d}/s.PLM: " + kBadSong},
-        {"song one record short", files({{"s.PLM", cutLast(song, 10)}}), {"dump", "{d}/s.PLM"}, 2,
-         "plume-cli: {d}/s.PLM: " + kBadSong},
-        {"song half a record over", files({{"s.PLM", cut(song, song.size() + 5)}}), {"dump", "{d}/s.PLM"}, 2,
-         "plume-cli: {d}/s.PLM: " + kBadSong},
-        {"song count past the records", files({{"s.PLM", with16(song, 6, 65535)}}), {"dump", "{d}/s.PLM"}, 2,
-         "plume-cli: {d}/s.PLM: " + kBadSong},
-        {"song count past the capacity", files({{"s.PLM", overCapacity}}), {"dump", "{d}/s.PLM"}, 2,
-         "plume-cli: {d}/s.PLM: " + kBadSong},
-        {"old layout cut", files({{"o.PLM", cutLast(layout30(notes(2, {60, 62}), SongInfo::defaults()), 3)}}),
-         {"dump", "{d}/o.PLM"}, 2, "plume-cli: {d}/o.PLM: " + kBadSong},
-        {"old layout count past the records", files({{"o.PLM", with16(layout30(notes(2, {60}), SongInfo::defaults()), 6, 900)}}),
-         {"dump", "{d}/o.PLM"}, 2, "plume-cli: {d}/o.PLM: " + kBadSong},
+        brokenSong("song magic only", cut(song, 4)),
+        brokenSong("song header of 7 bytes", cut(song, 7)),
+        brokenSong("song header cut", cut(song, 100)),
+        brokenSong("song settings cut", cut(song, kSongHeaderSize - 1), "layout"),
+        brokenSong("song one record short", cutLast(song, 10)),
+        brokenSong("song half a record over", cut(song, song.size() + 5)),
+        brokenSong("song count past the records", with16(song, 6, 65535)),
+        brokenSong("song count past the capacity", overCapacity),
+        brokenSong("old layout cut", cutLast(layout30(notes(2, {60, 62}), SongInfo::defaults()), 3)),
+        brokenSong("old layout count past the records", with16(layout30(notes(2, {60}), SongInfo::defaults()), 6, 900)),
         {"song group size 0", files({{"z.PLM", zeroGroup}}), {"dump", "{d}/z.PLM"}, 0, "",
          "version 411\ncount 2\nsonginfo 5 0 1 0 120 0 0 0 0 0 4 2\ngroup 0 0 3 48\n"},
         {"song group past the end", files({{"g.PLM", pastEnd}}), {"check", "{d}/g.PLM"}, 0, "",
@@ -193,14 +202,12 @@ std::vector<BadInput> catalogue() {
         {"project named by an empty argument", {}, {"project", ""}, 2, "plume-cli: : cannot open the file\n"},
         {"project is a folder", [](const fs::path& d) { fs::create_directory(d / "f.PRJ"); }, {"project", "{d}/f.PRJ"}, 2,
          "plume-cli: プロジェクトファイル | {d}/f.PRJは存在しません。\n"},
-        {"project empty", files({{"p.PRJ", {}}}), {"project", "{d}/p.PRJ"}, 2, kBrokenProject},
-        {"project cut", files({{"p.PRJ", projectBytes(100)}}), {"project", "{d}/p.PRJ"}, 2, kBrokenProject},
-        {"project short of the oldest layout", files({{"p.PRJ", projectBytes(kProjectSizeNoSettings - 1)}}),
-         {"project", "{d}/p.PRJ"}, 2, kBrokenProject},
-        {"project between the old layouts", files({{"p.PRJ", projectBytes(kProjectSizeNoSettings + 1)}}),
-         {"project", "{d}/p.PRJ"}, 2, kBrokenProject},
-        {"project one byte short", files({{"p.PRJ", projectBytes(kProjectSize - 1)}}), {"project", "{d}/p.PRJ"}, 2, kBrokenProject},
-        {"project one byte long", files({{"p.PRJ", projectBytes(kProjectSize + 1)}}), {"project", "{d}/p.PRJ"}, 2, kBrokenProject},
+        brokenProject("project empty", {}),
+        brokenProject("project cut", projectBytes(100)),
+        brokenProject("project short of the oldest layout", projectBytes(kProjectSizeNoSettings - 1)),
+        brokenProject("project between the old layouts", projectBytes(kProjectSizeNoSettings + 1)),
+        brokenProject("project one byte short", projectBytes(kProjectSize - 1)),
+        brokenProject("project one byte long", projectBytes(kProjectSize + 1)),
         {"project member missing", files({{"p.PRJ", missingMember}}), {"project", "{d}/p.PRJ"}, 0,
          "plume-cli: プロジェクトメンバーファイル | /nowhere/gone.PLMは存在しません。\n", memberList},
         {"export of a broken project", files({{"p.PRJ", projectBytes(9000)}}), {"export-midi", "{d}/p.PRJ"}, 2, kBrokenProject},
@@ -220,30 +227,22 @@ std::vector<BadInput> catalogue() {
         {"database missing", {}, {"db", "{d}/none.QDB"}, 2, "plume-cli: {d}/none.QDB | ファイルが読めません。\n"},
         {"database wrong magic", files({{"d.QDB", {'Q', 'D', 'X', 0, 10, 0, 0, 0}}}), {"db", "{d}/d.QDB"}, 2,
          "plume-cli: {d}/d.QDB | Plumeのデータベースファイルではありません。\n"},
-        {"database header cut", files({{"d.QDB", cut(databaseBytes(0, 0), 6)}}), {"db", "{d}/d.QDB"}, 2,
-         "plume-cli: {d}/d.QDB | バージョンが違います。\n"},
-        {"database record short", files({{"d.QDB", cut(databaseBytes(2, 2), 8 + 2 * 322 - 1)}}), {"db", "{d}/d.QDB"}, 2,
-         "plume-cli: {d}/d.QDB | バージョンが違います。\n"},
-        {"database count past the capacity", files({{"d.QDB", databaseBytes(1001, 1001)}}), {"db", "{d}/d.QDB"}, 2,
-         "plume-cli: {d}/d.QDB | バージョンが違います。\n"},
-        {"database count past the records", files({{"d.QDB", databaseBytes(65535, 1)}}), {"db", "{d}/d.QDB"}, 2,
-         "plume-cli: {d}/d.QDB | バージョンが違います。\n"},
+        otherDatabaseVersion("database header cut", cut(databaseBytes(0, 0), 6)),
+        otherDatabaseVersion("database record short", cut(databaseBytes(2, 2), 8 + 2 * 322 - 1)),
+        otherDatabaseVersion("database count past the capacity", databaseBytes(1001, 1001)),
+        otherDatabaseVersion("database count past the records", databaseBytes(65535, 1)),
         // ---- the WAV reader -----------------------------------------------------------------------------
         {"wav missing", {}, {"transcribe", "{d}/none.wav"}, 2, "plume-cli: {d}/none.wav: cannot open the file\n"},
         {"wav is a folder", [](const fs::path& d) { fs::create_directory(d / "f.wav"); }, {"transcribe", "{d}/f.wav"}, 2,
          "plume-cli: {d}/f.wav: cannot open the file\n"},
-        {"wav not RIFF", files({{"w.wav", wavBytes({}, "AVI ")}}), {"transcribe", "{d}/w.wav"}, 2,
-         "plume-cli: {d}/w.wav: not a WAV file (no RIFF/WAVE header)\n"},
-        {"wav data before format", files({{"w.wav", wavBytes({{"data", silence}, {"fmt ", pcmFormat(1, 1, 16)}})}}),
-         {"transcribe", "{d}/w.wav"}, 2, "plume-cli: {d}/w.wav: the WAV file has no format chunk before its data\n"},
-        {"wav 24 bits", files({{"w.wav", wavBytes({{"fmt ", pcmFormat(1, 1, 24)}, {"data", silence}})}}),
-         {"transcribe", "{d}/w.wav"}, 2, "plume-cli: {d}/w.wav: only PCM with 8 or 16 bits and 1 to 8 channels can be read\n"},
-        {"wav no channels", files({{"w.wav", wavBytes({{"fmt ", pcmFormat(1, 0, 16)}, {"data", silence}})}}),
-         {"transcribe", "{d}/w.wav"}, 2, "plume-cli: {d}/w.wav: only PCM with 8 or 16 bits and 1 to 8 channels can be read\n"},
-        {"wav no data", files({{"w.wav", wavBytes({{"fmt ", pcmFormat(1, 1, 16)}})}}), {"transcribe", "{d}/w.wav"}, 2,
-         "plume-cli: {d}/w.wav: the WAV file has no data chunk\n"},
-        {"wav chunk size past the file", files({{"w.wav", with16(with16(wavBytes({{"fmt ", pcmFormat(1, 1, 16)}}), 16, 0xFFFF), 18, 0xFFFF)}}),
-         {"transcribe", "{d}/w.wav"}, 2, "plume-cli: {d}/w.wav: the WAV file has no data chunk\n"},
+        badWav("wav not RIFF", wavBytes({}, "AVI "), "not a WAV file (no RIFF/WAVE header)"),
+        badWav("wav data before format", wavBytes({{"data", silence}, {"fmt ", pcmFormat(1, 1, 16)}}),
+               "the WAV file has no format chunk before its data"),
+        badWav("wav 24 bits", wavBytes({{"fmt ", pcmFormat(1, 1, 24)}, {"data", silence}}), kOnlyPcm),
+        badWav("wav no channels", wavBytes({{"fmt ", pcmFormat(1, 0, 16)}, {"data", silence}}), kOnlyPcm),
+        badWav("wav no data", wavBytes({{"fmt ", pcmFormat(1, 1, 16)}}), "the WAV file has no data chunk"),
+        badWav("wav chunk size past the file", with16(with16(wavBytes({{"fmt ", pcmFormat(1, 1, 16)}}), 16, 0xFFFF), 18, 0xFFFF),
+               "the WAV file has no data chunk"),
         // ---- option values --------------------------------------------------------------------------------
         {"no command", {}, {}, 1, "{help}"},
         {"unknown command", {}, {"frobnicate"}, 1, "plume-cli: unknown command 'frobnicate'\n{help}"},

@@ -10,22 +10,13 @@
 #include "song/project.h"
 #include "song/song_file.h"
 #include "support/song_builder.h"
-#include "support/temp_dir.h"
+#include "support/cli_run.h"
 
 namespace plume {
 namespace {
 
-struct CliRun {
-    int status;
-    std::string out;
-    std::string err;
-};
-
-CliRun run(const std::vector<std::string>& args) {
-    std::ostringstream out, err;
-    const int status = cli::runCli(args, out, err);
-    return {status, out.str(), err.str()};
-}
+using test::CliRun;
+CliRun run(const std::vector<std::string>& args) { return test::runCommand(args); }
 
 // Controller values of one controller on a track, with their ticks.
 std::vector<std::pair<std::uint32_t, int>> controllerValues(const std::vector<test::SmfEvent>& track, int number) {

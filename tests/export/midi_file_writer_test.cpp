@@ -95,18 +95,6 @@ TEST(MidiExport, QuarterLengthFollowsTheTimeBase) {
               (std::vector<std::uint32_t>{0, 952, 1904, 2856}));
 }
 
-TEST(MidiExport, Format0StartsOneTickAfterTheStartTickFormat1AtIt) {
-    TestProject project;
-    project.songs[0] = test::groups({test::barLine(), note(3, 60), note(3, 62)});
-    for (const bool restBar : {false, true}) {
-        const std::uint32_t start = restBar ? 384 : 0;
-        EXPECT_EQ(test::noteOnTicks(parsed(midi(project, 1, 96, restBar)).tracks[1]),
-                  (std::vector<std::uint32_t>{start, start + 96}));
-        EXPECT_EQ(test::noteOnTicks(parsed(midi(project, 0, 96, restBar)).tracks[0]),
-                  (std::vector<std::uint32_t>{start + 1, start + 97}));
-    }
-}
-
 TEST(MidiExport, RhythmMemberPlaysOnChannel10Untransposed) {
     // GIVEN a melody member, a rhythm member on track 2 and a transposition of 3
     TestProject project;

@@ -45,10 +45,8 @@ TEST(InstrumentTables, EveryPositionIsFoundAgainByItsNumbers) {
 }
 
 TEST(InstrumentTables, ToneNamesNeedTheExactVariation) {
-    // GIVEN the SC-55 piano family, which starts Piano 1, Piano 1w, Piano 1d, Piano 2
-    EXPECT_EQ(toneNameAt(kSc55, 0, 0), "Piano 1");
+    // GIVEN the SC-55 piano family, whose second entry is Piano 1w on bank 8
     EXPECT_EQ(toneAt(kSc55, 0, 1), (Tone{kSc55, 8, 0}));
-    EXPECT_EQ(toneNameAt(kSc55, 0, 3), "Piano 2");
     // THEN bank 8 names its variation and bank 1, which the module lacks, names nothing
     EXPECT_EQ(toneName(kSc55, 8, 0), "Piano 1w");
     EXPECT_EQ(findTone(kSc55, 8, 0).index, 1);
@@ -68,8 +66,6 @@ TEST(InstrumentTables, ToneNamesNeedTheExactVariation) {
 
 TEST(InstrumentTables, DrumSetsAndTheirSounds) {
     EXPECT_EQ(drumSetCount(4), 0);
-    EXPECT_EQ(drumSetNameAt(kSc88Pro, 24), "RHYTHM FX 2");
-    EXPECT_EQ(drumSetName(kSc88, 25), "TR-808/909");
     EXPECT_EQ(drumSetIndex(kSc55, 17), -1);
     EXPECT_EQ(drumSetName(kSc55, 17), "");
     // GM has one set, whatever the program says
@@ -83,7 +79,6 @@ TEST(InstrumentTables, DrumSetsAndTheirSounds) {
             for (std::size_t i = 1; i < set.sounds.size(); ++i) EXPECT_LT(set.sounds[i - 1].key, set.sounds[i].key);
         }
     }
-    EXPECT_EQ(drumSoundName(kSc55, 0, 27), "High Q");
     EXPECT_EQ(drumSoundName(kSc55, 0, 26), "");
     EXPECT_EQ(drumSoundName(kSc55, 17, 36), "");
     EXPECT_NE(drumSoundName(kSc55, 56, 39), drumSoundName(kSc55, 0, 39));

@@ -72,18 +72,6 @@ TEST(PlayMenu, PlayNeedsAStoppedFrameAndSomethingToPlay) {
     EXPECT_FALSE(playSettingsCommandEnabled(PlayMode::File));
 }
 
-TEST(PlayMenu, TheResetAndInterruptDialogsListTheirChoicesInOrder) {
-    std::vector<std::pair<std::string, int>> resets;
-    for (const auto& choice : resetChoices()) resets.emplace_back(choice.text, choice.mode);
-    EXPECT_EQ(resets, (std::vector<std::pair<std::string, int>>{
-                          {"GM System ON", 2}, {"GS", 3}, {"リセットをしない", 0}, {"データにより自動選択", 1}}));
-    EXPECT_EQ(resetChoiceOf(0), 2u);
-    EXPECT_EQ(resetChoiceOf(9), 3u);
-    const auto periods = interruptChoices();
-    ASSERT_EQ(periods.size(), 3u);
-    EXPECT_STREQ(periods[2], "5 ms");
-}
-
 TEST(DeviceDialog, ListsThePortsThenTheMapperAndFindsTheDeviceByNameFirst) {
     const std::vector<std::string> ports = {"Synth A", "Synth B"};
     const DeviceChoices byNumber = deviceChoices(ports, 1, "");

@@ -49,32 +49,5 @@ TEST(PlaybackThread, TheRealTimeThreadPlaysWhatTheSimulatedClockPlaysAndEndsTheP
     EXPECT_EQ(rig.recorder->lost(), 0u);
 }
 
-TEST(PlaybackThread, TheMixerWritesWhileTheThreadPlays) {
-    const std::vector<SongRecord> once = shortSong();
-    std::vector<SongRecord> song;
-    for (int i = 0; i < 3; ++i) song.insert(song.end(), once.begin(), once.end());
-    const auto document = test::documentOf(song, test::infoWith(240));
-    test::PlayRig rig({}, PlaybackEngine::ClockMode::Realtime);
-    rig.host.document = document.get();
-    rig.sequencer().PlayCurrent();
-    ASSERT_EQ(rig.sequencer().playMode(), PlayMode::Track);
-    ASSERT_TRUE(rig.engine.runUntil([&] { return rig.engine.component().clockRunning(); }, 2000));
-    // WHEN the user-interface thread moves every live control while the thread plays
-    for (int step = 0; step < 200 && rig.sequencer().playMode() != PlayMode::Stopped; ++step) {
-        setLiveKeyShift(rig.block(), std::int16_t(step % 3));
-        setLiveMixerValue(rig.block(), 0, kLiveVolume, std::uint8_t(step % 128));
-        setLiveMixerValue(rig.block(), 0, kLivePan, std::uint8_t((step * 7) % 128));
-        setLiveMasterVolume(rig.block(), std::uint8_t(100 + step % 20));
-        setChannelMuted(rig.block(), 0, step % 50 == 49);
-        setLiveTempo(rig.block(), std::uint16_t(200 + step % 40));
-        rig.engine.runFor(5);
-    }
-    // THEN the play goes on to its end and the changes were sent
-    ASSERT_TRUE(rig.playToEnd(20000));
-    bool masterSent = false;
-    for (const MidiMessage& m : rig.recorder->events()) masterSent |= m.size == 8 && m.bytes[3] == 0x04 && m.bytes[6] != 127;
-    EXPECT_TRUE(masterSent);
-}
-
 }  // namespace
 }  // namespace plume

@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <tuple>
+
 #include "platform/message_box.h"
 #include "platform/profile.h"
 #include "print/page_layout.h"
@@ -27,36 +29,21 @@ TEST(PageLayoutSettings, DefaultsCaseFreeKeysAndTheSmallRight) {
 
 TEST(PageLayoutForm, TheFirstWrongFieldInCheckingOrderKeepsTheDialogOpen) {
     platform::ScriptedMessageBox box;
-    const PageLayoutForm good = PageLayoutForm::of({20, 20, 0, 0, 1});
-    struct Case {
-        PageLayoutForm form;
-        PageLayoutField field;
-        const char* message;
+    // {left, top, right, bottom, resolution}; the top is checked after the right
+    const std::tuple<PageLayoutForm, PageLayoutField, std::string> cases[] = {
+        {{"51", "20", "0", "0", "1"}, PageLayoutField::Left, "左を0から50の数値で入力してください。"},
+        {{"20", "20", "abc", "0", "1"}, PageLayoutField::Right, "右を0から50の数値で入力してください。"},
+        {{"20", "-1", "0", "0", "1"}, PageLayoutField::Top, "上を0から50の数値で入力してください。"},
+        {{"20", "20", "0", "", "1"}, PageLayoutField::Bottom, "下を0から50の数値で入力してください。"},
+        {{"20", "20", "0", "0", "0"}, PageLayoutField::Resolution, "分解能を1から10の数値で入力してください。"},
+        {{"20", "20", "0", "0", "11"}, PageLayoutField::Resolution, "分解能を1から10の数値で入力してください。"},
+        {{"20", "51", "1.5", "0", "1"}, PageLayoutField::Right, "右を0から50の数値で入力してください。"},
     };
-    PageLayoutForm left51 = good, rightText = good, topNegative = good, bottomEmpty = good, reso0 = good,
-                   reso11 = good, bothWrong = good;
-    left51.left = "51";
-    rightText.right = "abc";
-    topNegative.top = "-1";
-    bottomEmpty.bottom = "";
-    reso0.resolution = "0";
-    reso11.resolution = "11";
-    bothWrong.top = "51";     // checked after the right margin
-    bothWrong.right = "1.5";
-    const Case cases[] = {
-        {left51, PageLayoutField::Left, "左を0から50の数値で入力してください。"},
-        {rightText, PageLayoutField::Right, "右を0から50の数値で入力してください。"},
-        {topNegative, PageLayoutField::Top, "上を0から50の数値で入力してください。"},
-        {bottomEmpty, PageLayoutField::Bottom, "下を0から50の数値で入力してください。"},
-        {reso0, PageLayoutField::Resolution, "分解能を1から10の数値で入力してください。"},
-        {reso11, PageLayoutField::Resolution, "分解能を1から10の数値で入力してください。"},
-        {bothWrong, PageLayoutField::Right, "右を0から50の数値で入力してください。"},
-    };
-    for (const Case& c : cases) {
+    for (const auto& [form, field, message] : cases) {
         platform::MemoryProfile profile;
         box.clear();
-        EXPECT_EQ(c.form.accept(profile), c.field) << c.message;
-        EXPECT_EQ(box.shown(), std::vector<std::string>{c.message});
+        EXPECT_EQ(form.accept(profile), field) << message;
+        EXPECT_EQ(box.shown(), std::vector<std::string>{message});
         EXPECT_EQ(profile.text(), "") << "nothing is written while a field is wrong";
     }
 }

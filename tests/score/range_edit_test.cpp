@@ -59,15 +59,6 @@ TEST_F(RangeEdit, TheEleventhChangeDropsTheOldestSnapshotAndTenUndosKeepTheFirst
     EXPECT_EQ(view.undoRing().menuText(), "元に戻す");
 }
 
-TEST_F(RangeEdit, UndoOfAPasteIntoAnEmptySongEmptiesIt) {
-    clipboard.store(fourQuarters(), SongInfo::defaults());
-    ASSERT_TRUE(editor().paste(clipboard));
-    EXPECT_EQ(doc.recordCount(), 4u);
-    ASSERT_TRUE(editor().undo());
-    EXPECT_EQ(doc.recordCount(), 0u);
-    EXPECT_EQ(view.cursor(), (ScorePosition{0, 0}));
-}
-
 TEST_F(RangeEdit, PastingTwoLineBreaksMovesTheCursorTwoLinesDown) {
     // GIVEN a clipboard of "note | break | note break | note note"
     clipboard.store(groups({note(kQuarter, 67), lineBreak(), note(kQuarter, 69), lineBreak(), note(kQuarter, 71),

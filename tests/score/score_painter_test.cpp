@@ -1,3 +1,5 @@
+// The painter's rules the golden images of the demo songs do not reach: scrolling, ties and tuplets across
+// lines, the tie slots, line marks, selections and what printing leaves out.
 #include <gtest/gtest.h>
 
 #include <array>
@@ -15,7 +17,6 @@ namespace {
 using namespace test;
 using Kind = CanvasCall::Kind;
 using Points = std::vector<Point>;
-using Ledgers = std::vector<std::array<int, 3>>;
 
 const GlyphSet& glyphSet() {
     static const GlyphSet set;
@@ -57,57 +58,9 @@ RecordingCanvas paintSong(std::vector<SongRecord> records, SongInfo info = SongI
     return Score(std::move(records), info, options).paint();
 }
 
-// Ledger lines: gray, 16 pixels long. Each as {from x, to x, y}.
-Ledgers ledgers(const RecordingCanvas& canvas) {
-    Ledgers out;
-    for (const CanvasCall& c : canvas.linesOf(kStaffGray))
-        if (c.from.y == c.to.y && c.to.x - c.from.x == 16) out.push_back({c.from.x, c.to.x, c.from.y});
-    return out;
-}
-
 CanvasCall tieArc(Rect bounds, int start) { return arcCall(bounds, start, kArcHalfSpan, {kBlack, 1}); }
 CanvasCall blackLine(Point from, Point to, int width = 1) { return lineCall(from, to, {kBlack, width}); }
-CanvasCall grayLine(Point from, Point to) { return lineCall(from, to, {kStaffGray, 1}); }
 std::vector<CanvasCall> blackLines(const RecordingCanvas& canvas) { return canvas.linesOf(kBlack); }
-
-TEST(ScorePainter, LedgerLinesFollowTheStaffKind) {
-    // GIVEN key 60 alone on a treble-only line THEN one ledger line at 71 under its head, x + 2 .. x + 18
-    EXPECT_EQ(ledgers(paintSong(notes(3, {60}))), (Ledgers{{56, 72, 71}}));
-    // AND on a grand staff, set or chosen by the range, it shares the middle-C line between the staves
-    EXPECT_EQ(ledgers(paintSong(notes(3, {60}), {}, {.grandStaff = true})), (Ledgers{{56, 72, 71}}));
-    EXPECT_EQ(ledgers(paintSong(notes(3, {40, 60, 72}))), (Ledgers{{56, 72, 107}, {77, 93, 71}}));
-    // AND a treble-only line reaches a low note with lines every 6 pixels instead of a bass staff
-    EXPECT_EQ(ledgers(paintSong(notes(3, {55}))), (Ledgers{{56, 72, 71}, {56, 72, 77}}));
-    // AND a bass-only line, 48 pixels higher, does the same above its staff; the treble staff at 35, 29
-    EXPECT_EQ(ledgers(paintSong(notes(3, {40, 60}))), (Ledgers{{56, 72, 59}, {77, 93, 23}}));
-    EXPECT_EQ(ledgers(paintSong(notes(3, {81, 84}))), (Ledgers{{56, 72, 35}, {77, 93, 35}, {77, 93, 29}}));
-}
-
-TEST(ScorePainter, RestsStandOnTheTopLineOfEachStaff) {
-    // GIVEN a dotted quarter rest on a treble line, on a grand staff and on a bass-only line
-    const RecordingCanvas treble = paintSong(groups({rest(9, 0, mark::kDotted)}));
-    const RecordingCanvas grand = paintSong(groups({rest(9, 0, mark::kDotted)}), {}, {.grandStaff = true});
-    // THEN the rest glyph stands at x + 7 from the staff's top line, its dot at x + 17
-    EXPECT_EQ(treble.blitsOf(glyph_id::kRest[2]), (Points{{61, 41}}));
-    EXPECT_EQ(treble.blitsOf(glyph_id::kDot), (Points{{71, 49}}));
-    // AND a grand staff shows it in both staves
-    EXPECT_EQ(grand.blitsOf(glyph_id::kRest[2]), (Points{{61, 41}, {61, 77}}));
-    EXPECT_EQ(grand.blitsOf(glyph_id::kDot), (Points{{71, 49}, {71, 85}}));
-    EXPECT_EQ(paintSong(groups({note(3, 40), rest(9)})).blitsOf(glyph_id::kRest[2]), (Points{{82, 29}}));
-}
-
-TEST(ScorePainter, NotesStandOnTheirStep) {
-    // GIVEN G4 (a line, stem up), C5 (stem down), a whole A4, a dotted G4 and a double-dotted A4
-    const RecordingCanvas c = paintSong(groups({note(3, 67), note(3, 72), note(1, 69), note(4, 67, 0, mark::kDotted),
-                                                note(4, 69, 0, mark::kDoubleDotted)}));
-    // THEN a stem-up glyph's top is 21 above the step's y, a stem-down glyph's 2 above
-    EXPECT_EQ(c.blitsOf(glyph_id::kNoteUp[2]), (Points{{61, 38}}));
-    EXPECT_EQ(c.blitsOf(glyph_id::kNoteDown[2]), (Points{{82, 48}}));
-    EXPECT_EQ(c.blitsOf(glyph_id::kNoteUp[0]), (Points{{103, 35}}));
-    // AND a dot on a line moves up into the space: both dots end up in the space at 56
-    EXPECT_EQ(c.blitsOf(glyph_id::kDot), (Points{{134, 55}}));
-    EXPECT_EQ(c.blitsOf(glyph_id::kDoubleDot), (Points{{155, 55}}));
-}
 
 TEST(ScorePainter, MeasureAccidentalsResetAtBarLinesAndLineBreaksAndCountScrolledGroups) {
     const int sharp = glyph_id::kAccidental[accidental::kSharp];
@@ -136,36 +89,6 @@ TEST(ScorePainter, KeySignatureDecidesTheAccidental) {
         EXPECT_TRUE(fSharp.blitsOf(glyph_id::kAccidental[std::size_t(code)]).empty()) << fSharp.dump();
     // AND in key 8 (B flat) B shows a natural on the middle line
     EXPECT_EQ(paintSong(groups({note(3, 71)}), inKey(8)).blitsOf(natural), (Points{{kX0 + 7, 44}}));
-}
-
-TEST(ScorePainter, ChordHeadsStackOnOneStem) {
-    // GIVEN a quarter cluster C5 B4 A4, stored highest first; its lowest note A4 turns the stem up
-    const RecordingCanvas c = paintSong(group({note(3, 72), note(3, 71), note(3, 69)}));
-    // THEN the heads alternate: the second of each second moves 4 pixels right
-    EXPECT_EQ(c.blitsOf(glyph_id::kFilledHead), (Points{{61, 48}, {61, 54}}));
-    EXPECT_EQ(c.blitsOf(glyph_id::kFilledHeadShifted), (Points{{61, 51}}));
-    // AND a stem 4 pixels right of the heads runs from the lowest head up into the quarter glyph's
-    // stem part, drawn without its head above the highest head
-    EXPECT_EQ(blackLines(c), (std::vector{blackLine({65, 56}, {65, 47})}));
-    EXPECT_EQ(c.blitCalls(glyph_id::kNoteUp[2]), (std::vector{blitCall(glyph_id::kNoteUp[2], {61, 29}, {0, 0, 10, 19})}));
-
-    // GIVEN an eighth chord C6 G5: stem down from the highest head to the eighth glyph's flag part
-    const RecordingCanvas down = paintSong(group({note(4, 84), note(4, 79)}));
-    EXPECT_EQ(blackLines(down), (std::vector{blackLine({65, 29}, {65, 41})}));
-    EXPECT_EQ(down.blitCalls(glyph_id::kNoteDown[3]),
-              (std::vector{blitCall(glyph_id::kNoteDown[3], {65, 41}, {0, 5, 10, 24})}));
-    // AND ledger lines are drawn once for the chord
-    EXPECT_EQ(ledgers(down), (Ledgers{{56, 72, 35}, {56, 72, 29}}));
-
-    // GIVEN a whole chord C5 E4 and a half-note second G4 F4: whole heads without a stem, hollow heads with one
-    std::vector<SongRecord> hollow = group({note(1, 72), note(1, 64)});
-    addGroup(hollow, {note(2, 67), note(2, 65)});
-    const RecordingCanvas h = paintSong(hollow);
-    EXPECT_EQ(h.blitsOf(glyph_id::kWholeHead), (Points{{61, 48}, {61, 63}}));
-    EXPECT_EQ(h.blitsOf(glyph_id::kHollowHead), (Points{{82, 57}}));
-    EXPECT_EQ(h.blitsOf(glyph_id::kHollowHeadShifted), (Points{{82, 60}}));
-    EXPECT_EQ(blackLines(h), (std::vector{blackLine({86, 62}, {86, 56})}));
-    EXPECT_TRUE(h.blitsOf(glyph_id::kNoteUp[0]).empty());
 }
 
 TEST(ScorePainter, TiesJoinNotesOfOneKeyWithinALine) {
@@ -217,79 +140,6 @@ TEST(ScorePainter, TupletBracketSpansItsNotes) {
     EXPECT_TRUE(blackLines(paintSong(split)).empty());
 }
 
-TEST(ScorePainter, StaffLinesRunFromTheClefToTheLastGroup) {
-    // GIVEN one note on a treble line THEN five gray lines from x 4 to the x after the note, and the join
-    std::vector<CanvasCall> expected;
-    for (int y : kTrebleStaffLines) expected.push_back(grayLine({4, y}, {75, y}));
-    expected.push_back(grayLine({4, 41}, {4, 66}));
-    EXPECT_EQ(paintSong(notes(3, {67})).linesOf(kStaffGray), expected);
-    // AND a grand staff has ten lines joined from 41 to 101, a bass-only line five from 29 to 53
-    const std::vector<CanvasCall> grand = paintSong(notes(3, {67}), {}, {.grandStaff = true}).linesOf(kStaffGray);
-    ASSERT_EQ(grand.size(), 11u);
-    EXPECT_EQ(grand[9], grayLine({4, 101}, {75, 101}));
-    EXPECT_EQ(grand[10], grayLine({4, 41}, {4, 102}));
-    const std::vector<CanvasCall> bass = paintSong(notes(3, {40})).linesOf(kStaffGray);
-    EXPECT_EQ(bass.front(), grayLine({4, 29}, {75, 29}));
-    EXPECT_EQ(bass[5], grayLine({4, 29}, {4, 54}));
-
-    // GIVEN the view scrolled by one column and narrower than the line
-    Score scrolled{notes(3, {67, 67, 67, 67})};
-    scrolled.view.scroll = 1;
-    scrolled.view.width = 90;
-    const std::vector<CanvasCall> lines = scrolled.paint().linesOf(kStaffGray);
-    // THEN the lines start 21 further left, stop at the right edge, and have no join
-    EXPECT_EQ(lines.size(), 5u);
-    EXPECT_EQ(lines.front(), grayLine({-17, 41}, {90, 41}));
-}
-
-TEST(ScorePainter, ClefKeyAndTimeSignatureOpenTheLine) {
-    // GIVEN a song in key 3 and 3/8 over two lines
-    SongInfo info = inKey(3);
-    info.setNumerator(3);
-    info.setDenominatorPower(3);
-    const RecordingCanvas c = paintSong(groups({note(3, 67), lineBreak(), note(3, 67)}), info);
-    // THEN each line starts with the treble clef-and-key bitmap at (4, top + 29)
-    EXPECT_EQ(c.blitsOf(glyph_id::kTrebleClefKey[3]), (Points{{4, 29}, {4, 102 + 29}}));
-    // AND line 0 alone shows 3 over 8, 8 pixels after the bitmap's width
-    EXPECT_EQ(c.blitsOf(glyph_id::kTimeDigit0 + 3), (Points{{8 + 43, 42}}));
-    EXPECT_EQ(c.blitsOf(glyph_id::kTimeDigit0 + 8), (Points{{8 + 43, 54}}));
-
-    // GIVEN a grand staff in 12/8: both staves show it, the 8 centred under the 12
-    info.setNumerator(12);
-    const RecordingCanvas grand = paintSong(notes(3, {67}), info, {.grandStaff = true});
-    EXPECT_EQ(grand.blitsOf(glyph_id::kBassClefKey[3]), (Points{{4, 73}}));
-    EXPECT_EQ(grand.blitsOf(glyph_id::kTimeDigit0 + 1), (Points{{51, 42}, {51, 78}}));
-    EXPECT_EQ(grand.blitsOf(glyph_id::kTimeDigit0 + 2), (Points{{59, 42}, {59, 78}}));
-    EXPECT_EQ(grand.blitsOf(glyph_id::kTimeDigit0 + 8), (Points{{55, 54}, {55, 90}}));
-
-    // GIVEN a bass-only line: its clef at top + 25 and no treble clef
-    const RecordingCanvas bass = paintSong(notes(3, {40}), info);
-    EXPECT_EQ(bass.blitsOf(glyph_id::kBassClefKey[3]), (Points{{4, 25}}));
-    EXPECT_TRUE(bass.blitsOf(glyph_id::kTrebleClefKey[3]).empty());
-}
-
-TEST(ScorePainter, BarLinesLineBreaksAndTheEndMarkSpanTheStaff) {
-    const Rect single{0, 0, 21, 24};
-    // GIVEN a bar line and a line break THEN they hang from the top line, cut to one staff, or
-    // across both staves of a grand staff
-    const auto s = groups({barLine(), lineBreak()});
-    const RecordingCanvas treble = paintSong(s);
-    EXPECT_EQ(treble.blitCalls(glyph_id::kBarLine), (std::vector{blitCall(glyph_id::kBarLine, {kX0, 41}, single)}));
-    EXPECT_EQ(treble.blitCalls(glyph_id::kLineBreak), (std::vector{blitCall(glyph_id::kLineBreak, {kX0 + 21, 41}, single)}));
-    EXPECT_EQ(paintSong(s, {}, {.grandStaff = true}).blitCalls(glyph_id::kBarLine),
-              (std::vector{blitCall(glyph_id::kBarLine, {kX0, 41}, {0, 0, 21, 61})}));
-    EXPECT_EQ(paintSong(groups({note(3, 40), barLine()})).blitsOf(glyph_id::kBarLine), (Points{{kX0 + 21, 29}}));
-
-    // GIVEN a song ending without a line break THEN the end mark stands after the last group, like a bar line
-    EXPECT_EQ(paintSong(notes(3, {67})).calls(Kind::Blit).back(), blitCall(glyph_id::kEndOfSong, {75, 41}, single));
-    // AND a song ending with a line break shows it on the empty line after it, not on the ended line
-    EXPECT_EQ(paintSong(groups({note(3, 67), lineBreak()})).blitsOf(glyph_id::kEndOfSong), (Points{{kX1, 102 + 41}}));
-    // AND nothing is drawn when the end lies at or past the right edge
-    Score narrow{notes(3, {67})};
-    narrow.view.width = 75;
-    EXPECT_TRUE(narrow.paint().blitsOf(glyph_id::kEndOfSong).empty());
-}
-
 TEST(ScorePainter, MarkedLineIsYellowUntilMarksAreCleared) {
     // GIVEN two lines, the second marked THEN line 0's band is filled white and line 1's yellow
     Score score{groups({note(3, 67), lineBreak(), note(3, 67)})};
@@ -315,12 +165,6 @@ TEST(ScorePainter, KeyChangesShowTheNewSignature) {
     const RecordingCanvas cancel = paintSong(groups({metaKey(0), note(3, 65)}), inKey(3));
     EXPECT_EQ(cancel.blitsOf(glyph_id::kTrebleCancel0 + 3), (Points{{75 + 4, 29}}));
     EXPECT_TRUE(cancel.blitsOf(glyph_id::kAccidental[accidental::kNatural]).empty());
-
-    // GIVEN a time-signature change 3/4: its digits centred in its 16 pixels
-    const RecordingCanvas time = paintSong(groups({metaTime(3, 2), note(3, 67)}));
-    EXPECT_EQ(time.blitsOf(glyph_id::kTimeDigit0 + 3), (Points{{kX0 + 4, 42}}));
-    EXPECT_EQ(time.blitsOf(glyph_id::kTimeDigit0 + 4), (Points{{8 + 22, 42}, {8 + 22, 54}, {kX0 + 4, 54}}));
-    EXPECT_EQ(time.blitsOf(glyph_id::kNoteUp[2]), (Points{{kX0 + 16 + 7, 38}}));
 }
 
 TEST(ScorePainter, TextsAndEffectMarkersOfAGroup) {

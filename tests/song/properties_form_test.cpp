@@ -3,7 +3,6 @@
 #include <filesystem>
 #include <map>
 
-#include "platform/file_dialog.h"
 #include "platform/message_box.h"
 #include "platform/profile.h"
 #include "play/instrument_tables.h"
@@ -11,6 +10,7 @@
 #include "song/project.h"
 #include "song/properties_form.h"
 #include "support/open_songs.h"
+#include "support/scripted_file_dialog.h"
 #include "support/song_builder.h"
 #include "support/temp_dir.h"
 
@@ -57,13 +57,6 @@ TEST(PropertiesForm, SwitchingTheFileKindRenamesTheInstrumentAndCancelAsks) {
     EXPECT_EQ(form.instrumentText(), "---");
 }
 
-struct NoDialog : platform::FileDialog {
-    std::optional<fs::path> askSaveName(std::string_view, std::string_view, std::string_view) override {
-        return std::nullopt;
-    }
-    std::optional<fs::path> askOpenName(std::string_view, std::string_view) override { return std::nullopt; }
-};
-
 using test::OpenSongs;
 
 TEST(ApplyProperties, AllTracksGoesToEveryMemberButNotToTheProject) {
@@ -79,7 +72,7 @@ TEST(ApplyProperties, AllTracksGoesToEveryMemberButNotToTheProject) {
     OpenSongs windows;
     CPlmDoc open;
     windows.documents[dir / "open.PLM"] = &open;
-    NoDialog dialog;
+    test::ScriptedFileDialog dialog;
     platform::MemoryProfile profile;
     ProjectState project(windows, dialog, profile);
     ASSERT_EQ(project.open(dir / "p.PRJ"), ProjectSwitch::Done);

@@ -83,13 +83,6 @@ std::vector<Point> RecordingCanvas::blitsOf(int glyphId) const {
     return out;
 }
 
-std::vector<CanvasCall> RecordingCanvas::blitCalls(int glyphId) const {
-    std::vector<CanvasCall> out;
-    for (const CanvasCall& c : m_calls)
-        if (c.kind == CanvasCall::Kind::Blit && c.glyph == glyphId) out.push_back(c);
-    return out;
-}
-
 std::vector<CanvasCall> RecordingCanvas::linesOf(Rgb colour) const {
     std::vector<CanvasCall> out;
     for (const CanvasCall& c : m_calls)

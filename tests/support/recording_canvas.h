@@ -50,7 +50,6 @@ public:
     std::vector<CanvasCall> calls(CanvasCall::Kind kind) const;
     // Top-left corners of the blits of one glyph, in drawing order.
     std::vector<Point> blitsOf(int glyphId) const;
-    std::vector<CanvasCall> blitCalls(int glyphId) const;
     // Lines drawn with a pen of this colour.
     std::vector<CanvasCall> linesOf(Rgb colour) const;
     // One call a line, for failure messages.

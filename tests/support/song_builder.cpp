@@ -34,6 +34,19 @@ SongRecord textRecord(std::uint8_t textKind, const std::string& text) {
     return r;
 }
 
+SongRecord withValues(SongRecord note, std::uint8_t velocity, std::uint8_t delay, std::uint8_t gate) {
+    note.setVelocity(velocity);
+    note.setDelay(delay);
+    note.setGate(gate);
+    return note;
+}
+
+SongRecord programChange(std::uint8_t module, std::uint8_t bank, std::uint8_t number) {
+    SongRecord r = effectValue(effect::kProgram, module);
+    r.setProgram(module, bank, number);
+    return r;
+}
+
 void addGroup(std::vector<SongRecord>& song, std::initializer_list<SongRecord> records) {
     const std::size_t first = song.size();
     song.insert(song.end(), records.begin(), records.end());

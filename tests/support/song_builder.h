@@ -21,6 +21,9 @@ SongRecord effectValue(std::uint8_t number, std::uint8_t value);
 SongRecord metaTime(std::uint8_t numerator, std::uint8_t denominatorPower);
 SongRecord metaKey(std::uint8_t keyNumber);
 SongRecord textRecord(std::uint8_t kind, const std::string& text);
+// A note with its velocity, delay and gate; a program-change effect record.
+SongRecord withValues(SongRecord note, std::uint8_t velocity, std::uint8_t delay, std::uint8_t gate);
+SongRecord programChange(std::uint8_t module, std::uint8_t bank, std::uint8_t number);
 
 // Appends records as one group: the first gets bySize = records.size(), the rest 0.
 void addGroup(std::vector<SongRecord>& song, std::initializer_list<SongRecord> records);

@@ -10,6 +10,7 @@
 #include "platform/profile.h"
 #include "play/play_fixture.h"
 #include "support/qt_test_app.h"
+#include "support/scripted_file_dialog.h"
 #include "voice/qt/trainer_dialogs.h"
 #include "voice/tones.h"
 #include "voice/trainer_fakes.h"
@@ -19,21 +20,6 @@ namespace plume::voice {
 namespace {
 
 using Strings = std::vector<std::string>;
-
-// A save dialog that answers with the paths a test gives it.
-class ScriptedFileDialog final : public platform::FileDialog {
-public:
-    std::vector<std::filesystem::path> answers;
-    std::optional<std::filesystem::path> askSaveName(std::string_view, std::string_view, std::string_view) override {
-        if (answers.empty()) return std::nullopt;
-        const auto path = answers.front();
-        answers.erase(answers.begin());
-        return path;
-    }
-    std::optional<std::filesystem::path> askOpenName(std::string_view, std::string_view) override {
-        return std::nullopt;
-    }
-};
 
 // The trainers' plays on the simulated player, heard by the event recorder.
 class EnginePlayer final : public TrainerPlayer {
@@ -143,7 +129,7 @@ TEST_F(TrainerDialogs, SingingPracticePlaysTheCopiedRangeRecordsAndJudgesEveryNo
     test::addTone(take, test::hzOf(69), 35);
     test::addSilence(take, 40);
     WavFileDriver driver(take, clock);
-    ScriptedFileDialog files;
+    test::ScriptedFileDialog files;
     SingingPracticeDialog dialog(nullptr, driver, player, sounds, files, song, SongInfo::defaults());
     ASSERT_TRUE(dialog.isReady());
     EXPECT_FALSE(dialog.reliefButton()->isEnabled());
