@@ -40,10 +40,22 @@ struct Note {
 
 struct Effect {
     std::uint32_t tick = 0;
-    std::uint8_t number = 0;
-    std::array<std::uint8_t, 3> values{};  // bytes 3-5 of the effect record
+    SongRecord record;  // the effect record as written
     int pos = 0;
 };
+
+SongRecord effectRecord(std::uint8_t number) {
+    SongRecord r;
+    r.setKind(kind::kEffect);
+    r.setEffectNumber(number);
+    return r;
+}
+
+Effect valueEffect(std::uint32_t tick, std::uint8_t number, std::uint8_t value) {
+    Effect e{tick, effectRecord(number)};
+    e.record.setValue(value);
+    return e;
+}
 
 struct Lyric {
     std::uint32_t tick = 0;
@@ -360,6 +372,15 @@ private:
         }
         std::stable_sort(notes.begin(), notes.end(), [](const Note& a, const Note& b) { return a.pOn < b.pOn; });
         m_endPos = m_voice.endTick != 0 && m_c.exact ? position(m_voice.endTick) : kNoEnd;
+        // Groups of their own: a note kept to the next onset must not reach over one.
+        for (const Effect& e : m_voice.effects) m_fixed.push_back(position(e.tick));
+        for (const Change& c : m_c.tempoRecords) m_fixed.push_back(position(c.tick));
+        for (const auto* list : {&m_c.signatures, &m_c.keys}) {
+            for (const Change& c : *list) {
+                if (m_c.signaturesAreGroups) m_fixed.push_back(position(c.tick));
+            }
+        }
+        std::sort(m_fixed.begin(), m_fixed.end());
         std::vector<int> onsets;
         for (const Note& n : notes) onsets.push_back(n.pOn);
         onsets.erase(std::unique(onsets.begin(), onsets.end()), onsets.end());
@@ -407,13 +428,17 @@ private:
         }
     }
 
-    // A chord that sounds at least three quarters of the time to the next onset is written that long
-    // (in our own files half, and only when a gate gives its sounding ticks exactly); a shorter one
-    // is followed by a rest.
+    // A chord that sounds at least three quarters of the time to the next onset is written that long;
+    // a shorter one is followed by a rest. In our own files a gate must give its sounding ticks
+    // exactly, and then one length to the next onset is kept however short the sound: a note and a
+    // rest would count their ticks apart, which a triplet or a dotted 32nd truncates differently.
     bool keepsLength(int length, double sound, const std::vector<Note>& notes, std::size_t from, std::size_t to) const {
         // Drum hits are short: in a rhythm song they are written to the next onset.
         if (!m_c.exact) return m_voice.channel == 9 || 4 * sound + 0.5 >= 3 * length;
-        if (2 * sound + 0.5 < length) return false;
+        if (2 * sound + 0.5 < length && m_c.decomposer->split(length).size() != 1) return false;
+        const int p = notes[from].pOn;
+        const auto fixed = std::upper_bound(m_fixed.begin(), m_fixed.end(), p);
+        if (fixed != m_fixed.end() && *fixed < p + length) return false;
         const std::uint64_t ticks = std::uint64_t(length) * unitAt(notes[from].on) / (kWhole / 32);
         for (std::size_t k = from; k < to; ++k) {
             const std::int64_t target = std::int64_t(notes[k].off) - std::int64_t(notes[k].on);
@@ -507,12 +532,9 @@ private:
         m_bars = barPositions(last);
         // Notes are tied across bar lines, except in our own files where a note's sound ends before
         // the line: tied, its first part would sound to the line; the line falls after the group.
+        // Nor where the tied last part could not give the note's release to the tick.
         for (int bar : m_bars) {
-            const bool keepsWhole = m_c.exact && std::any_of(m_voice.notes.begin(), m_voice.notes.end(), [&](const Note& n) {
-                return n.pOn < bar && n.end > bar &&
-                       (n.rawOff < bar + 0.5 || !m_c.decomposer->whole(bar - n.pOn) || !m_c.decomposer->whole(n.end - bar));
-            });
-            if (!keepsWhole) bounds.push_back(bar);
+            if (!m_c.exact || tiesExactly(bar)) bounds.push_back(bar);
         }
         for (int beat : m_tripletBeats) {
             bounds.push_back(beat * kBeat);
@@ -536,7 +558,7 @@ private:
             int pos = a;
             std::vector<Value> values = m_c.decomposer->split(b - a);
             if (std::any_of(active.begin(), active.end(), [&](std::size_t i) { return notes[i].end == b; }))
-                values = endingParts(values, a, active);
+                values = exactEnding(values, a, active).value_or(std::vector<Value>(values.rbegin(), values.rend()));
             for (const Value& v : values) {
                 Piece piece;
                 piece.pos = pos;
@@ -570,14 +592,35 @@ private:
         }
     }
 
+    // True when the notes sounding over a bar line can be tied across it, each part giving its ticks.
+    // Triplet parts cannot: a tuplet's ticks are counted from its shortest value, which the cut changes.
+    bool tiesExactly(int bar) const {
+        auto straight = [&](int length) {
+            if (!m_c.decomposer->whole(length)) return false;
+            const std::vector<Value> parts = m_c.decomposer->split(length);
+            return std::none_of(parts.begin(), parts.end(), [](const Value& v) { return v.triplet; });
+        };
+        std::map<int, std::vector<std::size_t>> byEnd;
+        for (std::size_t i = 0; i < m_voice.notes.size(); ++i) {
+            const Note& n = m_voice.notes[i];
+            if (n.pOn >= bar || n.end <= bar) continue;
+            if (n.rawOff < bar + 0.5 || !straight(bar - n.pOn) || !straight(n.end - bar)) return false;
+            byEnd[n.end].push_back(i);
+        }
+        for (const auto& [end, held] : byEnd) {
+            if (!exactEnding(m_c.decomposer->split(end - bar), bar, held)) return false;
+        }
+        return true;
+    }
+
     // The parts of a segment in which notes end: the release must fall in the last part, whose
-    // delay and gate give it (exactly, in our own files). Longest last first, then other orders.
-    std::vector<Value> endingParts(const std::vector<Value>& parts, int a, const std::vector<std::size_t>& active) const {
+    // delay and gate give it (exactly, in our own files). Longest last first, then other orders;
+    // nullopt when no order gives every release exactly.
+    std::optional<std::vector<Value>> exactEnding(const std::vector<Value>& parts, int a, const std::vector<std::size_t>& active) const {
         std::vector<std::vector<Value>> candidates;
         std::vector<Value> ascending(parts.rbegin(), parts.rend());
-        if (parts.size() < 1) return ascending;
+        if (parts.size() < 1 || !m_c.exact) return ascending;
         candidates.push_back(ascending);
-        if (!m_c.exact) return ascending;
         candidates.push_back(parts);
         for (const std::vector<Value>& order : std::vector<std::vector<Value>>{ascending, parts}) {
             const Value& last = order.back();
@@ -603,7 +646,7 @@ private:
             }
             if (fits) return order;
         }
-        return ascending;
+        return std::nullopt;
     }
 
     // The tick of a position in our own files, from the anchor before it.
@@ -704,19 +747,11 @@ private:
                 std::size_t e = effect;
                 while (e < effects.size() && effects[e].pos <= piece.pos) ++e;
                 for (std::size_t k = e; k-- > effect;) {
-                    SongRecord r;
-                    r.setKind(kind::kEffect);
-                    r.setEffectNumber(effects[k].number);
-                    r.setValue(effects[k].values[0]);
-                    r.bytes[4] = effects[k].values[1];
-                    r.bytes[5] = effects[k].values[2];
-                    out.push_back(r);
+                    out.push_back(effects[k].record);
                 }
                 effect = e;
                 while (tempo < tempos.size() && tempos[tempo].first <= piece.pos) {
-                    SongRecord r;
-                    r.setKind(kind::kEffect);
-                    r.setEffectNumber(effect::kTempo);
+                    SongRecord r = effectRecord(effect::kTempo);
                     r.setValue(std::uint8_t(tempos[tempo].second));
                     out.insert(out.begin() + std::ptrdiff_t(start + (piece.rest ? 1 : piece.notes.size())), r);
                     ++tempo;
@@ -833,6 +868,7 @@ private:
     std::vector<int> m_tripletBeats;
     std::vector<int> m_bars;
     std::vector<int> m_splits;  // extra group starts inside a note
+    std::vector<int> m_fixed;   // positions of effects and changes, which start groups
     std::vector<Piece> m_pieces;
     std::vector<NoteRecord> m_noteRecords;
     int m_endPos = kNoEnd;
@@ -931,11 +967,11 @@ private:
                     pending[e.bytes[1] == 32 ? 0 : 1] = e.bytes[2];
                 } else if (command == 0xB0) {
                     if (const auto number = effectOfController(e.bytes[1]))
-                        v.effects.push_back({e.tick, *number, {e.bytes[2], 0, 0}});
+                        v.effects.push_back(valueEffect(e.tick, *number, e.bytes[2]));
                 } else if (command == 0xE0) {
-                    const std::int16_t value = std::int16_t(((e.bytes[2] << 7) | e.bytes[1]) - 8192);
-                    v.effects.push_back({e.tick, effect::kPitchBend,
-                                         {std::uint8_t(std::uint16_t(value) & 0xFF), std::uint8_t(std::uint16_t(value) >> 8), 0}});
+                    Effect bend{e.tick, effectRecord(effect::kPitchBend)};
+                    bend.record.setValue16(std::int16_t(((e.bytes[2] << 7) | e.bytes[1]) - 8192));
+                    v.effects.push_back(bend);
                 } else if (command == 0xC0) {
                     auto pending = bankSelect.try_emplace(ch, std::array<int, 2>{-1, -1}).first->second;
                     bankSelect[ch] = {-1, -1};
@@ -951,7 +987,9 @@ private:
                         v.program = e.bytes[1];
                         m_initialOrder.push_back(&v - m_voices.data());
                     } else {
-                        v.effects.push_back({e.tick, effect::kProgram, {std::uint8_t(module), std::uint8_t(bank), e.bytes[1]}});
+                        Effect change{e.tick, effectRecord(effect::kProgram)};
+                        change.record.setProgram(std::uint8_t(module), std::uint8_t(bank), e.bytes[1]);
+                        v.effects.push_back(change);
                     }
                 }
             }
