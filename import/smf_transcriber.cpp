@@ -136,6 +136,7 @@ public:
         std::stable_sort(out.begin(), out.end(), [](const Value& a, const Value& b) { return a.length > b.length; });
         return out;
     }
+    const std::vector<Value>& values() const { return m_values; }
     // True when the length is a sum of lengths the song model holds.
     bool whole(int length) const {
         return length > int(m_cost.size()) - 1 || (length >= 0 && m_cost[std::size_t(length)] != kUnreachable);
@@ -409,6 +410,7 @@ private:
                     if (!m_c.exact && next == kNoEnd && 4 * sound >= 3 * (beat - p)) n.end = std::max(n.end, beat);
                     n.end = std::min(n.end, next);
                     if (next != kNoEnd && keepsLength(next - p, sound, notes, i, j)) n.end = next;
+                    else if (const int exact = exactLength(next - p, sound, notes, i, j)) n.end = p + exact;
                     if (m_c.exact && k == i) splitForGate(n.end - p, notes, i, j);
                 } else {
                     // Held past the next onset: its end is counted from the last onset it sounds over.
@@ -446,6 +448,31 @@ private:
             if (std::int64_t(ticks * gate / 100) != target) return false;
         }
         return true;
+    }
+
+    // In our own files: the shortest straight length up to `room` whose gate gives every note of the
+    // chord its sounding ticks, ending on the 32nd grid so that the rest after it is straight however
+    // bar lines cut it (a tuplet counts its ticks as a whole); 0 when none does.
+    int exactLength(int room, double sound, const std::vector<Note>& notes, std::size_t from, std::size_t to) const {
+        constexpr int k32nd = kWhole / 32;
+        const int p = notes[from].pOn;
+        if (!m_c.exact || room == kNoEnd || p % k32nd != 0 || room % k32nd != 0) return 0;
+        const auto fixed = std::upper_bound(m_fixed.begin(), m_fixed.end(), p);
+        if (fixed != m_fixed.end() && *fixed < p + room) return 0;
+        const std::vector<Value>& values = m_c.decomposer->values();
+        for (auto v = values.rbegin(); v != values.rend(); ++v) {
+            if (v->triplet || v->length + 0.5 < sound) continue;
+            if (v->length > room) break;
+            if (v->length % k32nd != 0) continue;
+            const std::uint64_t ticks = ticksOf(v->length, notes[from].on);
+            bool exact = true;
+            for (std::size_t k = from; k < to && exact; ++k) {
+                const std::int64_t target = std::int64_t(notes[k].off) - std::int64_t(notes[k].on);
+                exact = std::int64_t(ticks * percentFor(ticks, target, 1, 100) / 100) == target;
+            }
+            if (exact) return v->length;
+        }
+        return 0;
     }
 
     std::uint64_t ticksOf(int length, std::uint32_t tick) const {
@@ -592,14 +619,16 @@ private:
         }
     }
 
+    // True when the length is written without triplets.
+    bool straight(int length) const {
+        if (!m_c.decomposer->whole(length)) return false;
+        const std::vector<Value> parts = m_c.decomposer->split(length);
+        return std::none_of(parts.begin(), parts.end(), [](const Value& v) { return v.triplet; });
+    }
+
     // True when the notes sounding over a bar line can be tied across it, each part giving its ticks.
     // Triplet parts cannot: a tuplet's ticks are counted from its shortest value, which the cut changes.
     bool tiesExactly(int bar) const {
-        auto straight = [&](int length) {
-            if (!m_c.decomposer->whole(length)) return false;
-            const std::vector<Value> parts = m_c.decomposer->split(length);
-            return std::none_of(parts.begin(), parts.end(), [](const Value& v) { return v.triplet; });
-        };
         std::map<int, std::vector<std::size_t>> byEnd;
         for (std::size_t i = 0; i < m_voice.notes.size(); ++i) {
             const Note& n = m_voice.notes[i];
@@ -630,6 +659,16 @@ private:
             halves.push_back(half);
             halves.push_back(half);
             candidates.push_back(halves);
+        }
+        // Then any straight last part, longest first, after the fewest records for the rest: a
+        // chain of equal parts ends in one of them.
+        const int length = std::accumulate(parts.begin(), parts.end(), 0, [](int sum, const Value& v) { return sum + v.length; });
+        for (const Value& last : m_c.decomposer->values()) {
+            if (last.triplet || last.length >= length || !m_c.decomposer->whole(length - last.length)) continue;
+            std::vector<Value> order = m_c.decomposer->split(length - last.length);
+            if (std::any_of(order.begin(), order.end(), [](const Value& v) { return v.triplet; })) continue;
+            order.push_back(last);
+            candidates.push_back(std::move(order));
         }
         const std::vector<Note>& notes = m_voice.notes;
         for (const std::vector<Value>& order : candidates) {
