@@ -450,20 +450,19 @@ private:
         return true;
     }
 
-    // In our own files: the shortest straight length up to `room` whose gate gives every note of the
-    // chord its sounding ticks, ending on the 32nd grid so that the rest after it is straight however
-    // bar lines cut it (a tuplet counts its ticks as a whole); 0 when none does.
+    // In our own files: the shortest length up to `room` whose gate gives every note of the chord its
+    // sounding ticks, ending on the 32nd grid so that the rest after it is straight however bar lines
+    // cut it (a triplet only closes its tuplet so); 0 when none does.
     int exactLength(int room, double sound, const std::vector<Note>& notes, std::size_t from, std::size_t to) const {
         constexpr int k32nd = kWhole / 32;
         const int p = notes[from].pOn;
-        if (!m_c.exact || room == kNoEnd || p % k32nd != 0 || room % k32nd != 0) return 0;
+        if (!m_c.exact || room == kNoEnd || (p + room) % k32nd != 0) return 0;
         const auto fixed = std::upper_bound(m_fixed.begin(), m_fixed.end(), p);
         if (fixed != m_fixed.end() && *fixed < p + room) return 0;
         const std::vector<Value>& values = m_c.decomposer->values();
         for (auto v = values.rbegin(); v != values.rend(); ++v) {
-            if (v->triplet || v->length + 0.5 < sound) continue;
+            if (v->length + 0.5 < sound || (p + v->length) % k32nd != 0) continue;
             if (v->length > room) break;
-            if (v->length % k32nd != 0) continue;
             const std::uint64_t ticks = ticksOf(v->length, notes[from].on);
             bool exact = true;
             for (std::size_t k = from; k < to && exact; ++k) {
