@@ -302,7 +302,7 @@ private:
         std::vector<std::uint32_t> ticks = {m_c.origin};
         for (const Note& n : m_voice.notes) ticks.push_back(n.on);
         for (const Effect& e : m_voice.effects) ticks.push_back(e.tick);
-        for (const auto* list : {&m_c.tempoTimeline, &m_c.tempoRecords, &m_c.signatures, &m_c.keys}) {
+        for (const auto* list : {&m_c.tempoRecords, &m_c.signatures, &m_c.keys}) {
             if (!m_c.signaturesAreGroups && (list == &m_c.signatures || list == &m_c.keys)) continue;
             for (const Change& c : *list) ticks.push_back(c.tick);
         }
@@ -312,12 +312,28 @@ private:
         ticks.erase(std::unique(ticks.begin(), ticks.end()), ticks.end());
         int pos = 0;
         for (std::size_t i = 0; i < ticks.size(); ++i) {
-            if (i > 0) {
-                const double units = double(ticks[i] - ticks[i - 1]) * (kWhole / 32.0) / unitAt(ticks[i - 1]);
-                pos += int(std::lround(units));
-            }
+            if (i > 0) pos += span(ticks[i - 1], ticks[i]);
             m_anchors.push_back({ticks[i], pos});
         }
+    }
+
+    // Positions from one group start of this voice to the next. A tempo change of another track
+    // between them (format 0) sets the clock for the groups that start after it, while a group
+    // already sounding keeps the length it began with: the reading that lands nearer a whole
+    // position is taken.
+    int span(std::uint32_t from, std::uint32_t to) const {
+        constexpr double k32nd = kWhole / 32.0;
+        const double held = double(to - from) * k32nd / unitAt(from);
+        double split = 0;
+        std::uint32_t at = from;
+        for (const Change& c : m_c.tempoTimeline) {
+            if (c.tick <= from || c.tick >= to) continue;
+            split += double(c.tick - at) * k32nd / unitAt(at);
+            at = c.tick;
+        }
+        split += double(to - at) * k32nd / unitAt(at);
+        auto error = [](double x) { return std::abs(x - std::round(x)); };
+        return int(std::lround(error(held) + 1e-9 < error(split) ? held : split));
     }
 
     double raw(std::uint32_t tick) const {
