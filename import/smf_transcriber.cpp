@@ -457,13 +457,35 @@ private:
         const int p = notes[from].pOn;
         const auto fixed = std::upper_bound(m_fixed.begin(), m_fixed.end(), p);
         if (fixed != m_fixed.end() && *fixed < p + length) return false;
-        const std::uint64_t ticks = std::uint64_t(length) * unitAt(notes[from].on) / (kWhole / 32);
-        for (std::size_t k = from; k < to; ++k) {
-            const std::int64_t target = std::int64_t(notes[k].off) - std::int64_t(notes[k].on);
-            const std::uint8_t gate = percentFor(ticks, target, 1, 100);
-            if (std::int64_t(ticks * gate / 100) != target) return false;
+        return gatesExact(length, notes, from, to);
+    }
+
+    // The ticks the exporter gives one length at the tempo of `tick`: a triplet's as an inner one
+    // and as the first of its tuplet, which also takes the remainder of the tuplet's span.
+    std::array<std::uint64_t, 2> valueTicks(int length, std::uint32_t tick) const {
+        const std::uint64_t unit = unitAt(tick);
+        for (const Value& v : m_c.decomposer->values()) {
+            if (v.length != length) continue;
+            const std::uint64_t plain = (32 * unit) >> (v.type - 1);
+            if (v.triplet) return {2 * plain / 3, 2 * plain / 3 + 2 * plain % 3};
+            const std::uint64_t dotted = v.dots & mark::kDoubleDotted ? plain * 7 / 4 : v.dots & mark::kDotted ? plain * 3 / 2 : plain;
+            return {dotted, dotted};
         }
-        return true;
+        const std::uint64_t ticks = ticksOf(length, tick);
+        return {ticks, ticks};
+    }
+
+    // True when one gate for each note of the chord gives its sounding ticks over `length`.
+    bool gatesExact(int length, const std::vector<Note>& notes, std::size_t from, std::size_t to) const {
+        for (const std::uint64_t ticks : valueTicks(length, notes[from].on)) {
+            bool exact = true;
+            for (std::size_t k = from; k < to && exact; ++k) {
+                const std::int64_t target = std::int64_t(notes[k].off) - std::int64_t(notes[k].on);
+                exact = std::int64_t(ticks * percentFor(ticks, target, 1, 100) / 100) == target;
+            }
+            if (exact) return true;
+        }
+        return false;
     }
 
     // In our own files: the shortest length up to `room` whose gate gives every note of the chord its
@@ -479,13 +501,7 @@ private:
         for (auto v = values.rbegin(); v != values.rend(); ++v) {
             if (v->length + 0.5 < sound || (p + v->length) % k32nd != 0) continue;
             if (v->length > room) break;
-            const std::uint64_t ticks = ticksOf(v->length, notes[from].on);
-            bool exact = true;
-            for (std::size_t k = from; k < to && exact; ++k) {
-                const std::int64_t target = std::int64_t(notes[k].off) - std::int64_t(notes[k].on);
-                exact = std::int64_t(ticks * percentFor(ticks, target, 1, 100) / 100) == target;
-            }
-            if (exact) return v->length;
+            if (gatesExact(v->length, notes, from, to)) return v->length;
         }
         return 0;
     }
@@ -575,8 +591,14 @@ private:
         // Notes are tied across bar lines, except in our own files where a note's sound ends before
         // the line: tied, its first part would sound to the line; the line falls after the group.
         // Nor where the tied last part could not give the note's release to the tick.
-        for (int bar : m_bars) {
-            if (!m_c.exact || tiesExactly(bar)) bounds.push_back(bar);
+        std::vector<std::vector<std::size_t>> crossing(m_c.exact ? m_bars.size() : 0);
+        for (std::size_t i = 0; m_c.exact && i < m_voice.notes.size(); ++i) {
+            const Note& n = m_voice.notes[i];
+            for (auto bar = std::upper_bound(m_bars.begin(), m_bars.end(), n.pOn); bar != m_bars.end() && *bar < n.end; ++bar)
+                crossing[std::size_t(bar - m_bars.begin())].push_back(i);
+        }
+        for (std::size_t b = 0; b < m_bars.size(); ++b) {
+            if (!m_c.exact || tiesExactly(m_bars[b], crossing[b])) bounds.push_back(m_bars[b]);
         }
         for (int beat : m_tripletBeats) {
             bounds.push_back(beat * kBeat);
@@ -643,11 +665,10 @@ private:
 
     // True when the notes sounding over a bar line can be tied across it, each part giving its ticks.
     // Triplet parts cannot: a tuplet's ticks are counted from its shortest value, which the cut changes.
-    bool tiesExactly(int bar) const {
+    bool tiesExactly(int bar, const std::vector<std::size_t>& crossing) const {
         std::map<int, std::vector<std::size_t>> byEnd;
-        for (std::size_t i = 0; i < m_voice.notes.size(); ++i) {
+        for (std::size_t i : crossing) {
             const Note& n = m_voice.notes[i];
-            if (n.pOn >= bar || n.end <= bar) continue;
             if (n.rawOff < bar + 0.5 || !straight(bar - n.pOn) || !straight(n.end - bar)) return false;
             byEnd[n.end].push_back(i);
         }
