@@ -411,6 +411,7 @@ private:
             while (j < notes.size() && notes[j].pOn == notes[i].pOn) ++j;
             const int p = notes[i].pOn;
             const int next = nextOnset(p);
+            int tiedEnd = 0;
             bool chordEnds = true;
             double sound = 0;
             for (std::size_t k = i; k < j; ++k) {
@@ -426,7 +427,9 @@ private:
                     if (!m_c.exact && next == kNoEnd && 4 * sound >= 3 * (beat - p)) n.end = std::max(n.end, beat);
                     n.end = std::min(n.end, next);
                     if (next != kNoEnd && keepsLength(next - p, sound, notes, i, j)) n.end = next;
+                    else if (k == i && next != kNoEnd && tiedToNext(next, sound, notes, i, j)) tiedEnd = next;
                     else if (const int exact = exactLength(next - p, sound, notes, i, j)) n.end = p + exact;
+                    if (tiedEnd != 0) n.end = tiedEnd;
                     if (m_c.exact && k == i) splitForGate(n.end - p, notes, i, j);
                 } else {
                     // Held past the next onset: its end is counted from the last onset it sounds over.
@@ -486,6 +489,25 @@ private:
             if (exact) return true;
         }
         return false;
+    }
+
+    // In our own files: a chord sounding most of the way to the next onset is tied there when the
+    // last part of the tie gives every release exactly (in its own tempo).
+    bool tiedToNext(int next, double sound, std::vector<Note>& notes, std::size_t from, std::size_t to) const {
+        const int p = notes[from].pOn;
+        if (!m_c.exact || 2 * sound + 0.5 < next - p || !straight(next - p)) return false;
+        const auto fixed = std::upper_bound(m_fixed.begin(), m_fixed.end(), p);
+        if (fixed != m_fixed.end() && *fixed < next) return false;
+        std::vector<std::size_t> chord;
+        std::vector<int> ends;
+        for (std::size_t k = from; k < to; ++k) {
+            chord.push_back(k);
+            ends.push_back(notes[k].end);
+            notes[k].end = next;
+        }
+        const bool exact = exactEnding(m_c.decomposer->split(next - p), p, chord).has_value();
+        for (std::size_t k = from; k < to; ++k) notes[k].end = ends[k - from];
+        return exact;
     }
 
     // In our own files: the shortest length up to `room` whose gate gives every note of the chord its
