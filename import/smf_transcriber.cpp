@@ -310,30 +310,40 @@ private:
         std::erase_if(ticks, [&](std::uint32_t t) { return t < m_c.origin; });
         std::sort(ticks.begin(), ticks.end());
         ticks.erase(std::unique(ticks.begin(), ticks.end()), ticks.end());
+        std::map<std::uint32_t, std::uint32_t> releases;  // note-on tick: the latest release of its notes
+        for (const Note& n : m_voice.notes) releases[n.on] = std::max(releases[n.on], n.off);
         int pos = 0;
         for (std::size_t i = 0; i < ticks.size(); ++i) {
-            if (i > 0) pos += span(ticks[i - 1], ticks[i]);
+            if (i > 0) {
+                const auto release = releases.find(ticks[i - 1]);
+                pos += span(ticks[i - 1], ticks[i], release == releases.end() ? 0 : release->second);
+            }
             m_anchors.push_back({ticks[i], pos});
         }
     }
 
     // Positions from one group start of this voice to the next. A tempo change of another track
     // between them (format 0) sets the clock for the groups that start after it, while a group
-    // already sounding keeps the length it began with: the reading that lands nearer a whole
-    // position is taken.
-    int span(std::uint32_t from, std::uint32_t to) const {
+    // already sounding keeps the length it began with: the group that sounds over the change is
+    // taken to end on the old clock's 32nd grid, after the release of the notes struck at `from`,
+    // where the rest of the way comes to a whole number of positions.
+    int span(std::uint32_t from, std::uint32_t to, std::uint32_t release) const {
         constexpr double k32nd = kWhole / 32.0;
-        const double held = double(to - from) * k32nd / unitAt(from);
-        double split = 0;
-        std::uint32_t at = from;
-        for (const Change& c : m_c.tempoTimeline) {
-            if (c.tick <= from || c.tick >= to) continue;
-            split += double(c.tick - at) * k32nd / unitAt(at);
-            at = c.tick;
+        const auto change = std::find_if(m_c.tempoTimeline.begin(), m_c.tempoTimeline.end(),
+                                         [&](const Change& c) { return c.tick > from && c.tick < to; });
+        const std::uint32_t before = unitAt(from);
+        if (change == m_c.tempoTimeline.end()) return int(std::lround(double(to - from) * k32nd / before));
+        const std::uint32_t after = unitAt(change->tick);
+        const std::uint32_t earliest = std::max(change->tick, release);
+        // The rest of the way on the 32nd grid first (straight rests), then on any position.
+        for (const int grid : {int(k32nd), 1}) {
+            for (std::uint32_t k = (earliest - from + before - 1) / before; from + k * before <= to; ++k) {
+                const double rest = double(to - from - k * before) * k32nd / after;
+                const long whole = std::lround(rest);
+                if (std::abs(rest - double(whole)) * after / k32nd < 0.5 && whole % grid == 0) return int(k) * int(k32nd) + int(whole);
+            }
         }
-        split += double(to - at) * k32nd / unitAt(at);
-        auto error = [](double x) { return std::abs(x - std::round(x)); };
-        return int(std::lround(error(held) + 1e-9 < error(split) ? held : split));
+        return int(std::lround(double(change->tick - from) * k32nd / before + double(to - change->tick) * k32nd / after));
     }
 
     double raw(std::uint32_t tick) const {
@@ -901,19 +911,17 @@ private:
             std::uint32_t tick = m_c.origin;
             int tempoNow = m_c.startTempo;
             std::size_t change = 0;
-            std::vector<std::pair<int, int>> timeline;
-            for (const Change& c : m_c.tempoTimeline) timeline.push_back({position(c.tick), c.a});
+            const std::vector<Change>& timeline = m_c.tempoTimeline;
             DurationRule rule(32 * unitAt(0));
-            int pos = 0;
             for (std::size_t g = 0; g < out.size(); g = nextGroup(records, g)) {
                 if (!isTimedGroup(records, g)) continue;
-                while (change < timeline.size() && timeline[change].first <= pos) tempoNow = timeline[change++].second;
+                // A group keeps the clock it starts with: a change at its start tick counts.
+                while (change < timeline.size() && timeline[change].tick <= tick) tempoNow = timeline[change++].a;
                 const std::uint32_t unit = std::max<std::uint32_t>(PerformerClock::ticks(m_c.timeBase, tempoNow).thirtySecond(), 1);
                 rule.setWhole(32 * unit);
                 groupTick[g] = tick;
                 groupLength[g] = rule.groupLength(records, g);
                 tick += groupLength[g];
-                pos += nominal(out[g]);
             }
         } else {
             int pos = 0;
