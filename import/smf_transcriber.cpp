@@ -437,8 +437,9 @@ private:
                     if (!m_c.exact && next == kNoEnd && 4 * sound >= 3 * (beat - p)) n.end = std::max(n.end, beat);
                     n.end = std::min(n.end, next);
                     if (next != kNoEnd && keepsLength(next - p, sound, notes, i, j)) n.end = next;
-                    else if (k == i && next != kNoEnd && tiedToNext(next, sound, notes, i, j)) tiedEnd = next;
+                    else if (k == i && next != kNoEnd && 2 * sound + 0.5 >= next - p && tiesExactlyTo(next, notes, i, j)) tiedEnd = next;
                     else if (const int exact = exactLength(next - p, sound, notes, i, j)) n.end = p + exact;
+                    else if (k == i) tiedEnd = exactTie(next, sound, notes, i, j);
                     if (tiedEnd != 0) n.end = tiedEnd;
                     if (m_c.exact && k == i) splitForGate(n.end - p, notes, i, j);
                 } else {
@@ -503,9 +504,9 @@ private:
 
     // In our own files: a chord sounding most of the way to the next onset is tied there when the
     // last part of the tie gives every release exactly (in its own tempo).
-    bool tiedToNext(int next, double sound, std::vector<Note>& notes, std::size_t from, std::size_t to) const {
+    bool tiesExactlyTo(int next, std::vector<Note>& notes, std::size_t from, std::size_t to) const {
         const int p = notes[from].pOn;
-        if (!m_c.exact || 2 * sound + 0.5 < next - p || !straight(next - p)) return false;
+        if (!m_c.exact || !straight(next - p)) return false;
         const auto fixed = std::upper_bound(m_fixed.begin(), m_fixed.end(), p);
         if (fixed != m_fixed.end() && *fixed < next) return false;
         std::vector<std::size_t> chord;
@@ -518,6 +519,20 @@ private:
         const bool exact = exactEnding(m_c.decomposer->split(next - p), p, chord).has_value();
         for (std::size_t k = from; k < to; ++k) notes[k].end = ends[k - from];
         return exact;
+    }
+
+    // In our own files, failing one length: the shortest tie on the 32nd grid, up to the next onset,
+    // whose last part gives every release; 0 when none does.
+    int exactTie(int next, double sound, std::vector<Note>& notes, std::size_t from, std::size_t to) const {
+        constexpr int k32nd = kWhole / 32;
+        const int p = notes[from].pOn;
+        if (!m_c.exact || p % k32nd != 0) return 0;
+        const int limit = int(std::min<std::int64_t>(next, p + 2 * std::int64_t(std::ceil(sound)) + kWhole));
+        for (int end = p + (int(std::ceil(sound)) + k32nd - 1) / k32nd * k32nd; end <= limit; end += k32nd) {
+            if (next != kNoEnd && end != next && !straight(next - end)) continue;
+            if (tiesExactlyTo(end, notes, from, to)) return end;
+        }
+        return 0;
     }
 
     // In our own files: the shortest length up to `room` whose gate gives every note of the chord its
