@@ -358,7 +358,7 @@ private:
     int straightUnit() const { return kWhole / m_c.grid; }
     int tripletUnit() const { return straightUnit() * 2 / 3; }
 
-    // Each beat is straight or triplet, whichever its onsets fit much better.
+    // Each beat is straight or triplet, whichever its onsets fit twice as well (a loose swing too).
     void decideBeats() {
         if (!m_c.triplets) return;
         std::map<int, std::pair<double, double>> errors;
@@ -374,7 +374,7 @@ private:
             errors[beat].second += error(tripletUnit());
         }
         for (const auto& [beat, e] : errors) {
-            if (e.second * 3 < e.first) m_tripletBeats.push_back(beat);
+            if (e.second * 2 < e.first) m_tripletBeats.push_back(beat);
         }
     }
 
