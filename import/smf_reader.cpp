@@ -27,6 +27,7 @@ public:
     std::string parse() {
         std::uint32_t tick = 0;
         std::uint8_t running = 0;
+        m_track.events.reserve(m_data.size() / 4);  // a channel event takes three or four bytes
         while (m_at < m_data.size()) {
             std::uint32_t delta = 0;
             if (!quantity(delta)) return "a delta time is cut short";
@@ -34,6 +35,7 @@ public:
             if (m_at >= m_data.size()) return "an event is cut short";
             SmfEvent e;
             e.tick = tick;
+            e.bytes.reserve(3);
             std::uint8_t status = m_data[m_at];
             if (status < 0x80) {
                 if (running == 0) return "a data byte without a status at tick " + std::to_string(tick);

@@ -40,10 +40,22 @@ struct Note {
 
 struct Effect {
     std::uint32_t tick = 0;
-    std::uint8_t number = 0;
-    std::array<std::uint8_t, 3> values{};  // bytes 3-5 of the effect record
+    SongRecord record;  // the effect record as written
     int pos = 0;
 };
+
+SongRecord effectRecord(std::uint8_t number) {
+    SongRecord r;
+    r.setKind(kind::kEffect);
+    r.setEffectNumber(number);
+    return r;
+}
+
+Effect valueEffect(std::uint32_t tick, std::uint8_t number, std::uint8_t value) {
+    Effect e{tick, effectRecord(number)};
+    e.record.setValue(value);
+    return e;
+}
 
 struct Lyric {
     std::uint32_t tick = 0;
@@ -124,6 +136,7 @@ public:
         std::stable_sort(out.begin(), out.end(), [](const Value& a, const Value& b) { return a.length > b.length; });
         return out;
     }
+    const std::vector<Value>& values() const { return m_values; }
     // True when the length is a sum of lengths the song model holds.
     bool whole(int length) const {
         return length > int(m_cost.size()) - 1 || (length >= 0 && m_cost[std::size_t(length)] != kUnreachable);
@@ -289,7 +302,7 @@ private:
         std::vector<std::uint32_t> ticks = {m_c.origin};
         for (const Note& n : m_voice.notes) ticks.push_back(n.on);
         for (const Effect& e : m_voice.effects) ticks.push_back(e.tick);
-        for (const auto* list : {&m_c.tempoTimeline, &m_c.tempoRecords, &m_c.signatures, &m_c.keys}) {
+        for (const auto* list : {&m_c.tempoRecords, &m_c.signatures, &m_c.keys}) {
             if (!m_c.signaturesAreGroups && (list == &m_c.signatures || list == &m_c.keys)) continue;
             for (const Change& c : *list) ticks.push_back(c.tick);
         }
@@ -297,14 +310,40 @@ private:
         std::erase_if(ticks, [&](std::uint32_t t) { return t < m_c.origin; });
         std::sort(ticks.begin(), ticks.end());
         ticks.erase(std::unique(ticks.begin(), ticks.end()), ticks.end());
+        std::map<std::uint32_t, std::uint32_t> releases;  // note-on tick: the latest release of its notes
+        for (const Note& n : m_voice.notes) releases[n.on] = std::max(releases[n.on], n.off);
         int pos = 0;
         for (std::size_t i = 0; i < ticks.size(); ++i) {
             if (i > 0) {
-                const double units = double(ticks[i] - ticks[i - 1]) * (kWhole / 32.0) / unitAt(ticks[i - 1]);
-                pos += int(std::lround(units));
+                const auto release = releases.find(ticks[i - 1]);
+                pos += span(ticks[i - 1], ticks[i], release == releases.end() ? 0 : release->second);
             }
             m_anchors.push_back({ticks[i], pos});
         }
+    }
+
+    // Positions from one group start of this voice to the next. A tempo change of another track
+    // between them (format 0) sets the clock for the groups that start after it, while a group
+    // already sounding keeps the length it began with: the group that sounds over the change is
+    // taken to end on the old clock's 32nd grid, after the release of the notes struck at `from`,
+    // where the rest of the way comes to a whole number of positions.
+    int span(std::uint32_t from, std::uint32_t to, std::uint32_t release) const {
+        constexpr double k32nd = kWhole / 32.0;
+        const auto change = std::find_if(m_c.tempoTimeline.begin(), m_c.tempoTimeline.end(),
+                                         [&](const Change& c) { return c.tick > from && c.tick < to; });
+        const std::uint32_t before = unitAt(from);
+        if (change == m_c.tempoTimeline.end()) return int(std::lround(double(to - from) * k32nd / before));
+        const std::uint32_t after = unitAt(change->tick);
+        const std::uint32_t earliest = std::max(change->tick, release);
+        // The rest of the way on the 32nd grid first (straight rests), then on any position.
+        for (const int grid : {int(k32nd), 1}) {
+            for (std::uint32_t k = (earliest - from + before - 1) / before; from + k * before <= to; ++k) {
+                const double rest = double(to - from - k * before) * k32nd / after;
+                const long whole = std::lround(rest);
+                if (std::abs(rest - double(whole)) * after / k32nd < 0.5 && whole % grid == 0) return int(k) * int(k32nd) + int(whole);
+            }
+        }
+        return int(std::lround(double(change->tick - from) * k32nd / before + double(to - change->tick) * k32nd / after));
     }
 
     double raw(std::uint32_t tick) const {
@@ -319,7 +358,7 @@ private:
     int straightUnit() const { return kWhole / m_c.grid; }
     int tripletUnit() const { return straightUnit() * 2 / 3; }
 
-    // Each beat is straight or triplet, whichever its onsets fit much better.
+    // Each beat is straight or triplet, whichever its onsets fit twice as well (a loose swing too).
     void decideBeats() {
         if (!m_c.triplets) return;
         std::map<int, std::pair<double, double>> errors;
@@ -335,7 +374,7 @@ private:
             errors[beat].second += error(tripletUnit());
         }
         for (const auto& [beat, e] : errors) {
-            if (e.second * 3 < e.first) m_tripletBeats.push_back(beat);
+            if (e.second * 2 < e.first) m_tripletBeats.push_back(beat);
         }
     }
 
@@ -360,6 +399,15 @@ private:
         }
         std::stable_sort(notes.begin(), notes.end(), [](const Note& a, const Note& b) { return a.pOn < b.pOn; });
         m_endPos = m_voice.endTick != 0 && m_c.exact ? position(m_voice.endTick) : kNoEnd;
+        // Groups of their own: a note kept to the next onset must not reach over one.
+        for (const Effect& e : m_voice.effects) m_fixed.push_back(position(e.tick));
+        for (const Change& c : m_c.tempoRecords) m_fixed.push_back(position(c.tick));
+        for (const auto* list : {&m_c.signatures, &m_c.keys}) {
+            for (const Change& c : *list) {
+                if (m_c.signaturesAreGroups) m_fixed.push_back(position(c.tick));
+            }
+        }
+        std::sort(m_fixed.begin(), m_fixed.end());
         std::vector<int> onsets;
         for (const Note& n : notes) onsets.push_back(n.pOn);
         onsets.erase(std::unique(onsets.begin(), onsets.end()), onsets.end());
@@ -373,6 +421,7 @@ private:
             while (j < notes.size() && notes[j].pOn == notes[i].pOn) ++j;
             const int p = notes[i].pOn;
             const int next = nextOnset(p);
+            int tiedEnd = 0;
             bool chordEnds = true;
             double sound = 0;
             for (std::size_t k = i; k < j; ++k) {
@@ -388,6 +437,10 @@ private:
                     if (!m_c.exact && next == kNoEnd && 4 * sound >= 3 * (beat - p)) n.end = std::max(n.end, beat);
                     n.end = std::min(n.end, next);
                     if (next != kNoEnd && keepsLength(next - p, sound, notes, i, j)) n.end = next;
+                    else if (k == i && next != kNoEnd && 2 * sound + 0.5 >= next - p && tiesExactlyTo(next, notes, i, j)) tiedEnd = next;
+                    else if (const int exact = exactLength(next - p, sound, notes, i, j)) n.end = p + exact;
+                    else if (k == i) tiedEnd = exactTie(next, sound, notes, i, j);
+                    if (tiedEnd != 0) n.end = tiedEnd;
                     if (m_c.exact && k == i) splitForGate(n.end - p, notes, i, j);
                 } else {
                     // Held past the next onset: its end is counted from the last onset it sounds over.
@@ -407,20 +460,97 @@ private:
         }
     }
 
-    // A chord that sounds at least three quarters of the time to the next onset is written that long
-    // (in our own files half, and only when a gate gives its sounding ticks exactly); a shorter one
-    // is followed by a rest.
+    // A chord that sounds at least three quarters of the time to the next onset is written that long;
+    // a shorter one is followed by a rest. In our own files a gate must give its sounding ticks
+    // exactly, and then one length to the next onset is kept however short the sound: a note and a
+    // rest would count their ticks apart, which a triplet or a dotted 32nd truncates differently.
     bool keepsLength(int length, double sound, const std::vector<Note>& notes, std::size_t from, std::size_t to) const {
         // Drum hits are short: in a rhythm song they are written to the next onset.
         if (!m_c.exact) return m_voice.channel == 9 || 4 * sound + 0.5 >= 3 * length;
-        if (2 * sound + 0.5 < length) return false;
-        const std::uint64_t ticks = std::uint64_t(length) * unitAt(notes[from].on) / (kWhole / 32);
-        for (std::size_t k = from; k < to; ++k) {
-            const std::int64_t target = std::int64_t(notes[k].off) - std::int64_t(notes[k].on);
-            const std::uint8_t gate = percentFor(ticks, target, 1, 100);
-            if (std::int64_t(ticks * gate / 100) != target) return false;
+        if (2 * sound + 0.5 < length && m_c.decomposer->split(length).size() != 1) return false;
+        const int p = notes[from].pOn;
+        const auto fixed = std::upper_bound(m_fixed.begin(), m_fixed.end(), p);
+        if (fixed != m_fixed.end() && *fixed < p + length) return false;
+        return gatesExact(length, notes, from, to);
+    }
+
+    // The ticks the exporter gives one length at the tempo of `tick`: a triplet's as an inner one
+    // and as the first of its tuplet, which also takes the remainder of the tuplet's span.
+    std::array<std::uint64_t, 2> valueTicks(int length, std::uint32_t tick) const {
+        const std::uint64_t unit = unitAt(tick);
+        for (const Value& v : m_c.decomposer->values()) {
+            if (v.length != length) continue;
+            const std::uint64_t plain = (32 * unit) >> (v.type - 1);
+            if (v.triplet) return {2 * plain / 3, 2 * plain / 3 + 2 * plain % 3};
+            const std::uint64_t dotted = v.dots & mark::kDoubleDotted ? plain * 7 / 4 : v.dots & mark::kDotted ? plain * 3 / 2 : plain;
+            return {dotted, dotted};
         }
-        return true;
+        const std::uint64_t ticks = ticksOf(length, tick);
+        return {ticks, ticks};
+    }
+
+    // True when one gate for each note of the chord gives its sounding ticks over `length`.
+    bool gatesExact(int length, const std::vector<Note>& notes, std::size_t from, std::size_t to) const {
+        for (const std::uint64_t ticks : valueTicks(length, notes[from].on)) {
+            bool exact = true;
+            for (std::size_t k = from; k < to && exact; ++k) {
+                const std::int64_t target = std::int64_t(notes[k].off) - std::int64_t(notes[k].on);
+                exact = std::int64_t(ticks * percentFor(ticks, target, 1, 100) / 100) == target;
+            }
+            if (exact) return true;
+        }
+        return false;
+    }
+
+    // In our own files: a chord sounding most of the way to the next onset is tied there when the
+    // last part of the tie gives every release exactly (in its own tempo).
+    bool tiesExactlyTo(int next, std::vector<Note>& notes, std::size_t from, std::size_t to) const {
+        const int p = notes[from].pOn;
+        if (!m_c.exact || !straight(next - p)) return false;
+        const auto fixed = std::upper_bound(m_fixed.begin(), m_fixed.end(), p);
+        if (fixed != m_fixed.end() && *fixed < next) return false;
+        std::vector<std::size_t> chord;
+        std::vector<int> ends;
+        for (std::size_t k = from; k < to; ++k) {
+            chord.push_back(k);
+            ends.push_back(notes[k].end);
+            notes[k].end = next;
+        }
+        const bool exact = exactEnding(m_c.decomposer->split(next - p), p, chord).has_value();
+        for (std::size_t k = from; k < to; ++k) notes[k].end = ends[k - from];
+        return exact;
+    }
+
+    // In our own files, failing one length: the shortest tie on the 32nd grid, up to the next onset,
+    // whose last part gives every release; 0 when none does.
+    int exactTie(int next, double sound, std::vector<Note>& notes, std::size_t from, std::size_t to) const {
+        constexpr int k32nd = kWhole / 32;
+        const int p = notes[from].pOn;
+        if (!m_c.exact || p % k32nd != 0) return 0;
+        const int limit = int(std::min<std::int64_t>(next, p + 2 * std::int64_t(std::ceil(sound)) + kWhole));
+        for (int end = p + (int(std::ceil(sound)) + k32nd - 1) / k32nd * k32nd; end <= limit; end += k32nd) {
+            if (next != kNoEnd && end != next && !straight(next - end)) continue;
+            if (tiesExactlyTo(end, notes, from, to)) return end;
+        }
+        return 0;
+    }
+
+    // In our own files: the shortest length up to `room` whose gate gives every note of the chord its
+    // sounding ticks, ending on the 32nd grid so that the rest after it is straight however bar lines
+    // cut it (a triplet only closes its tuplet so); 0 when none does.
+    int exactLength(int room, double sound, const std::vector<Note>& notes, std::size_t from, std::size_t to) const {
+        constexpr int k32nd = kWhole / 32;
+        const int p = notes[from].pOn;
+        if (!m_c.exact || room == kNoEnd || (p + room) % k32nd != 0) return 0;
+        const auto fixed = std::upper_bound(m_fixed.begin(), m_fixed.end(), p);
+        if (fixed != m_fixed.end() && *fixed < p + room) return 0;
+        const std::vector<Value>& values = m_c.decomposer->values();
+        for (auto v = values.rbegin(); v != values.rend(); ++v) {
+            if (v->length + 0.5 < sound || (p + v->length) % k32nd != 0) continue;
+            if (v->length > room) break;
+            if (gatesExact(v->length, notes, from, to)) return v->length;
+        }
+        return 0;
     }
 
     std::uint64_t ticksOf(int length, std::uint32_t tick) const {
@@ -507,12 +637,15 @@ private:
         m_bars = barPositions(last);
         // Notes are tied across bar lines, except in our own files where a note's sound ends before
         // the line: tied, its first part would sound to the line; the line falls after the group.
-        for (int bar : m_bars) {
-            const bool keepsWhole = m_c.exact && std::any_of(m_voice.notes.begin(), m_voice.notes.end(), [&](const Note& n) {
-                return n.pOn < bar && n.end > bar &&
-                       (n.rawOff < bar + 0.5 || !m_c.decomposer->whole(bar - n.pOn) || !m_c.decomposer->whole(n.end - bar));
-            });
-            if (!keepsWhole) bounds.push_back(bar);
+        // Nor where the tied last part could not give the note's release to the tick.
+        std::vector<std::vector<std::size_t>> crossing(m_c.exact ? m_bars.size() : 0);
+        for (std::size_t i = 0; m_c.exact && i < m_voice.notes.size(); ++i) {
+            const Note& n = m_voice.notes[i];
+            for (auto bar = std::upper_bound(m_bars.begin(), m_bars.end(), n.pOn); bar != m_bars.end() && *bar < n.end; ++bar)
+                crossing[std::size_t(bar - m_bars.begin())].push_back(i);
+        }
+        for (std::size_t b = 0; b < m_bars.size(); ++b) {
+            if (!m_c.exact || tiesExactly(m_bars[b], crossing[b])) bounds.push_back(m_bars[b]);
         }
         for (int beat : m_tripletBeats) {
             bounds.push_back(beat * kBeat);
@@ -536,7 +669,7 @@ private:
             int pos = a;
             std::vector<Value> values = m_c.decomposer->split(b - a);
             if (std::any_of(active.begin(), active.end(), [&](std::size_t i) { return notes[i].end == b; }))
-                values = endingParts(values, a, active);
+                values = exactEnding(values, a, active).value_or(std::vector<Value>(values.rbegin(), values.rend()));
             for (const Value& v : values) {
                 Piece piece;
                 piece.pos = pos;
@@ -570,14 +703,36 @@ private:
         }
     }
 
+    // True when the length is written without triplets.
+    bool straight(int length) const {
+        if (!m_c.decomposer->whole(length)) return false;
+        const std::vector<Value> parts = m_c.decomposer->split(length);
+        return std::none_of(parts.begin(), parts.end(), [](const Value& v) { return v.triplet; });
+    }
+
+    // True when the notes sounding over a bar line can be tied across it, each part giving its ticks.
+    // Triplet parts cannot: a tuplet's ticks are counted from its shortest value, which the cut changes.
+    bool tiesExactly(int bar, const std::vector<std::size_t>& crossing) const {
+        std::map<int, std::vector<std::size_t>> byEnd;
+        for (std::size_t i : crossing) {
+            const Note& n = m_voice.notes[i];
+            if (n.rawOff < bar + 0.5 || !straight(bar - n.pOn) || !straight(n.end - bar)) return false;
+            byEnd[n.end].push_back(i);
+        }
+        for (const auto& [end, held] : byEnd) {
+            if (!exactEnding(m_c.decomposer->split(end - bar), bar, held)) return false;
+        }
+        return true;
+    }
+
     // The parts of a segment in which notes end: the release must fall in the last part, whose
-    // delay and gate give it (exactly, in our own files). Longest last first, then other orders.
-    std::vector<Value> endingParts(const std::vector<Value>& parts, int a, const std::vector<std::size_t>& active) const {
+    // delay and gate give it (exactly, in our own files). Longest last first, then other orders;
+    // nullopt when no order gives every release exactly.
+    std::optional<std::vector<Value>> exactEnding(const std::vector<Value>& parts, int a, const std::vector<std::size_t>& active) const {
         std::vector<std::vector<Value>> candidates;
         std::vector<Value> ascending(parts.rbegin(), parts.rend());
-        if (parts.size() < 1) return ascending;
+        if (parts.size() < 1 || !m_c.exact) return ascending;
         candidates.push_back(ascending);
-        if (!m_c.exact) return ascending;
         candidates.push_back(parts);
         for (const std::vector<Value>& order : std::vector<std::vector<Value>>{ascending, parts}) {
             const Value& last = order.back();
@@ -587,6 +742,16 @@ private:
             halves.push_back(half);
             halves.push_back(half);
             candidates.push_back(halves);
+        }
+        // Then any straight last part, longest first, after the fewest records for the rest: a
+        // chain of equal parts ends in one of them.
+        const int length = std::accumulate(parts.begin(), parts.end(), 0, [](int sum, const Value& v) { return sum + v.length; });
+        for (const Value& last : m_c.decomposer->values()) {
+            if (last.triplet || last.length >= length || !m_c.decomposer->whole(length - last.length)) continue;
+            std::vector<Value> order = m_c.decomposer->split(length - last.length);
+            if (std::any_of(order.begin(), order.end(), [](const Value& v) { return v.triplet; })) continue;
+            order.push_back(last);
+            candidates.push_back(std::move(order));
         }
         const std::vector<Note>& notes = m_voice.notes;
         for (const std::vector<Value>& order : candidates) {
@@ -603,7 +768,7 @@ private:
             }
             if (fits) return order;
         }
-        return ascending;
+        return std::nullopt;
     }
 
     // The tick of a position in our own files, from the anchor before it.
@@ -704,19 +869,11 @@ private:
                 std::size_t e = effect;
                 while (e < effects.size() && effects[e].pos <= piece.pos) ++e;
                 for (std::size_t k = e; k-- > effect;) {
-                    SongRecord r;
-                    r.setKind(kind::kEffect);
-                    r.setEffectNumber(effects[k].number);
-                    r.setValue(effects[k].values[0]);
-                    r.bytes[4] = effects[k].values[1];
-                    r.bytes[5] = effects[k].values[2];
-                    out.push_back(r);
+                    out.push_back(effects[k].record);
                 }
                 effect = e;
                 while (tempo < tempos.size() && tempos[tempo].first <= piece.pos) {
-                    SongRecord r;
-                    r.setKind(kind::kEffect);
-                    r.setEffectNumber(effect::kTempo);
+                    SongRecord r = effectRecord(effect::kTempo);
                     r.setValue(std::uint8_t(tempos[tempo].second));
                     out.insert(out.begin() + std::ptrdiff_t(start + (piece.rest ? 1 : piece.notes.size())), r);
                     ++tempo;
@@ -769,19 +926,17 @@ private:
             std::uint32_t tick = m_c.origin;
             int tempoNow = m_c.startTempo;
             std::size_t change = 0;
-            std::vector<std::pair<int, int>> timeline;
-            for (const Change& c : m_c.tempoTimeline) timeline.push_back({position(c.tick), c.a});
+            const std::vector<Change>& timeline = m_c.tempoTimeline;
             DurationRule rule(32 * unitAt(0));
-            int pos = 0;
             for (std::size_t g = 0; g < out.size(); g = nextGroup(records, g)) {
                 if (!isTimedGroup(records, g)) continue;
-                while (change < timeline.size() && timeline[change].first <= pos) tempoNow = timeline[change++].second;
+                // A group keeps the clock it starts with: a change at its start tick counts.
+                while (change < timeline.size() && timeline[change].tick <= tick) tempoNow = timeline[change++].a;
                 const std::uint32_t unit = std::max<std::uint32_t>(PerformerClock::ticks(m_c.timeBase, tempoNow).thirtySecond(), 1);
                 rule.setWhole(32 * unit);
                 groupTick[g] = tick;
                 groupLength[g] = rule.groupLength(records, g);
                 tick += groupLength[g];
-                pos += nominal(out[g]);
             }
         } else {
             int pos = 0;
@@ -833,6 +988,7 @@ private:
     std::vector<int> m_tripletBeats;
     std::vector<int> m_bars;
     std::vector<int> m_splits;  // extra group starts inside a note
+    std::vector<int> m_fixed;   // positions of effects and changes, which start groups
     std::vector<Piece> m_pieces;
     std::vector<NoteRecord> m_noteRecords;
     int m_endPos = kNoEnd;
@@ -931,11 +1087,11 @@ private:
                     pending[e.bytes[1] == 32 ? 0 : 1] = e.bytes[2];
                 } else if (command == 0xB0) {
                     if (const auto number = effectOfController(e.bytes[1]))
-                        v.effects.push_back({e.tick, *number, {e.bytes[2], 0, 0}});
+                        v.effects.push_back(valueEffect(e.tick, *number, e.bytes[2]));
                 } else if (command == 0xE0) {
-                    const std::int16_t value = std::int16_t(((e.bytes[2] << 7) | e.bytes[1]) - 8192);
-                    v.effects.push_back({e.tick, effect::kPitchBend,
-                                         {std::uint8_t(std::uint16_t(value) & 0xFF), std::uint8_t(std::uint16_t(value) >> 8), 0}});
+                    Effect bend{e.tick, effectRecord(effect::kPitchBend)};
+                    bend.record.setValue16(std::int16_t(((e.bytes[2] << 7) | e.bytes[1]) - 8192));
+                    v.effects.push_back(bend);
                 } else if (command == 0xC0) {
                     auto pending = bankSelect.try_emplace(ch, std::array<int, 2>{-1, -1}).first->second;
                     bankSelect[ch] = {-1, -1};
@@ -951,7 +1107,9 @@ private:
                         v.program = e.bytes[1];
                         m_initialOrder.push_back(&v - m_voices.data());
                     } else {
-                        v.effects.push_back({e.tick, effect::kProgram, {std::uint8_t(module), std::uint8_t(bank), e.bytes[1]}});
+                        Effect change{e.tick, effectRecord(effect::kProgram)};
+                        change.record.setProgram(std::uint8_t(module), std::uint8_t(bank), e.bytes[1]);
+                        v.effects.push_back(change);
                     }
                 }
             }

@@ -83,6 +83,24 @@ TEST(SmfTranscriber, TripletsAreFoundWhereTheBeatFitsThemAndOnlyThen) {
     EXPECT_EQ(std::count_if(plain.songs[0].records.begin(), plain.songs[0].records.end(), [](const SongRecord& r) { return r.isNote(); }), 5);
 }
 
+TEST(SmfTranscriber, SwungEighthsAreWrittenAsTripletsHoweverLooseTheSwing) {
+    // GIVEN eight beats of swung eighths at 480 whose off-beat comes anywhere from 300 to 328 ticks
+    std::vector<TimedNote> notes;
+    for (int beat = 0; beat < 8; ++beat) {
+        const std::uint32_t on = std::uint32_t(beat * 480), off = on + std::uint32_t(300 + 4 * beat);
+        notes.push_back({on, on + 280, 60 + beat});
+        notes.push_back({off, on + 470, 72 + beat});
+    }
+    // THEN every beat is a quarter and an eighth of a triplet
+    std::vector<std::string> beats;
+    for (const std::string& line : written(import(test::smfFile(0, 480, {notesTrack(0, notes)})).songs[0])) {
+        if (line != "|") beats.push_back(line.substr(0, line.find(' ')));
+    }
+    std::vector<std::string> swing;
+    for (int beat = 0; beat < 8; ++beat) swing.insert(swing.end(), {"3t", "4t"});
+    EXPECT_EQ(beats, swing);
+}
+
 TEST(SmfTranscriber, LongNotesTieAcrossBarLinesAndOverlapsOnOneKeyKeepBothNotes) {
     // GIVEN a note from beat 3 to beat 2 of the third bar, and key 64 struck again before its release
     const std::vector<TimedNote> notes = {{960, 4320, 60}};
