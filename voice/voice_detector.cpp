@@ -57,7 +57,8 @@ CVoiceDetector::CVoiceDetector(WaveDriver& driver)
       m_tables(SpectrumTables::shared()),
       m_re(kSpectrumSize),
       m_im(kSpectrumSize),
-      m_level(kSpectrumSize) {
+      m_level(kSpectrumSize),
+      m_scratch(kSpectrumSize) {
     LoadParameters();
 }
 
@@ -255,32 +256,40 @@ int CVoiceDetector::spectrumPitch(std::uint32_t start, std::uint32_t end) {
     return 0;
 }
 
-double CVoiceDetector::periodAt(std::uint32_t first, std::uint32_t window, std::uint32_t shortest,
-                                std::uint32_t longest) {
+double CVoiceDetector::periodAt(std::uint32_t first, std::uint32_t span, std::uint32_t stride) {
     // A YIN-style estimate: the cumulative-mean-normalised difference of the signal with itself,
     // whose first clear dip is the period; the shortest qualifying period avoids octave-low errors.
     constexpr double kThreshold = 0.15;
     constexpr double kOctaveRatio = 0.2;
-    const std::int16_t level = grandLevel();
-    std::vector<double>& x = m_re;  // reused as scratch: N is larger than window + longest period
-    for (std::uint32_t i = 0; i < window + longest; ++i) x[i] = double(sampleAt(first + i) - level);
+    const std::uint32_t window = span / stride;
+    const std::uint32_t shortest = kShortestPeriod / stride;
+    const std::uint32_t longest = kLongestPeriod / stride;
+    // Every `stride` samples averaged into one: a cheaper look that keeps the fundamental.
+    const int level = grandLevel() * int(stride);
+    const auto buffer = GetBufferHandle();
+    float* x = m_scratch.data();  // single precision: twice the sums per vector step
+    for (std::uint32_t i = 0; i < window + longest; ++i) {
+        int sum = 0;
+        for (std::uint32_t k = 0, at = first + i * stride; k < stride; ++k, ++at) sum += at < buffer.size() ? buffer[at] : 0;
+        x[i] = float(sum - level);
+    }
+    // The sums for every lag at once: the inner loop runs over lags, with no chain of additions.
+    float* sums = m_scratch.data() + window + longest;
+    std::fill(sums, sums + longest + 1, 0.0f);
+    for (std::uint32_t j = 0; j < window; ++j) {
+        const float here = x[j];
+        const float* later = x + j;
+        for (std::uint32_t tau = 1; tau <= longest; ++tau) {
+            const float diff = here - later[tau];
+            sums[tau] += diff * diff;
+        }
+    }
     std::vector<double>& d = m_level;
     double running = 0.0;
     d[0] = 1.0;
     for (std::uint32_t tau = 1; tau <= longest; ++tau) {
-        // Four sums side by side keep the loop's additions independent.
-        double sum[4] = {0.0, 0.0, 0.0, 0.0};
-        std::uint32_t j = 0;
-        for (; j + 4 <= window; j += 4) {
-            for (std::uint32_t k = 0; k < 4; ++k) {
-                const double diff = x[j + k] - x[j + k + tau];
-                sum[k] += diff * diff;
-            }
-        }
-        for (; j < window; ++j) sum[0] += (x[j] - x[j + tau]) * (x[j] - x[j + tau]);
-        const double total = sum[0] + sum[1] + sum[2] + sum[3];
-        running += total;
-        d[tau] = running > 0.0 ? total * double(tau) / running : 1.0;
+        running += double(sums[tau]);
+        d[tau] = running > 0.0 ? double(sums[tau]) * double(tau) / running : 1.0;
     }
     std::uint32_t best = 0;
     for (std::uint32_t tau = shortest; tau < longest; ++tau) {
@@ -303,17 +312,42 @@ double CVoiceDetector::periodAt(std::uint32_t first, std::uint32_t window, std::
             if (d[near] < d[best] + 0.1) best = near;
         }
     }
+    // A parabola through the dip and its neighbours places the period between samples.
+    auto vertex = [&](std::uint32_t tau) {
+        const double a = d[tau - 1], b = d[tau], c = d[tau + 1];
+        const double denominator = a - 2.0 * b + c;
+        const double shift = denominator > 0.0 ? std::clamp(0.5 * (a - c) / denominator, -0.5, 0.5) : 0.0;
+        return std::pair{shift, b - 0.25 * (a - c) * shift};
+    };
+    auto [shift, depth] = vertex(best);
     // Octave high: a strong second harmonic dips early but not cleanly, and the true period far deeper.
     if (2 * best + 2 < longest) {
         std::uint32_t twice = 2 * best;
         for (std::uint32_t tau = 2 * best - 2; tau <= 2 * best + 2; ++tau) twice = d[tau] < d[twice] ? tau : twice;
-        if (d[best] > 0.03 && d[twice] < kOctaveRatio * d[best]) best = twice;
+        const auto [twiceShift, twiceDepth] = vertex(twice);
+        if (depth > 0.06 && twiceDepth < kOctaveRatio * depth) best = twice, shift = twiceShift;
     }
-    // A parabola through the dip and its neighbours places the period between samples.
-    const double a = d[best - 1], b = d[best], c = d[best + 1];
-    const double denominator = a - 2.0 * b + c;
-    const double shift = denominator > 0.0 ? std::clamp(0.5 * (a - c) / denominator, -0.5, 0.5) : 0.0;
-    return double(best) + shift;
+    return (double(best) + shift) * double(stride);
+}
+
+double CVoiceDetector::finePeriod(std::uint32_t first, std::uint32_t window, double period) {
+    // The plain difference at full rate over the few lags around a coarse period.
+    const auto centre = std::uint32_t(std::lround(period));
+    if (centre < kShortestPeriod + 2 || centre + 2 > kLongestPeriod) return period;
+    const std::int16_t level = grandLevel();
+    std::vector<double>& x = m_re;
+    for (std::uint32_t i = 0; i < window + centre + 3; ++i) x[i] = double(sampleAt(first + i) - level);
+    double d[5];
+    for (std::uint32_t k = 0; k < 5; ++k) {
+        const std::uint32_t tau = centre - 2 + k;
+        double sum = 0.0;
+        for (std::uint32_t j = 0; j < window; ++j) sum += (x[j] - x[j + tau]) * (x[j] - x[j + tau]);
+        d[k] = sum;
+    }
+    const std::uint32_t best = std::uint32_t(std::min_element(d + 1, d + 4) - d);
+    const double denominator = d[best - 1] - 2.0 * d[best] + d[best + 1];
+    const double shift = denominator > 0.0 ? std::clamp(0.5 * (d[best - 1] - d[best + 1]) / denominator, -0.5, 0.5) : 0.0;
+    return double(centre - 2 + best) + shift;
 }
 
 int CVoiceDetector::periodPitch(std::uint32_t start, std::uint32_t end) {
@@ -328,12 +362,13 @@ int CVoiceDetector::periodPitch(std::uint32_t start, std::uint32_t end) {
     std::vector<double> periods;
     for (int k = 0; k < looks; ++k) {
         const std::uint32_t first = from + (looks == 1 ? span / 2 : span * std::uint32_t(k) / std::uint32_t(looks - 1));
-        const double period = periodAt(first, window, kShortestPeriod, kLongestPeriod);
+        const double period = periodAt(first, window, 2);
         if (period > 0.0) periods.push_back(period);
     }
     if (periods.empty()) return 0;
     std::nth_element(periods.begin(), periods.begin() + std::ptrdiff_t(periods.size() / 2), periods.end());
-    return int(std::lround(double(kSampleRate) / periods[periods.size() / 2]));
+    const double period = finePeriod(from + span / 2, window, periods[periods.size() / 2]);
+    return int(std::lround(double(kSampleRate) / period));
 }
 
 void CVoiceDetector::pullBackAdjacentStart(std::size_t i) {
@@ -374,7 +409,7 @@ void CVoiceDetector::refineSegment(std::size_t i) {
     if (s.end < s.start + 2 * kAttackSkip || m_open + 1 >= kSegmentCapacity) return;
     std::vector<std::pair<std::uint32_t, double>> keys;  // position, fractional key
     for (std::uint32_t at = s.start + kBlockSamples * 3; at + kWindow + kLongestPeriod <= s.end; at += kStep) {
-        const double period = periodAt(at, kWindow, kShortestPeriod, kLongestPeriod);
+        const double period = periodAt(at, kWindow, 2);
         if (period > 0.0) keys.push_back({at, 69.0 + 12.0 * std::log2(double(kSampleRate) / period / 440.0)});
     }
     // A key is three steps in a row within half a semitone; a new one cuts the note at the quietest

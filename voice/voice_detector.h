@@ -81,8 +81,11 @@ public:
     int spectrumPitch(std::uint32_t start, std::uint32_t end);
     // The frequency by the time-domain estimator (Detect Way 1).
     int periodPitch(std::uint32_t start, std::uint32_t end);
-    // Detect Way 1's period of `window` samples from `first`, in samples (0 when aperiodic).
-    double periodAt(std::uint32_t first, std::uint32_t window, std::uint32_t shortest, std::uint32_t longest);
+    // Detect Way 1's period of the `span` samples from `first`, looked at every `stride` samples;
+    // in samples, 0 when aperiodic.
+    double periodAt(std::uint32_t first, std::uint32_t span, std::uint32_t stride);
+    // A coarse period made exact at the full rate.
+    double finePeriod(std::uint32_t first, std::uint32_t window, double period);
 
 private:
     void buildEnvelope(std::uint32_t position);
@@ -113,6 +116,7 @@ private:
 
     const SpectrumTables& m_tables;
     std::vector<double> m_re, m_im, m_level;
+    std::vector<float> m_scratch;
 };
 
 }  // namespace plume::voice
