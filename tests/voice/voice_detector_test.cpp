@@ -305,6 +305,22 @@ TEST_F(Detector, AFullSegmentTableAndALongTakeAreNeverOverrun) {
     addNoise(noise, 3100, 20000);
     const std::uint32_t samples = record(noise, 65);
     EXPECT_LE(detector->Analyse(120, samples, 1), int(kSegmentCapacity));
+    // Detect Way 1 cutting legato runs into more notes than the table holds: it stays in order.
+    plm.writeInt("Voice Detect Parameters", "Detect Way", 1);
+    Take legato;
+    for (int run = 0; run < 30; ++run) {
+        for (int key : {57, 60, 64, 67, 62}) addTone(legato, test::hzOf(key), 12);
+        addSilence(legato, 4);
+    }
+    const auto cut = analyseAll(legato);
+    ASSERT_LE(cut.size(), kSegmentCapacity);
+    ASSERT_GE(cut.size(), kSegmentCapacity - 1);  // the last slot may be kept for the note under way
+    for (std::size_t i = 1; i < cut.size(); ++i) {
+        EXPECT_LT(cut[i - 1].start, cut[i - 1].end) << i;
+        EXPECT_LE(cut[i - 1].end, cut[i].start) << i;
+    }
+    EXPECT_EQ(cut[0].note, 57);
+    EXPECT_EQ(cut[4].note, 62);
 }
 
 TEST_F(Detector, ParametersLoadWithinTheirLimitsAndSaveAsDecimals) {

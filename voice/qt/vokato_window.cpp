@@ -338,7 +338,7 @@ void CVokato::paintEvent(QPaintEvent*) {
         if (spelling.accidental == accidental::kSharp || spelling.accidental == accidental::kFlat ||
             spelling.accidental == accidental::kNatural) {
             static const QString kMarks[] = {{}, QStringLiteral("\u266F"), QStringLiteral("\u266D"), QStringLiteral("\u266E")};
-            p.drawText(QRect(x - 18, y - 8, 10, 16), Qt::AlignCenter, kMarks[spelling.accidental]);
+            p.drawText(QRect(x - 15, y - 8, 9, 16), Qt::AlignCenter, kMarks[spelling.accidental]);
         }
         p.setBrush(records[r].type() <= 2 ? Qt::NoBrush : Qt::SolidPattern);
         p.drawEllipse(QPoint(x, y), 5, 4);
