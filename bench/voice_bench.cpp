@@ -2,7 +2,12 @@
 #include <benchmark/benchmark.h>
 
 #include <cmath>
+#include <algorithm>
 #include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <string>
 #include <numbers>
 #include <random>
 
@@ -12,6 +17,7 @@
 #include "voice/pitch_shift.h"
 #include "voice/transcription.h"
 #include "voice/voice_detector.h"
+#include "voice/wave_file.h"
 #include "voice/wav_file_driver.h"
 
 namespace plume::voice {
@@ -89,6 +95,31 @@ void BM_AnalyseLiveTake60s(benchmark::State& state) {
 }
 BENCHMARK(BM_AnalyseLiveTake60s)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond);
 
+struct NoteScore {
+    std::size_t expected = 0, found = 0, matched = 0;
+    void add(const std::vector<SungNote>& truth, std::span<const NoteSegment> segments, std::uint32_t covered) {
+        std::vector<bool> used(segments.size());
+        for (const SungNote& t : truth) {
+            if (t.onset > covered) break;
+            ++expected;
+            for (std::size_t s = 0; s < segments.size(); ++s) {
+                const auto distance = std::abs(std::int64_t(segments[s].start) - std::int64_t(t.onset));
+                if (!used[s] && distance <= 70 * std::int64_t(kSampleRate) / 1000 && segments[s].note == t.key) {
+                    used[s] = true;
+                    ++matched;
+                    break;
+                }
+            }
+        }
+        found += segments.size();
+    }
+    double f() const {
+        const double precision = found ? double(matched) / double(found) : 0.0;
+        const double recall = expected ? double(matched) / double(expected) : 0.0;
+        return precision + recall > 0 ? 2 * precision * recall / (precision + recall) : 0.0;
+    }
+};
+
 // Note F-measure against the generated notes: onset within 70 ms and the same key.
 void BM_TranscriptionAccuracy(benchmark::State& state) {
     platform::MemoryProfile plm, app;
@@ -100,27 +131,89 @@ void BM_TranscriptionAccuracy(benchmark::State& state) {
     Transcription found;
     for (auto _ : state) found = transcribeTake(take, 120, parameters);
     // The segment table holds 100 notes: only the part of the take it covers is scored.
-    const std::uint32_t covered = found.segments.empty() ? 0 : found.segments.back().end;
-    std::size_t expected = 0, matched = 0;
-    std::vector<bool> used(truth.size());
-    for (std::size_t t = 0; t < truth.size(); ++t) {
-        if (truth[t].onset > covered) break;
-        ++expected;
-        for (const NoteSegment& s : found.segments) {
-            const auto distance = std::abs(std::int64_t(s.start) - std::int64_t(truth[t].onset));
-            if (!used[t] && distance <= 70 * std::int64_t(kSampleRate) / 1000 && s.note == truth[t].key) {
-                used[t] = true;
-                ++matched;
-            }
-        }
-    }
-    const double precision = found.segments.empty() ? 0.0 : double(matched) / double(found.segments.size());
-    const double recall = expected ? double(matched) / double(expected) : 0.0;
-    state.counters["F"] = precision + recall > 0 ? 2 * precision * recall / (precision + recall) : 0.0;
-    state.SetLabel(state.range(0) == 1 ? "generated voice; goal F >= 0.85" : "generated voice");
+    NoteScore score;
+    score.add(truth, found.segments, found.segments.empty() ? 0 : found.segments.back().end);
+    state.counters["F"] = score.f();
+    state.SetLabel("generated voice");
     platform::installProfiles(nullptr, nullptr);
 }
 BENCHMARK(BM_TranscriptionAccuracy)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond)->Iterations(1);
+
+// The sung takes: PLUME_SUNG_TAKES or the build's own set, made by scripts/make-sung-takes.
+std::filesystem::path sungTakesFolder() {
+    if (const char* folder = std::getenv("PLUME_SUNG_TAKES")) return folder;
+#ifdef PLUME_SUNG_TAKES_DIR
+    return PLUME_SUNG_TAKES_DIR;
+#else
+    return {};
+#endif
+}
+
+struct SungTake {
+    std::vector<std::int16_t> samples;
+    std::uint16_t tempo = 120;
+    std::vector<SungNote> notes;
+};
+
+std::vector<SungTake> loadSungTakes(const std::filesystem::path& folder) {
+    std::vector<SungTake> takes;
+    std::error_code error;
+    std::vector<std::filesystem::path> files;
+    for (const auto& entry : std::filesystem::directory_iterator(folder, error)) {
+        if (entry.path().extension() == ".notes") files.push_back(entry.path());
+    }
+    std::sort(files.begin(), files.end());
+    for (const auto& file : files) {
+        WavData wav = readCaptureWav(std::filesystem::path(file).replace_extension(".wav"));
+        if (!wav.ok()) continue;
+        SungTake take{std::move(wav.samples), 120, {}};
+        std::ifstream in(file);
+        std::string line;
+        while (std::getline(in, line)) {
+            std::istringstream fields(line);
+            std::string word;
+            if (line.starts_with("# tempo")) {
+                fields >> word >> word >> take.tempo;
+                continue;
+            }
+            std::uint32_t ms = 0;
+            int key = 0;
+            if (fields >> ms >> key) take.notes.push_back({ms * kSampleRate / 1000, key});
+        }
+        takes.push_back(std::move(take));
+    }
+    return takes;
+}
+
+// Note F-measure over the sung set, every take transcribed as plume-cli transcribe does.
+void BM_SungAccuracy(benchmark::State& state) {
+    const auto folder = sungTakesFolder();
+    const auto takes = folder.empty() ? std::vector<SungTake>{} : loadSungTakes(folder);
+    if (takes.empty()) {
+        state.SkipWithError("skipped: no sung takes (festival and sox make them; or set PLUME_SUNG_TAKES)");
+        return;
+    }
+    platform::MemoryProfile plm, app;
+    platform::installProfiles(&plm, &app);
+    DetectParameters parameters = DetectParameters::defaults();
+    parameters[DetectParameters::kDetectWay] = std::uint16_t(state.range(0));
+    NoteScore score;
+    for (auto _ : state) {
+        score = {};
+        for (const SungTake& take : takes) {
+            const Transcription found = transcribeTake(take.samples, take.tempo, parameters);
+            score.add(take.notes, found.segments, found.samples);
+        }
+    }
+    state.counters["F"] = score.f();
+    state.counters["takes"] = double(takes.size());
+    state.counters["notes"] = double(score.expected);
+    state.counters["found"] = double(score.found);
+    state.counters["matched"] = double(score.matched);
+    state.SetLabel(state.range(0) == 1 ? "sung; goal F >= 0.85" : "sung");
+    platform::installProfiles(nullptr, nullptr);
+}
+BENCHMARK(BM_SungAccuracy)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond)->Iterations(1);
 
 // "音痴救済" over a whole 16-second take, the most the song trainer can correct at once.
 void BM_PitchShiftWholeTake(benchmark::State& state) {

@@ -13,6 +13,8 @@ namespace {
 constexpr const char* kSection = "Voice Detect Parameters";
 constexpr std::size_t kLowBin = kSpectrumSize * 50 / kSampleRate;    // 9, about 54 Hz
 constexpr std::size_t kHighBin = kSpectrumSize * 1800 / kSampleRate; // 334, about 1.8 kHz
+constexpr std::uint32_t kShortestPeriod = kSampleRate / 1800;          // 12 samples
+constexpr std::uint32_t kLongestPeriod = kSampleRate / 54;             // 408 samples
 
 }  // namespace
 
@@ -55,7 +57,8 @@ CVoiceDetector::CVoiceDetector(WaveDriver& driver)
       m_tables(SpectrumTables::shared()),
       m_re(kSpectrumSize),
       m_im(kSpectrumSize),
-      m_level(kSpectrumSize) {
+      m_level(kSpectrumSize),
+      m_scratch(kSpectrumSize) {
     LoadParameters();
 }
 
@@ -196,11 +199,20 @@ int CVoiceDetector::Analyse(std::uint16_t tempo, std::uint32_t position, int fin
     position = std::min<std::uint32_t>(position, std::uint32_t(GetBufferHandle().size()));
     buildEnvelope(position);
     segment(position);
+    const bool refine = m_parameters[DetectParameters::kDetectWay] == 1;
     while (m_analysed + 1 < m_open) {
         const std::size_t i = m_analysed;
+        if (refine) refineSegment(i);
         const std::uint32_t duration = (m_segments[i + 1].start - m_segments[i].start) * 1000u / kSampleRate;
         analyseSegment(i, m_segments[i + 1].end, duration);
         ++m_analysed;
+    }
+    if (final == 1 && refine && m_analysed + 1 == m_open) {
+        refineSegment(m_analysed);
+        for (; m_analysed + 1 < m_open; ++m_analysed) {
+            const std::size_t i = m_analysed;
+            analyseSegment(i, m_segments[i].end, (m_segments[i + 1].start - m_segments[i].start) * 1000u / kSampleRate);
+        }
     }
     if (final == 1 && m_analysed != m_open) {
         const std::size_t k = m_open - 1;
@@ -244,52 +256,208 @@ int CVoiceDetector::spectrumPitch(std::uint32_t start, std::uint32_t end) {
     return 0;
 }
 
-int CVoiceDetector::periodPitch(std::uint32_t start, std::uint32_t end) {
+double CVoiceDetector::periodAt(std::uint32_t first, std::uint32_t span, std::uint32_t stride) {
     // A YIN-style estimate: the cumulative-mean-normalised difference of the signal with itself,
     // whose first clear dip is the period; the shortest qualifying period avoids octave-low errors.
-    constexpr std::uint32_t kShortest = kSampleRate / 1800;  // 12 samples
-    constexpr std::uint32_t kLongest = kSampleRate / 54;     // 408 samples
-    constexpr std::uint32_t kWindow = 512;
     constexpr double kThreshold = 0.15;
-    const std::uint32_t from = start + kAttackSkip;
-    if (end <= from || end - from < kWindow / 2 + kLongest) return spectrumPitch(start, end);
-    const std::uint32_t window = std::min(kWindow, end - from - kLongest);
-    // The middle of the sounding part, where a sung note is steadiest.
-    const std::uint32_t first = from + (end - from - window - kLongest) / 2;
-    const std::int16_t level = grandLevel();
-    std::vector<double>& x = m_re;  // reused as scratch: N is larger than window + longest period
-    for (std::uint32_t i = 0; i < window + kLongest; ++i) x[i] = double(sampleAt(first + i) - level);
+    constexpr double kOctaveRatio = 0.2;
+    const std::uint32_t window = span / stride;
+    const std::uint32_t shortest = kShortestPeriod / stride;
+    const std::uint32_t longest = kLongestPeriod / stride;
+    // Every `stride` samples averaged into one: a cheaper look that keeps the fundamental.
+    const int level = grandLevel() * int(stride);
+    const auto buffer = GetBufferHandle();
+    float* x = m_scratch.data();  // single precision: twice the sums per vector step
+    for (std::uint32_t i = 0; i < window + longest; ++i) {
+        int sum = 0;
+        for (std::uint32_t k = 0, at = first + i * stride; k < stride; ++k, ++at) sum += at < buffer.size() ? buffer[at] : 0;
+        x[i] = float(sum - level);
+    }
+    // The sums for every lag at once: the inner loop runs over lags, with no chain of additions.
+    float* sums = m_scratch.data() + window + longest;
+    std::fill(sums, sums + longest + 1, 0.0f);
+    for (std::uint32_t j = 0; j < window; ++j) {
+        const float here = x[j];
+        const float* later = x + j;
+        for (std::uint32_t tau = 1; tau <= longest; ++tau) {
+            const float diff = here - later[tau];
+            sums[tau] += diff * diff;
+        }
+    }
     std::vector<double>& d = m_level;
     double running = 0.0;
     d[0] = 1.0;
-    for (std::uint32_t tau = 1; tau <= kLongest; ++tau) {
-        double sum = 0.0;
-        for (std::uint32_t j = 0; j < window; ++j) {
-            const double diff = x[j] - x[j + tau];
-            sum += diff * diff;
-        }
-        running += sum;
-        d[tau] = running > 0.0 ? sum * double(tau) / running : 1.0;
+    for (std::uint32_t tau = 1; tau <= longest; ++tau) {
+        running += double(sums[tau]);
+        d[tau] = running > 0.0 ? double(sums[tau]) * double(tau) / running : 1.0;
     }
     std::uint32_t best = 0;
-    for (std::uint32_t tau = kShortest; tau < kLongest; ++tau) {
+    for (std::uint32_t tau = shortest; tau < longest; ++tau) {
         if (d[tau] < kThreshold) {
-            while (tau + 1 < kLongest && d[tau + 1] < d[tau]) ++tau;
+            while (tau + 1 < longest && d[tau + 1] < d[tau]) ++tau;
             best = tau;
             break;
         }
     }
     if (best == 0) {
-        for (std::uint32_t tau = kShortest; tau < kLongest; ++tau) {
+        for (std::uint32_t tau = shortest; tau < longest; ++tau) {
             if (best == 0 || d[tau] < d[best]) best = tau;
         }
-        if (d[best] > 0.4) return 0;  // no periodic sound
+        if (d[best] > 0.4) return 0.0;  // no periodic sound
+        // Octave low: a dip nearly as deep at half the period is the period.
+        const std::uint32_t half = best / 2;
+        if (half > shortest + 1) {
+            std::uint32_t near = half;
+            for (std::uint32_t tau = half - 2; tau <= half + 2; ++tau) near = d[tau] < d[near] ? tau : near;
+            if (d[near] < d[best] + 0.1) best = near;
+        }
     }
     // A parabola through the dip and its neighbours places the period between samples.
-    const double a = d[best - 1], b = d[best], c = d[best + 1];
-    const double denominator = a - 2.0 * b + c;
-    const double shift = denominator > 0.0 ? std::clamp(0.5 * (a - c) / denominator, -0.5, 0.5) : 0.0;
-    return int(std::lround(double(kSampleRate) / (double(best) + shift)));
+    auto vertex = [&](std::uint32_t tau) {
+        const double a = d[tau - 1], b = d[tau], c = d[tau + 1];
+        const double denominator = a - 2.0 * b + c;
+        const double shift = denominator > 0.0 ? std::clamp(0.5 * (a - c) / denominator, -0.5, 0.5) : 0.0;
+        return std::pair{shift, b - 0.25 * (a - c) * shift};
+    };
+    auto [shift, depth] = vertex(best);
+    // Octave high: a strong second harmonic dips early but not cleanly, and the true period far deeper.
+    if (2 * best + 2 < longest) {
+        std::uint32_t twice = 2 * best;
+        for (std::uint32_t tau = 2 * best - 2; tau <= 2 * best + 2; ++tau) twice = d[tau] < d[twice] ? tau : twice;
+        const auto [twiceShift, twiceDepth] = vertex(twice);
+        if (depth > 0.06 && twiceDepth < kOctaveRatio * depth) best = twice, shift = twiceShift;
+    }
+    return (double(best) + shift) * double(stride);
+}
+
+double CVoiceDetector::finePeriod(std::uint32_t first, std::uint32_t window, double period) {
+    // The plain difference at full rate over the few lags around a coarse period.
+    const auto centre = std::uint32_t(std::lround(period));
+    if (centre < kShortestPeriod + 2 || centre + 2 > kLongestPeriod) return period;
+    const std::int16_t level = grandLevel();
+    std::vector<double>& x = m_re;
+    for (std::uint32_t i = 0; i < window + centre + 3; ++i) x[i] = double(sampleAt(first + i) - level);
+    double d[5];
+    for (std::uint32_t k = 0; k < 5; ++k) {
+        const std::uint32_t tau = centre - 2 + k;
+        double sum = 0.0;
+        for (std::uint32_t j = 0; j < window; ++j) sum += (x[j] - x[j + tau]) * (x[j] - x[j + tau]);
+        d[k] = sum;
+    }
+    const std::uint32_t best = std::uint32_t(std::min_element(d + 1, d + 4) - d);
+    const double denominator = d[best - 1] - 2.0 * d[best] + d[best + 1];
+    const double shift = denominator > 0.0 ? std::clamp(0.5 * (d[best - 1] - d[best + 1]) / denominator, -0.5, 0.5) : 0.0;
+    return double(centre - 2 + best) + shift;
+}
+
+int CVoiceDetector::periodPitch(std::uint32_t start, std::uint32_t end) {
+    constexpr std::uint32_t kWindow = 512;
+    constexpr int kLooks = 5;
+    const std::uint32_t from = start + kAttackSkip;
+    if (end <= from || end - from < kWindow / 2 + kLongestPeriod) return spectrumPitch(start, end);
+    const std::uint32_t window = std::min(kWindow, end - from - kLongestPeriod);
+    // Up to five looks spread over the sounding part; their median outvotes an octave error of one.
+    const std::uint32_t span = end - from - window - kLongestPeriod;
+    const int looks = span < kWindow ? 1 : kLooks;
+    std::vector<double> periods;
+    for (int k = 0; k < looks; ++k) {
+        const std::uint32_t first = from + (looks == 1 ? span / 2 : span * std::uint32_t(k) / std::uint32_t(looks - 1));
+        const double period = periodAt(first, window, 2);
+        if (period > 0.0) periods.push_back(period);
+    }
+    if (periods.empty()) return 0;
+    std::nth_element(periods.begin(), periods.begin() + std::ptrdiff_t(periods.size() / 2), periods.end());
+    const double period = finePeriod(from + span / 2, window, periods[periods.size() / 2]);
+    return int(std::lround(double(kSampleRate) / period));
+}
+
+void CVoiceDetector::pullBackAdjacentStart(std::size_t i) {
+    // A note cut from the one before at its quietest block: the consonant started where the level
+    // fell halfway from the earlier note's peak down to that block.
+    NoteSegment& s = m_segments[i];
+    NoteSegment& before = m_segments[i - 1];
+    const std::uint32_t b = s.start / kBlockSamples;
+    if (before.end / kBlockSamples + 1 < b || b < 2) return;
+    auto level = [&](std::uint32_t block) { return std::max<int>(m_envelope[block][0], m_envelope[block][1]); };
+    int peak = 0;
+    for (std::uint32_t k = std::max(before.start / kBlockSamples, b > 12 ? b - 12 : 0); k < b; ++k) peak = std::max(peak, level(k));
+    const int half = (peak + level(b)) / 2;
+    std::uint32_t start = b;
+    while (start > b - std::min<std::uint32_t>(b - before.start / kBlockSamples - kMinNoteBlocks, 4) && level(start - 1) < half) --start;
+    if (start == b) return;
+    s.start = start * kBlockSamples;
+    before.end = std::min(before.end, (start - 1) * kBlockSamples);
+}
+
+void CVoiceDetector::refineSegment(std::size_t i) {
+    NoteSegment& s = m_segments[i];
+    // A soft attack (a nasal, an aspirated stop) sounds before the level reaches the noise cut:
+    // the start moves back over blocks still above a quarter of it.
+    const std::uint32_t floor = i > 0 ? m_segments[i - 1].end / kBlockSamples : 0;
+    std::uint32_t b = s.start / kBlockSamples;
+    for (int moved = 0; moved < 8 && b > floor; ++moved, --b) {
+        const auto& before = m_envelope[b - 1];
+        if (std::max<int>(before[0], before[1]) < m_noiseCut / 4) break;
+    }
+    s.start = b * kBlockSamples;
+    if (i > 0) pullBackAdjacentStart(i);
+
+    // The pitch every 40 ms from the end of the attack: a key held for two steps after another one
+    // starts a new note, cut a step before it was first heard.
+    constexpr std::uint32_t kStep = 2 * kBlockSamples;
+    constexpr std::uint32_t kWindow = 384;
+    if (s.end < s.start + 2 * kAttackSkip || m_open + 1 >= kSegmentCapacity) return;
+    std::vector<std::pair<std::uint32_t, double>> keys;  // position, fractional key
+    for (std::uint32_t at = s.start + kBlockSamples * 3; at + kWindow + kLongestPeriod <= s.end; at += kStep) {
+        const double period = periodAt(at, kWindow, 2);
+        if (period > 0.0) keys.push_back({at, 69.0 + 12.0 * std::log2(double(kSampleRate) / period / 440.0)});
+    }
+    // A key is three steps in a row within half a semitone; a new one cuts the note at the quietest
+    // block since the held key was last heard, where the syllable's consonant is.
+    std::vector<std::uint32_t> cuts;
+    double held = -1.0;
+    std::uint32_t lastHeld = s.start;
+    for (std::size_t k = 0; k + 2 < keys.size(); ++k) {
+        double run[3] = {keys[k].second, keys[k + 1].second, keys[k + 2].second};
+        if (held >= 0.0 && std::abs(run[0] - held) < 0.5) lastHeld = keys[k].first;
+        const double low = std::min({run[0], run[1], run[2]}), high = std::max({run[0], run[1], run[2]});
+        if (high - low >= 0.5) continue;
+        const double key = (run[0] + run[1] + run[2]) / 3.0;
+        if (held < 0.0) {
+            held = key;
+            lastHeld = keys[k].first;
+            continue;
+        }
+        if (std::abs(key - held) < 0.7 || std::lround(key) == std::lround(held)) continue;
+        std::uint32_t quietest = 0;
+        int quietLevel = std::numeric_limits<int>::max();
+        for (std::uint32_t block = lastHeld / kBlockSamples + 1; block * kBlockSamples <= keys[k].first; ++block) {
+            const int level = std::max<int>(m_envelope[block][0], m_envelope[block][1]);
+            if (level < quietLevel) quietLevel = level, quietest = block;
+        }
+        const std::uint32_t cut = quietest * kBlockSamples;
+        const std::uint32_t last = cuts.empty() ? s.start : cuts.back();
+        if (quietest != 0 && cut >= last + kMinNoteBlocks * kBlockSamples / 2 && cut + 5 * kBlockSamples <= s.end) {
+            cuts.push_back(cut);
+            held = key;
+            lastHeld = keys[k].first;
+        }
+    }
+    if (cuts.empty()) return;
+    const std::size_t room = kSegmentCapacity - 1 - m_open;
+    cuts.resize(std::min(cuts.size(), room));
+    const std::size_t added = cuts.size();
+    // The notes after this one, the open one included, move up by the pieces added.
+    for (std::size_t k = std::min(m_open, kSegmentCapacity - 1 - added) + 1; k-- > i + 1;)
+        m_segments[k + added] = m_segments[k];
+    const std::uint32_t end = s.end;
+    for (std::size_t k = 0; k < added; ++k) {
+        m_segments[i + k].end = cuts[k] - kBlockSamples;
+        m_segments[i + k + 1] = NoteSegment{};
+        m_segments[i + k + 1].start = cuts[k];
+    }
+    m_segments[i + added].end = end;
+    m_open += added;
 }
 
 }  // namespace plume::voice

@@ -81,11 +81,20 @@ public:
     int spectrumPitch(std::uint32_t start, std::uint32_t end);
     // The frequency by the time-domain estimator (Detect Way 1).
     int periodPitch(std::uint32_t start, std::uint32_t end);
+    // Detect Way 1's period of the `span` samples from `first`, looked at every `stride` samples;
+    // in samples, 0 when aperiodic.
+    double periodAt(std::uint32_t first, std::uint32_t span, std::uint32_t stride);
+    // A coarse period made exact at the full rate.
+    double finePeriod(std::uint32_t first, std::uint32_t window, double period);
 
 private:
     void buildEnvelope(std::uint32_t position);
     void segment(std::uint32_t position);
     void analyseSegment(std::size_t i, std::uint32_t pitchEnd, std::uint32_t durationMs);
+    // Detect Way 1 before a closed note is analysed: its start moved back over a soft attack, and
+    // the note cut where the sung pitch moves to another key without a dip in level.
+    void refineSegment(std::size_t i);
+    void pullBackAdjacentStart(std::size_t i);
     std::int16_t sampleAt(std::uint32_t i) const;
 
     DetectParameters m_parameters = DetectParameters::defaults();
@@ -107,6 +116,7 @@ private:
 
     const SpectrumTables& m_tables;
     std::vector<double> m_re, m_im, m_level;
+    std::vector<float> m_scratch;
 };
 
 }  // namespace plume::voice

@@ -181,7 +181,7 @@ private:
 // "聴音", "発声基礎" and "発声実践" (the last on the frame's clipboard, never while the frame plays).
 void runTrainer(CMainFrame& frame, int id) {
     TrainerPlayerOfFrame player(frame.player());
-    voice::WaveFeedbackSounds sounds(CMainFrame::waveDriver(), voice::trainerSoundFolders());
+    voice::FeedbackSounds& sounds = frame.feedbackSounds();
     if (id == cmd::kEarTraining) return voice::showEarTrainingDialog(&frame, player, sounds);
     if (id == cmd::kSingingBasics) return voice::showSingingBasicsDialog(&frame, CMainFrame::waveDriver(), player, sounds);
     if (frame.isPlaying()) return;

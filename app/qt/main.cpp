@@ -9,7 +9,10 @@
 #include <QTimer>
 #include <QTranslator>
 #include <algorithm>
+#include <cstdio>
 #include <cstdlib>
+#include <memory>
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -17,9 +20,12 @@
 #include "app/qt/plm_app.h"
 #include "app/qt/tool_icons.h"
 #include "app/startup_options.h"
+#include "platform/clock.h"
 #include "platform/message_box.h"
 #include "platform/profile.h"
 #include "score/qt/plm_view_widget.h"
+#include "voice/wav_file_driver.h"
+#include "voice/wave_file.h"
 
 namespace {
 
@@ -34,7 +40,34 @@ int envInt(const char* name, int fallback) {
 //   PLUME_SCREENSHOT_COMMAND=ID run a menu command first (a dialog stays open for the picture);
 //   PLUME_SCREENSHOT_MENU=N     open menu N (0 = "ファイル") for the picture;
 //   PLUME_TYPE_KEYS=TEXT        type the letters, digits and spaces of TEXT into the active score;
-//   PLUME_MESSAGES=stderr       write messages to stderr and answer them with their first button.
+//   PLUME_MESSAGES=stderr       write messages to stderr and answer them with their first button;
+//   PLUME_WAV_INPUT=FILE.wav    record from FILE at the card's pace instead of from the sound card;
+//   PLUME_COMMANDS=ID@MS,...    run menu commands MS milliseconds after the start, in that order.
+void runCommandsLater(plume::CMainFrame& frame) {
+    const char* list = std::getenv("PLUME_COMMANDS");
+    if (!list) return;
+    std::istringstream items(list);
+    std::string item;
+    while (std::getline(items, item, ',')) {
+        const auto at = item.find('@');
+        const int command = std::atoi(item.substr(0, at).c_str());
+        const int ms = at == std::string::npos ? 0 : std::atoi(item.substr(at + 1).c_str());
+        QTimer::singleShot(ms, &frame, [&frame, command] { frame.runCommand(command); });
+    }
+}
+
+void recordFromWavFile() {
+    const char* file = std::getenv("PLUME_WAV_INPUT");
+    if (!file) return;
+    plume::voice::WavData wav = plume::voice::readCaptureWav(file);
+    if (!wav.ok()) {
+        std::fprintf(stderr, "PLUME_WAV_INPUT: %s: %s\n", file, std::string(plume::voice::wavStatusText(wav.status)).c_str());
+        return;
+    }
+    static const plume::platform::SteadyClock clock;
+    plume::CMainFrame::setWaveDriver(std::make_unique<plume::voice::WavFileDriver>(std::move(wav.samples), clock));
+}
+
 void typeKeys(plume::CMainFrame& frame) {
     const char* text = std::getenv("PLUME_TYPE_KEYS");
     if (!text) return;
@@ -90,6 +123,7 @@ int main(int argc, char** argv) {
     const std::vector<std::string> args(argv + 1, argv + argc);
 
     plume::platform::StderrMessageBox toStderr;
+    recordFromWavFile();
     plume::CPlmApp app;
     if (const char* messages = std::getenv("PLUME_MESSAGES"); messages && std::string(messages) == "stderr")
         plume::platform::installMessageBox(&toStderr);
@@ -97,6 +131,7 @@ int main(int argc, char** argv) {
     // Modified songs are copied every two minutes (PLUME_RECOVERY_INTERVAL ms) for after a crash.
     app.startRecovery(plume::platform::dataFolder() / "recovery", std::max(envInt("PLUME_RECOVERY_INTERVAL", 120000), 50));
     typeKeys(app.frame());
+    runCommandsLater(app.frame());
     scheduleScreenshot(app);
     return QApplication::exec();
 }

@@ -29,6 +29,8 @@
 #include "score/chord_identify.h"
 #include "score/qt/plm_view_widget.h"
 #include "voice/devices/portaudio_driver.h"
+#include "voice/feedback_sound.h"
+#include "voice/qt/trainer_dialogs.h"
 #include "song/plm_doc.h"
 
 namespace plume {
@@ -73,7 +75,8 @@ CMainFrame::CMainFrame(CPlmApp& app) : m_app(app), m_settings(FrameSettings::loa
     m_mixer->setFocusPolicy(Qt::ClickFocus);
     m_player = std::make_unique<PlayController>(*this, m_settings.play);
     m_palettes->addDrumPalette(m_commands, *m_player);
-    m_vokato = std::make_unique<VokatoHost>(*this, waveDriver());
+    m_sounds = std::make_unique<voice::WaveFeedbackSounds>(waveDriver(), voice::trainerSoundFolders());
+    m_vokato = std::make_unique<VokatoHost>(*this, waveDriver(), *m_sounds);
     setNoteSounder([this](const std::vector<SongRecord>& notes) { m_player->soundNotes(notes); });
 }
 

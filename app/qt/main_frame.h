@@ -37,6 +37,7 @@ class TextEntryWidget;
 class VokatoHost;
 struct NoteName;
 namespace voice {
+class FeedbackSounds;
 class WaveDriver;
 }
 
@@ -99,6 +100,8 @@ public:
     // before the frame is made.
     static voice::WaveDriver& waveDriver();
     static void setWaveDriver(std::unique_ptr<voice::WaveDriver> driver);
+    // The count-in and the trainers' feedback sounds, over the wave driver.
+    voice::FeedbackSounds& feedbackSounds() { return *m_sounds; }
     // The song the hum-to-score window works on, or nullptr; such a song may not close.
     void setVokatoDocument(const CPlmDoc* document) { m_vokatoDocument = document; }
     bool vokatoWorksOn(const CPlmDoc& document) const { return m_vokatoDocument == &document; }
@@ -177,6 +180,7 @@ private:
     ScoreClipboard m_clipboard{[this] { stopPlayback(); }};
     const CPlmDoc* m_vokatoDocument = nullptr;
     bool m_songClosing = false;
+    std::unique_ptr<voice::FeedbackSounds> m_sounds;  // before the windows that play them
     std::unique_ptr<VokatoHost> m_vokato;
     std::function<void(const std::vector<SongRecord>&)> m_noteSounder;
 };

@@ -16,8 +16,8 @@
 
 namespace plume {
 
-VokatoHost::VokatoHost(CMainFrame& frame, voice::WaveDriver& driver)
-    : m_frame(frame), m_driver(driver), m_sounds(driver, voice::trainerSoundFolders()) {}
+VokatoHost::VokatoHost(CMainFrame& frame, voice::WaveDriver& driver, voice::FeedbackSounds& sounds)
+    : m_frame(frame), m_driver(driver), m_sounds(sounds) {}
 
 VokatoHost::~VokatoHost() {
     if (m_window) delete m_window.data();
@@ -119,5 +119,9 @@ bool VokatoHost::play(const AuditionPlay& play) {
 void VokatoHost::stopPlaying() { m_frame.player().stopAudition(); }
 
 void VokatoHost::playSound(std::string_view sound) { m_sounds.start(sound); }
+
+bool VokatoHost::insertMode() const { return m_frame.insertMode(); }
+
+void VokatoHost::toggleInsertMode() { m_frame.runCommand(cmd::kInsertSwitch); }
 
 }  // namespace plume

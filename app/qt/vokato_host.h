@@ -27,7 +27,7 @@ class VokatoHost final : public QObject, private voice::VokatoPlayer {
     Q_OBJECT
 
 public:
-    VokatoHost(CMainFrame& frame, voice::WaveDriver& driver);
+    VokatoHost(CMainFrame& frame, voice::WaveDriver& driver, voice::FeedbackSounds& sounds);
     ~VokatoHost() override;
 
     bool isOpen() const { return m_window != nullptr; }
@@ -49,11 +49,13 @@ private:
     bool play(const AuditionPlay& play) override;
     void stopPlaying() override;
     void playSound(std::string_view sound) override;
+    bool insertMode() const override;
+    void toggleInsertMode() override;
     void finished();
 
     CMainFrame& m_frame;
     voice::WaveDriver& m_driver;
-    voice::WaveFeedbackSounds m_sounds;  // "stick.wav" of the count-in
+    voice::FeedbackSounds& m_sounds;  // "stick.wav" of the count-in
     QPointer<QWidget> m_window;
     voice::CVokato* m_vokato = nullptr;
     QPointer<CPlmChildWnd> m_song;

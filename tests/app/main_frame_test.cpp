@@ -204,6 +204,12 @@ TEST_F(MainFrameTest, TheHumToScoreWindowTakesThePalettesAndTransfersIntoItsSong
     EXPECT_FALSE(vokatoBar->isHidden());
     EXPECT_TRUE(frame().action(cmd::kVokatoRecord)->isEnabled());
     EXPECT_FALSE(frame().action(cmd::kVokatoTransfer)->isEnabled());
+    // WHEN Insert is pressed in the window THEN the insert mode the song windows share switches
+    const bool inserting = frame().insertMode();
+    QTest::keyClick(frame().vokato().window(), Qt::Key_Insert);
+    EXPECT_NE(frame().insertMode(), inserting);
+    EXPECT_EQ(frame().vokato().window()->insertMode(), frame().insertMode());
+    QTest::keyClick(frame().vokato().window(), Qt::Key_Insert);
     // WHEN the chord palette sends C-E THEN the window's list takes it and the song does not
     frame().postRequest(entry::EnterChord{{{64, 0}, {60, 0}, {kEndOfList, 0}}});
     ASSERT_EQ(frame().vokato().window()->notes().groupCount(), 1u);

@@ -253,6 +253,46 @@ TEST_F(Detector, LiveAnalysisBehindTheCardGivesWhatOnePassGives) {
     }
 }
 
+// Sung legato: a soft attack, then three keys with no dip in level between them.
+TEST_F(Detector, DetectWay1StartsAtTheSoftAttackAndCutsWhereTheKeyChanges) {
+    Take take;
+    addSilence(take, 5);
+    addTone(take, test::hzOf(57), 4, 1500.0);
+    for (int key : {57, 64, 60}) addTone(take, test::hzOf(key), 20);
+    addSilence(take, 10);
+    const auto plain = analyseAll(take);
+    ASSERT_EQ(plain.size(), 1u);
+    EXPECT_EQ(plain[0].start, 9 * kBlock);
+
+    plm.writeInt("Voice Detect Parameters", "Detect Way", 1);
+    const auto sung = analyseAll(take);
+    ASSERT_EQ(sung.size(), 3u);
+    const std::uint32_t onsets[] = {5 * kBlock, 29 * kBlock, 49 * kBlock};
+    const int keys[] = {57, 64, 60};
+    for (std::size_t i = 0; i < 3; ++i) {
+        EXPECT_EQ(sung[i].note, keys[i]) << i;
+        EXPECT_LE(std::abs(int(sung[i].start) - int(onsets[i])), int(3 * kBlock)) << i;
+        if (i > 0) {
+            EXPECT_LE(sung[i - 1].end, sung[i].start);
+        }
+    }
+    // The notes cut into the table while the take is analysed live are the ones one pass finds.
+    replace(take);
+    ASSERT_TRUE(detector->Allocate(60));
+    ASSERT_EQ(detector->OpenInput(nullptr), mm::kNoError);
+    ASSERT_EQ(detector->StartRecording(double(take.size()) / 22050.0), 0);
+    for (std::size_t ms = 0; ms < take.size() * 1000 / 22050; ms += 50) {
+        clock.advanceMillis(50);
+        const std::int64_t behind = std::int64_t(detector->GetInputPosition()) - 3307;
+        if (behind > 0) detector->Analyse(120, std::uint32_t(behind), 0);
+    }
+    ASSERT_EQ(detector->Analyse(120, std::uint32_t(take.size()), 1), 3);
+    for (std::size_t i = 0; i < 3; ++i) {
+        const NoteSegment& s = detector->GetSegments()[i];
+        EXPECT_EQ(std::tie(s.start, s.end, s.note, s.lengthCode), std::tie(sung[i].start, sung[i].end, sung[i].note, sung[i].lengthCode)) << i;
+    }
+}
+
 TEST_F(Detector, AFullSegmentTableAndALongTakeAreNeverOverrun) {
     Take take;
     for (int i = 0; i < 160; ++i) {
@@ -265,6 +305,22 @@ TEST_F(Detector, AFullSegmentTableAndALongTakeAreNeverOverrun) {
     addNoise(noise, 3100, 20000);
     const std::uint32_t samples = record(noise, 65);
     EXPECT_LE(detector->Analyse(120, samples, 1), int(kSegmentCapacity));
+    // Detect Way 1 cutting legato runs into more notes than the table holds: it stays in order.
+    plm.writeInt("Voice Detect Parameters", "Detect Way", 1);
+    Take legato;
+    for (int run = 0; run < 30; ++run) {
+        for (int key : {57, 60, 64, 67, 62}) addTone(legato, test::hzOf(key), 12);
+        addSilence(legato, 4);
+    }
+    const auto cut = analyseAll(legato);
+    ASSERT_LE(cut.size(), kSegmentCapacity);
+    ASSERT_GE(cut.size(), kSegmentCapacity - 1);  // the last slot may be kept for the note under way
+    for (std::size_t i = 1; i < cut.size(); ++i) {
+        EXPECT_LT(cut[i - 1].start, cut[i - 1].end) << i;
+        EXPECT_LE(cut[i - 1].end, cut[i].start) << i;
+    }
+    EXPECT_EQ(cut[0].note, 57);
+    EXPECT_EQ(cut[4].note, 62);
 }
 
 TEST_F(Detector, ParametersLoadWithinTheirLimitsAndSaveAsDecimals) {

@@ -5,8 +5,10 @@
 #include <QMouseEvent>
 #include <QPainter>
 #include <QTimer>
+#include <algorithm>
 
 #include "platform/message_box.h"
+#include "score/pitch_spelling.h"
 #include "voice/qt/voice_dialogs.h"
 
 namespace plume::voice {
@@ -304,7 +306,22 @@ void CVokato::paintEvent(QPaintEvent*) {
     const int staffTop = top + kStaffTop + 30;
     p.setPen(Qt::black);
     for (int line = 0; line < 5; ++line) p.drawLine(10, staffTop + line * 8, width() - 10, staffTop + line * 8);
+    // Notes stand on their letter's step in the song's key: a bass staff when most of them lie below
+    // middle C, as a low voice sings, with ledger lines beyond the staff.
     const auto& records = m_notes.records();
+    std::vector<int> keys;
+    for (const SongRecord& r : records) {
+        if (r.isNote()) keys.push_back(r.key());
+    }
+    std::nth_element(keys.begin(), keys.begin() + std::ptrdiff_t(keys.size() / 2), keys.end());
+    const bool bass = !keys.empty() && keys[keys.size() / 2] < 60;
+    const int bottomStep = bass ? 11 : 23;  // G2 or E4, steps from C1
+    const int staffBottom = staffTop + 32;
+    QFont clefFont = font();
+    clefFont.setPixelSize(bass ? 30 : 44);
+    p.setFont(clefFont);
+    p.drawText(QRect(12, staffTop - 16, 30, 64), Qt::AlignCenter, bass ? QStringLiteral("\U0001D122") : QStringLiteral("\U0001D11E"));
+    p.setFont(font());
     std::size_t g = 0;
     for (std::size_t r = 0; r < records.size(); r = nextGroup(records, r), ++g) {
         if (g < m_firstVisible) continue;
@@ -313,7 +330,16 @@ void CVokato::paintEvent(QPaintEvent*) {
             p.drawLine(x, staffTop, x, staffTop + 32);
             continue;
         }
-        const int y = staffTop + 32 - (int(records[r].key()) - 64) * 2;
+        const Spelling spelling = spellPitch(records[r].key(), 0, m_info.keySignature());
+        const int offset = spelling.step - bottomStep;  // 0 on the bottom line, 8 on the top one
+        const int y = staffBottom - offset * 4;
+        for (int ledger = -2; ledger >= offset; ledger -= 2) p.drawLine(x - 8, staffBottom - ledger * 4, x + 8, staffBottom - ledger * 4);
+        for (int ledger = 10; ledger <= offset; ledger += 2) p.drawLine(x - 8, staffBottom - ledger * 4, x + 8, staffBottom - ledger * 4);
+        if (spelling.accidental == accidental::kSharp || spelling.accidental == accidental::kFlat ||
+            spelling.accidental == accidental::kNatural) {
+            static const QString kMarks[] = {{}, QStringLiteral("\u266F"), QStringLiteral("\u266D"), QStringLiteral("\u266E")};
+            p.drawText(QRect(x - 15, y - 8, 9, 16), Qt::AlignCenter, kMarks[spelling.accidental]);
+        }
         p.setBrush(records[r].type() <= 2 ? Qt::NoBrush : Qt::SolidPattern);
         p.drawEllipse(QPoint(x, y), 5, 4);
         if (records[r].type() >= 2) p.drawLine(x + 5, y, x + 5, y - 24);
@@ -326,10 +352,16 @@ void CVokato::keyPressEvent(QKeyEvent* event) {
     if (m_state != VokatoState::Idle) return QWidget::keyPressEvent(event);
     switch (event->key()) {
     case Qt::Key_Backspace: m_notes.backspace(); break;
-    case Qt::Key_Tab: m_notes.insertBarLine(m_insertMode); break;
+    case Qt::Key_Tab: m_notes.insertBarLine(insertMode()); break;
     case Qt::Key_Left: m_notes.moveCursor(-1); break;
     case Qt::Key_Right: m_notes.moveCursor(1); break;
-    case Qt::Key_Insert: m_insertMode = !m_insertMode; break;
+    case Qt::Key_Insert:
+        if (m_player) {
+            m_player->toggleInsertMode();
+        } else {
+            m_insertMode = !m_insertMode;
+        }
+        break;
     case Qt::Key_Delete: m_notes.deleteAtCursor(); break;
     default: return QWidget::keyPressEvent(event);
     }

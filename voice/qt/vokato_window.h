@@ -29,6 +29,9 @@ public:
     virtual void stopPlaying() = 0;
     // A feedback sound ("stick.wav" for the count-in), not waited for.
     virtual void playSound(std::string_view) {}
+    // The insert mode the song windows share, which the Insert key also switches here.
+    virtual bool insertMode() const = 0;
+    virtual void toggleInsertMode() = 0;
 };
 
 class CVokato : public QWidget, private WaveOwner {
@@ -53,7 +56,8 @@ public:
     void setFrameState(bool playing, bool clipboardHasData);
     // An edit of the note list from the frame's palettes; false when it changed nothing.
     bool edit(const std::function<bool(VokatoNotes&)>& change);
-    bool insertMode() const { return m_insertMode; }
+    // The frame's insert mode; the window's own when it has no frame.
+    bool insertMode() const { return m_player ? m_player->insertMode() : m_insertMode; }
     // The frame's play-end notification.
     void playEnded();
     // With notes, asks "採譜データが失われまが、よろしいですか？"; false keeps the window.
