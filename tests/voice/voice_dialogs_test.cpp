@@ -152,5 +152,35 @@ TEST_F(VoiceDialogs, HumToScoreRecordsStopsAndTransfersUndoably) {
     EXPECT_EQ(doc.recordCount(), 0u);
 }
 
+TEST_F(VoiceDialogs, HumToScoreScrollBarMovesTheNotesAGroupOrAPageAtATime) {
+    CPlmDoc doc;
+    ScoreView view{doc};
+    view.rebuild();
+    WavFileDriver driver(test::Take{}, clock);
+    CVokato window(nullptr, driver, doc, view, SongInfo::defaults(), nullptr);
+    window.resize(760, window.height());
+    const SongRecord quarter{{1, kind::kScore, 3, 0, 0, 60, 100, 0, 75, 0}};
+    ASSERT_TRUE(window.edit([&](VokatoNotes& notes) {
+        for (int i = 0; i < 25; ++i) notes.insertGroup(std::span(&quarter, 1), true);
+        return true;
+    }));
+    QScrollBar& bar = *window.scrollBar();
+    EXPECT_EQ(bar.maximum(), 24);
+    // a page is ten groups: a click on the first shown group's place then reaches group 10
+    bar.triggerAction(QAbstractSlider::SliderPageStepAdd);
+    QTest::mouseClick(&window, Qt::LeftButton, {}, QPoint(60, 200));
+    EXPECT_EQ(window.notes().cursor(), 10u);
+    bar.triggerAction(QAbstractSlider::SliderSingleStepSub);
+    QTest::mouseClick(&window, Qt::LeftButton, {}, QPoint(60 + 21, 200));
+    EXPECT_EQ(window.notes().cursor(), 10u);
+    // a cleared list scrolls back to its start
+    ASSERT_TRUE(window.edit([](VokatoNotes& notes) {
+        notes.clear();
+        return true;
+    }));
+    EXPECT_EQ(bar.maximum(), 0);
+    EXPECT_EQ(bar.value(), 0);
+}
+
 }  // namespace
 }  // namespace plume::voice

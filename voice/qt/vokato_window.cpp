@@ -4,6 +4,8 @@
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPainter>
+#include <QScrollBar>
+#include <QSignalBlocker>
 #include <QTimer>
 #include <algorithm>
 
@@ -38,7 +40,8 @@ CVokato::CVokato(QWidget* parent, WaveDriver& driver, CPlmDoc& document, ScoreVi
       m_poll(new QTimer(this)),
       m_countIn(new QTimer(this)),
       m_startDelay(new QTimer(this)),
-      m_countLabel(new QLabel(this)) {
+      m_countLabel(new QLabel(this)),
+      m_scroll(new QScrollBar(Qt::Horizontal, this)) {
     setWindowTitle(text(vokato::kTitle));
     setFocusPolicy(Qt::StrongFocus);
     m_detector.Allocate(kTakeSeconds);
@@ -66,7 +69,16 @@ CVokato::CVokato(QWidget* parent, WaveDriver& driver, CPlmDoc& document, ScoreVi
     m_countLabel->setAutoFillBackground(true);
     m_countLabel->resize(80, 64);
     m_countLabel->hide();
-    resize(760, 278);
+    // A line is one group, a page ten; the notes move 21 pixels a group.
+    m_scroll->setSingleStep(1);
+    m_scroll->setPageStep(10);
+    m_scroll->setFocusPolicy(Qt::NoFocus);
+    QObject::connect(m_scroll, &QScrollBar::valueChanged, this, [this](int value) {
+        m_firstVisible = std::size_t(value);
+        update();
+    });
+    syncScroll();
+    resize(760, 278 + m_scroll->sizeHint().height());
 }
 
 CVokato::~CVokato() {
@@ -93,6 +105,7 @@ bool CVokato::edit(const std::function<bool(VokatoNotes&)>& change) {
 }
 
 void CVokato::changed() {
+    syncScroll();
     update();
     if (onChanged) onChanged();
 }
@@ -243,7 +256,22 @@ void CVokato::liveAnalysis() {
     if (n != 0 && std::size_t(n) != m_notes.groupCount()) rebuild();
     const int cursorX = kLeft + int(m_notes.cursor() - std::min(m_notes.cursor(), m_firstVisible)) * kGroupWidth;
     if (cursorX > width() - 42) m_firstVisible += 2;
+    syncScroll();
     update();
+}
+
+void CVokato::syncScroll() {
+    const std::size_t last = std::max<std::size_t>(m_notes.groupCount(), 1) - 1;
+    m_firstVisible = std::min(m_firstVisible, last);
+    const QSignalBlocker quiet(m_scroll);
+    m_scroll->setRange(0, int(last));
+    m_scroll->setValue(int(m_firstVisible));
+}
+
+void CVokato::resizeEvent(QResizeEvent* event) {
+    QWidget::resizeEvent(event);
+    const int h = m_scroll->sizeHint().height();
+    m_scroll->setGeometry(0, height() - h, width(), h);
 }
 
 void CVokato::waveInputDone(std::uint32_t bytesRecorded) {

@@ -10,6 +10,7 @@
 #include "voice/voice_detector.h"
 
 class QLabel;
+class QScrollBar;
 class QTimer;
 
 namespace plume {
@@ -66,11 +67,13 @@ public:
     std::function<void()> onFinished;
     // Called after the state, the note list or a flag changed: the frame's commands follow.
     std::function<void()> onChanged;
+    QScrollBar* scrollBar() const { return m_scroll; }
 
 protected:
     void paintEvent(QPaintEvent*) override;
     void keyPressEvent(QKeyEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
 
 private:
     void waveInputDone(std::uint32_t bytesRecorded) override;
@@ -84,6 +87,7 @@ private:
     void liveAnalysis();
     void rebuild();
     void changed();
+    void syncScroll();
 
     CVoiceDetector m_detector;
     CPlmDoc& m_document;
@@ -105,6 +109,7 @@ private:
     QTimer* m_countIn;  // timer 10
     QTimer* m_startDelay;  // timer 20
     QLabel* m_countLabel;
+    QScrollBar* m_scroll;  // the first visible group
 };
 
 // Creates the window over `parent` (null when its buffers cannot be had: nothing is shown).
