@@ -14,10 +14,10 @@ bool isOneOf(const EntryRequest& request) {
     return (std::holds_alternative<Kind>(request) || ...);
 }
 
-constexpr std::array<int, 11> kShowCommands = {
+// The floating palettes; the entry bars are the frame's docks and follow their own visibility.
+constexpr std::array<int, 8> kShowCommands = {
     cmd::kNotePalette,   cmd::kChordPalette, cmd::kEditPalette,  cmd::kKeyboardPalette,
     cmd::kEffectPalette, cmd::kDrumPalette,  cmd::kGatePalette,  cmd::kVelocityPalette,
-    cmd::kNumericInput,  cmd::kLyricInput,   cmd::kChordNameInput,
 };
 
 }  // namespace
@@ -53,9 +53,6 @@ void PaletteVisibility::toggle(int command) {
     const auto s = slot(command);
     if (!s) return;
     m_shown ^= 1u << *s;
-    if (!isShown(command)) return;
-    if (command == cmd::kLyricInput) closed(cmd::kChordNameInput);
-    if (command == cmd::kChordNameInput) closed(cmd::kLyricInput);
 }
 
 void PaletteVisibility::closed(int command) {

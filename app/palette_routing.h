@@ -30,7 +30,7 @@ std::optional<PaletteTarget> routeEntryRequest(const EntryRequest& request, cons
 class PaletteVisibility {
 public:
     bool isShown(int command) const;
-    // Showing the lyric bar hides the chord-name bar and the other way round. Unknown ids are ignored.
+    // Ids other than the floating palettes' show commands are ignored.
     void toggle(int command);
     // The palette was closed by its own frame.
     void closed(int command);
