@@ -4,7 +4,7 @@
 #include <optional>
 
 #include "cli/commands.h"
-#include "platform/file_io.h"
+#include "cli/song_input.h"
 #include "score/chord_identify.h"
 #include "song/song_file.h"
 
@@ -67,16 +67,9 @@ int chordsCommand(const std::vector<std::string>& args, std::ostream& out, std::
     }
     if (path.empty() || !from || !to) return usage(err, "needs a song file, --from and --to");
 
-    const auto bytes = platform::readFile(path);
-    if (!bytes) {
-        err << "plume-cli: " << path << ": cannot open the file\n";
-        return kBadData;
-    }
-    const SongReadResult read = parseSong(*bytes);
-    if (!read.ok()) {
-        err << "plume-cli: " << path << ": データ形式が違います。 (not a readable song file)\n";
-        return kBadData;
-    }
+    const auto loaded = loadSong(path, err);
+    if (!loaded) return kBadData;
+    const SongReadResult& read = *loaded;
     const Records records(read.song.records);
     for (std::size_t index : {*from, *to}) {
         if (!isGroupStart(records, index))

@@ -16,6 +16,7 @@
 #include "cli/play_command.h"
 #include "cli/print_command.h"
 #include "cli/render_command.h"
+#include "cli/song_input.h"
 #include "cli/transcribe_command.h"
 #include "platform/file_io.h"
 #include "platform/message_box.h"
@@ -88,25 +89,6 @@ public:
 private:
     std::ostream& m_err;
 };
-
-// Reads a song without converting the file on disk; reports and yields nullopt on failure.
-std::optional<SongReadResult> loadSong(const std::string& path, std::ostream& err) {
-    const auto bytes = platform::readFile(path);
-    if (!bytes) {
-        err << "plume-cli: " << path << ": cannot open the file\n";
-        return std::nullopt;
-    }
-    SongReadResult result = parseSong(*bytes);
-    if (result.status == ReadStatus::WrongMagic) {
-        err << "plume-cli: " << path << ": not a song file (no PLM magic)\n";
-        return std::nullopt;
-    }
-    if (!result.ok()) {
-        err << "plume-cli: " << path << ": データ形式が違います。 (the song data is broken or of an unknown layout)\n";
-        return std::nullopt;
-    }
-    return result;
-}
 
 // Like the editor, never replaces a read-only file; a failed write has shown its message.
 bool saveSong(const std::string& path, const SongData& song, std::ostream& err) {

@@ -5,7 +5,7 @@
 #include <optional>
 
 #include "cli/commands.h"
-#include "platform/file_io.h"
+#include "cli/song_input.h"
 #include "score/effect_curve.h"
 #include "score/effect_forms.h"
 #include "song/plm_doc.h"
@@ -97,16 +97,9 @@ int curveCommand(const std::vector<std::string>& args, std::ostream& out, std::o
     if (!fraction("--peak", request.shape.peak, true)) return usage(err, "--peak takes a fraction above 0, up to 1");
     if (!fraction("--phase", request.shape.phase, false)) return usage(err, "--phase takes a fraction from 0 to 1");
 
-    const auto bytes = platform::readFile(in);
-    if (!bytes) {
-        err << "plume-cli: " << in << ": cannot open the file\n";
-        return kBadData;
-    }
-    const SongReadResult read = parseSong(*bytes);
-    if (!read.ok()) {
-        err << "plume-cli: " << in << ": データ形式が違います。 (not a readable song file)\n";
-        return kBadData;
-    }
+    const auto loaded = loadSong(in, err);
+    if (!loaded) return kBadData;
+    const SongReadResult& read = *loaded;
     CPlmDoc doc;
     if (!doc.load(read.song)) {
         err << "plume-cli: " << in << ": too many records\n";

@@ -17,7 +17,7 @@ const char* const kImportUsage =
 namespace {
 
 int usage(std::ostream& err, const std::string& why) {
-    err << "plume-cli import: " << why << '\n' << kImportUsage;
+    err << "plume-cli: import: " << why << '\n' << kImportUsage;
     return kUsage;
 }
 

@@ -7,7 +7,7 @@
 #include <variant>
 
 #include "cli/commands.h"
-#include "platform/file_io.h"
+#include "cli/song_input.h"
 #include "print/print_plan.h"
 #include "song/song_file.h"
 
@@ -128,16 +128,9 @@ int printCommand(const std::vector<std::string>& args, std::ostream& out, std::o
     if (const int* status = std::get_if<int>(&parsed)) return *status;
     const PrintArgs& p = std::get<PrintArgs>(parsed);
 
-    const auto bytes = platform::readFile(p.in);
-    if (!bytes) {
-        err << "plume-cli: " << p.in << ": cannot open the file\n";
-        return kBadData;
-    }
-    const SongReadResult song = parseSong(*bytes);
-    if (!song.ok()) {
-        err << "plume-cli: " << p.in << ": データ形式が違います。 (not a readable song file)\n";
-        return kBadData;
-    }
+    const auto loaded = loadSong(p.in, err);
+    if (!loaded) return kBadData;
+    const SongReadResult& song = *loaded;
     PrintSource source;
     source.records = song.song.records;
     source.table.rebuild(source.records, song.song.info, {.grandStaff = p.grandStaff});

@@ -7,6 +7,7 @@
 #include <optional>
 
 #include "cli/commands.h"
+#include "cli/song_input.h"
 #include "platform/file_io.h"
 #include "score/qt/qt_canvas.h"
 #include "score/qt/score_image.h"
@@ -93,16 +94,9 @@ int renderCommand(const std::vector<std::string>& args, std::ostream& out, std::
         err << "plume-cli: render needs a song file and -o OUT.png\n";
         return kUsage;
     }
-    const auto bytes = platform::readFile(in);
-    if (!bytes) {
-        err << "plume-cli: " << in << ": cannot open the file\n";
-        return kBadData;
-    }
-    const SongReadResult song = parseSong(*bytes);
-    if (!song.ok()) {
-        err << "plume-cli: " << in << ": データ形式が違います。 (not a readable song file)\n";
-        return kBadData;
-    }
+    const auto loaded = loadSong(in, err);
+    if (!loaded) return kBadData;
+    const SongReadResult& song = *loaded;
 
     const auto app = guiApplication();
     const GlyphSet glyphs;

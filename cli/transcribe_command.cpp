@@ -21,7 +21,7 @@ const char* const kTranscribeUsage =
 namespace {
 
 int usage(std::ostream& err, const std::string& why) {
-    err << "plume-cli transcribe: " << why << '\n' << kTranscribeUsage;
+    err << "plume-cli: transcribe: " << why << '\n' << kTranscribeUsage;
     return kUsage;
 }
 

@@ -178,7 +178,7 @@ std::vector<BadInput> catalogue() {
         {"song group past the end", files({{"g.PLM", pastEnd}}), {"check", "{d}/g.PLM"}, 0, "",
          "{d}/g.PLM | エラー修復　bySize = 1\n"},
         {"chords of a broken song", files({{"s.PLM", cut(song, 100)}}), {"chords", "{d}/s.PLM", "--from", "0", "--to", "0"}, 2,
-         "plume-cli: {d}/s.PLM: データ形式が違います。 (not a readable song file)\n"},
+         "plume-cli: {d}/s.PLM: データ形式が違います。 (the song data is broken or of an unknown layout)\n"},
         // ---- writing songs -----------------------------------------------------------------------
         {"convert onto a read-only file", [repairable](const fs::path& d) {
              write(d / "in.PLM", songBytes());
@@ -262,9 +262,9 @@ std::vector<BadInput> catalogue() {
         {"database record number not a number", {}, {"db", "{d}/none.QDB", "--find", "memo", "x", "--from", "-1"}, 1,
          "plume-cli: db: --from takes a record number\n"},
         {"transcribe tempo 0", {}, {"transcribe", "{d}/none.wav", "--tempo", "0"}, 1,
-         "plume-cli transcribe: --tempo is a whole number from 1 to 999\n{help:transcribe}"},
+         "plume-cli: transcribe: --tempo is a whole number from 1 to 999\n{help:transcribe}"},
         {"transcribe detect way 2", {}, {"transcribe", "{d}/none.wav", "--detect-way", "2"}, 1,
-         "plume-cli transcribe: --detect-way is 0 or 1\n{help:transcribe}"},
+         "plume-cli: transcribe: --detect-way is 0 or 1\n{help:transcribe}"},
         {"chords range backwards", files({{"s.PLM", song}}), {"chords", "{d}/s.PLM", "--from", "1", "--to", "0"}, 1,
          "plume-cli: chords: --from is after --to\n"},
     };
