@@ -85,7 +85,7 @@ void SingingPractice::buildPlayed() {
     m_takeTransposition = transposition();
     m_played = m_source;
     for (SongRecord& r : m_played)
-        if (r.isNote()) r.bytes[5] = std::uint8_t(r.key() + m_takeTransposition);
+        if (r.isNote()) r.setKey(std::uint8_t(r.key() + m_takeTransposition));
 }
 
 void SingingPractice::setState(State state) {
@@ -233,7 +233,7 @@ void SingingPractice::evaluate() {
             if (measured == 0) {
                 sung.setType(std::uint8_t(sung.type() + 6));
             } else {
-                sung.bytes[5] = measured;
+                sung.setKey(measured);
             }
             ++k;
         }
@@ -256,7 +256,7 @@ void SingingPractice::judge() {
             const bool right = sung.isNote() && sung.key() == played.key();
             m_marks[g] = right ? 1 : 0;
             ++(right ? m_correct : m_wrong);
-            if (sung.isNote()) sung.bytes[5] = std::uint8_t(sung.key() - m_takeTransposition);
+            if (sung.isNote()) sung.setKey(std::uint8_t(sung.key() - m_takeTransposition));
         }
     }
     m_reliefAllowed = m_correct + m_wrong == 0 || m_correct * 100 / (m_correct + m_wrong) != 100;
