@@ -308,9 +308,7 @@ void CMainFrame::createEntryBars() {
         connect(bar, &QDockWidget::visibilityChanged, m_mdi, [this] { updateCommands(); });
     }
     m_numericBar->setEntryHandler([this](const std::vector<NoteName>& notes) { enterTypedNotes(notes); });
-    connect(m_numericBar, &NumericInputWidget::dismissed, this, [this] {
-        if (CPlmView* view = activeView()) view->setFocus();
-    });
+    connect(m_numericBar, &NumericInputWidget::dismissed, this, [this] { hideEntryBar(m_numericBar); });
     m_lyricBar->setEntryHandler([this](const std::string& text) { postRequest(entry::SetLyric{text}); });
     m_chordNameBar->setEntryHandler([this](const std::string& text) { postRequest(entry::SetChordName{text}); });
 }

@@ -73,9 +73,7 @@ bool NumericInputWidget::eventFilter(QObject* watched, QEvent* event) {
         const bool shiftSpaceAtEnd = key->key() == Qt::Key_Space && key->modifiers() == Qt::ShiftModifier &&
                                      m_notes->cursorPosition() == m_notes->text().size();
         if (shiftSpaceAtEnd || key->key() == Qt::Key_Escape) {
-            // The song takes the keyboard first: a hidden bar's focus would go to the MDI's first window.
             Q_EMIT dismissed();
-            hide();
             return true;
         }
     }

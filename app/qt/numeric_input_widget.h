@@ -31,7 +31,7 @@ public:
     const NumericInput& logic() const { return m_logic; }
 
 Q_SIGNALS:
-    // Shift+Space or Escape hid the bar: the score view takes the focus back.
+    // Shift+Space at the end or Escape: the frame hides the bar and gives the keyboard back to the song.
     void dismissed();
 
 protected:

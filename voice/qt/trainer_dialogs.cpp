@@ -13,6 +13,7 @@
 #include <QTimer>
 #include <QVBoxLayout>
 #include <cstdlib>
+#include <functional>
 #include <ctime>
 
 #include "platform/message_box.h"
@@ -24,6 +25,22 @@ namespace plume::voice {
 namespace {
 
 constexpr int kPollMs = 20;  // the device's notifications
+
+// A singing trainer's logic follows the wave device while its dialog lives; its changes redraw the dialog.
+template <class Logic>
+void followDevice(QDialog* dialog, Logic& logic, std::function<void()> refresh) {
+    logic.changed = std::move(refresh);
+    auto* poll = new QTimer(dialog);
+    QObject::connect(poll, &QTimer::timeout, dialog, [&logic] { logic.service(); });
+    poll->start(kPollMs);
+}
+
+// "調整": the detection parameters; the trainer's detector reads them again when they were set.
+void connectAdjust(QPushButton* adjust, QWidget* dialog, WaveDriver& driver, CVoiceDetector& detector) {
+    QObject::connect(adjust, &QPushButton::clicked, dialog, [dialog, &driver, &detector] {
+        if (showDetectParametersDialog(dialog, driver)) detector.LoadParameters();
+    });
+}
 constexpr char kLetters[7] = {'C', 'D', 'E', 'F', 'G', 'A', 'B'};
 
 QString text(std::string_view s) { return QString::fromUtf8(s.data(), qsizetype(s.size())); }
@@ -399,9 +416,7 @@ SingingBasicsDialog::SingingBasicsDialog(QWidget* parent, WaveDriver& driver, Tr
     connect(m_ask, &QPushButton::clicked, this, [this] { m_logic.ask(); });
     connect(m_low, &QPushButton::clicked, this, [this] { m_logic.setSelector(SingingBasics::End::Low); });
     connect(m_high, &QPushButton::clicked, this, [this] { m_logic.setSelector(SingingBasics::End::High); });
-    connect(m_adjust, &QPushButton::clicked, this, [this] {
-        if (showDetectParametersDialog(this, m_driver)) m_detector.LoadParameters();
-    });
+    connectAdjust(m_adjust, this, m_driver, m_detector);
     connect(m_enrol, &QPushButton::clicked, this, [this] {
         if (!showPitchEnrolDialog(this, m_driver)) return;
         m_logic.setOwnNote(platform::plmProfile().getInt("User Data for Transpose", "User Data", m_logic.ownNote()));
@@ -409,10 +424,7 @@ SingingBasicsDialog::SingingBasicsDialog(QWidget* parent, WaveDriver& driver, Tr
     });
     connect(m_ok, &QPushButton::clicked, this, &QDialog::accept);
     connect(cancel, &QPushButton::clicked, this, &QDialog::reject);
-    m_logic.changed = [this] { refresh(); };
-    m_poll = new QTimer(this);
-    connect(m_poll, &QTimer::timeout, this, [this] { m_logic.service(); });
-    m_poll->start(kPollMs);
+    followDevice(this, m_logic, [this] { refresh(); });
     refresh();
 }
 
@@ -523,17 +535,12 @@ SingingPracticeDialog::SingingPracticeDialog(QWidget* parent, WaveDriver& driver
     connect(m_save, &QPushButton::clicked, this, [this] {
         if (const auto path = m_files.askSaveName("ファイルの保存", "wavﾌｧｲﾙ (*.wav)", "")) m_logic.save(*path);
     });
-    connect(m_adjust, &QPushButton::clicked, this, [this] {
-        if (showDetectParametersDialog(this, m_driver)) m_detector.LoadParameters();
-    });
+    connectAdjust(m_adjust, this, m_driver, m_detector);
     connect(m_enrol, &QPushButton::clicked, this, [this] {
         if (showPitchEnrolDialog(this, m_driver)) refresh();
     });
     connect(close, &QPushButton::clicked, this, &QDialog::accept);
-    m_logic.changed = [this] { refresh(); };
-    m_poll = new QTimer(this);
-    connect(m_poll, &QTimer::timeout, this, [this] { m_logic.service(); });
-    m_poll->start(kPollMs);
+    followDevice(this, m_logic, [this] { refresh(); });
     refresh();
 }
 

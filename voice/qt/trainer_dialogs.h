@@ -99,7 +99,6 @@ private:
     CVoiceDetector m_detector;
     QtWindowTimers m_timers;
     SingingBasics m_logic;
-    QTimer* m_poll;
     QPushButton* m_ask;
     QPushButton* m_adjust;
     QPushButton* m_enrol;
@@ -141,7 +140,6 @@ private:
     CVoiceDetector m_detector;
     QtWindowTimers m_timers;
     SingingPractice m_logic;
-    QTimer* m_poll;
     QPushButton* m_rec;
     QPushButton* m_stop;
     QPushButton* m_play;

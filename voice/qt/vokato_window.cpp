@@ -105,7 +105,7 @@ bool CVokato::edit(const std::function<bool(VokatoNotes&)>& change) {
 }
 
 void CVokato::changed() {
-    syncScroll();
+    followNotes();
     update();
     if (onChanged) onChanged();
 }
@@ -256,8 +256,19 @@ void CVokato::liveAnalysis() {
     if (n != 0 && std::size_t(n) != m_notes.groupCount()) rebuild();
     const int cursorX = kLeft + int(m_notes.cursor() - std::min(m_notes.cursor(), m_firstVisible)) * kGroupWidth;
     if (cursorX > width() - 42) m_firstVisible += 2;
-    syncScroll();
+    followNotes();
     update();
+}
+
+void CVokato::followNotes() {
+    // A bass staff when most notes lie below middle C, as a low voice sings.
+    std::vector<int> keys;
+    for (const SongRecord& r : m_notes.records()) {
+        if (r.isNote()) keys.push_back(r.key());
+    }
+    std::nth_element(keys.begin(), keys.begin() + std::ptrdiff_t(keys.size() / 2), keys.end());
+    m_bassStaff = !keys.empty() && keys[keys.size() / 2] < 60;
+    syncScroll();
 }
 
 void CVokato::syncScroll() {
@@ -334,15 +345,9 @@ void CVokato::paintEvent(QPaintEvent*) {
     const int staffTop = top + kStaffTop + 30;
     p.setPen(Qt::black);
     for (int line = 0; line < 5; ++line) p.drawLine(10, staffTop + line * 8, width() - 10, staffTop + line * 8);
-    // Notes stand on their letter's step in the song's key: a bass staff when most of them lie below
-    // middle C, as a low voice sings, with ledger lines beyond the staff.
+    // Notes stand on their letter's step in the song's key, with ledger lines beyond the staff.
     const auto& records = m_notes.records();
-    std::vector<int> keys;
-    for (const SongRecord& r : records) {
-        if (r.isNote()) keys.push_back(r.key());
-    }
-    std::nth_element(keys.begin(), keys.begin() + std::ptrdiff_t(keys.size() / 2), keys.end());
-    const bool bass = !keys.empty() && keys[keys.size() / 2] < 60;
+    const bool bass = m_bassStaff;
     const int bottomStep = bass ? 11 : 23;  // G2 or E4, steps from C1
     const int staffBottom = staffTop + 32;
     QFont clefFont = font();

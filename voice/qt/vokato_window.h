@@ -87,6 +87,8 @@ private:
     void liveAnalysis();
     void rebuild();
     void changed();
+    // The staff and the scroll bar after the note list changed.
+    void followNotes();
     void syncScroll();
 
     CVoiceDetector m_detector;
@@ -104,6 +106,7 @@ private:
     int m_count = 0;
     bool m_insertMode = true;
     std::size_t m_firstVisible = 0;
+    bool m_bassStaff = false;  // most notes below middle C
     QTimer* m_live;     // timer 22
     QTimer* m_poll;     // the device's notifications
     QTimer* m_countIn;  // timer 10
