@@ -103,6 +103,9 @@ std::vector<Value> valueTable(bool triplets, bool doubleDots) {
 }
 
 // Fewest records for every length up to a limit, straight lengths before triplets.
+// Our own files tie a note over at most this many whole notes and still export it to the tick.
+constexpr int kLongestExactTie = 64 * kWhole;
+
 class Decomposer {
 public:
     explicit Decomposer(std::vector<Value> values) : m_values(std::move(values)) {
@@ -716,6 +719,8 @@ private:
         std::map<int, std::vector<std::size_t>> byEnd;
         for (std::size_t i : crossing) {
             const Note& n = m_voice.notes[i];
+            // Every bar line of a note held for minutes (a lost note-off) would split it whole again.
+            if (n.end - n.pOn > kLongestExactTie) return false;
             if (n.rawOff < bar + 0.5 || !straight(bar - n.pOn) || !straight(n.end - bar)) return false;
             byEnd[n.end].push_back(i);
         }
