@@ -263,6 +263,7 @@ struct Context {
     std::vector<Change> signatures;     // time-signature changes after the start
     std::vector<Change> keys;           // key changes after the start
     bool signaturesAreGroups = true;    // the signatures stand between groups here (else drawn only)
+    bool sharedEnd = false;             // the track ends with its longest song (format 0), maybe not this one
     std::uint8_t numerator = 4, power = 2;
     const Decomposer* decomposer = nullptr;
 };
@@ -309,7 +310,7 @@ private:
             if (!m_c.signaturesAreGroups && (list == &m_c.signatures || list == &m_c.keys)) continue;
             for (const Change& c : *list) ticks.push_back(c.tick);
         }
-        if (m_voice.endTick != 0) ticks.push_back(m_voice.endTick);
+        if (m_voice.endTick != 0 && !m_c.sharedEnd) ticks.push_back(m_voice.endTick);
         std::erase_if(ticks, [&](std::uint32_t t) { return t < m_c.origin; });
         std::sort(ticks.begin(), ticks.end());
         ticks.erase(std::unique(ticks.begin(), ticks.end()), ticks.end());
@@ -319,7 +320,9 @@ private:
         for (std::size_t i = 0; i < ticks.size(); ++i) {
             if (i > 0) {
                 const auto release = releases.find(ticks[i - 1]);
-                pos += span(ticks[i - 1], ticks[i], release == releases.end() ? 0 : release->second);
+                const auto [length, clocked] = span(ticks[i - 1], ticks[i], release == releases.end() ? 0 : release->second);
+                if (clocked != 0) m_clockStarts.push_back(pos + clocked);
+                pos += length;
             }
             m_anchors.push_back({ticks[i], pos});
         }
@@ -329,24 +332,39 @@ private:
     // between them (format 0) sets the clock for the groups that start after it, while a group
     // already sounding keeps the length it began with: the group that sounds over the change is
     // taken to end on the old clock's 32nd grid, after the release of the notes struck at `from`,
-    // where the rest of the way comes to a whole number of positions.
-    int span(std::uint32_t from, std::uint32_t to, std::uint32_t release) const {
+    // where the rest of the way comes to a whole number of positions. Also says where, from
+    // `from`, the first group on the new clock starts (0 when no change falls between or the
+    // two clocks count alike, which leaves the place open).
+    std::pair<int, int> span(std::uint32_t from, std::uint32_t to, std::uint32_t release) const {
         constexpr double k32nd = kWhole / 32.0;
         const auto change = std::find_if(m_c.tempoTimeline.begin(), m_c.tempoTimeline.end(),
                                          [&](const Change& c) { return c.tick > from && c.tick < to; });
         const std::uint32_t before = unitAt(from);
-        if (change == m_c.tempoTimeline.end()) return int(std::lround(double(to - from) * k32nd / before));
+        if (change == m_c.tempoTimeline.end()) return {int(std::lround(double(to - from) * k32nd / before)), 0};
         const std::uint32_t after = unitAt(change->tick);
         const std::uint32_t earliest = std::max(change->tick, release);
-        // The rest of the way on the 32nd grid first (straight rests), then on any position.
+        // A first stretch of `ticks` on the old clock, `length` long, and the rest of the way on
+        // the new one coming to whole positions on `grid`.
+        auto split = [&](std::uint64_t ticks, int length, int grid) -> std::optional<std::pair<int, int>> {
+            if (from + ticks < earliest || from + ticks > to) return std::nullopt;
+            const double rest = double(to - from - ticks) * k32nd / after;
+            const long whole = std::lround(rest);
+            if (std::abs(rest - double(whole)) * after / k32nd >= 0.5 || whole % grid != 0) return std::nullopt;
+            return std::pair{length + int(whole), before == after ? 0 : length};
+        };
+        // Whole 32nds with a straight rest after them, then with any rest, then one value of any
+        // kind (a triplet sounding over the change).
         for (const int grid : {int(k32nd), 1}) {
             for (std::uint32_t k = (earliest - from + before - 1) / before; from + k * before <= to; ++k) {
-                const double rest = double(to - from - k * before) * k32nd / after;
-                const long whole = std::lround(rest);
-                if (std::abs(rest - double(whole)) * after / k32nd < 0.5 && whole % grid == 0) return int(k) * int(k32nd) + int(whole);
+                if (const auto found = split(k * before, int(k) * int(k32nd), grid)) return *found;
             }
         }
-        return int(std::lround(double(change->tick - from) * k32nd / before + double(to - change->tick) * k32nd / after));
+        for (const Value& v : m_c.decomposer->values()) {
+            for (const std::uint64_t ticks : valueTicks(v.length, from)) {
+                if (const auto found = split(ticks, v.length, 1)) return *found;
+            }
+        }
+        return {int(std::lround(double(change->tick - from) * k32nd / before + double(to - change->tick) * k32nd / after)), 0};
     }
 
     double raw(std::uint32_t tick) const {
@@ -402,6 +420,11 @@ private:
         }
         std::stable_sort(notes.begin(), notes.end(), [](const Note& a, const Note& b) { return a.pOn < b.pOn; });
         m_endPos = m_voice.endTick != 0 && m_c.exact ? position(m_voice.endTick) : kNoEnd;
+        // A song shorter than the track must not be padded past its end: the last position before it.
+        if (m_endPos != kNoEnd && m_c.sharedEnd) {
+            m_endPos = int(std::floor(raw(m_voice.endTick) + 1e-9));
+            while (m_endPos > 0 && tickAt(m_endPos) > m_voice.endTick) --m_endPos;
+        }
         // Groups of their own: a note kept to the next onset must not reach over one.
         for (const Effect& e : m_voice.effects) m_fixed.push_back(position(e.tick));
         for (const Change& c : m_c.tempoRecords) m_fixed.push_back(position(c.tick));
@@ -413,6 +436,9 @@ private:
         std::sort(m_fixed.begin(), m_fixed.end());
         std::vector<int> onsets;
         for (const Note& n : notes) onsets.push_back(n.pOn);
+        // A group that begins on a new clock ends the notes before it like an onset.
+        onsets.insert(onsets.end(), m_clockStarts.begin(), m_clockStarts.end());
+        std::sort(onsets.begin(), onsets.end());
         onsets.erase(std::unique(onsets.begin(), onsets.end()), onsets.end());
         auto nextOnset = [&](int pos) {
             const auto it = std::upper_bound(onsets.begin(), onsets.end(), pos);
@@ -531,9 +557,14 @@ private:
         const int p = notes[from].pOn;
         if (!m_c.exact || p % k32nd != 0) return 0;
         const int limit = int(std::min<std::int64_t>(next, p + 2 * std::int64_t(std::ceil(sound)) + kWhole));
-        for (int end = p + (int(std::ceil(sound)) + k32nd - 1) / k32nd * k32nd; end <= limit; end += k32nd) {
-            if (next != kNoEnd && end != next && !straight(next - end)) continue;
-            if (tiesExactlyTo(end, notes, from, to)) return end;
+        // The rest after the tie should be straight; up to the end of a format 0 track, which
+        // another song may have set, any rest will do when no straight one fits.
+        for (const bool straightRest : {true, false}) {
+            if (!straightRest && next != m_endPos) break;
+            for (int end = p + (int(std::ceil(sound)) + k32nd - 1) / k32nd * k32nd; end <= limit; end += k32nd) {
+                if (straightRest && next != kNoEnd && end != next && !straight(next - end)) continue;
+                if (tiesExactlyTo(end, notes, from, to)) return end;
+            }
         }
         return 0;
     }
@@ -614,6 +645,7 @@ private:
     void segments() {
         std::vector<int> bounds = {0};
         bounds.insert(bounds.end(), m_splits.begin(), m_splits.end());
+        bounds.insert(bounds.end(), m_clockStarts.begin(), m_clockStarts.end());
         int last = 0;
         for (const Note& n : m_voice.notes) {
             bounds.push_back(n.pOn);
@@ -630,7 +662,7 @@ private:
         addChanges(m_c.tempoRecords);
         // Effects after the notes are held by one rest of the finest length; signatures need none.
         int tail = -1;
-        for (std::size_t i = 1 + m_splits.size() + 2 * m_voice.notes.size(); i < bounds.size(); ++i) tail = std::max(tail, bounds[i]);
+        for (std::size_t i = 1 + m_splits.size() + m_clockStarts.size() + 2 * m_voice.notes.size(); i < bounds.size(); ++i) tail = std::max(tail, bounds[i]);
         if (m_c.signaturesAreGroups) {
             addChanges(m_c.signatures);
             addChanges(m_c.keys);
@@ -993,6 +1025,7 @@ private:
     std::vector<int> m_tripletBeats;
     std::vector<int> m_bars;
     std::vector<int> m_splits;  // extra group starts inside a note
+    std::vector<int> m_clockStarts;  // the first group after a tempo change that another track made
     std::vector<int> m_fixed;   // positions of effects and changes, which start groups
     std::vector<Piece> m_pieces;
     std::vector<NoteRecord> m_noteRecords;
@@ -1228,6 +1261,7 @@ private:
             if (exact && (m_file.format == 0 || v->conductor)) c.tempoTimeline = tempos;
             if (exact && m_file.format == 1 && v->track < int(m_trackEnds.size())) v->endTick = m_trackEnds[std::size_t(v->track)];
             if (exact && m_file.format == 0) v->endTick = m_trackEnds.empty() ? 0 : m_trackEnds[0];
+            c.sharedEnd = exact && m_file.format == 0;
             for (const auto& [track, lyric] : m_lyrics) {
                 if (track == v->track && isFirstOfTrack(*v)) v->lyrics.push_back(lyric);
             }
