@@ -575,9 +575,11 @@ private:
     int exactLength(int room, double sound, const std::vector<Note>& notes, std::size_t from, std::size_t to) const {
         constexpr int k32nd = kWhole / 32;
         const int p = notes[from].pOn;
-        if (!m_c.exact || room == kNoEnd || (p + room) % k32nd != 0) return 0;
+        if (!m_c.exact || room == kNoEnd) return 0;
+        // An effect or a change starts a group of its own: the note ends there at the latest.
         const auto fixed = std::upper_bound(m_fixed.begin(), m_fixed.end(), p);
-        if (fixed != m_fixed.end() && *fixed < p + room) return 0;
+        if (fixed != m_fixed.end() && *fixed < p + room) room = *fixed - p;
+        if ((p + room) % k32nd != 0) return 0;
         const std::vector<Value>& values = m_c.decomposer->values();
         for (auto v = values.rbegin(); v != values.rend(); ++v) {
             if (v->length + 0.5 < sound || (p + v->length) % k32nd != 0) continue;
@@ -832,12 +834,40 @@ private:
                 ++j;
                 if (sum == 3 * shortest) break;
             }
+            if (sum != 3 * shortest && closeWithRest(i, j, shortest)) continue;
             for (std::size_t k = i; k < j; ++k) {
                 const std::uint8_t place = k == i ? mark::kTupletFirst : k + 1 == j ? mark::kTupletLast : mark::kTupletInner;
                 m_pieces[k].tuplet = std::uint8_t(place | 3);
             }
             i = j;
         }
+    }
+
+    // A run of triplets that does not fill three of its shortest because its last note was kept
+    // over the rest after it: the exporter counts that note's ticks from the shortest value, so it
+    // ends where the tuplet closes and the rest follows. True when the pieces were changed.
+    bool closeWithRest(std::size_t from, std::size_t to, int shortest) {
+        Piece& last = m_pieces[to - 1];
+        if (!m_c.exact || to - from < 2 || last.rest || last.value.length <= shortest) return false;
+        if (std::any_of(last.notes.begin(), last.notes.end(), [](const auto& n) { return n.second != 0; })) return false;
+        int before = 0;
+        for (std::size_t k = from; k + 1 < to; ++k) before += m_pieces[k].value.length;
+        const int close = 3 * shortest - before;
+        const auto value = std::find_if(m_c.decomposer->values().begin(), m_c.decomposer->values().end(),
+                                        [&](const Value& v) { return v.triplet && v.length == close; });
+        if (close <= 0 || value == m_c.decomposer->values().end() || !straight(last.value.length - close)) return false;
+        std::vector<Piece> rests;
+        int pos = last.pos + close;
+        for (const Value& v : m_c.decomposer->split(last.value.length - close)) {
+            Piece rest;
+            rest.pos = pos;
+            rest.value = v;
+            rests.push_back(rest);
+            pos += v.length;
+        }
+        last.value = *value;
+        m_pieces.insert(m_pieces.begin() + std::ptrdiff_t(to), rests.begin(), rests.end());
+        return true;
     }
 
     std::vector<SongRecord> records() {
