@@ -493,14 +493,16 @@ private:
     // a shorter one is followed by a rest. In our own files a gate must give its sounding ticks
     // exactly, and then one length to the next onset is kept however short the sound: a note and a
     // rest would count their ticks apart, which a triplet or a dotted 32nd truncates differently.
-    bool keepsLength(int length, double sound, const std::vector<Note>& notes, std::size_t from, std::size_t to) const {
+    bool keepsLength(int length, double sound, std::vector<Note>& notes, std::size_t from, std::size_t to) const {
         // Drum hits are short: in a rhythm song they are written to the next onset.
         if (!m_c.exact) return m_voice.channel == 9 || 4 * sound + 0.5 >= 3 * length;
-        if (2 * sound + 0.5 < length && m_c.decomposer->split(length).size() != 1) return false;
+        const bool single = m_c.decomposer->split(length).size() == 1;
+        if (2 * sound + 0.5 < length && !single) return false;
         const int p = notes[from].pOn;
         const auto fixed = std::upper_bound(m_fixed.begin(), m_fixed.end(), p);
         if (fixed != m_fixed.end() && *fixed < p + length) return false;
-        return gatesExact(length, notes, from, to);
+        // A length of several values is a tie, whose last part must give the releases.
+        return single ? gatesExact(length, notes, from, to) : tiesExactlyTo(p + length, notes, from, to);
     }
 
     // The ticks the exporter gives one length at the tempo of `tick`: a triplet's as an inner one
