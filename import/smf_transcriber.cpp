@@ -320,51 +320,82 @@ private:
         for (std::size_t i = 0; i < ticks.size(); ++i) {
             if (i > 0) {
                 const auto release = releases.find(ticks[i - 1]);
-                const auto [length, clocked] = span(ticks[i - 1], ticks[i], release == releases.end() ? 0 : release->second);
-                if (clocked != 0) m_clockStarts.push_back(pos + clocked);
-                pos += length;
+                const Span found = span(ticks[i - 1], ticks[i], release == releases.end() ? 0 : release->second);
+                for (const int start : found.clockStarts) m_clockStarts.push_back(pos + start);
+                pos += found.length;
             }
             m_anchors.push_back({ticks[i], pos});
         }
     }
 
-    // Positions from one group start of this voice to the next. A tempo change of another track
-    // between them (format 0) sets the clock for the groups that start after it, while a group
-    // already sounding keeps the length it began with: the group that sounds over the change is
-    // taken to end on the old clock's 32nd grid, after the release of the notes struck at `from`,
-    // where the rest of the way comes to a whole number of positions. Also says where, from
-    // `from`, the first group on the new clock starts (0 when no change falls between or the
-    // two clocks count alike, which leaves the place open).
-    std::pair<int, int> span(std::uint32_t from, std::uint32_t to, std::uint32_t release) const {
+    // Positions from one group start of this voice to the next, and where groups on a new clock
+    // start within them. A tempo change of another track between them (format 0) sets the clock
+    // for the groups that start after it, while a group already sounding keeps the length it began
+    // with: the groups before the change are taken to end on the old clock's 32nd grid (or to be
+    // one value, a triplet sounding over it), after the release of the notes struck at `from`,
+    // where the rest of the way, change by change, comes to a whole number of positions.
+    struct Span {
+        int length = 0;
+        std::vector<int> clockStarts;  // from `from`; only where the clock counts otherwise
+    };
+
+    Span span(std::uint32_t from, std::uint32_t to, std::uint32_t release) const {
         constexpr double k32nd = kWhole / 32.0;
+        const bool changes = std::any_of(m_c.tempoTimeline.begin(), m_c.tempoTimeline.end(),
+                                         [&](const Change& c) { return c.tick > from && c.tick < to; });
+        if (!changes) return {int(std::lround(double(to - from) * k32nd / unitAt(from))), {}};
+        int budget = 20000;  // a note held over many changes is not searched for ever
+        // A note tied over the change may release in a later group: then without its release.
+        for (const std::uint32_t sounding : {release, 0u}) {
+            for (const auto& [grid, values] : {std::pair{int(k32nd), false}, {1, false}, {1, true}}) {
+                if (auto found = fitSpan(from, to, sounding, grid, values, budget)) return *found;
+            }
+        }
+        // Nothing fits: each stretch between changes on its own clock.
+        double length = 0;
+        std::uint32_t at = from;
+        for (const Change& c : m_c.tempoTimeline) {
+            if (c.tick <= from || c.tick >= to) continue;
+            length += double(c.tick - at) * k32nd / unitAt(at);
+            at = c.tick;
+        }
+        length += double(to - at) * k32nd / unitAt(at);
+        return {int(std::lround(length)), {}};
+    }
+
+    std::optional<Span> fitSpan(std::uint32_t from, std::uint32_t to, std::uint32_t release, int grid, bool values,
+                                int& budget) const {
+        constexpr double k32nd = kWhole / 32.0;
+        if (--budget < 0) return std::nullopt;
+        const std::uint32_t before = unitAt(from);
         const auto change = std::find_if(m_c.tempoTimeline.begin(), m_c.tempoTimeline.end(),
                                          [&](const Change& c) { return c.tick > from && c.tick < to; });
-        const std::uint32_t before = unitAt(from);
-        if (change == m_c.tempoTimeline.end()) return {int(std::lround(double(to - from) * k32nd / before)), 0};
-        const std::uint32_t after = unitAt(change->tick);
-        const std::uint32_t earliest = std::max(change->tick, release);
-        // A first stretch of `ticks` on the old clock, `length` long, and the rest of the way on
-        // the new one coming to whole positions on `grid`.
-        auto split = [&](std::uint64_t ticks, int length, int grid) -> std::optional<std::pair<int, int>> {
-            if (from + ticks < earliest || from + ticks > to) return std::nullopt;
-            const double rest = double(to - from - ticks) * k32nd / after;
+        if (change == m_c.tempoTimeline.end()) {
+            const double rest = double(to - from) * k32nd / before;
             const long whole = std::lround(rest);
-            if (std::abs(rest - double(whole)) * after / k32nd >= 0.5 || whole % grid != 0) return std::nullopt;
-            return std::pair{length + int(whole), before == after ? 0 : length};
+            if (std::abs(rest - double(whole)) * before / k32nd >= 0.5 || whole % grid != 0) return std::nullopt;
+            return Span{int(whole), {}};
+        }
+        const std::uint32_t earliest = std::max(change->tick, release);
+        // The groups up to `ticks` on this clock, `length` long, then the rest of the way.
+        auto then = [&](std::uint64_t ticks, int length) -> std::optional<Span> {
+            if (from + ticks < earliest || from + ticks > to) return std::nullopt;
+            auto rest = fitSpan(std::uint32_t(from + ticks), to, 0, grid, values, budget);
+            if (!rest) return std::nullopt;
+            Span found{length + rest->length, {}};
+            if (unitAt(std::uint32_t(from + ticks)) != before) found.clockStarts.push_back(length);
+            for (const int start : rest->clockStarts) found.clockStarts.push_back(length + start);
+            return found;
         };
-        // Whole 32nds with a straight rest after them, then with any rest, then one value of any
-        // kind (a triplet sounding over the change).
-        for (const int grid : {int(k32nd), 1}) {
-            for (std::uint32_t k = (earliest - from + before - 1) / before; from + k * before <= to; ++k) {
-                if (const auto found = split(k * before, int(k) * int(k32nd), grid)) return *found;
-            }
+        for (std::uint32_t k = (earliest - from + before - 1) / before; from + k * before <= to && budget > 0; ++k) {
+            if (auto found = then(k * before, int(k) * int(k32nd))) return found;
         }
-        for (const Value& v : m_c.decomposer->values()) {
+        for (const Value& v : values ? m_c.decomposer->values() : std::vector<Value>{}) {
             for (const std::uint64_t ticks : valueTicks(v.length, from)) {
-                if (const auto found = split(ticks, v.length, 1)) return *found;
+                if (auto found = then(ticks, v.length)) return found;
             }
         }
-        return {int(std::lround(double(change->tick - from) * k32nd / before + double(to - change->tick) * k32nd / after)), 0};
+        return std::nullopt;
     }
 
     double raw(std::uint32_t tick) const {
