@@ -374,6 +374,10 @@ private:
             const double rest = double(to - from) * k32nd / before;
             const long whole = std::lround(rest);
             if (std::abs(rest - double(whole)) * before / k32nd >= 0.5 || whole % grid != 0) return std::nullopt;
+            // The groups there (rests, tied parts) come to the ticks exactly, as the exporter counts them.
+            std::uint64_t ticks = 0;
+            for (const Value& v : m_c.decomposer->split(int(whole))) ticks += valueTicks(v.length, from)[0];
+            if (ticks != to - from) return std::nullopt;
             return Span{int(whole), {}};
         }
         const std::uint32_t earliest = std::max(change->tick, release);
