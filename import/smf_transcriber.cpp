@@ -397,6 +397,10 @@ private:
         for (const Value& v : values ? m_c.decomposer->values() : std::vector<Value>{}) {
             for (const std::uint64_t ticks : valueTicks(v.length, from)) {
                 if (auto found = then(ticks, v.length)) return found;
+                if (!v.triplet) continue;
+                for (std::uint32_t k = 1; from + ticks + k * before <= to && budget > 0; ++k) {
+                    if (auto found = then(ticks + k * before, v.length + int(k) * int(k32nd))) return found;
+                }
             }
         }
         return std::nullopt;
