@@ -797,6 +797,8 @@ private:
             // Every bar line of a note held for minutes (a lost note-off) would split it whole again.
             if (n.end - n.pOn > kLongestExactTie) return false;
             if (n.rawOff < bar + 0.5 || !straight(bar - n.pOn) || !straight(n.end - bar)) return false;
+            // A part starting after another track's tempo change would count on the new clock.
+            if (unitAt(tickAt(bar)) != unitAt(n.on)) return false;
             byEnd[n.end].push_back(i);
         }
         for (const auto& [end, held] : byEnd) {
