@@ -790,6 +790,13 @@ private:
 
     // True when the notes sounding over a bar line can be tied across it, each part giving its ticks.
     // Triplet parts cannot: a tuplet's ticks are counted from its shortest value, which the cut changes.
+    // True when the clock of this voice counts otherwise somewhere after `from` and before `to`.
+    bool changesClock(std::uint32_t from, std::uint32_t to) const {
+        const std::uint32_t unit = unitAt(from);
+        return std::any_of(m_c.tempoTimeline.begin(), m_c.tempoTimeline.end(),
+                           [&](const Change& c) { return c.tick > from && c.tick < to && unitAt(c.tick) != unit; });
+    }
+
     bool tiesExactly(int bar, const std::vector<std::size_t>& crossing) const {
         std::map<int, std::vector<std::size_t>> byEnd;
         for (std::size_t i : crossing) {
@@ -798,7 +805,7 @@ private:
             if (n.end - n.pOn > kLongestExactTie) return false;
             if (n.rawOff < bar + 0.5 || !straight(bar - n.pOn) || !straight(n.end - bar)) return false;
             // A part starting after another track's tempo change would count on the new clock.
-            if (unitAt(tickAt(bar)) != unitAt(n.on)) return false;
+            if (changesClock(n.on, tickAt(n.end))) return false;
             byEnd[n.end].push_back(i);
         }
         for (const auto& [end, held] : byEnd) {
