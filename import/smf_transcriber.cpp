@@ -322,6 +322,7 @@ private:
                 const auto release = releases.find(ticks[i - 1]);
                 const Span found = span(ticks[i - 1], ticks[i], release == releases.end() ? 0 : release->second);
                 for (const int start : found.clockStarts) m_clockStarts.push_back(pos + start);
+                for (const auto& [lo, hi] : found.closed) m_closed.push_back({pos + lo, pos + hi});
                 pos += found.length;
             }
             m_anchors.push_back({ticks[i], pos});
@@ -337,13 +338,14 @@ private:
     struct Span {
         int length = 0;
         std::vector<int> clockStarts;  // from `from`; only where the clock counts otherwise
+        std::vector<std::pair<int, int>> closed;  // from `from`: stretches over a change, kept whole
     };
 
     Span span(std::uint32_t from, std::uint32_t to, std::uint32_t release) const {
         constexpr double k32nd = kWhole / 32.0;
         const bool changes = std::any_of(m_c.tempoTimeline.begin(), m_c.tempoTimeline.end(),
                                          [&](const Change& c) { return c.tick > from && c.tick < to; });
-        if (!changes) return {int(std::lround(double(to - from) * k32nd / unitAt(from))), {}};
+        if (!changes) return {int(std::lround(double(to - from) * k32nd / unitAt(from))), {}, {}};
         int budget = 20000;  // a note held over many changes is not searched for ever
         // A note tied over the change may release in a later group: then without its release.
         for (const std::uint32_t sounding : {release, 0u}) {
@@ -360,7 +362,7 @@ private:
             at = c.tick;
         }
         length += double(to - at) * k32nd / unitAt(at);
-        return {int(std::lround(length)), {}};
+        return {int(std::lround(length)), {}, {}};
     }
 
     std::optional<Span> fitSpan(std::uint32_t from, std::uint32_t to, std::uint32_t release, int grid, bool values,
@@ -378,7 +380,7 @@ private:
             std::uint64_t ticks = 0;
             for (const Value& v : m_c.decomposer->split(int(whole))) ticks += valueTicks(v.length, from)[0];
             if (ticks != to - from) return std::nullopt;
-            return Span{int(whole), {}};
+            return Span{int(whole), {}, {}};
         }
         const std::uint32_t earliest = std::max(change->tick, release);
         // The groups up to `ticks` on this clock, `length` long, then the rest of the way.
@@ -386,9 +388,15 @@ private:
             if (from + ticks < earliest || from + ticks > to) return std::nullopt;
             auto rest = fitSpan(std::uint32_t(from + ticks), to, 0, grid, values, budget);
             if (!rest) return std::nullopt;
-            Span found{length + rest->length, {}};
-            if (unitAt(std::uint32_t(from + ticks)) != before) found.clockStarts.push_back(length);
+            Span found{length + rest->length, {}, {}};
+            if (unitAt(std::uint32_t(from + ticks)) != before) {
+                found.clockStarts.push_back(length);
+                // No bar line splits this stretch: a part starting after the change would count
+                // on the new clock.
+                found.closed.push_back({0, length});
+            }
             for (const int start : rest->clockStarts) found.clockStarts.push_back(length + start);
+            for (const auto& [lo, hi] : rest->closed) found.closed.push_back({length + lo, length + hi});
             return found;
         };
         for (std::uint32_t k = (earliest - from + before - 1) / before; from + k * before <= to && budget > 0; ++k) {
@@ -723,7 +731,7 @@ private:
                 crossing[std::size_t(bar - m_bars.begin())].push_back(i);
         }
         for (std::size_t b = 0; b < m_bars.size(); ++b) {
-            if (!m_c.exact || tiesExactly(m_bars[b], crossing[b])) bounds.push_back(m_bars[b]);
+            if (!m_c.exact || (tiesExactly(m_bars[b], crossing[b]) && !closed(m_bars[b]))) bounds.push_back(m_bars[b]);
         }
         for (int beat : m_tripletBeats) {
             bounds.push_back(beat * kBeat);
@@ -790,6 +798,12 @@ private:
 
     // True when the notes sounding over a bar line can be tied across it, each part giving its ticks.
     // Triplet parts cannot: a tuplet's ticks are counted from its shortest value, which the cut changes.
+    // True inside a stretch of groups over which another track's tempo change falls: a bar line
+    // there would start a part on the new clock.
+    bool closed(int pos) const {
+        return std::any_of(m_closed.begin(), m_closed.end(), [&](const auto& range) { return pos > range.first && pos < range.second; });
+    }
+
     // True when the clock of this voice counts otherwise somewhere after `from` and before `to`.
     bool changesClock(std::uint32_t from, std::uint32_t to) const {
         const std::uint32_t unit = unitAt(from);
@@ -1106,6 +1120,7 @@ private:
     std::vector<int> m_bars;
     std::vector<int> m_splits;  // extra group starts inside a note
     std::vector<int> m_clockStarts;  // the first group after a tempo change that another track made
+    std::vector<std::pair<int, int>> m_closed;  // where no bar line splits a group (see closed())
     std::vector<int> m_fixed;   // positions of effects and changes, which start groups
     std::vector<Piece> m_pieces;
     std::vector<NoteRecord> m_noteRecords;
