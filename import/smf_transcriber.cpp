@@ -263,7 +263,7 @@ struct Context {
     std::vector<Change> signatures;     // time-signature changes after the start
     std::vector<Change> keys;           // key changes after the start
     bool signaturesAreGroups = true;    // the signatures stand between groups here (else drawn only)
-    bool sharedEnd = false;             // the track ends with its longest song (format 0), maybe not this one
+    bool endsTrack = true;              // rests after the last notes reach the end of the track
     std::uint8_t numerator = 4, power = 2;
     const Decomposer* decomposer = nullptr;
 };
@@ -310,7 +310,7 @@ private:
             if (!m_c.signaturesAreGroups && (list == &m_c.signatures || list == &m_c.keys)) continue;
             for (const Change& c : *list) ticks.push_back(c.tick);
         }
-        if (m_voice.endTick != 0 && !m_c.sharedEnd) ticks.push_back(m_voice.endTick);
+        if (m_voice.endTick != 0) ticks.push_back(m_voice.endTick);
         std::erase_if(ticks, [&](std::uint32_t t) { return t < m_c.origin; });
         std::sort(ticks.begin(), ticks.end());
         ticks.erase(std::unique(ticks.begin(), ticks.end()), ticks.end());
@@ -467,11 +467,6 @@ private:
         }
         std::stable_sort(notes.begin(), notes.end(), [](const Note& a, const Note& b) { return a.pOn < b.pOn; });
         m_endPos = m_voice.endTick != 0 && m_c.exact ? position(m_voice.endTick) : kNoEnd;
-        // A song shorter than the track must not be padded past its end: the last position before it.
-        if (m_endPos != kNoEnd && m_c.sharedEnd) {
-            m_endPos = int(std::floor(raw(m_voice.endTick) + 1e-9));
-            while (m_endPos > 0 && tickAt(m_endPos) > m_voice.endTick) --m_endPos;
-        }
         // Groups of their own: a note kept to the next onset must not reach over one.
         for (const Effect& e : m_voice.effects) m_fixed.push_back(position(e.tick));
         for (const Change& c : m_c.tempoRecords) m_fixed.push_back(position(c.tick));
@@ -718,7 +713,7 @@ private:
             addChanges(m_c.signatures);
             addChanges(m_c.keys);
         }
-        if (m_endPos != kNoEnd) last = std::max(last, m_endPos);
+        if (m_endPos != kNoEnd && m_c.endsTrack) last = std::max(last, m_endPos);
         if (tail >= last) last = tail + (m_c.exact ? kWhole / 32 : straightUnit());
         m_bars = barPositions(last);
         // Notes are tied across bar lines, except in our own files where a note's sound ends before
@@ -1358,13 +1353,27 @@ private:
             if (exact && (m_file.format == 0 || v->conductor)) c.tempoTimeline = tempos;
             if (exact && m_file.format == 1 && v->track < int(m_trackEnds.size())) v->endTick = m_trackEnds[std::size_t(v->track)];
             if (exact && m_file.format == 0) v->endTick = m_trackEnds.empty() ? 0 : m_trackEnds[0];
-            c.sharedEnd = exact && m_file.format == 0;
+            // One track holds every song in format 0: it ends with the song that plays last, taken to
+            // be the one whose last event comes last; the others end with their last group.
+            c.endsTrack = m_file.format == 1 || v == lastToPlay();
             for (const auto& [track, lyric] : m_lyrics) {
                 if (track == v->track && isFirstOfTrack(*v)) v->lyrics.push_back(lyric);
             }
             const std::vector<SongRecord> records = VoiceTranscriber(*v, c).run();
             addSongs(*v, records);
         }
+    }
+
+    const Voice* lastToPlay() const {
+        const Voice* last = nullptr;
+        std::uint32_t latest = 0;
+        for (const Voice* v : m_ordered) {
+            std::uint32_t tick = 0;
+            for (const Note& n : v->notes) tick = std::max(tick, n.off);
+            for (const Effect& e : v->effects) tick = std::max(tick, e.tick);
+            if (last == nullptr || tick >= latest) last = v, latest = tick;
+        }
+        return last;
     }
 
     bool isFirstOfTrack(const Voice& v) const {
