@@ -294,10 +294,9 @@ public:
 
 private:
     std::uint32_t unitAt(std::uint32_t tick) const {
-        int tempo = m_c.startTempo;
-        for (const Change& c : m_c.tempoTimeline) {
-            if (c.tick <= tick) tempo = c.a;
-        }
+        const auto after = std::upper_bound(m_c.tempoTimeline.begin(), m_c.tempoTimeline.end(), tick,
+                                            [](std::uint32_t t, const Change& c) { return t < c.tick; });
+        const int tempo = after == m_c.tempoTimeline.begin() ? m_c.startTempo : std::prev(after)->a;
         return std::max<std::uint32_t>(PerformerClock::ticks(m_c.timeBase, tempo).thirtySecond(), 1);
     }
 
@@ -798,14 +797,20 @@ private:
     // True inside a stretch of groups over which another track's tempo change falls: a bar line
     // there would start a part on the new clock.
     bool closed(int pos) const {
-        return std::any_of(m_closed.begin(), m_closed.end(), [&](const auto& range) { return pos > range.first && pos < range.second; });
+        // The stretches come in order and do not overlap.
+        const auto after = std::upper_bound(m_closed.begin(), m_closed.end(), pos, [](int p, const auto& range) { return p <= range.first; });
+        return after != m_closed.begin() && pos < std::prev(after)->second;
     }
 
     // True when the clock of this voice counts otherwise somewhere after `from` and before `to`.
     bool changesClock(std::uint32_t from, std::uint32_t to) const {
         const std::uint32_t unit = unitAt(from);
-        return std::any_of(m_c.tempoTimeline.begin(), m_c.tempoTimeline.end(),
-                           [&](const Change& c) { return c.tick > from && c.tick < to && unitAt(c.tick) != unit; });
+        const auto first = std::upper_bound(m_c.tempoTimeline.begin(), m_c.tempoTimeline.end(), from,
+                                            [](std::uint32_t t, const Change& c) { return t < c.tick; });
+        for (auto c = first; c != m_c.tempoTimeline.end() && c->tick < to; ++c) {
+            if (unitAt(c->tick) != unit) return true;
+        }
+        return false;
     }
 
     bool tiesExactly(int bar, const std::vector<std::size_t>& crossing) const {
@@ -1330,7 +1335,8 @@ private:
             }
             return out;
         };
-        const std::vector<Change> tempos = later(m_tempos);
+        std::vector<Change> tempos = later(m_tempos);
+        std::stable_sort(tempos.begin(), tempos.end(), [](const Change& a, const Change& b) { return a.tick < b.tick; });
         const bool exact = m_header.has_value();
         const Decomposer decomposer(valueTable(exact || m_options.triplets, exact));
         for (Voice* v : m_ordered) {
