@@ -320,7 +320,11 @@ private:
             if (i > 0) {
                 const auto release = releases.find(ticks[i - 1]);
                 const Span found = span(ticks[i - 1], ticks[i], release == releases.end() ? 0 : release->second);
-                for (const int start : found.clockStarts) m_clockStarts.push_back(pos + start);
+                // A group known to start on a new clock anchors the positions after it.
+                for (const auto& [start, tick] : found.clockStarts) {
+                    m_clockStarts.push_back(pos + start);
+                    m_anchors.push_back({tick, pos + start});
+                }
                 for (const auto& [lo, hi] : found.closed) m_closed.push_back({pos + lo, pos + hi});
                 pos += found.length;
             }
@@ -336,7 +340,7 @@ private:
     // where the rest of the way, change by change, comes to a whole number of positions.
     struct Span {
         int length = 0;
-        std::vector<int> clockStarts;  // from `from`; only where the clock counts otherwise
+        std::vector<std::pair<int, std::uint32_t>> clockStarts;  // from `from`, and tick; where the clock counts otherwise
         std::vector<std::pair<int, int>> closed;  // from `from`: stretches over a change, kept whole
     };
 
@@ -389,12 +393,12 @@ private:
             if (!rest) return std::nullopt;
             Span found{length + rest->length, {}, {}};
             if (unitAt(std::uint32_t(from + ticks)) != before) {
-                found.clockStarts.push_back(length);
+                found.clockStarts.push_back({length, std::uint32_t(from + ticks)});
                 // No bar line splits this stretch: a part starting after the change would count
                 // on the new clock.
                 found.closed.push_back({0, length});
             }
-            for (const int start : rest->clockStarts) found.clockStarts.push_back(length + start);
+            for (const auto& [start, tick] : rest->clockStarts) found.clockStarts.push_back({length + start, tick});
             for (const auto& [lo, hi] : rest->closed) found.closed.push_back({length + lo, length + hi});
             return found;
         };
