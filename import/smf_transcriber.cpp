@@ -654,7 +654,7 @@ private:
         }
         if (exact) return;
         for (const int first : {length * 3 / 4, length / 2, length / 4, length * 7 / 8}) {
-            if (first <= 0 || !single(first) || !single(length - first)) continue;
+            if (first <= 0 || !single(first) || !single(length - first) || closed(notes[from].pOn + first)) continue;
             bool fits = true;
             for (std::size_t k = from; k < to && fits; ++k) {
                 const std::int64_t target = std::int64_t(notes[k].off) - std::int64_t(notes[k].on) - std::int64_t(ticksOf(first, at));
