@@ -352,7 +352,7 @@ private:
         int budget = 20000;  // a note held over many changes is not searched for ever
         // Straight rests after the change first, then any; a note tied over the change may release
         // in a later group, so each also without the release.
-        for (const auto& [grid, values] : {std::pair{int(k32nd), false}, {1, false}, {1, true}}) {
+        for (const auto& [grid, values] : {std::pair{int(k32nd), false}, {int(k32nd), true}, {1, false}, {1, true}}) {
             for (const std::uint32_t sounding : {release, 0u}) {
                 if (auto found = fitSpan(from, to, sounding, grid, values, budget)) return *found;
             }
