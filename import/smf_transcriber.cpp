@@ -292,6 +292,9 @@ public:
         return records();
     }
 
+    // In our own files, the tick at which the last group ends, as the exporter counts it.
+    std::uint32_t endTick() const { return m_end; }
+
 private:
     std::uint32_t unitAt(std::uint32_t tick) const {
         const auto after = std::upper_bound(m_c.tempoTimeline.begin(), m_c.tempoTimeline.end(), tick,
@@ -1076,6 +1079,7 @@ private:
                 groupLength[g] = rule.groupLength(records, g);
                 tick += groupLength[g];
             }
+            m_end = tick;
         } else {
             int pos = 0;
             for (std::size_t g = 0; g < out.size(); g = nextGroup(records, g)) {
@@ -1132,6 +1136,7 @@ private:
     std::vector<Piece> m_pieces;
     std::vector<NoteRecord> m_noteRecords;
     int m_endPos = kNoEnd;
+    std::uint32_t m_end = 0;
 };
 
 // Controllers the song model holds as effect records.
@@ -1344,6 +1349,14 @@ private:
         std::stable_sort(tempos.begin(), tempos.end(), [](const Change& a, const Change& b) { return a.tick < b.tick; });
         const bool exact = m_header.has_value();
         const Decomposer decomposer(valueTable(exact || m_options.triplets, exact));
+        struct Transcribed {
+            Voice* voice;
+            Context context;
+            Voice original;
+            std::vector<SongRecord> records;
+            std::uint32_t end;
+        };
+        std::vector<Transcribed> voices;
         for (Voice* v : m_ordered) {
             Context c;
             c.exact = exact;
@@ -1364,27 +1377,28 @@ private:
             if (exact && (m_file.format == 0 || v->conductor)) c.tempoTimeline = tempos;
             if (exact && m_file.format == 1 && v->track < int(m_trackEnds.size())) v->endTick = m_trackEnds[std::size_t(v->track)];
             if (exact && m_file.format == 0) v->endTick = m_trackEnds.empty() ? 0 : m_trackEnds[0];
-            // One track holds every song in format 0: it ends with the song that plays last, taken to
-            // be the one whose last event comes last; the others end with their last group.
-            c.endsTrack = m_file.format == 1 || v == lastToPlay();
             for (const auto& [track, lyric] : m_lyrics) {
                 if (track == v->track && isFirstOfTrack(*v)) v->lyrics.push_back(lyric);
             }
-            const std::vector<SongRecord> records = VoiceTranscriber(*v, c).run();
-            addSongs(*v, records);
+            // One track holds every song in format 0: it ends with the song that plays last. Each
+            // ends with its last group at first; then the one that ends latest, if short of the end
+            // of the track, is written again with rests up to it.
+            c.endsTrack = m_file.format == 1;
+            const Voice original = *v;
+            VoiceTranscriber transcriber(*v, c);
+            voices.push_back({v, c, original, transcriber.run(), transcriber.endTick()});
         }
-    }
-
-    const Voice* lastToPlay() const {
-        const Voice* last = nullptr;
-        std::uint32_t latest = 0;
-        for (const Voice* v : m_ordered) {
-            std::uint32_t tick = 0;
-            for (const Note& n : v->notes) tick = std::max(tick, n.off);
-            for (const Effect& e : v->effects) tick = std::max(tick, e.tick);
-            if (last == nullptr || tick >= latest) last = v, latest = tick;
+        if (exact && m_file.format == 0 && !voices.empty() && !m_trackEnds.empty()) {
+            auto last = std::max_element(voices.begin(), voices.end(), [](const Transcribed& a, const Transcribed& b) {
+                return a.end < b.end;
+            });
+            if (last->end < m_trackEnds[0]) {
+                *last->voice = last->original;
+                last->context.endsTrack = true;
+                last->records = VoiceTranscriber(*last->voice, last->context).run();
+            }
         }
-        return last;
+        for (const Transcribed& t : voices) addSongs(*t.voice, t.records);
     }
 
     bool isFirstOfTrack(const Voice& v) const {
