@@ -717,8 +717,11 @@ private:
         int tail = -1;
         for (std::size_t i = 1 + m_splits.size() + m_clockStarts.size() + 2 * m_voice.notes.size(); i < bounds.size(); ++i) tail = std::max(tail, bounds[i]);
         if (m_c.signaturesAreGroups) {
+            const std::size_t from = bounds.size();
             addChanges(m_c.signatures);
             addChanges(m_c.keys);
+            // A change after the notes is reached by rests; nothing need follow it.
+            for (std::size_t i = from; i < bounds.size(); ++i) last = std::max(last, bounds[i]);
         }
         if (m_endPos != kNoEnd && m_c.endsTrack) last = std::max(last, m_endPos);
         if (tail >= last) last = tail + (m_c.exact ? kWhole / 32 : straightUnit());
