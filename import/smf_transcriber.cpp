@@ -905,13 +905,18 @@ private:
             }
             std::size_t j = i;
             int sum = 0, shortest = kNoEnd;
+            bool changed = false;
             while (j < m_pieces.size() && m_pieces[j].value.triplet) {
+                // A note reaching past where its tuplet would close was kept over a rest.
+                if (j > i && sum < 3 * shortest && sum + m_pieces[j].value.length > 3 * shortest &&
+                    (changed = closeWithRest(i, j + 1, shortest)))
+                    break;
                 sum += m_pieces[j].value.length;
                 shortest = std::min(shortest, m_pieces[j].value.length);
                 ++j;
                 if (sum == 3 * shortest) break;
             }
-            if (sum != 3 * shortest && closeWithRest(i, j, shortest)) continue;
+            if (changed || (sum != 3 * shortest && closeWithRest(i, j, shortest))) continue;
             for (std::size_t k = i; k < j; ++k) {
                 const std::uint8_t place = k == i ? mark::kTupletFirst : k + 1 == j ? mark::kTupletLast : mark::kTupletInner;
                 m_pieces[k].tuplet = std::uint8_t(place | 3);
