@@ -347,17 +347,21 @@ private:
         std::vector<std::pair<int, int>> closed;  // from `from`: stretches over a change, kept whole
     };
 
-    Span span(std::uint32_t from, std::uint32_t to, std::uint32_t release) const {
+    Span span(std::uint32_t from, std::uint32_t to, std::uint32_t release) {
         constexpr double k32nd = kWhole / 32.0;
         const bool changes = std::any_of(m_c.tempoTimeline.begin(), m_c.tempoTimeline.end(),
                                          [&](const Change& c) { return c.tick > from && c.tick < to; });
         if (!changes) return {int(std::lround(double(to - from) * k32nd / unitAt(from))), {}, {}};
-        int budget = 20000;  // a note held over many changes is not searched for ever
+        // A note held over many changes is not searched for ever, nor a file of such notes.
+        int budget = std::min(20000, m_searchLeft);
         // Straight rests after the change first, then any; a note tied over the change may release
         // in a later group, so each also without the release.
         for (const auto& [grid, values] : {std::pair{int(k32nd), false}, {int(k32nd), true}, {1, false}, {1, true}}) {
             for (const std::uint32_t sounding : {release, 0u}) {
-                if (auto found = fitSpan(from, to, sounding, grid, values, budget)) return *found;
+                const int before = budget;
+                auto found = fitSpan(from, to, sounding, grid, values, budget);
+                m_searchLeft -= before - budget;
+                if (found) return *found;
             }
         }
         // Nothing fits: each stretch between changes on its own clock.
@@ -1144,6 +1148,7 @@ private:
     std::vector<Piece> m_pieces;
     std::vector<NoteRecord> m_noteRecords;
     int m_endPos = kNoEnd;
+    int m_searchLeft = 2000000;  // span searches left for this voice
     std::uint32_t m_end = 0;
 };
 
