@@ -353,7 +353,7 @@ private:
                                          [&](const Change& c) { return c.tick > from && c.tick < to; });
         if (!changes) return {int(std::lround(double(to - from) * k32nd / unitAt(from))), {}, {}};
         // A note held over many changes is not searched for ever, nor a file of such notes.
-        int budget = std::min(20000, m_searchLeft);
+        int budget = std::min(5000, m_searchLeft);
         // Straight rests after the change first, then any; a note tied over the change may release
         // in a later group, so each also without the release.
         for (const auto& [grid, values] : {std::pair{int(k32nd), false}, {int(k32nd), true}, {1, false}, {1, true}}) {
@@ -1148,7 +1148,7 @@ private:
     std::vector<Piece> m_pieces;
     std::vector<NoteRecord> m_noteRecords;
     int m_endPos = kNoEnd;
-    int m_searchLeft = 2000000;  // span searches left for this voice
+    int m_searchLeft = 200000;  // span searches left for this voice
     std::uint32_t m_end = 0;
 };
 
