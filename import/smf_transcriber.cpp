@@ -807,8 +807,6 @@ private:
         return std::none_of(parts.begin(), parts.end(), [](const Value& v) { return v.triplet; });
     }
 
-    // True when the notes sounding over a bar line can be tied across it, each part giving its ticks.
-    // Triplet parts cannot: a tuplet's ticks are counted from its shortest value, which the cut changes.
     // True inside a stretch of groups over which another track's tempo change falls: a bar line
     // there would start a part on the new clock.
     bool closed(int pos) const {
@@ -828,6 +826,8 @@ private:
         return false;
     }
 
+    // True when the notes sounding over a bar line can be tied across it, each part giving its ticks.
+    // Triplet parts cannot: a tuplet's ticks are counted from its shortest value, which the cut changes.
     bool tiesExactly(int bar, const std::vector<std::size_t>& crossing) const {
         std::map<int, std::vector<std::size_t>> byEnd;
         for (std::size_t i : crossing) {
