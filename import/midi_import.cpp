@@ -79,6 +79,10 @@ MidiImportResult importMidiFile(const fs::path& in, const fs::path& out, const I
     }
     result.music = transcribeSmf(file, options);
     ImportedMusic& music = result.music;
+    if (!music.error.empty()) {
+        show(shown + "\nMIDIファイルを読み込めません。(" + music.error + ")");
+        return result;
+    }
     if (music.songs.empty()) {
         show(shown + "\n音符がありません。");
         return result;

@@ -22,6 +22,7 @@ constexpr int kBeat = kWhole / 4;
 constexpr int kNoEnd = std::numeric_limits<int>::max();
 constexpr std::size_t kMaxSongRecords = kRecordLimit - 1;
 constexpr int kBarsPerLine = 4;
+constexpr std::uint64_t kLongestQuarters = 320000;  // sixteen channels of almost three hours at 120
 
 const std::array<std::uint8_t, 7> kGmSystemOn = {0xF0, 0x05, 0x7E, 0x7F, 0x09, 0x01, 0xF7};
 const std::array<std::uint8_t, 12> kGsReset = {0xF0, 0x0A, 0x41, 0x10, 0x42, 0x12, 0x40, 0x00, 0x7F, 0x00, 0x41, 0xF7};
@@ -1191,6 +1192,17 @@ public:
             m_music.restBar = m_header->start != 0;
         }
         collect();
+        // Days of silence (a corrupt delta time) would be written out as thousands of songs of rests.
+        std::uint64_t quarters = 0;
+        for (const Voice& v : m_voices) {
+            if (v.notes.empty()) continue;
+            const std::size_t track = m_file.format == 0 ? 0 : std::size_t(v.track);
+            quarters += (track < m_trackEnds.size() ? m_trackEnds[track] : 0) / std::max<std::uint32_t>(m_file.division, 1);
+        }
+        if (quarters > kLongestQuarters) {
+            m_music.error = "曲が長すぎます。全チャンネルの長さの合計は4分音符" + std::to_string(kLongestQuarters) + "拍までです。";
+            return std::move(m_music);
+        }
         assignSlots();
         transcribe();
         return std::move(m_music);

@@ -42,6 +42,7 @@ struct ImportedMusic {
     int reset = 2;          // DeviceReset: 0 GM System ON, 1 GS Reset, 2 none
     bool restBar = false;
     std::vector<std::string> notices;  // what the user should be told (UTF-8)
+    std::string error;      // why nothing was read from a file that is otherwise sound (UTF-8)
 };
 
 ImportedMusic transcribeSmf(const SmfFile& file, const ImportOptions& options = {});

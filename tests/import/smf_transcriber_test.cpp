@@ -203,11 +203,15 @@ TEST(MidiImport, WritesSongsAndAProjectBesideTheFileAndRefusesBadFiles) {
     // a truncated file: a clear message
     ASSERT_TRUE(platform::writeFileAtomically(dir.path() / "cut.mid", std::span(file).first(file.size() - 5)));
     EXPECT_FALSE(importMidiFile(dir.path() / "cut.mid", {}).ok);
-    EXPECT_FALSE(std::filesystem::exists(dir.path() / "empty.PLM"));
-    EXPECT_FALSE(std::filesystem::exists(dir.path() / "cut.PRJ"));
-    ASSERT_EQ(box.shown().size(), 2u);
+    // a note after a day of silence (a corrupt delta time) would be thousands of songs of rests
+    const auto silent = test::smfFile(0, 96, {notesTrack(0, {{0, 90, 60}, {96u * 320001, 96u * 320002, 62}})});
+    ASSERT_TRUE(platform::writeFileAtomically(dir.path() / "silent.mid", silent));
+    EXPECT_FALSE(importMidiFile(dir.path() / "silent.mid", {}).ok);
+    for (const char* name : {"empty.PLM", "cut.PRJ", "silent.PLM"}) EXPECT_FALSE(std::filesystem::exists(dir.path() / name));
+    ASSERT_EQ(box.shown().size(), 3u);
     EXPECT_EQ(box.shown()[0], "empty.mid\n音符がありません。");
     EXPECT_EQ(box.shown()[1], "cut.mid\nMIDIファイルを読み込めません。(track 2 is cut short)");
+    EXPECT_EQ(box.shown()[2], "silent.mid\nMIDIファイルを読み込めません。(曲が長すぎます。全チャンネルの長さの合計は4分音符320000拍までです。)");
 }
 
 }  // namespace
