@@ -145,7 +145,6 @@ TEST_F(Database, SavingAsksAndFailsWithoutLosingTheChanges) {
     EXPECT_TRUE(s.close());
     EXPECT_EQ(profile.getString("Data Base", "DB File", ""), (dir / "x.QDB").string());
 
-    // The next window opens the last database with the settings as they were left.
     DatabaseSession next = session();
     EXPECT_EQ(next.path(), dir / "x.QDB");
     EXPECT_EQ(next.database().count(), 1u);
@@ -215,7 +214,6 @@ TEST_F(Database, CommandsFollowTheCurrentRecord) {
     EXPECT_EQ(s.database().count(), 0u);
     for (DbCommand c : {DbCommand::Edit, DbCommand::Delete, DbCommand::Send}) EXPECT_FALSE(s.enabled(c));
 
-    // Search: found records become current; a miss says so.
     s.add(DbRecord::of("z.PLM", "pop", ""));
     s.add(DbRecord::of(sjis("曲.PLM"), "jazz", ""));  // inserted before: now record 0
     s.search().text = "pop";
