@@ -1,5 +1,4 @@
-// The numeric input bar's reading of note names, their spelling through the key signature, the
-// group it enters and its area setting.
+// The numeric input bar: note names, their spelling through the key, the group entered, the area setting.
 #include <gtest/gtest.h>
 
 #include "platform/message_box.h"
@@ -25,7 +24,6 @@ TEST(NumericInput, LettersCountFromTheAreaAndDigitsChooseTheOctave) {
     EXPECT_EQ(keys("C0 a4 b5", 3), (std::vector<int>{24, 81, 95}));
     // a step of 42 or more drops an octave
     EXPECT_EQ(keys("C c", 5), (std::vector<int>{84, 84}));
-    // only ten notes are read
     EXPECT_EQ(parseNoteNames("cdefgabcdefx", 2).notes.size(), kMaxTypedNotes);
     EXPECT_TRUE(parseNoteNames("cdefgabcdefx", 2).ok());
 }
@@ -78,7 +76,6 @@ TEST(NumericInput, TheAreaIsCheckedAndKeptInTheProfile) {
     EXPECT_EQ(box.shown(), (std::vector<std::string>{kAreaMessage, kAreaMessage}));
     EXPECT_TRUE(input.areaEdited(""));
     EXPECT_EQ(input.area(), kDefaultArea);
-    // a good one is written at once
     EXPECT_TRUE(input.areaEdited("4"));
     EXPECT_EQ(input.area(), 4);
     EXPECT_EQ(profile.getInt("pc keyboard", "area", -1), 4);
