@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdlib>
+#include <tuple>
 
 #include "database/database_session.h"
 #include "platform/cp932.h"
@@ -146,18 +147,16 @@ TEST_F(Database, SavingAsksAndFailsWithoutLosingTheChanges) {
     EXPECT_EQ(profile.getString("Data Base", "DB File", ""), (dir / "x.QDB").string());
 
     DatabaseSession next = session();
-    EXPECT_EQ(next.path(), dir / "x.QDB");
-    EXPECT_EQ(next.database().count(), 1u);
-    EXPECT_EQ(next.search().field, DbField::Memo);
-    EXPECT_EQ(next.search().method, DbMatch::Exact);
+    EXPECT_EQ(std::tuple(next.path(), next.database().count(), next.search().field, next.search().method),
+              std::tuple(dir / "x.QDB", 1u, DbField::Memo, DbMatch::Exact));
     EXPECT_EQ(next.search().history, (std::vector<std::string>{"old", sjis("メモ1")}));
 }
 
 TEST_F(Database, RecordDialogCountsHalfWidthBytes) {
     RecordForm form{"song.PLM", std::string(20, 'c'), std::string(40, 'm')};
     EXPECT_EQ(form.problem(), std::nullopt);
-    EXPECT_EQ(form.record().category(), std::string(20, 'c'));
-    EXPECT_EQ(form.record().memo(), std::string(40, 'm'));
+    EXPECT_EQ(std::tuple(form.record().category(), form.record().memo()),
+              std::tuple(std::string(20, 'c'), std::string(40, 'm')));
     form.category = "ジャズ・スタンダード" "A";  // ten double-byte characters and one: 21
     EXPECT_EQ(form.problem(), "分類は半角で数えて20文字以内にして下さい。");
     form.category = "ジャズ・スタンダード";

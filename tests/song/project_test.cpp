@@ -4,6 +4,7 @@
 #include <filesystem>
 #include <map>
 #include <set>
+#include <tuple>
 
 #include "platform/cp932.h"
 #include "platform/file_io.h"
@@ -185,9 +186,8 @@ TEST_F(Project, MissingMembersAreLookedUpInTheProjectFolder) {
     const ProjectReadResult read = readProject(project("p.PRJ", data));
 
     ASSERT_TRUE(read.ok());
-    EXPECT_EQ(read.data.memberPath(0), dir / "a.PLM");
-    EXPECT_EQ(read.data.memberPath(1), dir / "ソング.PLM");
-    EXPECT_EQ(read.data.memberPath(2), fs::path("C:\\old\\lost.PLM"));
+    EXPECT_EQ((std::vector{read.data.memberPath(0), read.data.memberPath(1), read.data.memberPath(2)}),
+              (std::vector<fs::path>{dir / "a.PLM", dir / "ソング.PLM", "C:\\old\\lost.PLM"}));
     EXPECT_EQ(messages.shown(),
               std::vector<std::string>{"プロジェクトメンバーファイル\nC:\\old\\lost.PLMは存在しません。"});
 }
@@ -328,16 +328,15 @@ TEST_F(Project, StartUpCloseAndMembersWithoutAProject) {
     ASSERT_TRUE(state.isSet());
     EXPECT_EQ(state.mainWindowTitle(), "Plume - p.PRJ <題>");
     EXPECT_EQ(state.tempo(), 80);
-    EXPECT_EQ(state.memberPath(0).reason, "メンバーファイルが設定されていません。");
-    EXPECT_EQ(state.memberPath(1).path, dir / "m.PLM");
+    EXPECT_EQ(std::tuple(state.memberPath(0).reason, state.memberPath(1).path),
+              std::tuple(std::string("メンバーファイルが設定されていません。"), dir / "m.PLM"));
     EXPECT_TRUE(state.openMember(1));
     EXPECT_EQ(windows.opened.back(), std::make_pair(dir / "m.PLM", false));
 
     fs::remove(dir / "p.PRJ");
     ASSERT_TRUE(state.close());
     EXPECT_TRUE(fs::exists(dir / "p.PRJ"));
-    EXPECT_EQ(entry(), "");
-    EXPECT_EQ(state.mainWindowTitle(), "Plume");
+    EXPECT_EQ(std::tuple(entry(), state.mainWindowTitle()), std::tuple(std::string(), std::string("Plume")));
 
     ASSERT_EQ(state.recent().paths().size(), 1u);
     fs::remove(dir / "p.PRJ");

@@ -5,6 +5,7 @@
 #include <bit>
 #include <cmath>
 #include <filesystem>
+#include <tuple>
 
 #include "platform/file_io.h"
 #include "platform/message_box.h"
@@ -30,9 +31,8 @@ SongReadResult parsedAndRoundTripped(const Bytes& file) {
     const Bytes written = serializeSong(read.song);
     const SongReadResult again = parseSong(written);
     EXPECT_TRUE(again.ok() && !again.converted);
-    EXPECT_EQ(again.song.records, read.song.records);
-    EXPECT_EQ(again.song.info, read.song.info);
-    EXPECT_EQ(again.song.reserved, read.song.reserved);
+    EXPECT_EQ(std::tie(again.song.records, again.song.info, again.song.reserved),
+              std::tie(read.song.records, read.song.info, read.song.reserved));
     EXPECT_EQ(serializeSong(again.song), written);
     return read;
 }
@@ -79,10 +79,8 @@ TEST(SongFile, CurrentLayoutRoundTripsByteForByte) {
         const SongReadResult read = parsedAndRoundTripped(file);
         ASSERT_TRUE(read.ok());
         EXPECT_EQ(read.version, kSongVersion);
-        EXPECT_EQ(read.song.records, song.records);
-        EXPECT_EQ(read.song.info, song.info);
-        EXPECT_EQ(read.song.reserved, song.reserved);
-        EXPECT_EQ(read.song.header.bytes[200], song.header.bytes[200]);
+        EXPECT_EQ(std::tie(read.song.records, read.song.info, read.song.reserved, read.song.header.bytes[200]),
+                  std::tie(song.records, song.info, song.reserved, song.header.bytes[200]));
         const std::size_t n = song.records.size();
         ASSERT_EQ(file.size(), kSongHeaderSize + 10 * n);
         EXPECT_EQ(Bytes(file.begin(), file.begin() + 10),
@@ -100,10 +98,8 @@ TEST(SongFile, VersionsBelow411ReadInPlaceAndMustMatchTheCountExactly) {
     below[9] = 0x77;
     const SongReadResult read = parsedAndRoundTripped(below);
     ASSERT_TRUE(read.ok());
-    EXPECT_FALSE(read.converted);
-    EXPECT_EQ(read.version, 300);
-    EXPECT_EQ(read.song.header.headerWord(), 2);
-    EXPECT_EQ(read.song.reserved[1], 0x77);
+    EXPECT_EQ(std::tuple(read.converted, int(read.version), int(read.song.header.headerWord()), int(read.song.reserved[1])),
+              std::tuple(false, 300, 2, 0x77));
     EXPECT_EQ(read.song.info, info);
     EXPECT_EQ(read.song.records, test::filledSong(12));
     below.push_back(0);
