@@ -76,7 +76,8 @@ TEST(ChordIdentify, NamesParseBackToRootAndQuality) {
         {"H", 0, -1, 0},     {"", 0, -1, 0}};
     for (const auto& [name, key, root, quality] : names) {
         const auto parsed = parseChordName(name, key);
-        EXPECT_EQ(parsed ? std::pair(parsed->root, parsed->quality) : std::pair(-1, 0), std::pair(root, quality)) << name;
+        const auto got = parsed ? std::pair(parsed->root, parsed->quality) : std::pair(-1, 0);
+        EXPECT_EQ(got, std::pair(root, quality)) << name;
     }
     for (std::uint8_t key = 0; key < 15; ++key) {
         for (const std::string& name : identifyChords(setOf({0, 3, 6, 10}), key).second) {

@@ -1,6 +1,10 @@
 // Entry at the cursor: what the song holds afterwards, where the cursor stands, which snapshot was taken.
 #include <gtest/gtest.h>
 
+#include <string>
+#include <tuple>
+#include <utility>
+
 #include "platform/message_box.h"
 #include "score/note_entry.h"
 #include "score/score_view.h"
@@ -29,6 +33,12 @@ struct NoteEntry : ::testing::Test {
     void cursorAt(int line, int column) { view->setCursor({line, column}); }
     std::vector<int> groupTypes() const { return test::groupTypes(doc->records()); }
     std::vector<int> keysOf(std::size_t group) const { return test::keysOf(doc->records(), group); }
+    // Where the cursor stands and what the undo menu offers.
+    std::pair<ScorePosition, std::string> after() const { return {view->cursor(), view->undoRing().menuText()}; }
+    void select(ScorePosition anchor, ScorePosition cursor) {
+        view->setCursor(anchor);
+        view->setCursor(cursor, true);
+    }
     EntryResult enter(std::initializer_list<NotePair> pairs, EntrySettings settings = kInsertQuarter) {
         const std::vector<NotePair> list(pairs);
         return enterNotes(*doc, *view, settings, list);
@@ -49,8 +59,7 @@ TEST_F(NoteEntry, AChordIsStoredHighestFirstAndCutAtFourNotes) {
         EXPECT_EQ(doc->record(i).bytes[2], 4 | mark::kDotted);
         EXPECT_EQ(doc->record(i).marks(), 0);
     }
-    EXPECT_EQ(view->cursor(), (ScorePosition{0, 1}));
-    EXPECT_EQ(view->undoRing().menuText(), "元に戻す挿入");
+    EXPECT_EQ(after(), std::pair(ScorePosition{0, 1}, std::string("元に戻す挿入")));
 
     enter({kC, kE, kG, {70, 0}, {74, 0}});
     EXPECT_EQ(doc->record(3).groupSize(), 4);
@@ -84,14 +93,12 @@ TEST_F(NoteEntry, OverwriteReplacesTheCursorGroupButNeverALineBreak) {
     EXPECT_EQ(keysOf(0), (std::vector<int>{64}));
     EXPECT_EQ(doc->groupEnd(0), 3u);
     EXPECT_EQ(doc->groupText(0, kind::kLyric), "la");
-    EXPECT_EQ(view->undoRing().menuText(), "元に戻す訂正");
-    EXPECT_EQ(view->cursor(), (ScorePosition{0, 1}));
+    EXPECT_EQ(after(), std::pair(ScorePosition{0, 1}, std::string("元に戻す訂正")));
 
     enter({kG}, kOverwriteQuarter);
     EXPECT_EQ(groupTypes(), (std::vector<int>{3, 3, type::kLineBreak, 3}));
     EXPECT_EQ(keysOf(3), (std::vector<int>{67}));
-    EXPECT_EQ(view->cursor(), (ScorePosition{0, 2}));
-    EXPECT_EQ(view->undoRing().menuText(), "元に戻す挿入");
+    EXPECT_EQ(after(), std::pair(ScorePosition{0, 2}, std::string("元に戻す挿入")));
 }
 
 TEST_F(NoteEntry, EnterSplitsALineAndBackSpaceJoinsItAgain) {
@@ -100,13 +107,11 @@ TEST_F(NoteEntry, EnterSplitsALineAndBackSpaceJoinsItAgain) {
     cursorAt(0, 3);
     const EntryResult split = enterMark(*doc, *view, kOverwriteQuarter, type::kLineBreak);
     EXPECT_EQ(split.repaint, Repaint::All);
-    EXPECT_EQ(view->lines().lineCount(), 2);
-    EXPECT_EQ(view->cursor(), (ScorePosition{1, 0}));
+    EXPECT_EQ(std::tuple(view->lines().lineCount(), view->cursor()), std::tuple(2, ScorePosition{1, 0}));
     EXPECT_EQ(doc->record(3).type(), type::kLineBreak);
     const EntryResult joined = backSpace(*doc, *view);
     EXPECT_EQ(joined.repaint, Repaint::All);
-    EXPECT_EQ(view->lines().lineCount(), 1);
-    EXPECT_EQ(view->cursor(), (ScorePosition{0, 3}));
+    EXPECT_EQ(std::tuple(view->lines().lineCount(), view->cursor()), std::tuple(1, ScorePosition{0, 3}));
     EXPECT_EQ(std::vector<SongRecord>(doc->records().begin(), doc->records().end()), song);
     EXPECT_EQ(view->undoRing().menuText(), "元に戻すＢＳ");
 }
@@ -141,8 +146,7 @@ TEST_F(NoteEntry, ARestOverANoteOfTheSameLengthKeepsItsTupletAnyOtherBreaksIt) {
 
 TEST_F(NoteEntry, ARangeTakesTheChordsPitchesKeepsItsRhythmAndDropsTupletMarks) {
     load(groups({note(4, 60, 0, mark::kDotted), rest(9), note(3, 62, mark::kTieBegin), note(3, 62, mark::kTieEnd)}));
-    view->setCursor({0, 3});
-    view->setCursor({0, 0}, true);
+    select({0, 3}, {0, 0});
     const EntryResult result = enter({kC, kE});
     EXPECT_EQ(result.repaint, Repaint::All);
     EXPECT_EQ(keysOf(0), (std::vector<int>{64, 60}));
@@ -156,8 +160,7 @@ TEST_F(NoteEntry, ARangeTakesTheChordsPitchesKeepsItsRhythmAndDropsTupletMarks) 
     std::vector<SongRecord> triplet = notes(4, {60, 62, 64});
     markTuplet(triplet, {0, 1, 2}, 3);
     load(triplet);
-    view->setCursor({0, 3});
-    view->setCursor({0, 0}, true);
+    select({0, 3}, {0, 0});
     ASSERT_TRUE(enter({kG}).changed);
     for (std::size_t g = 0; g < 3; ++g) {
         const SongRecord& r = doc->record(g);
@@ -204,8 +207,7 @@ TEST_F(NoteEntry, BackSpaceAndDeleteRemoveOneGroupAndMendItsTie) {
     // Delete takes the bar line at the cursor, which stays in place
     deleteForward(*doc, *view);
     EXPECT_EQ(groupTypes(), (std::vector<int>{3, 3}));
-    EXPECT_EQ(view->cursor(), (ScorePosition{0, 1}));
-    EXPECT_EQ(view->undoRing().menuText(), "元に戻すDEL");
+    EXPECT_EQ(after(), std::pair(ScorePosition{0, 1}, std::string("元に戻すDEL")));
 }
 
 TEST_F(NoteEntry, DeclinedSnapshotsAndAFullSongChangeNothing) {

@@ -1,5 +1,9 @@
 #include <gtest/gtest.h>
 
+#include <optional>
+#include <tuple>
+#include <utility>
+
 #include "platform/message_box.h"
 #include "score/edit_forms.h"
 #include "score/range_edit.h"
@@ -191,9 +195,8 @@ TEST_F(RangeEdit, NotesBecomeRestsOfTheSameLengthAndLoseTheirTies) {
     select({0, 0}, {0, 1});
     ASSERT_TRUE(editor().notesToRests());
     ASSERT_EQ(doc.recordCount(), 4u);
-    EXPECT_EQ(doc.record(0).type(), 9);
-    EXPECT_EQ(doc.record(0).dots(), mark::kDotted);
-    EXPECT_EQ(doc.record(0).groupSize(), 2);
+    EXPECT_EQ(std::tuple(int(doc.record(0).type()), int(doc.record(0).dots()), int(doc.record(0).groupSize())),
+              std::tuple(9, int(mark::kDotted), 2));
     EXPECT_TRUE(doc.record(1).isEffect());
     EXPECT_EQ(doc.record(2).tie(), 0);
     EXPECT_EQ(view.undoRing().menuText(), "元に戻す訂正");
@@ -235,13 +238,12 @@ TEST_F(RangeEdit, KeyAndTimeChangesAreInsertedOrWrittenOverTheCursorGroup) {
     ASSERT_TRUE(editor().changeKey(3, true));
     EXPECT_TRUE(doc.record(1).isMeta());
     EXPECT_EQ(doc.record(2).key(), 62);
-    EXPECT_EQ(view.cursor(), (ScorePosition{0, 2}));
-    EXPECT_EQ(view.undoRing().newestKind(), UndoKind::Insert);
+    EXPECT_EQ(std::tuple(view.cursor(), view.undoRing().newestKind()),
+              std::tuple(ScorePosition{0, 2}, UndoKind::Insert));
     EXPECT_EQ(editor().keyAtCursor(), 3);
     ASSERT_TRUE(editor().changeTime({3, 3}, false));
     EXPECT_EQ(doc.record(2).metaType(), meta::kTimeSignature);
-    EXPECT_EQ(doc.recordCount(), 7u);
-    EXPECT_EQ(view.undoRing().newestKind(), UndoKind::Change);
+    EXPECT_EQ(std::tuple(doc.recordCount(), view.undoRing().newestKind()), std::tuple(7u, UndoKind::Change));
     view.setCursor({0, 3});
     EXPECT_EQ(editor().timeAtCursor(), (TimeSignature{3, 3}));
     EXPECT_EQ(TimeSignatureForm(editor().timeAtCursor()).denominator, 2);
@@ -256,10 +258,8 @@ TEST(GoToLineForm, AcceptsOneToTheLastLineNumber) {
     platform::ScriptedMessageBox box;
     const GoToLineForm form(4);
     EXPECT_EQ(form.lastLineText(), "最終行番号:5");
-    EXPECT_EQ(form.accept(5), 4);
-    EXPECT_EQ(form.accept(1), 0);
-    EXPECT_FALSE(form.accept(6));
-    EXPECT_FALSE(form.accept(0));
+    EXPECT_EQ((std::vector{form.accept(5), form.accept(1), form.accept(6), form.accept(0)}),
+              (std::vector<std::optional<int>>{4, 0, std::nullopt, std::nullopt}));
     EXPECT_EQ(box.shown(), std::vector<std::string>(2, "1 から 5 の範囲で入力して下さい。"));
 }
 
