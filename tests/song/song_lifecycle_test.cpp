@@ -58,12 +58,10 @@ TEST_F(SongLifecycle, AnInterruptedSaveKeepsTheOldFileAndTheSongModified) {
     EXPECT_FALSE(doc->isModified());
     for (int i = 0; i < 99; ++i) ASSERT_TRUE(doc->insertTypeGroup(0, type::kBarLine));
 
-    bool saved = true;
-    {
+    const bool saved = [&] {
         const FileSizeLimit limit(600);
-        saved = saveSongDocument(*doc, path);
-    }
-
+        return saveSongDocument(*doc, path);
+    }();
     EXPECT_FALSE(saved);
     EXPECT_EQ(platform::readFile(path), before);
     EXPECT_EQ(std::distance(fs::directory_iterator(dir), fs::directory_iterator()), 1);
