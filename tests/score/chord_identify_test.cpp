@@ -134,10 +134,8 @@ TEST(ChordAudition, NoteGroupsBecomeTheChordAndOthersStayOneRecord) {
     }
     EXPECT_EQ(sizes, (std::vector<int>{4, 0, 0, 0, 1, 4, 0, 0, 0, 0}));
     EXPECT_EQ(keys, (std::vector<int>{67, 71, 74, 77, 0, 67, 71, 74, 77, 0}));
-    for (std::size_t i : {0u, 3u, 5u, 8u}) {
-        EXPECT_EQ(built[i].gate(), 100) << i;
-        EXPECT_EQ(built[i].velocity(), 90) << i;
-    }
+    for (std::size_t i : {0u, 3u, 5u, 8u})
+        EXPECT_EQ(std::tuple(int(built[i].gate()), int(built[i].velocity())), std::tuple(100, 90)) << i;
     EXPECT_EQ(built[0].bytes[2], song[1].bytes[2]);  // the dotted quarter keeps its length
     EXPECT_EQ(built[5].type(), 4);
     EXPECT_TRUE(built[4].isRest());
