@@ -98,7 +98,8 @@ TEST(SongFile, VersionsBelow411ReadInPlaceAndMustMatchTheCountExactly) {
     below[9] = 0x77;
     const SongReadResult read = parsedAndRoundTripped(below);
     ASSERT_TRUE(read.ok());
-    EXPECT_EQ(std::tuple(read.converted, int(read.version), int(read.song.header.headerWord()), int(read.song.reserved[1])),
+    EXPECT_EQ(std::tuple(read.converted, int(read.version), int(read.song.header.headerWord()),
+                         int(read.song.reserved[1])),
               std::tuple(false, 300, 2, 0x77));
     EXPECT_EQ(read.song.info, info);
     EXPECT_EQ(read.song.records, test::filledSong(12));
