@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdlib>
+#include <tuple>
 
 #include "database/database_session.h"
 #include "platform/cp932.h"
@@ -145,20 +146,17 @@ TEST_F(Database, SavingAsksAndFailsWithoutLosingTheChanges) {
     EXPECT_TRUE(s.close());
     EXPECT_EQ(profile.getString("Data Base", "DB File", ""), (dir / "x.QDB").string());
 
-    // The next window opens the last database with the settings as they were left.
     DatabaseSession next = session();
-    EXPECT_EQ(next.path(), dir / "x.QDB");
-    EXPECT_EQ(next.database().count(), 1u);
-    EXPECT_EQ(next.search().field, DbField::Memo);
-    EXPECT_EQ(next.search().method, DbMatch::Exact);
+    EXPECT_EQ(std::tuple(next.path(), next.database().count(), next.search().field, next.search().method),
+              std::tuple(dir / "x.QDB", 1u, DbField::Memo, DbMatch::Exact));
     EXPECT_EQ(next.search().history, (std::vector<std::string>{"old", sjis("メモ1")}));
 }
 
 TEST_F(Database, RecordDialogCountsHalfWidthBytes) {
     RecordForm form{"song.PLM", std::string(20, 'c'), std::string(40, 'm')};
     EXPECT_EQ(form.problem(), std::nullopt);
-    EXPECT_EQ(form.record().category(), std::string(20, 'c'));
-    EXPECT_EQ(form.record().memo(), std::string(40, 'm'));
+    EXPECT_EQ(std::tuple(form.record().category(), form.record().memo()),
+              std::tuple(std::string(20, 'c'), std::string(40, 'm')));
     form.category = "ジャズ・スタンダード" "A";  // ten double-byte characters and one: 21
     EXPECT_EQ(form.problem(), "分類は半角で数えて20文字以内にして下さい。");
     form.category = "ジャズ・スタンダード";
@@ -215,7 +213,6 @@ TEST_F(Database, CommandsFollowTheCurrentRecord) {
     EXPECT_EQ(s.database().count(), 0u);
     for (DbCommand c : {DbCommand::Edit, DbCommand::Delete, DbCommand::Send}) EXPECT_FALSE(s.enabled(c));
 
-    // Search: found records become current; a miss says so.
     s.add(DbRecord::of("z.PLM", "pop", ""));
     s.add(DbRecord::of(sjis("曲.PLM"), "jazz", ""));  // inserted before: now record 0
     s.search().text = "pop";

@@ -1,5 +1,4 @@
-// Database files of the shapes that matter; with PLUME_FUZZ_SEED_DIR set they also become the
-// database reader's seed corpus.
+// Database files of the shapes that matter; with PLUME_FUZZ_SEED_DIR set, the reader's seed corpus.
 #include <gtest/gtest.h>
 
 #include <cstdlib>

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <tuple>
 
 #include "platform/message_box.h"
 #include "score/effect_display.h"
@@ -97,19 +98,16 @@ TEST_F(EffectDisplayEdit, ClicksPlaceTheCursorOrEditTheClickedRow) {
     EXPECT_EQ(effectHit(items, 0, 87, 5).kind, EffectHit::Kind::None);
     EXPECT_EQ(effectHit(items, 0, 100, kEffectDisplayHeight).kind, EffectHit::Kind::None);
     // in the strip: the second note's left half puts the cursor on it, its right half after it
-    EffectHit hit = effectHit(items, 0, 88 + 56 + 10, 5);
-    EXPECT_EQ(hit.kind, EffectHit::Kind::Cursor);
-    EXPECT_EQ(hit.cursor, 1);
+    EXPECT_EQ(effectHit(items, 0, 88 + 56 + 10, 5).kind, EffectHit::Kind::Cursor);
+    EXPECT_EQ(effectHit(items, 0, 88 + 56 + 10, 5).cursor, 1);
     EXPECT_EQ(effectHit(items, 0, 88 + 56 + 40, 5).cursor, 2);
     // scrolled by 56 the same point is over the bar line's right half
     EXPECT_EQ(effectHit(items, 56, 88 + 56 + 5, 5).cursor, 3);
     // in the pan row (second): its top is 127, its bottom 0
     const int panTop = kEffectHeaderHeight + kEffectRowHeight;
-    hit = effectHit(items, 0, 90, panTop);
-    EXPECT_EQ(hit.kind, EffectHit::Kind::Value);
-    EXPECT_EQ(hit.number, effect::kPan);
-    EXPECT_EQ(hit.group, 0u);
-    EXPECT_EQ(hit.value, 127);
+    const EffectHit hit = effectHit(items, 0, 90, panTop);
+    EXPECT_EQ(std::tuple(hit.kind, int(hit.number), hit.group, hit.value),
+              std::tuple(EffectHit::Kind::Value, int(effect::kPan), 0u, 127));
     EXPECT_EQ(effectHit(items, 0, 90, panTop + kEffectRowHeight - 1).value, 0);
     ASSERT_TRUE(applyEffectHit(doc, view, effectHit(items, 0, 90, panTop)));
     EXPECT_EQ(doc.record(doc.findEffect(0, effect::kPan)).value(), 127);

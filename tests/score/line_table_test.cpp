@@ -34,10 +34,8 @@ TEST(LineTable, StaffKindFollowsTheNoteRangeOfEachLine) {
     // THEN treble, bass, grand (153) and a final grand staff of 139, stacked without gaps
     EXPECT_EQ(staves(laidOut(song)),
               (std::vector<Staff>{{kTreble, 0, 102}, {kBass, 102, 102}, {kGrand, 204, 153}, {kGrand, 357, 139}}));
-    // AND with the grand-staff setting every line is a grand staff, the final one 139 high
     EXPECT_EQ(staves(laidOut(song, {.grandStaff = true})),
               (std::vector<Staff>{{kGrand, 0, 153}, {kGrand, 153, 153}, {kGrand, 306, 153}, {kGrand, 459, 139}}));
-    // AND a final treble or bass line is 102 high
     EXPECT_EQ(staves(laidOut({song.begin(), song.begin() + 2})), (std::vector<Staff>{{kTreble, 0, 102}}));
     EXPECT_EQ(staves(laidOut({song.begin() + 3, song.begin() + 5})), (std::vector<Staff>{{kBass, 0, 102}}));
 }
@@ -56,31 +54,24 @@ TEST(LineTable, LinesCountTheirGroupsBarsAndKeys) {
     SongInfo info = SongInfo::defaults();
     info.setKeySignature(8);
     const LineTable table = laidOut(song, {}, info);
-    // THEN each line knows its first record, groups, bars before it and key in force
     EXPECT_EQ(entries(table), (std::vector<Entry>{{0, 6, 0, 8}, {7, 3, 3, 3}}));
-    EXPECT_EQ(table.line(1).beats, 4);
-    EXPECT_EQ(table.line(1).beatUnit, 2);
-    // AND staff x0 is the clef-and-key width + 12, with 20 more for line 0's time signature
+    EXPECT_EQ(std::pair(table.line(1).beats, table.line(1).beatUnit), std::pair(4, 2));
     EXPECT_EQ(table.line(0).staffX0, kClefWidth + kKeyAccidentalWidth + 32);
     EXPECT_EQ(table.line(1).staffX0, kClefWidth + 3 * kKeyAccidentalWidth + 12);
 }
 
 TEST(LineTable, EmptyLinesAndEmptySongs) {
-    // GIVEN two line breaks in a row after bass notes: the line between them is an empty treble line
     const LineTable table = laidOut(groups({note(3, 40), lineBreak(), lineBreak(), note(3, 40)}));
     EXPECT_EQ(entries(table), (std::vector<Entry>{{0, 2, 0, 0}, {2, 1, 1, 0}, {3, 1, 2, 0}}));
     EXPECT_EQ(staves(table), (std::vector<Staff>{{kBass, 0, 102}, {kTreble, 102, 102}, {kBass, 204, 102}}));
-    // GIVEN a song ending with a line break: the empty last line copies the line before it
     std::vector<SongRecord> ended = group({note(3, 70), note(3, 40)});
     addGroup(ended, {lineBreak()});
     EXPECT_EQ(entries(laidOut(ended)), (std::vector<Entry>{{0, 2, 0, 0}, {3, 0, 1, 0}}));
     EXPECT_EQ(staves(laidOut(ended)), (std::vector<Staff>{{kGrand, 0, 153}, {kGrand, 153, 153}}));
-    // GIVEN no records at all: one empty grand staff of 139
     EXPECT_EQ(staves(laidOut({})), (std::vector<Staff>{{kGrand, 0, 139}}));
 }
 
 TEST(LineTable, GrowsPastThreeHundredLinesAndKeepsMarks) {
-    // GIVEN 350 lines of one note each
     std::vector<SongRecord> song;
     for (int i = 0; i < 349; ++i) addGroups(song, {note(3, 72), lineBreak()});
     addGroup(song, {note(3, 72)});
@@ -88,7 +79,6 @@ TEST(LineTable, GrowsPastThreeHundredLinesAndKeepsMarks) {
     table.setMarked(5, true);
     table.setMarked(320, true);  // past the table: ignored until the table grows
     table.rebuild(song, SongInfo::defaults());
-    // THEN every line break opens a line, and the marks set before survive rebuilding
     ASSERT_EQ(table.lineCount(), 350);
     EXPECT_EQ(table.line(349).firstGroup, 698u);
     EXPECT_EQ(table.line(349).top, 349 * 102);
@@ -122,18 +112,11 @@ TEST(LineTable, GroupWidthsPlaceColumnsAndClicksFindThem) {
     // AND columns stand at the running sum, 21 pixels further left per scroll step
     EXPECT_EQ(columnX(song, line, 3, 0), x0 + 21 + 16 + 22);
     EXPECT_EQ(columnX(song, line, 5, 2), x0 - 42 + 21 + 16 + 22 + 29 + 21);
-    // WHEN the left half of a note is clicked THEN the cursor stands on it; the right half, after it
-    EXPECT_EQ(columnAt(song, line, x0 + 9, 0), 0);
-    EXPECT_EQ(columnAt(song, line, x0 + 10, 0), 1);
-    EXPECT_EQ(columnAt(song, line, x0 - 42 + 10, 2), 1);
-    // a time change splits at 8, a key change at half its width
-    EXPECT_EQ(columnAt(song, line, x0 + 21 + 7, 0), 1);
-    EXPECT_EQ(columnAt(song, line, x0 + 21 + 8, 0), 2);
-    EXPECT_EQ(columnAt(song, line, x0 + 37 + 10, 0), 2);
-    EXPECT_EQ(columnAt(song, line, x0 + 37 + 11, 0), 3);
-    // left of column 0 and past the end
-    EXPECT_EQ(columnAt(song, line, 0, 0), 0);
-    EXPECT_EQ(columnAt(song, line, 2000, 0), 5);
+    // {x, scroll, column}: a note splits at 10, a time change at 8, a key change at half its width
+    const std::array<int, 3> clicks[] = {{x0 + 9, 0, 0},       {x0 + 10, 0, 1},      {x0 - 42 + 10, 2, 1},
+                                         {x0 + 21 + 7, 0, 1},  {x0 + 21 + 8, 0, 2},  {x0 + 37 + 10, 0, 2},
+                                         {x0 + 37 + 11, 0, 3}, {0, 0, 0},            {2000, 0, 5}};
+    for (const auto& [x, scroll, column] : clicks) EXPECT_EQ(columnAt(song, line, x, scroll), column) << x;
 }
 
 TEST(LineTable, RecordsAndPositionsMapBothWays) {

@@ -1,6 +1,9 @@
-// Entry at the score view's cursor through the entry interface: what the song holds afterwards,
-// where the cursor stands and which undo snapshot was taken.
+// Entry at the cursor: what the song holds afterwards, where the cursor stands, which snapshot was taken.
 #include <gtest/gtest.h>
+
+#include <string>
+#include <tuple>
+#include <utility>
 
 #include "platform/message_box.h"
 #include "score/note_entry.h"
@@ -30,6 +33,12 @@ struct NoteEntry : ::testing::Test {
     void cursorAt(int line, int column) { view->setCursor({line, column}); }
     std::vector<int> groupTypes() const { return test::groupTypes(doc->records()); }
     std::vector<int> keysOf(std::size_t group) const { return test::keysOf(doc->records(), group); }
+    // Where the cursor stands and what the undo menu offers.
+    std::pair<ScorePosition, std::string> after() const { return {view->cursor(), view->undoRing().menuText()}; }
+    void select(ScorePosition anchor, ScorePosition cursor) {
+        view->setCursor(anchor);
+        view->setCursor(cursor, true);
+    }
     EntryResult enter(std::initializer_list<NotePair> pairs, EntrySettings settings = kInsertQuarter) {
         const std::vector<NotePair> list(pairs);
         return enterNotes(*doc, *view, settings, list);
@@ -39,12 +48,9 @@ struct NoteEntry : ::testing::Test {
 std::vector<SongRecord> quarters(std::initializer_list<int> keys) { return notes(3, keys); }
 
 TEST_F(NoteEntry, AChordIsStoredHighestFirstAndCutAtFourNotes) {
-    // GIVEN an empty song
     load({});
-    // WHEN 60, 64 (sharp spelling), 67 are entered as a dotted eighth
     const std::vector<NotePair> triad = {kC, {64, 17}, kG, {kEndOfList, 0}, {72, 0}};
     const EntryResult result = enterNotes(*doc, *view, {4, mark::kDotted, true}, triad);
-    // THEN one group of three notes holds 67, 64, 60, each with its own accidental and byte 3 clear
     ASSERT_TRUE(result.changed);
     EXPECT_EQ(doc->record(0).groupSize(), 3);
     EXPECT_EQ(keysOf(0), (std::vector<int>{67, 64, 60}));
@@ -53,11 +59,8 @@ TEST_F(NoteEntry, AChordIsStoredHighestFirstAndCutAtFourNotes) {
         EXPECT_EQ(doc->record(i).bytes[2], 4 | mark::kDotted);
         EXPECT_EQ(doc->record(i).marks(), 0);
     }
-    // AND the cursor moved past it, with an insert snapshot in the ring
-    EXPECT_EQ(view->cursor(), (ScorePosition{0, 1}));
-    EXPECT_EQ(view->undoRing().menuText(), "元に戻す挿入");
+    EXPECT_EQ(after(), std::pair(ScorePosition{0, 1}, std::string("元に戻す挿入")));
 
-    // WHEN five pairs are given THEN the fifth is ignored
     enter({kC, kE, kG, {70, 0}, {74, 0}});
     EXPECT_EQ(doc->record(3).groupSize(), 4);
     EXPECT_EQ(keysOf(3), (std::vector<int>{70, 67, 64, 60}));
@@ -70,71 +73,55 @@ TEST_F(NoteEntry, TheTemplateIsTheNearestNoteBeforeTheCursorElseAfterItElseTheDe
     load({}, info);
     enter({kC});
     EXPECT_EQ(doc->record(0).bytes, (std::array<std::uint8_t, 10>{1, 0, 3, 0, 0, 60, 100, 0, 64, 5}));
-    // GIVEN two notes, the second in a triplet, and a bar line
     std::vector<SongRecord> song = quarters({60, 62});
     song[0].setVelocity(90);
     song[1].setVelocity(50);
     song[1].setMarks(0x23);
     addGroup(song, {scoreMark(type::kBarLine)});
     load(song);
-    // THEN the nearest note before the cursor lends its values without the tuplet bits
     EXPECT_EQ(noteTemplate(*doc, 3).velocity(), 50);
     EXPECT_EQ(noteTemplate(*doc, 3).marks(), 0);
     EXPECT_EQ(noteTemplate(*doc, 0).velocity(), 90);
 }
 
 TEST_F(NoteEntry, OverwriteReplacesTheCursorGroupButNeverALineBreak) {
-    // GIVEN a note carrying a volume and a lyric, then a line break and a note on line 1
     std::vector<SongRecord> song = group({note(3, 60), effectValue(effect::kVolume, 90), textRecord(kind::kLyric, "la")});
     addGroups(song, {lineBreak(), note(3, 62)});
     load(song);
 
-    // WHEN E is entered over the first note with the insert switch off
     enter({kE}, kOverwriteQuarter);
-    // THEN the note is replaced, its effect and lyric stay, and the snapshot is a change
     EXPECT_EQ(keysOf(0), (std::vector<int>{64}));
     EXPECT_EQ(doc->groupEnd(0), 3u);
     EXPECT_EQ(doc->groupText(0, kind::kLyric), "la");
-    EXPECT_EQ(view->undoRing().menuText(), "元に戻す訂正");
-    EXPECT_EQ(view->cursor(), (ScorePosition{0, 1}));
+    EXPECT_EQ(after(), std::pair(ScorePosition{0, 1}, std::string("元に戻す訂正")));
 
-    // WHEN G is entered with the cursor on the line break THEN it goes in before the line break
     enter({kG}, kOverwriteQuarter);
     EXPECT_EQ(groupTypes(), (std::vector<int>{3, 3, type::kLineBreak, 3}));
     EXPECT_EQ(keysOf(3), (std::vector<int>{67}));
-    EXPECT_EQ(view->cursor(), (ScorePosition{0, 2}));
-    EXPECT_EQ(view->undoRing().menuText(), "元に戻す挿入");
+    EXPECT_EQ(after(), std::pair(ScorePosition{0, 2}, std::string("元に戻す挿入")));
 }
 
 TEST_F(NoteEntry, EnterSplitsALineAndBackSpaceJoinsItAgain) {
-    // GIVEN six quarters on one line, the cursor before the fourth
     const std::vector<SongRecord> song = quarters({60, 62, 64, 65, 67, 69});
     load(song);
     cursorAt(0, 3);
-    // WHEN Enter is pressed THEN a line break splits the line and the cursor starts line 1
     const EntryResult split = enterMark(*doc, *view, kOverwriteQuarter, type::kLineBreak);
     EXPECT_EQ(split.repaint, Repaint::All);
-    EXPECT_EQ(view->lines().lineCount(), 2);
-    EXPECT_EQ(view->cursor(), (ScorePosition{1, 0}));
+    EXPECT_EQ(std::tuple(view->lines().lineCount(), view->cursor()), std::tuple(2, ScorePosition{1, 0}));
     EXPECT_EQ(doc->record(3).type(), type::kLineBreak);
-    // WHEN Back Space is pressed at the start of line 1 THEN the lines join where they were cut
     const EntryResult joined = backSpace(*doc, *view);
     EXPECT_EQ(joined.repaint, Repaint::All);
-    EXPECT_EQ(view->lines().lineCount(), 1);
-    EXPECT_EQ(view->cursor(), (ScorePosition{0, 3}));
+    EXPECT_EQ(std::tuple(view->lines().lineCount(), view->cursor()), std::tuple(1, ScorePosition{0, 3}));
     EXPECT_EQ(std::vector<SongRecord>(doc->records().begin(), doc->records().end()), song);
     EXPECT_EQ(view->undoRing().menuText(), "元に戻すＢＳ");
 }
 
 TEST_F(NoteEntry, InsertingInsideATripletBreaksItAndTheTieAcrossTheInsertionPoint) {
-    // GIVEN a triplet of eighths whose first two notes are tied
     std::vector<SongRecord> song = groups({note(4, 60, mark::kTieBegin), note(4, 60, mark::kTieEnd), note(4, 64)});
     markTuplet(song, {0, 1, 2}, 3);
     load(song);
     cursorAt(0, 1);
-    // WHEN a note is inserted between the tied notes
     enter({kG});
-    // THEN no group keeps tuplet marks and neither note keeps the tie
     for (std::size_t i = 0; i < doc->recordCount(); ++i) EXPECT_EQ(doc->record(i).marks(), 0) << "record " << i;
 }
 
@@ -146,27 +133,21 @@ TEST_F(NoteEntry, ARestOverANoteOfTheSameLengthKeepsItsTupletAnyOtherBreaksIt) {
     // an eighth rest over the middle eighth: the triplet stays
     enterRest(*doc, *view, kOverwriteQuarter, 10);
     EXPECT_EQ(doc->record(1).bytes[2], 10);
-    EXPECT_EQ(doc->record(1).marks(), mark::kTupletInner | 3);
-    EXPECT_EQ(doc->record(0).marks(), mark::kTupletFirst | 3);
+    EXPECT_EQ(std::pair(doc->record(0).marks(), doc->record(1).marks()),
+              std::pair(std::uint8_t(mark::kTupletFirst | 3), std::uint8_t(mark::kTupletInner | 3)));
     // a dotted eighth rest over the last one: the triplet goes
     enterRest(*doc, *view, kOverwriteQuarter, 10 | mark::kDotted);
     EXPECT_EQ(doc->record(2).bytes[2], 10 | mark::kDotted);
     for (std::size_t i = 0; i < 3; ++i) EXPECT_EQ(doc->record(i).marks(), 0);
-    // inserted at the end, a double-dotted half rest
     enterRest(*doc, *view, kInsertQuarter, 8 | mark::kDoubleDotted);
     EXPECT_EQ(doc->record(3).bytes[2], 8 | mark::kDoubleDotted);
     EXPECT_EQ(view->cursor(), (ScorePosition{0, 4}));
 }
 
-TEST_F(NoteEntry, ARangeTakesTheChordsPitchesAndKeepsItsRhythm) {
-    // GIVEN a range over a dotted eighth, a rest and a tied pair of quarters
+TEST_F(NoteEntry, ARangeTakesTheChordsPitchesKeepsItsRhythmAndDropsTupletMarks) {
     load(groups({note(4, 60, 0, mark::kDotted), rest(9), note(3, 62, mark::kTieBegin), note(3, 62, mark::kTieEnd)}));
-    view->setCursor({0, 3});
-    view->setCursor({0, 0}, true);
-    // WHEN C-E is entered
+    select({0, 3}, {0, 0});
     const EntryResult result = enter({kC, kE});
-    // THEN each note group holds E and C with its own length, the rest stays, the tie into the
-    // range's end is cut and the cursor did not move
     EXPECT_EQ(result.repaint, Repaint::All);
     EXPECT_EQ(keysOf(0), (std::vector<int>{64, 60}));
     EXPECT_EQ(doc->record(0).bytes[2], 4 | mark::kDotted);
@@ -175,21 +156,15 @@ TEST_F(NoteEntry, ARangeTakesTheChordsPitchesAndKeepsItsRhythm) {
     EXPECT_EQ(doc->record(5).tie(), 0);
     EXPECT_EQ(view->cursor(), (ScorePosition{0, 0}));
     EXPECT_EQ(view->undoRing().size(), 1u);
-}
 
-TEST_F(NoteEntry, ARangeOverATripletLeavesTheNewGroupsWithoutMarks) {
-    // GIVEN a range over an eighth-note triplet
-    std::vector<SongRecord> song = notes(4, {60, 62, 64});
-    markTuplet(song, {0, 1, 2}, 3);
-    load(song);
-    view->setCursor({0, 3});
-    view->setCursor({0, 0}, true);
-    // WHEN G is entered THEN every group is a G eighth with byte 3 cleared
+    std::vector<SongRecord> triplet = notes(4, {60, 62, 64});
+    markTuplet(triplet, {0, 1, 2}, 3);
+    load(triplet);
+    select({0, 3}, {0, 0});
     ASSERT_TRUE(enter({kG}).changed);
     for (std::size_t g = 0; g < 3; ++g) {
-        EXPECT_EQ(doc->record(g).key(), 67);
-        EXPECT_EQ(doc->record(g).type(), 4);
-        EXPECT_EQ(doc->record(g).bytes[3], 0) << "group " << g;
+        const SongRecord& r = doc->record(g);
+        EXPECT_EQ(std::tuple(int(r.key()), int(r.type()), int(r.bytes[3])), std::tuple(67, 4, 0)) << "group " << g;
     }
 }
 
@@ -232,26 +207,21 @@ TEST_F(NoteEntry, BackSpaceAndDeleteRemoveOneGroupAndMendItsTie) {
     // Delete takes the bar line at the cursor, which stays in place
     deleteForward(*doc, *view);
     EXPECT_EQ(groupTypes(), (std::vector<int>{3, 3}));
-    EXPECT_EQ(view->cursor(), (ScorePosition{0, 1}));
-    EXPECT_EQ(view->undoRing().menuText(), "元に戻すDEL");
+    EXPECT_EQ(after(), std::pair(ScorePosition{0, 1}, std::string("元に戻すDEL")));
 }
 
 TEST_F(NoteEntry, DeclinedSnapshotsAndAFullSongChangeNothing) {
-    // GIVEN a snapshot that cannot be had
     load(quarters({60}));
     view->undoRing() = UndoRing([](std::size_t) { return std::unique_ptr<std::vector<SongRecord>>(); });
-    // WHEN the user answers No THEN the entry is abandoned
     box.script({Answer::No});
     EXPECT_FALSE(enter({kE}).changed);
     EXPECT_EQ(doc->recordCount(), 1u);
-    // WHEN Yes THEN it goes on without a snapshot
     box.script({Answer::Yes});
     EXPECT_TRUE(enter({kE}).changed);
     EXPECT_EQ(doc->recordCount(), 2u);
     EXPECT_FALSE(view->undoRing().canUndo());
     EXPECT_EQ(box.shown(), std::vector<std::string>(2, "メモリ不足で[元に戻す]ができなくなります。\nよろしいですか？"));
 
-    // GIVEN a song of 19,999 records WHEN a note is inserted THEN the song refuses it
     load(filledSong(kRecordLimit - 1));
     box.clear();
     EXPECT_FALSE(enter({kE}).changed);

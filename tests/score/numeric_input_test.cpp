@@ -1,6 +1,10 @@
-// The numeric input bar's reading of note names, their spelling through the key signature, the
-// group it enters and its area setting.
+// The numeric input bar: note names, their spelling through the key, the group entered, the area setting.
 #include <gtest/gtest.h>
+
+#include <string>
+#include <tuple>
+#include <utility>
+#include <vector>
 
 #include "platform/message_box.h"
 #include "platform/profile.h"
@@ -25,7 +29,6 @@ TEST(NumericInput, LettersCountFromTheAreaAndDigitsChooseTheOctave) {
     EXPECT_EQ(keys("C0 a4 b5", 3), (std::vector<int>{24, 81, 95}));
     // a step of 42 or more drops an octave
     EXPECT_EQ(keys("C c", 5), (std::vector<int>{84, 84}));
-    // only ten notes are read
     EXPECT_EQ(parseNoteNames("cdefgabcdefx", 2).notes.size(), kMaxTypedNotes);
     EXPECT_TRUE(parseNoteNames("cdefgabcdefx", 2).ok());
 }
@@ -62,8 +65,7 @@ TEST(NumericInput, TheGroupHoldsTheTypedKeysHighestFirst) {
     ASSERT_EQ(group.size(), 3u);
     EXPECT_EQ(group[0].groupSize(), 3);
     EXPECT_EQ(test::keysOf(group, 0), (std::vector{67, 64, 48}));
-    EXPECT_EQ(group[2].bytes[2], 4 | mark::kDotted);
-    EXPECT_EQ(group[2].velocity(), 0);
+    EXPECT_EQ(std::tuple(int(group[2].bytes[2]), int(group[2].velocity())), std::tuple(4 | mark::kDotted, 0));
     EXPECT_TRUE(typedNoteGroup(parseNoteNames("CL0", 2).notes, 0, {}).empty());
 }
 
@@ -78,14 +80,12 @@ TEST(NumericInput, TheAreaIsCheckedAndKeptInTheProfile) {
     EXPECT_EQ(box.shown(), (std::vector<std::string>{kAreaMessage, kAreaMessage}));
     EXPECT_TRUE(input.areaEdited(""));
     EXPECT_EQ(input.area(), kDefaultArea);
-    // a good one is written at once
     EXPECT_TRUE(input.areaEdited("4"));
-    EXPECT_EQ(input.area(), 4);
-    EXPECT_EQ(profile.getInt("pc keyboard", "area", -1), 4);
-    EXPECT_EQ(NumericInput(profile).area(), 4);
+    EXPECT_EQ((std::vector{input.area(), profile.getInt("pc keyboard", "area", -1), NumericInput(profile).area()}),
+              std::vector(3, 4));
     // a note text that begins with a space is cleared
-    EXPECT_EQ(NumericInput::notesEdited(" c"), "");
-    EXPECT_EQ(NumericInput::notesEdited("c "), "c ");
+    EXPECT_EQ(std::tuple(NumericInput::notesEdited(" c"), NumericInput::notesEdited("c ")),
+              std::tuple(std::string(), std::string("c ")));
 }
 
 }  // namespace

@@ -1,5 +1,4 @@
-// Spelling and the measure state as values; what they draw at bar lines and line breaks is shown
-// by the score painter's tests.
+// Spelling and the measure state as values; what they draw is shown by the score painter's tests.
 #include <gtest/gtest.h>
 
 #include <utility>

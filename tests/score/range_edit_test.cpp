@@ -1,5 +1,9 @@
 #include <gtest/gtest.h>
 
+#include <optional>
+#include <tuple>
+#include <utility>
+
 #include "platform/message_box.h"
 #include "score/edit_forms.h"
 #include "score/range_edit.h"
@@ -38,9 +42,7 @@ protected:
 std::vector<SongRecord> fourQuarters() { return notes(kQuarter, {60, 62, 64, 65}); }
 
 TEST_F(RangeEdit, TheEleventhChangeDropsTheOldestSnapshotAndTenUndosKeepTheFirstChange) {
-    // GIVEN an empty song and a clipboard holding one note
     clipboard.store(notes(kQuarter, {60}), SongInfo::defaults());
-    // WHEN it is pasted eleven times
     std::vector<std::vector<SongRecord>> after;
     for (int i = 0; i < 11; ++i) {
         ASSERT_TRUE(editor().paste(clipboard));
@@ -48,7 +50,6 @@ TEST_F(RangeEdit, TheEleventhChangeDropsTheOldestSnapshotAndTenUndosKeepTheFirst
     }
     EXPECT_EQ(view.cursor(), (ScorePosition{0, 11}));
     EXPECT_EQ(view.undoRing().menuText(), "元に戻す張り付け");
-    // THEN ten undos walk back to the state after the first paste, and no further
     for (int i = 9; i >= 0; --i) {
         ASSERT_TRUE(editor().undo());
         EXPECT_EQ(song(), after[std::size_t(i)]);
@@ -60,15 +61,12 @@ TEST_F(RangeEdit, TheEleventhChangeDropsTheOldestSnapshotAndTenUndosKeepTheFirst
 }
 
 TEST_F(RangeEdit, PastingTwoLineBreaksMovesTheCursorTwoLinesDown) {
-    // GIVEN a clipboard of "note | break | note break | note note"
     clipboard.store(groups({note(kQuarter, 67), lineBreak(), note(kQuarter, 69), lineBreak(), note(kQuarter, 71),
                             note(kQuarter, 72)}),
                     SongInfo::defaults());
     load(fourQuarters());
     view.setCursor({0, 2});
-    // WHEN it is pasted at column 2
     ASSERT_TRUE(editor().paste(clipboard));
-    // THEN the cursor stands two lines down after the last pasted group, on the note it was on
     EXPECT_EQ(view.cursor(), (ScorePosition{2, 2}));
     EXPECT_FALSE(view.hasRange());
     EXPECT_EQ(view.lines().lineCount(), 3);
@@ -82,12 +80,10 @@ TEST_F(RangeEdit, PastingTwoLineBreaksMovesTheCursorTwoLinesDown) {
 }
 
 TEST_F(RangeEdit, AnOverfullPasteInsertsNothingAndShowsBothMessages) {
-    // GIVEN a song 10 records short of the limit and a 10-record clipboard
     const std::vector<SongRecord> block = notes(kEighth, {60, 60, 60, 60, 60, 60, 60, 60, 60, 60});
     clipboard.store(block, SongInfo::defaults());
     load(filledSong(kRecordLimit - 10));
     const auto before = song();
-    // WHEN it is pasted THEN nothing changes and no snapshot is left behind
     EXPECT_FALSE(editor().paste(clipboard));
     EXPECT_EQ(song(), before);
     EXPECT_FALSE(view.undoRing().canUndo());
@@ -111,16 +107,13 @@ TEST_F(RangeEdit, ThePasteAndCopyStopPlaybackFirst) {
 }
 
 TEST_F(RangeEdit, CutDeletesTheRangeAndCutsTiesAndTupletsAtItsEdges) {
-    // GIVEN 60 tied over groups 0..2, and a triplet over groups 3..5
     std::vector<SongRecord> s = groups({note(kEighth, 60, mark::kTieBegin), note(kEighth, 60, mark::kTieMiddle),
                                         note(kEighth, 60, mark::kTieEnd), note(kEighth, 62), note(kEighth, 64),
                                         note(kEighth, 65)});
     markTuplet(s, {3, 4, 5}, 3);
     load(s);
-    // WHEN groups 1..3 are cut
     select({0, 4}, {0, 1});
     ASSERT_TRUE(editor().cut(clipboard));
-    // THEN the clipboard holds them, the tie before is cut, the triplet's remains are plain
     ASSERT_TRUE(clipboard.hasData());
     EXPECT_EQ(clipboard.lend()->records.size(), 3u);
     ASSERT_EQ(doc.recordCount(), 3u);
@@ -129,21 +122,18 @@ TEST_F(RangeEdit, CutDeletesTheRangeAndCutsTiesAndTupletsAtItsEdges) {
     EXPECT_EQ(view.cursor(), (ScorePosition{0, 1}));
     EXPECT_FALSE(view.hasRange());
     EXPECT_EQ(view.undoRing().menuText(), "元に戻すDEL");
-    // AND undo brings all of it back
     ASSERT_TRUE(editor().undo());
     EXPECT_EQ(song(), s);
     EXPECT_EQ(view.anchor(), (ScorePosition{0, 4}));
 }
 
 TEST_F(RangeEdit, TheTupletTestNeedsNotesOrRestsAndAnUndottedShortestLength) {
-    // GIVEN quarter, eighth, bar line, dotted quarter, quarter rest, eighth
     const std::vector<SongRecord> s = groups({note(kQuarter, 60), note(kEighth, 62), barLine(),
                                               note(kQuarter, 64, 0, mark::kDotted), rest(9), note(kEighth, 65)});
     load(s);
     // a quarter and an eighth: 12 thirty-seconds, three eighths
     select({0, 0}, {0, 2});
     EXPECT_EQ(editor().tupletCount(), 3);
-    // with the bar line: none
     select({0, 0}, {0, 4});
     EXPECT_EQ(editor().tupletCount(), 0);
     // a dotted quarter (12) and a dotted half (24) make 36, three times the shortest, but the
@@ -173,19 +163,16 @@ TEST_F(RangeEdit, ATupletCommandMarksTheRangeAndClearTakesTheMarksAway) {
 }
 
 TEST_F(RangeEdit, TransposeIsBoundedToKeys24To95AndNeedsNotes) {
-    // GIVEN notes 60..65 selected
     load(fourQuarters());
     select({0, 0}, {0, 4});
     const auto span = editor().transposeSpan();
     ASSERT_TRUE(span);
     TransposeForm form(*span);
-    // THEN semitones run -36..30, octaves -3..2
     form.setValue(40);
     EXPECT_EQ((std::vector{form.minimum(), form.maximum(), form.value()}), (std::vector{-36, 30, 30}));
     form.setUnit(TransposeForm::Unit::Octaves);
     EXPECT_EQ((std::vector{form.minimum(), form.maximum(), form.value()}), (std::vector{-3, 2, 2}));
     EXPECT_EQ(form.semitones(), 24);
-    // WHEN applied THEN every key moves and the change can be undone
     ASSERT_TRUE(editor().transpose(*form.semitones()));
     EXPECT_EQ(doc.record(3).key(), 89);
     EXPECT_EQ(view.undoRing().menuText(), "元に戻す訂正");
@@ -194,7 +181,6 @@ TEST_F(RangeEdit, TransposeIsBoundedToKeys24To95AndNeedsNotes) {
     low.setUnit(TransposeForm::Unit::Octaves);
     EXPECT_EQ(low.minimum(), 2);
 
-    // a range of rests shows the message
     load(groups({rest(9), rest(9)}));
     select({0, 0}, {0, 2});
     EXPECT_FALSE(editor().transposeSpan());
@@ -202,7 +188,6 @@ TEST_F(RangeEdit, TransposeIsBoundedToKeys24To95AndNeedsNotes) {
 }
 
 TEST_F(RangeEdit, NotesBecomeRestsOfTheSameLengthAndLoseTheirTies) {
-    // GIVEN a dotted chord tied to the next note, with a volume effect
     std::vector<SongRecord> s = group({note(kQuarter, 64, mark::kTieBegin, mark::kDotted),
                                        note(kQuarter, 60, 0, mark::kDotted), effectValue(effect::kVolume, 90)});
     addGroups(s, {note(kEighth, 64, mark::kTieEnd), rest(10)});
@@ -210,9 +195,8 @@ TEST_F(RangeEdit, NotesBecomeRestsOfTheSameLengthAndLoseTheirTies) {
     select({0, 0}, {0, 1});
     ASSERT_TRUE(editor().notesToRests());
     ASSERT_EQ(doc.recordCount(), 4u);
-    EXPECT_EQ(doc.record(0).type(), 9);
-    EXPECT_EQ(doc.record(0).dots(), mark::kDotted);
-    EXPECT_EQ(doc.record(0).groupSize(), 2);
+    EXPECT_EQ(std::tuple(int(doc.record(0).type()), int(doc.record(0).dots()), int(doc.record(0).groupSize())),
+              std::tuple(9, int(mark::kDotted), 2));
     EXPECT_TRUE(doc.record(1).isEffect());
     EXPECT_EQ(doc.record(2).tie(), 0);
     EXPECT_EQ(view.undoRing().menuText(), "元に戻す訂正");
@@ -246,24 +230,20 @@ TEST_F(RangeEdit, TiesAreSetAndResetPerKeyInsideTheRange) {
 }
 
 TEST_F(RangeEdit, KeyAndTimeChangesAreInsertedOrWrittenOverTheCursorGroup) {
-    // GIVEN four quarters, then a line break and one more
     auto s = fourQuarters();
     addGroups(s, {lineBreak(), note(kQuarter, 67)});
     load(s);
     view.setCursor({0, 1});
     EXPECT_EQ(editor().keyAtCursor(), 0);
-    // WHEN a key change is made with the insert switch on THEN it stands before the cursor group
     ASSERT_TRUE(editor().changeKey(3, true));
     EXPECT_TRUE(doc.record(1).isMeta());
     EXPECT_EQ(doc.record(2).key(), 62);
-    EXPECT_EQ(view.cursor(), (ScorePosition{0, 2}));
-    EXPECT_EQ(view.undoRing().newestKind(), UndoKind::Insert);
+    EXPECT_EQ(std::tuple(view.cursor(), view.undoRing().newestKind()),
+              std::tuple(ScorePosition{0, 2}, UndoKind::Insert));
     EXPECT_EQ(editor().keyAtCursor(), 3);
-    // WHEN a time change is made with the switch off THEN it replaces the cursor group
     ASSERT_TRUE(editor().changeTime({3, 3}, false));
     EXPECT_EQ(doc.record(2).metaType(), meta::kTimeSignature);
-    EXPECT_EQ(doc.recordCount(), 7u);
-    EXPECT_EQ(view.undoRing().newestKind(), UndoKind::Change);
+    EXPECT_EQ(std::tuple(doc.recordCount(), view.undoRing().newestKind()), std::tuple(7u, UndoKind::Change));
     view.setCursor({0, 3});
     EXPECT_EQ(editor().timeAtCursor(), (TimeSignature{3, 3}));
     EXPECT_EQ(TimeSignatureForm(editor().timeAtCursor()).denominator, 2);
@@ -278,24 +258,18 @@ TEST(GoToLineForm, AcceptsOneToTheLastLineNumber) {
     platform::ScriptedMessageBox box;
     const GoToLineForm form(4);
     EXPECT_EQ(form.lastLineText(), "最終行番号:5");
-    EXPECT_EQ(form.accept(5), 4);
-    EXPECT_EQ(form.accept(1), 0);
-    EXPECT_FALSE(form.accept(6));
-    EXPECT_FALSE(form.accept(0));
+    EXPECT_EQ((std::vector{form.accept(5), form.accept(1), form.accept(6), form.accept(0)}),
+              (std::vector<std::optional<int>>{4, 0, std::nullopt, std::nullopt}));
     EXPECT_EQ(box.shown(), std::vector<std::string>(2, "1 から 5 の範囲で入力して下さい。"));
 }
 
 TEST_F(RangeEdit, TheTieButtonTiesTheCursorNoteToTheNextAndUntiesItWithoutCuttingTheChainBefore) {
-    // GIVEN C C C with the cursor on the first note
     load(notes(kQuarter, {60, 60, 60}));
     const auto ties = [&] { return std::vector{doc.record(0).tie(), doc.record(1).tie(), doc.record(2).tie()}; };
-    // WHEN the first, then the second note is tied on
     ASSERT_TRUE(toggleTieAtCursor(doc, view));
     view.setCursor({0, 1});
     ASSERT_TRUE(toggleTieAtCursor(doc, view));
-    // THEN one chain runs over all three
     EXPECT_EQ(ties(), (std::vector<std::uint8_t>{mark::kTieBegin, mark::kTieMiddle, mark::kTieEnd}));
-    // WHEN the second note is pressed again THEN only its tie forward goes; the one into it stays
     ASSERT_TRUE(toggleTieAtCursor(doc, view));
     EXPECT_EQ(ties(), (std::vector<std::uint8_t>{mark::kTieBegin, mark::kTieEnd, 0}));
     // and each press is one undo step

@@ -1,5 +1,4 @@
-// The painter's rules the golden images of the demo songs do not reach: scrolling, ties and tuplets across
-// lines, the tie slots, line marks, selections and what printing leaves out.
+// What the golden images do not reach: scrolling, ties and tuplets across lines, marks, selections, printing.
 #include <gtest/gtest.h>
 
 #include <array>
@@ -64,14 +63,11 @@ std::vector<CanvasCall> blackLines(const RecordingCanvas& canvas) { return canva
 
 TEST(ScorePainter, MeasureAccidentalsResetAtBarLinesAndLineBreaksAndCountScrolledGroups) {
     const int sharp = glyph_id::kAccidental[accidental::kSharp];
-    // GIVEN F sharp twice in one measure, then once after a bar line
     // THEN the sharp shows on the first and after the bar line, centred on the note's y (62)
     EXPECT_EQ(paintSong(groups({note(3, 66), note(3, 66), barLine(), note(3, 66)})).blitsOf(sharp),
               (Points{{kX0, 53}, {kX0 + 63, 53}}));
-    // AND a line break starts afresh as well
     EXPECT_EQ(paintSong(groups({note(3, 66), lineBreak(), note(3, 66)})).blitsOf(sharp),
               (Points{{kX0, 53}, {kX1, 102 + 53}}));
-    // GIVEN F sharp twice, scrolled so that the first lies left of the window
     Score scrolled{groups({note(3, 66), note(3, 66)})};
     scrolled.view.scroll = 4;
     const RecordingCanvas c = scrolled.paint();
@@ -82,33 +78,27 @@ TEST(ScorePainter, MeasureAccidentalsResetAtBarLinesAndLineBreaksAndCountScrolle
 
 TEST(ScorePainter, KeySignatureDecidesTheAccidental) {
     const int natural = glyph_id::kAccidental[accidental::kNatural];
-    // GIVEN key 1 (F sharp): F shows a natural, F sharp nothing
     EXPECT_EQ(paintSong(groups({note(3, 65)}), inKey(1)).blitsOf(natural), (Points{{kX0 + 7, 53}}));
     const RecordingCanvas fSharp = paintSong(groups({note(3, 66)}), inKey(1));
     for (int code = accidental::kSharp; code <= accidental::kDoubleFlat; ++code)
         EXPECT_TRUE(fSharp.blitsOf(glyph_id::kAccidental[std::size_t(code)]).empty()) << fSharp.dump();
-    // AND in key 8 (B flat) B shows a natural on the middle line
     EXPECT_EQ(paintSong(groups({note(3, 71)}), inKey(8)).blitsOf(natural), (Points{{kX0 + 7, 44}}));
 }
 
 TEST(ScorePainter, TiesJoinNotesOfOneKeyWithinALine) {
-    // GIVEN G4 tied to G4 (stems up) and D5 tied to D5 (stems down)
     // THEN an arc from x + 10 to x + 10: under the heads for stem up, over them for stem down
     EXPECT_EQ(paintSong(groups({note(3, 67, mark::kTieBegin), note(3, 67, mark::kTieEnd)})).calls(Kind::Arc),
               (std::vector{tieArc({64, 56, 85, 68}, kArcLowerHalfStart)}));
     EXPECT_EQ(paintSong(groups({note(3, 74, mark::kTieBegin), note(3, 74, mark::kTieEnd)})).calls(Kind::Arc),
               (std::vector{tieArc({64, 40, 85, 52}, kArcUpperHalfStart)}));
-    // AND a note tied on both sides ends one arc and starts the next
     EXPECT_EQ(
         paintSong(groups({note(3, 67, mark::kTieBegin), note(3, 67, mark::kTieMiddle), note(3, 67, mark::kTieEnd)}))
             .calls(Kind::Arc),
         (std::vector{tieArc({64, 56, 85, 68}, kArcLowerHalfStart), tieArc({85, 56, 106, 68}, kArcLowerHalfStart)}));
 
-    // GIVEN a tie from the last note of a line to the first of the next THEN no arc is drawn
     const RecordingCanvas across = paintSong(groups({note(3, 67, mark::kTieBegin), lineBreak(), note(3, 67, mark::kTieEnd)}));
     EXPECT_TRUE(across.calls(Kind::Arc).empty()) << across.dump();
 
-    // GIVEN eleven notes tied at once: only ten slots
     std::vector<SongRecord> eleven;
     for (std::uint8_t state : {mark::kTieBegin, mark::kTieEnd}) {
         const std::size_t first = eleven.size();
@@ -129,30 +119,25 @@ TEST(ScorePainter, TupletBracketSpansItsNotes) {
                                           blackLine({61, 40}, {61, 47}, 2), blackLine({110, 40}, {110, 47}, 2)}));
     EXPECT_EQ(c.blitsOf(glyph_id::kTupletDigit0 + 3), (Points{{83, 33}}));
 
-    // GIVEN stems up: the stem ends are the highest points
     std::vector<SongRecord> low = notes(4, {60, 62, 64});
     markTuplet(low, {0, 1, 2}, 3);
     EXPECT_EQ(blackLines(paintSong(low)).front(), blackLine({61, 42}, {77, 42}, 2));
 
-    // GIVEN a tuplet whose first note is on the line before: no bracket
     std::vector<SongRecord> split = groups({note(4, 72), lineBreak(), note(4, 74), note(4, 76)});
     markTuplet(split, {0, 2, 3}, 3);
     EXPECT_TRUE(blackLines(paintSong(split)).empty());
 }
 
 TEST(ScorePainter, MarkedLineIsYellowUntilMarksAreCleared) {
-    // GIVEN two lines, the second marked THEN line 0's band is filled white and line 1's yellow
     Score score{groups({note(3, 67), lineBreak(), note(3, 67)})};
     score.table.setMarked(1, true);
     EXPECT_EQ(score.paint().calls(Kind::Fill),
               (std::vector{fillCall({0, 0, kWidth, 102}, kWhite), fillCall({0, 102, kWidth, 204}, kMarkYellow)}));
-    // WHEN the marks are cleared THEN every line is white again
     score.table.clearMarks();
     for (const CanvasCall& fill : score.paint().calls(Kind::Fill)) EXPECT_EQ(fill.colour, kWhite);
 }
 
 TEST(ScorePainter, KeyChangesShowTheNewSignature) {
-    // GIVEN key 0, a change to two sharps, then F sharp
     const RecordingCanvas c = paintSong(groups({metaKey(2), note(3, 66)}), {}, {.grandStaff = true});
     // THEN the key-change bitmaps stand 4 pixels into the change's width, in both staves
     EXPECT_EQ(c.blitsOf(glyph_id::kTrebleKeyChange[2]), (Points{{kX0 + 4, 29}}));
@@ -168,7 +153,6 @@ TEST(ScorePainter, KeyChangesShowTheNewSignature) {
 }
 
 TEST(ScorePainter, TextsAndEffectMarkersOfAGroup) {
-    // GIVEN a note with a volume value, a volume curve, a lyric (CP932 "ド") and a chord name
     SongRecord curve;
     curve.setKind(kind::kVolumeCurve);
     const auto s = group({note(3, 67), effectValue(effect::kVolume, 90), curve, textRecord(kind::kLyric, "\x83\x68"),
@@ -179,13 +163,11 @@ TEST(ScorePainter, TextsAndEffectMarkersOfAGroup) {
     ASSERT_EQ(texts.size(), 2u);
     EXPECT_EQ(std::make_tuple(texts[0].text, texts[0].rect.left, texts[0].rect.top), std::make_tuple("ド", kX0, 102 - 14));
     EXPECT_EQ(std::make_tuple(texts[1].text, texts[1].rect.top), std::make_tuple("C7", 5));
-    // AND on the screen the value and the curve show the two halves of the marker at the line's top
     const std::vector<CanvasCall> blits = c.calls(Kind::Blit);
     EXPECT_EQ(std::vector(blits.end() - 3, blits.end() - 1),
               (std::vector{blitCall(glyph_id::kEffectMarker, {kX0, 0}, {0, 0, 12, 5}),
                            blitCall(glyph_id::kEffectMarker, {kX0 + 12, 0}, {12, 0, 24, 5})}));
 
-    // WHEN printing THEN the texts remain and the markers do not
     Score printed{s};
     printed.surface = Surface::Printer;
     const RecordingCanvas paper = printed.paint();
@@ -194,25 +176,20 @@ TEST(ScorePainter, TextsAndEffectMarkersOfAGroup) {
 }
 
 TEST(ScorePainter, SelectionInvertsTheRangeLineByLineAndTheCaret) {
-    // GIVEN two lines (3 notes and a line break; 3 notes), the range from line 0 column 1 to line 1 column 2
     Score score{groups({note(3, 67), note(3, 67), note(3, 67), lineBreak(), note(3, 67), note(3, 67), note(3, 67)})};
     score.view.anchor = {0, 1};
     score.view.cursor = {1, 2};
-    // THEN line 0 is inverted from column 1 to its end, line 1 from its start to column 2
     const std::vector<CanvasCall> forward = score.paint().calls(Kind::Invert);
     ASSERT_EQ(forward.size(), 2u);
     EXPECT_EQ(forward[0].rect, (Rect{kX0 + 21, 0, kX0 + 84, 102}));
     EXPECT_EQ(forward[1].rect, (Rect{kX1, 102, kX1 + 42, 204}));
-    // AND the direction of the range does not matter
     std::swap(score.view.anchor, score.view.cursor);
     EXPECT_EQ(score.paint().calls(Kind::Invert), forward);
-    // AND a range within one line spans the columns between its ends; no range inverts nothing
     score.view.anchor = {0, 2};
     score.view.cursor = {0, 1};
     EXPECT_EQ(score.paint().calls(Kind::Invert).at(0).rect, (Rect{kX0 + 21, 0, kX0 + 42, 102}));
     score.view.anchor = score.view.cursor;
     EXPECT_TRUE(score.paint().calls(Kind::Invert).empty());
-    // AND a line between the ends is selected whole
     EXPECT_EQ(selectedColumns(score.table, 1, {0, 0}, {2, 0}), (ColumnSpan{0, 3}));
     EXPECT_EQ(selectedColumns(score.table, 2, {0, 0}, {1, 1}), std::nullopt);
 

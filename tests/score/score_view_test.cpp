@@ -1,5 +1,11 @@
 #include <gtest/gtest.h>
 
+#include <cctype>
+#include <string>
+#include <string_view>
+#include <tuple>
+#include <utility>
+
 #include "score/score_view.h"
 #include "song/plm_doc.h"
 #include "support/song_builder.h"
@@ -25,14 +31,27 @@ std::unique_ptr<CPlmDoc> linesSong(int lines = kLines) {
     return doc;
 }
 
+using At = std::pair<ScorePosition, ScorePosition>;  // cursor, anchor
+
 // A window of four visible lines (102 high each) and 400 pixels.
 struct ViewFixture : ::testing::Test {
     std::unique_ptr<CPlmDoc> doc = linesSong();
     ScoreView view{*doc};
     ViewFixture() { view.setClientSize(400, 350); }
-    void right(int times, bool shift = false) {
-        for (int i = 0; i < times; ++i) view.moveRight(shift);
+    // Arrow keys by their initial (R, L, U, D); a small letter holds Shift.
+    void keys(std::string_view presses) {
+        for (char k : presses) {
+            const bool shift = std::islower(static_cast<unsigned char>(k)) != 0;
+            switch (std::toupper(static_cast<unsigned char>(k))) {
+            case 'R': view.moveRight(shift); break;
+            case 'L': view.moveLeft(shift); break;
+            case 'U': view.moveUp(shift); break;
+            case 'D': view.moveDown(shift); break;
+            }
+        }
     }
+    At at() const { return {view.cursor(), view.anchor()}; }
+    std::pair<int, int> lineAndTop() const { return {view.cursor().line, view.topLine()}; }
 };
 
 using ScoreViewKeys = ViewFixture;
@@ -42,17 +61,13 @@ using ScoreViewMouse = ViewFixture;
 TEST_F(ScoreViewKeys, RightWalksTheLineWrapsToTheNextAndStopsAtTheEnds) {
     EXPECT_FALSE(view.moveLeft(false));
     EXPECT_FALSE(view.moveUp(false));
-    // GIVEN the cursor on the line break of line 0 (its last column)
-    right(kGroupsPerLine - 1);
+    keys(std::string(kGroupsPerLine - 1, 'R'));
     EXPECT_EQ(view.cursor(), (ScorePosition{0, 8}));
-    // WHEN it moves right THEN it stands at the start of line 1, the anchor with it
     EXPECT_TRUE(view.moveRight(false));
-    EXPECT_EQ(view.cursor(), (ScorePosition{1, 0}));
-    EXPECT_EQ(view.anchor(), view.cursor());
-    // AND Left goes back onto the line break of line 0
+    EXPECT_EQ(at(), (At{{1, 0}, {1, 0}}));
     EXPECT_TRUE(view.moveLeft(false));
     EXPECT_EQ(view.cursor(), (ScorePosition{0, 8}));
-    // AND the last line has no line break: its last column lies after its 8 groups, and ends the song
+    // the last line has no line break: its last column lies after its 8 groups
     view.home(false);
     view.goToLine(kLines - 1, false);
     EXPECT_TRUE(view.end(false));
@@ -62,17 +77,10 @@ TEST_F(ScoreViewKeys, RightWalksTheLineWrapsToTheNextAndStopsAtTheEnds) {
 }
 
 TEST_F(ScoreViewKeys, ShiftExtendsTheRangeAndHomeOrEndWithShiftMoveOnlyTheAnchor) {
-    // WHEN Shift+Right twice and Shift+Down from column 1
-    right(1);
-    right(2, true);
-    view.moveDown(true);
-    // THEN the anchor stayed where the range began
-    EXPECT_EQ(view.anchor(), (ScorePosition{0, 1}));
-    EXPECT_EQ(view.cursor(), (ScorePosition{1, 3}));
+    keys("Rrrd");
+    EXPECT_EQ(at(), (At{{1, 3}, {0, 1}}));
     EXPECT_TRUE(view.hasRange());
-    EXPECT_EQ(view.rangeStart(), (ScorePosition{0, 1}));
-    EXPECT_EQ(view.rangeEnd(), (ScorePosition{1, 3}));
-    // WHEN a move without Shift follows THEN the range is dropped and both move on together
+    EXPECT_EQ(std::pair(view.rangeStart(), view.rangeEnd()), (At{{0, 1}, {1, 3}}));
     view.moveLeft(false);
     EXPECT_FALSE(view.hasRange());
     EXPECT_EQ(view.anchor(), (ScorePosition{1, 2}));
@@ -80,39 +88,28 @@ TEST_F(ScoreViewKeys, ShiftExtendsTheRangeAndHomeOrEndWithShiftMoveOnlyTheAnchor
     EXPECT_TRUE(view.end(true));
     EXPECT_EQ(view.anchor(), (ScorePosition{1, 8}));
     EXPECT_TRUE(view.home(true));
-    EXPECT_EQ(view.anchor(), (ScorePosition{1, 0}));
-    EXPECT_EQ(view.cursor(), (ScorePosition{1, 2}));
-    // End and Home without Shift move both
+    EXPECT_EQ(at(), (At{{1, 2}, {1, 0}}));
     view.end(false);
-    EXPECT_EQ(view.anchor(), (ScorePosition{1, 8}));
+    EXPECT_EQ(at(), (At{{1, 8}, {1, 8}}));
     view.home(false);
-    EXPECT_EQ(view.cursor(), (ScorePosition{1, 0}));
-    EXPECT_FALSE(view.hasRange());
+    EXPECT_EQ(at(), (At{{1, 0}, {1, 0}}));
 }
 
 TEST_F(ScoreViewKeys, VerticalMovesKeepTheColumnTheUserChose) {
-    // GIVEN the cursor on column 8 of line 10
     view.goToLine(10, false);
     view.end(false);
-    // WHEN it goes down to the last line (8 groups, last column 8) and back up
     view.moveDown(false);
     EXPECT_EQ(view.cursor(), (ScorePosition{11, 8}));
-    view.moveLeft(false);
-    view.moveLeft(false);
-    view.moveUp(false);
-    view.moveUp(false);
-    // THEN a horizontal move sets the column that the vertical moves keep
+    keys("LLUU");
+    // the horizontal move set the column the vertical moves keep
     EXPECT_EQ(view.cursor(), (ScorePosition{9, 6}));
 }
 
 TEST_F(ScoreViewKeys, RightScrollsWhenTheColumnLeavesTheWindowAndAWrapScrollsBack) {
-    // GIVEN a window 150 pixels wide: column 0 of line 0 stands at x 54
     view.setClientSize(150, 350);
-    right(4);
-    // THEN column 4 (x 54 + 84 = 138) needed one step of 21 pixels
+    keys("RRRR");  // column 4 at x 54 + 84 = 138 needs one step of 21 pixels
     EXPECT_EQ(view.scroll(), 1);
     EXPECT_LE(view.caret().x + kColumnWidth, 150);
-    // WHEN the cursor wraps to the next line THEN the scroll is reset
     view.end(false);
     view.moveRight(false);
     EXPECT_EQ(view.cursor(), (ScorePosition{1, 0}));
@@ -120,23 +117,18 @@ TEST_F(ScoreViewKeys, RightScrollsWhenTheColumnLeavesTheWindowAndAWrapScrollsBac
 }
 
 TEST_F(ScoreViewLines, GoingToALineScrollsOnlyWhenItIsOffTheScreen) {
-    // four lines fit: going to line 3 does not scroll
     EXPECT_TRUE(view.goToLine(3, false));
-    EXPECT_EQ(view.topLine(), 0);
-    // "先頭行" while line 0 is on top leaves the cursor alone
-    EXPECT_FALSE(view.firstLine(false));
-    EXPECT_EQ(view.cursor().line, 3);
+    EXPECT_EQ(lineAndTop(), std::pair(3, 0));
+    EXPECT_FALSE(view.firstLine(false)) << "line 0 is on top: the cursor stays";
+    EXPECT_EQ(lineAndTop(), std::pair(3, 0));
     // line 6 is off the screen and not in the last screenful: it becomes the top line
     EXPECT_TRUE(view.goToLine(6, false));
-    EXPECT_EQ(view.topLine(), 6);
-    // with line 0 off the top "先頭行" does go there
+    EXPECT_EQ(lineAndTop(), std::pair(6, 6));
     EXPECT_TRUE(view.firstLine(false));
-    EXPECT_EQ(view.cursor().line, 0);
-    EXPECT_EQ(view.topLine(), 0);
+    EXPECT_EQ(lineAndTop(), std::pair(0, 0));
     // line 11 lies in the last screenful: the top line becomes 11 - 4 + 2
     EXPECT_TRUE(view.lastLine(false));
-    EXPECT_EQ(view.cursor().line, 11);
-    EXPECT_EQ(view.topLine(), 9);
+    EXPECT_EQ(lineAndTop(), std::pair(11, 9));
 }
 
 TEST(ScoreViewOneLine, LastLineOfAOneLineSongKeepsTheView) {
@@ -152,12 +144,9 @@ TEST(ScoreViewOneLine, LastLineOfAOneLineSongKeepsTheView) {
 TEST_F(ScoreViewLines, PagesGoEightLinesAndShiftKeepsTheAnchor) {
     view.moveRight(false);
     EXPECT_TRUE(view.pageDown(true));
-    EXPECT_EQ(view.cursor(), (ScorePosition{8, 1}));
-    EXPECT_EQ(view.anchor(), (ScorePosition{0, 1}));
-    // fewer than eight lines below: the last line
+    EXPECT_EQ(at(), (At{{8, 1}, {0, 1}}));
     EXPECT_TRUE(view.pageDown(false));
-    EXPECT_EQ(view.cursor().line, 11);
-    EXPECT_EQ(view.anchor(), view.cursor());
+    EXPECT_EQ(at(), (At{{11, 1}, {11, 1}}));
     EXPECT_TRUE(view.pageUp(false));
     EXPECT_EQ(view.cursor().line, 3);
 }
@@ -185,8 +174,7 @@ TEST_F(ScoreViewLines, LineMarksAreFoundAboveAndBelowTheTopLine) {
 TEST_F(ScoreViewLines, SelectAllReachesAfterTheLastGroupAndClearRangeDropsIt) {
     view.goToLine(7, false);
     EXPECT_TRUE(view.selectAll());
-    EXPECT_EQ(view.cursor(), (ScorePosition{0, 0}));
-    EXPECT_EQ(view.anchor(), (ScorePosition{11, 8}));
+    EXPECT_EQ(at(), (At{{0, 0}, {11, 8}}));
     EXPECT_EQ(view.topLine(), 0);
     ASSERT_TRUE(view.rangeEndNumbers());
     EXPECT_EQ(*view.rangeEndNumbers(), (StatusNumbers{12, 24}));
@@ -214,21 +202,16 @@ TEST_F(ScoreViewMouse, AClickPlacesTheCursorByTheHalfOfThePositionHit) {
 }
 
 TEST_F(ScoreViewMouse, DraggingMovesTheCursorAndTheTimerScrollsOutsideTheWindow) {
-    // GIVEN a press on line 0
     view.press(60, 10);
     ASSERT_EQ(view.anchor(), (ScorePosition{0, 0}));
-    // WHEN the mouse moves to line 2 THEN the range reaches there
     EXPECT_TRUE(view.dragTo(34 + 63 + 2, 210));
-    EXPECT_EQ(view.cursor(), (ScorePosition{2, 3}));
-    EXPECT_EQ(view.anchor(), (ScorePosition{0, 0}));
-    // WHEN it is held below the window THEN each tick scrolls a line and drags to the bottom line
+    EXPECT_EQ(at(), (At{{2, 3}, {0, 0}}));
+    // held below the window, each tick scrolls a line and drags to the bottom line
     EXPECT_TRUE(view.isOutside(100, 400));
     EXPECT_TRUE(view.autoScroll(100, 400));
-    EXPECT_EQ(view.topLine(), 1);
-    EXPECT_EQ(view.cursor().line, 4);
+    EXPECT_EQ(lineAndTop(), std::pair(4, 1));
     EXPECT_TRUE(view.autoScroll(100, 400));
     EXPECT_EQ(view.topLine(), 2);
-    // AND after the release nothing follows the mouse any more
     view.release();
     EXPECT_FALSE(view.dragTo(60, 10));
     EXPECT_FALSE(view.autoScroll(100, 400));
@@ -249,11 +232,9 @@ TEST_F(ScoreViewMouse, TheWheelMovesALinePer120Units) {
 TEST_F(ScoreViewLines, ARebuildKeepsTheCursorInsideAShorterSong) {
     view.goToLine(11, false);
     view.end(false);
-    // the song loses its last three lines
     ASSERT_TRUE(doc->setRecordCount(view.lines().line(9).firstGroup - 1));
     view.rebuild();
-    EXPECT_EQ(view.lines().lastLine(), 8);
-    EXPECT_EQ(view.cursor().line, 8);
+    EXPECT_EQ(std::tuple(view.lines().lastLine(), view.cursor().line), std::tuple(8, 8));
     EXPECT_LE(view.cursor().column, view.lastColumn(8));
     EXPECT_LE(view.topLine(), 8);
 }

@@ -1,5 +1,4 @@
-// One song file of every layout; with PLUME_FUZZ_SEED_DIR set they also become the song reader's
-// seed corpus.
+// One song file of every layout; with PLUME_FUZZ_SEED_DIR set, the song reader's seed corpus.
 #include <gtest/gtest.h>
 
 #include <cstdlib>

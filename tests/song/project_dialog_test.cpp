@@ -6,6 +6,7 @@
 #include <QComboBox>
 #include <QLineEdit>
 #include <QSpinBox>
+#include <tuple>
 
 #include "export/qt/midi_export_dialog.h"
 #include "platform/message_box.h"
@@ -27,26 +28,22 @@ TEST(ProjectDialog, BrowsingFillsAMemberAndOkGivesTheFields) {
     EXPECT_EQ(dialog.titleField()->text().toStdString(), "demo");
     EXPECT_EQ(dialog.tempoField()->value(), 120);
 
-    // GIVEN a member chosen with "参照"
     files.answers = {"/songs/theme.PLM"};
     dialog.browse(2);
     ASSERT_EQ(files.asked.size(), 1u);
     EXPECT_TRUE(files.asked[0].starts_with("メンバーファイル|")) << files.asked[0];
-    // WHEN Cancel is answered No THEN the dialog stays open (the question is the form's)
     dialog.show();
     box.script({platform::Answer::No});
     dialog.reject();
     EXPECT_TRUE(dialog.isVisible());
     EXPECT_EQ(dialog.memberField(2)->text().toStdString(), "/songs/theme.PLM");
-    // WHEN OK is pressed THEN the result holds the fields
     dialog.tempoField()->setValue(88);
     dialog.keyList()->setCurrentIndex(9);
     dialog.accept();
     ASSERT_TRUE(dialog.result());
-    EXPECT_EQ(dialog.result()->memberPath(2), std::filesystem::path("/songs/theme.PLM"));
-    EXPECT_EQ(dialog.result()->tempo(), 88);
-    EXPECT_EQ(dialog.result()->key(), 9);
-    EXPECT_EQ(dialog.result()->title(), "demo");
+    const ProjectData& result = *dialog.result();
+    EXPECT_EQ(std::tuple(result.memberPath(2), int(result.tempo()), int(result.key()), result.title()),
+              std::tuple(std::filesystem::path("/songs/theme.PLM"), 88, 9, std::string("demo")));
 }
 
 TEST(MidiExportDialog, TheOtherFieldOpensWithItsButtonAndRefusesATimeBaseOutOfRange) {
@@ -68,8 +65,7 @@ TEST(MidiExportDialog, TheOtherFieldOpensWithItsButtonAndRefusesATimeBaseOutOfRa
     dialog.resetButtons()->button(1)->setChecked(true);
     dialog.accept();
     EXPECT_FALSE(dialog.isVisible());
-    EXPECT_EQ(dialog.options().timeBase, 120u);
-    EXPECT_EQ(dialog.options().reset, DeviceReset::GsReset);
+    EXPECT_EQ(std::tuple(dialog.options().timeBase, dialog.options().reset), std::tuple(120u, DeviceReset::GsReset));
 }
 
 }  // namespace

@@ -22,11 +22,9 @@ ProjectData sample() {
 }
 
 TEST(ProjectForm, ShowsTheProjectAndGivesBackTheEditedBlock) {
-    // GIVEN the dialog on a project
     ProjectForm form(sample());
     EXPECT_EQ(std::tie(form.title, form.members[0], form.members[1]), std::make_tuple("春の歌", "/songs/a.PLM", ""));
     EXPECT_EQ(std::tie(form.key, form.denominator, form.soundModule), std::make_tuple(3, 2, 2));  // denominator "8"
-    // WHEN fields change and OK is pressed
     form.title = "夏";
     form.members[1] = "/songs/b.PLM";
     form.members[0] = "";
@@ -34,7 +32,6 @@ TEST(ProjectForm, ShowsTheProjectAndGivesBackTheEditedBlock) {
     form.denominator = 0;  // "2"
     const auto edited = form.accept();
     form.key = ProjectForm::kNone;
-    // THEN the block holds the new values and keeps the rest; no key chosen gives the keep value
     ASSERT_TRUE(edited);
     EXPECT_EQ(edited->title(), "夏");
     EXPECT_FALSE(edited->hasMember(0));

@@ -44,7 +44,6 @@ TEST(PropertiesForm, SwitchingTheFileKindRenamesTheInstrumentAndCancelAsks) {
     PropertiesForm form(newSongSettings(120, 1), instrumentTitle, true);
     EXPECT_EQ(form.instrumentText(), std::string(toneName(1, 0, 0)));
     EXPECT_TRUE(form.confirmCancel());
-    // WHEN the kind becomes rhythm THEN the drum set is named, and Cancel asks
     form.setFileKind(0);
     EXPECT_EQ(form.instrumentText(), std::string(drumSetName(1, 0)));
     box.script({Answer::No, Answer::Yes});
@@ -62,7 +61,6 @@ using test::OpenSongs;
 TEST(ApplyProperties, AllTracksGoesToEveryMemberButNotToTheProject) {
     const test::TempDir dir;
     platform::ScriptedMessageBox box;
-    // GIVEN a project of an open song and a closed one
     ASSERT_TRUE(writeSong(dir / "open.PLM", test::songOf(test::notes(3, {60}))));
     ASSERT_TRUE(writeSong(dir / "closed.PLM", test::songOf(test::notes(3, {60}))));
     ProjectData data = ProjectData::fresh();
@@ -79,7 +77,6 @@ TEST(ApplyProperties, AllTracksGoesToEveryMemberButNotToTheProject) {
 
     const std::vector<int> projectBefore{project.tempo(), project.key(), project.soundModule(), project.numerator(),
                                          project.denominatorPower()};
-    // WHEN another song's properties are confirmed with "全トラック変更する"
     CPlmDoc song;
     PropertiesForm form(song.songInfo(), instrumentTitle, project.isSet());
     form.tempo = 72;
@@ -90,7 +87,6 @@ TEST(ApplyProperties, AllTracksGoesToEveryMemberButNotToTheProject) {
     form.allTracks = true;
     applyProperties(song, form.accept(), project);
 
-    // THEN the song holds them and is modified, and so do both members; the project keeps its own
     const auto settingsOf = [](const SongInfo& i) {
         return std::vector<int>{i.tempo(), i.keySignature(), i.soundModule(), i.numerator(), i.denominatorPower()};
     };
@@ -103,7 +99,6 @@ TEST(ApplyProperties, AllTracksGoesToEveryMemberButNotToTheProject) {
               projectBefore);
     EXPECT_TRUE(song.isModified() && open.isModified());
 
-    // WHEN it is confirmed without the check THEN only the song changes
     form.tempo = 140;
     form.allTracks = false;
     applyProperties(song, form.accept(), project);

@@ -5,6 +5,7 @@
 #include <bit>
 #include <cmath>
 #include <filesystem>
+#include <tuple>
 
 #include "platform/file_io.h"
 #include "platform/message_box.h"
@@ -30,9 +31,8 @@ SongReadResult parsedAndRoundTripped(const Bytes& file) {
     const Bytes written = serializeSong(read.song);
     const SongReadResult again = parseSong(written);
     EXPECT_TRUE(again.ok() && !again.converted);
-    EXPECT_EQ(again.song.records, read.song.records);
-    EXPECT_EQ(again.song.info, read.song.info);
-    EXPECT_EQ(again.song.reserved, read.song.reserved);
+    EXPECT_EQ(std::tie(again.song.records, again.song.info, again.song.reserved),
+              std::tie(read.song.records, read.song.info, read.song.reserved));
     EXPECT_EQ(serializeSong(again.song), written);
     return read;
 }
@@ -61,7 +61,6 @@ OldRecord oldNote(std::uint8_t marks, std::initializer_list<int> keys, std::int1
 }
 
 TEST(SongFile, CurrentLayoutRoundTripsByteForByte) {
-    // GIVEN songs with every kind of record, odd reserved and header bytes, and an empty one
     Group r = test::groups({test::metaTime(3, 2)});
     addGroup(r, {note(3, 60), note(3, 64), test::effectValue(effect::kVolume, 90),
                  test::textRecord(kind::kLyric, "\x82\xa0"), test::textRecord(kind::kChordName, "C")});
@@ -76,16 +75,12 @@ TEST(SongFile, CurrentLayoutRoundTripsByteForByte) {
     rich.header.setWord(200, 0x5A);
 
     for (const SongData& song : {SongData{}, rich, test::songOf(test::filledSong(500))}) {
-        // WHEN each is written and read
         const Bytes file = serializeSong(song);
         const SongReadResult read = parsedAndRoundTripped(file);
-        // THEN it comes back whole, in the current layout
         ASSERT_TRUE(read.ok());
         EXPECT_EQ(read.version, kSongVersion);
-        EXPECT_EQ(read.song.records, song.records);
-        EXPECT_EQ(read.song.info, song.info);
-        EXPECT_EQ(read.song.reserved, song.reserved);
-        EXPECT_EQ(read.song.header.bytes[200], song.header.bytes[200]);
+        EXPECT_EQ(std::tie(read.song.records, read.song.info, read.song.reserved, read.song.header.bytes[200]),
+                  std::tie(song.records, song.info, song.reserved, song.header.bytes[200]));
         const std::size_t n = song.records.size();
         ASSERT_EQ(file.size(), kSongHeaderSize + 10 * n);
         EXPECT_EQ(Bytes(file.begin(), file.begin() + 10),
@@ -103,10 +98,9 @@ TEST(SongFile, VersionsBelow411ReadInPlaceAndMustMatchTheCountExactly) {
     below[9] = 0x77;
     const SongReadResult read = parsedAndRoundTripped(below);
     ASSERT_TRUE(read.ok());
-    EXPECT_FALSE(read.converted);
-    EXPECT_EQ(read.version, 300);
-    EXPECT_EQ(read.song.header.headerWord(), 2);
-    EXPECT_EQ(read.song.reserved[1], 0x77);
+    EXPECT_EQ(std::tuple(read.converted, int(read.version), int(read.song.header.headerWord()),
+                         int(read.song.reserved[1])),
+              std::tuple(false, 300, 2, 0x77));
     EXPECT_EQ(read.song.info, info);
     EXPECT_EQ(read.song.records, test::filledSong(12));
     below.push_back(0);
@@ -114,7 +108,6 @@ TEST(SongFile, VersionsBelow411ReadInPlaceAndMustMatchTheCountExactly) {
 }
 
 TEST(OldLayouts, Version10ChordBecomesOneGroupInKeyOrder) {
-    // GIVEN a version-10 rhythm song whose one record holds keys 64 and 60 at tempo 100
     OldRecord chord = oldNote(0, {64, 60}, 100);
     chord.set(16, 9);  // a program: dropped by widening, rhythm songs of this layout have none
     SongInfo info;
@@ -135,11 +128,9 @@ TEST(OldLayouts, TieMarksPerGroupBecomeTieStatesPerNote) {
             for (const SongRecord& r : g) ties.push_back(r.tie());
         return ties;
     };
-    // GIVEN two-note groups marked 0x40, 0x80 and nothing THEN begin, end, none on every note
     const auto chord = [](std::uint8_t marks) { return oldNote(marks, {60, 67}); };
     EXPECT_EQ(tiesOf(convertedGroups(test::layout24({chord(0x40), chord(0x80), chord(0)}))),
               (std::vector{0x40, 0x40, 0xC0, 0xC0, 0, 0}));
-    // GIVEN the same across bar lines THEN the bar lines neither break nor take the tie
     EXPECT_EQ(tiesOf(convertedGroups(test::layout24({chord(0x40), bar, chord(0x80), bar, chord(0)}))),
               (std::vector{0x40, 0x40, 0, 0xC0, 0xC0, 0, 0, 0}));
     // GIVEN a tie a rest breaks, a middle mark with nothing begun, a begin that never ends
@@ -150,7 +141,6 @@ TEST(OldLayouts, TieMarksPerGroupBecomeTieStatesPerNote) {
 }
 
 TEST(OldLayouts, EffectsFollowTheNotesOnlyWhenTheyChange) {
-    // GIVEN a record changing every effect, one repeating it, one changing only the pan
     OldRecord all = oldNote(0, {72});
     const std::pair<std::size_t, std::uint8_t> values[] = {{28, 90}, {22, 10}, {21, 50}, {20, 127}, {19, 20}, {18, 30}};
     for (auto [offset, value] : values) all.set(offset, value);  // volume, chorus, reverb, hold, modulation, pan
@@ -172,7 +162,6 @@ TEST(OldLayouts, EffectsFollowTheNotesOnlyWhenTheyChange) {
 }
 
 TEST(OldLayouts, CurvesBecomeTriplesWithFloatsNarrowed) {
-    // GIVEN a volume curve and a pitch-bend curve, then a record with neither
     OldRecord curved = oldNote(0, {60});
     curved.set(29, 3);  // volume curve: function, parameter, 32-bit value, two 16-bit values, two doubles
     curved.set(30, 9);
@@ -184,7 +173,6 @@ TEST(OldLayouts, CurvesBecomeTriplesWithFloatsNarrowed) {
     curved.setDouble(104, -2.5);
     const auto groups = convertedGroups(test::layout24({curved, oldNote(0, {60})}));
     ASSERT_EQ(groups.size(), 2u);
-    // THEN the note is followed by the two triples and no volume or pitch-bend value
     ASSERT_EQ(groups[0].size(), 7u);
     EXPECT_EQ(groups[0][1].bytes, (Record{0, 0x20, 3, 9, 0xFE, 0xFF, 0xFF, 0xFF, 0, 0}));
     EXPECT_EQ(groups[0][2].bytes, (Record{0, 0x21, 0x2C, 0x01, 0xD4, 0xFE, 0, 0, 0, 0}));
@@ -196,7 +184,6 @@ TEST(OldLayouts, CurvesBecomeTriplesWithFloatsNarrowed) {
     EXPECT_TRUE(std::isinf(floatAt(groups[0][3], 6))) << "beyond the float range";
     EXPECT_EQ(groups[0][4].kind(), 0x40);
     EXPECT_EQ(floatAt(groups[0][6], 2), -2.5f);
-    // AND after the curves the unchanged values are written again
     SongRecord bend = test::effectValue(effect::kPitchBend, 0);
     EXPECT_EQ(groups[1], (Group{groups[1][0], test::effectValue(effect::kVolume, 100), bend}));
 }
@@ -209,7 +196,6 @@ TEST(OldLayouts, ProgramsOfRhythmAndMelodySongs) {
         return r;
     };
     auto initialInstrument = [](const SongInfo& i) { return Bytes(i.bytes.begin() + 6, i.bytes.begin() + 10); };
-    // GIVEN a rhythm song: the first program is the initial drum set, a change a module-1 record
     SongInfo info;
     auto groups =
         convertedGroups(test::layout24({withProgram(25, 3), withProgram(25, 5), withProgram(40, 0)}, 5, 0, 0), &info);
@@ -219,7 +205,6 @@ TEST(OldLayouts, ProgramsOfRhythmAndMelodySongs) {
     EXPECT_EQ(groups[2][1].bytes, (Record{0, 0x10, effect::kProgram, 1, 0, 40, 0, 0, 0, 0}));
     EXPECT_EQ(groups[2][0].programInForce(), 40);
 
-    // GIVEN a melody song: the first program and bank are the initial tone, a bank change a record
     groups = convertedGroups(test::layout24({withProgram(25, 3), withProgram(25, 5)}, 5, 0, 1), &info);
     EXPECT_EQ(initialInstrument(info), (Bytes{1, 3, 25, 1}));
     EXPECT_EQ(groups[1][1].bytes, (Record{0, 0x10, effect::kProgram, 0, 5, 25, 0, 0, 0, 0}));
@@ -228,13 +213,11 @@ TEST(OldLayouts, ProgramsOfRhythmAndMelodySongs) {
 }
 
 TEST(OldLayouts, RestsBarLinesAndTheDefaultTempo) {
-    // GIVEN a version-20 song of a bar line at tempo 200 and a rest at 90 with a volume change
     OldRecord rest(90, 9);
     rest.set(16, 4);
     rest.set(28, 55);
     SongInfo info;
     const auto groups = convertedGroups(test::layout20({OldRecord(200, type::kBarLine), rest}, 9, 14, 1), &info);
-    // THEN one record each, carrying the program; rests carry no effects; bar lines set no tempo
     EXPECT_EQ(groups, (std::vector<Group>{{{{1, 0, 13, 0, 0, 0, 0, 0, 0, 0}}}, {{{1, 0, 9, 0, 0, 0, 0, 0, 0, 4}}}}));
     EXPECT_EQ(info.tempo(), 90);
     EXPECT_EQ(info.keySignature(), 14);
@@ -269,13 +252,11 @@ protected:
 };
 
 TEST_F(SongFileOnDisk, Layout30IsRewrittenAs411WhenRead) {
-    // GIVEN a version-30 file with time code 4 (3/8) and a reserved block
     SongInfo info = SongInfo::defaults();
     info.setTimeCode(4);
     Bytes image = test::layout30(test::filledSong(40), info);
     image[15] = 0xEE;
     const fs::path path = dir.write("old.PLM", image);
-    // WHEN it is read
     const SongReadResult read = readSong(path);
     ASSERT_TRUE(read.ok());
     EXPECT_EQ(read.version, 30);
@@ -316,19 +297,16 @@ TEST_F(SongFileOnDisk, WriteFailureShowsTheMessage) {
 }
 
 TEST_F(SongFileOnDisk, SettingsCountUpdateAndCheck) {
-    // GIVEN a song with one note of velocity 0
     Group records = test::filledSong(20);
     records[0].setVelocity(0);
     const fs::path path = dir / "song.PLM";
     ASSERT_TRUE(writeSong(path, test::songOf(records)));
     EXPECT_EQ(readSongSettings(path), SongInfo::defaults());
     EXPECT_EQ(recordCountOfFile(path), 20);
-    // WHEN project settings are applied twice, the second time with key 255 (keep the key)
     ASSERT_TRUE(updateSongSettings(path, 88, 3, 6, 3, 9));
     ASSERT_TRUE(updateSongSettings(path, 99, 2, 5, 1, 255));
     const SongInfo info = *readSongSettings(path);
     EXPECT_EQ(info.bytes, (std::array<std::uint8_t, 12>{5, 9, 1, 0, 99, 0, 0, 0, 0, 2, 5, 1}));
-    // WHEN the file is checked THEN the repair is reported under the path and saved
     ASSERT_TRUE(checkSongFile(path));
     EXPECT_EQ(messages.shown(), std::vector<std::string>{path.string() + "\nエラー修復　Velcity = 1"});
     EXPECT_EQ(readSong(path).song.records[0].velocity(), 100);

@@ -50,7 +50,6 @@ struct SongLifecycle : ::testing::Test {
 };
 
 TEST_F(SongLifecycle, AnInterruptedSaveKeepsTheOldFileAndTheSongModified) {
-    // GIVEN a saved one-note song, then grown to 100 groups
     const fs::path path = dir / "song.PLM";
     ASSERT_TRUE(writeSong(path, songOf(notes(3, {60}))));
     const auto before = platform::readFile(path);
@@ -59,14 +58,10 @@ TEST_F(SongLifecycle, AnInterruptedSaveKeepsTheOldFileAndTheSongModified) {
     EXPECT_FALSE(doc->isModified());
     for (int i = 0; i < 99; ++i) ASSERT_TRUE(doc->insertTypeGroup(0, type::kBarLine));
 
-    // WHEN saving fails part-way through the write
-    bool saved = true;
-    {
+    const bool saved = [&] {
         const FileSizeLimit limit(600);
-        saved = saveSongDocument(*doc, path);
-    }
-
-    // THEN the old file is there byte for byte, nothing is left beside it, the song stays modified
+        return saveSongDocument(*doc, path);
+    }();
     EXPECT_FALSE(saved);
     EXPECT_EQ(platform::readFile(path), before);
     EXPECT_EQ(std::distance(fs::directory_iterator(dir), fs::directory_iterator()), 1);
@@ -102,7 +97,6 @@ TEST_F(SongLifecycle, CheckingTheActiveSongMarksItModifiedOnlyWhenSomethingWasRe
 using test::OpenSongs;
 
 TEST_F(SongLifecycle, CheckingAllTracksRewritesClosedMembersAndChecksOpenOnesInMemory) {
-    // GIVEN two faulty members, the first open in a window
     ASSERT_TRUE(writeSong(dir / "open.PLM", songOf(faultySong())));
     ASSERT_TRUE(writeSong(dir / "closed.PLM", songOf(faultySong())));
     ProjectData project = ProjectData::fresh();
@@ -115,11 +109,9 @@ TEST_F(SongLifecycle, CheckingAllTracksRewritesClosedMembersAndChecksOpenOnesInM
 
     checkAllTracks(project, windows, [](const CPlmDoc&) { return std::string("open.PLM - Piano"); });
 
-    // THEN the open song is repaired in memory under its title, its file untouched
     EXPECT_TRUE(open.isModified());
     EXPECT_EQ(open.record(1).velocity(), 100);
     EXPECT_EQ(readSong(dir / "open.PLM").song.records[1].velocity(), 0);
-    // AND the closed one is repaired on disk under its path
     EXPECT_EQ(readSong(dir / "closed.PLM").song.records[1].velocity(), 100);
     ASSERT_EQ(box.shown().size(), 4u);
     EXPECT_EQ(box.shown()[0], "open.PLM - Piano\nエラー修復　GT = 1");

@@ -8,12 +8,10 @@ namespace plume {
 namespace {
 
 TEST(SongRecord, WritersOfSharedBytesKeepTheOtherFieldOfTheirByte) {
-    // GIVEN a dotted eighth note, tied and in a triplet
     SongRecord r;
     r.setKind(kind::kScore);
     r.setTypeAndDots(std::uint8_t(4 | mark::kDotted));
     r.setMarks(std::uint8_t(mark::kTieBegin | mark::kTupletFirst | 3));
-    // WHEN its length, then its dots change, THEN the other half of byte 2 stays
     r.setType(2);
     EXPECT_EQ(std::make_pair(r.type(), r.dots()), std::make_pair(std::uint8_t(2), mark::kDotted));
     r.setDots(mark::kDoubleDotted);

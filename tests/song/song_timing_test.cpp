@@ -23,8 +23,7 @@ TEST(Durations, PlainLengthsRestsAndDots) {
     EXPECT_EQ(ticksOf(song), (std::vector<std::uint32_t>{192, 48, 48, 84, 9, 9, 0, 0}));
 }
 
-TEST(Durations, Tuplets) {
-    // GIVEN tuplets of each kind in one song
+TEST(Durations, TupletsShareTheirSpanAndTakeTheShortestMemberAsBase) {
     std::vector<SongRecord> song = notes(4, {60, 60, 60});  // eighth triplet
     markTuplet(song, {0, 1, 2}, 3);
     addGroups(song, {note(3, 62), note(4, 62)});  // quarter + eighth triplet
@@ -35,13 +34,12 @@ TEST(Durations, Tuplets) {
     markTuplet(song, {10, 11, 12, 13}, 4);
     // WHEN the song is walked THEN each group gets its share of the span, the first the remainder
     EXPECT_EQ(ticksOf(song), (std::vector<std::uint32_t>{16, 16, 16, 32, 16, 12, 9, 9, 9, 9, 18, 18, 18, 18}));
-}
 
-TEST(Durations, TupletBaseIsTheShortestMemberIncludingRests) {
-    std::vector<SongRecord> song = groups({note(3, 60), rest(11), note(4, 60)});
-    markTuplet(song, {0, 1, 2}, 3);
-    EXPECT_EQ(TupletBaseType(song, 0), 5);
-    EXPECT_EQ(tupletBaseTypeAt(song, 2), 5);
+    // the base is the shortest member, rests included
+    std::vector<SongRecord> mixed = groups({note(3, 60), rest(11), note(4, 60)});
+    markTuplet(mixed, {0, 1, 2}, 3);
+    EXPECT_EQ(TupletBaseType(mixed, 0), 5);
+    EXPECT_EQ(tupletBaseTypeAt(mixed, 2), 5);
 }
 
 TEST(Durations, MillisecondsAtATempo) {
