@@ -39,8 +39,26 @@ protected:
     platform::ManualTimers timers{&clock};
     FakePlayer player;
     RecordingSounds sounds;
+    std::unique_ptr<WavFileDriver> driver;
+    std::unique_ptr<CVoiceDetector> detector;  // destroyed before its driver
     Trainer() { platform::installProfiles(&plm, &app); }
     ~Trainer() override { platform::installProfiles(nullptr, nullptr); }
+
+    // One question of the ear training, its note played out, answered with `letter`.
+    void answer(EarTraining& ear, char letter) {
+        ASSERT_TRUE(ear.ask());
+        player.end();
+        ear.pressNote(letter);
+        ear.decide();
+    }
+
+    // A microphone that hears `take` from the start of the recording.
+    void listen(const test::Take& take, int seconds) {
+        detector.reset();
+        driver = std::make_unique<WavFileDriver>(take, clock);
+        detector = std::make_unique<CVoiceDetector>(*driver);
+        ASSERT_TRUE(detector->Allocate(seconds));
+    }
 
     // Lets `ms` pass for the timers and the WAV-file device.
     template <typename Logic>
@@ -51,8 +69,6 @@ protected:
         }
     }
 };
-
-// ---- ear training ----------------------------------------------------------------------------------
 
 TEST_F(Trainer, EarTrainingComparesPitchClassesSoSharpSpellingsOfNaturalsCount) {
     // GIVEN white-key questions: F (index 3) and then C (index 0), both in the middle octave
@@ -89,24 +105,14 @@ TEST_F(Trainer, EarTrainingComparesPitchClassesSoSharpSpellingsOfNaturalsCount) 
 
 TEST_F(Trainer, EarTrainingCheersAfterThreeWrongAnswersAndEveryRightAnswerRestartsTheRun) {
     EarTraining ear(player, sounds, [] { return 0; });  // always C4
-    auto answer = [&](char letter) {
-        ASSERT_TRUE(ear.ask());
-        player.end();
-        ear.pressNote(letter);
-        ear.decide();
-    };
-    answer('D');
-    answer('D');
-    answer('C');  // right: the run starts again
-    answer('D');
-    answer('D');
+    for (char letter : {'D', 'D', 'C', 'D', 'D'}) answer(ear, letter);  // the right C starts the run again
     EXPECT_EQ(sounds.count("ganba.wav"), 0);
-    answer('D');
+    answer(ear, 'D');
     EXPECT_EQ(sounds.count("ganba.wav"), 1);
     EXPECT_EQ(sounds.played.back(), "ganba.wav");
     EXPECT_EQ(ear.score().run, 0);
-    answer('D');
-    answer('D');
+    answer(ear, 'D');
+    answer(ear, 'D');
     EXPECT_EQ(sounds.count("ganba.wav"), 1);
     EXPECT_EQ(ear.score().attempts, 8);
     EXPECT_EQ(ear.score().rate(), "12%");  // 1 × 100 / 8 in integers
@@ -142,37 +148,23 @@ TEST_F(Trainer, EarTrainingDrawsFromTheTickedRangesAndRepeatsAWaitingQuestion) {
     EXPECT_EQ(ear.state(), EarTraining::State::Waiting);
 }
 
-// ---- single-note singing ---------------------------------------------------------------------------
-
 TEST(KeyboardPicture, BlackKeysOnlyInTheirBandAndWhiteKeysEightPixelsWide) {
-    using keyboard_picture::noteAt;
-    // C#2 spans x 5..10 of the first octave in the band; below the band the same x is C
-    EXPECT_EQ(noteAt(5, 21), 25);
-    EXPECT_EQ(noteAt(10, 40), 25);
-    EXPECT_EQ(noteAt(4, 30), 24);
-    EXPECT_EQ(noteAt(5, 41), 24);
-    // Bb of the second octave ends at 56 + 50, B begins at 56 + 51; the last key is B6 (95)
-    EXPECT_EQ(noteAt(56 + 50, 30), 46);
-    EXPECT_EQ(noteAt(56 + 51, 30), 47);
-    EXPECT_EQ(noteAt(335, 60), 95);
-    // the mark row and everything outside set nothing
-    EXPECT_EQ(noteAt(336, 60), std::nullopt);
-    EXPECT_EQ(noteAt(20, 20), std::nullopt);
+    // C#2 spans x 5..10 of the first octave in the band, below it the same x is C; Bb of the second
+    // octave ends at 56 + 50; the last key is B6 (95); the mark row and everything outside set nothing
+    const std::tuple<int, int, std::optional<int>> cases[] = {
+        {5, 21, 25}, {10, 40, 25}, {4, 30, 24},  {5, 41, 24},           {56 + 50, 30, 46},
+        {56 + 51, 30, 47}, {335, 60, 95}, {336, 60, std::nullopt}, {20, 20, std::nullopt}};
+    for (const auto& [x, y, key] : cases) EXPECT_EQ(keyboard_picture::noteAt(x, y), key) << x << "," << y;
 }
 
 class SingleNote : public Trainer {
 protected:
-    std::unique_ptr<WavFileDriver> driver;
-    std::unique_ptr<CVoiceDetector> detector;
     std::unique_ptr<SingingBasics> basics;
 
-    // The dialog over a microphone that hears `take` from the start of the recording.
+    // The dialog over a microphone that hears `take`.
     void make(const test::Take& take, std::deque<int> random = {0}) {
         basics.reset();
-        detector.reset();
-        driver = std::make_unique<WavFileDriver>(take, clock);
-        detector = std::make_unique<CVoiceDetector>(*driver);
-        ASSERT_TRUE(detector->Allocate(SingingBasics::kSeconds));
+        listen(take, SingingBasics::kSeconds);
         basics = std::make_unique<SingingBasics>(*detector, player, sounds, timers, numbers(random));
         basics->load();
     }
@@ -264,23 +256,16 @@ TEST_F(SingleNote, ABusyInputIsRetriedSilentlyForFiveSecondsThenReported) {
     EXPECT_EQ(basics->score().attempts, 0);
 }
 
-// ---- singing a song --------------------------------------------------------------------------------
-
 SongRecord note(std::uint8_t type, std::uint8_t key) { return SongRecord{{1, 0, type, 0, 0, key, 100, 0, 80, 0}}; }
 SongRecord bar(std::uint8_t type = type::kBarLine) { return SongRecord{{1, 0, type, 0, 0, 0, 0, 0, 0, 0}}; }
 
 class SongPractice : public Trainer {
 protected:
-    std::unique_ptr<WavFileDriver> driver;
-    std::unique_ptr<CVoiceDetector> detector;
     std::unique_ptr<SingingPractice> practice;
 
     void make(const test::Take& take, const std::vector<SongRecord>& song, std::int16_t tempo = 120) {
         practice.reset();
-        detector.reset();
-        driver = std::make_unique<WavFileDriver>(take, clock);
-        detector = std::make_unique<CVoiceDetector>(*driver);
-        ASSERT_TRUE(detector->Allocate(SingingPractice::kSeconds));
+        listen(take, SingingPractice::kSeconds);
         practice = std::make_unique<SingingPractice>(*detector, player, sounds, timers);
         SongInfo info = SongInfo::defaults();
         info.setTempo(tempo);
@@ -459,8 +444,6 @@ TEST_F(SongPractice, PlayingSongAndVoiceFollowsBothEnds) {
     EXPECT_FALSE(player.playing);
     EXPECT_EQ(practice->state(), SingingPractice::State::Idle);
 }
-
-// ---- pitch shift -----------------------------------------------------------------------------------
 
 TEST(PitchShift, TwoSemitonesUpMoves220HzTo246HzInTheSameLengthWithSilenceAfterTheHeadsRunOut) {
     test::Take take;
