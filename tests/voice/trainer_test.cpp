@@ -191,16 +191,14 @@ TEST_F(SingleNote, TheExactKeyIsRightAndTheSameNoteAnOctaveOffIsWrong) {
     plm.writeInt("Cantavo", "high", 60);
     make(sung(48));
     askAndSing();
-    EXPECT_EQ(basics->question(), 60);
-    EXPECT_EQ(basics->sung(), 48);
-    EXPECT_EQ(basics->score().correct, 0);
+    const auto judged = [&] { return std::make_tuple(basics->question(), basics->sung(), basics->score().correct); };
+    EXPECT_EQ(judged(), std::make_tuple(60, 48, 0));
     EXPECT_EQ(sounds.played, (Strings{"prob.wav", "buu.wav"}));
     EXPECT_EQ(basics->staff(), SingingBasics::Staff::QuestionAndSung);
     // WHEN the singer hits the key itself THEN it is right
     make(sung(60));
     askAndSing();
-    EXPECT_EQ(basics->sung(), 60);
-    EXPECT_EQ(basics->score().correct, 1);
+    EXPECT_EQ(judged(), std::make_tuple(60, 60, 1));
     EXPECT_EQ(sounds.played.back(), "pinpon.wav");
     EXPECT_EQ(basics->state(), SingingBasics::State::Idle);
     // and silence is no answer: wrong
@@ -215,22 +213,19 @@ TEST_F(SingleNote, TheRangeComesFromTheProfileWithinLimitsIsSwappedAndSavedOnOk)
     plm.writeInt("Cantavo", "high", 20);  // out of 24..95: the default 72
     plm.writeInt("User Data for Transpose", "User Data", 96);
     make({}, {5});
-    EXPECT_EQ(basics->ownNote(), 60);
-    EXPECT_EQ(basics->low(), 80);
-    EXPECT_EQ(basics->high(), 72);
+    EXPECT_EQ(std::make_tuple(basics->ownNote(), basics->low(), basics->high()), std::make_tuple(60, 80, 72));
     // "出題" swaps the ends: 72 + 5 % 9
     ASSERT_TRUE(basics->ask());
-    EXPECT_EQ(basics->low(), 72);
-    EXPECT_EQ(basics->question(), 77);
+    EXPECT_EQ(std::make_tuple(basics->low(), basics->question()), std::make_tuple(72, 77));
     // The keyboard sets the selected end
     basics->setSelector(SingingBasics::End::High);
     basics->clickKeyboard(3 * 56 + 8, 50);  // D5
     EXPECT_EQ(basics->high(), 62);
     basics->setOwnNote(55);
     basics->save();
-    EXPECT_EQ(plm.getInt("Cantavo", "low", 0), 72);
-    EXPECT_EQ(plm.getInt("Cantavo", "high", 0), 62);
-    EXPECT_EQ(plm.getInt("User Data for Transpose", "User Data", 0), 55);
+    EXPECT_EQ(std::make_tuple(plm.getInt("Cantavo", "low", 0), plm.getInt("Cantavo", "high", 0),
+                              plm.getInt("User Data for Transpose", "User Data", 0)),
+              std::make_tuple(72, 62, 55));
 }
 
 TEST_F(SingleNote, ABusyInputIsRetriedSilentlyForFiveSecondsThenReported) {
@@ -289,8 +284,7 @@ protected:
 TEST_F(SongPractice, TranspositionKeepsEveryNoteWithin24To94AndRefusedMovesLeaveTheBars) {
     make({}, {note(3, 30), bar(type::kLineBreak), note(3, 80)});
     EXPECT_EQ(practice->source()[1].type(), type::kBarLine);
-    EXPECT_EQ(practice->octaveLow(), 0);   // -(30 - 24) / 12
-    EXPECT_EQ(practice->octaveHigh(), 1);  // (95 - 80) / 12
+    EXPECT_EQ(std::make_pair(practice->octaveLow(), practice->octaveHigh()), std::make_pair(0, 1));  // -6/12, 15/12
     EXPECT_TRUE(practice->setSemitone(-5));
     EXPECT_FALSE(practice->setSemitone(-6)) << "the bar ends at -5";
     EXPECT_TRUE(practice->setSemitone(0));
@@ -306,8 +300,7 @@ TEST_F(SongPractice, TranspositionKeepsEveryNoteWithin24To94AndRefusedMovesLeave
     EXPECT_EQ(practice->transposition(), -2);
     // Without notes both bars stay at 0
     make({}, {bar(), note(9, 0)});
-    EXPECT_EQ(practice->octaveLow(), 0);
-    EXPECT_EQ(practice->octaveHigh(), 0);
+    EXPECT_EQ(std::make_pair(practice->octaveLow(), practice->octaveHigh()), std::make_pair(0, 0));
     EXPECT_FALSE(practice->setSemitone(1));
 }
 
