@@ -1,9 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
-#include <sstream>
 
-#include "cli/commands.h"
 #include "export/export_project.h"
 #include "export/smf_reader.h"
 #include "platform/file_io.h"
@@ -20,11 +18,9 @@ namespace {
 namespace fs = std::filesystem;
 
 using test::CliRun;
-CliRun run(const std::vector<std::string>& args) { return test::runCommand(args); }
 
-class ExportCli : public testing::Test {
+class ExportCli : public test::CliTest {
 protected:
-    test::TempDir dir;
     std::string prj;
 
     // GIVEN a project of a melody on track 1 and a drum song on track 3

@@ -108,13 +108,9 @@ TEST(MldExport, PartsShareAChunkMergedByTime) {
     project.songs[0] = test::groups({playedNote(2, 60, 0, 100), playedNote(3, 62, 0, 100)});
     project.songs[1] = test::groups({test::barLine(), playedNote(3, 64, 0, 100), playedNote(3, 65, 0, 100),
                                      playedNote(3, 67, 0, 100)});
-    for (std::size_t i = 2; i < 5; ++i) addGroup(project.songs[i], {playedNote(1, 72, 0, 100)});
-    project.songs[2].push_back(test::effectValue(effect::kVolume, 80));
-    project.songs[2][0].setGroupSize(2);
-    project.songs[3].push_back(test::effectValue(effect::kVolume, 0));
-    project.songs[3][0].setGroupSize(2);
-    project.songs[4].push_back(test::effectValue(effect::kVolume, 100));
-    project.songs[4][0].setGroupSize(2);
+    const std::uint8_t volumes[] = {80, 0, 100};
+    for (std::size_t i = 2; i < 5; ++i)
+        addGroup(project.songs[i], {playedNote(1, 72, 0, 100), test::effectValue(effect::kVolume, volumes[i - 2])});
     const std::vector<Bytes> chunks = chunksOf(buildMldFile(project.view()));
     ASSERT_EQ(chunks.size(), 2u);
     // THEN each round's first event carries the time since the last round; the parts' settings
@@ -132,7 +128,7 @@ TEST(MldExport, PartsShareAChunkMergedByTime) {
 TEST(MldExport, HeaderLengthFollowsTheTitle) {
     TestProject project;
     project.songs[0] = test::groups({playedNote(3, 60, 0, 100)});
-    EXPECT_EQ(buildMldFile(project.view())[9], 26);
+    EXPECT_EQ(buildMldFile(project.view())[9], 26);  // the byte-for-byte file has no title
     project.settings.title = "ab";
     const Bytes file = buildMldFile(project.view());
     EXPECT_EQ(file[9], 28);

@@ -3,7 +3,6 @@
 #include <cstdlib>
 #include <filesystem>
 
-#include "platform/file_io.h"
 #include "platform/profile.h"
 
 namespace plume::platform {
@@ -91,10 +90,6 @@ TEST(Profile, FilesLiveInTheConfigurationFolder) {
     // THEN the folder is made and another reader of the file sees the entry
     EXPECT_EQ(FileProfile(dir / "plm.ini").getInt("midi config", "device", -1), 4);
 
-    // GIVEN a file written on Windows (BOM, CRLF) THEN it reads the same
-    const std::string windows = "\xEF\xBB\xBF[Data Base]\r\nPath=C:\\db\r\n";
-    ASSERT_TRUE(writeFileAtomically(dir / "win.ini", Bytes(windows.begin(), windows.end())));
-    EXPECT_EQ(FileProfile(dir / "win.ini").getString("DATA BASE", "path", ""), "C:\\db");
 
     ::setenv("PLUME_CONFIG_DIR", saved.c_str(), 1);
     EXPECT_EQ(dynamic_cast<FileProfile&>(appProfile()).path(), fs::path(saved) / "Plume.ini");

@@ -106,7 +106,6 @@ TEST_F(MemberLoader, ProjectMembersComeFromOpenDocumentsOrFiles) {
     PlaySlots slots;
     slots[3].document = &open;  // left over from an earlier play
 
-    // WHEN the members are loaded
     const ProjectMembers members = loadProjectMembers(project, lookup, slots);
 
     // THEN the open one lends its document, the file is loaded, the others are left out

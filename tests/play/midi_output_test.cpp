@@ -16,8 +16,7 @@ TEST(MidiOutput, MixerChangesWhilePlayingReachTheNextMessages) {
     // goes down at 350 + 496 i ms and (gate 75 %) up 372 ms later
     const auto document = documentOf(notes(3, {60, 62, 64, 65, 67, 69, 71, 72}), infoWith(120));
     PlayRig rig;
-    rig.host.document = document.get();
-    rig.sequencer().PlayCurrent();
+    rig.start(*document);
     rig.engine.runFor(1000);  // D sounds since 846 ms
     // WHEN the mixer shifts the key up two, pulls the volume to 50 and the master to 100
     setLiveKeyShift(rig.block(), 2);

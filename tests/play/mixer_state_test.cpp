@@ -88,13 +88,11 @@ TEST(Mixer, SoloTwiceRestoresEveryChannelsOwnMuteAndAMutedChannelStaysSilentThro
     rig.mixer.clickMute(1);
     ASSERT_TRUE(rig.startProject(members.project));
     const std::array<bool, 16> own = mutedFlags(rig.engine.block());
-    EXPECT_FALSE(own[0]);
-    EXPECT_TRUE(own[1]);
-    EXPECT_FALSE(own[2]);
+    EXPECT_EQ(own, (std::array<bool, 16>{false, true}));
     rig.engine.runFor(1000);
     // WHEN the first is soloed for two seconds, then its solo is clicked again
     rig.mixer.clickSolo(0);
-    EXPECT_EQ(mutedFlags(rig.engine.block())[2], true);
+    EXPECT_TRUE(mutedFlags(rig.engine.block())[2]);
     rig.engine.runFor(20);
     const std::int64_t soloFrom = rig.lastMicros() + 1;
     rig.engine.runFor(2000);
@@ -121,9 +119,7 @@ TEST(Mixer, SoloAtTheStartOfAProjectPlayLeavesOnlyThatMemberSounding) {
     rig.mixer.clickMute(0);  // muting another changes nothing while the solo holds
     ASSERT_TRUE(rig.startProject(members.project));
     ASSERT_TRUE(rig.playToEnd());
-    const std::array<int, 16> ons = rig.noteOns();
-    EXPECT_EQ(ons[0] + ons[1], 0);
-    EXPECT_EQ(ons[2], 20);
+    EXPECT_EQ(rig.noteOns(), (std::array<int, 16>{0, 0, 20}));
 }
 
 TEST(Mixer, AFaderMovedDuringPlaybackReachesTheDeviceWithinOneTickAndReportsMoveTheMixer) {
@@ -229,12 +225,10 @@ TEST(Mixer, TheTrackHintNamesTheMembersKindAndInstrumentOrSaysWhatIsWrong) {
     ASSERT_TRUE(project.setMemberPath(1, dir / "gone.PLM"));
     const TrackInfo rhythm = trackInfo(&project, 0);
     EXPECT_FALSE(rhythm.problem);
-    EXPECT_EQ(rhythm.fileName, "beat.PLM");
-    EXPECT_EQ(rhythm.kind, "リズム");
-    EXPECT_EQ(rhythm.instrument, "GM Drum Set");
+    EXPECT_EQ(std::tie(rhythm.fileName, rhythm.kind, rhythm.instrument),
+              std::make_tuple("beat.PLM", "リズム", "GM Drum Set"));
     EXPECT_EQ(trackInfo(&project, 1).problem, "ファイルが存在しません。");
-    EXPECT_EQ(trackInfo(&project, 16).problem, "トラック番号が不正な値です。");
-    EXPECT_EQ(trackInfo(&project, -1).problem, "トラック番号が不正な値です。");
+    for (int bad : {16, -1}) EXPECT_EQ(trackInfo(&project, bad).problem, "トラック番号が不正な値です。");
 }
 
 // Under ThreadSanitizer: the user-interface thread drives every control through the mixer while

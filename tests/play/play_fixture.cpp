@@ -27,9 +27,13 @@ bool PlayRig::playToEnd(std::int64_t limitMs) {
     return engine.runUntil([this] { return sequencer().playMode() == PlayMode::Stopped; }, limitMs);
 }
 
-bool PlayRig::play(const CPlmDoc& document) {
+void PlayRig::start(const CPlmDoc& document) {
     host.document = &document;
     sequencer().PlayCurrent();
+}
+
+bool PlayRig::play(const CPlmDoc& document) {
+    start(document);
     return playToEnd();
 }
 
@@ -40,6 +44,12 @@ std::vector<std::string> PlayRig::messages() {
         lines.push_back(line.substr(line.find(' ') + 1));
     }
     return lines;
+}
+
+std::vector<std::string> PlayRig::noteOns() {
+    std::vector<std::string> ons = messages();
+    std::erase_if(ons, [](const std::string& m) { return m.size() != 8 || m[0] != '9' || m.ends_with("00"); });
+    return ons;
 }
 
 std::vector<std::string> PlayRig::timed() {

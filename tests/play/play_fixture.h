@@ -79,11 +79,14 @@ struct PlayRig {
     PlayBlock& block() { return engine.block(); }
     // Plays on until the sequencer is stopped; false when it still plays after `limitMs`.
     bool playToEnd(std::int64_t limitMs = 600000);
-    // Plays the document as the active song from the start to its end.
+    // Starts the document as the active song; play() plays it from the start to its end.
+    void start(const CPlmDoc& document);
     bool play(const CPlmDoc& document);
     // Each message as its bytes in hex ("B0 07 64"); timed() puts the milliseconds first.
     std::vector<std::string> messages();
     std::vector<std::string> timed();
+    // The note-ons ("90 3C 64") in order.
+    std::vector<std::string> noteOns();
 
     platform::ScriptedMessageBox box;
     platform::MemoryProfile profile;

@@ -33,13 +33,10 @@ TEST(PlaySettings, TheFrameWritesItsKeysTheResetDialogItsOwnAndTheRepeatPauseIsN
     s.playBeginReset = 0;
     s.repeatInterval = 5;
     s.save(profile);
-    EXPECT_EQ(profile.getInt("MIDI Config", "ShowLevel", 9), 0);
-    EXPECT_EQ(profile.getInt("MIDI Config", "Interrupt", 9), 0);
-    EXPECT_EQ(profile.getInt("MIDI Config", "Device", 9), 1);
+    const std::pair<const char*, int> written[] = {{"ShowLevel", 0},   {"Interrupt", 0},         {"Device", 1},
+                                                   {"MainVolCtrl", 0}, {"Play Begin Reset", 3}, {"Rep Play Interval", 700}};
+    for (const auto& [key, value] : written) EXPECT_EQ(profile.getInt("MIDI Config", key, 9), value) << key;
     EXPECT_EQ(profile.getString("MIDI Config", "Device Name", ""), "Port B");
-    EXPECT_EQ(profile.getInt("MIDI Config", "MainVolCtrl", 9), 0);
-    EXPECT_EQ(profile.getInt("MIDI Config", "Play Begin Reset", 9), 3);
-    EXPECT_EQ(profile.getInt("MIDI Config", "Rep Play Interval", 9), 700);
     s.savePlayBeginReset(profile);
     EXPECT_EQ(profile.getInt("MIDI Config", "Play Begin Reset", 9), 0);
 }

@@ -37,8 +37,7 @@ TEST(PlaybackThread, TheRealTimeThreadPlaysWhatTheSimulatedClockPlaysAndEndsTheP
 
     // WHEN the same song plays on the real-time thread
     test::PlayRig rig({}, PlaybackEngine::ClockMode::Realtime);
-    rig.host.document = document.get();
-    rig.sequencer().PlayCurrent();
+    rig.start(*document);
     ASSERT_EQ(rig.sequencer().playMode(), PlayMode::Track);
     // THEN WM_PLAY_END reaches the frame, which stops; the messages are the same, the notes as
     // far apart as on the simulated clock

@@ -13,21 +13,28 @@ using Lines = std::vector<std::string>;
 
 constexpr std::uint8_t kQuarter = 3;
 
-// Note-ons as "90 3C 64", in order.
-Lines noteOns(const Lines& messages) {
-    Lines ons;
-    for (const std::string& m : messages) {
-        if (m.size() == 8 && m[0] == '9' && m.substr(6) != "00") ons.push_back(m);
-    }
-    return ons;
-}
-
 // A folder of member files for one test.
 struct MemberFiles : TempDir {
     std::filesystem::path write(const std::string& name, const std::vector<SongRecord>& records, SongInfo info) {
         return TempDir::write(name, serializeSong(songOf(records, info)));
     }
 };
+
+// A project of the given members, first on track 1.
+ProjectData projectOf(std::initializer_list<std::filesystem::path> members) {
+    ProjectData project = ProjectData::fresh();
+    std::size_t track = 0;
+    for (const auto& path : members) EXPECT_TRUE(project.setMemberPath(track++, path));
+    return project;
+}
+
+// The rig playing `project` from the mixer.
+void playFromMixer(PlayRig& rig, const ProjectData& project) {
+    rig.host.active = ActiveWindow::Mixer;
+    rig.host.projectData = &project;
+    rig.sequencer().PlayCurrent();
+    EXPECT_EQ(rig.sequencer().playMode(), PlayMode::Project);
+}
 
 TEST(Sequencer, StartSendsResetPauseInitialStateAndChaseBeforeTheNotesAndStopSilencesEveryChannel) {
     // GIVEN an SC-55 song (bank 8, program 4) whose effects stand before its first note
@@ -51,35 +58,27 @@ TEST(Sequencer, StartSendsResetPauseInitialStateAndChaseBeforeTheNotesAndStopSil
     const Lines messages = rig.messages();
     ASSERT_GE(messages.size(), 48u);
     Lines expected;
-    for (const char* ch : {"0", "1", "2", "3", "4", "5", "6", "7", "8", "9", "A", "B", "C", "D", "E", "F"}) {
-        expected.push_back(std::string("B") + ch + " 40 00");
-        expected.push_back(std::string("B") + ch + " 7B 00");
-        expected.push_back(std::string("B") + ch + " 78 00");
-    }
+    for (const char ch : std::string("0123456789ABCDEF"))
+        for (const char* off : {" 40 00", " 7B 00", " 78 00"}) expected.push_back(std::string("B") + ch + off);
     EXPECT_EQ(Lines(messages.end() - 48, messages.end()), expected);
-    EXPECT_EQ(noteOns(messages), (Lines{"90 3C 64", "90 3E 64"}));
+    EXPECT_EQ(rig.noteOns(), (Lines{"90 3C 64", "90 3E 64"}));
     EXPECT_FALSE(rig.engine.component().isOpen());
 }
 
 TEST(Sequencer, TheResetModeChoosesTheMessageAndThePause) {
     const auto gmSong = documentOf(notes(kQuarter, {60}), infoWith(120, 0));
-    struct Case {
-        int mode;
-        const char* first;
-        const char* second;
-    };
-    for (const Case& c : {Case{0, "1.000 F0 7F 7F 04 01 00 7F F7", "1.000 C0 00"},
-                          Case{1, "0.000 F0 7E 7F 09 01 F7", "300.000 F0 7F 7F 04 01 00 7F F7"},
-                          Case{2, "0.000 F0 7E 7F 09 01 F7", "300.000 F0 7F 7F 04 01 00 7F F7"},
-                          Case{3, "0.000 F0 41 10 42 12 40 00 7F 00 41 F7", "300.000 F0 7F 7F 04 01 00 7F F7"}}) {
+    const Lines firstTwo[] = {{"1.000 F0 7F 7F 04 01 00 7F F7", "1.000 C0 00"},
+                              {"0.000 F0 7E 7F 09 01 F7", "300.000 F0 7F 7F 04 01 00 7F F7"},
+                              {"0.000 F0 7E 7F 09 01 F7", "300.000 F0 7F 7F 04 01 00 7F F7"},
+                              {"0.000 F0 41 10 42 12 40 00 7F 00 41 F7", "300.000 F0 7F 7F 04 01 00 7F F7"}};
+    for (int mode = 0; mode < 4; ++mode) {
         PlaySettings settings;
-        settings.playBeginReset = c.mode;
+        settings.playBeginReset = mode;
         PlayRig rig(settings);
         ASSERT_TRUE(rig.play(*gmSong));
         const Lines timed = rig.timed();
         ASSERT_GE(timed.size(), 2u);
-        EXPECT_EQ(timed[0], c.first) << "mode " << c.mode;
-        EXPECT_EQ(timed[1], c.second) << "mode " << c.mode;
+        EXPECT_EQ(Lines(timed.begin(), timed.begin() + 2), firstTwo[mode]) << "mode " << mode;
     }
     // Without the master volume control no master volume is sent.
     PlaySettings noMaster;
@@ -98,10 +97,9 @@ TEST(Sequencer, ASelectionPlaysFromItsFirstGroupThroughTheWholeOfItsLastChord) {
     const auto document = documentOf(song);
     PlayRig rig;
     rig.host.selection = RecordSelection{1, chord};
-    // WHEN played
     ASSERT_TRUE(rig.play(*document));
     // THEN D and all three notes of the chord sound (the chord's last record first), C and F do not
-    EXPECT_EQ(noteOns(rig.messages()), (Lines{"90 3E 64", "90 40 64", "90 43 64", "90 4C 64"}));
+    EXPECT_EQ(rig.noteOns(), (Lines{"90 3E 64", "90 40 64", "90 43 64", "90 4C 64"}));
 }
 
 TEST(Sequencer, EffectsBeforeTheSelectionAreChasedAndATempoEffectSetsTheStartTempo) {
@@ -140,42 +138,32 @@ TEST(Sequencer, ARhythmSongPlaysOnChannelTenAloneAndInAProject) {
         ASSERT_TRUE(rig.play(*document));
         const Lines messages = rig.messages();
         EXPECT_LT(indexOf(messages, "C9 10"), messages.size());
-        EXPECT_EQ(noteOns(messages), (Lines{"99 24 64", "99 26 64"}));
+        EXPECT_EQ(rig.noteOns(), (Lines{"99 24 64", "99 26 64"}));
     }
     // WHEN it is the second member of a project, after a melody
     MemberFiles files;
-    ProjectData project = ProjectData::fresh();
-    ASSERT_TRUE(project.setMemberPath(0, files.write("melody.PLM", notes(kQuarter, {72}), infoWith(120))));
-    ASSERT_TRUE(project.setMemberPath(1, files.write("drums.PLM", beat, drums)));
+    const ProjectData project = projectOf(
+        {files.write("melody.PLM", notes(kQuarter, {72}), infoWith(120)), files.write("drums.PLM", beat, drums)});
     PlayRig rig;
-    rig.host.active = ActiveWindow::Mixer;
-    rig.host.projectData = &project;
-    rig.sequencer().PlayCurrent();
-    EXPECT_EQ(rig.sequencer().playMode(), PlayMode::Project);
+    playFromMixer(rig, project);
     EXPECT_EQ(rig.block().channels[1].midiChannel, 9);
     EXPECT_FALSE(rig.block().channels[1].melodic);
     ASSERT_TRUE(rig.playToEnd());
     // THEN the drums still play on channel 10, the melody on channel 1
     const Lines messages = rig.messages();
     EXPECT_LT(indexOf(messages, "C9 10"), messages.size());
-    EXPECT_EQ(noteOns(messages), (Lines{"90 48 64", "99 24 64", "99 26 64"}));
+    EXPECT_EQ(rig.noteOns(), (Lines{"90 48 64", "99 24 64", "99 26 64"}));
 }
 
 TEST(Sequencer, AProjectMemberOpenInAWindowPlaysItsUnsavedContents) {
     // GIVEN two members on disk, the first of them open and changed from C5 to E5
     MemberFiles files;
     const auto first = files.write("a.PLM", notes(kQuarter, {72}), infoWith(120));
-    const auto second = files.write("b.PLM", notes(kQuarter, {48}), infoWith(120));
-    ProjectData project = ProjectData::fresh();
-    ASSERT_TRUE(project.setMemberPath(0, first));
-    ASSERT_TRUE(project.setMemberPath(1, second));
+    const ProjectData project = projectOf({first, files.write("b.PLM", notes(kQuarter, {48}), infoWith(120))});
     const auto edited = documentOf(notes(kQuarter, {76}), infoWith(120));
     PlayRig rig;
-    rig.host.active = ActiveWindow::Mixer;
-    rig.host.projectData = &project;
     rig.host.open[first] = edited.get();
-    // WHEN the project plays
-    rig.sequencer().PlayCurrent();
+    playFromMixer(rig, project);
     EXPECT_EQ(rig.engine.slots()[0].document, edited.get());
     EXPECT_NE(rig.engine.slots()[1].buffer, nullptr);
     // (the open member is a song being played, a song outside the project is not)
@@ -185,7 +173,7 @@ TEST(Sequencer, AProjectMemberOpenInAWindowPlaysItsUnsavedContents) {
     ASSERT_TRUE(rig.playToEnd());
     EXPECT_FALSE(rig.sequencer().plays(*edited));
     // THEN the window's E5 sounds, and the closed member as read from disk
-    EXPECT_EQ(noteOns(rig.messages()), (Lines{"90 4C 64", "91 30 64"}));
+    EXPECT_EQ(rig.noteOns(), (Lines{"90 4C 64", "91 30 64"}));
     // and the loaded buffers are gone after the end
     EXPECT_FALSE(rig.engine.slots()[1].used());
 }
@@ -195,10 +183,8 @@ TEST(Sequencer, AllTracksPlaysEachMemberFromTheGroupAtTheSelectionsTime) {
     MemberFiles files;
     const std::vector<SongRecord> activeSong = notes(kQuarter, {60, 62, 64, 65, 67});
     const auto activePath = files.write("lead.PLM", activeSong, infoWith(120));
-    const auto otherPath = files.write("bass.PLM", notes(4, {36, 38, 40, 41, 43}), infoWith(60));
-    ProjectData project = ProjectData::fresh();
-    ASSERT_TRUE(project.setMemberPath(0, activePath));
-    ASSERT_TRUE(project.setMemberPath(1, otherPath));
+    const ProjectData project =
+        projectOf({activePath, files.write("bass.PLM", notes(4, {36, 38, 40, 41, 43}), infoWith(60))});
     const auto active = documentOf(activeSong, infoWith(120));
     PlayRig rig;
     rig.host.document = active.get();
@@ -210,14 +196,13 @@ TEST(Sequencer, AllTracksPlaysEachMemberFromTheGroupAtTheSelectionsTime) {
     rig.host.projectData = &project;
     rig.host.selection = RecordSelection{2, 4};  // E to G: from 1000 ms to 2000 ms
     rig.sequencer().setAllTracks(true);
-    // WHEN played
     rig.sequencer().PlayCurrent();
     EXPECT_EQ(rig.sequencer().playMode(), PlayMode::Project);
     EXPECT_EQ(rig.block().playType, PlayType::SeveralTracks);
     ASSERT_TRUE(rig.playToEnd());
     // THEN each member starts at its group at 1000 ms and ends with the group reaching 2000 ms; they
     // play together at the last member's tempo (60/min), so the lead's quarters last a second
-    EXPECT_EQ(noteOns(rig.messages()), (Lines{"90 40 64", "91 28 64", "91 29 64", "90 41 64"}));
+    EXPECT_EQ(rig.noteOns(), (Lines{"90 40 64", "91 28 64", "91 29 64", "90 41 64"}));
 }
 
 TEST(Sequencer, WithRepeatOnThePlayRestartsAfterThePauseAndStoppingCancelsIt) {
@@ -255,12 +240,11 @@ TEST(Sequencer, WithRepeatOnThePlayRestartsAfterThePauseAndStoppingCancelsIt) {
 TEST(Sequencer, StoppingDuringTheResetPauseNeverStartsTheClock) {
     const auto document = documentOf(notes(kQuarter, {60}), infoWith(120));
     PlayRig rig;
-    rig.host.document = document.get();
-    rig.sequencer().PlayCurrent();
+    rig.start(*document);
     rig.engine.runFor(100);  // in the reset pause
     rig.sequencer().StopPlay();
     rig.engine.runFor(2000);
-    EXPECT_EQ(noteOns(rig.messages()), Lines{});
+    EXPECT_EQ(rig.noteOns(), Lines{});
     EXPECT_EQ(rig.sequencer().playMode(), PlayMode::Stopped);
 }
 
@@ -270,12 +254,11 @@ TEST(Sequencer, ATestPlayReportsItsNoteStartsAndEndsAndTheEndToItsWindow) {
     PlayRig rig;
     RecordingListener dialog;
     rig.engine.addReportListener(2, dialog);
-    // WHEN it plays them as a test
     ASSERT_EQ(rig.sequencer().PlayTest(2, {song, kRhythmMidiChannel, {1, 8, 0}, 240}), PlayStart::Started);
     EXPECT_EQ(rig.sequencer().playMode(), PlayMode::DeviceOnly);
     ASSERT_TRUE(rig.engine.runUntil([&] { return dialog.count(PlayReport::Kind::Ended) == 1; }, 5000));
     // THEN the notes sound on that channel with the test's instrument
-    EXPECT_EQ(noteOns(rig.messages()), (Lines{"99 3C 64", "99 40 64"}));
+    EXPECT_EQ(rig.noteOns(), (Lines{"99 3C 64", "99 40 64"}));
     // and the dialog saw each note start and end with its key, in order, then the end
     std::vector<PlayReport> noteReports;
     std::copy_if(dialog.reports.begin(), dialog.reports.end(), std::back_inserter(noteReports), [](const PlayReport& r) {
@@ -301,28 +284,23 @@ TEST(Sequencer, ATestOfSeveralChannelsFillsTheEntriesItNamesAndPlaysThemTogether
     PlayRig rig;
     RecordingListener dialog;
     rig.engine.addReportListener(2, dialog);
-    // WHEN they play as one test
     ASSERT_EQ(rig.sequencer().PlayTestChannels(2, channels, 90), PlayStart::Started);
     // THEN the block holds both entries as named, several tracks at the test's tempo
     const PlayBlock& block = rig.block();
-    EXPECT_EQ(block.playType, PlayType::SeveralTracks);
-    EXPECT_EQ(block.startTempo, 90);
-    EXPECT_EQ(block.channels[0].initialBank, 2);
-    EXPECT_EQ(block.channels[0].initialProgram, 3);
-    EXPECT_EQ(block.channels[1].midiChannel, 1);
+    EXPECT_EQ(std::tie(block.playType, block.startTempo), std::make_tuple(PlayType::SeveralTracks, 90));
+    EXPECT_EQ(std::tie(block.channels[0].initialBank, block.channels[0].initialProgram), std::make_tuple(2, 3));
+    EXPECT_EQ(std::tie(block.channels[1].midiChannel, block.channels[1].initialProgram), std::make_tuple(1, 50));
     EXPECT_EQ(block.channels[1].track.data(), chord.data());
-    EXPECT_EQ(block.channels[1].initialProgram, 50);
     // and both notes sound, each on its channel, before the end reaches the test's window
     ASSERT_TRUE(rig.engine.runUntil([&] { return dialog.count(PlayReport::Kind::Ended) == 1; }, 5000));
-    EXPECT_EQ(noteOns(rig.messages()), (Lines{"90 3C 64", "91 40 64"}));
+    EXPECT_EQ(rig.noteOns(), (Lines{"90 3C 64", "91 40 64"}));
     rig.sequencer().StopPlay();
 }
 
 TEST(Sequencer, LevelsAreShownInThirteenthsAndDecayEveryTick) {
     const auto document = documentOf(notes(1, {60, 62, 64, 65}), infoWith(120));  // whole notes
     PlayRig rig;
-    rig.host.document = document.get();
-    rig.sequencer().PlayCurrent();
+    rig.start(*document);
     EXPECT_EQ(rig.mixer.meterPreparations, 1);
     rig.engine.runFor(360);  // the first note (velocity 100) started at 350 ms
     EXPECT_EQ(rig.mixer.meters[0], 100 / 13);
@@ -337,8 +315,7 @@ TEST(Sequencer, FailuresLeaveTheModeAsItWas) {
     // A device that cannot be opened: the message, nothing plays.
     const auto document = documentOf(notes(kQuarter, {60}));
     PlayRig rig({}, PlaybackEngine::ClockMode::Simulated, false);
-    rig.host.document = document.get();
-    rig.sequencer().PlayCurrent();
+    rig.start(*document);
     EXPECT_EQ(rig.box.shown(), (std::vector<std::string>{"MIDIﾃﾞﾊﾞｲｽをオープンできません。"}));
     EXPECT_EQ(rig.sequencer().playMode(), PlayMode::Stopped);
     EXPECT_TRUE(rig.messages().empty());
@@ -346,8 +323,7 @@ TEST(Sequencer, FailuresLeaveTheModeAsItWas) {
     // No note or rest anywhere: nothing plays, no message.
     const auto barOnly = documentOf(group({barLine(), effectValue(effect::kVolume, 10)}));
     PlayRig silent;
-    silent.host.document = barOnly.get();
-    silent.sequencer().PlayCurrent();
+    silent.start(*barOnly);
     EXPECT_EQ(silent.sequencer().playMode(), PlayMode::Stopped);
     EXPECT_TRUE(silent.box.shown().empty());
     EXPECT_FALSE(silent.engine.component().isOpen());
@@ -367,7 +343,7 @@ TEST(Sequencer, AFilePlayEndsStoppedAndTellsTheDatabaseAlsoWithRepeatOn) {
     EXPECT_EQ(rig.mixer.meterPreparations, 0);
     ASSERT_TRUE(rig.playToEnd());
     EXPECT_EQ(rig.host.filePlaysEnded, 1);
-    EXPECT_EQ(noteOns(rig.messages()), Lines{"90 43 64"});
+    EXPECT_EQ(rig.noteOns(), Lines{"90 43 64"});
 }
 
 }  // namespace

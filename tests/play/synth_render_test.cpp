@@ -12,6 +12,7 @@
 #include "song/song_file.h"
 #include "support/song_builder.h"
 #include "support/temp_dir.h"
+#include "voice/wave_file.h"
 
 namespace plume {
 namespace {
@@ -25,30 +26,12 @@ std::optional<fs::path> installed(const char* name) {
     return std::nullopt;
 }
 
-struct Wav {
-    int rate = 0;
-    int channels = 0;
-    int bits = 0;
-    std::vector<std::int16_t> samples;  // interleaved
-};
-
-std::uint32_t le(const std::vector<std::uint8_t>& b, std::size_t at, int n) {
-    std::uint32_t v = 0;
-    for (int i = n; i-- > 0;) v = v << 8 | b[at + std::size_t(i)];
-    return v;
-}
+using Wav = voice::WavData;  // the channels mixed down to mono
 
 std::optional<Wav> readWav(const fs::path& path) {
     const auto bytes = platform::readFile(path);
-    if (!bytes || bytes->size() < 44 || std::string(bytes->begin(), bytes->begin() + 4) != "RIFF") return std::nullopt;
-    Wav wav;
-    wav.channels = int(le(*bytes, 22, 2));
-    wav.rate = int(le(*bytes, 24, 4));
-    wav.bits = int(le(*bytes, 34, 2));
-    const std::size_t size = le(*bytes, 40, 4);
-    if (44 + size > bytes->size()) return std::nullopt;
-    for (std::size_t i = 44; i + 1 < 44 + size; i += 2) wav.samples.push_back(std::int16_t(le(*bytes, i, 2)));
-    return wav;
+    if (!bytes || !voice::parseWav(*bytes).ok()) return std::nullopt;
+    return voice::parseWav(*bytes);
 }
 
 int peak(const Wav& wav) {
@@ -67,7 +50,7 @@ MidiMessage message(std::initializer_list<std::uint8_t> bytes, std::int64_t ms) 
 // The first frame louder than the dither noise of silence.
 std::size_t firstSound(const Wav& wav) {
     const auto it = std::find_if(wav.samples.begin(), wav.samples.end(), [](std::int16_t s) { return std::abs(int(s)) > 64; });
-    return std::size_t(it - wav.samples.begin()) / 2;
+    return std::size_t(it - wav.samples.begin());
 }
 
 // One note rendered into a file: down at `onMs`, up half a second later, the file ending at 1.5 s.
@@ -95,10 +78,8 @@ TEST(BuiltInSynth, RendersEachMessageAtItsOwnTime) {
     const auto early = renderNote(*font, folder / "a.wav", 500);
     const auto late = renderNote(*font, folder / "b.wav", 510);
     ASSERT_TRUE(early && late);
-    EXPECT_EQ(early->rate, 44100);
-    EXPECT_EQ(early->channels, 2);
-    EXPECT_EQ(early->bits, 16);
-    EXPECT_EQ(early->samples.size(), 2u * 66150);
+    EXPECT_EQ(std::tie(early->sampleRate, early->channels, early->bitsPerSample), std::make_tuple(44100u, 2, 16));
+    EXPECT_EQ(early->samples.size(), 66150u);
     EXPECT_GT(peak(*early), 1000);
     // Silent up to the note, which sounds within the synthesiser's 64-frame block and its attack;
     // 10 ms later is 441 frames later, give or take that block.

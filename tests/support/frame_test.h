@@ -30,13 +30,11 @@ class FrameTest : public ::testing::Test {
 protected:
     FrameTest() {
         qtApp();
-        platform::appProfile().removeSection("Project");
-        platform::appProfile().removeSection("Recent File List");
-        platform::appProfile().removeSection("Data Base");
-        platform::plmProfile().removeSection("MIDI Config");
-        platform::plmProfile().removeSection("PC KeyBoard");
+        for (const char* section : {"Project", "Recent File List", "Data Base"})
+            platform::appProfile().removeSection(section);
         // The frame writes the new mouse input back when it closes: the next test must not inherit it.
-        platform::plmProfile().removeSection("MouseWheelFunc");
+        for (const char* section : {"MIDI Config", "PC KeyBoard", "MouseWheelFunc"})
+            platform::plmProfile().removeSection(section);
     }
 
     void start(StartupOptions options) {

@@ -39,8 +39,26 @@ protected:
     platform::ManualTimers timers{&clock};
     FakePlayer player;
     RecordingSounds sounds;
+    std::unique_ptr<WavFileDriver> driver;
+    std::unique_ptr<CVoiceDetector> detector;  // destroyed before its driver
     Trainer() { platform::installProfiles(&plm, &app); }
     ~Trainer() override { platform::installProfiles(nullptr, nullptr); }
+
+    // One question of the ear training, its note played out, answered with `letter`.
+    void answer(EarTraining& ear, char letter) {
+        ASSERT_TRUE(ear.ask());
+        player.end();
+        ear.pressNote(letter);
+        ear.decide();
+    }
+
+    // A microphone that hears `take` from the start of the recording.
+    void listen(const test::Take& take, int seconds) {
+        detector.reset();
+        driver = std::make_unique<WavFileDriver>(take, clock);
+        detector = std::make_unique<CVoiceDetector>(*driver);
+        ASSERT_TRUE(detector->Allocate(seconds));
+    }
 
     // Lets `ms` pass for the timers and the WAV-file device.
     template <typename Logic>
@@ -51,8 +69,6 @@ protected:
         }
     }
 };
-
-// ---- ear training ----------------------------------------------------------------------------------
 
 TEST_F(Trainer, EarTrainingComparesPitchClassesSoSharpSpellingsOfNaturalsCount) {
     // GIVEN white-key questions: F (index 3) and then C (index 0), both in the middle octave
@@ -89,24 +105,14 @@ TEST_F(Trainer, EarTrainingComparesPitchClassesSoSharpSpellingsOfNaturalsCount) 
 
 TEST_F(Trainer, EarTrainingCheersAfterThreeWrongAnswersAndEveryRightAnswerRestartsTheRun) {
     EarTraining ear(player, sounds, [] { return 0; });  // always C4
-    auto answer = [&](char letter) {
-        ASSERT_TRUE(ear.ask());
-        player.end();
-        ear.pressNote(letter);
-        ear.decide();
-    };
-    answer('D');
-    answer('D');
-    answer('C');  // right: the run starts again
-    answer('D');
-    answer('D');
+    for (char letter : {'D', 'D', 'C', 'D', 'D'}) answer(ear, letter);  // the right C starts the run again
     EXPECT_EQ(sounds.count("ganba.wav"), 0);
-    answer('D');
+    answer(ear, 'D');
     EXPECT_EQ(sounds.count("ganba.wav"), 1);
     EXPECT_EQ(sounds.played.back(), "ganba.wav");
     EXPECT_EQ(ear.score().run, 0);
-    answer('D');
-    answer('D');
+    answer(ear, 'D');
+    answer(ear, 'D');
     EXPECT_EQ(sounds.count("ganba.wav"), 1);
     EXPECT_EQ(ear.score().attempts, 8);
     EXPECT_EQ(ear.score().rate(), "12%");  // 1 × 100 / 8 in integers
@@ -142,37 +148,23 @@ TEST_F(Trainer, EarTrainingDrawsFromTheTickedRangesAndRepeatsAWaitingQuestion) {
     EXPECT_EQ(ear.state(), EarTraining::State::Waiting);
 }
 
-// ---- single-note singing ---------------------------------------------------------------------------
-
 TEST(KeyboardPicture, BlackKeysOnlyInTheirBandAndWhiteKeysEightPixelsWide) {
-    using keyboard_picture::noteAt;
-    // C#2 spans x 5..10 of the first octave in the band; below the band the same x is C
-    EXPECT_EQ(noteAt(5, 21), 25);
-    EXPECT_EQ(noteAt(10, 40), 25);
-    EXPECT_EQ(noteAt(4, 30), 24);
-    EXPECT_EQ(noteAt(5, 41), 24);
-    // Bb of the second octave ends at 56 + 50, B begins at 56 + 51; the last key is B6 (95)
-    EXPECT_EQ(noteAt(56 + 50, 30), 46);
-    EXPECT_EQ(noteAt(56 + 51, 30), 47);
-    EXPECT_EQ(noteAt(335, 60), 95);
-    // the mark row and everything outside set nothing
-    EXPECT_EQ(noteAt(336, 60), std::nullopt);
-    EXPECT_EQ(noteAt(20, 20), std::nullopt);
+    // C#2 spans x 5..10 of the first octave in the band, below it the same x is C; Bb of the second
+    // octave ends at 56 + 50; the last key is B6 (95); the mark row and everything outside set nothing
+    const std::tuple<int, int, std::optional<int>> cases[] = {
+        {5, 21, 25}, {10, 40, 25}, {4, 30, 24},  {5, 41, 24},           {56 + 50, 30, 46},
+        {56 + 51, 30, 47}, {335, 60, 95}, {336, 60, std::nullopt}, {20, 20, std::nullopt}};
+    for (const auto& [x, y, key] : cases) EXPECT_EQ(keyboard_picture::noteAt(x, y), key) << x << "," << y;
 }
 
 class SingleNote : public Trainer {
 protected:
-    std::unique_ptr<WavFileDriver> driver;
-    std::unique_ptr<CVoiceDetector> detector;
     std::unique_ptr<SingingBasics> basics;
 
-    // The dialog over a microphone that hears `take` from the start of the recording.
+    // The dialog over a microphone that hears `take`.
     void make(const test::Take& take, std::deque<int> random = {0}) {
         basics.reset();
-        detector.reset();
-        driver = std::make_unique<WavFileDriver>(take, clock);
-        detector = std::make_unique<CVoiceDetector>(*driver);
-        ASSERT_TRUE(detector->Allocate(SingingBasics::kSeconds));
+        listen(take, SingingBasics::kSeconds);
         basics = std::make_unique<SingingBasics>(*detector, player, sounds, timers, numbers(random));
         basics->load();
     }
@@ -199,16 +191,14 @@ TEST_F(SingleNote, TheExactKeyIsRightAndTheSameNoteAnOctaveOffIsWrong) {
     plm.writeInt("Cantavo", "high", 60);
     make(sung(48));
     askAndSing();
-    EXPECT_EQ(basics->question(), 60);
-    EXPECT_EQ(basics->sung(), 48);
-    EXPECT_EQ(basics->score().correct, 0);
+    const auto judged = [&] { return std::make_tuple(basics->question(), basics->sung(), basics->score().correct); };
+    EXPECT_EQ(judged(), std::make_tuple(60, 48, 0));
     EXPECT_EQ(sounds.played, (Strings{"prob.wav", "buu.wav"}));
     EXPECT_EQ(basics->staff(), SingingBasics::Staff::QuestionAndSung);
     // WHEN the singer hits the key itself THEN it is right
     make(sung(60));
     askAndSing();
-    EXPECT_EQ(basics->sung(), 60);
-    EXPECT_EQ(basics->score().correct, 1);
+    EXPECT_EQ(judged(), std::make_tuple(60, 60, 1));
     EXPECT_EQ(sounds.played.back(), "pinpon.wav");
     EXPECT_EQ(basics->state(), SingingBasics::State::Idle);
     // and silence is no answer: wrong
@@ -223,22 +213,19 @@ TEST_F(SingleNote, TheRangeComesFromTheProfileWithinLimitsIsSwappedAndSavedOnOk)
     plm.writeInt("Cantavo", "high", 20);  // out of 24..95: the default 72
     plm.writeInt("User Data for Transpose", "User Data", 96);
     make({}, {5});
-    EXPECT_EQ(basics->ownNote(), 60);
-    EXPECT_EQ(basics->low(), 80);
-    EXPECT_EQ(basics->high(), 72);
+    EXPECT_EQ(std::make_tuple(basics->ownNote(), basics->low(), basics->high()), std::make_tuple(60, 80, 72));
     // "出題" swaps the ends: 72 + 5 % 9
     ASSERT_TRUE(basics->ask());
-    EXPECT_EQ(basics->low(), 72);
-    EXPECT_EQ(basics->question(), 77);
+    EXPECT_EQ(std::make_tuple(basics->low(), basics->question()), std::make_tuple(72, 77));
     // The keyboard sets the selected end
     basics->setSelector(SingingBasics::End::High);
     basics->clickKeyboard(3 * 56 + 8, 50);  // D5
     EXPECT_EQ(basics->high(), 62);
     basics->setOwnNote(55);
     basics->save();
-    EXPECT_EQ(plm.getInt("Cantavo", "low", 0), 72);
-    EXPECT_EQ(plm.getInt("Cantavo", "high", 0), 62);
-    EXPECT_EQ(plm.getInt("User Data for Transpose", "User Data", 0), 55);
+    EXPECT_EQ(std::make_tuple(plm.getInt("Cantavo", "low", 0), plm.getInt("Cantavo", "high", 0),
+                              plm.getInt("User Data for Transpose", "User Data", 0)),
+              std::make_tuple(72, 62, 55));
 }
 
 TEST_F(SingleNote, ABusyInputIsRetriedSilentlyForFiveSecondsThenReported) {
@@ -264,23 +251,16 @@ TEST_F(SingleNote, ABusyInputIsRetriedSilentlyForFiveSecondsThenReported) {
     EXPECT_EQ(basics->score().attempts, 0);
 }
 
-// ---- singing a song --------------------------------------------------------------------------------
-
 SongRecord note(std::uint8_t type, std::uint8_t key) { return SongRecord{{1, 0, type, 0, 0, key, 100, 0, 80, 0}}; }
 SongRecord bar(std::uint8_t type = type::kBarLine) { return SongRecord{{1, 0, type, 0, 0, 0, 0, 0, 0, 0}}; }
 
 class SongPractice : public Trainer {
 protected:
-    std::unique_ptr<WavFileDriver> driver;
-    std::unique_ptr<CVoiceDetector> detector;
     std::unique_ptr<SingingPractice> practice;
 
     void make(const test::Take& take, const std::vector<SongRecord>& song, std::int16_t tempo = 120) {
         practice.reset();
-        detector.reset();
-        driver = std::make_unique<WavFileDriver>(take, clock);
-        detector = std::make_unique<CVoiceDetector>(*driver);
-        ASSERT_TRUE(detector->Allocate(SingingPractice::kSeconds));
+        listen(take, SingingPractice::kSeconds);
         practice = std::make_unique<SingingPractice>(*detector, player, sounds, timers);
         SongInfo info = SongInfo::defaults();
         info.setTempo(tempo);
@@ -304,8 +284,7 @@ protected:
 TEST_F(SongPractice, TranspositionKeepsEveryNoteWithin24To94AndRefusedMovesLeaveTheBars) {
     make({}, {note(3, 30), bar(type::kLineBreak), note(3, 80)});
     EXPECT_EQ(practice->source()[1].type(), type::kBarLine);
-    EXPECT_EQ(practice->octaveLow(), 0);   // -(30 - 24) / 12
-    EXPECT_EQ(practice->octaveHigh(), 1);  // (95 - 80) / 12
+    EXPECT_EQ(std::make_pair(practice->octaveLow(), practice->octaveHigh()), std::make_pair(0, 1));  // -6/12, 15/12
     EXPECT_TRUE(practice->setSemitone(-5));
     EXPECT_FALSE(practice->setSemitone(-6)) << "the bar ends at -5";
     EXPECT_TRUE(practice->setSemitone(0));
@@ -321,8 +300,7 @@ TEST_F(SongPractice, TranspositionKeepsEveryNoteWithin24To94AndRefusedMovesLeave
     EXPECT_EQ(practice->transposition(), -2);
     // Without notes both bars stay at 0
     make({}, {bar(), note(9, 0)});
-    EXPECT_EQ(practice->octaveLow(), 0);
-    EXPECT_EQ(practice->octaveHigh(), 0);
+    EXPECT_EQ(std::make_pair(practice->octaveLow(), practice->octaveHigh()), std::make_pair(0, 0));
     EXPECT_FALSE(practice->setSemitone(1));
 }
 
@@ -459,8 +437,6 @@ TEST_F(SongPractice, PlayingSongAndVoiceFollowsBothEnds) {
     EXPECT_FALSE(player.playing);
     EXPECT_EQ(practice->state(), SingingPractice::State::Idle);
 }
-
-// ---- pitch shift -----------------------------------------------------------------------------------
 
 TEST(PitchShift, TwoSemitonesUpMoves220HzTo246HzInTheSameLengthWithSilenceAfterTheHeadsRunOut) {
     test::Take take;

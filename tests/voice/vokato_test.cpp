@@ -70,25 +70,24 @@ TEST(VokatoCommands, FollowTheStateTheListAndTheFrame) {
     low.rebuild(segments({24, 60}), SongInfo::defaults(), 0);
     VokatoContext context;
     using S = VokatoState;
-    EXPECT_TRUE(vokatoEnabled(vokato::kRecord, S::Idle, empty, context));
-    EXPECT_FALSE(vokatoEnabled(vokato::kRecord, S::Recording, empty, context));
-    EXPECT_FALSE(vokatoEnabled(vokato::kStop, S::Idle, empty, context));
-    EXPECT_TRUE(vokatoEnabled(vokato::kStop, S::CountIn, empty, context));
-    EXPECT_FALSE(vokatoEnabled(vokato::kPlayCopiedAndRecord, S::Idle, empty, context));
+    // each row in the context the rows before it left: {command, state, notes, enabled}
+    const auto check = [&](std::initializer_list<std::tuple<int, S, const VokatoNotes*, bool>> rows) {
+        for (const auto& [command, state, notes, enabled] : rows)
+            EXPECT_EQ(vokatoEnabled(command, state, *notes, context), enabled) << "command " << command;
+    };
+    check({{vokato::kRecord, S::Idle, &empty, true}, {vokato::kRecord, S::Recording, &empty, false},
+           {vokato::kStop, S::Idle, &empty, false}, {vokato::kStop, S::CountIn, &empty, true},
+           {vokato::kPlayCopiedAndRecord, S::Idle, &empty, false}});
     context.clipboardHasData = true;
-    EXPECT_TRUE(vokatoEnabled(vokato::kPlayCopiedAndRecord, S::Idle, empty, context));
+    check({{vokato::kPlayCopiedAndRecord, S::Idle, &empty, true}});
     context.frameIsPlaying = true;
-    EXPECT_FALSE(vokatoEnabled(vokato::kPlayCopiedAndRecord, S::Idle, empty, context));
-    EXPECT_FALSE(vokatoEnabled(vokato::kPlay, S::Idle, empty, context));
+    check({{vokato::kPlayCopiedAndRecord, S::Idle, &empty, false}, {vokato::kPlay, S::Idle, &empty, false}});
     context.playCopiedToo = true;
-    EXPECT_TRUE(vokatoEnabled(vokato::kPlay, S::Idle, empty, context));
-    EXPECT_FALSE(vokatoEnabled(vokato::kSemitoneDown, S::Idle, low, context));
-    EXPECT_TRUE(vokatoEnabled(vokato::kSemitoneUp, S::Idle, low, context));
-    EXPECT_FALSE(vokatoEnabled(vokato::kTransfer, S::Idle, empty, context));
-    EXPECT_TRUE(vokatoEnabled(vokato::kTransfer, S::Idle, low, context));
-    EXPECT_FALSE(vokatoEnabled(vokato::kUndoMark, S::Idle, low, context));
-    EXPECT_TRUE(vokatoEnabled(vokato::kStopPlaying, S::Playing, low, context));
-    EXPECT_EQ(vokatoChecked(vokato::kAutoTranspose, context), true);
+    check({{vokato::kPlay, S::Idle, &empty, true}, {vokato::kSemitoneDown, S::Idle, &low, false},
+           {vokato::kSemitoneUp, S::Idle, &low, true}, {vokato::kTransfer, S::Idle, &empty, false},
+           {vokato::kTransfer, S::Idle, &low, true}, {vokato::kUndoMark, S::Idle, &low, false},
+           {vokato::kStopPlaying, S::Playing, &low, true}});
+    EXPECT_TRUE(vokatoChecked(vokato::kAutoTranspose, context));
 }
 
 TEST(VokatoPlayback, TheCopiedRangeKeepsNotesAndRestsAndGoesBesideTheTakeUnlessBothAreRhythm) {
