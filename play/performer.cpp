@@ -109,8 +109,7 @@ void Performer::begin() {
     ChannelState& s = m_state;
     s.slots = {};
     s.curves = {};
-    const int shift = s.midiChannel == kRhythmChannel ? 0 : std::clamp(m_transposition, -128, 127);
-    s.shiftAtNoteOn.fill(std::int8_t(shift));
+    s.shiftAtNoteOn.fill(std::int8_t(shift()));
     const std::size_t first = nextPlayable(std::min(s.start, walked().size()));
     s.position = first - std::min(s.start, first);
     s.finished = first >= walked().size();
@@ -358,11 +357,14 @@ void Performer::stepCurves() {
     }
 }
 
+int Performer::shift() const {
+    return m_state.midiChannel == kRhythmChannel ? 0 : std::clamp(m_transposition, -128, 127);
+}
+
 void Performer::keyDown(const SongRecord& r) {
     ChannelState& s = m_state;
-    const int shift = s.midiChannel == kRhythmChannel ? 0 : std::clamp(m_transposition, -128, 127);
-    s.shiftAtNoteOn[r.key() & 0x7F] = std::int8_t(shift);
-    const int key = r.key() + shift;
+    s.shiftAtNoteOn[r.key() & 0x7F] = std::int8_t(shift());
+    const int key = r.key() + s.shiftAtNoteOn[r.key() & 0x7F];
     if (std::atomic_ref<bool>(s.muted).load(std::memory_order_relaxed) || key < 0 || key > 127) return;
     m_sink.noteOn(s.midiChannel, std::uint8_t(key), std::uint8_t(std::clamp<int>(r.velocity(), 1, 127)));
 }

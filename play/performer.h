@@ -102,6 +102,8 @@ private:
     void endGroup(VoiceSlot& slot);
     void countDown();
     void stepCurves();
+    // Semitones added to this channel's keys now: none on the rhythm channel.
+    int shift() const;
     void keyDown(const SongRecord& record);
     void keyUp(const SongRecord& record);
     std::uint32_t groupLength(std::size_t group);
