@@ -3,7 +3,9 @@
 #include <vector>
 
 #include "app/chord_builder.h"
+#include "app/note_palette_logic.h"
 #include "score/pitch_spelling.h"
+#include "support/song_builder.h"
 
 namespace plume {
 namespace {
@@ -20,7 +22,7 @@ TEST(ChordSpelling, EveryToneStandsOnTheLetterOfItsDegree) {
         for (int root = 0; root < kChordRootCount; ++root) {
             for (int q = 0; q < kChordQualityCount; ++q) {
                 const ChordTones chord = buildChord(root, acc, q);
-                // GIVEN the spelling the score draws for each tone in C major
+                // the spelling the score draws for each tone in C major
                 const int rootStep = spellPitch(chord[0].key, chord[0].spelling, 0).step;
                 for (int t = 0; t < kChordToneCount; ++t) {
                     SCOPED_TRACE(testing::Message() << "accidental " << acc << " root " << root << " quality " << q
@@ -46,23 +48,20 @@ TEST(ChordSpelling, EveryToneStandsOnTheLetterOfItsDegree) {
 TEST(ChordPalette, RootAccidentalAndQualityBuildTheChord) {
     ChordPalette palette;
     EXPECT_EQ(palette.chord()[0], (ChordTone{60, 0}));
-    // GIVEN C with the root sharp WHEN "aug" is pressed
+    // C with the root sharp, "aug": C sharp, E sharp, G double sharp, and "Enter" posts them
     palette.press(chord_button::kSharp, false);
     palette.press(chordQualityButton(kAug), false);
-    // THEN the chord is C sharp, E sharp, G double sharp
     EXPECT_EQ(palette.chord(), (ChordTones{{{61, 17}, {65, 17}, {69, 20}, {kNoKey, 0}}}));
     EXPECT_TRUE(palette.isChecked(chord_button::kSharp));
     EXPECT_TRUE(palette.isChecked(chordQualityButton(kAug)));
-    // AND "Enter" posts its three notes
     EXPECT_EQ(palette.press(chord_button::kEnter, false),
               EntryRequest(entry::EnterChord{{{61, 17}, {65, 17}, {69, 20}}}));
-
-    // Pressing the checked quality and accidental returns to the plain major triad.
+    // the checked quality and accidental pressed again: the plain major triad
     palette.press(chordQualityButton(kAug), false);
     palette.press(chord_button::kSharp, false);
     EXPECT_EQ(palette.quality(), 0);
     EXPECT_EQ(palette.rootAccidental(), chord_root_accidental::kNone);
-    // The flat takes the check from the sharp.
+    // the flat takes the check from the sharp
     palette.press(chord_button::kSharp, false);
     palette.press(chord_button::kFlat, false);
     palette.press(chord_button::kRootC + kD, false);
@@ -71,18 +70,16 @@ TEST(ChordPalette, RootAccidentalAndQualityBuildTheChord) {
 
 TEST(ChordPalette, InversionsStopAtTheirLimits) {
     ChordPalette palette;
-    // GIVEN C major inverted up until its lowest key is 84 (84, 88, 91)
+    // C major inverted up until its lowest key is 84: "up" refused, "down" still works
     int steps = 0;
     while (palette.invertUp()) ++steps;
     EXPECT_EQ(steps, 6);
     EXPECT_EQ(palette.chord()[0].key, 84);
-    // THEN "up" is disabled and refused, "down" still works
     EXPECT_FALSE(palette.isEnabled(chord_button::kInvertUp));
     EXPECT_FALSE(palette.invertUp());
     EXPECT_EQ(palette.chord()[0].key, 84);
     EXPECT_TRUE(palette.isEnabled(chord_button::kInvertDown));
-
-    // GIVEN the chord lowered until its highest key is below 36
+    // lowered until its highest key is below 36
     while (palette.invertDown()) {}
     int highest = 0;
     for (const ChordTone& t : palette.chord())
@@ -90,7 +87,7 @@ TEST(ChordPalette, InversionsStopAtTheirLimits) {
     EXPECT_LT(highest, 36);
     EXPECT_GE(highest, 24);
     EXPECT_FALSE(palette.isEnabled(chord_button::kInvertDown));
-    // WHEN the quality changes THEN the chord is built afresh
+    // a new quality builds the chord afresh
     palette.press(chordQualityButton(kSeventh), false);
     EXPECT_EQ(palette.chord(), (ChordTones{{{60, 0}, {64, 0}, {67, 0}, {70, 18}}}));
 }
@@ -107,6 +104,80 @@ TEST(ChordPalette, WhilePlayingOnlyAccidentalsAndQualitiesWork) {
     const auto spare = palette.press(chord_button::kSpare, false);
     ASSERT_TRUE(spare);
     EXPECT_TRUE(std::holds_alternative<entry::ChordSpare>(*spare));
+}
+
+TEST(NotePalette, RestButtonsPostTheirTypeWithTheCurrentDots) {
+    // the double dot and a quarter-note length chosen: the 32nd rest goes out with 0x80, the length stays
+    NoteChoice choice;
+    choice.lengthIndex = 2;
+    pressNoteButton(choice, note_button::kDoubleDot, false);
+    EXPECT_EQ(pressNoteButton(choice, note_button::k32ndRest, false), EntryRequest(entry::EnterRest{12 + 0x80}));
+    EXPECT_EQ(choice.lengthIndex, 2);
+    // the whole rest with a single dot carries 0x40
+    pressNoteButton(choice, note_button::kDot, false);
+    EXPECT_EQ(pressNoteButton(choice, note_button::kWholeRest, false), EntryRequest(entry::EnterRest{7 + 0x40}));
+}
+
+TEST(NotePalette, CheckedButtonsToggleAndDotsPostTheirChoice) {
+    NoteChoice choice;
+    EXPECT_EQ(pressNoteButton(choice, note_button::kDot, false), EntryRequest(entry::SetDots{1}));
+    EXPECT_TRUE(isNoteButtonChecked(choice, note_button::kDot));
+    EXPECT_EQ(pressNoteButton(choice, note_button::kDot, false), EntryRequest(entry::SetDots{0}));
+    EXPECT_FALSE(isNoteButtonChecked(choice, note_button::kDot));
+    // the double dot takes the check from the dot
+    pressNoteButton(choice, note_button::kDot, false);
+    EXPECT_EQ(pressNoteButton(choice, note_button::kDoubleDot, false), EntryRequest(entry::SetDots{2}));
+    EXPECT_FALSE(isNoteButtonChecked(choice, note_button::kDot));
+    // accidentals move their check the same way and post nothing
+    EXPECT_FALSE(pressNoteButton(choice, note_button::kDoubleFlat, false));
+    pressNoteButton(choice, note_button::kNatural, false);
+    EXPECT_EQ(choice.accidental, 3);
+    pressNoteButton(choice, note_button::kNatural, false);
+    EXPECT_EQ(choice.accidental, 0);
+    // a length moves the check and posts its index, also when it is chosen already
+    EXPECT_EQ(pressNoteButton(choice, note_button::kEighthNote, false), EntryRequest(entry::SetLength{3}));
+    EXPECT_TRUE(isNoteButtonChecked(choice, note_button::kEighthNote));
+    EXPECT_FALSE(isNoteButtonChecked(choice, note_button::kWholeNote));
+    EXPECT_EQ(pressNoteButton(choice, note_button::kEighthNote, false), EntryRequest(entry::SetLength{3}));
+}
+
+TEST(NotePalette, WhilePlayingOnlyAccidentalsAndMonitorWork) {
+    NoteChoice choice;
+    for (int button : {note_button::k32ndNote, note_button::kHalfRest, note_button::kDot})
+        EXPECT_FALSE(pressNoteButton(choice, button, true)) << button;
+    EXPECT_EQ(std::make_pair(choice.lengthIndex, choice.dot), std::make_pair(0, 0));
+    pressNoteButton(choice, note_button::kSharp, true);
+    pressNoteButton(choice, note_button::kMonitor, true);
+    EXPECT_EQ(choice.accidental, 1);
+    EXPECT_TRUE(isNoteButtonChecked(choice, note_button::kMonitor));
+    EXPECT_FALSE(passNoteKey(choice, '3', false, true).post);
+    EXPECT_TRUE(passNoteKey(choice, '3', false, true).taken);
+}
+
+TEST(NotePalette, FollowsTheNoteAtTheCursor) {
+    NoteChoice choice;
+    choice.dot = 2;
+    followRecord(choice, test::note(4, 60, 0, mark::kDotted));
+    EXPECT_EQ(std::make_pair(choice.lengthIndex, choice.dot), std::make_pair(3, 1));
+    EXPECT_TRUE(isNoteButtonChecked(choice, note_button::kEighthNote));
+    followRecord(choice, test::note(6, 60));
+    EXPECT_EQ(choice.dot, 0);
+    // rests, bar lines and effects leave the choice as it is
+    followRecord(choice, test::rest(9, 0, mark::kDoubleDotted));
+    followRecord(choice, test::effectValue(effect::kTempo, 0xC2));
+    EXPECT_EQ(std::make_pair(choice.lengthIndex, choice.dot), std::make_pair(5, 0));
+}
+
+TEST(NotePalette, KeysFromTheViewActAsTheButtons) {
+    NoteChoice choice;
+    EXPECT_EQ(passNoteKey(choice, '3', false, false).post, EntryRequest(entry::SetLength{2}));
+    EXPECT_EQ(choice.lengthIndex, 2);
+    EXPECT_EQ(passNoteKey(choice, '2', true, false).post, EntryRequest(entry::EnterRest{8}));
+    EXPECT_EQ(passNoteKey(choice, '.', false, false).post, EntryRequest(entry::SetDots{1}));
+    EXPECT_EQ(passNoteKey(choice, '.', true, false).post, EntryRequest(entry::SetDots{2}));
+    EXPECT_EQ(passNoteKey(choice, '.', true, false).post, EntryRequest(entry::SetDots{0}));
+    EXPECT_FALSE(passNoteKey(choice, '7', false, false).taken);
+    EXPECT_FALSE(passNoteKey(choice, 'c', false, false).taken);
 }
 
 }  // namespace

@@ -1,7 +1,10 @@
 #include <gtest/gtest.h>
 
 #include "app/enlarged_edit_group.h"
+#include "app/entry_state.h"
 #include "app/keyboard_palette_logic.h"
+#include "score/score_view.h"
+#include "support/song_builder.h"
 
 namespace plume {
 namespace {
@@ -37,19 +40,17 @@ TEST(KeyboardPalette, EveryKeyIsFoundWhereItIsDrawn) {
 
 TEST(KeyboardPalette, ClicksCollectAGroupThatTheBandSends) {
     KeyboardPalette palette;
-    // GIVEN C, E and G clicked, and E clicked twice
+    // C, E and G clicked, E twice more: highest first, the size in the first record
     EXPECT_EQ(clickKey(palette, 60).kind, KeyboardClick::Kind::Added);
     clickKey(palette, 64);
     clickKey(palette, 67);
     EXPECT_EQ(clickKey(palette, 64).kind, KeyboardClick::Kind::Removed);
     clickKey(palette, 64);
-    // THEN the group holds them highest first, its size in the first record
     EXPECT_EQ(keysAndTypes(palette.collection()), (std::vector<int>{3, 67, 0, 0, 0, 64, 0, 0, 0, 60, 0, 0}));
-    // WHEN the band is clicked with an eighth-rest length
+    // the band with an eighth-rest length sends eighth notes and starts a new group
     KeyboardClickContext context;
     context.lengthIndex = 9;
     const KeyboardClick sent = palette.click(10, kBandY, context);
-    // THEN the notes go out as eighth notes, and the palette starts a new group
     ASSERT_EQ(sent.kind, KeyboardClick::Kind::Sent);
     ASSERT_TRUE(sent.post);
     ASSERT_TRUE(std::holds_alternative<entry::EnterGroup>(*sent.post));
@@ -64,7 +65,7 @@ TEST(KeyboardPalette, PlayingShiftAndTheWheelWindow) {
     KeyboardPalette palette;
     for (int key = 40; key < 51; ++key) clickKey(palette, key);
     EXPECT_EQ(palette.collection().size(), 10u);  // an eleventh key does not fit
-    // WHILE playing the band keeps the group
+    // while playing the band keeps the group
     KeyboardClickContext playing;
     playing.playing = true;
     EXPECT_EQ(palette.click(10, kBandY, playing).kind, KeyboardClick::Kind::Ignored);
@@ -85,23 +86,21 @@ TEST(EnlargedEditGroup, EntryRequestsChangeItsOwnGroup) {
     EnlargedEditGroup palette;
     NoteChoice choice;
     EXPECT_FALSE(palette.isEnterEnabled());
-    // A rest makes a one-record rest group and enables "enter".
     palette.receive(entry::EnterRest{8 | 0x40}, choice, false);
     EXPECT_EQ(keysAndTypes(palette.group()), (std::vector<int>{1, 0, 0x48, 0}));
     EXPECT_TRUE(palette.isEnterEnabled());
-    // A chord with a dotted quarter chosen: highest first.
+    // a chord with a dotted quarter chosen: highest first
     choice.lengthIndex = 2;
     choice.dot = 1;
     palette.receive(entry::EnterChord{{{60, 0}, {64, 18}, {67, 0}}}, choice, false);
     EXPECT_EQ(keysAndTypes(palette.group()), (std::vector<int>{3, 67, 0x43, 0, 0, 64, 0x43, 18, 0, 60, 0x43, 0}));
-    // Length keeps the dots; dots keep the length.
+    // length keeps the dots, dots keep the length; a rest group keeps its type
     choice.lengthIndex = 0;
     palette.receive(entry::SetLength{0}, choice, false);
     EXPECT_EQ(palette.group()[1].bytes[2], 0x41);
     choice.dot = 2;
     palette.receive(entry::SetDots{2}, choice, false);
     EXPECT_EQ(palette.group()[2].bytes[2], 0x81);
-    // A rest group keeps its type when the length changes.
     palette.receive(entry::EnterRest{10}, choice, false);
     palette.receive(entry::SetLength{0}, choice, false);
     EXPECT_EQ(palette.group()[0].bytes[2], 10);
@@ -112,18 +111,17 @@ TEST(EnlargedEditGroup, EnterAndCloseButtons) {
     NoteChoice choice;
     const int x = kEditPaletteButtonRight - 4;
     const int enterY = kEditPaletteEnterTop + 4;
-    // A disabled enter button does not arm.
+    // a disabled enter button does not arm; released elsewhere, nothing
     palette.buttonDown(x, enterY);
     EXPECT_FALSE(palette.buttonUp(x, enterY));
     palette.receive(entry::EnterChord{{{62, 0}}}, choice, false);
-    // Released elsewhere, nothing; released over itself, the palette gets its enter button.
     palette.buttonDown(x, enterY);
     EXPECT_FALSE(palette.buttonUp(x, 100));
     palette.buttonDown(x, enterY);
     const auto button = palette.buttonUp(x, enterY);
     ASSERT_TRUE(button);
     EXPECT_EQ(*button, EntryRequest(entry::EditPaletteButton{edit_palette_button::kEnter}));
-    // WHILE playing the group waits; then it goes to the frame and "enter" is disabled.
+    // while playing the group waits; then it goes to the frame and "enter" is disabled
     EXPECT_FALSE(palette.receive(*button, choice, true));
     const auto entered = palette.receive(*button, choice, false);
     ASSERT_TRUE(entered);
@@ -131,7 +129,7 @@ TEST(EnlargedEditGroup, EnterAndCloseButtons) {
     EXPECT_EQ(keysAndTypes(std::get<entry::EnterGroup>(*entered).records), (std::vector<int>{1, 62, 1, 0}));
     EXPECT_FALSE(palette.isEnterEnabled());
     EXPECT_FALSE(palette.receive(*button, choice, false));
-    // The close button sends its button and nothing to the frame; the top strip drags the window.
+    // the close button sends nothing to the frame; the top strip drags the window
     palette.buttonDown(x, kEditPaletteCloseTop + 1);
     const auto close = palette.buttonUp(x, kEditPaletteCloseTop + 1);
     ASSERT_TRUE(close);
@@ -139,6 +137,27 @@ TEST(EnlargedEditGroup, EnterAndCloseButtons) {
     EXPECT_FALSE(palette.receive(*close, choice, false));
     EXPECT_EQ(editPaletteArea(10, 15), EditPaletteArea::Drag);
     EXPECT_EQ(editPaletteArea(10, 16), EditPaletteArea::Body);
+}
+
+using namespace test;
+
+TEST(EntryState, ADrumRequestEntersItsNotesWithTheDrumSetAsProgram) {
+    // the quarter-rest length chosen, dotted: entries use a dotted quarter
+    std::unique_ptr<CPlmDoc> doc = CPlmDoc::create();
+    doc->load(songOf(notes(3, {60})));
+    ScoreView view(*doc);
+    EntryState state;
+    state.choice.lengthIndex = 8;
+    state.choice.dot = 1;
+    deliverToView(*doc, view, state.settings(), entry::EnterDrums{16, {{36, 0}, {42, 0}}});
+    // set 16 with two keys: a group before the note, with the set as its program and a program record
+    EXPECT_EQ(doc->record(0).groupSize(), 3);
+    EXPECT_EQ(doc->record(0).key(), 42);
+    EXPECT_EQ(doc->record(0).bytes[2], 3 | mark::kDotted);
+    EXPECT_EQ(doc->record(1).programInForce(), 16);
+    EXPECT_NE(doc->findEffect(0, effect::kProgram), kNoRecord);
+    EXPECT_NE(doc->findEffect(3, effect::kProgram), kNoRecord) << "the next note gets its own program back";
+    EXPECT_FALSE(deliverToView(*doc, view, state.settings(), entry::ChordSpare{}).changed);
 }
 
 }  // namespace

@@ -1,24 +1,30 @@
-// The editor's main window offscreen: a song opened from the command line, keys and mouse in its
-// score view, the status bar panes, the project commands and the export commands.
+// The editor's main window offscreen: keys and mouse in the score view, the status bar, the project,
+// export and view commands, and MIDI files opened or dropped onto it.
 #include <gtest/gtest.h>
 
 #include <QAbstractButton>
 #include <QButtonGroup>
 #include <QComboBox>
+#include <QDragEnterEvent>
+#include <QDropEvent>
+#include <QMdiArea>
 #include <QMenuBar>
-#include <QStatusBar>
-#include <QScrollBar>
+#include <QMimeData>
 #include <QSpinBox>
+#include <QStatusBar>
 #include <QTest>
 #include <QTimer>
 #include <QToolBar>
+#include <QUrl>
 #include <fstream>
 #include <sstream>
 
 #include "app/command_registry.h"
+#include "app/qt/midi_open.h"
 #include "app/qt/vokato_host.h"
 #include "cli/demo_project.h"
 #include "export/qt/midi_export_dialog.h"
+#include "import/smf_builder.h"
 #include "score/effect_forms.h"
 #include "score/qt/effect_bar.h"
 #include "score/qt/effect_edit_widget.h"
@@ -56,21 +62,17 @@ protected:
 };
 
 TEST_F(MainFrameTest, KeysMoveTheCursorAndTheStatusBarFollows) {
-    // GIVEN the melody opened from the command line
     startWithSong("melody.PLM");
     CPlmView& v = bigView();
     EXPECT_EQ(text(frame().activeChild()->windowTitle()).rfind("melody.PLM - ", 0), 0u);
     EXPECT_EQ(pane(kPaneLine), "  1行");
     EXPECT_EQ(pane(kPaneBar), "  1小節");
-    EXPECT_EQ(pane(kPaneFreeLine), "");
-    EXPECT_EQ(pane(kPaneInsert), "");
-
-    // WHEN Right is pressed five times THEN the cursor passed the first bar line
+    EXPECT_EQ(pane(kPaneFreeLine) + pane(kPaneInsert), "");
+    // five times Right: past the first bar line
     for (int i = 0; i < 5; ++i) QTest::keyClick(&v, Qt::Key_Right);
     EXPECT_EQ(v.logic().cursor(), (ScorePosition{0, 5}));
     EXPECT_EQ(pane(kPaneBar), "  2小節");
-
-    // WHEN Shift+Right twice THEN a range exists and the free panes show its other end
+    // Shift+Right twice: a range, the free panes show its other end
     QTest::keyClick(&v, Qt::Key_Right, Qt::ShiftModifier);
     QTest::keyClick(&v, Qt::Key_Right, Qt::ShiftModifier);
     EXPECT_EQ(v.logic().anchor(), (ScorePosition{0, 5}));
@@ -78,8 +80,7 @@ TEST_F(MainFrameTest, KeysMoveTheCursorAndTheStatusBarFollows) {
     EXPECT_EQ(pane(kPaneFreeLine), "  1行");
     EXPECT_EQ(pane(kPaneFreeBar), "  2小節");
     EXPECT_TRUE(frame().action(cmd::kClearRange)->isEnabled());
-
-    // WHEN Down follows without Shift THEN the range is gone and the cursor is on line 2
+    // Down without Shift: the range is gone, the cursor on line 2
     QTest::keyClick(&v, Qt::Key_Down);
     EXPECT_FALSE(v.logic().hasRange());
     EXPECT_EQ(pane(kPaneLine), "  2行");
@@ -136,7 +137,6 @@ TEST_F(MainFrameTest, ADragSelectsFromThePressToTheReleaseAndThePanesFollow) {
     CPlmView& v = bigView();
     QWidget* canvas = v.viewport();
 
-    // a drag selects from the press to the release
     test::pressMouse(canvas, pointOf({0, 2}));
     test::moveMouse(canvas, pointOf({1, 1}));
     test::moveMouse(canvas, pointOf({2, 4}));
@@ -146,7 +146,6 @@ TEST_F(MainFrameTest, ADragSelectsFromThePressToTheReleaseAndThePanesFollow) {
     EXPECT_EQ(pane(kPaneLine), "  3行");
     EXPECT_EQ(pane(kPaneFreeLine), "  1行");
     EXPECT_EQ(pane(kPaneFreeBar), "  1小節");
-    // the selection covers the rest of line 0, all of line 1 and the start of line 2
     EXPECT_EQ(v.logic().selectedColumns(1), (ColumnSpan{0, v.logic().lines().line(1).groupCount}));
     EXPECT_EQ(v.logic().selectedColumns(2), (ColumnSpan{0, 4}));
 }
@@ -165,19 +164,17 @@ TEST_F(MainFrameTest, TheGrandStaffToggle) {
 TEST_F(MainFrameTest, TheEffectBarEditsTheCursorGroupInEitherDisplay) {
     startWithRecords("tune.PLM", notes(3, {60, 62, 64}));
     CPlmChildWnd& child = *frame().activeChild();
-    // WHEN "１行表示" is chosen THEN the window shows the effect-edit display and the item is checked
     frame().runCommand(cmd::kOneLineDisplay);
     EXPECT_TRUE(frame().action(cmd::kOneLineDisplay)->isChecked());
     EXPECT_EQ(child.displayMode(), 1);
     EXPECT_TRUE(child.effectDisplay().isVisibleTo(&child));
     EXPECT_EQ(child.effectDisplay().items().size(), 3u);
-    // WHEN the second group is chosen in the display and a volume is entered in the bar
+    // the second group chosen in the display takes a volume from the bar, undoably
     QTest::keyClick(&child.effectDisplay(), Qt::Key_Right);
     EXPECT_EQ(cursorRecord(view().logic()), 1u);
     EffectBar& bar = child.effectBar();
     bar.effectList()->setCurrentIndex(int(effectBarEntry(effect::kVolume) - kEffectBarEntries.data()));
     bar.valueField()->setValue(90);
-    // THEN that group carries it, undoably, and the display shows it
     const std::size_t found = doc().findEffect(1, effect::kVolume);
     ASSERT_NE(found, kNoRecord);
     EXPECT_EQ(doc().record(found).value16(), 90);
@@ -185,7 +182,6 @@ TEST_F(MainFrameTest, TheEffectBarEditsTheCursorGroupInEitherDisplay) {
     int shown = 0;
     EXPECT_TRUE(effectRowValue(doc().records(), 1, effect::kVolume, shown));
     EXPECT_EQ(shown, 90);
-    // WHEN toggled back THEN the score is shown again
     frame().runCommand(cmd::kOneLineDisplay);
     EXPECT_EQ(child.displayMode(), 0);
     EXPECT_FALSE(frame().action(cmd::kOneLineDisplay)->isChecked());
@@ -197,30 +193,27 @@ TEST_F(MainFrameTest, TheHumToScoreWindowTakesThePalettesAndTransfersIntoItsSong
     ASSERT_NE(vokatoBar, nullptr);
     EXPECT_TRUE(vokatoBar->isHidden());
     EXPECT_FALSE(frame().action(cmd::kVokatoRecord)->isEnabled());
-    // WHEN "Vokatoをつかう" is chosen THEN the window and its tool bar are there
     frame().runCommand(cmd::kVokato);
     ASSERT_TRUE(frame().vokato().isOpen());
     EXPECT_TRUE(frame().action(cmd::kVokato)->isChecked());
     EXPECT_FALSE(vokatoBar->isHidden());
     EXPECT_TRUE(frame().action(cmd::kVokatoRecord)->isEnabled());
     EXPECT_FALSE(frame().action(cmd::kVokatoTransfer)->isEnabled());
-    // WHEN Insert is pressed in the window THEN the insert mode the song windows share switches
+    // Insert in the window switches the insert mode the song windows share
     const bool inserting = frame().insertMode();
     QTest::keyClick(frame().vokato().window(), Qt::Key_Insert);
     EXPECT_NE(frame().insertMode(), inserting);
     EXPECT_EQ(frame().vokato().window()->insertMode(), frame().insertMode());
     QTest::keyClick(frame().vokato().window(), Qt::Key_Insert);
-    // WHEN the chord palette sends C-E THEN the window's list takes it and the song does not
+    // the window's list, not the song, takes a chord
     frame().postRequest(entry::EnterChord{{{64, 0}, {60, 0}, {kEndOfList, 0}}});
     ASSERT_EQ(frame().vokato().window()->notes().groupCount(), 1u);
     EXPECT_EQ(doc().recordCount(), 1u);
     EXPECT_TRUE(frame().action(cmd::kVokatoTransfer)->isEnabled());
-    // WHEN it is toggled off THEN the question keeps it on No
     m_box->script({Answer::No});
     frame().runCommand(cmd::kVokato);
     EXPECT_EQ(m_box->shown().back(), "採譜データが失われまが、よろしいですか？");
     EXPECT_TRUE(frame().vokato().isOpen());
-    // WHEN the list is transferred THEN the song gains the chord at its cursor and the window goes
     frame().runCommand(cmd::kVokatoTransfer);
     QApplication::processEvents();
     EXPECT_EQ(doc().recordCount(), 3u);
@@ -230,22 +223,16 @@ TEST_F(MainFrameTest, TheHumToScoreWindowTakesThePalettesAndTransfersIntoItsSong
 }
 
 TEST_F(MainFrameTest, TheProjectReopensItsWindowsAndSetsTheTitle) {
-    // GIVEN the demo project named on the command line
     startWithProject();
     EXPECT_EQ(text(frame().windowTitle()), "Plume - demo.PRJ <Plume デモ>");
     EXPECT_EQ(frame().childWindows().size(), 3u);
-    EXPECT_TRUE(frame().action(cmd::kExportMidi)->isEnabled());
-    EXPECT_TRUE(frame().action(cmd::kProjectClose)->isEnabled());
-    // reopened windows do not enter the recent-file list
-    EXPECT_TRUE(m_app->recentFiles().paths().empty());
-
-    // WHEN the project is closed THEN its windows go and the title is bare
+    EXPECT_TRUE(enabled(cmd::kExportMidi) && enabled(cmd::kProjectClose));
+    EXPECT_TRUE(m_app->recentFiles().paths().empty()) << "reopened windows are not recent files";
     frame().runCommand(cmd::kProjectClose);
     QApplication::processEvents();
     EXPECT_EQ(text(frame().windowTitle()), "Plume");
     EXPECT_TRUE(frame().childWindows().empty());
-    EXPECT_FALSE(frame().action(cmd::kExportMidi)->isEnabled());
-    EXPECT_FALSE(frame().action(cmd::kExportMld)->isEnabled());
+    EXPECT_FALSE(enabled(cmd::kExportMidi) || enabled(cmd::kExportMld));
     EXPECT_EQ(platform::appProfile().getString("Project", "Project File", "?"), "");
 }
 
@@ -256,7 +243,6 @@ TEST_F(MainFrameTest, TheExportCommandsWriteBesideTheProject) {
     EXPECT_TRUE(fs::exists(m_dir / "demo.mld"));
     ASSERT_EQ(m_box->shown().size(), 1u);
     EXPECT_NE(m_box->shown()[0].find("を作成しました。"), std::string::npos);
-
     // MIDI: the options dialog, then the file is written from the event loop
     QTimer::singleShot(0, [] {
         auto* dialog = qobject_cast<MidiExportDialog*>(QApplication::activeModalWidget());
@@ -304,6 +290,54 @@ TEST_F(MainFrameTest, SettingsAndTheRecentFileListOutliveTheFrame) {
     EXPECT_EQ(platform::plmProfile().getInt("MIDI Config", "ShowLevel", 9), 0);
     EXPECT_EQ(platform::plmProfile().getInt("MIDI Config", "Interrupt", 9), 1);
     EXPECT_EQ(fs::path(platform::appProfile().getString("Recent File List", "File1", "")).filename(), "melody.PLM");
+}
+
+TEST_F(FrameTest, AMidiFileOpensAsItsSongOrItsProject) {
+    const auto one = smfFile(0, 96, {notesTrack(0, {{0, 90, 60}, {96, 180, 62}})});
+    ASSERT_TRUE(platform::writeFileAtomically(m_dir / "one.mid", one));
+    startWithSong(m_dir / "one.mid");
+    ASSERT_EQ(frame().childWindows().size(), 1u);
+    EXPECT_TRUE(std::filesystem::exists(m_dir / "one.PLM"));
+
+    // a two-channel file's project becomes the current one with both songs open
+    const auto two = smfFile(1, 96, {notesTrack(0, {{0, 90, 60}}), notesTrack(1, {{0, 90, 48}})});
+    ASSERT_TRUE(platform::writeFileAtomically(m_dir / "two.MID", two));
+    ASSERT_TRUE(openSongOrMidi(frame(), m_dir / "two.MID"));
+    QApplication::processEvents();
+    EXPECT_EQ(frame().windowTitle().toStdString(), "Plume - two.PRJ <two>");
+    EXPECT_EQ(frame().childWindows().size(), 2u);
+}
+
+TEST_F(FrameTest, AMidiFileDroppedOntoTheEditorOpens) {
+    start({});
+    ASSERT_TRUE(frame().childWindows().empty());
+    const auto file = smfFile(0, 480, {notesTrack(0, {{0, 400, 64}, {480, 900, 67}})});
+    ASSERT_TRUE(platform::writeFileAtomically(m_dir / "dropped.mid", file));
+    ASSERT_TRUE(platform::writeFileAtomically(m_dir / "notes.txt", file));
+    // dragged onto the empty work area, as from a file manager
+    QMdiArea* area = frame().findChild<QMdiArea*>();
+    ASSERT_NE(area, nullptr);
+    QWidget* target = area->viewport();
+    auto drag = [&](const std::filesystem::path& path) {
+        QMimeData data;
+        data.setUrls({QUrl::fromLocalFile(QString::fromStdString(path.string()))});
+        QDragEnterEvent enter(QPoint(50, 50), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+        QApplication::sendEvent(target, &enter);
+        if (!enter.isAccepted()) return false;
+        QDropEvent drop(QPointF(50, 50), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+        QApplication::sendEvent(target, &drop);
+        QApplication::processEvents();
+        return drop.isAccepted();
+    };
+    EXPECT_FALSE(drag(m_dir / "notes.txt"));
+    EXPECT_TRUE(frame().childWindows().empty());
+    EXPECT_TRUE(drag(m_dir / "dropped.mid"));
+    ASSERT_EQ(frame().childWindows().size(), 1u);
+    EXPECT_TRUE(std::filesystem::exists(m_dir / "dropped.PLM"));
+    std::vector<int> keys;
+    for (const SongRecord& r : doc().records())
+        if (r.isScore() && r.isNote()) keys.push_back(r.key());
+    EXPECT_EQ(keys, (std::vector<int>{64, 67}));
 }
 
 }  // namespace

@@ -80,7 +80,7 @@ TEST(DrumPaletteWindow, OkPostsTheSelectedSoundsAcClearsAndTheSetupDialogFollows
     palette->clearButton()->click();
     EXPECT_TRUE(palette->list()->selectedItems().isEmpty());
 
-    // The dialog's "Play" plays the chosen sound on channel 10.
+    // the dialog's "Play" plays the chosen sound on channel 10
     RhythmInstrumentDialog dialog(SongInfo::defaults(), palette->palette(), 100, player);
     dialog.soundList()->setCurrentRow(2);
     dialog.playButton()->click();
@@ -105,12 +105,9 @@ TEST_F(MixerDrumFrameTest, TheDrumPaletteShownByItsCommandEntersTheSelectedDrumI
     platform::plmProfile().writeInt("User Drum", "drum1", 38);
     SongInfo info = SongInfo::defaults();
     info.setFileKind(0);  // rhythm
-    std::vector<SongRecord> song;
-    addGroup(song, {note(3, 36)});
-    writeSong(m_dir / "drums.PLM", songOf(std::move(song), info));
+    writeSong(m_dir / "drums.PLM", songOf(notes(3, {36}), info));
     startWithSong(m_dir / "drums.PLM");
     bigView();
-    ASSERT_TRUE(doc().songInfo().isRhythm());
 
     frame().runCommand(cmd::kDrumPalette);
     auto& drums = palette<DrumPaletteWindow>(cmd::kDrumPalette);
@@ -128,9 +125,7 @@ TEST_F(MixerDrumFrameTest, TheDrumPaletteShownByItsCommandEntersTheSelectedDrumI
 }
 
 TEST_F(MixerDrumFrameTest, TheMixerCommandShowsTheMixerWhichThenIsTheWindowThatPlays) {
-    std::vector<SongRecord> song;
-    addGroup(song, {note(3, 60)});
-    startWithRecords("melody.PLM", std::move(song));
+    startWithRecords("melody.PLM", notes(3, {60}));
     CMixer* mixer = frame().mixer();
     ASSERT_NE(mixer, nullptr);
     EXPECT_TRUE(mixer->isMinimized());

@@ -1,12 +1,19 @@
-// Entry typed into a song window offscreen: the editing keys, the keys and letters the view passes
-// to the main frame, the numeric input bar and the lyric bar.
+// Keys typed into a song window offscreen: the editing keys, the numeric input bar, the lyric bar, cut, copy,
+// paste and undo; and a new song through the properties dialog.
 #include <gtest/gtest.h>
 
+#include <QCheckBox>
 #include <QLineEdit>
+#include <QRadioButton>
+#include <QSpinBox>
 #include <QTest>
+#include <QTimer>
+#include <sstream>
 
 #include "app/qt/numeric_input_widget.h"
 #include "app/qt/text_entry_widget.h"
+#include "cli/demo_project.h"
+#include "song/qt/properties_dialog.h"
 #include "support/frame_test.h"
 #include "support/song_builder.h"
 
@@ -17,12 +24,7 @@ using namespace test;
 
 class EntryKeysTest : public FrameTest {
 protected:
-    EntryKeysTest() {
-        // four quarters C D E F
-        writeSong(m_dir / "four.PLM", songOf(notes(3, {60, 62, 64, 65})));
-        startWithSong(m_dir / "four.PLM");
-        bigView();
-    }
+    EntryKeysTest() { startWithRecords("four.PLM", notes(3, {60, 62, 64, 65})); }
     ~EntryKeysTest() override { doc().clearModified(); }
 
     ScorePosition cursor() { return view().logic().cursor(); }
@@ -31,13 +33,13 @@ protected:
 };
 
 TEST_F(EntryKeysTest, EditingKeysChangeTheSongTheCursorAndTheStatusBar) {
-    // Right twice, then Tab: a bar line before E
+    // Tab after two Rights: a bar line before E
     key(Qt::Key_Right);
     key(Qt::Key_Right);
     key(Qt::Key_Tab);
     EXPECT_EQ(groupTypes(), (std::vector<int>{3, 3, type::kBarLine, 3, 3}));
     EXPECT_EQ(cursor(), (ScorePosition{0, 3}));
-    // Enter splits the line: the cursor starts line 2 and the status bar says so
+    // Enter splits the line
     key(Qt::Key_Return);
     EXPECT_EQ(view().logic().lines().lineCount(), 2);
     EXPECT_EQ(cursor(), (ScorePosition{1, 0}));
@@ -48,12 +50,11 @@ TEST_F(EntryKeysTest, EditingKeysChangeTheSongTheCursorAndTheStatusBar) {
     EXPECT_EQ(cursor(), (ScorePosition{1, 1}));
     key(Qt::Key_Backspace);
     EXPECT_EQ(cursor(), (ScorePosition{1, 0}));
-    // Back Space at the line's start joins the lines
     key(Qt::Key_Backspace);
     EXPECT_EQ(view().logic().lines().lineCount(), 1);
     EXPECT_EQ(cursor(), (ScorePosition{0, 3}));
     EXPECT_EQ(pane(kPaneLine), "  1行");
-    // Left and Delete remove the bar line; Shift+Right twice and Delete remove E and F
+    // Delete removes the bar line, then the range of E and F
     key(Qt::Key_Left);
     key(Qt::Key_Delete);
     EXPECT_EQ(groupTypes(), (std::vector<int>{3, 3, 3, 3}));
@@ -74,26 +75,23 @@ TEST_F(EntryKeysTest, OverwriteModeShowsItsPaneAndWritesOverTheCursorGroup) {
     key(Qt::Key_Space);
     EXPECT_EQ(groupTypes(), (std::vector<int>{type::kSpacer, 3, 3, 3}));
     EXPECT_EQ(cursor(), (ScorePosition{0, 1}));
-    // editing keys do nothing while something plays
     frame().setPlaying(true);
     key(Qt::Key_Tab);
     EXPECT_EQ(doc().recordCount(), 4u);
     frame().setPlaying(false);
-    // switched back, the pane is empty again
     frame().runCommand(cmd::kInsertSwitch);
     EXPECT_EQ(pane(kPaneInsert), "");
 }
 
 TEST_F(EntryKeysTest, ALetterOpensTheNumericInputBarWhichEntersAChord) {
-    // GIVEN the cursor at the end of the song WHEN "c" is typed in the view
+    // "c" typed at the end of the song opens the bar with the letter in its note field
     key(Qt::Key_End);
     QTest::keyClicks(&view(), "c");
     NumericInputWidget& bar = *frame().numericInputBar();
-    // THEN the bar shows with the letter in its note field
     ASSERT_TRUE(bar.isVisible());
     EXPECT_EQ(bar.notesField()->text().toStdString(), "c");
     EXPECT_TRUE(frame().action(cmd::kNumericInput)->isChecked());
-    // WHEN " e g" and Return follow THEN C, E, G of the area's upper octave are entered as one chord
+    // " e g" and Return: C, E, G of the area's upper octave as one chord
     QTest::keyClicks(bar.notesField(), " e g");
     QTest::keyClick(bar.notesField(), Qt::Key_Return);
     ASSERT_EQ(doc().record(4).groupSize(), 3);
@@ -101,25 +99,24 @@ TEST_F(EntryKeysTest, ALetterOpensTheNumericInputBarWhichEntersAChord) {
     EXPECT_EQ(doc().record(6).key(), 60);
     EXPECT_EQ(cursor(), (ScorePosition{0, 5}));
     EXPECT_TRUE(bar.notesField()->text().isEmpty());
-    // a wrong character is reported and selected; nothing is entered
+    // a wrong character is reported and selected, nothing entered
     QTest::keyClicks(bar.notesField(), "cx");
     QTest::keyClick(bar.notesField(), Qt::Key_Return);
     EXPECT_EQ(m_box->shown().back(), "2桁目が不正です。");
     EXPECT_EQ(bar.notesField()->selectedText().toStdString(), "x");
     EXPECT_EQ(doc().recordCount(), 7u);
-    // Shift+Space at the end of the note field hides the bar
+    // Shift+Space at the end of the note field hides the bar, and so does Escape
     bar.notesField()->setText("c");
     bar.notesField()->end(false);
     QTest::keyClick(bar.notesField(), Qt::Key_Space, Qt::ShiftModifier);
     EXPECT_FALSE(bar.isVisible());
-    // Escape hides it too, so that Ctrl+Z afterwards reaches the song and not the field
     bar.openWith(QStringLiteral("c"));
     QTest::keyClick(bar.notesField(), Qt::Key_Escape);
     EXPECT_FALSE(bar.isVisible());
 }
 
 TEST_F(EntryKeysTest, EscapeInTheNumericBarGivesTheKeyboardBackToTheSongThatTypedIt) {
-    // GIVEN a second song window in front of the first, typing into it
+    // a second song window in front of the first keeps the front and the keyboard after Escape
     writeSong(m_dir / "two.PLM", songOf(notes(3, {67})));
     ASSERT_TRUE(frame().openSongWindow(m_dir / "two.PLM", false));
     CPlmChildWnd* second = frame().activeChild();
@@ -127,7 +124,6 @@ TEST_F(EntryKeysTest, EscapeInTheNumericBarGivesTheKeyboardBackToTheSongThatType
     QApplication::processEvents();
     QTest::keyClicks(&view(), "c");
     QTest::keyClick(frame().numericInputBar()->notesField(), Qt::Key_Return);
-    // WHEN Escape leaves the bar THEN the same song keeps the front and the keyboard
     QTest::keyClick(frame().numericInputBar()->notesField(), Qt::Key_Escape);
     QApplication::processEvents();
     EXPECT_FALSE(frame().numericInputBar()->isVisible());
@@ -153,6 +149,119 @@ TEST_F(EntryKeysTest, TheLyricBarWritesTheCursorGroupsLyricAndHidesTheChordNameB
     QTest::keyClick(lyric.field(), Qt::Key_Return);
     EXPECT_EQ(doc().groupText(0, kind::kLyric), "la");
     EXPECT_EQ(view().logic().undoRing().menuText(), "元に戻す歌詞");
+}
+
+using platform::Answer;
+
+std::string text(const QString& s) { return s.toStdString(); }
+std::vector<SongRecord> recordsOf(const CPlmDoc& doc) { return {doc.records().begin(), doc.records().end()}; }
+
+class SongCommandsTest : public FrameTest {
+protected:
+    SongCommandsTest() {
+        std::ostringstream err;
+        writeDemoProject(m_dir, err);
+        startWithSong(m_dir / "melody.PLM");
+        bigView();
+    }
+
+    // Focus in the song window of the active main window, where the shortcuts reach the menus.
+    CPlmView& focusedView() {
+        frame().activateWindow();
+        view().setFocus();
+        EXPECT_TRUE(test::waitUntil([&] { return view().hasFocus() && QApplication::activeWindow() == &frame(); }));
+        return view();
+    }
+};
+
+TEST_F(SongCommandsTest, TheScoreHasTheKeyboardAgainAfterEachDialog) {
+    // the first three notes selected
+    CPlmView& v = focusedView();
+    for (int i = 0; i < 3; ++i) QTest::keyClick(&v, Qt::Key_Right, Qt::ShiftModifier);
+    for (const int id : {cmd::kTranspose, cmd::kTie, cmd::kTriplet, cmd::kKeyChange}) {
+        // each command's dialog cancelled: the score has the keyboard again, so Ctrl+Z reaches the frame
+        bool shown = false;
+        QTimer::singleShot(0, [&] {
+            QWidget* dialog = QApplication::activeModalWidget();
+            shown = dialog != nullptr;
+            if (auto* d = qobject_cast<QDialog*>(dialog)) d->reject();
+        });
+        v.clearFocus();
+        frame().runCommand(id);
+        EXPECT_TRUE(test::waitUntil([&] { return v.hasFocus(); })) << id;
+        if (id == cmd::kTranspose || id == cmd::kTie) {
+            EXPECT_TRUE(shown) << id;
+        }
+    }
+}
+
+TEST_F(SongCommandsTest, CtrlXCVAndZCutCopyPasteAndUndoInTheScore) {
+    CPlmView& v = focusedView();
+    const std::vector<SongRecord> original = recordsOf(doc());
+    QTest::keyClick(&v, Qt::Key_Right, Qt::ShiftModifier);
+    QTest::keyClick(&v, Qt::Key_Right, Qt::ShiftModifier);
+    ASSERT_TRUE(v.logic().hasRange());
+    const std::size_t cutSize = doc().nextGroup(doc().nextGroup(0));
+    QTest::keyClick(&v, Qt::Key_C, Qt::ControlModifier);
+    EXPECT_TRUE(frame().clipboard().hasData());
+    EXPECT_EQ(recordsOf(doc()), original);
+    QTest::keyClick(&v, Qt::Key_X, Qt::ControlModifier);
+    EXPECT_EQ(doc().recordCount(), original.size() - cutSize);
+    EXPECT_EQ(v.logic().cursor(), (ScorePosition{0, 0}));
+    EXPECT_EQ(text(frame().action(cmd::kEditUndo)->text()), "元に戻すDEL");
+    const std::vector<SongRecord> afterCut = recordsOf(doc());
+    // pasted at the end: before the line break, the cursor stays on it
+    QTest::keyClick(&v, Qt::Key_End);
+    const ScorePosition lineBreak = v.logic().cursor();
+    const std::size_t at = v.logic().lines().recordAt(v.logic().records(), lineBreak.line, lineBreak.column);
+    QTest::keyClick(&v, Qt::Key_V, Qt::ControlModifier);
+    EXPECT_EQ(doc().recordCount(), original.size());
+    EXPECT_EQ(std::vector(doc().records().begin() + std::ptrdiff_t(at),
+                          doc().records().begin() + std::ptrdiff_t(at + cutSize)),
+              std::vector(original.begin(), original.begin() + std::ptrdiff_t(cutSize)));
+    EXPECT_EQ(v.logic().cursor(), (ScorePosition{0, lineBreak.column + 2}));
+    EXPECT_EQ(text(frame().action(cmd::kEditUndo)->text()), "元に戻す張り付け");
+    // Ctrl+Z twice undoes the paste, then the cut with its selection
+    QTest::keyClick(&v, Qt::Key_Z, Qt::ControlModifier);
+    EXPECT_EQ(recordsOf(doc()), afterCut);
+    QTest::keyClick(&v, Qt::Key_Z, Qt::ControlModifier);
+    EXPECT_EQ(recordsOf(doc()), original);
+    EXPECT_EQ(v.logic().anchor(), (ScorePosition{0, 0}));
+    EXPECT_EQ(v.logic().cursor(), (ScorePosition{0, 2}));
+    EXPECT_EQ(text(frame().action(cmd::kEditUndo)->text()), "元に戻す");
+    EXPECT_TRUE(doc().isModified());
+}
+
+TEST_F(SongCommandsTest, ANewSongComesFromThePropertiesDialog) {
+    QTimer::singleShot(0, [] {
+        auto* dialog = qobject_cast<PropertiesDialog*>(QApplication::activeModalWidget());
+        ASSERT_NE(dialog, nullptr);
+        EXPECT_EQ(dialog->tempoField()->value(), 120);
+        EXPECT_FALSE(dialog->allTracksBox()->isEnabled()) << "no project";
+        dialog->tempoField()->setValue(90);
+        dialog->accept();
+    });
+    frame().runCommand(cmd::kFileNew);
+    ASSERT_EQ(frame().childWindows().size(), 2u);
+    EXPECT_TRUE(frame().activeChild()->path().empty());
+    EXPECT_EQ(text(frame().activeChild()->windowTitle()).rfind("Untitled - ", 0), 0u);
+    EXPECT_EQ(doc().recordCount(), 0u);
+    EXPECT_EQ(doc().songInfo().tempo(), 90);
+
+    // a kind switched in "ﾌﾟﾛﾊﾟﾃｨｰ", then cancelled: it asks, and No keeps the dialog open
+    QTimer::singleShot(0, [this] {
+        auto* dialog = qobject_cast<PropertiesDialog*>(QApplication::activeModalWidget());
+        ASSERT_NE(dialog, nullptr);
+        dialog->rhythmButton()->setChecked(true);
+        m_box->script({Answer::No, Answer::Yes});
+        dialog->reject();
+        EXPECT_TRUE(dialog->isVisible());
+        dialog->reject();
+    });
+    frame().runCommand(cmd::kProperties);
+    EXPECT_EQ(m_box->shown(), std::vector<std::string>(2, "変更結果が失われます。\nよろしいですか？"));
+    EXPECT_EQ(doc().songInfo().fileKind(), 1);
+    EXPECT_FALSE(doc().isModified());
 }
 
 }  // namespace

@@ -1,14 +1,25 @@
-// The note, chord and keyboard palettes offscreen: shown by their commands, clicked like a user
-// clicks them, and what they write into the song.
+// The palettes offscreen (note, chord, keyboard, enlarged edit, effect, gate-time, velocity), the edit-key
+// bar and the wheel's entry tool: shown by their commands, clicked like a user clicks them, and what they write.
 #include <gtest/gtest.h>
 
 #include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPushButton>
+#include <QStatusBar>
 #include <QTest>
 #include <QToolButton>
 
 #include "app/qt/chord_palette_window.h"
+#include "app/qt/edit_key_toolbar.h"
+#include "app/qt/edit_palette_window.h"
+#include "app/qt/effect_palette_window.h"
+#include "app/qt/entry_tool_control.h"
 #include "app/qt/keyboard_palette_window.h"
 #include "app/qt/note_palette_window.h"
+#include "app/qt/numeric_input_widget.h"
+#include "app/qt/value_palette_windows.h"
+#include "play/instrument_tables.h"
 #include "support/frame_test.h"
 
 namespace plume {
@@ -25,13 +36,7 @@ protected:
     PaletteGuiTest() {
         platform::plmProfile().removeSection("Piano Pal");
         // C4 C4 | C4 D4, all quarters
-        std::vector<SongRecord> song;
-        addGroup(song, {note(3, 60)});
-        addGroup(song, {note(3, 60)});
-        addGroup(song, {scoreMark(type::kBarLine)});
-        addGroup(song, {note(3, 60)});
-        addGroup(song, {note(3, 62)});
-        startWithRecords("palettes.PLM", std::move(song));
+        startWithRecords("palettes.PLM", test::groups({note(3, 60), note(3, 60), barLine(), note(3, 60), note(3, 62)}));
         for (int command : {cmd::kNotePalette, cmd::kChordPalette, cmd::kKeyboardPalette}) frame().runCommand(command);
         QApplication::processEvents();
     }
@@ -64,7 +69,6 @@ TEST_F(PaletteGuiTest, ShowCommandsShowThePalettesAndClosingOneClearsItsCheck) {
         EXPECT_TRUE(frame().palette(command)->isVisible()) << command;
         EXPECT_TRUE(frame().action(command)->isChecked()) << command;
     }
-    // closing from the window frame
     notes().close();
     EXPECT_FALSE(notes().isVisible());
     EXPECT_FALSE(frame().action(cmd::kNotePalette)->isChecked());
@@ -72,22 +76,19 @@ TEST_F(PaletteGuiTest, ShowCommandsShowThePalettesAndClosingOneClearsItsCheck) {
     QTest::mouseClick(&keyboard(), Qt::LeftButton, {}, keyboard().closeBox().center());
     EXPECT_FALSE(keyboard().isVisible());
     EXPECT_FALSE(frame().action(cmd::kKeyboardPalette)->isChecked());
-    // and the command shows it again
     frame().runCommand(cmd::kNotePalette);
     EXPECT_TRUE(notes().isVisible());
     EXPECT_TRUE(frame().action(cmd::kNotePalette)->isChecked());
 }
 
 TEST_F(PaletteGuiTest, NoteButtonsChangeLengthsEnterRestsAndToggleDots) {
-    // GIVEN the cursor on the first quarter WHEN the eighth-note button is clicked
+    // the first quarter becomes an eighth; the cursor moves on to the next quarter, which the palette follows
     clickNote(note_button::kEighthNote);
-    // THEN the note becomes an eighth and the cursor moves on to the next quarter, which the palette follows
     EXPECT_EQ(doc().record(0).type(), 4);
     EXPECT_EQ(view().logic().cursor(), (ScorePosition{0, 1}));
     EXPECT_EQ(choice().lengthIndex, 2);
     EXPECT_TRUE(notes().button(note_button::kQuarterNote)->isChecked());
     EXPECT_FALSE(notes().button(note_button::kEighthNote)->isChecked());
-
     // the dot dots the note at the cursor; clicked again it takes the dot away
     clickNote(note_button::kDot);
     EXPECT_EQ(doc().record(1).dots(), mark::kDotted);
@@ -95,7 +96,6 @@ TEST_F(PaletteGuiTest, NoteButtonsChangeLengthsEnterRestsAndToggleDots) {
     clickNote(note_button::kDot);
     EXPECT_EQ(doc().record(1).dots(), 0);
     EXPECT_FALSE(notes().button(note_button::kDot)->isChecked());
-
     // with the double dot chosen a rest button enters a double-dotted rest at the end
     toEnd();
     clickNote(note_button::kDoubleDot);
@@ -103,7 +103,6 @@ TEST_F(PaletteGuiTest, NoteButtonsChangeLengthsEnterRestsAndToggleDots) {
     EXPECT_EQ(lastGroup().type(), type::kWholeRest + 1);
     EXPECT_EQ(lastGroup().dots(), mark::kDoubleDotted);
     EXPECT_EQ(choice().lengthIndex, 2) << "a rest leaves the length alone";
-
     // a digit typed in the view moves the palette's check as well
     QTest::keyClick(&view(), Qt::Key_5);
     EXPECT_TRUE(notes().button(note_button::k16thNote)->isChecked());
@@ -114,7 +113,7 @@ TEST_F(PaletteGuiTest, TheTieButtonTiesTheCursorNoteToTheNextOfItsKey) {
     EXPECT_EQ(doc().record(0).tie(), mark::kTieBegin);
     EXPECT_EQ(doc().record(1).tie(), mark::kTieEnd);
     EXPECT_EQ(view().logic().undoRing().menuText(), "元に戻す訂正");
-    // the last C has no C after it: nothing changes and no snapshot is taken
+    // the last C has no C after it: nothing changes, no snapshot
     const std::size_t snapshots = view().logic().undoRing().size();
     view().logic().setCursor({0, 3});
     clickNote(note_button::kTie);
@@ -156,7 +155,6 @@ TEST_F(PaletteGuiTest, TheKeyboardCollectsKeysAndTheBandSendsThemAsOneGroup) {
     EXPECT_EQ(keysOf(groups().back()), (std::vector<int>{67, 63, 60}));
     EXPECT_EQ(lastGroup().type(), 4) << "the current length";
     EXPECT_EQ(lastGroup().gate(), 75) << "the gate of the song's notes, not the default";
-
     // the drag bar moves the window
     const QPoint start = keyboard().pos();
     pressMouse(&keyboard(), {100, 10});
@@ -219,6 +217,187 @@ TEST_F(PaletteGuiTest, TheLargeSizeCommandResizesTheKeyboardAndIsRemembered) {
     frame().runCommand(cmd::kKeyboardPaletteLarge);
     EXPECT_EQ(keyboard().width(), small);
     EXPECT_EQ(platform::plmProfile().getInt("Piano Pal", "size", 1), 0);
+}
+
+
+class ValuePaletteGuiTest : public FrameTest {
+protected:
+    ValuePaletteGuiTest() {
+        // a chord sharing delay and velocity but not the gate; a note with a program change; a bar line; a note
+        std::vector<SongRecord> song;
+        addGroup(song, {withValues(note(3, 67), 90, 0, 60), withValues(note(3, 64), 90, 0, 70),
+                        withValues(note(3, 60), 90, 0, 80)});
+        addGroup(song, {withValues(note(3, 62), 90, 0, 64), programChange(0, 0, 40)});
+        addGroup(song, {scoreMark(type::kBarLine)});
+        addGroup(song, {withValues(note(3, 65), 90, 0, 64)});
+        startWithRecords("values.PLM", std::move(song));
+    }
+    ~ValuePaletteGuiTest() override { doc().clearModified(); }
+
+    std::vector<SongRecord> records() { return {doc().records().begin(), doc().records().end()}; }
+    void key(Qt::Key k) { QTest::keyClick(&view(), k); }
+    template <class Window>
+    Window& shown(int command) {
+        frame().runCommand(command);
+        EXPECT_TRUE(frame().palette(command)->isVisible());
+        EXPECT_TRUE(frame().action(command)->isChecked());
+        return palette<Window>(command);
+    }
+    static void type(ValueSpinField* field, const char* text) {
+        field->selectAll();
+        QTest::keyClick(field, Qt::Key_Delete);
+        QTest::keyClicks(field, QString::fromUtf8(text));
+    }
+};
+
+TEST_F(ValuePaletteGuiTest, GateWindowChangesDelaysAndRefusesTooLongNotes) {
+    auto& gate = shown<ValuePaletteWindow>(cmd::kGatePalette);
+    // the chord's notes listed last record first; a typed delay reaches every note, each keeps its gate
+    ASSERT_EQ(gate.noteList()->count(), 3);
+    EXPECT_EQ(gate.noteList()->item(0)->text(), QStringLiteral(" 60-C"));
+    type(gate.field(0), "10");
+    QTest::mouseClick(gate.okButton(), Qt::LeftButton);
+    for (std::size_t i = 0; i < 3; ++i)
+        EXPECT_EQ((std::pair<int, int>(doc().record(i).delay(), doc().record(i).gate())), std::pair(10, 60 + 10 * int(i)));
+    // a refused sum shows the message and changes nothing
+    const auto before = records();
+    type(gate.field(0), "60");
+    type(gate.field(1), "50");
+    QTest::mouseClick(gate.okButton(), Qt::LeftButton);
+    EXPECT_EQ(m_box->shown(), (std::vector<std::string>{kDelayGateSumMessage}));
+    EXPECT_EQ(records(), before);
+    // at the bar line the window has nothing to set
+    key(Qt::Key_Right);
+    key(Qt::Key_Right);
+    EXPECT_FALSE(gate.okButton()->isEnabled());
+}
+
+TEST_F(ValuePaletteGuiTest, VelocityWindowStepsFromTheTypedValueAndSetsTheChord) {
+    auto& velocity = shown<ValuePaletteWindow>(cmd::kVelocityPalette);
+    EXPECT_EQ(velocity.field(0)->text(), QStringLiteral("90"));
+    // the spin button steps from the value typed
+    type(velocity.field(0), "100");
+    velocity.field(0)->stepBy(2);
+    QTest::mouseClick(velocity.okButton(), Qt::LeftButton);
+    for (std::size_t i = 0; i < 3; ++i) EXPECT_EQ(doc().record(i).velocity(), 102);
+    EXPECT_EQ(doc().record(3).velocity(), 90);
+}
+
+TEST_F(ValuePaletteGuiTest, EffectPaletteFollowsTheCaret) {
+    auto& effects = shown<EffectPaletteWindow>(cmd::kEffectPalette);
+    EXPECT_EQ(effects.noteTexts(), (QStringList{QStringLiteral(" 60-C"), QStringLiteral(" 64-E"), QStringLiteral(" 67-G")}));
+    key(Qt::Key_Right);
+    EXPECT_EQ(effects.instrumentText().toStdString(), std::string(toneName(0, 0, 40)));
+    EXPECT_EQ(effects.noteTexts(), (QStringList{QStringLiteral(" 62-D")}));
+    key(Qt::Key_End);
+    EXPECT_EQ(effects.instrumentText(), QStringLiteral("データ終端"));
+    EXPECT_TRUE(effects.noteTexts().isEmpty());
+}
+
+TEST_F(ValuePaletteGuiTest, EnlargedEditPaletteHoldsTheGroupUntilEntered) {
+    auto& palette = shown<EditPaletteWindow>(cmd::kEditPalette);
+    const auto before = records();
+    const QPoint enter = EditPaletteWindow::clientToWidget({kEditPaletteButtonRight - 6, kEditPaletteEnterTop + 6});
+    // a whole group (keyboard palette, numeric input) or a chord goes into the palette, not the song
+    frame().postRequest(entry::EnterGroup{group({rest(9)})});
+    EXPECT_EQ(records(), before);
+    ASSERT_EQ(palette.group().group().size(), 1u);
+    EXPECT_EQ(palette.group().group()[0].type(), 9);
+    frame().postRequest(entry::EnterChord{{{62, 0}, {66, 17}, {69, 0}}});
+    EXPECT_EQ(records(), before);
+    ASSERT_EQ(palette.group().group().size(), 3u);
+    EXPECT_TRUE(palette.group().isEnterEnabled());
+    // a note clicked onto the staff, the lowest one right-clicked away, the wheel raises the added one
+    const auto at = [&](int key) { return EditPaletteWindow::clientToWidget({30, palette.keyY(key)}); };
+    QTest::mouseClick(&palette, Qt::LeftButton, {}, at(74));
+    QTest::mouseClick(&palette, Qt::RightButton, {}, at(62));
+    turnWheel(&palette, at(74), 120);
+    std::vector<int> keys;
+    for (const SongRecord& r : palette.group().group()) keys.push_back(r.key());
+    EXPECT_EQ(keys, (std::vector<int>{75, 69, 66}));
+    // "enter" puts the group into the song at the cursor and disables itself
+    QTest::mouseClick(&palette, Qt::LeftButton, {}, enter);
+    ASSERT_EQ(doc().recordCount(), before.size() + 3);
+    EXPECT_EQ(doc().record(0).groupSize(), 3);
+    EXPECT_EQ(doc().record(0).key(), 75);
+    EXPECT_EQ(doc().record(2).key(), 66);
+    EXPECT_EQ(doc().record(2).accidental(), 17);
+    EXPECT_FALSE(palette.group().isEnterEnabled());
+    // its close button hides it and clears the check mark; the view takes the requests again
+    QTest::mouseClick(&palette, Qt::LeftButton, {},
+                      EditPaletteWindow::clientToWidget({kEditPaletteButtonRight - 6, kEditPaletteCloseTop + 6}));
+    EXPECT_FALSE(palette.isVisible());
+    EXPECT_FALSE(frame().action(cmd::kEditPalette)->isChecked());
+    frame().postRequest(entry::EnterChord{{{72, 0}}});
+    EXPECT_EQ(doc().recordCount(), before.size() + 4);
+}
+
+TEST_F(ValuePaletteGuiTest, KeysAndTypedNotesGoToTheEnlargedEditPaletteWhileItIsShown) {
+    auto& palette = shown<EditPaletteWindow>(cmd::kEditPalette);
+    const auto before = records();
+    // Shift+"3" in the view: the quarter rest becomes the palette's group
+    QTest::keyClick(&view(), Qt::Key_3, Qt::ShiftModifier);
+    ASSERT_EQ(palette.group().group().size(), 1u);
+    EXPECT_EQ(palette.group().group()[0].type(), 9);
+    // a note typed into the numeric input bar replaces it, and "2" makes it a half note
+    NumericInputWidget& bar = *frame().numericInputBar();
+    bar.openWith(QStringLiteral("c"));
+    QTest::keyClick(bar.notesField(), Qt::Key_Return);
+    ASSERT_EQ(palette.group().group().size(), 1u);
+    EXPECT_TRUE(palette.group().group()[0].isNote());
+    QTest::keyClick(&view(), Qt::Key_2);
+    EXPECT_EQ(palette.group().group()[0].type(), 2);
+    EXPECT_EQ(records(), before);
+}
+
+TEST_F(ValuePaletteGuiTest, EditKeyBarShowsOnARightClickAndHidesAfterUse) {
+    key(Qt::Key_Right);
+    QTest::mouseClick(view().viewport(), Qt::RightButton, {}, QPoint(200, 60));
+    EditKeyToolBar* bar = frame().editKeyBar();
+    ASSERT_TRUE(bar->isVisible());
+    // "改行" splits the line after the chord, and the bar hides
+    bar->button(edit_key_button::kLineBreak)->click();
+    EXPECT_EQ(view().logic().lines().lineCount(), 2);
+    EXPECT_EQ(doc().record(3).type(), type::kLineBreak);
+    EXPECT_FALSE(bar->isVisible());
+    // "挿入／上書き" flips the frame's switch and its status pane
+    QTest::mouseClick(view().viewport(), Qt::RightButton, {}, QPoint(200, 60));
+    bar->button(edit_key_button::kInsert)->click();
+    EXPECT_FALSE(frame().insertMode());
+    EXPECT_EQ(frame().paneText(1), QStringLiteral("上書"));
+    // with the enlarged edit palette taking the palettes' requests the keys still edit the score
+    frame().runCommand(cmd::kInsertSwitch);
+    shown<EditPaletteWindow>(cmd::kEditPalette);
+    QTest::mouseClick(view().viewport(), Qt::RightButton, {}, QPoint(200, 60));
+    bar->button(edit_key_button::kBarLine)->click();
+    EXPECT_EQ(doc().record(4).type(), type::kBarLine);
+    EXPECT_EQ(view().logic().cursor(), (ScorePosition{1, 1}));
+}
+
+TEST_F(ValuePaletteGuiTest, WheelStepsTheEntryToolWhileItsWindowIsOpen) {
+    const QPoint inside(200, 60);
+    // with the new mouse input off the wheel moves the cursor
+    key(Qt::Key_End);
+    key(Qt::Key_Return);
+    turnWheel(view().viewport(), inside, 120);
+    EXPECT_EQ(view().logic().cursor().line, 0);
+    const EntryToolWheel& wheel = frame().entryTools().wheel();
+    EXPECT_FALSE(wheel.isOpen());
+
+    frame().runCommand(cmd::kNewMouseInput);
+    frame().entryState().choice.lengthIndex = 6;
+    // the first notch only opens the window; the next ones step the tool towards the user
+    turnWheel(view().viewport(), inside, -120);
+    EXPECT_TRUE(wheel.isOpen());
+    EXPECT_EQ(wheel.tool(), EntryToolWheel::kStartTool);
+    turnWheel(view().viewport(), inside, -120);
+    EXPECT_EQ(wheel.tool(), EntryToolWheel::kStartTool + 1);
+    EXPECT_EQ(frame().statusBar()->currentMessage(),
+              QString::number(wheel.tool()) + QStringLiteral(": ") + EntryToolControl::toolName(wheel.tool()));
+    EXPECT_EQ(view().logic().cursor().line, 0);
+    // after two quiet seconds the window closes and the message goes
+    EXPECT_TRUE(waitUntil([&] { return !wheel.isOpen(); }, 4000));
+    EXPECT_TRUE(frame().statusBar()->currentMessage().isEmpty());
 }
 
 }  // namespace

@@ -26,7 +26,7 @@ TEST(PaletteRouting, RequestsGoToTheWindowThatStandsForTheView) {
     s.vokatoMode = true;
     EXPECT_EQ(routeEntryRequest(group, s), PaletteTarget::HumToScore);
     EXPECT_EQ(routeEntryRequest(lyric, s), std::nullopt);
-    // WHILE playing, a group or a text that would change the song stops; the value windows go on.
+    // while playing, a group or a text that would change the song stops; the value windows go on
     RoutingState playing;
     playing.playing = true;
     EXPECT_EQ(routeEntryRequest(group, playing), std::nullopt);
@@ -53,7 +53,7 @@ TEST(EditKeyBar, ButtonsPassTheirKeyAndHideTheBar) {
     EXPECT_EQ(bar.press(edit_key_button::kDelete, false), std::vector<EntryRequest>{entry::KeyDown{vk::kDelete}});
     // the frame's commands on the bar run as commands
     EXPECT_EQ(bar.press(cmd::kLastLine, false), std::vector<EntryRequest>{entry::RunCommand{cmd::kLastLine}});
-    // WHILE playing only insert/overwrite works, and the bar stays.
+    // while playing only insert/overwrite works, and the bar stays
     bar.showAt(10, 10);
     EXPECT_TRUE(bar.press(edit_key_button::kDelete, true).empty());
     EXPECT_TRUE(bar.isShown());
@@ -77,7 +77,7 @@ TEST_F(EntryToolWheelTest, TheFirstNotchOpensAndTheTimerCloses) {
     EXPECT_EQ(wheel.tool(), 2);
     EXPECT_EQ(timers.intervalOf(wheel, 24), 2000);
     EXPECT_TRUE(refreshes.empty());
-    // Each further notch restarts the two seconds.
+    // each further notch restarts the two seconds
     timers.advanceMillis(1500);
     notches(2, -120);
     EXPECT_EQ(wheel.tool(), 4);
@@ -89,7 +89,7 @@ TEST_F(EntryToolWheelTest, TheFirstNotchOpensAndTheTimerCloses) {
     EXPECT_FALSE(wheel.isOpen());
     EXPECT_FALSE(timers.isSet(wheel, 24));
     EXPECT_EQ(refreshes.back(), cursor_refresh::kView | cursor_refresh::kPalettes);
-    // The next notch opens the window again without stepping.
+    // the next notch opens the window again without stepping
     wheel.notch(-120, 0);
     EXPECT_EQ(wheel.tool(), 3);
 }

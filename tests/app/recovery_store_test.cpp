@@ -54,27 +54,24 @@ TEST(RecoveryStore, CopiesFollowTheModifiedWindowsAndACleanExitLeavesNothing) {
     const fs::path folder = dir / "recovery";
     RecoveryStore store(folder);
     const std::string tag = platform::processTag(platform::currentProcess());
-    // GIVEN a saved song and an untitled one, both modified
+    // a saved song and an untitled one, both modified: copies named after this editor and the song, and an index
     ASSERT_TRUE(store.keep(1, dir / "songs" / "Waltz.PLM", songOf(notes(3, {60, 62})), 100));
     ASSERT_TRUE(store.keep(2, {}, songOf(notes(4, {64})), 101));
-    // THEN each has a copy named after this editor and its song, and the index lists both
     const auto files = filesIn(folder);
     ASSERT_EQ(files.size(), 3u);
     EXPECT_TRUE(files[0].starts_with(tag + "-") && files[0].ends_with("-Waltz.PLM")) << files[0];
     EXPECT_EQ(files[1], tag + "-u2.PLM");
     EXPECT_EQ(files[2], tag + ".idx");
-    // WHEN the first song changes THEN its copy holds the change
+    // a change reaches the copy; a save under another name drops the old copy
     ASSERT_TRUE(store.keep(1, dir / "songs" / "Waltz.PLM", songOf(notes(5, {60, 62, 64})), 102));
     const auto copy = parseSong(*platform::readFile(folder / files[0]));
     EXPECT_EQ(groupTypes(copy.song.records), (std::vector<int>{5, 5, 5}));
-    // WHEN it is saved under another name and modified again THEN the old copy goes
     ASSERT_TRUE(store.keep(1, dir / "songs" / "March.PLM", songOf(notes(5, {60})), 103));
     EXPECT_EQ(filesIn(folder).size(), 3u);
-    // WHEN it is saved THEN only the untitled song's copy is left
+    // saved, its copy goes; a clean exit leaves nothing
     store.drop(1);
     EXPECT_EQ(filesIn(folder), (std::vector<std::string>{tag + "-u2.PLM", tag + ".idx"}));
     EXPECT_EQ(store.keptWindows(), (std::vector<std::uint64_t>{2}));
-    // WHEN the editor exits cleanly THEN nothing is left
     store.dropAll();
     EXPECT_TRUE(filesIn(folder).empty());
 }
@@ -82,14 +79,14 @@ TEST(RecoveryStore, CopiesFollowTheModifiedWindowsAndACleanExitLeavesNothing) {
 TEST(RecoveryStore, ADeadEditorsSongsAreOfferedOnceOldestFirstWithPathAndTime) {
     TempDir dir;
     const fs::path folder = dir / "recovery";
-    // GIVEN an editor that died with a song whose path holds a tab and a line end, and an untitled one
+    // an editor died with a song whose path holds a tab and a line end, and an untitled one
     const fs::path odd = dir / "a\tb\nc.PLM";
     {
         RecoveryStore dead(folder, deadProcess());
         ASSERT_TRUE(dead.keep(7, odd, songOf(notes(2, {60})), 2000));
         ASSERT_TRUE(dead.keep(8, {}, songOf(notes(6, {60, 61})), 1000));
     }
-    // WHEN the next editor starts THEN it gets both, the older first
+    // the next editor gets both, the older first
     RecoveryStore next(folder);
     const auto songs = next.claimOrphans();
     ASSERT_EQ(songs.size(), 2u);
@@ -104,11 +101,10 @@ TEST(RecoveryStore, ADeadEditorsSongsAreOfferedOnceOldestFirstWithPathAndTime) {
     EXPECT_NE(offer.find("(無題)"), std::string::npos);
     EXPECT_NE(offer.find(utf8Of(odd)), std::string::npos);
     EXPECT_TRUE(offer.ends_with("\n復元しますか？"));
-    // AND another editor starting while this one runs gets nothing
+    // another editor starting while this one runs gets nothing; reopened or declined, the files go
     const pid_t other = startSleeper();
     EXPECT_TRUE(RecoveryStore(folder, {other, 0}).claimOrphans().empty());
     EXPECT_EQ(filesIn(folder).size(), 3u);
-    // WHEN the songs were reopened or declined THEN their files go
     next.releaseClaimed();
     EXPECT_TRUE(filesIn(folder).empty());
     ::kill(other, SIGKILL);

@@ -293,18 +293,12 @@ CliRun runWithFileSizeLimit(const std::vector<std::string>& args, rlim_t limit) 
     if (::pipe(pipeFds) != 0) return {-1, "", "no pipe"};
     const pid_t pid = ::fork();
     if (pid == 0) {
-        ::close(pipeFds[0]);
         ::signal(SIGXFSZ, SIG_IGN);
         const rlimit limits{limit, limit};
         ::setrlimit(RLIMIT_FSIZE, &limits);
         const CliRun run = runCommand(args);
-        const std::string report = std::to_string(run.status) + '\n' + std::to_string(run.out.size()) + '\n' + run.out + run.err;
-        for (std::size_t at = 0; at < report.size();) {
-            const ssize_t n = ::write(pipeFds[1], report.data() + at, report.size() - at);
-            if (n <= 0) break;
-            at += std::size_t(n);
-        }
-        ::_exit(0);
+        const std::string report = char(run.status) + run.out + '\0' + run.err;  // a few bytes: one write
+        ::_exit(::write(pipeFds[1], report.data(), report.size()) == ssize_t(report.size()) ? 0 : 1);
     }
     ::close(pipeFds[1]);
     std::string report;
@@ -312,11 +306,9 @@ CliRun runWithFileSizeLimit(const std::vector<std::string>& args, rlim_t limit) 
     for (ssize_t n; (n = ::read(pipeFds[0], buffer, sizeof buffer)) > 0;) report.append(buffer, std::size_t(n));
     ::close(pipeFds[0]);
     ::waitpid(pid, nullptr, 0);
-    const std::size_t line1 = report.find('\n');
-    const std::size_t line2 = report.find('\n', line1 + 1);
-    if (line2 == std::string::npos) return {-1, "", "the child process reported nothing"};
-    const std::size_t outSize = std::stoul(report.substr(line1 + 1, line2 - line1 - 1));
-    return {std::stoi(report.substr(0, line1)), report.substr(line2 + 1, outSize), report.substr(line2 + 1 + outSize)};
+    const std::size_t split = report.find('\0', 1);
+    if (split == std::string::npos) return {-1, "", "the child process reported nothing"};
+    return {report[0], report.substr(1, split - 1), report.substr(split + 1)};
 }
 
 // Every file and folder under `folder` with its bytes.

@@ -1,12 +1,9 @@
 #include <gtest/gtest.h>
 
 #include <fstream>
-#include <sstream>
 
-#include "cli/commands.h"
 #include "export/smf_reader.h"
 #include "platform/file_io.h"
-#include "song/plm_doc.h"
 #include "song/project.h"
 #include "song/song_file.h"
 #include "support/song_builder.h"
@@ -28,7 +25,7 @@ std::vector<std::pair<std::uint32_t, int>> controllerValues(const std::vector<te
 
 class CurveCli : public ::testing::Test {
 protected:
-    // GIVEN two quarter notes and a bar line at tempo 120: the notes start at records 0 and 1
+    // two quarter notes and a bar line at tempo 120: the notes start at records 0 and 1
     void SetUp() override {
         SongInfo info = SongInfo::defaults();
         info.setTempo(120);
@@ -54,23 +51,22 @@ protected:
 
 TEST_F(CurveCli, BadArgumentsExitOneAndBadDataTwoLeavingTheFileAlone) {
     const auto before = platform::readFile(song_);
+    // {from, to, effect, function, end, more options...}
+    const auto curve = [&](std::vector<std::string> v) {
+        std::vector<std::string> a =
+            args({"--from", v[0], "--to", v[1], "--effect", v[2], "--function", v[3], "--start", "0", "--end", v[4]});
+        a.insert(a.end(), v.begin() + 5, v.end());
+        return run(a).status;
+    };
     // a bend of 8192 is out of range, not clamped
-    EXPECT_EQ(run(args({"--from", "0", "--to", "1", "--effect", "bend", "--function", "line", "--start", "0",
-                        "--end", "8192"})).status, 1);
-    EXPECT_EQ(run(args({"--from", "0", "--to", "1", "--effect", "pan", "--function", "line", "--start", "0",
-                        "--end", "1"})).status, 1);
-    EXPECT_EQ(run(args({"--from", "1", "--to", "0", "--effect", "volume", "--function", "line", "--start", "0",
-                        "--end", "1"})).status, 1);
-    EXPECT_EQ(run(args({"--from", "0", "--to", "5", "--effect", "volume", "--function", "line", "--start", "0",
-                        "--end", "1"})).status, 1);
-    EXPECT_EQ(run(args({"--from", "0", "--to", "1", "--effect", "volume", "--function", "sin", "--start", "0",
-                        "--end", "1", "--peak", "0"})).status, 1);
-    EXPECT_EQ(run(args({"--from", "0", "--to", "1", "--effect", "volume", "--function", "line", "--start", "0",
-                        "--end", "1", "--step", "15"})).status, 1);
+    for (const auto& bad : std::vector<std::vector<std::string>>{
+             {"0", "1", "bend", "line", "8192"}, {"0", "1", "pan", "line", "1"}, {"1", "0", "volume", "line", "1"},
+             {"0", "5", "volume", "line", "1"}, {"0", "1", "volume", "sin", "1", "--peak", "0"},
+             {"0", "1", "volume", "line", "1", "--step", "15"}})
+        EXPECT_EQ(curve(bad), 1) << bad[0] << "-" << bad[1] << " " << bad[2] << " " << bad.back();
     EXPECT_EQ(platform::readFile(song_), before);
     // a range of nothing but the bar line holds no note: bad data
-    EXPECT_EQ(run(args({"--from", "2", "--to", "2", "--effect", "volume", "--function", "line", "--start", "0",
-                        "--end", "1"})).status, 2);
+    EXPECT_EQ(curve({"2", "2", "volume", "line", "1"}), 2);
     const auto broken = dir.write("broken.PLM", platform::Bytes{1, 2, 3});
     EXPECT_EQ(run({"curve", broken.string(), "--from", "0", "--to", "0", "--effect", "volume", "--function",
                    "delete"}).status, 2);
@@ -78,14 +74,13 @@ TEST_F(CurveCli, BadArgumentsExitOneAndBadDataTwoLeavingTheFileAlone) {
 }
 
 TEST_F(CurveCli, WritesInPlaceOrToOutAndDeleteIgnoresTheValues) {
-    // WHEN a pitch-bend line from -8192 to 8191 is written to another file
+    // a pitch-bend line from -8192 to 8191 written to another file: IN as it was, OUT with two pieces of three
     CliRun r = run(args({"--from", "0", "--to", "1", "--effect", "bend", "--function", "line", "--start", "-8192",
                          "--end", "8191", "-o", (dir / "out.PLM").string()}));
     ASSERT_EQ(r.status, 0) << r.err;
-    // THEN IN is as it was and OUT holds two pieces of three records each
     EXPECT_EQ(read(song_).records.size(), 3u);
     EXPECT_EQ(read(dir / "out.PLM").records.size(), 9u);
-    // WHEN deleted in place from OUT (the values given are ignored) THEN the pieces are gone
+    // deleted in place from OUT (the values given are ignored): the pieces are gone
     r = run({"curve", (dir / "out.PLM").string(), "--from", "0", "--to", "4", "--effect", "bend", "--function",
              "delete", "--start", "99999"});
     ASSERT_EQ(r.status, 0) << r.err;
@@ -93,7 +88,7 @@ TEST_F(CurveCli, WritesInPlaceOrToOutAndDeleteIgnoresTheValues) {
 }
 
 TEST_F(CurveCli, TheCurveIsExportedAndPlayedAsTheFormulaGives) {
-    // GIVEN a volume line 0 -> 100 over both notes (N = 1000 ms, a = 0.1 per ms) sampled every 50 ms
+    // a volume line 0 -> 100 over both notes (N = 1000 ms, a = 0.1 per ms) sampled every 50 ms
     CliRun r = run(args({"--from", "0", "--to", "1", "--effect", "volume", "--function", "line", "--start", "0",
                          "--end", "100", "--step", "50"}));
     ASSERT_EQ(r.status, 0) << r.err;
@@ -102,19 +97,17 @@ TEST_F(CurveCli, TheCurveIsExportedAndPlayedAsTheFormulaGives) {
     const std::string prj = (dir / "song.PRJ").string();
     ASSERT_EQ(writeProjectFile(prj, project), ProjectWriteStatus::Written);
 
-    // WHEN exported at 480 ticks per quarter (50 ms = 48 ticks at 120)
+    // exported at 480 ticks per quarter (50 ms = 48 ticks at 120)
     r = run({"export-midi", prj, "-o", (dir / "song.mid").string(), "--timebase", "480"});
     ASSERT_EQ(r.status, 0) << r.err;
     const test::Smf smf = test::readSmf(platform::readFile(dir / "song.mid").value_or(platform::Bytes{}));
     ASSERT_TRUE(smf.ok) << smf.error;
     const auto values = controllerValues(smf.tracks[1], 7);
-    // THEN the first note steps 5, 10, 15 ... 48 ticks apart, the second starts from t = 550: 55
+    // the first note steps 5, 10, 15 ... 48 ticks apart, the second starts from t = 550: 55
     ASSERT_GE(values.size(), 12u);
     for (std::size_t k = 0; k < 9; ++k) {
         EXPECT_EQ(values[k].second, int(5 * (k + 1))) << k;
-        if (k > 0) {
-            EXPECT_EQ(values[k].first - values[k - 1].first, 48u);
-        }
+        EXPECT_TRUE(k == 0 || values[k].first - values[k - 1].first == 48u) << k;
     }
     const auto second = std::find_if(values.begin(), values.end(), [](const auto& v) { return v.second > 50; });
     ASSERT_NE(second, values.end());
@@ -122,7 +115,7 @@ TEST_F(CurveCli, TheCurveIsExportedAndPlayedAsTheFormulaGives) {
     // the last step falls on the end of the range: t = 1000, the end value
     EXPECT_EQ(values.back().second, 100);
 
-    // AND played, the same values come 50 ms apart
+    // played, the same values come 50 ms apart
     r = run({"play", song_.string(), "--events", (dir / "events.txt").string()});
     ASSERT_EQ(r.status, 0) << r.err;
     std::ifstream events(dir / "events.txt");

@@ -36,14 +36,14 @@ TEST(PageLayoutDialog, AWrongFieldKeepsTheDialogOpenWithTheFocusOnIt) {
     EXPECT_EQ(dialog.field(PageLayoutField::Resolution)->text().toStdString(), "2");
     dialog.show();
 
-    // WHEN the left margin is 51 THEN its message, the focus there, still open
+    // a left margin of 51: its message, the focus there, still open
     dialog.field(PageLayoutField::Left)->setText("51");
     dialog.accept();
     EXPECT_TRUE(dialog.isVisible());
     EXPECT_EQ(box.shown(), std::vector<std::string>{"左を0から50の数値で入力してください。"});
     EXPECT_EQ(dialog.focusWidget(), dialog.field(PageLayoutField::Left));
     EXPECT_EQ(loadPageLayout(profile), (PageLayout{10, 15, 5, 3, 2})) << "nothing written yet";
-    // WHEN all are right THEN the dialog closes with the values written
+    // all right: the dialog closes with the values written
     dialog.field(PageLayoutField::Left)->setText("0");
     dialog.field(PageLayoutField::Resolution)->setText("10");
     dialog.accept();
@@ -117,22 +117,21 @@ TEST(PagePainter, APageIsTheTitleTheOrdinaryScoreAndTheLineNumbers) {
     const PageGeometry& g = plan.geometry;
     ASSERT_EQ(g.marginLeft, 118);
     ASSERT_EQ(g.marginTop, 159);
-    // THEN the title at the top margin and "Page 2" ending near the right edge, nothing above them
+    // the title at the top margin and "Page 2" ending near the right edge, nothing above them
     EXPECT_GT(darkPixels(image, {118, 118, 100, 30}), 20);
     EXPECT_GT(darkPixels(image, {1240 - 100, 118, 85, 30}), 20);
     EXPECT_EQ(darkPixels(image, {0, 0, 1240, 110}), 0);
-    // AND the score area is the ordinary drawing of the page's lines, right of the line numbers
+    // the score area is the ordinary drawing of the page's lines, right of the line numbers
     const int extent = page.view.height;
     const QImage screen = platform::renderScoreImage(
         song, SongInfo::defaults(), glyphs, images,
         {.width = g.printableWidth, .firstLine = page.lines.first, .height = extent});
     const QRect scoreRight(30, 0, g.printableWidth - 30, extent);
     EXPECT_TRUE(image.copy(scoreRight.translated(118, 159)) == screen.copy(scoreRight));
-    // AND a bold number at each line's top: "N" for the page's first line at the score's left edge
+    // a bold number at each line's top, at the score's left edge
     EXPECT_GT(darkPixels(image, {118, 159, 20, 12}), 5);
-    const int secondTop = 159 + page.numbers[1].y;
-    EXPECT_GT(darkPixels(image, {118, secondTop, 20, 12}), 5);
-    // AND nothing below the page's last line: the next page's first line is not drawn cut
+    EXPECT_GT(darkPixels(image, {118, 159 + page.numbers[1].y, 20, 12}), 5);
+    // nothing below the page's last line: the next page's first line is not drawn cut
     EXPECT_EQ(darkPixels(image, {0, 159 + extent, 1240, 1754 - 159 - extent}), 0);
 }
 

@@ -1,5 +1,11 @@
 #include <gtest/gtest.h>
 
+#include <array>
+#include <tuple>
+
+#include "platform/message_box.h"
+#include "platform/profile.h"
+#include "print/page_layout.h"
 #include "print/print_plan.h"
 #include "song/project.h"
 #include "support/song_builder.h"
@@ -10,32 +16,24 @@ namespace {
 using namespace test;
 
 TEST(PageGeometry, OffsetsEatIntoMarginsButNeverBelowZero) {
-    // GIVEN a 600 dpi printer whose unprintable border is 25.4 mm across and 12.7 mm down
+    // a 600 dpi printer whose unprintable border is 25.4 mm across and 12.7 mm down
     PrinterFigures printer;
     printer.offsetX = 600;
     printer.offsetY = 300;
     const PageGeometry g = pageGeometry(printer, {20, 20, 3, 4, 1});
     EXPECT_EQ(g.offsetMmX, 25);
     EXPECT_EQ(g.offsetMmY, 13);
-    // THEN the left margin, smaller than the offset, is 0; the top one is what the offset left of it
-    EXPECT_EQ(g.leftMm, 0);
-    EXPECT_EQ(g.topMm, 7);
-    // AND the right and bottom margins grow by the offsets
-    EXPECT_EQ(g.rightMm, 28);
-    EXPECT_EQ(g.bottomMm, 17);
+    // the left margin, smaller than the offset, is 0; the right and bottom ones grow by the offsets
+    EXPECT_EQ((std::array{g.leftMm, g.topMm, g.rightMm, g.bottomMm}), (std::array{0, 7, 28, 17}));
 }
 
 TEST(PageGeometry, ResoMapsUnitsToPixelsAlongTheLowerResolution) {
-    PrinterFigures square;
-    EXPECT_EQ(pageGeometry(square, {20, 20, 0, 0, 1}).unitX, 1);
-    EXPECT_EQ(pageGeometry(square, {20, 20, 0, 0, 1}).unitY, 1);
-    PrinterFigures wide{600, 300, 4960, 3508, 0, 0};
-    const PageGeometry g = pageGeometry(wide, {20, 20, 0, 0, 2});
-    EXPECT_EQ(g.unitX, 4);
-    EXPECT_EQ(g.unitY, 2);
-    PrinterFigures tall{300, 600, 2480, 7016, 0, 0};
-    EXPECT_EQ(pageGeometry(tall, {20, 20, 0, 0, 2}).unitX, 2);
-    EXPECT_EQ(pageGeometry(tall, {20, 20, 0, 0, 2}).unitY, 4);
+    // {dpi x, dpi y, reso, unit x, unit y}
+    for (const auto& [dpiX, dpiY, reso, x, y] : {std::array{600, 600, 1, 1, 1}, std::array{600, 300, 2, 4, 2},
+                                                 std::array{300, 600, 2, 2, 4}}) {
+        const PageGeometry g = pageGeometry({dpiX, dpiY, 4960, 7016, 0, 0}, {20, 20, 0, 0, reso});
+        EXPECT_EQ(std::pair(g.unitX, g.unitY), std::pair(x, y)) << dpiX << "x" << dpiY << " reso " << reso;
+    }
 }
 
 TEST(PageGeometry, PrintableAreaLeavesTheMarginsAndTheTitleRoom) {
@@ -45,14 +43,13 @@ TEST(PageGeometry, PrintableAreaLeavesTheMarginsAndTheTitleRoom) {
     EXPECT_EQ(g.marginTop, 638);
     EXPECT_EQ(g.printableWidth, 4960 - 472);
     EXPECT_EQ(g.printableHeight, 7016 - 638);
-    // AND with Reso 2 the page holds half as many units, the pixel margins taken as units
+    // with Reso 2 the page holds half as many units, the pixel margins taken as units
     const PageGeometry r2 = pageGeometry(kA4At600Dpi, {20, 20, 10, 5, 2});
     EXPECT_EQ(r2.printableWidth, 2480 - 472 - 236);
     EXPECT_EQ(r2.printableHeight, 3508 - 638 - 118);
-    // AND "Page %d" ends a character short of the right margin: 210 mm less 20 mm, less 7 characters
+    // "Page %d" ends a character short of the right margin: 210 mm less 20 mm, less 7 characters
     EXPECT_EQ(g.titleWidth, 1900);
     EXPECT_EQ(pageNumberX(g, 6), 1900 - 7 * 25);
-    // AND a printer without figures gives nothing to print
     EXPECT_FALSE(pageGeometry({0, 0, 0, 0, 0, 0}, {}).printable());
 }
 
@@ -105,7 +102,7 @@ TEST(Pagination, GrandStaffPagesHoldAFixedNumberOfWholeLines) {
         const LineRange page = plan.pages[std::size_t(p)];
         EXPECT_EQ(page, (LineRange{p * perPage, std::min(p * perPage + perPage - 1, 299)}));
     }
-    // AND the page's drawing and numbers follow its lines
+    // the page's drawing and numbers follow its lines
     const PrintedPage second = *plan.page(source, 2);
     EXPECT_EQ(second.view.topLine, perPage);
     EXPECT_EQ(second.numbers.front().text, std::to_string(perPage + 1));
@@ -113,8 +110,7 @@ TEST(Pagination, GrandStaffPagesHoldAFixedNumberOfWholeLines) {
 }
 
 TEST(Pagination, AShortSongIsOnePageNumberedOne) {
-    std::vector<SongRecord> song = longSong(3);
-    const PrintSource source = sourceOf(song);
+    const PrintSource source = sourceOf(longSong(3));
     const PrintPlan plan = planPrint(source, kA4At600Dpi, {}, false);
     ASSERT_EQ(plan.pageCount(), 1);
     const auto page = plan.page(source, 1);
@@ -123,10 +119,9 @@ TEST(Pagination, AShortSongIsOnePageNumberedOne) {
     EXPECT_TRUE(page->last);
     EXPECT_EQ(pageNumberText(page->number), "Page 1");
     EXPECT_FALSE(plan.page(source, 2));
-    // AND the score is drawn down to the song's last line only, as wide as the printable area
+    // drawn down to the song's last line only, as wide as the printable area, a number at each line's top
     EXPECT_EQ(page->view.height, source.table.line(2).bottom());
     EXPECT_EQ(page->view.width, plan.geometry.printableWidth);
-    // AND the line numbers stand at each line's top
     ASSERT_EQ(page->numbers.size(), 3u);
     EXPECT_EQ(page->numbers[1].y, 153);
     EXPECT_EQ(page->numbers[2].text, "3");
@@ -145,11 +140,11 @@ TEST(Pagination, TheSelectionPrintsOnlyItsLinesWithTheirNumbersInTheSong) {
     EXPECT_EQ(page.numbers.front().y, 0);
     EXPECT_EQ(page.numbers.back().text, "18");
     EXPECT_EQ(page.view.anchor, source.anchor) << "the printed selection keeps its highlight";
-    // WHEN the whole song is printed THEN the selection is collapsed onto the cursor
+    // the whole song printed: the selection is collapsed onto the cursor
     const PrintPlan whole = planPrint(source, kA4At600Dpi, {20, 20, 0, 0, 1}, false);
     EXPECT_EQ(whole.pages.front().first, 0);
     EXPECT_EQ(whole.page(source, 1)->view.anchor, source.cursor);
-    // AND the selection option without a range prints the whole song
+    // the selection option without a range prints the whole song
     source.anchor = source.cursor;
     EXPECT_EQ(planPrint(source, kA4At600Dpi, {}, true).pages.front().first, 0);
 }
@@ -171,6 +166,52 @@ TEST(PrintTitle, AProjectMemberPrintsTheProjectTitle) {
     source.path = "/music/Suite/Part1.PLM";
     source.project = nullptr;  // no current project
     EXPECT_EQ(printTitle(source), "song.PLM");
+}
+
+TEST(PageLayoutSettings, DefaultsCaseFreeKeysAndTheSmallRight) {
+    EXPECT_EQ(loadPageLayout(platform::MemoryProfile()), (PageLayout{20, 20, 0, 0, 1}));
+    // keys in other letter cases are read all the same
+    platform::MemoryProfile mixed("[print layout]\nLEFT=5\nup=6\nRight=7\ndown=8\nRESO=3\n");
+    EXPECT_EQ(loadPageLayout(mixed), (PageLayout{5, 6, 7, 8, 3}));
+    // saved, the right margin is written under "right" and reads back
+    platform::MemoryProfile saved;
+    ASSERT_TRUE(savePageLayout(saved, {1, 2, 3, 4, 5}));
+    EXPECT_NE(saved.text().find("right=3"), std::string::npos) << saved.text();
+    EXPECT_NE(saved.text().find("[Print Layout]"), std::string::npos) << saved.text();
+    EXPECT_EQ(loadPageLayout(saved), (PageLayout{1, 2, 3, 4, 5}));
+    // a hand-edited profile out of range prints within the ranges
+    platform::MemoryProfile wild("[Print Layout]\nLeft=-4\nUp=90\nReso=0\n");
+    EXPECT_EQ(printingLayout(wild), (PageLayout{0, 50, 0, 0, 1}));
+}
+
+TEST(PageLayoutForm, TheFirstWrongFieldInCheckingOrderKeepsTheDialogOpen) {
+    platform::ScriptedMessageBox box;
+    // {left, top, right, bottom, resolution}; the top is checked after the right
+    const std::tuple<PageLayoutForm, PageLayoutField, std::string> cases[] = {
+        {{"51", "20", "0", "0", "1"}, PageLayoutField::Left, "左を0から50の数値で入力してください。"},
+        {{"20", "20", "abc", "0", "1"}, PageLayoutField::Right, "右を0から50の数値で入力してください。"},
+        {{"20", "-1", "0", "0", "1"}, PageLayoutField::Top, "上を0から50の数値で入力してください。"},
+        {{"20", "20", "0", "", "1"}, PageLayoutField::Bottom, "下を0から50の数値で入力してください。"},
+        {{"20", "20", "0", "0", "0"}, PageLayoutField::Resolution, "分解能を1から10の数値で入力してください。"},
+        {{"20", "20", "0", "0", "11"}, PageLayoutField::Resolution, "分解能を1から10の数値で入力してください。"},
+        {{"20", "51", "1.5", "0", "1"}, PageLayoutField::Right, "右を0から50の数値で入力してください。"},
+    };
+    for (const auto& [form, field, message] : cases) {
+        platform::MemoryProfile profile;
+        box.clear();
+        EXPECT_EQ(form.accept(profile), field) << message;
+        EXPECT_EQ(box.shown(), std::vector<std::string>{message});
+        EXPECT_EQ(profile.text(), "") << "nothing is written while a field is wrong";
+    }
+}
+
+TEST(PageLayoutForm, ValidFieldsAtTheirBoundsAreWritten) {
+    platform::ScriptedMessageBox box;
+    platform::MemoryProfile profile;
+    PageLayoutForm form{" 0", "50", "0", "50 ", "10"};
+    EXPECT_EQ(form.accept(profile), std::nullopt);
+    EXPECT_TRUE(box.shown().empty());
+    EXPECT_EQ(loadPageLayout(profile), (PageLayout{0, 50, 0, 50, 10}));
 }
 
 }  // namespace
