@@ -91,6 +91,12 @@ TEST(Pagination, ALongSongPrintsEveryLineOnceAndNoPageCouldTakeMore) {
         }
         EXPECT_EQ(next, 300);
     }
+    // A line whose bottom reaches the printable height exactly goes to the next page.
+    const PrintSource whole = sourceOf(song);
+    const LineTable& table = whole.table;
+    const int exact = table.line(5).bottom() - table.line(0).top;
+    EXPECT_EQ(paginate(table, {0, 20}, exact).front(), (LineRange{0, 4}));
+    EXPECT_EQ(paginate(table, {0, 20}, exact + 1).front(), (LineRange{0, 5}));
 }
 
 TEST(Pagination, GrandStaffPagesHoldAFixedNumberOfWholeLines) {
