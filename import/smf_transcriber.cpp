@@ -613,14 +613,12 @@ private:
         const int p = notes[from].pOn;
         if (!m_c.exact || p % k32nd != 0) return 0;
         const int limit = int(std::min<std::int64_t>(next, p + 2 * std::int64_t(std::ceil(sound)) + kWhole));
-        // The rest after the tie should be straight; up to the end of a format 0 track, which
-        // another song may have set, any rest will do when no straight one fits.
-        for (const bool straightRest : {true, false}) {
-            if (!straightRest && next != m_endPos) break;
-            for (int end = p + (int(std::ceil(sound)) + k32nd - 1) / k32nd * k32nd; end <= limit; end += k32nd) {
-                if (straightRest && next != kNoEnd && end != next && !straight(next - end)) continue;
-                if (tiesExactlyTo(end, notes, from, to)) return end;
-            }
+        // The rest after the tie should be straight, unless no rest follows: the song's last notes
+        // in a format 0 track that another song ends.
+        const bool restAfter = next != kNoEnd && (next != m_endPos || m_c.endsTrack);
+        for (int end = p + (int(std::ceil(sound)) + k32nd - 1) / k32nd * k32nd; end <= limit; end += k32nd) {
+            if (restAfter && end != next && !straight(next - end)) continue;
+            if (tiesExactlyTo(end, notes, from, to)) return end;
         }
         return 0;
     }
@@ -635,6 +633,12 @@ private:
         // An effect or a change starts a group of its own: the note ends there at the latest.
         const auto fixed = std::upper_bound(m_fixed.begin(), m_fixed.end(), p);
         if (fixed != m_fixed.end() && *fixed < p + room) room = *fixed - p;
+        // The last notes of a song that another ends the format 0 track after: no rest follows them,
+        // so the plain length that holds their sound will do.
+        if (!m_c.endsTrack && p + room >= m_endPos) {
+            const int plain = m_c.decomposer->atLeast(sound);
+            if (plain <= room && gatesExact(plain, notes, from, to)) return plain;
+        }
         if ((p + room) % k32nd != 0) return 0;
         const std::vector<Value>& values = m_c.decomposer->values();
         for (auto v = values.rbegin(); v != values.rend(); ++v) {
