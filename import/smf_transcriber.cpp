@@ -252,6 +252,15 @@ bool tieEndExact(std::uint64_t length, std::int64_t target) {
     return std::int64_t(length * d / 100 + length * g / 100) == target;
 }
 
+// The exporter's 32nd in ticks at `tick`, under tempo changes sorted by tick (a change at the
+// tick counts).
+std::uint32_t clockUnit(const std::vector<Change>& timeline, int startTempo, std::uint32_t timeBase, std::uint32_t tick) {
+    const auto after = std::upper_bound(timeline.begin(), timeline.end(), tick,
+                                        [](std::uint32_t t, const Change& c) { return t < c.tick; });
+    const int tempo = after == timeline.begin() ? startTempo : std::prev(after)->a;
+    return std::max<std::uint32_t>(PerformerClock::ticks(timeBase, tempo).thirtySecond(), 1);
+}
+
 struct Context {
     bool exact = false;
     std::uint32_t origin = 0;
@@ -297,12 +306,7 @@ public:
     std::uint32_t endTick() const { return m_end; }
 
 private:
-    std::uint32_t unitAt(std::uint32_t tick) const {
-        const auto after = std::upper_bound(m_c.tempoTimeline.begin(), m_c.tempoTimeline.end(), tick,
-                                            [](std::uint32_t t, const Change& c) { return t < c.tick; });
-        const int tempo = after == m_c.tempoTimeline.begin() ? m_c.startTempo : std::prev(after)->a;
-        return std::max<std::uint32_t>(PerformerClock::ticks(m_c.timeBase, tempo).thirtySecond(), 1);
-    }
+    std::uint32_t unitAt(std::uint32_t tick) const { return clockUnit(m_c.tempoTimeline, m_c.startTempo, m_c.timeBase, tick); }
 
     // Our own files: positions measured from group start to group start on the exporter's grid.
     void anchor() {
@@ -1418,10 +1422,18 @@ private:
             voices.push_back({v, c, original, transcriber.run(), transcriber.endTick()});
         }
         if (exact && m_file.format == 0 && !voices.empty() && !m_trackEnds.empty()) {
-            auto last = std::max_element(voices.begin(), voices.end(), [](const Transcribed& a, const Transcribed& b) {
-                return a.end < b.end;
+            // The rests that end the track fill whole 32nds on one clock: the song ending latest
+            // whose way to the end does so, else the one ending latest.
+            const std::uint32_t trackEnd = m_trackEnds[0];
+            auto fills = [&](const Transcribed& t) {
+                if (t.end > trackEnd) return false;
+                const bool change = std::any_of(tempos.begin(), tempos.end(), [&](const Change& c) { return c.tick > t.end && c.tick < trackEnd; });
+                return !change && (trackEnd - t.end) % clockUnit(tempos, m_music.tempo, m_file.division, t.end) == 0;
+            };
+            auto last = std::max_element(voices.begin(), voices.end(), [&](const Transcribed& a, const Transcribed& b) {
+                return std::pair(fills(a), a.end) < std::pair(fills(b), b.end);
             });
-            if (last->end < m_trackEnds[0]) {
+            if (last->end < trackEnd) {
                 *last->voice = last->original;
                 last->context.endsTrack = true;
                 last->records = VoiceTranscriber(*last->voice, last->context).run();
