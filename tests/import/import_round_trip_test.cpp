@@ -128,8 +128,8 @@ test::TestProject generatedProject(std::uint32_t seed) {
 
 // Thirty-nine generated projects, both formats, eight time bases. Format 1 and the bases up to 240
 // come back byte for byte. In format 0 at the finer bases, where the conductor's tempo changes
-// fall inside other songs' notes and a song's end is hidden in the shared track, a few cases in a
-// hundred still differ by a tick or two; no more than one in a hundred.
+// fall inside other songs' notes and a song's end is hidden in the shared track, a case now and
+// then still differs by a tick or two; no more than one in a hundred.
 TEST(ImportRoundTrip, GeneratedSongsExportTheSameFileAtTimeBases48To960) {
     std::vector<std::string> apart;
     std::size_t cases = 0;
