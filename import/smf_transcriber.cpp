@@ -1086,16 +1086,11 @@ private:
         std::vector<std::uint32_t> groupTick(out.size(), 0), groupLength(out.size(), 0);
         if (m_c.exact) {
             std::uint32_t tick = m_c.origin;
-            int tempoNow = m_c.startTempo;
-            std::size_t change = 0;
-            const std::vector<Change>& timeline = m_c.tempoTimeline;
             DurationRule rule(32 * unitAt(0));
             for (std::size_t g = 0; g < out.size(); g = nextGroup(records, g)) {
                 if (!isTimedGroup(records, g)) continue;
                 // A group keeps the clock it starts with: a change at its start tick counts.
-                while (change < timeline.size() && timeline[change].tick <= tick) tempoNow = timeline[change++].a;
-                const std::uint32_t unit = std::max<std::uint32_t>(PerformerClock::ticks(m_c.timeBase, tempoNow).thirtySecond(), 1);
-                rule.setWhole(32 * unit);
+                rule.setWhole(32 * unitAt(tick));
                 groupTick[g] = tick;
                 groupLength[g] = rule.groupLength(records, g);
                 tick += groupLength[g];
