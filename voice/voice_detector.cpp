@@ -17,6 +17,13 @@ constexpr std::size_t kHighBin = kSpectrumSize * 1800 / kSampleRate; // 334, abo
 constexpr std::uint32_t kShortestPeriod = kSampleRate / 1800;          // 12 samples
 constexpr std::uint32_t kLongestPeriod = kSampleRate / 54;             // 408 samples
 
+// Where a parabola through three equally spaced values has its vertex, from the middle one
+// (within half a step either way; 0 when they do not dip).
+double vertexShift(double a, double b, double c) {
+    const double denominator = a - 2.0 * b + c;
+    return denominator > 0.0 ? std::clamp(0.5 * (a - c) / denominator, -0.5, 0.5) : 0.0;
+}
+
 }  // namespace
 
 DetectParameters DetectParameters::defaults() {
@@ -327,10 +334,8 @@ double CVoiceDetector::periodAt(std::uint32_t first, std::uint32_t span, std::ui
     }
     // A parabola through the dip and its neighbours places the period between samples.
     auto vertex = [&](std::uint32_t tau) {
-        const double a = d[tau - 1], b = d[tau], c = d[tau + 1];
-        const double denominator = a - 2.0 * b + c;
-        const double shift = denominator > 0.0 ? std::clamp(0.5 * (a - c) / denominator, -0.5, 0.5) : 0.0;
-        return std::pair{shift, b - 0.25 * (a - c) * shift};
+        const double shift = vertexShift(d[tau - 1], d[tau], d[tau + 1]);
+        return std::pair{shift, d[tau] - 0.25 * (d[tau - 1] - d[tau + 1]) * shift};
     };
     auto [shift, depth] = vertex(best);
     // Octave high: a strong second harmonic dips early but not cleanly, and the true period far deeper.
@@ -358,9 +363,7 @@ double CVoiceDetector::finePeriod(std::uint32_t first, std::uint32_t window, dou
         d[k] = sum;
     }
     const std::uint32_t best = std::uint32_t(std::min_element(d + 1, d + 4) - d);
-    const double denominator = d[best - 1] - 2.0 * d[best] + d[best + 1];
-    const double shift = denominator > 0.0 ? std::clamp(0.5 * (d[best - 1] - d[best + 1]) / denominator, -0.5, 0.5) : 0.0;
-    return double(centre - 2 + best) + shift;
+    return double(centre - 2 + best) + vertexShift(d[best - 1], d[best], d[best + 1]);
 }
 
 int CVoiceDetector::periodPitch(std::uint32_t start, std::uint32_t end) {

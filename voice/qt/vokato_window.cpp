@@ -253,10 +253,13 @@ void CVokato::liveAnalysis() {
     const std::uint32_t position = m_detector.GetInputPosition();
     if (position == kNoPosition || position <= kBehindCard) return;
     const int n = m_detector.Analyse(std::uint16_t(m_info.tempo()), position - kBehindCard, 0);
-    if (n != 0 && std::size_t(n) != m_notes.groupCount()) rebuild();
+    const bool grew = n != 0 && std::size_t(n) != m_notes.groupCount();
+    if (grew) rebuild();
     const int cursorX = kLeft + int(m_notes.cursor() - std::min(m_notes.cursor(), m_firstVisible)) * kGroupWidth;
     if (cursorX > width() - 42) m_firstVisible += 2;
-    followNotes();
+    // The clef is chosen again only when the notes changed; the scroll follows every step.
+    if (grew) followNotes();
+    else syncScroll();
     update();
 }
 
