@@ -43,6 +43,10 @@ int envInt(const char* name, int fallback) {
 //   PLUME_MESSAGES=stderr       write messages to stderr and answer them with their first button;
 //   PLUME_WAV_INPUT=FILE.wav    record from FILE at the card's pace instead of from the sound card;
 //   PLUME_COMMANDS=ID@MS,...    run menu commands MS milliseconds after the start, in that order.
+void runCommandAt(plume::CMainFrame& frame, int command, int ms) {
+    QTimer::singleShot(ms, &frame, [&frame, command] { frame.runCommand(command); });
+}
+
 void runCommandsLater(plume::CMainFrame& frame) {
     const char* list = std::getenv("PLUME_COMMANDS");
     if (!list) return;
@@ -52,7 +56,7 @@ void runCommandsLater(plume::CMainFrame& frame) {
         const auto at = item.find('@');
         const int command = std::atoi(item.substr(0, at).c_str());
         const int ms = at == std::string::npos ? 0 : std::atoi(item.substr(at + 1).c_str());
-        QTimer::singleShot(ms, &frame, [&frame, command] { frame.runCommand(command); });
+        runCommandAt(frame, command, ms);
     }
 }
 
@@ -89,8 +93,7 @@ void scheduleScreenshot(plume::CPlmApp& app) {
     if (!file) return;
     const int delay = envInt("PLUME_SCREENSHOT_DELAY", 1500);
     plume::CMainFrame& frame = app.frame();
-    if (const int command = envInt("PLUME_SCREENSHOT_COMMAND", 0))
-        QTimer::singleShot(delay / 3, &frame, [&frame, command] { frame.runCommand(command); });
+    if (const int command = envInt("PLUME_SCREENSHOT_COMMAND", 0)) runCommandAt(frame, command, delay / 3);
     if (const int menu = envInt("PLUME_SCREENSHOT_MENU", -1); menu >= 0)
         QTimer::singleShot(delay / 2, &frame, [&frame, menu] {
             const auto actions = frame.menuBar()->actions();
