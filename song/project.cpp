@@ -19,7 +19,6 @@ namespace {
 
 constexpr std::string_view kProjectSection = "Project";
 constexpr std::string_view kProjectFileKey = "Project File";
-constexpr std::string_view kRecentSection = "Recent Project List";
 constexpr std::string_view kProjectFilter = "ﾌﾟﾛｼﾞｪｸﾄﾌｧｲﾙ (*.PRJ)";
 constexpr std::string_view kSongFilter = "Plumeﾌｧｲﾙ (*.PLM)";
 
@@ -273,32 +272,33 @@ std::string shortenForMenu(std::string_view utf8Path, std::size_t limit) {
     return joined(chars, nameStart, nameStart + head) + "..." + joined(chars, chars.size() - tail, chars.size());
 }
 
-// ---- RecentProjectList -------------------------------------------------------------------------
+// ---- RecentList --------------------------------------------------------------------------------
 
-void RecentProjectList::add(const fs::path& path) {
+void RecentList::add(const fs::path& path) {
+    if (path.empty()) return;
     std::erase(m_paths, path);
     m_paths.insert(m_paths.begin(), path);
-    if (m_paths.size() > kLimit) m_paths.resize(kLimit);
+    if (m_paths.size() > m_limit) m_paths.resize(m_limit);
 }
 
-void RecentProjectList::remove(std::size_t index) {
+void RecentList::remove(std::size_t index) {
     if (index < m_paths.size()) m_paths.erase(m_paths.begin() + std::ptrdiff_t(index));
 }
 
-void RecentProjectList::load(const platform::Profile& profile) {
+void RecentList::load(const platform::Profile& profile) {
     m_paths.clear();
-    for (std::size_t k = 1; k <= kLimit; ++k) {
-        const std::string entry = profile.getString(kRecentSection, "File" + std::to_string(k), "");
+    for (std::size_t k = 1; k <= m_limit; ++k) {
+        const std::string entry = profile.getString(m_section, "File" + std::to_string(k), "");
         const fs::path path = pathFromUtf8(entry);
         if (!entry.empty() && std::find(m_paths.begin(), m_paths.end(), path) == m_paths.end())
             m_paths.push_back(path);
     }
 }
 
-bool RecentProjectList::save(platform::Profile& profile) const {
-    bool ok = profile.removeSection(kRecentSection);
+bool RecentList::save(platform::Profile& profile) const {
+    bool ok = profile.removeSection(m_section);
     for (std::size_t k = 0; k < m_paths.size(); ++k)
-        ok = profile.writeString(kRecentSection, "File" + std::to_string(k + 1), utf8Of(m_paths[k])) && ok;
+        ok = profile.writeString(m_section, "File" + std::to_string(k + 1), utf8Of(m_paths[k])) && ok;
     return ok;
 }
 

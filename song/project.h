@@ -133,22 +133,31 @@ std::string mainWindowTitle(std::optional<std::filesystem::path> projectPath, st
 // name that alone is too long keeps its beginning and end around "...".
 std::string shortenForMenu(std::string_view utf8Path, std::size_t limit = 30);
 
-// Most recently used first; a path is listed once.
-class RecentProjectList {
+// Most recently used first; a path is listed once; kept in a profile section, keys "File1" up.
+class RecentList {
 public:
-    static constexpr std::size_t kLimit = 8;
+    RecentList(std::string section, std::size_t limit) : m_section(std::move(section)), m_limit(limit) {}
 
+    // A path already listed moves to the top; the oldest falls off past the limit.
     void add(const std::filesystem::path& path);
     void remove(std::size_t index);
     const std::vector<std::filesystem::path>& paths() const { return m_paths; }
     std::string menuName(std::size_t index) const { return shortenForMenu(utf8Of(m_paths.at(index))); }
 
-    // Section "Recent Project List", keys "File1" to "File8".
     void load(const platform::Profile& profile);
     bool save(platform::Profile& profile) const;
 
 private:
+    std::string m_section;
+    std::size_t m_limit;
     std::vector<std::filesystem::path> m_paths;
+};
+
+// Section "Recent Project List", keys "File1" to "File8".
+class RecentProjectList : public RecentList {
+public:
+    static constexpr std::size_t kLimit = 8;
+    RecentProjectList() : RecentList("Recent Project List", kLimit) {}
 };
 
 // One open song window, as the GUI shows it.
