@@ -317,7 +317,7 @@ private:
             if (!m_c.signaturesAreGroups && (list == &m_c.signatures || list == &m_c.keys)) continue;
             for (const Change& c : *list) ticks.push_back(c.tick);
         }
-        if (m_voice.endTick != 0) ticks.push_back(m_voice.endTick);
+        if (m_voice.endTick != 0 && m_c.endsTrack) ticks.push_back(m_voice.endTick);
         std::erase_if(ticks, [&](std::uint32_t t) { return t < m_c.origin; });
         std::sort(ticks.begin(), ticks.end());
         ticks.erase(std::unique(ticks.begin(), ticks.end()), ticks.end());
@@ -415,8 +415,16 @@ private:
             for (const auto& [lo, hi] : rest->closed) found.closed.push_back({length + lo, length + hi});
             return found;
         };
-        for (std::uint32_t k = (earliest - from + before - 1) / before; from + k * before <= to && budget > 0; ++k) {
-            if (auto found = then(k * before, int(k) * int(k32nd))) return found;
+        // One value over the change first, then stretches of several whose parts can all start on
+        // this clock (shortest first, the last part starts earliest): a part starting after the
+        // change would count on the new clock.
+        for (const bool single : {true, false}) {
+            for (std::uint32_t k = (earliest - from + before - 1) / before; from + k * before <= to && budget > 0; ++k) {
+                const std::vector<Value> parts = m_c.decomposer->split(int(k) * int(k32nd));
+                if ((parts.size() == 1) != single) continue;
+                if (!single && from + k * before - valueTicks(parts.front().length, from)[0] >= change->tick) continue;
+                if (auto found = then(k * before, int(k) * int(k32nd))) return found;
+            }
         }
         for (const Value& v : values ? m_c.decomposer->values() : std::vector<Value>{}) {
             for (const std::uint64_t ticks : valueTicks(v.length, from)) {
@@ -483,6 +491,8 @@ private:
         }
         std::stable_sort(notes.begin(), notes.end(), [](const Note& a, const Note& b) { return a.pOn < b.pOn; });
         m_endPos = m_voice.endTick != 0 && m_c.exact ? position(m_voice.endTick) : kNoEnd;
+        // A song that does not end the track must not reach past its end.
+        if (m_endPos != kNoEnd && !m_c.endsTrack) m_endPos = int(std::floor(raw(m_voice.endTick) + 1e-6));
         // Groups of their own: a note kept to the next onset must not reach over one.
         for (const Effect& e : m_voice.effects) m_fixed.push_back(position(e.tick));
         for (const Change& c : m_c.tempoRecords) m_fixed.push_back(position(c.tick));
