@@ -6,6 +6,7 @@
 #include "platform/cp932.h"
 #include "platform/file_io.h"
 #include "platform/message_box.h"
+#include "play/instrument_tables.h"
 #include "song/project.h"
 #include "song/song_file.h"
 
@@ -35,7 +36,8 @@ std::string namePart(const std::string& cp932) {
 
 std::string memberFileName(const std::string& stem, const ImportedSong& song) {
     std::string name = stem + "_" + (song.channel < 9 ? "0" : "") + std::to_string(song.channel + 1);
-    const std::string part = namePart(song.name);
+    // A track without a name is named after its instrument.
+    const std::string part = namePart(song.name.empty() ? instrumentTitle(song.info) : song.name);
     if (!part.empty()) name += "_" + part;
     if (song.part > 0) name += "_" + std::to_string(song.part + 1);
     return name + ".PLM";

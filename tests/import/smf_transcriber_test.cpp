@@ -191,7 +191,7 @@ TEST(MidiImport, WritesSongsAndAProjectBesideTheFileAndRefusesBadFiles) {
     EXPECT_EQ(result.opened, dir.path() / "tune.PRJ");
     ASSERT_EQ(result.written.size(), 3u);
     EXPECT_EQ(result.written[0].filename(), "tune_01_Piano.PLM");
-    EXPECT_EQ(result.written[1].filename(), "tune_02.PLM");
+    EXPECT_EQ(result.written[1].filename(), "tune_02_Acoustic_Grand_Piano.PLM");  // no track name: its instrument
     const ProjectReadResult project = readProject(result.opened);
     ASSERT_TRUE(project.ok());
     EXPECT_EQ(project.data.memberPath(1), result.written[1]);
