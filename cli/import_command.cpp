@@ -1,5 +1,7 @@
 #include "cli/import_command.h"
 
+#include <filesystem>
+
 #include "cli/commands.h"
 #include "import/midi_import.h"
 
@@ -48,6 +50,12 @@ int importCommand(const std::vector<std::string>& args, std::ostream& out, std::
         }
     }
     if (in.empty()) return usage(err, "needs a MIDI file");
+    // Nothing is written into a folder that is not there.
+    const std::filesystem::path folder = std::filesystem::path(target).parent_path();
+    if (!folder.empty() && !std::filesystem::is_directory(folder)) {
+        err << "plume-cli: " << folder.string() << ": no such folder\n";
+        return kBadData;
+    }
 
     const MidiImportResult result = importMidiFile(in, target, options);
     if (!result.ok) return kBadData;

@@ -7,6 +7,7 @@
 #include "platform/file_io.h"
 #include "platform/message_box.h"
 #include "song/project.h"
+#include "support/cli_run.h"
 #include "support/temp_dir.h"
 
 namespace plume {
@@ -212,6 +213,32 @@ TEST(MidiImport, WritesSongsAndAProjectBesideTheFileAndRefusesBadFiles) {
     EXPECT_EQ(box.shown()[0], "empty.mid\n音符がありません。");
     EXPECT_EQ(box.shown()[1], "cut.mid\nMIDIファイルを読み込めません。(track 2 is cut short)");
     EXPECT_EQ(box.shown()[2], "silent.mid\nMIDIファイルを読み込めません。(曲が長すぎます。全チャンネルの長さの合計は4分音符320000拍までです。)");
+}
+
+}  // namespace
+}  // namespace plume
+
+namespace plume {
+namespace {
+
+TEST(ImportCommand, PrintsEachFileWrittenAndRefusesAMissingFolderOrABadOption) {
+    test::TempDir dir;
+    const std::string in = dir.write("two.mid", test::smfFile(1, 96, {notesTrack(0, {{0, 90, 60}}, "Lead"), notesTrack(9, {{0, 40, 36}, {48, 40, 38}})})).string();
+    const std::string d = dir.path().string();
+    const test::CliRun run = test::runCommand({"import", in, "-o", d + "/out.PRJ"});
+    EXPECT_EQ(run.status, 0) << run.err;
+    EXPECT_EQ(run.out, "song " + d + "/out_01_Lead.PLM: track 1, channel 1, 1 records\n"
+                       "song " + d + "/out_10_GM_Drum_Set.PLM: track 2, channel 10, 2 records\n"
+                       "project " + d + "/out.PRJ: 2 members\n");
+
+    const test::CliRun missing = test::runCommand({"import", in, "-o", d + "/gone/out.PRJ"});
+    EXPECT_EQ(missing.status, 2);
+    EXPECT_EQ(missing.err, "plume-cli: " + d + "/gone: no such folder\n");
+    EXPECT_FALSE(std::filesystem::exists(dir.path() / "gone"));
+
+    const test::CliRun grid = test::runCommand({"import", in, "--grid", "4"});
+    EXPECT_EQ(grid.status, 1);
+    EXPECT_EQ(grid.err.rfind("plume-cli: import: --grid is 32, 16 or 8\nusage: plume-cli import", 0), 0u) << grid.err;
 }
 
 }  // namespace
