@@ -1,7 +1,6 @@
 #include <gtest/gtest.h>
 
 #include "platform/clock.h"
-#include "platform/profile.h"
 #include "voice/tones.h"
 #include "voice/voice_detector.h"
 #include "voice/wav_file_driver.h"
@@ -14,32 +13,41 @@ using test::addSilence;
 using test::addTone;
 using test::kBlock;
 using test::Take;
+using test::takeOf;
 
-std::pair<int, int> lengthOf(const NoteSegment& s) { return {s.lengthCode, s.dots}; }
+// What a note is made of, to compare whole lists: start, end, note, length code, dots.
+using Row = std::tuple<std::uint32_t, std::uint32_t, int, int, int>;
+std::vector<Row> rows(const std::vector<NoteSegment>& notes) {
+    std::vector<Row> r;
+    for (const NoteSegment& s : notes) r.emplace_back(s.start, s.end, s.note, s.lengthCode, s.dots);
+    return r;
+}
 
 // A detector holding `take` as if it had just been recorded through the WAV-file device.
-class Detector : public testing::Test {
+class Detector : public testing::Test, protected test::Profiles {
 protected:
-    platform::MemoryProfile plm, app;
     platform::ManualClock clock;
     std::unique_ptr<WavFileDriver> driver;
     std::unique_ptr<CVoiceDetector> detector;  // destroyed before its driver
 
-    Detector() { platform::installProfiles(&plm, &app); }
-    ~Detector() override { platform::installProfiles(nullptr, nullptr); }
-
-    void replace(const Take& take) {
+    // A new detector on a device that hears `take`, recording for `seconds`.
+    void start(const Take& take, double seconds, int bufferSeconds = 60) {
         detector.reset();  // it closes its device on the old driver
         driver = std::make_unique<WavFileDriver>(take, clock);
         detector = std::make_unique<CVoiceDetector>(*driver);
-    }
-    std::uint32_t record(const Take& take, int seconds = 60) {
-        replace(take);
-        EXPECT_TRUE(detector->Allocate(seconds));
+        EXPECT_TRUE(detector->Allocate(bufferSeconds));
         EXPECT_EQ(detector->OpenInput(nullptr), mm::kNoError);
-        EXPECT_EQ(detector->StartRecording(double(take.size()) / 22050.0 + 0.001), 0);
+        EXPECT_EQ(detector->StartRecording(seconds), 0);
+    }
+    std::uint32_t record(const Take& take, int bufferSeconds = 60) {
+        start(take, double(take.size()) / 22050.0 + 0.001, bufferSeconds);
         clock.advanceMillis(std::int64_t(take.size()) * 1000 / 22050 + 10);
         return detector->GetInputPosition();
+    }
+    // The note of the whole of `take`, its frequency left in `frequency`.
+    int measure(const Take& take, int& frequency) {
+        record(take);
+        return detector->MeasureRange(0, std::uint32_t(take.size()), frequency);
     }
     std::vector<NoteSegment> analyseAll(const Take& take, std::uint16_t tempo = 120) {
         const std::uint32_t samples = record(take);
@@ -49,10 +57,7 @@ protected:
     }
     // The take analysed every 50 ms, 3307 samples behind the card, then flushed; the counts never drop.
     std::vector<NoteSegment> analyseLive(const Take& take) {
-        replace(take);
-        EXPECT_TRUE(detector->Allocate(60));
-        EXPECT_EQ(detector->OpenInput(nullptr), mm::kNoError);
-        EXPECT_EQ(detector->StartRecording(double(take.size()) / 22050.0), 0);
+        start(take, double(take.size()) / 22050.0);
         int last = 0;
         for (std::size_t ms = 0; ms < take.size() * 1000 / 22050; ms += 50) {
             clock.advanceMillis(50);
@@ -69,38 +74,16 @@ protected:
 
 // A take of a loud note, one block at a third of its level, then the tone again at `after`.
 Take dipTake(std::uint32_t firstBlocks, double after) {
-    Take take;
-    addSilence(take, 5);
-    addTone(take, 440.0, firstBlocks, 12000.0);
-    addTone(take, 440.0, 1, 4000.0);
-    addTone(take, 440.0, 20, after);
-    addSilence(take, 10);
-    return take;
+    return takeOf({{0, 5}, {69, firstBlocks}, {69, 1, 4000.0}, {69, 20, after}, {0, 10}});
 }
 
-void expectSameNotes(const std::vector<NoteSegment>& live, const std::vector<NoteSegment>& once) {
-    ASSERT_EQ(live.size(), once.size());
-    for (std::size_t i = 0; i < once.size(); ++i) {
-        EXPECT_EQ(std::tie(live[i].start, live[i].end, live[i].note, live[i].lengthCode, live[i].dots),
-                  std::tie(once[i].start, once[i].end, once[i].note, once[i].lengthCode, once[i].dots)) << i;
-    }
-}
-
-TEST_F(Detector, ToneOf440HzPeaksAtBin81Or82AndGivesNote69) {
-    Take take;
-    addTone(take, 440.0, 20);
-    record(take);
-    const int frequency = detector->spectrumPitch(0, std::uint32_t(take.size()));
+TEST_F(Detector, ToneOf440HzPeaksAtBin81Or82AndEveryToneGivesItsNote) {
+    const Take a4 = takeOf({{69, 20}});
+    record(a4);
+    const int frequency = detector->spectrumPitch(0, std::uint32_t(a4.size()));
     EXPECT_TRUE(frequency == 81 * 22050 / 4096 || frequency == 82 * 22050 / 4096) << frequency;
     int measured = 0;
-    EXPECT_EQ(detector->MeasureRange(0, std::uint32_t(take.size()), measured), 69);
-    // Across the range the note follows the tone.
-    for (int key : {45, 52, 60, 64, 67, 72, 79}) {
-        Take t;
-        addTone(t, test::hzOf(key), 20);
-        record(t);
-        EXPECT_EQ(detector->MeasureRange(0, std::uint32_t(t.size()), measured), key) << measured;
-    }
+    for (int key : {69, 45, 52, 60, 64, 67, 72, 79}) EXPECT_EQ(measure(takeOf({{key, 20}}), measured), key) << measured;
 }
 
 TEST_F(Detector, DetectWay1FollowsTonesRichInHarmonics) {
@@ -112,9 +95,8 @@ TEST_F(Detector, DetectWay1FollowsTonesRichInHarmonics) {
             const double x = 2.0 * std::numbers::pi * hz * double(i) / 22050.0;
             t.push_back(std::int16_t(5000.0 * std::sin(x) + 6000.0 * std::sin(2 * x) + 3000.0 * std::sin(3 * x)));
         }
-        record(t);
         int frequency = 0;
-        EXPECT_EQ(detector->MeasureRange(0, std::uint32_t(t.size()), frequency), key) << frequency;
+        EXPECT_EQ(measure(t, frequency), key) << frequency;
         EXPECT_NEAR(frequency, hz, hz * 0.01);
     }
     // Noise has no period.
@@ -125,21 +107,17 @@ TEST_F(Detector, DetectWay1FollowsTonesRichInHarmonics) {
 }
 
 TEST_F(Detector, DcOrTooShortARangeGivesNoPitchUnlessTheSilenceLevelTakesTheOffsetAway) {
-    Take plain;
-    addTone(plain, 440.0, 20, 2000.0);
+    const Take plain = takeOf({{69, 20, 2000.0}});
     Take offset = plain;
     for (auto& s : offset) s = std::int16_t(s + 20000);
-    record(offset);
     int frequency = -1;
-    EXPECT_EQ(detector->MeasureRange(0, std::uint32_t(offset.size()), frequency), 0);
+    EXPECT_EQ(measure(offset, frequency), 0);
     EXPECT_EQ(frequency, 0);
     app.writeInt("WAV Config", "GrandLevel", 20000);
-    record(offset);
-    EXPECT_EQ(detector->MeasureRange(0, std::uint32_t(offset.size()), frequency), 69);
+    EXPECT_EQ(measure(offset, frequency), 69);
     // Without the offset the tone has a pitch; a range shorter than the attack skip has none.
     app.writeInt("WAV Config", "GrandLevel", 0);
-    record(plain);
-    EXPECT_EQ(detector->MeasureRange(0, std::uint32_t(plain.size()), frequency), 69);
+    EXPECT_EQ(measure(plain, frequency), 69);
     EXPECT_EQ(detector->MeasureRange(0, kAttackSkip, frequency), 0);
 }
 
@@ -155,40 +133,20 @@ TEST(LengthQuantisation, ThresholdsAtTempo120) {
               std::vector<std::uint8_t>({69, 60, 0}));
 }
 
-TEST_F(Detector, NotesAreCutAtSilenceAndTimedOnsetToOnset) {
-    // GIVEN C4 for 30 blocks, a 10-block rest, E4 for 20 blocks, a rest, G4 for 20 blocks, a rest
-    Take take;
-    addSilence(take, 5);
-    addTone(take, test::hzOf(60), 30);
-    addSilence(take, 10);
-    addTone(take, test::hzOf(64), 20);
-    addSilence(take, 5);
-    addTone(take, test::hzOf(67), 20);
-    addSilence(take, 20);
-    const auto notes = analyseAll(take);
-    ASSERT_EQ(notes.size(), 3u);
-    const std::uint32_t starts[] = {5 * kBlock, 45 * kBlock, 70 * kBlock};
-    const std::uint32_t ends[] = {35 * kBlock, 65 * kBlock, 90 * kBlock};
-    const int keys[] = {60, 64, 67};
-    for (std::size_t i = 0; i < 3; ++i) {
-        EXPECT_EQ(notes[i].start, starts[i]) << i;
-        EXPECT_EQ(notes[i].end, ends[i]) << i;
-        EXPECT_EQ(notes[i].note, keys[i]) << i;
-        EXPECT_NEAR(notes[i].frequency, test::hzOf(keys[i]), 6.0) << i;
-    }
-    // 800 ms onset to onset: dotted quarter; 500 ms: quarter; the last 400 ms × 1.25 = 500: quarter.
-    EXPECT_EQ(lengthOf(notes[0]), (std::pair<int, int>(3, 0x40)));
-    EXPECT_EQ(lengthOf(notes[1]), (std::pair<int, int>(3, 0)));
-    EXPECT_EQ(lengthOf(notes[2]), (std::pair<int, int>(3, 0)));
+TEST_F(Detector, NotesAreCutAtSilenceAndTimedOnsetToOnsetAndANoteSoundingAtTheEndIsLost) {
+    // GIVEN C4 for 30 blocks, a 10-block rest, E4 for 20 blocks, a rest, G4 for 20 blocks, a rest, and A4
+    // still sounding when the take ends
+    const auto notes = analyseAll(takeOf({{0, 5}, {60, 30}, {0, 10}, {64, 20}, {0, 5}, {67, 20}, {0, 20}, {69, 30}}));
+    // 800 ms onset to onset: dotted quarter; 500 ms: quarter; the last kept, 400 ms × 1.25 = 500: quarter.
+    EXPECT_EQ(rows(notes), (std::vector<Row>{{5 * kBlock, 35 * kBlock, 60, 3, 0x40},
+                                             {45 * kBlock, 65 * kBlock, 64, 3, 0},
+                                             {70 * kBlock, 90 * kBlock, 67, 3, 0}}));
+    for (const NoteSegment& n : notes) EXPECT_NEAR(n.frequency, test::hzOf(n.note), 6.0) << int(n.note);
 }
 
 TEST_F(Detector, ShortNotesOneSidedPeaksAndQuietSoundsNeverBecomeNotes) {
-    Take take;
-    addSilence(take, 3);
-    addTone(take, 300.0, 6);  // 120 ms: dropped
-    addSilence(take, 5);
-    addTone(take, 300.0, 20, 2500.0);  // below the noise cut
-    addSilence(take, 5);
+    // 120 ms of a tone (dropped), then a tone below the noise cut
+    Take take = takeOf({{0, 3}, {62, 6}, {0, 5}, {62, 20, 2500.0}, {0, 5}});
     for (std::uint32_t i = 0; i < 20 * kBlock; ++i) take.push_back(std::int16_t(i % 100 < 5 ? 12000 : 0));  // positive only
     addSilence(take, 5);
     addNoise(take, 20, 2000);
@@ -203,28 +161,14 @@ TEST_F(Detector, ADipSplitsAndAWeakSwellAfterItIsDiscarded) {
     // GIVEN a loud note, one block at a third of its level, and a second loud part
     auto notes = analyseAll(dipTake(20, 12000.0));
     ASSERT_EQ(notes.size(), 2u);
-    EXPECT_EQ(notes[0].start, 5 * kBlock);
-    EXPECT_EQ(notes[0].end, 24 * kBlock);
-    EXPECT_EQ(notes[1].start, 25 * kBlock);
-    EXPECT_EQ(notes[1].end, 46 * kBlock);
+    EXPECT_EQ(std::tie(notes[0].start, notes[0].end, notes[1].start, notes[1].end),
+              std::make_tuple(5 * kBlock, 24 * kBlock, 25 * kBlock, 46 * kBlock));
     // WHEN the part after the dip swells only to 5000 (5000 × 0.6 is not above the dip's 4000)
     notes = analyseAll(dipTake(20, 5000.0));
     // THEN it is the tail of the first note
     ASSERT_EQ(notes.size(), 1u);
     EXPECT_EQ(notes[0].end, 24 * kBlock);
     EXPECT_EQ(analyseAll(dipTake(5, 12000.0)).size(), 1u) << "a dip before 7 blocks does not split";
-}
-
-TEST_F(Detector, ANoteStillSoundingAtTheEndIsLostAndTheLastIsStretched) {
-    Take take;
-    addSilence(take, 5);
-    addTone(take, 440.0, 20);  // 400 ms, × 1.25 = 500 ms: a quarter
-    addSilence(take, 5);
-    addTone(take, 330.0, 30);  // still sounding when the take ends
-    const auto notes = analyseAll(take);
-    ASSERT_EQ(notes.size(), 1u);
-    EXPECT_EQ(notes[0].lengthCode, 3);
-    EXPECT_EQ(notes[0].dots, 0);
 }
 
 TEST_F(Detector, LiveAnalysisBehindTheCardGivesWhatOnePassGives) {
@@ -237,16 +181,12 @@ TEST_F(Detector, LiveAnalysisBehindTheCardGivesWhatOnePassGives) {
     addSilence(take, 10);
     const auto once = analyseAll(take);
     ASSERT_EQ(once.size(), 8u);
-    expectSameNotes(analyseLive(take), once);
+    EXPECT_EQ(rows(analyseLive(take)), rows(once));
 }
 
 // Sung legato: a soft attack, then three keys with no dip in level between them.
 TEST_F(Detector, DetectWay1StartsAtTheSoftAttackAndCutsWhereTheKeyChanges) {
-    Take take;
-    addSilence(take, 5);
-    addTone(take, test::hzOf(57), 4, 1500.0);
-    for (int key : {57, 64, 60}) addTone(take, test::hzOf(key), 20);
-    addSilence(take, 10);
+    const Take take = takeOf({{0, 5}, {57, 4, 1500.0}, {57, 20}, {64, 20}, {60, 20}, {0, 10}});
     const auto plain = analyseAll(take);
     ASSERT_EQ(plain.size(), 1u);
     EXPECT_EQ(plain[0].start, 9 * kBlock);
@@ -254,17 +194,16 @@ TEST_F(Detector, DetectWay1StartsAtTheSoftAttackAndCutsWhereTheKeyChanges) {
     plm.writeInt("Voice Detect Parameters", "Detect Way", 1);
     const auto sung = analyseAll(take);
     ASSERT_EQ(sung.size(), 3u);
-    const std::uint32_t onsets[] = {5 * kBlock, 29 * kBlock, 49 * kBlock};
-    const int keys[] = {57, 64, 60};
+    const std::pair<int, std::uint32_t> expected[] = {{57, 5 * kBlock}, {64, 29 * kBlock}, {60, 49 * kBlock}};
     for (std::size_t i = 0; i < 3; ++i) {
-        EXPECT_EQ(sung[i].note, keys[i]) << i;
-        EXPECT_LE(std::abs(int(sung[i].start) - int(onsets[i])), int(3 * kBlock)) << i;
+        EXPECT_EQ(sung[i].note, expected[i].first) << i;
+        EXPECT_LE(std::abs(int(sung[i].start) - int(expected[i].second)), int(3 * kBlock)) << i;
         if (i > 0) {
-            EXPECT_LE(sung[i - 1].end, sung[i].start);
+            EXPECT_LE(sung[i - 1].end, sung[i].start) << i;
         }
     }
     // The notes cut into the table while the take is analysed live are the ones one pass finds.
-    expectSameNotes(analyseLive(take), sung);
+    EXPECT_EQ(rows(analyseLive(take)), rows(sung));
 }
 
 TEST_F(Detector, AFullSegmentTableAndALongTakeAreNeverOverrun) {
@@ -301,8 +240,7 @@ TEST_F(Detector, ParametersLoadWithinTheirLimitsAndSaveAsDecimals) {
     plm.writeInt("Voice Detect Parameters", "Note Low", 10);
     plm.writeInt("Voice Detect Parameters", "Note High", 120);
     plm.writeInt("Voice Detect Parameters", "Detect Way", 1);
-    Take take;
-    record(take);
+    record({});
     DetectParameters expected = DetectParameters::defaults();
     expected[DetectParameters::kDetectWay] = 1;
     EXPECT_EQ(detector->GetParameters(), expected);

@@ -1,19 +1,24 @@
 #include <gtest/gtest.h>
 
+#include <cstdlib>
+#include <filesystem>
+#include <functional>
+#include <map>
 #include <sstream>
 
 #include "platform/clock.h"
 #include "platform/file_io.h"
 #include "platform/message_box.h"
-#include "platform/profile.h"
 #include "support/temp_dir.h"
+#include "voice/tones.h"
 #include "voice/wav_file_driver.h"
 #include "voice/wave_device.h"
-#include "voice/tones.h"
+#include "voice/wave_file.h"
 
 namespace plume::voice {
 namespace {
 
+using Bytes = std::vector<std::uint8_t>;
 using test::Take;
 
 std::uint32_t le32(const std::vector<std::uint8_t>& b, std::size_t at) {
@@ -27,41 +32,51 @@ struct Owner : WaveOwner {
     void waveOutputDone() override { ++outputs; }
 };
 
-class WaveDevice : public testing::Test {
+// A PCM file of any layout, with an extra chunk before the data when `list` is set.
+Bytes pcmFile(std::uint16_t channels, std::uint32_t rate, std::uint16_t bits, std::size_t frames, bool list,
+              const std::function<std::uint32_t(std::size_t)>& sample = [](std::size_t i) { return i * 37; }) {
+    Bytes b = {'R', 'I', 'F', 'F', 0, 0, 0, 0, 'W', 'A', 'V', 'E'};
+    auto put = [&](std::uint32_t v, int n) {
+        for (int i = 0; i < n; ++i) b.push_back(std::uint8_t(v >> (8 * i)));
+    };
+    b.insert(b.end(), {'f', 'm', 't', ' '});
+    put(16, 4), put(1, 2), put(channels, 2), put(rate, 4), put(rate * channels * bits / 8, 4);
+    put(std::uint32_t(channels * bits / 8), 2), put(bits, 2);
+    if (list) b.insert(b.end(), {'L', 'I', 'S', 'T', 3, 0, 0, 0, 'a', 'b', 'c', 0});
+    b.insert(b.end(), {'d', 'a', 't', 'a'});
+    put(std::uint32_t(frames * channels * bits / 8), 4);
+    for (std::size_t i = 0; i < frames * channels; ++i) put(sample(i), bits / 8);
+    return b;
+}
+
+// A device on a WAV-file microphone that hears a sawtooth of a second.
+class WaveDevice : public testing::Test, protected test::Profiles {
 protected:
-    platform::MemoryProfile app;
     platform::ManualClock clock;
-    Take take;
+    const Take take = [] {
+        Take t;
+        for (int i = 0; i < 22050; ++i) t.push_back(std::int16_t(i % 1000 - 500));
+        return t;
+    }();
+    WavFileDriver driver{take, clock};
+    CWaveDevice device{driver};
     Owner owner;
-    WaveDevice() {
-        platform::installProfiles(nullptr, &app);
-        for (int i = 0; i < 22050; ++i) take.push_back(std::int16_t(i % 1000 - 500));
-    }
-    ~WaveDevice() override { platform::installProfiles(nullptr, nullptr); }
 };
 
 TEST(WavFile, HeaderCountsDataPlus36AndReadsBack) {
     const Take samples = {1, -1, 32767, -32768, 0};
     const auto bytes = wavFileBytes(samples);
     ASSERT_EQ(bytes.size(), 44u + 10u);
-    EXPECT_EQ(le32(bytes, 4), 10u + 36u);
-    EXPECT_EQ(le32(bytes, 40), 10u);
-    EXPECT_EQ(le32(bytes, 24), 22050u);
-    EXPECT_EQ(le32(bytes, 28), 44100u);
+    // the RIFF size, the data size, the sample rate and the byte rate
+    EXPECT_EQ(std::make_tuple(le32(bytes, 4), le32(bytes, 40), le32(bytes, 24), le32(bytes, 28)),
+              std::make_tuple(10u + 36u, 10u, 22050u, 44100u));
     EXPECT_EQ(parseWav(bytes).samples, samples);
 }
 
 TEST(WavFile, OtherLayoutsBecomeTheCaptureFormatAndBrokenOnesAreRefused) {
     // GIVEN a 44.1 kHz stereo file whose channels hold +1000 and -3000
-    std::vector<std::uint8_t> bytes = {'R', 'I', 'F', 'F', 0, 0, 0, 0, 'W', 'A', 'V', 'E', 'f', 'm', 't', ' ', 16, 0, 0, 0,
-                                       1, 0, 2, 0, 0x44, 0xAC, 0, 0, 0x10, 0xB1, 2, 0, 4, 0, 16, 0,
-                                       'd', 'a', 't', 'a', 0x40, 0x9C, 0, 0};
-    for (int i = 0; i < 10000; ++i) {
-        for (std::int16_t v : {std::int16_t(1000), std::int16_t(-3000)}) {
-            bytes.push_back(std::uint8_t(std::uint16_t(v) & 0xFF));
-            bytes.push_back(std::uint8_t(std::uint16_t(v) >> 8));
-        }
-    }
+    Bytes bytes =
+        pcmFile(2, 44100, 16, 10000, false, [](std::size_t i) { return i % 2 ? std::uint32_t(-3000) : 1000u; });
     const WavData read = parseWav(bytes);
     ASSERT_TRUE(read.ok());
     EXPECT_EQ(read.samples.size(), 10000u);
@@ -76,8 +91,6 @@ TEST(WavFile, OtherLayoutsBecomeTheCaptureFormatAndBrokenOnesAreRefused) {
 }
 
 TEST_F(WaveDevice, ATakeAdvancesAtTheClocksPaceAndStopsEarly) {
-    WavFileDriver driver(take, clock);
-    CWaveDevice device(driver);
     EXPECT_EQ(device.GetInputPosition(), kNoPosition);
     EXPECT_EQ(device.GetOutputPosition(), kNoPosition);
     ASSERT_TRUE(device.Allocate(2));
@@ -114,8 +127,6 @@ TEST_F(WaveDevice, ATakeAdvancesAtTheClocksPaceAndStopsEarly) {
 }
 
 TEST_F(WaveDevice, AFullBufferComesBackAndTheFileIsWritten) {
-    WavFileDriver driver(take, clock);
-    CWaveDevice device(driver);
     ASSERT_TRUE(device.Allocate(2));
     ASSERT_EQ(device.OpenInput(&owner), mm::kNoError);
     ASSERT_EQ(device.StartRecording(0.5), 0);
@@ -135,8 +146,6 @@ TEST_F(WaveDevice, AFullBufferComesBackAndTheFileIsWritten) {
 
 TEST_F(WaveDevice, EveryOpeningFailureHasItsMessage) {
     platform::ScriptedMessageBox box;
-    WavFileDriver driver(take, clock);
-    CWaveDevice device(driver);
     EXPECT_FALSE(reportOpening(device.IsReady(), device.OpenInput(&owner)));
     ASSERT_TRUE(device.Allocate(1));
     const std::pair<int, const char*> cases[] = {
@@ -178,6 +187,29 @@ TEST_F(WaveDevice, SilenceLevelIsTheTruncatedMeanKeptSigned) {
     EXPECT_EQ(silenceLevel(Take{-3, -4, -4}), -3);
     setGrandLevel(silenceLevel(Take{-3, -4, -4}));
     EXPECT_EQ(grandLevel(), -3);
+}
+
+// WAV files of the layouts the reader meets; with PLUME_FUZZ_SEED_DIR set they also become the WAV
+// reader's seed corpus.
+TEST(FuzzSeeds, EveryWavLayoutReads) {
+    const char* seedDir = std::getenv("PLUME_FUZZ_SEED_DIR");
+    const std::filesystem::path dir = seedDir ? std::filesystem::path(seedDir) / "fuzz_wav_reader" : "";
+    if (seedDir) std::filesystem::create_directories(dir);
+    const Take tone = test::takeOf({{69, 4}});
+    const std::map<std::string, std::pair<Bytes, std::size_t>> seeds = {
+        {"take", {wavFileBytes(tone), tone.size()}},
+        {"empty", {wavFileBytes({}), 0}},
+        {"stereo44k", {pcmFile(2, 44100, 16, 300, false), 300}},
+        {"mono8bit", {pcmFile(1, 8000, 8, 500, true), 500}},
+    };
+    for (const auto& [name, seed] : seeds) {
+        const WavData read = parseWav(seed.first);
+        EXPECT_TRUE(read.ok()) << name;
+        EXPECT_EQ(read.samples.size(), seed.second) << name;
+        if (seedDir) {
+            EXPECT_TRUE(platform::writeFileAtomically(dir / (name + ".wav"), seed.first)) << name;
+        }
+    }
 }
 
 }  // namespace
