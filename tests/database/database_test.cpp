@@ -1,6 +1,5 @@
 #include <gtest/gtest.h>
 
-#include <cstdlib>
 #include <tuple>
 
 #include "database/database_session.h"
@@ -26,11 +25,10 @@ DbRecord numbered(std::size_t i) {
 class RecordingHost : public DatabaseHost {
 public:
     std::vector<fs::path> opened, played;
-    bool openResult = true;
     int stops = 0;
     bool openSong(const fs::path& path) override {
         opened.push_back(path);
-        return openResult;
+        return true;
     }
     bool playFile(const fs::path& path) override {
         played.push_back(path);
@@ -92,21 +90,16 @@ TEST_F(Database, RefusedFilesLeaveTheOpenDatabaseAlone) {
     const fs::path shortFile = dir.write("short.QDB", full);
     full[0] = 'X';
     const fs::path foreign = dir.write("foreign.QDB", full);
-    const auto untouched = [&] {
+    const std::pair<fs::path, std::string> refusals[] = {{shortFile, "バージョンが違います。"},
+                                                         {foreign, "Plumeのデータベースファイルではありません。"},
+                                                         {dir / "missing.QDB", "ファイルが読めません。"}};
+    for (const auto& [path, why] : refusals) {
+        EXPECT_FALSE(s.openPath(path));
+        EXPECT_EQ(messages.shown().back(), path.string() + "\n" + why);
         EXPECT_EQ(serializeDatabase(s.database().records()), before);
         EXPECT_EQ(s.path(), dir / "a.QDB");
         EXPECT_EQ(s.current(), 2u);
-    };
-
-    EXPECT_FALSE(s.openPath(shortFile));
-    EXPECT_EQ(messages.shown().back(), shortFile.string() + "\nバージョンが違います。");
-    untouched();
-    EXPECT_FALSE(s.openPath(foreign));
-    EXPECT_EQ(messages.shown().back(), foreign.string() + "\nPlumeのデータベースファイルではありません。");
-    untouched();
-    EXPECT_FALSE(s.openPath(dir / "missing.QDB"));
-    EXPECT_EQ(messages.shown().back(), (dir / "missing.QDB").string() + "\nファイルが読めません。");
-    untouched();
+    }
 
     // A longer body, a header alone and a count past the capacity are refused the same way.
     auto longer = platform::readFile(dir / "a.QDB").value();

@@ -24,24 +24,24 @@ namespace {
 namespace fs = std::filesystem;
 using platform::Answer;
 
-class OpeningHost : public DatabaseHost {
-public:
-    std::vector<fs::path> opened;
+class DatabaseWindow : public testing::Test, public DatabaseHost {
+protected:
+    DatabaseWindow() { test::qtApp(); }
     bool openSong(const fs::path& path) override {
         opened.push_back(path);
         return true;
     }
     bool playFile(const fs::path&) override { return true; }
     void stopPlay() override {}
-};
 
-TEST(DatabaseWindow, ListAndCommandsFollowTheRecords) {
-    test::qtApp();
+    std::vector<fs::path> opened;
     platform::ScriptedMessageBox box;
     platform::MemoryProfile profile;
     test::ScriptedFileDialog files;
-    OpeningHost host;
-    QPointer<CDataBase> window = createDatabaseWindow(host, profile, files);
+};
+
+TEST_F(DatabaseWindow, ListAndCommandsFollowTheRecords) {
+    QPointer<CDataBase> window = createDatabaseWindow(*this, profile, files);
     EXPECT_EQ(window->windowTitle(), QStringLiteral("PlumeＤＢ - UNTITLED"));
     EXPECT_EQ(window->recordList()->topLevelItemCount(), 1);  // the empty place to append at
     EXPECT_FALSE(window->action(DbCommand::Edit)->isEnabled());
@@ -64,14 +64,11 @@ TEST(DatabaseWindow, ListAndCommandsFollowTheRecords) {
     // "発送" opens the song, then the window closes (asking to save the changes: No).
     box.script({Answer::No});
     window->run(DbCommand::Send);
-    EXPECT_EQ(host.opened, std::vector<fs::path>{fs::path("a.PLM")});
+    EXPECT_EQ(opened, std::vector<fs::path>{fs::path("a.PLM")});
     EXPECT_TRUE(test::waitUntil([&] { return window.isNull(); }));
 }
 
-TEST(DatabaseWindow, RecordDialogRefusesLongTextsAndAsksBeforeDiscarding) {
-    test::qtApp();
-    platform::ScriptedMessageBox box;
-    test::ScriptedFileDialog files;
+TEST_F(DatabaseWindow, RecordDialogRefusesLongTextsAndAsksBeforeDiscarding) {
     RecordDialog dialog(RecordForm{}, files);
     dialog.categoryField()->setText(QString(21, QLatin1Char('c')));
     dialog.accept();
@@ -92,8 +89,7 @@ TEST(DatabaseWindow, RecordDialogRefusesLongTextsAndAsksBeforeDiscarding) {
     EXPECT_EQ(dialog.record().fileName(), platform::utf8ToCp932("/songs/曲.PLM").value());
 }
 
-TEST(DatabaseWindow, SearchDialogKeepsItsChoicesAndHistory) {
-    test::qtApp();
+TEST_F(DatabaseWindow, SearchDialogKeepsItsChoicesAndHistory) {
     DbSearchSettings settings;
     settings.history = {"old"};
     SearchDialog dialog(settings);

@@ -1,6 +1,5 @@
 #include <gtest/gtest.h>
 
-#include <sys/stat.h>
 #include <unistd.h>
 
 #include <filesystem>
@@ -18,13 +17,21 @@ protected:
     test::TempDir dir;
 };
 
-TEST_F(FileIo, AtomicWriteReplacesAndLeavesNoTemporaryFile) {
+TEST_F(FileIo, AtomicWriteReplacesLeavesNoTemporaryFileAndAFailedOneKeepsThePreviousFile) {
     const fs::path file = dir / "song.PLM";
     ASSERT_TRUE(writeFileAtomically(file, Bytes{1, 2, 3}));
     ASSERT_TRUE(writeFileAtomically(file, Bytes{4, 5}));
     EXPECT_EQ(readFile(file), (Bytes{4, 5}));
     EXPECT_EQ(std::distance(fs::directory_iterator(dir), fs::directory_iterator()), 1);
     EXPECT_EQ(readFilePrefix(file, 1), Bytes{4});
+    const fs::path sub = dir / "sub";
+    fs::create_directories(sub);
+    ASSERT_TRUE(writeFileAtomically(sub / "song.PLM", Bytes{9}));
+    // A directory in the target's place cannot be replaced by a file.
+    EXPECT_FALSE(writeFileAtomically(sub, Bytes{1}));
+    EXPECT_EQ(readFile(sub / "song.PLM"), Bytes{9});
+    EXPECT_FALSE(writeFileAtomically(dir / "missing" / "x.PLM", Bytes{1}));
+    EXPECT_FALSE(readFile(dir / "missing" / "x.PLM"));
 }
 
 TEST_F(FileIo, AWriteRemovesOnlyItsTargetsTemporariesOfWritersThatAreGone) {
@@ -39,18 +46,6 @@ TEST_F(FileIo, AWriteRemovesOnlyItsTargetsTemporariesOfWritersThatAreGone) {
     EXPECT_FALSE(fs::exists(dir / "song.PLM.plume-4194303-0.tmp"));
     EXPECT_TRUE(fs::exists(dir / ("song.PLM.plume-" + self + "-99.tmp")));
     EXPECT_TRUE(fs::exists(dir / "other.PLM.plume-4194303-0.tmp"));
-}
-
-TEST_F(FileIo, FailedWriteKeepsThePreviousFile) {
-    const fs::path sub = dir / "sub";
-    fs::create_directories(sub);
-    const fs::path file = sub / "song.PLM";
-    ASSERT_TRUE(writeFileAtomically(file, Bytes{9}));
-    // A directory in the target's place cannot be replaced by a file.
-    EXPECT_FALSE(writeFileAtomically(sub, Bytes{1}));
-    EXPECT_EQ(readFile(file), Bytes{9});
-    EXPECT_FALSE(writeFileAtomically(dir / "missing" / "x.PLM", Bytes{1}));
-    EXPECT_FALSE(readFile(dir / "missing" / "x.PLM"));
 }
 
 TEST_F(FileIo, ReadOnlyIsTheMissingOwnerWriteBit) {

@@ -38,13 +38,12 @@ protected:
         info.setTempo(tempo);
         return test::songOf(test::filledSong(count), info);
     }
-    fs::path file(const std::string& name, const platform::Bytes& bytes) { return dir.write(name, bytes); }
 };
 
 TEST_F(MemberLoader, AMemberFileFillsItsSlot) {
     // GIVEN a song file of 12 records at tempo 96
     const SongData song = songWithTempo(96);
-    const fs::path path = file("a.PLM", serializeSong(song));
+    const fs::path path = dir.write("a.PLM", serializeSong(song));
     PlaySlot slot;
 
     // WHEN it is loaded as member 4 THEN the slot owns its records and a copy of its settings
@@ -59,9 +58,9 @@ TEST_F(MemberLoader, AMemberFileFillsItsSlot) {
 TEST_F(MemberLoader, FailuresAreReportedWithTheTrackNumber) {
     auto broken = serializeSong(songWithTempo(120));
     broken.push_back(0);
-    const fs::path bad = file("bad.PLM", broken);
-    const fs::path text = file("text.PLM", {'t', 'e', 'x', 't', 0, 0, 0, 0});
-    const fs::path good = file("good.PLM", serializeSong(songWithTempo(120)));
+    const fs::path bad = dir.write("bad.PLM", broken);
+    const fs::path text = dir.write("text.PLM", {'t', 'e', 'x', 't', 0, 0, 0, 0});
+    const fs::path good = dir.write("good.PLM", serializeSong(songWithTempo(120)));
     const fs::path missing = dir / "missing.PLM";
     PlaySlot slot;
 
@@ -101,7 +100,7 @@ TEST_F(MemberLoader, ProjectMembersComeFromOpenDocumentsOrFiles) {
     ProjectData project = ProjectData::fresh();
     project.setMemberPath(0, dir / "open.PLM");
     project.setMemberPath(1, dir / "empty.PLM");
-    project.setMemberPath(2, file("disk.PLM", serializeSong(songWithTempo(80, 20))));
+    project.setMemberPath(2, dir.write("disk.PLM", serializeSong(songWithTempo(80, 20))));
     project.setMemberPath(3, dir / "missing.PLM");
     PlaySlots slots;
     slots[3].document = &open;  // left over from an earlier play

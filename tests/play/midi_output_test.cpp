@@ -9,11 +9,8 @@ namespace {
 using namespace test;
 using Lines = std::vector<std::string>;
 
-bool has(const Lines& lines, const std::string& line) { return indexOf(lines, line) < lines.size(); }
-
 TEST(MidiOutput, MixerChangesWhilePlayingReachTheNextMessages) {
-    // GIVEN quarter notes C D E F G A B C at 120/min: a quarter is eight 32nds of 62 ms, so note i
-    // goes down at 350 + 496 i ms and (gate 75 %) up 372 ms later
+    // GIVEN quarters C D E F G A B C at 120/min (8 x 62 ms): note i down at 350 + 496 i ms, up 372 ms later
     const auto document = documentOf(notes(3, {60, 62, 64, 65, 67, 69, 71, 72}), infoWith(120));
     PlayRig rig;
     rig.start(*document);
@@ -56,8 +53,7 @@ TEST(MidiOutput, TempoEffectsAndSongValuesAreReportedToTheWindow) {
     EXPECT_EQ(rig.mixer.tempos, (std::vector<int>{120, 120, 90}));
     EXPECT_EQ(rig.mixer.values,
               (std::vector<std::string>{"pan 0 10", "volume 0 70", "chorus 0 20", "reverb 0 40"}));
-    // The block's current tempo follows the song; the group of the effect lasts a quarter at 90/min
-    // (eight 32nds of 83 ms).
+    // The block's current tempo follows the song; the effect's group lasts a quarter at 90/min (8 x 83 ms).
     EXPECT_EQ(rig.block().currentTempo, 90);
     EXPECT_TRUE(has(rig.timed(), "1510.000 90 40 64"));
 }

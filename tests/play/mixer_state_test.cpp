@@ -15,24 +15,34 @@ using namespace mixer_layout;
 
 constexpr std::uint8_t kQuarter = 3;
 
-// The sequencer and the component with the mixer as the frame has it; the mixer's repeat timer
-// runs on timers of its own, moved by hand.
-struct MixerRig {
+// The mixer as the frame has it; its repeat timer runs on timers of its own, moved by hand.
+struct MixerDesk {
+    platform::ManualTimers mixerTimers;
+    MixerState mixer{mixerTimers};
+};
+
+// The sequencer and the component playing to that mixer, and a project of three open songs, each
+// twenty quarter notes of one key (ten seconds at 120/min).
+struct MixerRig : MixerDesk, PlayRig {
+    using MixerDesk::mixer;
     explicit MixerRig(PlaybackEngine::ClockMode mode = PlaybackEngine::ClockMode::Simulated)
-        : devices({recorder.get()}), engine(mode, devices, host, mixer, profile, {}) {
-        mixer.setBlock(&engine.block());
+        : PlayRig({}, mode, true, &(MixerDesk::mixer)) {
+        mixer.setBlock(&block());
+        for (std::size_t i = 0; i < 3; ++i) {
+            std::vector<SongRecord> song;
+            for (int n = 0; n < 20; ++n) addGroup(song, {note(kQuarter, std::uint8_t(60 + i))});
+            members.push_back(documentOf(song, infoWith(120)));
+            const auto path = std::filesystem::path("/mixer-test") / ("m" + std::to_string(i) + ".PLM");
+            EXPECT_TRUE(project.setMemberPath(i, path));
+            host.open[path] = members.back().get();
+        }
     }
-    Sequencer& sequencer() { return engine.sequencer(); }
-    bool startProject(const ProjectData& project) {
-        host.active = ActiveWindow::Mixer;
-        host.projectData = &project;
-        sequencer().PlayCurrent();
-        return engine.runUntil([&] { return engine.component().clockRunning(); }, 2000);
+    bool clockStarts() { return engine.runUntil([&] { return engine.component().clockRunning(); }, 2000); }
+    bool playProject() {
+        startProject(project);
+        return clockStarts();
     }
-    bool playToEnd() {
-        return engine.runUntil([&] { return sequencer().playMode() == PlayMode::Stopped; }, 600000);
-    }
-    // Note-ons per MIDI channel, and the count of every other message matching `bytes`.
+    // Note-ons per MIDI channel.
     std::array<int, 16> noteOns(std::int64_t fromMicros = 0) {
         std::array<int, 16> ons{};
         for (const MidiMessage& m : recorder->events()) {
@@ -45,33 +55,8 @@ struct MixerRig {
         return events.empty() ? 0 : events.back().micros;
     }
 
-    platform::ScriptedMessageBox box;
-    platform::MemoryProfile profile;
-    FakeHost host;
-    platform::ManualTimers mixerTimers;
-    MixerState mixer{mixerTimers};
-    std::unique_ptr<EventRecorder> recorder = std::make_unique<EventRecorder>();
-    FixedDevices devices;
-    PlaybackEngine engine;
-};
-
-// A project of `members` open songs, each twenty quarter notes of one key (ten seconds at 120/min).
-struct OpenProject {
-    explicit OpenProject(std::size_t members) {
-        for (std::size_t i = 0; i < members; ++i) {
-            std::vector<SongRecord> song;
-            for (int n = 0; n < 20; ++n) addGroup(song, {note(kQuarter, std::uint8_t(60 + i))});
-            documents.push_back(documentOf(song, infoWith(120)));
-            paths.push_back(std::filesystem::path("/mixer-test") / ("m" + std::to_string(i) + ".PLM"));
-            EXPECT_TRUE(project.setMemberPath(i, paths.back()));
-        }
-    }
-    void openIn(FakeHost& host) {
-        for (std::size_t i = 0; i < documents.size(); ++i) host.open[paths[i]] = documents[i].get();
-    }
     ProjectData project = ProjectData::fresh();
-    std::vector<std::unique_ptr<CPlmDoc>> documents;
-    std::vector<std::filesystem::path> paths;
+    std::vector<std::unique_ptr<CPlmDoc>> members;
 };
 
 std::array<bool, 16> mutedFlags(const PlayBlock& block) {
@@ -82,11 +67,9 @@ std::array<bool, 16> mutedFlags(const PlayBlock& block) {
 
 TEST(Mixer, SoloTwiceRestoresEveryChannelsOwnMuteAndAMutedChannelStaysSilentThroughSoloAndUnsolo) {
     // GIVEN three members playing, the second muted before the play starts
-    OpenProject members(3);
     MixerRig rig;
-    members.openIn(rig.host);
     rig.mixer.clickMute(1);
-    ASSERT_TRUE(rig.startProject(members.project));
+    ASSERT_TRUE(rig.playProject());
     const std::array<bool, 16> own = mutedFlags(rig.engine.block());
     EXPECT_EQ(own, (std::array<bool, 16>{false, true}));
     rig.engine.runFor(1000);
@@ -112,12 +95,10 @@ TEST(Mixer, SoloTwiceRestoresEveryChannelsOwnMuteAndAMutedChannelStaysSilentThro
 }
 
 TEST(Mixer, SoloAtTheStartOfAProjectPlayLeavesOnlyThatMemberSounding) {
-    OpenProject members(3);
     MixerRig rig;
-    members.openIn(rig.host);
     rig.mixer.clickSolo(2);
     rig.mixer.clickMute(0);  // muting another changes nothing while the solo holds
-    ASSERT_TRUE(rig.startProject(members.project));
+    ASSERT_TRUE(rig.playProject());
     ASSERT_TRUE(rig.playToEnd());
     EXPECT_EQ(rig.noteOns(), (std::array<int, 16>{0, 0, 20}));
 }
@@ -129,9 +110,8 @@ TEST(Mixer, AFaderMovedDuringPlaybackReachesTheDeviceWithinOneTickAndReportsMove
     addGroup(song, {note(kQuarter, 62), effectValue(effect::kPan, 20)});
     const auto document = documentOf(song, infoWith(120));
     MixerRig rig;
-    rig.host.document = document.get();
-    rig.sequencer().PlayCurrent();
-    ASSERT_TRUE(rig.engine.runUntil([&] { return rig.engine.component().clockRunning(); }, 2000));
+    rig.start(*document);
+    ASSERT_TRUE(rig.clockStarts());
     rig.engine.runFor(600);
     EXPECT_GT(rig.mixer.level(0), 0);  // the note level reached the meter
     // WHEN the first strip's fader knob is dragged from 100 down to the fader's bottom third
@@ -146,19 +126,16 @@ TEST(Mixer, AFaderMovedDuringPlaybackReachesTheDeviceWithinOneTickAndReportsMove
     rig.engine.runFor(rig.engine.block().interruptPeriod);
     rig.mixer.mouseUp();
     // THEN the next tick sends that controller-7 value
-    bool sent = false;
     const auto& events = rig.recorder->events();
-    for (std::size_t i = before; i < events.size(); ++i) {
-        sent |= events[i].bytes[0] == 0xB0 && events[i].bytes[1] == 7 && events[i].bytes[2] == dragged;
-    }
-    EXPECT_TRUE(sent);
+    const auto volume = [&](const auto& m) { return m.bytes[0] == 0xB0 && m.bytes[1] == 7 && m.bytes[2] == dragged; };
+    EXPECT_TRUE(std::any_of(events.begin() + std::ptrdiff_t(before), events.end(), volume));
     // and the song's pan effect, reported by the component, moves the mixer's pan
     ASSERT_TRUE(rig.playToEnd());
     EXPECT_EQ(rig.mixer.channel(0).pan, 20);
     EXPECT_EQ(rig.mixer.level(0), 0);  // the meters drop at the end
 }
 
-TEST(Mixer, TempoHeldAtItsTopStaysThereAndReachesThePlayerOnReleaseWhileKeyShiftReachesItAtEachStep) {
+TEST(Mixer, SpinnersHeldStopAtTheirEndsAndSlidersAndTheMasterFaderFollowThePointerWithinTheirTravel) {
     platform::ManualTimers timers;
     MixerState mixer(timers);
     PlayBlock block;
@@ -190,13 +167,7 @@ TEST(Mixer, TempoHeldAtItsTopStaysThereAndReachesThePlayerOnReleaseWhileKeyShift
     EXPECT_EQ(std::vector<int>(seen.begin(), seen.begin() + 4), (std::vector<int>{-1, -2, -3, -4}));
     EXPECT_EQ(seen.back(), kMixerShiftMin);
     EXPECT_EQ(mixer.keyShift(), kMixerShiftMin);
-}
 
-TEST(Mixer, SlidersAndTheMasterFaderFollowThePointerWithinTheirTravel) {
-    platform::ManualTimers timers;
-    MixerState mixer(timers);
-    PlayBlock block;
-    mixer.setBlock(&block);
     // A press on the chorus track away from the knob jumps the knob there; dragging past the end clamps.
     const MixerRect chorus = sliderTrack(5, MixerDrag::Chorus);
     ASSERT_TRUE(mixer.mouseDown(chorus.x + chorus.width - 2, chorus.y + 2));
@@ -231,36 +202,22 @@ TEST(Mixer, TheTrackHintNamesTheMembersKindAndInstrumentOrSaysWhatIsWrong) {
     for (int bad : {16, -1}) EXPECT_EQ(trackInfo(&project, bad).problem, "トラック番号が不正な値です。");
 }
 
-// Under ThreadSanitizer: the user-interface thread drives every control through the mixer while
-// the real-time thread plays.
+// Under ThreadSanitizer: the user-interface thread drives every control while the real-time thread plays.
 TEST(MixerThread, EveryControlMovesWhileTheRealTimeThreadPlays) {
-    OpenProject members(3);
     MixerRig rig(PlaybackEngine::ClockMode::Realtime);
-    members.openIn(rig.host);
     rig.mixer.setMasterControl(true);
-    ASSERT_TRUE(rig.startProject(members.project));
-    const MixerRect shiftUp = spinnerArrow(MixerDrag::ShiftUp);
-    const MixerRect tempoUp = spinnerArrow(MixerDrag::TempoUp);
+    ASSERT_TRUE(rig.playProject());
     int step = 0;
     for (; step < 150 && rig.sequencer().playMode() != PlayMode::Stopped; ++step) {
         const int ch = step % 3;
-        for (MixerDrag s : {MixerDrag::Pan, MixerDrag::Chorus, MixerDrag::Reverb}) {
-            const MixerRect r = sliderTrack(ch, s);
-            rig.mixer.mouseDown(r.x + step % r.width, r.y + 1);
+        for (const MixerRect& r : {sliderTrack(ch, MixerDrag::Pan), sliderTrack(ch, MixerDrag::Chorus),
+                                   sliderTrack(ch, MixerDrag::Reverb), faderTrack(ch), faderTrack(-1),
+                                   spinnerArrow(MixerDrag::ShiftUp), spinnerArrow(MixerDrag::TempoUp)}) {
+            rig.mixer.mouseDown(r.x + step % r.width, r.y + step % r.height);
             rig.mixer.mouseUp();
         }
-        const MixerRect fader = faderTrack(ch);
-        rig.mixer.mouseDown(fader.x + 1, fader.y + step % fader.height);
-        rig.mixer.mouseUp();
-        const MixerRect master = faderTrack(-1);
-        rig.mixer.mouseDown(master.x + 1, master.y + step % master.height);
-        rig.mixer.mouseUp();
         if (step % 10 == 0) rig.mixer.clickSolo(std::size_t(ch));
         if (step % 7 == 0) rig.mixer.clickMute(std::size_t(ch));
-        rig.mixer.mouseDown(shiftUp.x + 1, shiftUp.y + 1);
-        rig.mixer.mouseUp();
-        rig.mixer.mouseDown(tempoUp.x + 1, tempoUp.y + 1);
-        rig.mixer.mouseUp();
         rig.engine.runFor(5);
     }
     EXPECT_GT(step, 100);

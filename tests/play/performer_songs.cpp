@@ -1,6 +1,5 @@
 #include "play/performer_songs.h"
 
-#include <bit>
 #include <random>
 
 #include "support/song_builder.h"

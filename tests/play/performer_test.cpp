@@ -18,6 +18,7 @@ using test::addGroup;
 using test::curvePiece;
 using test::effectValue;
 using test::playedNote;
+using test::programChange;
 using test::rest;
 using Lines = std::vector<std::string>;
 
@@ -55,10 +56,6 @@ struct Solo {
     }
     explicit Solo(const std::vector<SongRecord>& song) : Solo(song, PerformerClock::ticks(96, 120)) {}
 
-    void stepOne() {
-        performer.step();
-        ++now;
-    }
     // Steps from the current unit on.
     Lines play() {
         for (;; ++now) {
@@ -96,23 +93,18 @@ TEST(Performer, NotesRestsTiesAndChordsKeepTheirTime) {
 
 TEST(Performer, EffectsBecomeMessagesLastRecordFirst) {
     // GIVEN a note carrying every kind of effect value
-    std::vector<SongRecord> song;
-    SongRecord program = effectValue(effect::kProgram, 1);
-    program.setProgram(1, 8, 5);
     SongRecord bend = effectValue(effect::kPitchBend, 0);
     bend.setValue16(-8192);
     SongRecord bendUp = bend;
     bendUp.setValue16(8191);
-    SongRecord plainProgram = effectValue(effect::kProgram, 0);
-    plainProgram.setProgram(0, 0, 9);
-    addGroup(song, {playedNote(3, 60, 0, 100), effectValue(effect::kVolume, 100), effectValue(effect::kPan, 20),
-                    program, bend, effectValue(effect::kGateTime, 50), effectValue(effect::kVelocity, 50),
-                    effectValue(effect::kNone, 1), effectValue(13, 70), effectValue(effect::kVariation, 3)});
-    addGroup(song, {playedNote(3, 62, 0, 100), bendUp, plainProgram, effectValue(effect::kHold, 127),
+    std::vector<SongRecord> song =
+        test::group({playedNote(3, 60, 0, 100), effectValue(effect::kVolume, 100), effectValue(effect::kPan, 20),
+                     programChange(1, 8, 5), bend, effectValue(effect::kGateTime, 50), effectValue(effect::kVelocity, 50),
+                     effectValue(effect::kNone, 1), effectValue(13, 70), effectValue(effect::kVariation, 3)});
+    addGroup(song, {playedNote(3, 62, 0, 100), bendUp, programChange(0, 0, 9), effectValue(effect::kHold, 127),
                     effectValue(effect::kReverb, 40), effectValue(effect::kChorus, 30),
                     effectValue(effect::kModulation, 5)});
-    // THEN controllers, bank select, program and pitch bend go out before the note; gate time,
-    // velocity and "no effect" send nothing
+    // THEN controllers, bank, program and bend go out before the note; gate, velocity and "none" send nothing
     Solo solo(song);
     EXPECT_EQ(solo.play(), (Lines{"0 cc 0 94 3", "0 cc 0 71 70", "0 bend 0 0 0", "0 cc 0 32 1", "0 cc 0 0 8",
                                   "0 program 0 5", "0 cc 0 10 20", "0 cc 0 7 100", "0 on 0 60 100",
@@ -148,13 +140,9 @@ TEST(Performer, CurvesStepAtTheirIntervalUntilTheirGroupEnds) {
     addGroup(song, {playedNote(4, 60, 0, 50), value, cut[0], cut[1], cut[2]});  // loaded, then ended by the value
     addGroup(song, {playedNote(4, 60, 0, 50)});
     Solo solo(song, PerformerClock::milliseconds(120));
-    const Lines lines = solo.play();
-    Lines steps;
-    for (const std::string& line : lines) {
-        if (line.find(" on ") == std::string::npos && line.find(" off ") == std::string::npos) steps.push_back(line);
-    }
-    // THEN each step counts the units since its group began (the group's own unit counts 1) and
-    // the value is the function of that time
+    Lines steps = solo.play();
+    std::erase_if(steps, [](const std::string& l) { return l.find(" on ") != l.npos || l.find(" off ") != l.npos; });
+    // THEN each step's value is the function of the units since its group began (its own unit counts 1)
     EXPECT_EQ(steps, (Lines{"49 cc 0 7 25", "99 cc 0 7 30", "149 cc 0 7 35", "199 cc 0 7 40",
                             "297 cc 0 1 12", "347 cc 0 1 20", "397 cc 0 1 32", "447 cc 0 1 50",
                             "595 cc 0 7 63", "695 cc 0 7 86",
@@ -170,7 +158,8 @@ TEST(Performer, TranspositionSparesChannel9AndMutingSilencesNoteOns) {
     Solo rhythm(song, PerformerClock::ticks(96, 120), 9);
     rhythm.performer.setTransposition(5);
     // WHEN the transposition changes while a note sounds THEN its release goes to the key that went down
-    melody.stepOne();
+    melody.performer.step();
+    ++melody.now;
     melody.performer.setTransposition(-3);
     EXPECT_EQ(melody.play(), (Lines{"0 cc 0 10 3", "0 on 0 41 100", "48 off 0 41", "96 on 0 35 100", "144 off 0 35"}));
     EXPECT_EQ(rhythm.play(), (Lines{"0 cc 9 10 3", "0 on 9 36 100", "48 off 9 36", "96 on 9 38 100", "144 off 9 38"}));
@@ -179,8 +168,7 @@ TEST(Performer, TranspositionSparesChannel9AndMutingSilencesNoteOns) {
     EXPECT_EQ(muted.play(), (Lines{"0 cc 0 10 3", "48 off 0 36", "144 off 0 38"}));
 }
 
-// Sixteen channels of varied songs on one clock, run with the given stepping; `chunk` > 0 runs
-// them the way a periodic timer does, so many units at a time.
+// Sixteen channels of varied songs on one clock; `chunk` > 0 runs them so many units at a time, as a timer does.
 Lines ensembleLog(std::uint32_t seed, std::size_t groups, std::uint32_t timeBase, Stepping stepping,
                   std::int64_t chunk = 0) {
     std::vector<std::vector<SongRecord>> songs;
@@ -208,8 +196,7 @@ Lines ensembleLog(std::uint32_t seed, std::size_t groups, std::uint32_t timeBase
 }
 
 TEST(Ensemble, SkippingQuietUnitsSendsWhatEveryUnitSends) {
-    // GIVEN sixteen varied channels (ties, tuplets, delays, chords, rests, curves, tempo changes
-    // from any channel, rhythm channels) at several time bases
+    // GIVEN sixteen varied channels (see variedSong; rhythm channels among them) at several time bases
     for (const std::uint32_t timeBase : {48u, 96u, 480u}) {
         for (const std::uint32_t seed : {1u, 77u}) {
             // WHEN they run unit by unit, skipping quiet units, and in timer-sized chunks

@@ -12,16 +12,16 @@ void FakeMixer::setChannelValue(MixerControl control, std::size_t channel, int v
 }
 
 void FakeMixer::applyMuteSolo(PlayBlock& block) {
-    for (std::size_t ch = 0; ch < 16; ++ch) setChannelMuted(block, ch, mute[ch] || (solo >= 0 && std::size_t(solo) != ch));
+    for (std::size_t ch = 0; ch < 16; ++ch) setChannelMuted(block, ch, false);
 }
 
 std::size_t RecordingListener::count(PlayReport::Kind kind) const {
     return std::size_t(std::count_if(reports.begin(), reports.end(), [&](const PlayReport& r) { return r.kind == kind; }));
 }
 
-PlayRig::PlayRig(PlaySettings settings, PlaybackEngine::ClockMode mode, bool deviceOpens)
+PlayRig::PlayRig(PlaySettings settings, PlaybackEngine::ClockMode mode, bool deviceOpens, PlayMixer* playMixer)
     : devices(deviceOpens ? std::vector<MidiOut*>{recorder.get()} : std::vector<MidiOut*>{}),
-      engine(mode, devices, host, mixer, profile, std::move(settings)) {}
+      engine(mode, devices, host, playMixer ? *playMixer : mixer, profile, std::move(settings)) {}
 
 bool PlayRig::playToEnd(std::int64_t limitMs) {
     return engine.runUntil([this] { return sequencer().playMode() == PlayMode::Stopped; }, limitMs);
@@ -32,17 +32,20 @@ void PlayRig::start(const CPlmDoc& document) {
     sequencer().PlayCurrent();
 }
 
+void PlayRig::startProject(const ProjectData& project) {
+    host.active = ActiveWindow::Mixer;
+    host.projectData = &project;
+    sequencer().PlayCurrent();
+}
+
 bool PlayRig::play(const CPlmDoc& document) {
     start(document);
     return playToEnd();
 }
 
 std::vector<std::string> PlayRig::messages() {
-    std::vector<std::string> lines;
-    for (const MidiMessage& m : recorder->events()) {
-        const std::string line = eventLine(m);
-        lines.push_back(line.substr(line.find(' ') + 1));
-    }
+    std::vector<std::string> lines = timed();
+    for (std::string& line : lines) line.erase(0, line.find(' ') + 1);
     return lines;
 }
 

@@ -41,13 +41,11 @@ public:
     }
 };
 
-// The mixer's side: what it was told, and its mute and solo buttons.
+// The mixer's side: what it was told; no channel is muted.
 class FakeMixer final : public PlayMixer {
 public:
     std::uint8_t master = 127;
     std::int16_t shift = 0;
-    std::array<bool, 16> mute{};
-    int solo = -1;
     std::vector<int> tempos;
     std::vector<std::string> values;  // "volume 0 100"
     std::array<int, 16> meters{};
@@ -71,9 +69,10 @@ public:
 };
 
 struct PlayRig {
-    // Without `deviceOpens` the default device cannot be opened.
+    // Without `deviceOpens` the default device cannot be opened; `playMixer` replaces the fake mixer.
     explicit PlayRig(PlaySettings settings = {},
-                     PlaybackEngine::ClockMode mode = PlaybackEngine::ClockMode::Simulated, bool deviceOpens = true);
+                     PlaybackEngine::ClockMode mode = PlaybackEngine::ClockMode::Simulated, bool deviceOpens = true,
+                     PlayMixer* playMixer = nullptr);
 
     Sequencer& sequencer() { return engine.sequencer(); }
     PlayBlock& block() { return engine.block(); }
@@ -82,6 +81,8 @@ struct PlayRig {
     // Starts the document as the active song; play() plays it from the start to its end.
     void start(const CPlmDoc& document);
     bool play(const CPlmDoc& document);
+    // Starts the project as the mixer's play.
+    void startProject(const ProjectData& project);
     // Each message as its bytes in hex ("B0 07 64"); timed() puts the milliseconds first.
     std::vector<std::string> messages();
     std::vector<std::string> timed();
@@ -103,5 +104,8 @@ SongInfo infoWith(std::int16_t tempo, std::uint8_t module = 0, std::uint8_t bank
                   bool rhythm = false);
 // Index of the first message equal to `text` at or after `from`; messages.size() when none.
 std::size_t indexOf(const std::vector<std::string>& messages, const std::string& text, std::size_t from = 0);
+inline bool has(const std::vector<std::string>& messages, const std::string& text) {
+    return indexOf(messages, text) < messages.size();
+}
 
 }  // namespace plume::test

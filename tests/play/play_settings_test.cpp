@@ -69,7 +69,7 @@ TEST(PlayMenu, PlayNeedsAStoppedFrameAndSomethingToPlay) {
     EXPECT_FALSE(playSettingsCommandEnabled(PlayMode::File));
 }
 
-TEST(DeviceDialog, ListsThePortsThenTheMapperAndFindsTheDeviceByNameFirst) {
+TEST(DeviceDialog, ListsThePortsThenTheMapperFindsTheDeviceByNameFirstAndRefusesOnlyWinGroove) {
     const std::vector<std::string> ports = {"Synth A", "Synth B"};
     const DeviceChoices byNumber = deviceChoices(ports, 1, "");
     EXPECT_EQ(byNumber.names, (std::vector<std::string>{"Synth A", "Synth B", "MIDI Mapper"}));
@@ -87,15 +87,13 @@ TEST(DeviceDialog, ListsThePortsThenTheMapperAndFindsTheDeviceByNameFirst) {
     EXPECT_EQ(std::tie(s.device, s.deviceName, s.mainVolumeControl), std::make_tuple(1, "Synth B", 0));
     applyDeviceChoice(s, ports, 2, true);
     EXPECT_EQ(std::tie(s.device, s.deviceName, s.mainVolumeControl), std::make_tuple(-1, "", 1));
-}
 
-TEST(DeviceDialog, TheWinGrooveCheckRefusesOnlyThatDevice) {
     platform::ScriptedMessageBox box;
-    const std::vector<std::string> ports = {"WinGroove", "Synth"};
-    EXPECT_FALSE(refusedByWinGroove(ports, 1));
-    EXPECT_FALSE(refusedByWinGroove(ports, -1));
+    const std::vector<std::string> withWinGroove = {"WinGroove", "Synth"};
+    EXPECT_FALSE(refusedByWinGroove(withWinGroove, 1));
+    EXPECT_FALSE(refusedByWinGroove(withWinGroove, -1));
     EXPECT_TRUE(box.shown().empty());
-    EXPECT_TRUE(refusedByWinGroove(ports, 0));
+    EXPECT_TRUE(refusedByWinGroove(withWinGroove, 0));
     EXPECT_EQ(box.shown(), (std::vector<std::string>{"WinGrooveではこの機能は使えません！"}));
 }
 

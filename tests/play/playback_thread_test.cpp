@@ -7,16 +7,13 @@
 namespace plume {
 namespace {
 
-using test::addGroup;
-using test::effectValue;
-using test::note;
-using Lines = std::vector<std::string>;
+using namespace test;
 
 // A second of eighth notes at 240/min, with a chord and effects on the way.
 std::vector<SongRecord> shortSong() {
-    std::vector<SongRecord> song = test::group({note(4, 60), effectValue(effect::kVolume, 90)});
+    std::vector<SongRecord> song = group({note(4, 60), effectValue(effect::kVolume, 90)});
     addGroup(song, {note(4, 67), note(4, 64), effectValue(effect::kPan, 40)});
-    test::addGroups(song, {note(4, 62), note(4, 65), note(4, 69), note(4, 71), note(4, 72)});
+    addGroups(song, {note(4, 62), note(4, 65), note(4, 69), note(4, 71), note(4, 72)});
     return song;
 }
 
@@ -31,16 +28,15 @@ std::vector<long> noteOnOffsets(const std::vector<MidiMessage>& events) {
 }
 
 TEST(PlaybackThread, TheRealTimeThreadPlaysWhatTheSimulatedClockPlaysAndEndsThePlay) {
-    const auto document = test::documentOf(shortSong(), test::infoWith(240));
-    test::PlayRig simulated;
+    const auto document = documentOf(shortSong(), infoWith(240));
+    PlayRig simulated;
     ASSERT_TRUE(simulated.play(*document));
 
     // WHEN the same song plays on the real-time thread
-    test::PlayRig rig({}, PlaybackEngine::ClockMode::Realtime);
+    PlayRig rig({}, PlaybackEngine::ClockMode::Realtime);
     rig.start(*document);
     ASSERT_EQ(rig.sequencer().playMode(), PlayMode::Track);
-    // THEN WM_PLAY_END reaches the frame, which stops; the messages are the same, the notes as
-    // far apart as on the simulated clock
+    // THEN the end reaches the frame, which stops; the messages and the notes' spacing are the same
     ASSERT_TRUE(rig.playToEnd(10000));
     EXPECT_FALSE(rig.engine.component().clockRunning());
     EXPECT_EQ(rig.messages(), simulated.messages());

@@ -40,11 +40,8 @@ int peak(const Wav& wav) {
     return p;
 }
 
-using Folder = test::TempDir;
-
 MidiMessage message(std::initializer_list<std::uint8_t> bytes, std::int64_t ms) {
-    const std::vector<std::uint8_t> v(bytes);
-    return MidiMessage::of(v, ms * 1000);
+    return MidiMessage::of(std::vector<std::uint8_t>(bytes), ms * 1000);
 }
 
 // The first frame louder than the dither noise of silence.
@@ -74,7 +71,7 @@ std::optional<Wav> renderNote(const fs::path& font, const fs::path& path, std::i
 TEST(BuiltInSynth, RendersEachMessageAtItsOwnTime) {
     const auto font = installed("TimGM6mb.sf2");
     if (!font) GTEST_SKIP() << "TimGM6mb.sf2 is not installed";
-    Folder folder;
+    test::TempDir folder;
     const auto early = renderNote(*font, folder / "a.wav", 500);
     const auto late = renderNote(*font, folder / "b.wav", 510);
     ASSERT_TRUE(early && late);
@@ -90,7 +87,7 @@ TEST(BuiltInSynth, RendersEachMessageAtItsOwnTime) {
 }
 
 // Renders one note of `program` in `bank` through `plume-cli play` with the installed fonts.
-std::optional<Wav> renderProgram(const Folder& folder, std::uint8_t bank, std::uint8_t program) {
+std::optional<Wav> renderProgram(const test::TempDir& folder, std::uint8_t bank, std::uint8_t program) {
     SongInfo info = SongInfo::defaults();
     info.setInitialModule(1);  // SC-55: bank select is sent
     info.setInitialBank(bank);
@@ -105,7 +102,7 @@ std::optional<Wav> renderProgram(const Folder& folder, std::uint8_t bank, std::u
 
 TEST(BuiltInSynth, Bank8Program4IsAnotherSoundThanBank0) {
     if (!installed("FluidR3_GM.sf2")) GTEST_SKIP() << "FluidR3_GM.sf2 is not installed";
-    Folder folder;
+    test::TempDir folder;
     const auto variation = renderProgram(folder, 8, 4);
     const auto capital = renderProgram(folder, 0, 4);
     ASSERT_TRUE(variation && capital);
@@ -121,10 +118,10 @@ TEST(BuiltInSynth, Bank8Program4IsAnotherSoundThanBank0) {
     EXPECT_GT(difference / energy, 0.1);
 }
 
-TEST(PlayCommand, WritesTheEventListAndAWavThatIsNotSilent) {
+TEST(BuiltInSynth, ThePlayCommandWritesEventsAndAWavAndTheSynthesiserIsTheMapper) {
     const auto font = installed("TimGM6mb.sf2");
     if (!font) GTEST_SKIP() << "TimGM6mb.sf2 is not installed";
-    Folder folder;
+    test::TempDir folder;
     std::vector<SongRecord> song = test::group({test::note(3, 60), test::effectValue(effect::kVolume, 100)});
     test::addGroup(song, {test::note(3, 64)});
     const fs::path in = folder / "song.PLM";
@@ -151,12 +148,8 @@ TEST(PlayCommand, WritesTheEventListAndAWavThatIsNotSilent) {
     std::ostringstream o2, e2;
     EXPECT_EQ(cli::runCli({"play", in.string(), "--interrupt", "3"}, o2, e2), cli::kUsage);
     EXPECT_EQ(cli::runCli({"play", (folder / "none.PLM").string()}, o2, e2), cli::kBadData);
-}
 
-TEST(SystemDevices, TheBuiltInSynthesiserIsTheMapperAndAPortThatIsNotThereDoesNotOpen) {
-    const auto font = installed("TimGM6mb.sf2");
-    if (!font) GTEST_SKIP() << "TimGM6mb.sf2 is not installed";
-    Folder folder;
+    // The built-in synthesiser is the mapper, and a port that is not there does not open.
     SynthOptions options;
     options.soundFont = *font;
     SystemMidiDevices devices(options, folder / "nocard.wav");
