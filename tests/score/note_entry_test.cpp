@@ -55,8 +55,6 @@ struct NoteEntry : ::testing::Test {
     }
 };
 
-std::vector<SongRecord> quarters(std::initializer_list<int> keys) { return notes(3, keys); }
-
 TEST_F(NoteEntry, AChordIsStoredHighestFirstAndCutAtFourNotes) {
     load({});
     ASSERT_TRUE(enter({kC, {64, 17}, kG, {kEndOfList, 0}, {72, 0}}, {4, mark::kDotted, true}).changed);
@@ -72,14 +70,14 @@ TEST_F(NoteEntry, AChordIsStoredHighestFirstAndCutAtFourNotes) {
     EXPECT_EQ(keysOf(3), (std::vector<int>{70, 67, 64, 60}));
 }
 
-TEST_F(NoteEntry, TheTemplateIsTheNearestNoteBeforeTheCursorElseAfterItElseTheDefault) {
+TEST_F(NoteEntry, TheTemplateIsTheNearestNoteBeforeTheCursorElseAfterItElseTheDefaultAndFillsBareNotes) {
     // GIVEN an empty song WHEN its first note is entered THEN velocity 100, gate 64, delay 0
     SongInfo info = SongInfo::defaults();
     info.setInitialProgram(5);
     load({}, info);
     enter({kC});
     EXPECT_EQ(doc->record(0).bytes, (std::array<std::uint8_t, 10>{1, 0, 3, 0, 0, 60, 100, 0, 64, 5}));
-    std::vector<SongRecord> song = quarters({60, 62});
+    std::vector<SongRecord> song = notes(3, {60, 62});
     song[0].setVelocity(90);
     song[1].setVelocity(50);
     song[1].setMarks(0x23);
@@ -87,6 +85,24 @@ TEST_F(NoteEntry, TheTemplateIsTheNearestNoteBeforeTheCursorElseAfterItElseTheDe
     load(song);
     EXPECT_EQ(std::tuple(noteTemplate(*doc, 3).velocity(), noteTemplate(*doc, 3).marks(), noteTemplate(*doc, 0).velocity()),
               std::tuple(50, 0, 90));
+
+    // a complete group is entered and its bare notes take the template
+    song = notes(3, {60});
+    song[0].setVelocity(77);
+    load(song);
+    cursorAt(0, 1);
+    std::vector<SongRecord> group = {note(5, 72), note(5, 67)};
+    group[0].setGroupSize(2);
+    group[0].setVelocity(0);  // bare: takes the template
+    group[1].setVelocity(120);
+    group[1].setMarks(0x43);
+    enterGroup(*doc, *view, kInsertQuarter, group);
+    EXPECT_EQ(doc->record(1).groupSize(), 2);
+    EXPECT_EQ(std::make_tuple(doc->record(1).velocity(), doc->record(2).velocity(), doc->record(2).marks()),
+              std::make_tuple(77, 120, 0));
+    // a size byte beyond ten records is refused
+    group[0].setGroupSize(11);
+    EXPECT_FALSE(enterGroup(*doc, *view, kInsertQuarter, group).changed);
 }
 
 TEST_F(NoteEntry, OverwriteReplacesTheCursorGroupButNeverALineBreak) {
@@ -107,7 +123,7 @@ TEST_F(NoteEntry, OverwriteReplacesTheCursorGroupButNeverALineBreak) {
 }
 
 TEST_F(NoteEntry, EnterSplitsALineAndBackSpaceJoinsItAgain) {
-    const std::vector<SongRecord> song = quarters({60, 62, 64, 65, 67, 69});
+    const std::vector<SongRecord> song = notes(3, {60, 62, 64, 65, 67, 69});
     load(song);
     cursorAt(0, 3);
     EXPECT_EQ(enterMark(*doc, *view, kOverwriteQuarter, type::kLineBreak).repaint, Repaint::All);
@@ -209,7 +225,7 @@ TEST_F(NoteEntry, BackSpaceAndDeleteRemoveOneGroupAndMendItsTie) {
 }
 
 TEST_F(NoteEntry, DeclinedSnapshotsAndAFullSongChangeNothing) {
-    load(quarters({60}));
+    load(notes(3, {60}));
     view->undoRing() = UndoRing([](std::size_t) { return std::unique_ptr<std::vector<SongRecord>>(); });
     box.script({Answer::No});
     EXPECT_FALSE(enter({kE}).changed);
@@ -228,8 +244,8 @@ TEST_F(NoteEntry, DeclinedSnapshotsAndAFullSongChangeNothing) {
     EXPECT_EQ(view->undoRing().size(), 0u);
 }
 
-TEST_F(NoteEntry, TextsAreStoredAsSixBytesOfShiftJisAndAnEmptyOneRemovesThem) {
-    load(quarters({60}));
+TEST_F(NoteEntry, TextsAreSixBytesOfShiftJisAndValueListsGoToTheCursorChordOrTheWholeRange) {
+    load(notes(3, {60}));
     setLyric(*doc, *view, "ラララララ");
     EXPECT_EQ(doc->groupText(0, kind::kLyric), "\x83\x89\x83\x89\x83\x89");
     setChordName(*doc, *view, "Cmaj7");
@@ -239,9 +255,8 @@ TEST_F(NoteEntry, TextsAreStoredAsSixBytesOfShiftJisAndAnEmptyOneRemovesThem) {
     // at the end of the song there is no group to carry a text
     cursorAt(0, 1);
     EXPECT_FALSE(setLyric(*doc, *view, "x").changed);
-}
 
-TEST_F(NoteEntry, DelayGateAndVelocityListsGoToTheCursorChordOrTheWholeRange) {
+    // delay, gate and velocity lists go to the cursor chord or the whole range
     std::vector<SongRecord> song = group({note(3, 67), note(3, 64), note(3, 60)});
     addGroup(song, {note(3, 62)});
     load(song);
@@ -256,25 +271,6 @@ TEST_F(NoteEntry, DelayGateAndVelocityListsGoToTheCursorChordOrTheWholeRange) {
     const std::vector<std::uint8_t> velocities = {30, 99};
     setVelocities(*doc, *view, velocities);
     for (std::size_t i = 0; i < 4; ++i) EXPECT_EQ(doc->record(i).velocity(), 30);
-}
-
-TEST_F(NoteEntry, ACompleteGroupIsEnteredAndItsBareNotesTakeTheTemplate) {
-    std::vector<SongRecord> song = quarters({60});
-    song[0].setVelocity(77);
-    load(song);
-    cursorAt(0, 1);
-    std::vector<SongRecord> group = {note(5, 72), note(5, 67)};
-    group[0].setGroupSize(2);
-    group[0].setVelocity(0);  // bare: takes the template
-    group[1].setVelocity(120);
-    group[1].setMarks(0x43);
-    enterGroup(*doc, *view, kInsertQuarter, group);
-    EXPECT_EQ(doc->record(1).groupSize(), 2);
-    EXPECT_EQ(std::make_tuple(doc->record(1).velocity(), doc->record(2).velocity(), doc->record(2).marks()),
-              std::make_tuple(77, 120, 0));
-    // a size byte beyond ten records is refused
-    group[0].setGroupSize(11);
-    EXPECT_FALSE(enterGroup(*doc, *view, kInsertQuarter, group).changed);
 }
 
 std::vector<int> keys(std::string_view text, int area, int keySignature = 0) {
