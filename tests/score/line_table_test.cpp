@@ -49,7 +49,7 @@ std::vector<Entry> entries(const LineTable& table) {
     return out;
 }
 
-TEST(LineTable, LinesCountTheirGroupsBarsAndKeys) {
+TEST(LineTable, LinesCountTheirGroupsBarsAndKeysEvenWhenEmpty) {
     // GIVEN in key 8: two bars and a key change to three sharps, then a time change and a bar
     std::vector<SongRecord> song = group({note(3, 60), effectValue(effect::kVolume, 90)});
     addGroups(song, {barLine(), metaKey(3), note(3, 62), barLine(), lineBreak(), metaTime(3, 2), note(3, 64), barLine()});
@@ -60,12 +60,11 @@ TEST(LineTable, LinesCountTheirGroupsBarsAndKeys) {
     EXPECT_EQ(std::pair(table.line(1).beats, table.line(1).beatUnit), std::pair(4, 2));
     EXPECT_EQ(table.line(0).staffX0, kClefWidth + kKeyAccidentalWidth + 32);
     EXPECT_EQ(table.line(1).staffX0, kClefWidth + 3 * kKeyAccidentalWidth + 12);
-}
 
-TEST(LineTable, EmptyLinesAndEmptySongs) {
-    const LineTable table = laidOut(groups({note(3, 40), lineBreak(), lineBreak(), note(3, 40)}));
-    EXPECT_EQ(entries(table), (std::vector<Entry>{{0, 2, 0, 0}, {2, 1, 1, 0}, {3, 1, 2, 0}}));
-    EXPECT_EQ(staves(table), (std::vector<Staff>{{kBass, 0, 102}, {kTreble, 102, 102}, {kBass, 204, 102}}));
+    // empty lines and empty songs
+    const LineTable empties = laidOut(groups({note(3, 40), lineBreak(), lineBreak(), note(3, 40)}));
+    EXPECT_EQ(entries(empties), (std::vector<Entry>{{0, 2, 0, 0}, {2, 1, 1, 0}, {3, 1, 2, 0}}));
+    EXPECT_EQ(staves(empties), (std::vector<Staff>{{kBass, 0, 102}, {kTreble, 102, 102}, {kBass, 204, 102}}));
     std::vector<SongRecord> ended = group({note(3, 70), note(3, 40)});
     addGroup(ended, {lineBreak()});
     EXPECT_EQ(entries(laidOut(ended)), (std::vector<Entry>{{0, 2, 0, 0}, {3, 0, 1, 0}}));

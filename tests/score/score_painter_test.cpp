@@ -169,7 +169,7 @@ TEST(ScorePainter, MeasureAccidentalsFollowTheKeyResetAtBarLinesAndLineBreaksAnd
     EXPECT_EQ(paintSong(groups({note(3, 71)}), inKey(8)).blitsOf(natural), (Points{{kX0 + 7, 44}}));
 }
 
-TEST(ScorePainter, TiesJoinNotesOfOneKeyWithinALine) {
+TEST(ScorePainter, TiesJoinNotesOfOneKeyAndTupletBracketsSpanTheirNotesWithinALine) {
     // THEN an arc from x + 10 to x + 10: under the heads for stem up, over them for stem down
     EXPECT_EQ(paintSong(groups({note(3, 67, mark::kTieBegin), note(3, 67, mark::kTieEnd)})).calls(Kind::Arc),
               (std::vector{tieArc({64, 56, 85, 68}, kArcLowerHalfStart)}));
@@ -190,9 +190,7 @@ TEST(ScorePainter, TiesJoinNotesOfOneKeyWithinALine) {
         eleven[first].setGroupSize(11);
     }
     EXPECT_EQ(paintSong(eleven).calls(Kind::Arc).size(), 10u);
-}
 
-TEST(ScorePainter, TupletBracketSpansItsNotes) {
     // GIVEN a triplet of eighths C5 D5 E5 (stems down, highest head top 42)
     std::vector<SongRecord> s = notes(4, {72, 74, 76});
     markTuplet(s, {0, 1, 2}, 3);
@@ -210,15 +208,6 @@ TEST(ScorePainter, TupletBracketSpansItsNotes) {
     std::vector<SongRecord> split = groups({note(4, 72), lineBreak(), note(4, 74), note(4, 76)});
     markTuplet(split, {0, 2, 3}, 3);
     EXPECT_TRUE(blackLines(paintSong(split)).empty());
-}
-
-TEST(ScorePainter, MarkedLineIsYellowUntilMarksAreCleared) {
-    Score score{groups({note(3, 67), lineBreak(), note(3, 67)})};
-    score.table.setMarked(1, true);
-    EXPECT_EQ(score.paint().calls(Kind::Fill),
-              (std::vector{fillCall({0, 0, kWidth, 102}, kWhite), fillCall({0, 102, kWidth, 204}, kMarkYellow)}));
-    score.table.clearMarks();
-    for (const CanvasCall& fill : score.paint().calls(Kind::Fill)) EXPECT_EQ(fill.colour, kWhite);
 }
 
 TEST(ScorePainter, KeyChangesShowTheNewSignature) {
@@ -259,7 +248,7 @@ TEST(ScorePainter, TextsAndEffectMarkersOfAGroup) {
     EXPECT_TRUE(paper.blitsOf(glyph_id::kEffectMarker).empty());
 }
 
-TEST(ScorePainter, SelectionInvertsTheRangeLineByLineAndTheCaret) {
+TEST(ScorePainter, SelectionInvertsTheRangeLineByLineAndTheCaretAndMarkedLinesAreYellow) {
     Score score{groups({note(3, 67), note(3, 67), note(3, 67), lineBreak(), note(3, 67), note(3, 67), note(3, 67)})};
     score.view.anchor = {0, 1};
     score.view.cursor = {1, 2};
@@ -287,6 +276,14 @@ TEST(ScorePainter, SelectionInvertsTheRangeLineByLineAndTheCaret) {
     RecordingCanvas caret;
     ScorePainter(glyphSet()).paintCaret(caret, {30, 11}, false);
     EXPECT_EQ(caret.calls(Kind::Invert), (std::vector{CanvasCall{.kind = Kind::Invert, .rect = {30, 11, 32, 91}}}));
+
+    // a marked line is yellow until the marks are cleared
+    Score marked{groups({note(3, 67), lineBreak(), note(3, 67)})};
+    marked.table.setMarked(1, true);
+    EXPECT_EQ(marked.paint().calls(Kind::Fill),
+              (std::vector{fillCall({0, 0, kWidth, 102}, kWhite), fillCall({0, 102, kWidth, 204}, kMarkYellow)}));
+    marked.table.clearMarks();
+    for (const CanvasCall& fill : marked.paint().calls(Kind::Fill)) EXPECT_EQ(fill.colour, kWhite);
 }
 
 }  // namespace
