@@ -13,13 +13,13 @@
 #include "platform/message_box.h"
 #include "platform/profile.h"
 #include "print/qt/page_layout_dialog.h"
+#include "print/print_songs.h"
 #include "print/qt/page_painter.h"
 #include "print/qt/print_song.h"
 #include "score/glyphs.h"
 #include "score/qt/qt_canvas.h"
 #include "score/qt/score_image.h"
 #include "support/qt_test_app.h"
-#include "support/song_builder.h"
 #include "support/temp_dir.h"
 
 namespace plume {
@@ -47,46 +47,24 @@ TEST(PageLayoutDialog, AWrongFieldKeepsTheDialogOpenWithTheFocusOnIt) {
     dialog.field(PageLayoutField::Left)->setText("0");
     dialog.field(PageLayoutField::Resolution)->setText("10");
     dialog.accept();
-    EXPECT_FALSE(dialog.isVisible());
-    EXPECT_EQ(dialog.result(), QDialog::Accepted);
+    EXPECT_EQ(std::pair(dialog.isVisible(), dialog.result()), std::pair(false, int(QDialog::Accepted)));
     EXPECT_EQ(loadPageLayout(profile), (PageLayout{0, 15, 5, 3, 10}));
-}
-
-// `count` lines of notes only (no effect markers, which only the screen shows).
-std::vector<SongRecord> notesSong(int count) {
-    std::vector<SongRecord> song;
-    for (int i = 0; i < count; ++i) {
-        addGroups(song, {note(3, std::uint8_t(60 + i % 12)), note(3, 64), barLine(), note(2, 67)});
-        if (i + 1 < count) addGroups(song, {lineBreak()});
-    }
-    return song;
-}
-
-PrintSource sourceOf(const std::vector<SongRecord>& song) {
-    PrintSource source;
-    source.records = song;
-    source.table.rebuild(song, SongInfo::defaults());
-    source.documentTitle = "melody.PLM";
-    return source;
 }
 
 TEST(PrintDialog, TheSelectionOptionOnlyWithARange) {
     qtApp();
-    const std::vector<SongRecord> song = notesSong(4);
+    const std::vector<SongRecord> song = longSong(4);
     PrintSource source = sourceOf(song);
     QPrinter printer;
-    {
+    const auto prepared = [&] {
         QPrintDialog dialog(&printer);
         preparePrintDialog(dialog, source);
-        EXPECT_FALSE(dialog.testOption(QAbstractPrintDialog::PrintSelection));
-        EXPECT_EQ(dialog.printRange(), QAbstractPrintDialog::AllPages);
-    }
+        return std::pair(dialog.testOption(QAbstractPrintDialog::PrintSelection), dialog.printRange());
+    };
+    EXPECT_EQ(prepared(), std::pair(false, QAbstractPrintDialog::AllPages));
     source.anchor = {1, 0};
     source.cursor = {2, 3};
-    QPrintDialog dialog(&printer);
-    preparePrintDialog(dialog, source);
-    EXPECT_TRUE(dialog.testOption(QAbstractPrintDialog::PrintSelection));
-    EXPECT_EQ(dialog.printRange(), QAbstractPrintDialog::Selection);
+    EXPECT_EQ(prepared(), std::pair(true, QAbstractPrintDialog::Selection));
 }
 
 int darkPixels(const QImage& image, const QRect& rect) {
@@ -99,7 +77,7 @@ int darkPixels(const QImage& image, const QRect& rect) {
 
 TEST(PagePainter, APageIsTheTitleTheOrdinaryScoreAndTheLineNumbers) {
     qtApp();
-    const std::vector<SongRecord> song = notesSong(60);
+    const std::vector<SongRecord> song = longSong(60);
     const PrintSource source = sourceOf(song);
     // A4 at 150 dpi: margins 20 mm = 118 px, the score 27 mm = 159 px down
     const PrinterFigures printer{150, 150, 1240, 1754, 0, 0};
@@ -135,32 +113,21 @@ TEST(PagePainter, APageIsTheTitleTheOrdinaryScoreAndTheLineNumbers) {
     EXPECT_EQ(darkPixels(image, {0, 159 + extent, 1240, 1754 - 159 - extent}), 0);
 }
 
-TEST(PrintTo, APdfPrinterGetsEveryPage) {
+TEST(PrintSong, APdfPrinterAndThePreviewGetEveryPageInTheProfilesLayout) {
     qtApp();
     TempDir dir;
-    platform::MemoryProfile app;
+    platform::MemoryProfile app("[Print Layout]\nReso=2\n");
     platform::installProfiles(nullptr, &app);
-    const std::vector<SongRecord> song = notesSong(120);
+    const std::vector<SongRecord> song = longSong(80);
     const PrintSource source = sourceOf(song);
     QPrinter printer(QPrinter::HighResolution);
     printer.setOutputFormat(QPrinter::PdfFormat);
     printer.setResolution(300);
     printer.setOutputFileName(QString::fromStdString((dir / "song.pdf").string()));
-    const int expected = planPrint(source, printerFigures(printer), {}, false).pageCount();
-    EXPECT_GT(expected, 3);
-    EXPECT_EQ(printTo(printer, source, false), expected);
-    platform::installProfiles(nullptr, nullptr);
-    const auto bytes = platform::readFile(dir / "song.pdf");
-    ASSERT_TRUE(bytes);
-    EXPECT_EQ(std::string(bytes->begin(), bytes->begin() + 5), "%PDF-");
-}
-
-TEST(PreviewSong, ThePreviewShowsEveryPage) {
-    qtApp();
-    platform::MemoryProfile app("[Print Layout]\nReso=2\n");
-    platform::installProfiles(nullptr, &app);
-    const std::vector<SongRecord> song = notesSong(80);
-    PrintSource source = sourceOf(song);
+    const int printed = planPrint(source, printerFigures(printer), printingLayout(app), false).pageCount();
+    EXPECT_GT(printed, 3);
+    EXPECT_EQ(printTo(printer, source, false), printed);
+    // the preview of the shared printer
     const int expected = planPrint(source, printerFigures(sharedPrinter()), printingLayout(app), false).pageCount();
     int shown = -1;
     QTimer poll;
@@ -176,6 +143,9 @@ TEST(PreviewSong, ThePreviewShowsEveryPage) {
     platform::installProfiles(nullptr, nullptr);
     EXPECT_GT(expected, 1);
     EXPECT_EQ(shown, expected);
+    const auto bytes = platform::readFile(dir / "song.pdf");
+    ASSERT_TRUE(bytes);
+    EXPECT_EQ(std::string(bytes->begin(), bytes->begin() + 5), "%PDF-");
 }
 
 }  // namespace

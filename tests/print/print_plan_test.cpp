@@ -7,93 +7,71 @@
 #include "platform/profile.h"
 #include "print/page_layout.h"
 #include "print/print_plan.h"
+#include "print/print_songs.h"
 #include "song/project.h"
-#include "support/song_builder.h"
 
 namespace plume {
 namespace {
 
 using namespace test;
 
-TEST(PageGeometry, OffsetsEatIntoMarginsButNeverBelowZero) {
+TEST(PageGeometry, OffsetsEatIntoMarginsButNeverBelowZeroAndResoMapsUnitsAlongTheLowerResolution) {
     // a 600 dpi printer whose unprintable border is 25.4 mm across and 12.7 mm down
-    PrinterFigures printer;
-    printer.offsetX = 600;
-    printer.offsetY = 300;
-    const PageGeometry g = pageGeometry(printer, {20, 20, 3, 4, 1});
-    EXPECT_EQ(g.offsetMmX, 25);
-    EXPECT_EQ(g.offsetMmY, 13);
+    const PageGeometry g = pageGeometry({.offsetX = 600, .offsetY = 300}, {20, 20, 3, 4, 1});
+    EXPECT_EQ(std::pair(g.offsetMmX, g.offsetMmY), std::pair(25, 13));
     // the left margin, smaller than the offset, is 0; the right and bottom ones grow by the offsets
     EXPECT_EQ((std::array{g.leftMm, g.topMm, g.rightMm, g.bottomMm}), (std::array{0, 7, 28, 17}));
-}
-
-TEST(PageGeometry, ResoMapsUnitsToPixelsAlongTheLowerResolution) {
     // {dpi x, dpi y, reso, unit x, unit y}
     for (const auto& [dpiX, dpiY, reso, x, y] : {std::array{600, 600, 1, 1, 1}, std::array{600, 300, 2, 4, 2},
                                                  std::array{300, 600, 2, 2, 4}}) {
-        const PageGeometry g = pageGeometry({dpiX, dpiY, 4960, 7016, 0, 0}, {20, 20, 0, 0, reso});
-        EXPECT_EQ(std::pair(g.unitX, g.unitY), std::pair(x, y)) << dpiX << "x" << dpiY << " reso " << reso;
+        const PageGeometry r = pageGeometry({dpiX, dpiY, 4960, 7016, 0, 0}, {20, 20, 0, 0, reso});
+        EXPECT_EQ(std::pair(r.unitX, r.unitY), std::pair(x, y)) << dpiX << "x" << dpiY << " reso " << reso;
     }
 }
 
 TEST(PageGeometry, PrintableAreaLeavesTheMarginsAndTheTitleRoom) {
     // A4 at 600 dpi, the default layout: 20 mm = 472 px left, 20 + 7 mm = 638 px at the top
     const PageGeometry g = pageGeometry(kA4At600Dpi, {20, 20, 0, 0, 1});
-    EXPECT_EQ(g.marginLeft, 472);
-    EXPECT_EQ(g.marginTop, 638);
-    EXPECT_EQ(g.printableWidth, 4960 - 472);
-    EXPECT_EQ(g.printableHeight, 7016 - 638);
+    EXPECT_EQ((std::array{g.marginLeft, g.marginTop, g.printableWidth, g.printableHeight}),
+              (std::array{472, 638, 4960 - 472, 7016 - 638}));
     // with Reso 2 the page holds half as many units, the pixel margins taken as units
     const PageGeometry r2 = pageGeometry(kA4At600Dpi, {20, 20, 10, 5, 2});
-    EXPECT_EQ(r2.printableWidth, 2480 - 472 - 236);
-    EXPECT_EQ(r2.printableHeight, 3508 - 638 - 118);
+    EXPECT_EQ(std::pair(r2.printableWidth, r2.printableHeight), std::pair(2480 - 472 - 236, 3508 - 638 - 118));
     // "Page %d" ends a character short of the right margin: 210 mm less 20 mm, less 7 characters
     EXPECT_EQ(g.titleWidth, 1900);
     EXPECT_EQ(pageNumberX(g, 6), 1900 - 7 * 25);
     EXPECT_FALSE(pageGeometry({0, 0, 0, 0, 0, 0}, {}).printable());
 }
 
-PrintSource sourceOf(const std::vector<SongRecord>& song, bool grandStaff = false) {
-    PrintSource source;
-    source.records = song;
-    source.table.rebuild(song, SongInfo::defaults(), {.grandStaff = grandStaff});
-    source.documentTitle = "song.PLM";
-    return source;
-}
-
-// `count` lines; every third spans both staves (153 high), the others are treble lines (102).
-std::vector<SongRecord> longSong(int count) {
-    std::vector<SongRecord> song;
-    for (int i = 0; i < count; ++i) {
-        if (i % 3 == 0) addGroups(song, {note(3, 50), note(3, 70)});
-        else addGroups(song, {note(3, 72), note(3, 74)});
-        if (i + 1 < count) addGroups(song, {lineBreak()});
-    }
-    return song;
+// Each line number's text and height on its page.
+using Numbers = std::vector<std::pair<std::string, int>>;
+Numbers numbersOf(const PrintedPage& page) {
+    Numbers out;
+    for (const LineNumberLabel& n : page.numbers) out.emplace_back(n.text, n.y);
+    return out;
 }
 
 TEST(Pagination, ALongSongPrintsEveryLineOnceAndNoPageCouldTakeMore) {
     const std::vector<SongRecord> song = longSong(300);
+    const PrintSource source = sourceOf(song);
+    const LineTable& table = source.table;
     for (int reso : {1, 3}) {
-        const PrintSource source = sourceOf(song);
         const PrintPlan plan = planPrint(source, kA4At600Dpi, {20, 20, 0, 0, reso}, false);
         const int height = plan.geometry.printableHeight;
         ASSERT_GT(plan.pageCount(), 1);
         int next = 0;
         for (const LineRange& page : plan.pages) {
             EXPECT_EQ(page.first, next);
-            const int top = source.table.line(page.first).top;
-            EXPECT_LT(source.table.line(page.last).bottom() - top, height) << "line " << page.last << " is cut";
+            const int top = table.line(page.first).top;
+            EXPECT_LT(table.line(page.last).bottom() - top, height) << "line " << page.last << " is cut";
             if (page.last < 299) {
-                EXPECT_GE(source.table.line(page.last + 1).bottom() - top, height);
+                EXPECT_GE(table.line(page.last + 1).bottom() - top, height);
             }
             next = page.last + 1;
         }
         EXPECT_EQ(next, 300);
     }
     // A line whose bottom reaches the printable height exactly goes to the next page.
-    const PrintSource whole = sourceOf(song);
-    const LineTable& table = whole.table;
     const int exact = table.line(5).bottom() - table.line(0).top;
     EXPECT_EQ(paginate(table, {0, 20}, exact).front(), (LineRange{0, 4}));
     EXPECT_EQ(paginate(table, {0, 20}, exact + 1).front(), (LineRange{0, 5}));
@@ -121,16 +99,12 @@ TEST(Pagination, AShortSongIsOnePageNumberedOne) {
     ASSERT_EQ(plan.pageCount(), 1);
     const auto page = plan.page(source, 1);
     ASSERT_TRUE(page);
-    EXPECT_EQ(page->number, 1);
-    EXPECT_TRUE(page->last);
-    EXPECT_EQ(pageNumberText(page->number), "Page 1");
+    EXPECT_EQ(std::tuple(page->number, page->last, pageNumberText(page->number)), std::tuple(1, true, "Page 1"));
     EXPECT_FALSE(plan.page(source, 2));
     // drawn down to the song's last line only, as wide as the printable area, a number at each line's top
     EXPECT_EQ(page->view.height, source.table.line(2).bottom());
     EXPECT_EQ(page->view.width, plan.geometry.printableWidth);
-    ASSERT_EQ(page->numbers.size(), 3u);
-    EXPECT_EQ(page->numbers[1].y, 153);
-    EXPECT_EQ(page->numbers[2].text, "3");
+    EXPECT_EQ(numbersOf(*page), (Numbers{{"1", 0}, {"2", 153}, {"3", 255}}));
 }
 
 TEST(Pagination, TheSelectionPrintsOnlyItsLinesWithTheirNumbersInTheSong) {
@@ -141,10 +115,8 @@ TEST(Pagination, TheSelectionPrintsOnlyItsLinesWithTheirNumbersInTheSong) {
     ASSERT_EQ(plan.pageCount(), 1);
     const PrintedPage page = *plan.page(source, 1);
     EXPECT_EQ(page.lines, (LineRange{12, 17}));
-    ASSERT_EQ(page.numbers.size(), 6u);
-    EXPECT_EQ(page.numbers.front().text, "13");
-    EXPECT_EQ(page.numbers.front().y, 0);
-    EXPECT_EQ(page.numbers.back().text, "18");
+    // lines 12 and 15 span both staves
+    EXPECT_EQ(numbersOf(page), (Numbers{{"13", 0}, {"14", 153}, {"15", 255}, {"16", 357}, {"17", 510}, {"18", 612}}));
     EXPECT_EQ(page.view.anchor, source.anchor) << "the printed selection keeps its highlight";
     // the whole song printed: the selection is collapsed onto the cursor
     const PrintPlan whole = planPrint(source, kA4At600Dpi, {20, 20, 0, 0, 1}, false);
@@ -190,7 +162,7 @@ TEST(PageLayoutSettings, DefaultsCaseFreeKeysAndTheSmallRight) {
     EXPECT_EQ(printingLayout(wild), (PageLayout{0, 50, 0, 0, 1}));
 }
 
-TEST(PageLayoutForm, TheFirstWrongFieldInCheckingOrderKeepsTheDialogOpen) {
+TEST(PageLayoutForm, TheFirstWrongFieldInCheckingOrderKeepsTheDialogOpenAndValidFieldsAreWritten) {
     platform::ScriptedMessageBox box;
     // {left, top, right, bottom, resolution}; the top is checked after the right
     const std::tuple<PageLayoutForm, PageLayoutField, std::string> cases[] = {
@@ -209,13 +181,10 @@ TEST(PageLayoutForm, TheFirstWrongFieldInCheckingOrderKeepsTheDialogOpen) {
         EXPECT_EQ(box.shown(), std::vector<std::string>{message});
         EXPECT_EQ(profile.text(), "") << "nothing is written while a field is wrong";
     }
-}
-
-TEST(PageLayoutForm, ValidFieldsAtTheirBoundsAreWritten) {
-    platform::ScriptedMessageBox box;
+    // valid fields at their bounds are written
     platform::MemoryProfile profile;
-    PageLayoutForm form{" 0", "50", "0", "50 ", "10"};
-    EXPECT_EQ(form.accept(profile), std::nullopt);
+    box.clear();
+    EXPECT_EQ((PageLayoutForm{" 0", "50", "0", "50 ", "10"}.accept(profile)), std::nullopt);
     EXPECT_TRUE(box.shown().empty());
     EXPECT_EQ(loadPageLayout(profile), (PageLayout{0, 50, 0, 50, 10}));
 }

@@ -1,8 +1,10 @@
+// The line table and the positions on it: staves, columns, clicks, status numbers, caret, scrolling.
 #include <gtest/gtest.h>
 
 #include <array>
 
 #include "score/line_table.h"
+#include "score/score_position.h"
 #include "support/song_builder.h"
 
 namespace plume {
@@ -47,7 +49,7 @@ std::vector<Entry> entries(const LineTable& table) {
     return out;
 }
 
-TEST(LineTable, LinesCountTheirGroupsBarsAndKeys) {
+TEST(LineTable, LinesCountTheirGroupsBarsAndKeysEvenWhenEmpty) {
     // GIVEN in key 8: two bars and a key change to three sharps, then a time change and a bar
     std::vector<SongRecord> song = group({note(3, 60), effectValue(effect::kVolume, 90)});
     addGroups(song, {barLine(), metaKey(3), note(3, 62), barLine(), lineBreak(), metaTime(3, 2), note(3, 64), barLine()});
@@ -58,12 +60,11 @@ TEST(LineTable, LinesCountTheirGroupsBarsAndKeys) {
     EXPECT_EQ(std::pair(table.line(1).beats, table.line(1).beatUnit), std::pair(4, 2));
     EXPECT_EQ(table.line(0).staffX0, kClefWidth + kKeyAccidentalWidth + 32);
     EXPECT_EQ(table.line(1).staffX0, kClefWidth + 3 * kKeyAccidentalWidth + 12);
-}
 
-TEST(LineTable, EmptyLinesAndEmptySongs) {
-    const LineTable table = laidOut(groups({note(3, 40), lineBreak(), lineBreak(), note(3, 40)}));
-    EXPECT_EQ(entries(table), (std::vector<Entry>{{0, 2, 0, 0}, {2, 1, 1, 0}, {3, 1, 2, 0}}));
-    EXPECT_EQ(staves(table), (std::vector<Staff>{{kBass, 0, 102}, {kTreble, 102, 102}, {kBass, 204, 102}}));
+    // empty lines and empty songs
+    const LineTable empties = laidOut(groups({note(3, 40), lineBreak(), lineBreak(), note(3, 40)}));
+    EXPECT_EQ(entries(empties), (std::vector<Entry>{{0, 2, 0, 0}, {2, 1, 1, 0}, {3, 1, 2, 0}}));
+    EXPECT_EQ(staves(empties), (std::vector<Staff>{{kBass, 0, 102}, {kTreble, 102, 102}, {kBass, 204, 102}}));
     std::vector<SongRecord> ended = group({note(3, 70), note(3, 40)});
     addGroup(ended, {lineBreak()});
     EXPECT_EQ(entries(laidOut(ended)), (std::vector<Entry>{{0, 2, 0, 0}, {3, 0, 1, 0}}));
@@ -80,12 +81,10 @@ TEST(LineTable, GrowsPastThreeHundredLinesAndKeepsMarks) {
     table.setMarked(320, true);  // past the table: ignored until the table grows
     table.rebuild(song, SongInfo::defaults());
     ASSERT_EQ(table.lineCount(), 350);
-    EXPECT_EQ(table.line(349).firstGroup, 698u);
+    EXPECT_EQ(entries(table).back(), (Entry{698, 1, 349, 0}));
     EXPECT_EQ(table.line(349).top, 349 * 102);
-    EXPECT_EQ(table.line(349).barsBefore, 349);
     EXPECT_EQ(table.positionOf(song, 641), (ScorePosition{320, 1}));
-    EXPECT_TRUE(table.line(5).marked);
-    EXPECT_FALSE(table.line(320).marked);
+    EXPECT_EQ(std::pair(table.line(5).marked, table.line(320).marked), std::pair(true, false));
     table.setMarked(320, true);
     table.rebuild(song, SongInfo::defaults());
     EXPECT_TRUE(table.line(320).marked);
@@ -123,12 +122,48 @@ TEST(LineTable, RecordsAndPositionsMapBothWays) {
     std::vector<SongRecord> song = group({note(3, 60), note(3, 64)});
     addGroups(song, {lineBreak(), note(3, 62)});
     const LineTable table = laidOut(song);
-    EXPECT_EQ(table.positionOf(song, 1), (ScorePosition{0, 0}));
-    EXPECT_EQ(table.positionOf(song, 3), (ScorePosition{1, 0}));
-    EXPECT_EQ(table.positionOf(song, song.size()), (ScorePosition{1, 1}));
-    EXPECT_EQ(table.recordAt(song, 0, 1), 2u);
-    EXPECT_EQ(table.recordAt(song, 0, 2), 3u);
-    EXPECT_EQ(table.recordAt(song, 1, 1), song.size());
+    EXPECT_EQ((std::vector{table.positionOf(song, 1), table.positionOf(song, 3), table.positionOf(song, song.size())}),
+              (std::vector<ScorePosition>{{0, 0}, {1, 0}, {1, 1}}));
+    EXPECT_EQ((std::vector{table.recordAt(song, 0, 1), table.recordAt(song, 0, 2), table.recordAt(song, 1, 1)}),
+              (std::vector<std::size_t>{2, 3, song.size()}));
+}
+
+// Line 0 grand (153), line 1 treble (102), line 2 treble, final (102).
+struct ThreeLines : ::testing::Test {
+    std::vector<SongRecord> song = [] {
+        std::vector<SongRecord> s = group({note(3, 50), note(3, 70)});
+        addGroups(s, {barLine(), note(3, 60), barLine(), note(3, 62), lineBreak(), note(3, 72), lineBreak(), note(3, 74)});
+        return s;
+    }();
+    LineTable table = laidOut(song);
+    LineTable grand = laidOut(song, {.grandStaff = true});
+};
+
+TEST_F(ThreeLines, YFindsTheLineByItsBandAndVisibleLinesFitTheClientHeight) {
+    // {table, top line, y, line}: a grand staff's band is 139 high, and below it, as below every
+    // line, is the last line; with the grand-staff setting every line is 139 further
+    const std::tuple<const LineTable*, int, int, int> cases[] = {
+        {&table, 0, 0, 0},   {&table, 0, 138, 0}, {&table, 0, 153, 1},  {&table, 0, 254, 1},
+        {&table, 0, 255, 2}, {&table, 0, 140, 2}, {&table, 0, 5000, 2}, {&table, 1, 0, 1},
+        {&table, 1, 102, 2}, {&grand, 0, 138, 0}, {&grand, 0, 139, 1},  {&grand, 1, 139, 2},
+        {&grand, 1, 5000, 2}};
+    for (const auto& [lines, top, y, line] : cases) EXPECT_EQ(lineAtY(*lines, top, y), line) << top << " " << y;
+    EXPECT_EQ((std::vector{visibleLineCount(table, 0, 153), visibleLineCount(table, 0, 154), visibleLineCount(table, 1, 1000),
+                           visibleLineCount(grand, 0, 140), visibleLineCount(grand, 1, 1000)}),
+              (std::vector{1, 2, 2, 2, 2}));
+}
+
+TEST_F(ThreeLines, StatusNumbersCaretAndScrollRanges) {
+    std::vector<StatusNumbers> numbers;
+    for (ScorePosition p : {ScorePosition{0, 0}, {0, 2}, {0, 5}, {1, 0}, {2, 1}}) numbers.push_back(statusNumbers(song, table, p));
+    EXPECT_EQ(numbers, (std::vector<StatusNumbers>{{1, 1}, {1, 2}, {1, 3}, {2, 4}, {3, 5}}));
+    // the caret is centred in its line
+    EXPECT_EQ(caretPosition(song, table, 0, {0, 2}, 0), (CaretPosition{table.line(0).staffX0 + 42, (153 - 80) / 2}));
+    EXPECT_EQ(caretPosition(song, table, 0, {1, 1}, 1), (CaretPosition{table.line(1).staffX0, 153 + 11}));
+    EXPECT_EQ(caretPosition(song, table, 1, {2, 0}, 0), (CaretPosition{table.line(2).staffX0, 102 + 11}));
+    EXPECT_EQ(scrollRanges(table, DisplayMode::Score, 40), (ScrollRanges{true, 2, 500}));
+    EXPECT_EQ(scrollRanges(table, DisplayMode::EffectEdit, 40), (ScrollRanges{false, 2, 39}));
+    EXPECT_EQ(std::pair(clampEffectPosition(45, 40), clampEffectPosition(-1, 40)), std::pair(39, 0));
 }
 
 }  // namespace

@@ -1,12 +1,16 @@
-// Entry at the cursor: what the song holds afterwards, where the cursor stands, which snapshot was taken.
+// Entry at the cursor: what the song holds afterwards, where the cursor stands, which snapshot was taken;
+// the numeric input bar: note names, their spelling through the key, the group entered, the area setting.
 #include <gtest/gtest.h>
 
 #include <string>
 #include <tuple>
 #include <utility>
+#include <vector>
 
 #include "platform/message_box.h"
+#include "platform/profile.h"
 #include "score/note_entry.h"
+#include "score/numeric_input.h"
 #include "score/score_view.h"
 #include "support/song_builder.h"
 
@@ -33,6 +37,12 @@ struct NoteEntry : ::testing::Test {
     void cursorAt(int line, int column) { view->setCursor({line, column}); }
     std::vector<int> groupTypes() const { return test::groupTypes(doc->records()); }
     std::vector<int> keysOf(std::size_t group) const { return test::keysOf(doc->records(), group); }
+    // Byte `at` of every record: 2 holds the type and dots, 3 the marks.
+    std::vector<int> bytesOf(std::size_t at) const {
+        std::vector<int> out;
+        for (const SongRecord& r : doc->records()) out.push_back(r.bytes[at]);
+        return out;
+    }
     // Where the cursor stands and what the undo menu offers.
     std::pair<ScorePosition, std::string> after() const { return {view->cursor(), view->undoRing().menuText()}; }
     void select(ScorePosition anchor, ScorePosition cursor) {
@@ -45,20 +55,14 @@ struct NoteEntry : ::testing::Test {
     }
 };
 
-std::vector<SongRecord> quarters(std::initializer_list<int> keys) { return notes(3, keys); }
-
 TEST_F(NoteEntry, AChordIsStoredHighestFirstAndCutAtFourNotes) {
     load({});
-    const std::vector<NotePair> triad = {kC, {64, 17}, kG, {kEndOfList, 0}, {72, 0}};
-    const EntryResult result = enterNotes(*doc, *view, {4, mark::kDotted, true}, triad);
-    ASSERT_TRUE(result.changed);
+    ASSERT_TRUE(enter({kC, {64, 17}, kG, {kEndOfList, 0}, {72, 0}}, {4, mark::kDotted, true}).changed);
     EXPECT_EQ(doc->record(0).groupSize(), 3);
     EXPECT_EQ(keysOf(0), (std::vector<int>{67, 64, 60}));
     EXPECT_EQ(doc->record(1).accidental(), 17);
-    for (std::size_t i = 0; i < 3; ++i) {
-        EXPECT_EQ(doc->record(i).bytes[2], 4 | mark::kDotted);
-        EXPECT_EQ(doc->record(i).marks(), 0);
-    }
+    EXPECT_EQ(bytesOf(2), std::vector<int>(3, 4 | mark::kDotted));
+    EXPECT_EQ(bytesOf(3), std::vector<int>(3, 0));
     EXPECT_EQ(after(), std::pair(ScorePosition{0, 1}, std::string("元に戻す挿入")));
 
     enter({kC, kE, kG, {70, 0}, {74, 0}});
@@ -66,22 +70,39 @@ TEST_F(NoteEntry, AChordIsStoredHighestFirstAndCutAtFourNotes) {
     EXPECT_EQ(keysOf(3), (std::vector<int>{70, 67, 64, 60}));
 }
 
-TEST_F(NoteEntry, TheTemplateIsTheNearestNoteBeforeTheCursorElseAfterItElseTheDefault) {
+TEST_F(NoteEntry, TheTemplateIsTheNearestNoteBeforeTheCursorElseAfterItElseTheDefaultAndFillsBareNotes) {
     // GIVEN an empty song WHEN its first note is entered THEN velocity 100, gate 64, delay 0
     SongInfo info = SongInfo::defaults();
-    info.setInitialProgram(5);  // initial program
+    info.setInitialProgram(5);
     load({}, info);
     enter({kC});
     EXPECT_EQ(doc->record(0).bytes, (std::array<std::uint8_t, 10>{1, 0, 3, 0, 0, 60, 100, 0, 64, 5}));
-    std::vector<SongRecord> song = quarters({60, 62});
+    std::vector<SongRecord> song = notes(3, {60, 62});
     song[0].setVelocity(90);
     song[1].setVelocity(50);
     song[1].setMarks(0x23);
-    addGroup(song, {scoreMark(type::kBarLine)});
+    addGroup(song, {barLine()});
     load(song);
-    EXPECT_EQ(noteTemplate(*doc, 3).velocity(), 50);
-    EXPECT_EQ(noteTemplate(*doc, 3).marks(), 0);
-    EXPECT_EQ(noteTemplate(*doc, 0).velocity(), 90);
+    EXPECT_EQ(std::tuple(noteTemplate(*doc, 3).velocity(), noteTemplate(*doc, 3).marks(), noteTemplate(*doc, 0).velocity()),
+              std::tuple(50, 0, 90));
+
+    // a complete group is entered and its bare notes take the template
+    song = notes(3, {60});
+    song[0].setVelocity(77);
+    load(song);
+    cursorAt(0, 1);
+    std::vector<SongRecord> group = {note(5, 72), note(5, 67)};
+    group[0].setGroupSize(2);
+    group[0].setVelocity(0);  // bare: takes the template
+    group[1].setVelocity(120);
+    group[1].setMarks(0x43);
+    enterGroup(*doc, *view, kInsertQuarter, group);
+    EXPECT_EQ(doc->record(1).groupSize(), 2);
+    EXPECT_EQ(std::make_tuple(doc->record(1).velocity(), doc->record(2).velocity(), doc->record(2).marks()),
+              std::make_tuple(77, 120, 0));
+    // a size byte beyond ten records is refused
+    group[0].setGroupSize(11);
+    EXPECT_FALSE(enterGroup(*doc, *view, kInsertQuarter, group).changed);
 }
 
 TEST_F(NoteEntry, OverwriteReplacesTheCursorGroupButNeverALineBreak) {
@@ -102,43 +123,40 @@ TEST_F(NoteEntry, OverwriteReplacesTheCursorGroupButNeverALineBreak) {
 }
 
 TEST_F(NoteEntry, EnterSplitsALineAndBackSpaceJoinsItAgain) {
-    const std::vector<SongRecord> song = quarters({60, 62, 64, 65, 67, 69});
+    const std::vector<SongRecord> song = notes(3, {60, 62, 64, 65, 67, 69});
     load(song);
     cursorAt(0, 3);
-    const EntryResult split = enterMark(*doc, *view, kOverwriteQuarter, type::kLineBreak);
-    EXPECT_EQ(split.repaint, Repaint::All);
+    EXPECT_EQ(enterMark(*doc, *view, kOverwriteQuarter, type::kLineBreak).repaint, Repaint::All);
     EXPECT_EQ(std::tuple(view->lines().lineCount(), view->cursor()), std::tuple(2, ScorePosition{1, 0}));
     EXPECT_EQ(doc->record(3).type(), type::kLineBreak);
-    const EntryResult joined = backSpace(*doc, *view);
-    EXPECT_EQ(joined.repaint, Repaint::All);
+    EXPECT_EQ(backSpace(*doc, *view).repaint, Repaint::All);
     EXPECT_EQ(std::tuple(view->lines().lineCount(), view->cursor()), std::tuple(1, ScorePosition{0, 3}));
     EXPECT_EQ(std::vector<SongRecord>(doc->records().begin(), doc->records().end()), song);
     EXPECT_EQ(view->undoRing().menuText(), "元に戻すＢＳ");
 }
 
-TEST_F(NoteEntry, InsertingInsideATripletBreaksItAndTheTieAcrossTheInsertionPoint) {
+// Inserting inside a triplet breaks it and the tie across the insertion point.
+TEST_F(NoteEntry, TupletsBreakOnInsertionOrUnderARestOfAnotherLength) {
     std::vector<SongRecord> song = groups({note(4, 60, mark::kTieBegin), note(4, 60, mark::kTieEnd), note(4, 64)});
     markTuplet(song, {0, 1, 2}, 3);
     load(song);
     cursorAt(0, 1);
     enter({kG});
-    for (std::size_t i = 0; i < doc->recordCount(); ++i) EXPECT_EQ(doc->record(i).marks(), 0) << "record " << i;
-}
+    EXPECT_EQ(bytesOf(3), std::vector<int>(4, 0));
 
-TEST_F(NoteEntry, ARestOverANoteOfTheSameLengthKeepsItsTupletAnyOtherBreaksIt) {
-    std::vector<SongRecord> song = notes(4, {60, 61, 62});
+    // a rest over a note of the same length keeps its tuplet, any other breaks it
+    song = notes(4, {60, 61, 62});
     markTuplet(song, {0, 1, 2}, 3);
     load(song);
     cursorAt(0, 1);
     // an eighth rest over the middle eighth: the triplet stays
     enterRest(*doc, *view, kOverwriteQuarter, 10);
     EXPECT_EQ(doc->record(1).bytes[2], 10);
-    EXPECT_EQ(std::pair(doc->record(0).marks(), doc->record(1).marks()),
-              std::pair(std::uint8_t(mark::kTupletFirst | 3), std::uint8_t(mark::kTupletInner | 3)));
+    EXPECT_EQ(bytesOf(3), (std::vector<int>{mark::kTupletFirst | 3, mark::kTupletInner | 3, mark::kTupletLast | 3}));
     // a dotted eighth rest over the last one: the triplet goes
     enterRest(*doc, *view, kOverwriteQuarter, 10 | mark::kDotted);
     EXPECT_EQ(doc->record(2).bytes[2], 10 | mark::kDotted);
-    for (std::size_t i = 0; i < 3; ++i) EXPECT_EQ(doc->record(i).marks(), 0);
+    EXPECT_EQ(bytesOf(3), std::vector<int>(3, 0));
     enterRest(*doc, *view, kInsertQuarter, 8 | mark::kDoubleDotted);
     EXPECT_EQ(doc->record(3).bytes[2], 8 | mark::kDoubleDotted);
     EXPECT_EQ(view->cursor(), (ScorePosition{0, 4}));
@@ -147,25 +165,21 @@ TEST_F(NoteEntry, ARestOverANoteOfTheSameLengthKeepsItsTupletAnyOtherBreaksIt) {
 TEST_F(NoteEntry, ARangeTakesTheChordsPitchesKeepsItsRhythmAndDropsTupletMarks) {
     load(groups({note(4, 60, 0, mark::kDotted), rest(9), note(3, 62, mark::kTieBegin), note(3, 62, mark::kTieEnd)}));
     select({0, 3}, {0, 0});
-    const EntryResult result = enter({kC, kE});
-    EXPECT_EQ(result.repaint, Repaint::All);
+    EXPECT_EQ(enter({kC, kE}).repaint, Repaint::All);
     EXPECT_EQ(keysOf(0), (std::vector<int>{64, 60}));
     EXPECT_EQ(doc->record(0).bytes[2], 4 | mark::kDotted);
     EXPECT_EQ(doc->record(2).type(), 9);
     EXPECT_EQ(keysOf(3), (std::vector<int>{64, 60}));
     EXPECT_EQ(doc->record(5).tie(), 0);
-    EXPECT_EQ(view->cursor(), (ScorePosition{0, 0}));
-    EXPECT_EQ(view->undoRing().size(), 1u);
+    EXPECT_EQ(std::pair(view->cursor(), view->undoRing().size()), std::pair(ScorePosition{0, 0}, std::size_t(1)));
 
     std::vector<SongRecord> triplet = notes(4, {60, 62, 64});
     markTuplet(triplet, {0, 1, 2}, 3);
     load(triplet);
     select({0, 3}, {0, 0});
     ASSERT_TRUE(enter({kG}).changed);
-    for (std::size_t g = 0; g < 3; ++g) {
-        const SongRecord& r = doc->record(g);
-        EXPECT_EQ(std::tuple(int(r.key()), int(r.type()), int(r.bytes[3])), std::tuple(67, 4, 0)) << "group " << g;
-    }
+    EXPECT_EQ(std::tuple(keysOf(0), keysOf(1), keysOf(2)), std::tuple(std::vector{67}, std::vector{67}, std::vector{67}));
+    EXPECT_EQ(std::pair(bytesOf(2), bytesOf(3)), std::pair(std::vector{4, 4, 4}, std::vector{0, 0, 0}));
 }
 
 TEST_F(NoteEntry, LengthAndDotsChangeOnlyTheirKindOfGroup) {
@@ -211,7 +225,7 @@ TEST_F(NoteEntry, BackSpaceAndDeleteRemoveOneGroupAndMendItsTie) {
 }
 
 TEST_F(NoteEntry, DeclinedSnapshotsAndAFullSongChangeNothing) {
-    load(quarters({60}));
+    load(notes(3, {60}));
     view->undoRing() = UndoRing([](std::size_t) { return std::unique_ptr<std::vector<SongRecord>>(); });
     box.script({Answer::No});
     EXPECT_FALSE(enter({kE}).changed);
@@ -230,8 +244,8 @@ TEST_F(NoteEntry, DeclinedSnapshotsAndAFullSongChangeNothing) {
     EXPECT_EQ(view->undoRing().size(), 0u);
 }
 
-TEST_F(NoteEntry, TextsAreStoredAsSixBytesOfShiftJisAndAnEmptyOneRemovesThem) {
-    load(quarters({60}));
+TEST_F(NoteEntry, TextsAreSixBytesOfShiftJisAndValueListsGoToTheCursorChordOrTheWholeRange) {
+    load(notes(3, {60}));
     setLyric(*doc, *view, "ラララララ");
     EXPECT_EQ(doc->groupText(0, kind::kLyric), "\x83\x89\x83\x89\x83\x89");
     setChordName(*doc, *view, "Cmaj7");
@@ -241,9 +255,8 @@ TEST_F(NoteEntry, TextsAreStoredAsSixBytesOfShiftJisAndAnEmptyOneRemovesThem) {
     // at the end of the song there is no group to carry a text
     cursorAt(0, 1);
     EXPECT_FALSE(setLyric(*doc, *view, "x").changed);
-}
 
-TEST_F(NoteEntry, DelayGateAndVelocityListsGoToTheCursorChordOrTheWholeRange) {
+    // delay, gate and velocity lists go to the cursor chord or the whole range
     std::vector<SongRecord> song = group({note(3, 67), note(3, 64), note(3, 60)});
     addGroup(song, {note(3, 62)});
     load(song);
@@ -260,23 +273,76 @@ TEST_F(NoteEntry, DelayGateAndVelocityListsGoToTheCursorChordOrTheWholeRange) {
     for (std::size_t i = 0; i < 4; ++i) EXPECT_EQ(doc->record(i).velocity(), 30);
 }
 
-TEST_F(NoteEntry, ACompleteGroupIsEnteredAndItsBareNotesTakeTheTemplate) {
-    std::vector<SongRecord> song = quarters({60});
-    song[0].setVelocity(77);
-    load(song);
-    cursorAt(0, 1);
-    std::vector<SongRecord> group = {note(5, 72), note(5, 67)};
-    group[0].setGroupSize(2);
-    group[0].setVelocity(0);  // bare: takes the template
-    group[1].setVelocity(120);
-    group[1].setMarks(0x43);
-    enterGroup(*doc, *view, kInsertQuarter, group);
-    EXPECT_EQ(doc->record(1).groupSize(), 2);
-    EXPECT_EQ(std::make_tuple(doc->record(1).velocity(), doc->record(2).velocity(), doc->record(2).marks()),
-              std::make_tuple(77, 120, 0));
-    // a size byte beyond ten records is refused
-    group[0].setGroupSize(11);
-    EXPECT_FALSE(enterGroup(*doc, *view, kInsertQuarter, group).changed);
+std::vector<int> keys(std::string_view text, int area, int keySignature = 0) {
+    const NoteNameParse parse = parseNoteNames(text, area);
+    std::vector<int> out;
+    for (const NoteName& n : parse.notes) out.push_back(spellNoteName(n, keySignature).key);
+    return out;
+}
+
+TEST(NumericInput, LettersCountFromTheAreaDigitsChooseTheOctaveAndTheKeySpells) {
+    // capitals in the area's octave, small letters one higher, spaces optional
+    EXPECT_EQ(keys("C c e g", 2), (std::vector<int>{48, 60, 64, 67}));
+    EXPECT_EQ(keys("Cceg", 2), keys("C c e g", 2));
+    // an octave digit replaces the area, whatever the letter's case
+    EXPECT_EQ(keys("C0 a4 b5", 3), (std::vector<int>{24, 81, 95}));
+    // a step of 42 or more drops an octave
+    EXPECT_EQ(keys("C c", 5), (std::vector<int>{84, 84}));
+    EXPECT_EQ(parseNoteNames("cdefgabcdefx", 2).notes.size(), kMaxTypedNotes);
+    EXPECT_TRUE(parseNoteNames("cdefgabcdefx", 2).ok());
+    // accidentals and the key signature spell the key
+    EXPECT_EQ(keys("cS cSS cL cLL cN", 2), (std::vector<int>{61, 62, 59, 58, 60}));
+    EXPECT_EQ(keys("fs fss", 2), (std::vector<int>{66, 67}));
+    EXPECT_EQ(spellNoteName(parseNoteNames("eLL", 2).notes[0], 0).accidental, 5);
+    // G major raises F unless a natural is typed; F major lowers B
+    EXPECT_EQ(keys("f fN", 2, 1), (std::vector<int>{66, 65}));
+    EXPECT_EQ(spellNoteName(parseNoteNames("f", 2).notes[0], 1).accidental, 0);
+    EXPECT_EQ(keys("b", 2, 8), (std::vector<int>{70}));
+}
+
+TEST(NumericInput, AWrongCharacterIsReportedByItsPosition) {
+    platform::ScriptedMessageBox box;
+    platform::MemoryProfile profile;
+    const NumericInput input(profile);
+    const NoteNameParse parse = input.take("c e x");
+    EXPECT_FALSE(parse.ok());
+    EXPECT_EQ(parse.badPosition, 5u);
+    EXPECT_TRUE(parse.notes.empty());
+    // positions count characters, not bytes; a digit above 5 is no octave
+    EXPECT_EQ(input.take("ドc").badPosition, 1u);
+    EXPECT_EQ(input.take("c7").badPosition, 2u);
+    EXPECT_EQ(box.shown(),
+              (std::vector<std::string>{"5桁目が不正です。", "1桁目が不正です。", "2桁目が不正です。"}));
+}
+
+TEST(NumericInput, TheGroupHoldsTheTypedKeysHighestFirst) {
+    // C flat below key 24 and B sharp above 95 are left out
+    const NoteNameParse parse = parseNoteNames("e C g CL0 BS5", 2);
+    const std::vector<SongRecord> group = typedNoteGroup(parse.notes, 0, {4, mark::kDotted, true});
+    ASSERT_EQ(group.size(), 3u);
+    EXPECT_EQ(group[0].groupSize(), 3);
+    EXPECT_EQ(test::keysOf(group, 0), (std::vector{67, 64, 48}));
+    EXPECT_EQ(std::tuple(int(group[2].bytes[2]), int(group[2].velocity())), std::tuple(4 | mark::kDotted, 0));
+    EXPECT_TRUE(typedNoteGroup(parseNoteNames("CL0", 2).notes, 0, {}).empty());
+}
+
+TEST(NumericInput, TheAreaIsCheckedAndKeptInTheProfile) {
+    platform::ScriptedMessageBox box;
+    platform::MemoryProfile profile("[PC KeyBoard]\nArea=9\n");
+    NumericInput input(profile);
+    EXPECT_EQ(input.area(), kDefaultArea);
+    // a wrong value is refused with its message and changes nothing
+    EXPECT_FALSE(input.areaEdited("6"));
+    EXPECT_FALSE(input.areaEdited("x"));
+    EXPECT_EQ(box.shown(), (std::vector<std::string>{kAreaMessage, kAreaMessage}));
+    EXPECT_TRUE(input.areaEdited(""));
+    EXPECT_EQ(input.area(), kDefaultArea);
+    EXPECT_TRUE(input.areaEdited("4"));
+    EXPECT_EQ((std::vector{input.area(), profile.getInt("pc keyboard", "area", -1), NumericInput(profile).area()}),
+              std::vector(3, 4));
+    // a note text that begins with a space is cleared
+    EXPECT_EQ(std::tuple(NumericInput::notesEdited(" c"), NumericInput::notesEdited("c ")),
+              std::tuple(std::string(), std::string("c ")));
 }
 
 }  // namespace

@@ -8,6 +8,7 @@
 #include "score/edit_forms.h"
 #include "score/range_edit.h"
 #include "score/score_view.h"
+#include "score/undo_ring.h"
 #include "song/plm_doc.h"
 #include "support/song_builder.h"
 
@@ -31,6 +32,12 @@ protected:
     }
     RangeEditor editor() { return RangeEditor(doc, view); }
     std::vector<SongRecord> song() const { return {doc.records().begin(), doc.records().end()}; }
+    // One field of every record, e.g. &SongRecord::tie.
+    std::vector<int> each(std::uint8_t (SongRecord::*field)() const) const {
+        std::vector<int> out;
+        for (const SongRecord& r : doc.records()) out.push_back((r.*field)());
+        return out;
+    }
 
     platform::ScriptedMessageBox box;
     CPlmDoc doc;
@@ -116,18 +123,15 @@ TEST_F(RangeEdit, CutDeletesTheRangeAndCutsTiesAndTupletsAtItsEdges) {
     ASSERT_TRUE(editor().cut(clipboard));
     ASSERT_TRUE(clipboard.hasData());
     EXPECT_EQ(clipboard.lend()->records.size(), 3u);
-    ASSERT_EQ(doc.recordCount(), 3u);
-    EXPECT_EQ(doc.record(1).key(), 64);
-    for (std::size_t i = 0; i < 3; ++i) EXPECT_EQ(doc.record(i).marks(), 0) << i;
-    EXPECT_EQ(view.cursor(), (ScorePosition{0, 1}));
-    EXPECT_FALSE(view.hasRange());
+    EXPECT_EQ(song(), notes(kEighth, {60, 64, 65}));
+    EXPECT_EQ(std::pair(view.cursor(), view.anchor()), std::pair(ScorePosition{0, 1}, ScorePosition{0, 1}));
     EXPECT_EQ(view.undoRing().menuText(), "元に戻すDEL");
     ASSERT_TRUE(editor().undo());
     EXPECT_EQ(song(), s);
     EXPECT_EQ(view.anchor(), (ScorePosition{0, 4}));
 }
 
-TEST_F(RangeEdit, TheTupletTestNeedsNotesOrRestsAndAnUndottedShortestLength) {
+TEST_F(RangeEdit, TupletsNeedNotesOrRestsAndAnUndottedShortestLengthAndClearComesOff) {
     const std::vector<SongRecord> s = groups({note(kQuarter, 60), note(kEighth, 62), barLine(),
                                               note(kQuarter, 64, 0, mark::kDotted), rest(9), note(kEighth, 65)});
     load(s);
@@ -146,17 +150,14 @@ TEST_F(RangeEdit, TheTupletTestNeedsNotesOrRestsAndAnUndottedShortestLength) {
     load(s);
     select({0, 3}, {0, 6});
     EXPECT_EQ(editor().tupletCount(), 6);
-}
 
-TEST_F(RangeEdit, ATupletCommandMarksTheRangeAndClearTakesTheMarksAway) {
+    // the command marks the range and clear takes the marks away
     load(fourQuarters());
     select({0, 1}, {0, 4});
     ASSERT_EQ(editor().tupletCount(), 3);
     EXPECT_FALSE(editor().makeTuplet(4));
     ASSERT_TRUE(editor().makeTuplet(3));
-    std::vector<int> tuplets;
-    for (std::size_t i = 0; i < 4; ++i) tuplets.push_back(doc.record(i).tuplet());
-    EXPECT_EQ(tuplets, (std::vector{0, mark::kTupletFirst | 3, mark::kTupletInner | 3, mark::kTupletLast | 3}));
+    EXPECT_EQ(each(&SongRecord::tuplet), (std::vector{0, mark::kTupletFirst | 3, mark::kTupletInner | 3, mark::kTupletLast | 3}));
     EXPECT_FALSE(view.undoRing().canUndo()) << "tuplets take no snapshot";
     ASSERT_TRUE(editor().clearTuplet());
     EXPECT_EQ(song(), fourQuarters());
@@ -208,7 +209,7 @@ TEST_F(RangeEdit, NotesBecomeRestsOfTheSameLengthAndLoseTheirTies) {
     EXPECT_FALSE(view.undoRing().canUndo());
 }
 
-TEST_F(RangeEdit, TiesAreSetAndResetPerKeyInsideTheRange) {
+TEST_F(RangeEdit, TiesAreSetAndResetPerKeyInsideTheRangeOrByTheButtonAtTheCursor) {
     std::vector<SongRecord> s = group({note(kQuarter, 67), note(kQuarter, 60)});
     addGroup(s, {note(kQuarter, 67), note(kQuarter, 60)});
     addGroup(s, {note(kQuarter, 67)});
@@ -217,16 +218,23 @@ TEST_F(RangeEdit, TiesAreSetAndResetPerKeyInsideTheRange) {
     EXPECT_EQ(editor().noteKeys(), (std::vector<std::uint8_t>{60, 67}));
     const std::uint8_t both[] = {60, 67};
     ASSERT_TRUE(editor().tie(both, true));
-    auto ties = [&] {
-        std::vector<int> out;
-        for (std::size_t i = 0; i < 5; ++i) out.push_back(doc.record(i).tie());
-        return out;
-    };
     // records 0, 2, 4 are key 67, records 1 and 3 key 60
-    EXPECT_EQ(ties(), (std::vector{0x40, 0x40, 0x80, 0xC0, 0xC0}));
+    EXPECT_EQ(each(&SongRecord::tie), (std::vector{0x40, 0x40, 0x80, 0xC0, 0xC0}));
     const std::uint8_t top[] = {67};
     ASSERT_TRUE(editor().tie(top, false));
-    EXPECT_EQ(ties(), (std::vector{0, 0x40, 0, 0xC0, 0}));
+    EXPECT_EQ(each(&SongRecord::tie), (std::vector{0, 0x40, 0, 0xC0, 0}));
+
+    // the tie button ties the cursor note to the next and unties it without cutting the chain before
+    load(notes(kQuarter, {60, 60, 60}));
+    ASSERT_TRUE(toggleTieAtCursor(doc, view));
+    view.setCursor({0, 1});
+    ASSERT_TRUE(toggleTieAtCursor(doc, view));
+    EXPECT_EQ(each(&SongRecord::tie), (std::vector<int>{mark::kTieBegin, mark::kTieMiddle, mark::kTieEnd}));
+    ASSERT_TRUE(toggleTieAtCursor(doc, view));
+    EXPECT_EQ(each(&SongRecord::tie), (std::vector<int>{mark::kTieBegin, mark::kTieEnd, 0}));
+    // and each press is one undo step
+    ASSERT_TRUE(editor().undo());
+    EXPECT_EQ(each(&SongRecord::tie), (std::vector<int>{mark::kTieBegin, mark::kTieMiddle, mark::kTieEnd}));
 }
 
 TEST_F(RangeEdit, KeyAndTimeChangesAreInsertedOrWrittenOverTheCursorGroup) {
@@ -254,6 +262,26 @@ TEST_F(RangeEdit, KeyAndTimeChangesAreInsertedOrWrittenOverTheCursorGroup) {
     EXPECT_EQ(doc.record(6).type(), type::kLineBreak);
 }
 
+// The ring itself; its levels and cursors are shown through the range editor above and note entry.
+TEST(UndoRing, MenuTextNamesTheNewestKindAndAnEmptySnapshotEmptiesTheSong) {
+    CPlmDoc doc;
+    UndoRing ring;
+    EXPECT_EQ(ring.menuText(), "元に戻す");
+    ASSERT_TRUE(ring.take(UndoKind::BackSpace, doc, {}));
+    ASSERT_TRUE(doc.insertRecords(0, notes(3, {60})));
+    ASSERT_TRUE(ring.take(UndoKind::ChordName, doc, {}));
+    ASSERT_TRUE(doc.insertRecords(1, notes(3, {62})));
+    EXPECT_EQ(ring.menuText(), "元に戻すコード名");
+    UndoPositions positions;
+    ASSERT_TRUE(ring.undo(doc, positions));
+    EXPECT_EQ(ring.menuText(), "元に戻すＢＳ");
+    EXPECT_EQ(doc.recordCount(), 1u);
+    doc.clearModified();
+    ASSERT_TRUE(ring.undo(doc, positions));
+    EXPECT_EQ(doc.recordCount(), 0u);
+    EXPECT_TRUE(doc.isModified());
+}
+
 TEST(GoToLineForm, AcceptsOneToTheLastLineNumber) {
     platform::ScriptedMessageBox box;
     const GoToLineForm form(4);
@@ -261,20 +289,6 @@ TEST(GoToLineForm, AcceptsOneToTheLastLineNumber) {
     EXPECT_EQ((std::vector{form.accept(5), form.accept(1), form.accept(6), form.accept(0)}),
               (std::vector<std::optional<int>>{4, 0, std::nullopt, std::nullopt}));
     EXPECT_EQ(box.shown(), std::vector<std::string>(2, "1 から 5 の範囲で入力して下さい。"));
-}
-
-TEST_F(RangeEdit, TheTieButtonTiesTheCursorNoteToTheNextAndUntiesItWithoutCuttingTheChainBefore) {
-    load(notes(kQuarter, {60, 60, 60}));
-    const auto ties = [&] { return std::vector{doc.record(0).tie(), doc.record(1).tie(), doc.record(2).tie()}; };
-    ASSERT_TRUE(toggleTieAtCursor(doc, view));
-    view.setCursor({0, 1});
-    ASSERT_TRUE(toggleTieAtCursor(doc, view));
-    EXPECT_EQ(ties(), (std::vector<std::uint8_t>{mark::kTieBegin, mark::kTieMiddle, mark::kTieEnd}));
-    ASSERT_TRUE(toggleTieAtCursor(doc, view));
-    EXPECT_EQ(ties(), (std::vector<std::uint8_t>{mark::kTieBegin, mark::kTieEnd, 0}));
-    // and each press is one undo step
-    ASSERT_TRUE(editor().undo());
-    EXPECT_EQ(ties(), (std::vector<std::uint8_t>{mark::kTieBegin, mark::kTieMiddle, mark::kTieEnd}));
 }
 
 }  // namespace

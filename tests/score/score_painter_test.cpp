@@ -1,10 +1,13 @@
-// What the golden images do not reach: scrolling, ties and tuplets across lines, marks, selections, printing.
+// The glyphs, spelling and the measure state as values, and what the golden images do not reach: scrolling,
+// ties and tuplets across lines, marks, selections, printing.
 #include <gtest/gtest.h>
 
 #include <array>
+#include <set>
 #include <string>
 #include <vector>
 
+#include "score/line_table.h"
 #include "score/pitch_spelling.h"
 #include "score/score_painter.h"
 #include "support/recording_canvas.h"
@@ -20,6 +23,89 @@ using Points = std::vector<Point>;
 const GlyphSet& glyphSet() {
     static const GlyphSet set;
     return set;
+}
+
+bool hasInk(const Glyph& g) {
+    for (int y = 0; y < g.height; ++y)
+        for (int x = 0; x < g.width; ++x)
+            if (g.isInk(x, y)) return true;
+    return false;
+}
+
+// Sizes where the drawing takes whole glyphs are pinned by the painter's blit rectangles and the
+// golden images; here each glyph is told apart and carries ink.
+TEST(Glyphs, EveryGlyphHasAnIdAndInkAndClefAndKeyBitmapsHaveTheWidthsTheLayoutUses) {
+    const GlyphSet& set = glyphSet();
+    std::set<int> ids;
+    for (const Glyph& g : set.all()) {
+        EXPECT_TRUE(ids.insert(g.id).second) << "duplicate id " << g.id;
+        EXPECT_TRUE(hasInk(g)) << "glyph " << g.id << " is blank";
+    }
+    for (int type = 1; type <= 6; ++type) EXPECT_EQ(set.note(type, true).width, type == 1 ? 16 : 10);
+    EXPECT_EQ(set.tupletDigit(2), nullptr);
+    EXPECT_EQ(set.tupletDigit(8), nullptr);
+    for (int key = 0; key < kKeyCount; ++key) {
+        EXPECT_EQ(set.clefKey(Clef::Treble, key).width, clefKeyWidth(key)) << key;
+        EXPECT_EQ(set.clefKey(Clef::Bass, key).width, clefKeyWidth(key)) << key;
+        EXPECT_EQ(set.keyChange(Clef::Treble, key).width, keyChangeWidth(key)) << key;
+        EXPECT_EQ(set.keyCancel(Clef::Bass, key).width, keyChangeWidth(key)) << key;
+        EXPECT_EQ(set.clefKey(Clef::Treble, key).height, 48);
+        EXPECT_EQ(set.clefKey(Clef::Bass, key).height, key > 7 ? 35 : 34);
+    }
+}
+
+TEST(PitchSpelling, KeySignatureAndAccidentalByteChooseStepAndGlyph) {
+    // GIVEN key 8 (one flat): B needs a natural, then B flat its flat again; a fresh measure nothing
+    MeasureAccidentals oneFlat(8);
+    EXPECT_EQ(oneFlat.place(71, 0).accidental, accidental::kNatural);
+    EXPECT_EQ(oneFlat.place(70, 0).accidental, accidental::kFlat);
+    EXPECT_EQ(MeasureAccidentals(8).place(70, 0).accidental, accidental::kNone);
+    // Black keys below the white key with sharps, above it with flats; E#, B#, Cb, Fb where the key has them
+    const std::pair<int, int> pitches[] = {{61, 0}, {61, 12}, {65, 6}, {65, 5}, {60, 7},
+                                           {71, 13}, {71, 12}, {64, 14}, {64, 13}};
+    std::vector<int> steps;
+    for (const auto& [key, signature] : pitches) steps.push_back(spellPitch(key, 0, signature).step);
+    EXPECT_EQ(steps, (std::vector{21, 22, 23, 24, 20, 28, 27, 24, 23}));
+    EXPECT_EQ(spellPitch(61, 0, 0).accidental, accidental::kSharp);
+    EXPECT_EQ(spellPitch(61, 0, 12).accidental, accidental::kNone);
+
+    // A stored accidental byte wins over the key: {key, byte, step, glyph}
+    const std::array<int, 4> cases[] = {
+        {60, 1, 20, accidental::kSharp},       {61, 2, 22, accidental::kFlat},        // B sharp, D flat
+        {62, 4, 21, accidental::kDoubleSharp}, {63, 5, 24, accidental::kDoubleFlat},  // C double sharp, F double flat
+        {65, 33, 23, accidental::kSharp},      {62, 36, 20, accidental::kDoubleSharp},  // E sharp
+        {62, 53, 23, accidental::kDoubleFlat},
+    };
+    for (const auto& [key, byte, step, glyph] : cases) {
+        SCOPED_TRACE(testing::Message() << "byte " << byte);
+        const Spelling s = spellPitch(key, std::uint8_t(byte), 0);
+        EXPECT_EQ(std::make_tuple(s.step, s.accidental, s.fromKey), std::make_tuple(step, glyph, false));
+    }
+    // Keys below 24 are placed as 24 (C1, step 0)
+    EXPECT_EQ(spellPitch(10, 0, 0).step, 0);
+    EXPECT_EQ(stepY(spellPitch(10, 0, 0).step, StaffKind::Treble), 134);
+}
+
+TEST(PitchSpelling, MeasureStateFollowsKeyChangesPerStepAndStepsMapToPixels) {
+    MeasureAccidentals measure(0);
+    EXPECT_EQ(measure.place(66, 0).accidental, accidental::kSharp);
+    // a key change to one sharp starts from the new key: F sharp needs nothing
+    measure.passGroup(test::metaKey(1));
+    EXPECT_EQ(measure.keySignature(), 1);
+    EXPECT_EQ(measure.place(66, 0).accidental, accidental::kNone);
+    // the state is kept per step: F5 and F4 each show their natural once
+    EXPECT_EQ(measure.place(77, 0).accidental, accidental::kNatural);
+    EXPECT_EQ(measure.place(65, 0).accidental, accidental::kNatural);
+    EXPECT_EQ(measure.place(65, 0).accidental, accidental::kNone);
+    // steps map to pixels
+    EXPECT_EQ(stepY(kMiddleCStep, StaffKind::Grand), 71);
+    EXPECT_EQ(stepY(spellPitch(77, 0, 0).step, StaffKind::Treble), 41);  // F5, top treble line
+    EXPECT_EQ(stepY(spellPitch(43, 0, 0).step, StaffKind::Grand), 101);  // G2, bottom bass line
+    EXPECT_EQ(stepY(spellPitch(43, 0, 0).step, StaffKind::Bass), 53);
+    // Stems turn down from B4, on a bass-only line from D3
+    EXPECT_EQ((std::vector{stemDown(26, StaffKind::Treble), stemDown(27, StaffKind::Treble),
+                           stemDown(15, StaffKind::Grand), stemDown(15, StaffKind::Bass)}),
+              (std::vector{false, true, false, true}));
 }
 
 constexpr int kWidth = 800;
@@ -61,7 +147,7 @@ CanvasCall tieArc(Rect bounds, int start) { return arcCall(bounds, start, kArcHa
 CanvasCall blackLine(Point from, Point to, int width = 1) { return lineCall(from, to, {kBlack, width}); }
 std::vector<CanvasCall> blackLines(const RecordingCanvas& canvas) { return canvas.linesOf(kBlack); }
 
-TEST(ScorePainter, MeasureAccidentalsResetAtBarLinesAndLineBreaksAndCountScrolledGroups) {
+TEST(ScorePainter, MeasureAccidentalsFollowTheKeyResetAtBarLinesAndLineBreaksAndCountScrolledGroups) {
     const int sharp = glyph_id::kAccidental[accidental::kSharp];
     // THEN the sharp shows on the first and after the bar line, centred on the note's y (62)
     EXPECT_EQ(paintSong(groups({note(3, 66), note(3, 66), barLine(), note(3, 66)})).blitsOf(sharp),
@@ -74,9 +160,7 @@ TEST(ScorePainter, MeasureAccidentalsResetAtBarLinesAndLineBreaksAndCountScrolle
     // THEN only the second is drawn, at 54 - 84 + 21, and its sharp is already in force
     EXPECT_EQ(c.blitsOf(glyph_id::kNoteUp[2]), (Points{{-9 + 7, 41}}));
     EXPECT_TRUE(c.blitsOf(sharp).empty());
-}
-
-TEST(ScorePainter, KeySignatureDecidesTheAccidental) {
+    // the key signature decides the accidental
     const int natural = glyph_id::kAccidental[accidental::kNatural];
     EXPECT_EQ(paintSong(groups({note(3, 65)}), inKey(1)).blitsOf(natural), (Points{{kX0 + 7, 53}}));
     const RecordingCanvas fSharp = paintSong(groups({note(3, 66)}), inKey(1));
@@ -85,7 +169,7 @@ TEST(ScorePainter, KeySignatureDecidesTheAccidental) {
     EXPECT_EQ(paintSong(groups({note(3, 71)}), inKey(8)).blitsOf(natural), (Points{{kX0 + 7, 44}}));
 }
 
-TEST(ScorePainter, TiesJoinNotesOfOneKeyWithinALine) {
+TEST(ScorePainter, TiesJoinNotesOfOneKeyAndTupletBracketsSpanTheirNotesWithinALine) {
     // THEN an arc from x + 10 to x + 10: under the heads for stem up, over them for stem down
     EXPECT_EQ(paintSong(groups({note(3, 67, mark::kTieBegin), note(3, 67, mark::kTieEnd)})).calls(Kind::Arc),
               (std::vector{tieArc({64, 56, 85, 68}, kArcLowerHalfStart)}));
@@ -106,9 +190,7 @@ TEST(ScorePainter, TiesJoinNotesOfOneKeyWithinALine) {
         eleven[first].setGroupSize(11);
     }
     EXPECT_EQ(paintSong(eleven).calls(Kind::Arc).size(), 10u);
-}
 
-TEST(ScorePainter, TupletBracketSpansItsNotes) {
     // GIVEN a triplet of eighths C5 D5 E5 (stems down, highest head top 42)
     std::vector<SongRecord> s = notes(4, {72, 74, 76});
     markTuplet(s, {0, 1, 2}, 3);
@@ -126,15 +208,6 @@ TEST(ScorePainter, TupletBracketSpansItsNotes) {
     std::vector<SongRecord> split = groups({note(4, 72), lineBreak(), note(4, 74), note(4, 76)});
     markTuplet(split, {0, 2, 3}, 3);
     EXPECT_TRUE(blackLines(paintSong(split)).empty());
-}
-
-TEST(ScorePainter, MarkedLineIsYellowUntilMarksAreCleared) {
-    Score score{groups({note(3, 67), lineBreak(), note(3, 67)})};
-    score.table.setMarked(1, true);
-    EXPECT_EQ(score.paint().calls(Kind::Fill),
-              (std::vector{fillCall({0, 0, kWidth, 102}, kWhite), fillCall({0, 102, kWidth, 204}, kMarkYellow)}));
-    score.table.clearMarks();
-    for (const CanvasCall& fill : score.paint().calls(Kind::Fill)) EXPECT_EQ(fill.colour, kWhite);
 }
 
 TEST(ScorePainter, KeyChangesShowTheNewSignature) {
@@ -175,7 +248,7 @@ TEST(ScorePainter, TextsAndEffectMarkersOfAGroup) {
     EXPECT_TRUE(paper.blitsOf(glyph_id::kEffectMarker).empty());
 }
 
-TEST(ScorePainter, SelectionInvertsTheRangeLineByLineAndTheCaret) {
+TEST(ScorePainter, SelectionInvertsTheRangeLineByLineAndTheCaretAndMarkedLinesAreYellow) {
     Score score{groups({note(3, 67), note(3, 67), note(3, 67), lineBreak(), note(3, 67), note(3, 67), note(3, 67)})};
     score.view.anchor = {0, 1};
     score.view.cursor = {1, 2};
@@ -203,6 +276,14 @@ TEST(ScorePainter, SelectionInvertsTheRangeLineByLineAndTheCaret) {
     RecordingCanvas caret;
     ScorePainter(glyphSet()).paintCaret(caret, {30, 11}, false);
     EXPECT_EQ(caret.calls(Kind::Invert), (std::vector{CanvasCall{.kind = Kind::Invert, .rect = {30, 11, 32, 91}}}));
+
+    // a marked line is yellow until the marks are cleared
+    Score marked{groups({note(3, 67), lineBreak(), note(3, 67)})};
+    marked.table.setMarked(1, true);
+    EXPECT_EQ(marked.paint().calls(Kind::Fill),
+              (std::vector{fillCall({0, 0, kWidth, 102}, kWhite), fillCall({0, 102, kWidth, 204}, kMarkYellow)}));
+    marked.table.clearMarks();
+    for (const CanvasCall& fill : marked.paint().calls(Kind::Fill)) EXPECT_EQ(fill.colour, kWhite);
 }
 
 }  // namespace

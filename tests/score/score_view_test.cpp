@@ -32,6 +32,7 @@ std::unique_ptr<CPlmDoc> linesSong(int lines = kLines) {
 }
 
 using At = std::pair<ScorePosition, ScorePosition>;  // cursor, anchor
+using Moved = std::pair<bool, At>;                    // what a move returned, cursor and anchor after it
 
 // A window of four visible lines (102 high each) and 400 pixels.
 struct ViewFixture : ::testing::Test {
@@ -51,7 +52,14 @@ struct ViewFixture : ::testing::Test {
         }
     }
     At at() const { return {view.cursor(), view.anchor()}; }
-    std::pair<int, int> lineAndTop() const { return {view.cursor().line, view.topLine()}; }
+    Moved after(bool moved) const { return {moved, at()}; }
+    // What a move returned, the cursor's line and the top line after it.
+    std::tuple<bool, int, int> onLine(bool moved) const { return {moved, view.cursor().line, view.topLine()}; }
+    ScorePosition click(int x, int y) {
+        view.press(x, y);
+        view.release();
+        return view.cursor();
+    }
 };
 
 using ScoreViewKeys = ViewFixture;
@@ -63,46 +71,32 @@ TEST_F(ScoreViewKeys, RightWalksTheLineWrapsToTheNextAndStopsAtTheEnds) {
     EXPECT_FALSE(view.moveUp(false));
     keys(std::string(kGroupsPerLine - 1, 'R'));
     EXPECT_EQ(view.cursor(), (ScorePosition{0, 8}));
-    EXPECT_TRUE(view.moveRight(false));
-    EXPECT_EQ(at(), (At{{1, 0}, {1, 0}}));
-    EXPECT_TRUE(view.moveLeft(false));
-    EXPECT_EQ(view.cursor(), (ScorePosition{0, 8}));
+    EXPECT_EQ(after(view.moveRight(false)), (Moved{true, {{1, 0}, {1, 0}}}));
+    EXPECT_EQ(after(view.moveLeft(false)), (Moved{true, {{0, 8}, {0, 8}}}));
     // the last line has no line break: its last column lies after its 8 groups
     view.home(false);
     view.goToLine(kLines - 1, false);
-    EXPECT_TRUE(view.end(false));
-    EXPECT_EQ(view.cursor(), (ScorePosition{kLines - 1, 8}));
+    EXPECT_EQ(after(view.end(false)), (Moved{true, {{kLines - 1, 8}, {kLines - 1, 8}}}));
     EXPECT_FALSE(view.moveRight(false));
     EXPECT_FALSE(view.moveDown(false));
+    // vertical moves keep the column the user chose last
+    view.goToLine(10, false);
+    view.end(false);
+    EXPECT_EQ(after(view.moveDown(false)), (Moved{true, {{11, 8}, {11, 8}}}));
+    keys("LLUU");
+    EXPECT_EQ(view.cursor(), (ScorePosition{9, 6}));
 }
 
 TEST_F(ScoreViewKeys, ShiftExtendsTheRangeAndHomeOrEndWithShiftMoveOnlyTheAnchor) {
     keys("Rrrd");
     EXPECT_EQ(at(), (At{{1, 3}, {0, 1}}));
-    EXPECT_TRUE(view.hasRange());
     EXPECT_EQ(std::pair(view.rangeStart(), view.rangeEnd()), (At{{0, 1}, {1, 3}}));
-    view.moveLeft(false);
-    EXPECT_FALSE(view.hasRange());
-    EXPECT_EQ(view.anchor(), (ScorePosition{1, 2}));
+    EXPECT_EQ(after(view.moveLeft(false)), (Moved{true, {{1, 2}, {1, 2}}}));
     // Shift+End and Shift+Home move the anchor to the line's ends, the cursor stays
-    EXPECT_TRUE(view.end(true));
-    EXPECT_EQ(view.anchor(), (ScorePosition{1, 8}));
-    EXPECT_TRUE(view.home(true));
-    EXPECT_EQ(at(), (At{{1, 2}, {1, 0}}));
-    view.end(false);
-    EXPECT_EQ(at(), (At{{1, 8}, {1, 8}}));
-    view.home(false);
-    EXPECT_EQ(at(), (At{{1, 0}, {1, 0}}));
-}
-
-TEST_F(ScoreViewKeys, VerticalMovesKeepTheColumnTheUserChose) {
-    view.goToLine(10, false);
-    view.end(false);
-    view.moveDown(false);
-    EXPECT_EQ(view.cursor(), (ScorePosition{11, 8}));
-    keys("LLUU");
-    // the horizontal move set the column the vertical moves keep
-    EXPECT_EQ(view.cursor(), (ScorePosition{9, 6}));
+    EXPECT_EQ(after(view.end(true)), (Moved{true, {{1, 2}, {1, 8}}}));
+    EXPECT_EQ(after(view.home(true)), (Moved{true, {{1, 2}, {1, 0}}}));
+    EXPECT_EQ(after(view.end(false)), (Moved{true, {{1, 8}, {1, 8}}}));
+    EXPECT_EQ(after(view.home(false)), (Moved{true, {{1, 0}, {1, 0}}}));
 }
 
 TEST_F(ScoreViewKeys, RightScrollsWhenTheColumnLeavesTheWindowAndAWrapScrollsBack) {
@@ -112,43 +106,32 @@ TEST_F(ScoreViewKeys, RightScrollsWhenTheColumnLeavesTheWindowAndAWrapScrollsBac
     EXPECT_LE(view.caret().x + kColumnWidth, 150);
     view.end(false);
     view.moveRight(false);
-    EXPECT_EQ(view.cursor(), (ScorePosition{1, 0}));
-    EXPECT_EQ(view.scroll(), 0);
+    EXPECT_EQ(std::pair(view.cursor(), view.scroll()), std::pair(ScorePosition{1, 0}, 0));
 }
 
-TEST_F(ScoreViewLines, GoingToALineScrollsOnlyWhenItIsOffTheScreen) {
-    EXPECT_TRUE(view.goToLine(3, false));
-    EXPECT_EQ(lineAndTop(), std::pair(3, 0));
-    EXPECT_FALSE(view.firstLine(false)) << "line 0 is on top: the cursor stays";
-    EXPECT_EQ(lineAndTop(), std::pair(3, 0));
+TEST_F(ScoreViewLines, GoingToALineScrollsOnlyWhenItIsOffTheScreenAndPagesGoEightLines) {
+    EXPECT_EQ(onLine(view.goToLine(3, false)), std::tuple(true, 3, 0));
+    // line 0 is on top: the cursor stays
+    EXPECT_EQ(onLine(view.firstLine(false)), std::tuple(false, 3, 0));
     // line 6 is off the screen and not in the last screenful: it becomes the top line
-    EXPECT_TRUE(view.goToLine(6, false));
-    EXPECT_EQ(lineAndTop(), std::pair(6, 6));
-    EXPECT_TRUE(view.firstLine(false));
-    EXPECT_EQ(lineAndTop(), std::pair(0, 0));
+    EXPECT_EQ(onLine(view.goToLine(6, false)), std::tuple(true, 6, 6));
+    EXPECT_EQ(onLine(view.firstLine(false)), std::tuple(true, 0, 0));
     // line 11 lies in the last screenful: the top line becomes 11 - 4 + 2
-    EXPECT_TRUE(view.lastLine(false));
-    EXPECT_EQ(lineAndTop(), std::pair(11, 9));
-}
-
-TEST(ScoreViewOneLine, LastLineOfAOneLineSongKeepsTheView) {
-    const auto doc = linesSong(1);
-    ScoreView view(*doc);
-    view.setClientSize(400, 350);
+    EXPECT_EQ(onLine(view.lastLine(false)), std::tuple(true, 11, 9));
+    // pages go eight lines and Shift keeps the anchor
+    view.firstLine(false);
     view.moveRight(false);
-    EXPECT_FALSE(view.lastLine(false));
-    EXPECT_EQ(view.cursor(), (ScorePosition{0, 1}));
-    EXPECT_EQ(view.topLine(), 0);
-}
+    EXPECT_EQ(after(view.pageDown(true)), (Moved{true, {{8, 1}, {0, 1}}}));
+    EXPECT_EQ(after(view.pageDown(false)), (Moved{true, {{11, 1}, {11, 1}}}));
+    EXPECT_EQ(after(view.pageUp(false)), (Moved{true, {{3, 1}, {3, 1}}}));
 
-TEST_F(ScoreViewLines, PagesGoEightLinesAndShiftKeepsTheAnchor) {
-    view.moveRight(false);
-    EXPECT_TRUE(view.pageDown(true));
-    EXPECT_EQ(at(), (At{{8, 1}, {0, 1}}));
-    EXPECT_TRUE(view.pageDown(false));
-    EXPECT_EQ(at(), (At{{11, 1}, {11, 1}}));
-    EXPECT_TRUE(view.pageUp(false));
-    EXPECT_EQ(view.cursor().line, 3);
+    // the last line of a one-line song keeps the view
+    const auto one = linesSong(1);
+    ScoreView single(*one);
+    single.setClientSize(400, 350);
+    single.moveRight(false);
+    EXPECT_FALSE(single.lastLine(false));
+    EXPECT_EQ(std::pair(single.cursor(), single.topLine()), std::pair(ScorePosition{0, 1}, 0));
 }
 
 TEST_F(ScoreViewLines, LineMarksAreFoundAboveAndBelowTheTopLine) {
@@ -157,11 +140,9 @@ TEST_F(ScoreViewLines, LineMarksAreFoundAboveAndBelowTheTopLine) {
         view.toggleLineMark();
     }
     view.setTopLine(5);
-    EXPECT_TRUE(view.findMarkBelow(false));
-    EXPECT_EQ(view.cursor().line, 9);
+    EXPECT_EQ(after(view.findMarkBelow(false)), (Moved{true, {{9, 0}, {9, 0}}}));
     view.setTopLine(5);
-    EXPECT_TRUE(view.findMarkAbove(false));
-    EXPECT_EQ(view.cursor().line, 2);
+    EXPECT_EQ(after(view.findMarkAbove(false)), (Moved{true, {{2, 0}, {2, 0}}}));
     // the marks stay through a rebuild and go with "clear"
     view.rebuild();
     EXPECT_TRUE(view.lines().line(9).marked);
@@ -173,32 +154,30 @@ TEST_F(ScoreViewLines, LineMarksAreFoundAboveAndBelowTheTopLine) {
 
 TEST_F(ScoreViewLines, SelectAllReachesAfterTheLastGroupAndClearRangeDropsIt) {
     view.goToLine(7, false);
-    EXPECT_TRUE(view.selectAll());
-    EXPECT_EQ(at(), (At{{0, 0}, {11, 8}}));
+    EXPECT_EQ(after(view.selectAll()), (Moved{true, {{0, 0}, {11, 8}}}));
     EXPECT_EQ(view.topLine(), 0);
-    ASSERT_TRUE(view.rangeEndNumbers());
-    EXPECT_EQ(*view.rangeEndNumbers(), (StatusNumbers{12, 24}));
+    EXPECT_EQ(view.rangeEndNumbers(), (StatusNumbers{12, 24}));
     EXPECT_TRUE(view.clearRange());
     EXPECT_FALSE(view.hasRange());
     EXPECT_FALSE(view.rangeEndNumbers());
     EXPECT_FALSE(view.clearRange());
-
     auto empty = CPlmDoc::create();
     EXPECT_FALSE(ScoreView(*empty).selectAll());
 }
 
-TEST_F(ScoreViewMouse, AClickPlacesTheCursorByTheHalfOfThePositionHit) {
+TEST_F(ScoreViewMouse, AClickPlacesTheCursorByTheHalfOfThePositionHitAndTheWheelByLines) {
     // column 2 of line 1 spans x 34 + 42 .. 97
-    view.press(34 + 42 + 9, 110);
-    view.release();
-    EXPECT_EQ(view.cursor(), (ScorePosition{1, 2}));
-    view.press(34 + 42 + 10, 110);
-    view.release();
-    EXPECT_EQ(view.cursor(), (ScorePosition{1, 3}));
+    EXPECT_EQ(click(34 + 42 + 9, 110), (ScorePosition{1, 2}));
+    EXPECT_EQ(click(34 + 42 + 10, 110), (ScorePosition{1, 3}));
     EXPECT_FALSE(view.hasRange());
     // past the line break the cursor stays on it
-    view.press(399, 110);
-    EXPECT_EQ(view.cursor(), (ScorePosition{1, 8}));
+    EXPECT_EQ(click(399, 110), (ScorePosition{1, 8}));
+    // the wheel moves a line per 120 units, in the column clicked last
+    view.goToLine(5, false);
+    EXPECT_EQ(after(view.wheel(-120)), (Moved{true, {{6, 8}, {6, 8}}}));
+    EXPECT_EQ(after(view.wheel(60)), (Moved{false, {{6, 8}, {6, 8}}}));
+    EXPECT_EQ(after(view.wheel(60)), (Moved{true, {{5, 8}, {5, 8}}}));
+    EXPECT_EQ(after(view.wheel(240)), (Moved{true, {{3, 8}, {3, 8}}}));
 }
 
 TEST_F(ScoreViewMouse, DraggingMovesTheCursorAndTheTimerScrollsOutsideTheWindow) {
@@ -208,25 +187,12 @@ TEST_F(ScoreViewMouse, DraggingMovesTheCursorAndTheTimerScrollsOutsideTheWindow)
     EXPECT_EQ(at(), (At{{2, 3}, {0, 0}}));
     // held below the window, each tick scrolls a line and drags to the bottom line
     EXPECT_TRUE(view.isOutside(100, 400));
-    EXPECT_TRUE(view.autoScroll(100, 400));
-    EXPECT_EQ(lineAndTop(), std::pair(4, 1));
-    EXPECT_TRUE(view.autoScroll(100, 400));
-    EXPECT_EQ(view.topLine(), 2);
+    EXPECT_EQ(onLine(view.autoScroll(100, 400)), std::tuple(true, 4, 1));
+    EXPECT_EQ(onLine(view.autoScroll(100, 400)), std::tuple(true, 5, 2));
     view.release();
     EXPECT_FALSE(view.dragTo(60, 10));
     EXPECT_FALSE(view.autoScroll(100, 400));
     EXPECT_EQ(view.anchor(), (ScorePosition{0, 0}));
-}
-
-TEST_F(ScoreViewMouse, TheWheelMovesALinePer120Units) {
-    view.goToLine(5, false);
-    EXPECT_TRUE(view.wheel(-120));
-    EXPECT_EQ(view.cursor().line, 6);
-    EXPECT_FALSE(view.wheel(60));
-    EXPECT_TRUE(view.wheel(60));
-    EXPECT_EQ(view.cursor().line, 5);
-    EXPECT_TRUE(view.wheel(240));
-    EXPECT_EQ(view.cursor().line, 3);
 }
 
 TEST_F(ScoreViewLines, ARebuildKeepsTheCursorInsideAShorterSong) {
