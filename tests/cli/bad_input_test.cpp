@@ -1,18 +1,16 @@
 // Bad input of every kind, through the command line: each row gives the exact exit status and
 // messages, and no row may change, add or remove a file.
 #include <gtest/gtest.h>
-#include <signal.h>
-#include <sys/resource.h>
-#include <sys/wait.h>
-#include <unistd.h>
 
 #include <functional>
 #include <map>
+#include <optional>
 
 #include "platform/file_io.h"
 #include "song/project.h"
 #include "support/cli_run.h"
 #include "support/song_builder.h"
+#include "support/song_file_size_limit.h"
 
 namespace plume {
 namespace {
@@ -287,30 +285,6 @@ std::string expand(std::string text, const fs::path& folder) {
     return text;
 }
 
-// In a child process whose files may not grow past `limit` bytes (SIGXFSZ ignored, so a write fails).
-CliRun runWithFileSizeLimit(const std::vector<std::string>& args, rlim_t limit) {
-    int pipeFds[2];
-    if (::pipe(pipeFds) != 0) return {-1, "", "no pipe"};
-    const pid_t pid = ::fork();
-    if (pid == 0) {
-        ::signal(SIGXFSZ, SIG_IGN);
-        const rlimit limits{limit, limit};
-        ::setrlimit(RLIMIT_FSIZE, &limits);
-        const CliRun run = runCommand(args);
-        const std::string report = char(run.status) + run.out + '\0' + run.err;  // a few bytes: one write
-        ::_exit(::write(pipeFds[1], report.data(), report.size()) == ssize_t(report.size()) ? 0 : 1);
-    }
-    ::close(pipeFds[1]);
-    std::string report;
-    char buffer[4096];
-    for (ssize_t n; (n = ::read(pipeFds[0], buffer, sizeof buffer)) > 0;) report.append(buffer, std::size_t(n));
-    ::close(pipeFds[0]);
-    ::waitpid(pid, nullptr, 0);
-    const std::size_t split = report.find('\0', 1);
-    if (split == std::string::npos) return {-1, "", "the child process reported nothing"};
-    return {report[0], report.substr(1, split - 1), report.substr(split + 1)};
-}
-
 // Every file and folder under `folder` with its bytes.
 std::map<std::string, std::string> snapshot(const fs::path& folder) {
     std::map<std::string, std::string> contents;
@@ -340,7 +314,10 @@ TEST_F(BadInputs, EveryBadInputGetsItsMessageAndStatusAndLeavesTheFilesAsTheyWer
         const auto before = snapshot(folder);
         std::vector<std::string> args;
         for (const std::string& arg : row.args) args.push_back(expand(arg, folder));
-        const CliRun run = row.fileSizeLimit ? runWithFileSizeLimit(args, row.fileSizeLimit) : runCommand(args);
+        std::optional<FileSizeLimit> limit;
+        if (row.fileSizeLimit) limit.emplace(row.fileSizeLimit);
+        const CliRun run = runCommand(args);
+        limit.reset();
         EXPECT_EQ(run.status, row.status);
         EXPECT_EQ(run.err, expand(row.err, folder));
         EXPECT_EQ(run.out, expand(row.out, folder));
