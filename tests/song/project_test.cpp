@@ -2,7 +2,6 @@
 
 #include <cstdlib>
 #include <filesystem>
-#include <map>
 #include <set>
 #include <tuple>
 
@@ -10,8 +9,11 @@
 #include "platform/file_io.h"
 #include "platform/message_box.h"
 #include "platform/profile.h"
+#include "play/instrument_tables.h"
 #include "song/plm_doc.h"
 #include "song/project.h"
+#include "song/properties_form.h"
+#include "support/open_songs.h"
 #include "support/scripted_file_dialog.h"
 #include "support/song_builder.h"
 #include "support/temp_dir.h"
@@ -47,11 +49,10 @@ struct FakeWindow : SongWindow {
     void close() override { closed = true; }
 };
 
-struct FakeWindows : SongWindows {
+struct FakeWindows : test::OpenSongs {
     std::vector<std::unique_ptr<FakeWindow>> windows;
     std::vector<std::pair<fs::path, bool>> opened;
     std::vector<fs::path> recentFiles;
-    std::map<fs::path, CPlmDoc*> documents;
 
     FakeWindow& add(fs::path file, std::string name, bool modified, bool minimised) {
         FakeWindow& w = *windows.emplace_back(std::make_unique<FakeWindow>());
@@ -69,9 +70,6 @@ struct FakeWindows : SongWindows {
         return true;
     }
     void addToRecentFiles(const fs::path& path) override { recentFiles.push_back(path); }
-    CPlmDoc* findDocument(const fs::path& path) override {
-        return documents.contains(path) ? documents[path] : nullptr;
-    }
 };
 
 class Project : public testing::Test {
@@ -160,18 +158,6 @@ TEST_F(Project, OlderLayoutsTakeSettingsFromTheirMembers) {
     EXPECT_EQ(settings(read.data), (std::vector{90, 2, 5, 6, 3}));
     EXPECT_EQ(read.data.timeCode(), 7);
     EXPECT_EQ(read.missingMembers, std::vector<std::size_t>{2});
-}
-
-TEST_F(Project, BrokenOrMissingProjectFilesAreRefused) {
-    for (std::size_t size : {std::size_t(9449), std::size_t(9451), std::size_t(0)}) {
-        messages.clear();
-        EXPECT_EQ(readProject(dir.write("bad.PRJ", platform::Bytes(size, 0))).status, ProjectReadStatus::Broken) << size;
-        EXPECT_EQ(messages.shown(), std::vector<std::string>{"プロジェクトファイルが壊れています。"});
-    }
-    messages.clear();
-    EXPECT_EQ(readProject(dir / "none.PRJ").status, ProjectReadStatus::Missing);
-    EXPECT_EQ(messages.shown(), std::vector<std::string>{"プロジェクトファイル\n" + (dir / "none.PRJ").string() +
-                                                         "は存在しません。"});
 }
 
 TEST_F(Project, MissingMembersAreLookedUpInTheProjectFolder) {
@@ -274,7 +260,7 @@ TEST_F(Project, CancelStopsTheSwitchAfterClosingTheSongsDealtWith) {
     EXPECT_TRUE(state.recent().paths().empty());
 }
 
-TEST_F(Project, ApplyingSettingsReachesOpenAndClosedMembers) {
+TEST_F(Project, ProjectSettingsAndSongPropertiesForAllTracksReachOpenAndClosedMembers) {
     const fs::path openPath = song("open.PLM", infoOf(5, 3, 120, 0, 4, 2));
     const fs::path closedPath = song("closed.PLM", infoOf(5, 3, 120, 0, 4, 2));
     CPlmDoc document;
@@ -309,6 +295,36 @@ TEST_F(Project, ApplyingSettingsReachesOpenAndClosedMembers) {
     state.applyEdit(edited);
     EXPECT_EQ(document.songInfo().keySignature(), 10);
     EXPECT_EQ(readSongSettings(closedPath)->keySignature(), 10);
+
+    // a song's properties for all tracks go to every member but not to the project
+    const auto projectSettings = [&] {
+        return std::vector<int>{state.tempo(), state.key(), state.soundModule(), state.numerator(), state.denominatorPower()};
+    };
+    const std::vector<int> projectBefore = projectSettings();
+    document.clearModified();
+    CPlmDoc active;
+    PropertiesForm form(active.songInfo(), instrumentTitle, state.isSet());
+    form.tempo = 72;
+    form.key = 2;
+    form.numerator = 5;
+    form.denominator = 1;
+    form.setSoundModule(3);
+    form.allTracks = true;
+    applyProperties(active, form.accept(), state);
+    const auto propertiesOf = [](const SongInfo& i) {
+        return std::vector<int>{i.tempo(), i.keySignature(), i.soundModule(), i.numerator(), i.denominatorPower()};
+    };
+    const std::vector<int> expected{72, 2, 3, 5, 2};
+    EXPECT_EQ(propertiesOf(active.songInfo()), expected);
+    EXPECT_EQ(propertiesOf(document.songInfo()), expected);
+    EXPECT_EQ(propertiesOf(*readSongSettings(closedPath)), expected);
+    EXPECT_EQ(projectSettings(), projectBefore);
+    EXPECT_TRUE(active.isModified() && document.isModified());
+    form.tempo = 140;
+    form.allTracks = false;
+    applyProperties(active, form.accept(), state);
+    EXPECT_EQ(active.songInfo().tempo(), 140);
+    EXPECT_EQ(readSongSettings(closedPath)->tempo(), 72);
 }
 
 TEST_F(Project, StartUpCloseAndMembersWithoutAProject) {
