@@ -7,13 +7,10 @@
 #include "song/project.h"
 #include "song/song_file.h"
 #include "support/song_builder.h"
-#include "support/cli_run.h"
+#include "support/cli_output.h"
 
 namespace plume {
 namespace {
-
-using test::CliRun;
-CliRun run(const std::vector<std::string>& args) { return test::runCommand(args); }
 
 // Controller values of one controller on a track, with their ticks.
 std::vector<std::pair<std::uint32_t, int>> controllerValues(const std::vector<test::SmfEvent>& track, int number) {
@@ -23,7 +20,7 @@ std::vector<std::pair<std::uint32_t, int>> controllerValues(const std::vector<te
     return values;
 }
 
-class CurveCli : public ::testing::Test {
+class CurveCli : public test::CliTest {
 protected:
     // two quarter notes and a bar line at tempo 120: the notes start at records 0 and 1
     void SetUp() override {
@@ -45,7 +42,6 @@ protected:
         return a;
     }
 
-    test::TempDir dir;
     std::filesystem::path song_;
 };
 
@@ -75,31 +71,27 @@ TEST_F(CurveCli, BadArgumentsExitOneAndBadDataTwoLeavingTheFileAlone) {
 
 TEST_F(CurveCli, WritesInPlaceOrToOutAndDeleteIgnoresTheValues) {
     // a pitch-bend line from -8192 to 8191 written to another file: IN as it was, OUT with two pieces of three
-    CliRun r = run(args({"--from", "0", "--to", "1", "--effect", "bend", "--function", "line", "--start", "-8192",
-                         "--end", "8191", "-o", (dir / "out.PLM").string()}));
-    ASSERT_EQ(r.status, 0) << r.err;
+    test::outputOf(args({"--from", "0", "--to", "1", "--effect", "bend", "--function", "line", "--start", "-8192",
+                        "--end", "8191", "-o", (dir / "out.PLM").string()}));
     EXPECT_EQ(read(song_).records.size(), 3u);
     EXPECT_EQ(read(dir / "out.PLM").records.size(), 9u);
     // deleted in place from OUT (the values given are ignored): the pieces are gone
-    r = run({"curve", (dir / "out.PLM").string(), "--from", "0", "--to", "4", "--effect", "bend", "--function",
-             "delete", "--start", "99999"});
-    ASSERT_EQ(r.status, 0) << r.err;
+    test::outputOf({"curve", (dir / "out.PLM").string(), "--from", "0", "--to", "4", "--effect", "bend", "--function",
+                    "delete", "--start", "99999"});
     EXPECT_EQ(read(dir / "out.PLM").records, read(song_).records);
 }
 
 TEST_F(CurveCli, TheCurveIsExportedAndPlayedAsTheFormulaGives) {
     // a volume line 0 -> 100 over both notes (N = 1000 ms, a = 0.1 per ms) sampled every 50 ms
-    CliRun r = run(args({"--from", "0", "--to", "1", "--effect", "volume", "--function", "line", "--start", "0",
-                         "--end", "100", "--step", "50"}));
-    ASSERT_EQ(r.status, 0) << r.err;
+    test::outputOf(args({"--from", "0", "--to", "1", "--effect", "volume", "--function", "line", "--start", "0",
+                        "--end", "100", "--step", "50"}));
     ProjectData project = ProjectData::fresh();
     ASSERT_TRUE(project.setMemberPath(0, song_));
     const std::string prj = (dir / "song.PRJ").string();
     ASSERT_EQ(writeProjectFile(prj, project), ProjectWriteStatus::Written);
 
     // exported at 480 ticks per quarter (50 ms = 48 ticks at 120)
-    r = run({"export-midi", prj, "-o", (dir / "song.mid").string(), "--timebase", "480"});
-    ASSERT_EQ(r.status, 0) << r.err;
+    test::outputOf({"export-midi", prj, "-o", (dir / "song.mid").string(), "--timebase", "480"});
     const test::Smf smf = test::readSmf(platform::readFile(dir / "song.mid").value_or(platform::Bytes{}));
     ASSERT_TRUE(smf.ok) << smf.error;
     const auto values = controllerValues(smf.tracks[1], 7);
@@ -116,8 +108,7 @@ TEST_F(CurveCli, TheCurveIsExportedAndPlayedAsTheFormulaGives) {
     EXPECT_EQ(values.back().second, 100);
 
     // played, the same values come 50 ms apart
-    r = run({"play", song_.string(), "--events", (dir / "events.txt").string()});
-    ASSERT_EQ(r.status, 0) << r.err;
+    test::outputOf({"play", song_.string(), "--events", (dir / "events.txt").string()});
     std::ifstream events(dir / "events.txt");
     std::vector<std::pair<double, std::string>> volume;
     for (std::string line; std::getline(events, line);) {
