@@ -118,8 +118,8 @@ const std::string kLongName(200, 'n');
 const std::string kOnlyPcm = "only PCM with 8 or 16 bits and 1 to 8 channels can be read";
 
 // The common rows: one broken file read by one command, refused with exit status 2.
-BadInput brokenSong(const char* name, Bytes bytes, const char* command = "dump") {
-    return {name, files({{"s.PLM", std::move(bytes)}}), {command, "{d}/s.PLM"}, 2, "plume-cli: {d}/s.PLM: " + kBadSong};
+BadInput brokenSong(const char* name, Bytes bytes, std::vector<std::string> args = {"dump", "{d}/s.PLM"}) {
+    return {name, files({{"s.PLM", std::move(bytes)}}), std::move(args), 2, "plume-cli: {d}/s.PLM: " + kBadSong};
 }
 BadInput brokenProject(const char* name, Bytes bytes) {
     return {name, files({{"p.PRJ", std::move(bytes)}}), {"project", "{d}/p.PRJ"}, 2, kBrokenProject};
@@ -164,7 +164,7 @@ std::vector<BadInput> catalogue() {
         brokenSong("song magic only", cut(song, 4)),
         brokenSong("song header of 7 bytes", cut(song, 7)),
         brokenSong("song header cut", cut(song, 100)),
-        brokenSong("song settings cut", cut(song, kSongHeaderSize - 1), "layout"),
+        brokenSong("song settings cut", cut(song, kSongHeaderSize - 1), {"layout", "{d}/s.PLM"}),
         brokenSong("song one record short", cutLast(song, 10)),
         brokenSong("song half a record over", cut(song, song.size() + 5)),
         brokenSong("song count past the records", with16(song, 6, 65535)),
@@ -175,8 +175,7 @@ std::vector<BadInput> catalogue() {
          "version 411\ncount 2\nsonginfo 5 0 1 0 120 0 0 0 0 0 4 2\ngroup 0 0 3 48\n"},
         {"song group past the end", files({{"g.PLM", pastEnd}}), {"check", "{d}/g.PLM"}, 0, "",
          "{d}/g.PLM | エラー修復　bySize = 1\n"},
-        {"chords of a broken song", files({{"s.PLM", cut(song, 100)}}), {"chords", "{d}/s.PLM", "--from", "0", "--to", "0"}, 2,
-         "plume-cli: {d}/s.PLM: データ形式が違います。 (the song data is broken or of an unknown layout)\n"},
+        brokenSong("chords of a broken song", cut(song, 100), {"chords", "{d}/s.PLM", "--from", "0", "--to", "0"}),
         // ---- writing songs -----------------------------------------------------------------------
         {"convert onto a read-only file", [repairable](const fs::path& d) {
              write(d / "in.PLM", songBytes());
