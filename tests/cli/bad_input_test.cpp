@@ -1,18 +1,16 @@
 // Bad input of every kind, through the command line: each row gives the exact exit status and
 // messages, and no row may change, add or remove a file.
 #include <gtest/gtest.h>
-#include <signal.h>
-#include <sys/resource.h>
-#include <sys/wait.h>
-#include <unistd.h>
 
 #include <functional>
 #include <map>
+#include <optional>
 
 #include "platform/file_io.h"
 #include "song/project.h"
 #include "support/cli_run.h"
 #include "support/song_builder.h"
+#include "support/song_file_size_limit.h"
 
 namespace plume {
 namespace {
@@ -120,8 +118,8 @@ const std::string kLongName(200, 'n');
 const std::string kOnlyPcm = "only PCM with 8 or 16 bits and 1 to 8 channels can be read";
 
 // The common rows: one broken file read by one command, refused with exit status 2.
-BadInput brokenSong(const char* name, Bytes bytes, const char* command = "dump") {
-    return {name, files({{"s.PLM", std::move(bytes)}}), {command, "{d}/s.PLM"}, 2, "plume-cli: {d}/s.PLM: " + kBadSong};
+BadInput brokenSong(const char* name, Bytes bytes, std::vector<std::string> args = {"dump", "{d}/s.PLM"}) {
+    return {name, files({{"s.PLM", std::move(bytes)}}), std::move(args), 2, "plume-cli: {d}/s.PLM: " + kBadSong};
 }
 BadInput brokenProject(const char* name, Bytes bytes) {
     return {name, files({{"p.PRJ", std::move(bytes)}}), {"project", "{d}/p.PRJ"}, 2, kBrokenProject};
@@ -166,7 +164,7 @@ std::vector<BadInput> catalogue() {
         brokenSong("song magic only", cut(song, 4)),
         brokenSong("song header of 7 bytes", cut(song, 7)),
         brokenSong("song header cut", cut(song, 100)),
-        brokenSong("song settings cut", cut(song, kSongHeaderSize - 1), "layout"),
+        brokenSong("song settings cut", cut(song, kSongHeaderSize - 1), {"layout", "{d}/s.PLM"}),
         brokenSong("song one record short", cutLast(song, 10)),
         brokenSong("song half a record over", cut(song, song.size() + 5)),
         brokenSong("song count past the records", with16(song, 6, 65535)),
@@ -177,8 +175,7 @@ std::vector<BadInput> catalogue() {
          "version 411\ncount 2\nsonginfo 5 0 1 0 120 0 0 0 0 0 4 2\ngroup 0 0 3 48\n"},
         {"song group past the end", files({{"g.PLM", pastEnd}}), {"check", "{d}/g.PLM"}, 0, "",
          "{d}/g.PLM | エラー修復　bySize = 1\n"},
-        {"chords of a broken song", files({{"s.PLM", cut(song, 100)}}), {"chords", "{d}/s.PLM", "--from", "0", "--to", "0"}, 2,
-         "plume-cli: {d}/s.PLM: データ形式が違います。 (the song data is broken or of an unknown layout)\n"},
+        brokenSong("chords of a broken song", cut(song, 100), {"chords", "{d}/s.PLM", "--from", "0", "--to", "0"}),
         // ---- writing songs -----------------------------------------------------------------------
         {"convert onto a read-only file", [repairable](const fs::path& d) {
              write(d / "in.PLM", songBytes());
@@ -287,30 +284,6 @@ std::string expand(std::string text, const fs::path& folder) {
     return text;
 }
 
-// In a child process whose files may not grow past `limit` bytes (SIGXFSZ ignored, so a write fails).
-CliRun runWithFileSizeLimit(const std::vector<std::string>& args, rlim_t limit) {
-    int pipeFds[2];
-    if (::pipe(pipeFds) != 0) return {-1, "", "no pipe"};
-    const pid_t pid = ::fork();
-    if (pid == 0) {
-        ::signal(SIGXFSZ, SIG_IGN);
-        const rlimit limits{limit, limit};
-        ::setrlimit(RLIMIT_FSIZE, &limits);
-        const CliRun run = runCommand(args);
-        const std::string report = char(run.status) + run.out + '\0' + run.err;  // a few bytes: one write
-        ::_exit(::write(pipeFds[1], report.data(), report.size()) == ssize_t(report.size()) ? 0 : 1);
-    }
-    ::close(pipeFds[1]);
-    std::string report;
-    char buffer[4096];
-    for (ssize_t n; (n = ::read(pipeFds[0], buffer, sizeof buffer)) > 0;) report.append(buffer, std::size_t(n));
-    ::close(pipeFds[0]);
-    ::waitpid(pid, nullptr, 0);
-    const std::size_t split = report.find('\0', 1);
-    if (split == std::string::npos) return {-1, "", "the child process reported nothing"};
-    return {report[0], report.substr(1, split - 1), report.substr(split + 1)};
-}
-
 // Every file and folder under `folder` with its bytes.
 std::map<std::string, std::string> snapshot(const fs::path& folder) {
     std::map<std::string, std::string> contents;
@@ -340,7 +313,10 @@ TEST_F(BadInputs, EveryBadInputGetsItsMessageAndStatusAndLeavesTheFilesAsTheyWer
         const auto before = snapshot(folder);
         std::vector<std::string> args;
         for (const std::string& arg : row.args) args.push_back(expand(arg, folder));
-        const CliRun run = row.fileSizeLimit ? runWithFileSizeLimit(args, row.fileSizeLimit) : runCommand(args);
+        std::optional<FileSizeLimit> limit;
+        if (row.fileSizeLimit) limit.emplace(row.fileSizeLimit);
+        const CliRun run = runCommand(args);
+        limit.reset();
         EXPECT_EQ(run.status, row.status);
         EXPECT_EQ(run.err, expand(row.err, folder));
         EXPECT_EQ(run.out, expand(row.out, folder));

@@ -10,7 +10,7 @@
 #include "song/project.h"
 #include "song/song_file.h"
 #include "support/song_builder.h"
-#include "support/cli_run.h"
+#include "support/cli_output.h"
 
 namespace plume {
 namespace {
@@ -39,40 +39,7 @@ protected:
     }
 };
 
-TEST_F(ExportCli, ExportMidiWithDefaultsAndWithOptions) {
-    // WHEN exported with the defaults THEN the file sits beside the project as format 1 at 96
-    CliRun r = run({"export-midi", prj});
-    EXPECT_EQ(r.status, 0) << r.err;
-    EXPECT_EQ(r.out, "wrote " + (dir / "song.MID").string() + "\n");
-    test::Smf smf = test::readSmf(platform::readFile(dir / "song.MID").value_or(platform::Bytes{}));
-    ASSERT_TRUE(smf.ok) << smf.error;
-    EXPECT_EQ(std::make_pair(smf.trackCount, smf.division), std::make_pair(17, 96));
-    EXPECT_EQ(test::hex(smf.tracks[0][1].bytes), "F0 05 7E 7F 09 01 F7");
-    EXPECT_EQ(test::noteOnTicks(smf.tracks[1]), (std::vector<std::uint32_t>{384, 480}));
-    EXPECT_EQ(test::hex(smf.tracks[3][1].bytes), "99 24 64");
-    // WHEN the options are given THEN they are followed
-    const std::string out = (dir / "o.mid").string();
-    r = run({"export-midi", prj, "--format", "0", "--timebase", "480", "--reset", "gs", "--rest-bar", "off", "-o", out});
-    EXPECT_EQ(r.status, 0) << r.err;
-    smf = test::readSmf(platform::readFile(out).value_or(platform::Bytes{}));
-    ASSERT_TRUE(smf.ok) << smf.error;
-    EXPECT_EQ(std::make_pair(smf.format, smf.division), std::make_pair(0, 480));
-    EXPECT_EQ(smf.tracks[0][1].bytes.size(), 12u);  // GS Reset
-    EXPECT_EQ(test::noteOnTicks(smf.tracks[0]), (std::vector<std::uint32_t>{1, 1, 481}));
-}
-
-TEST_F(ExportCli, ExportMld) {
-    const CliRun r = run({"export-mld", prj});
-    EXPECT_EQ(std::make_pair(r.status, r.err), std::make_pair(0, std::string())) << r.err;
-    const platform::Bytes file = platform::readFile(dir / "song.mld").value_or(platform::Bytes{});
-    ASSERT_GT(file.size(), 13u);
-    EXPECT_EQ(std::string(file.begin(), file.begin() + 4), "melo");
-    EXPECT_EQ(file[12], 3);  // melody, filler, drums
-    EXPECT_EQ(run({"export-mld", prj, "-o", (dir / "x.mld").string()}).status, 0);
-    EXPECT_TRUE(fs::exists(dir / "x.mld"));
-}
-
-TEST_F(ExportCli, OptionsOnlyOneCommandKnowsAndAMissingMember) {
+TEST_F(ExportCli, OptionsOnlyOneCommandKnowsAreRefusedAndExportMidiFollowsTheDefaultsAndTheOptions) {
     // (the bad values of the options both know are rows of the command line's bad-input table)
     for (const std::vector<std::string>& args :
          {std::vector<std::string>{"export-midi"}, {"export-midi", prj, "--rest-bar", "yes"}, {"export-mld", prj, "-x"}}) {
@@ -81,12 +48,37 @@ TEST_F(ExportCli, OptionsOnlyOneCommandKnowsAndAMissingMember) {
         EXPECT_FALSE(r.err.empty());
     }
     EXPECT_FALSE(fs::exists(dir / "song.MID"));
+    // WHEN exported with the defaults THEN the file sits beside the project as format 1 at 96
+    EXPECT_EQ(test::outputOf({"export-midi", prj}), "wrote " + (dir / "song.MID").string() + "\n");
+    test::Smf smf = test::readSmf(platform::readFile(dir / "song.MID").value_or(platform::Bytes{}));
+    ASSERT_TRUE(smf.ok) << smf.error;
+    EXPECT_EQ(std::make_pair(smf.trackCount, smf.division), std::make_pair(17, 96));
+    EXPECT_EQ(test::hex(smf.tracks[0][1].bytes), "F0 05 7E 7F 09 01 F7");
+    EXPECT_EQ(test::noteOnTicks(smf.tracks[1]), (std::vector<std::uint32_t>{384, 480}));
+    EXPECT_EQ(test::hex(smf.tracks[3][1].bytes), "99 24 64");
+    // WHEN the options are given THEN they are followed
+    const std::string out = (dir / "o.mid").string();
+    test::outputOf({"export-midi", prj, "--format", "0", "--timebase", "480", "--reset", "gs", "--rest-bar", "off", "-o", out});
+    smf = test::readSmf(platform::readFile(out).value_or(platform::Bytes{}));
+    ASSERT_TRUE(smf.ok) << smf.error;
+    EXPECT_EQ(std::make_pair(smf.format, smf.division), std::make_pair(0, 480));
+    EXPECT_EQ(smf.tracks[0][1].bytes.size(), 12u);  // GS Reset
+    EXPECT_EQ(test::noteOnTicks(smf.tracks[0]), (std::vector<std::uint32_t>{1, 1, 481}));
+}
+
+TEST_F(ExportCli, ExportMldBesideTheProjectOrWhereToldLeavingAMissingMemberOut) {
+    CliRun r = run({"export-mld", prj});
+    EXPECT_EQ(std::make_pair(r.status, r.err), std::make_pair(0, std::string())) << r.err;
+    const platform::Bytes file = platform::readFile(dir / "song.mld").value_or(platform::Bytes{});
+    ASSERT_GT(file.size(), 13u);
+    EXPECT_EQ(std::string(file.begin(), file.begin() + 4), "melo");
+    EXPECT_EQ(file[12], 3);  // melody, filler, drums
     // GIVEN a member that has gone THEN it is reported and left out
     fs::remove(dir / "drums.PLM");
-    const CliRun r = run({"export-mld", prj});
+    r = run({"export-mld", prj, "-o", (dir / "x.mld").string()});
     EXPECT_EQ(r.status, 0);
     EXPECT_NE(r.err.find("ファイルがありません。"), std::string::npos) << r.err;
-    EXPECT_EQ(platform::readFile(dir / "song.mld").value_or(platform::Bytes(13))[12], 1);
+    EXPECT_EQ(platform::readFile(dir / "x.mld").value_or(platform::Bytes(13))[12], 1);
 }
 
 class NothingOpen : public OpenDocumentLookup {

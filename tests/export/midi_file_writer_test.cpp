@@ -5,6 +5,7 @@
 #include <set>
 
 #include "export/export_fixture.h"
+#include "export/midi_export_form.h"
 #include "export/midi_file_writer.h"
 #include "export/smf_reader.h"
 #include "platform/file_io.h"
@@ -27,12 +28,8 @@ const std::string kEmptyTrack = "4D 54 72 6B 00 00 00 04 00 FF 2F 00";
 
 std::vector<std::uint8_t> midi(const TestProject& project, int format, std::uint32_t timeBase = 96,
                                bool restBar = false, DeviceReset reset = DeviceReset::None) {
-    MidiExportOptions options;
-    options.format = format;
-    options.timeBase = timeBase;
-    options.restBar = restBar;
-    options.reset = reset;
-    return buildMidiFile(project.view(), options);
+    return buildMidiFile(project.view(),
+                         {.format = format, .timeBase = timeBase, .reset = reset, .restBar = restBar, .progress = {}});
 }
 
 test::Smf parsed(const std::vector<std::uint8_t>& bytes) {
@@ -49,16 +46,19 @@ TestProject oneQuarter() {
 }
 
 TEST(MidiExport, Format1FileByteForByte) {
-    // GIVEN one quarter note, the title "T", three flats, no reset, no rest bar
+    // GIVEN one quarter note, the title "T", three flats, no reset, no rest bar, and a quarter on
+    // track 3, which keeps its place and plays on channel 3 between empty tracks of exact bytes
     TestProject project = oneQuarter();
     project.settings.key = 10;
+    project.songs[2] = test::notes(3, {64});
     const std::string header = "4D 54 68 64 00 00 00 06 00 01 00 11 00 60 ";
     const std::string conductor =
         "4D 54 72 6B 00 00 00 2D 00 FF 03 01 54 00 FF 51 03 07 A1 20 00 FF 58 04 04 02 18 08 00 FF 59 02 FD 00 "
         "00 FF 51 03 07 A1 20 00 FF 58 04 04 02 18 08 60 FF 2F 00 ";
     const std::string member = "4D 54 72 6B 00 00 00 0F 00 C0 00 00 90 3C 64 48 90 3C 00 18 FF 2F 00";
-    std::string expected = header + conductor + member;
-    for (int i = 0; i < 15; ++i) expected += " " + kEmptyTrack;
+    const std::string third = "4D 54 72 6B 00 00 00 0F 00 C2 00 00 92 40 64 48 92 40 00 18 FF 2F 00";
+    std::string expected = header + conductor + member + " " + kEmptyTrack + " " + third;
+    for (int i = 0; i < 13; ++i) expected += " " + kEmptyTrack;
     EXPECT_EQ(hex(midi(project, 1)), expected);
 }
 
@@ -70,20 +70,6 @@ TEST(MidiExport, Format0FileByteForByte) {
         "83 00 FF 51 03 07 A1 20 00 FF 58 04 04 02 18 08 00 C0 00 "
         "01 90 3C 64 48 90 3C 00 18 FF 2F 00";
     EXPECT_EQ(hex(midi(oneQuarter(), 0, 96, true, DeviceReset::GmSystemOn)), expected);
-}
-
-TEST(MidiExport, EmptyTracksAreExactAndTheOthersKeepTheirPlace) {
-    // GIVEN a project with members on tracks 1 and 3
-    TestProject project;
-    project.songs[0] = test::notes(3, {60});
-    project.songs[2] = test::notes(3, {64});
-    const test::Smf smf = parsed(midi(project, 1));
-    // THEN the file has 17 chunks: the header track, the two members, 14 empty ones
-    ASSERT_EQ(smf.chunks.size(), 17u);
-    EXPECT_EQ(smf.trackCount, 17);
-    for (std::size_t i = 2; i < 17; ++i) EXPECT_EQ(hex(smf.chunks[i]) == kEmptyTrack, i != 3) << i;
-    EXPECT_EQ(smf.tracks[1][1].bytes, (std::vector<std::uint8_t>{0x90, 60, 100}));
-    EXPECT_EQ(smf.tracks[3][1].bytes, (std::vector<std::uint8_t>{0x92, 64, 100}));  // track 3 plays on channel 3
 }
 
 TEST(MidiExport, QuarterLengthFollowsTheTimeBase) {
@@ -183,12 +169,8 @@ TEST(MidiExport, FastPathWritesTheSameFileAsTheTickByTickReference) {
     for (const std::uint32_t timeBase : {48u, 96u, 480u, 960u, 980u}) {
         const TestProject project = variedProject(timeBase, timeBase >= 960 ? 40 : 80);
         for (const int format : {0, 1}) {
-            MidiExportOptions options;
-            options.format = format;
-            options.timeBase = timeBase;
-            options.restBar = timeBase % 3 == 0;
-            options.reset = DeviceReset(timeBase % 3);
-            options.stepping = Stepping::EveryUnit;
+            MidiExportOptions options = {.format = format, .timeBase = timeBase, .reset = DeviceReset(timeBase % 3),
+                                         .restBar = timeBase % 3 == 0, .stepping = Stepping::EveryUnit, .progress = {}};
             const std::vector<std::uint8_t> reference = buildMidiFile(project.view(), options);
             options.stepping = Stepping::SkipQuiet;
             const std::vector<std::uint8_t> fast = buildMidiFile(project.view(), options);
@@ -203,10 +185,7 @@ TEST(MidiExport, ProgressRisesToOneHundred) {
     const TestProject project = variedProject(3, 30);
     for (const int format : {0, 1}) {
         std::vector<int> seen;
-        MidiExportOptions options;
-        options.format = format;
-        options.progress = [&](int percent) { seen.push_back(percent); };
-        buildMidiFile(project.view(), options);
+        buildMidiFile(project.view(), {.format = format, .progress = [&](int percent) { seen.push_back(percent); }});
         EXPECT_TRUE(std::is_sorted(seen.begin(), seen.end()));
         ASSERT_GE(seen.size(), 3u);
         EXPECT_EQ(seen.front(), 0);
@@ -231,6 +210,40 @@ TEST(MidiExport, FileNameAndWriting) {
     EXPECT_EQ(platform::readFile(dir / "x.MID"), buildMidiFile(oneQuarter().view(), {}));
     EXPECT_TRUE(box.shown().empty());
     EXPECT_EQ(std::distance(fs::directory_iterator(dir), fs::directory_iterator()), 1);
+}
+
+TEST(MidiExportForm, TheDefaultsAreFormat1At96WithGmResetAndTheRestBarAndTheButtonsChooseTheirValues) {
+    const auto defaults = MidiExportForm{}.accept();
+    ASSERT_TRUE(defaults);
+    EXPECT_EQ(std::tie(defaults->format, defaults->timeBase, defaults->reset, defaults->restBar),
+              std::make_tuple(1, 96u, DeviceReset::GmSystemOn, true));
+    MidiExportForm form;
+    form.format = 0;
+    form.timeBaseChoice = 5;
+    form.reset = 2;
+    form.restBar = false;
+    const auto options = form.accept();
+    ASSERT_TRUE(options);
+    EXPECT_EQ(std::tie(options->format, options->timeBase, options->reset, options->restBar),
+              std::make_tuple(0, 960u, DeviceReset::None, false));
+}
+
+TEST(MidiExportForm, TheOtherFieldTakes48To980) {
+    platform::ScriptedMessageBox box;
+    MidiExportForm form;
+    form.timeBaseChoice = kOtherTimeBase;
+    for (const char* good : {"48", "980", " 500 "}) {
+        form.otherTimeBase = good;
+        const auto options = form.accept();
+        ASSERT_TRUE(options) << good;
+        EXPECT_EQ(options->timeBase, std::uint32_t(std::stoul(good)));
+    }
+    EXPECT_TRUE(box.shown().empty());
+    for (const char* bad : {"47", "981", "", "96x", "-96"}) {
+        form.otherTimeBase = bad;
+        EXPECT_FALSE(form.accept()) << bad;
+    }
+    EXPECT_EQ(box.shown(), (std::vector<std::string>(5, "48 から 980 の範囲で入力して下さい。")));
 }
 
 }  // namespace

@@ -117,8 +117,7 @@ std::vector<Note> expected(int melodyTrack, int rhythmTrack, long start, long q)
 TEST_F(Midicsv, NotesPairUpAtTheSongsDurations) {
     const TestProject song = knownSong();
     const ExportProject project = song.view();
-    MidiExportOptions options;
-    options.restBar = false;
+    MidiExportOptions options = {.restBar = false, .progress = {}};
     // midicsv counts tracks from 1: format 1's members follow the header track; format 0 has one
     // track and starts one tick after the start tick
     EXPECT_EQ(notes(project, options), expected(2, 5, 0, 96));
@@ -142,11 +141,8 @@ TEST_F(Midicsv, VariedProjectsReadBackWhole) {
     }
     for (const int format : {0, 1}) {
         for (const std::uint32_t timeBase : {48u, 480u, 980u}) {
-            MidiExportOptions options;
-            options.format = format;
-            options.timeBase = timeBase;
             // THEN every note-on has its release, no earlier than itself
-            const std::vector<Note> read = notes(project.view(), options);
+            const std::vector<Note> read = notes(project.view(), {.format = format, .timeBase = timeBase, .progress = {}});
             EXPECT_GT(read.size(), 1000u);
             for (const Note& n : read) EXPECT_LE(std::get<3>(n), std::get<4>(n));
         }

@@ -50,13 +50,30 @@ std::vector<std::string> notesOf(const Bytes& chunk) {
     return notes;
 }
 
-TEST(MldExport, OneQuarterByteForByte) {
+TEST(MldExport, OneQuarterByteForByteTheTitleInTheHeaderAndTheFileWritten) {
     TestProject project;
     addGroup(project.songs[0], {playedNote(3, 60, 0, 100)});
     EXPECT_EQ(hex(buildMldFile(project.view())),
               "6D 65 6C 6F 00 00 00 3B 00 1A 01 01 01 73 6F 72 63 00 01 00 74 69 74 6C 00 00 "
               "76 65 72 73 00 04 30 33 30 30 "
               "74 72 61 63 00 00 00 17 00 FF C3 78 00 FF E1 02 00 FF E0 00 00 FF E2 32 00 1B 2F 30 FF DF 00");
+    // the header's length follows the title
+    project.settings.title = "ab";
+    const Bytes file = buildMldFile(project.view());
+    EXPECT_EQ(file[9], 28);
+    EXPECT_EQ(hex({file.begin() + 20, file.begin() + 28}), "74 69 74 6C 00 02 61 62");
+    ASSERT_EQ(chunksOf(file).size(), 1u);
+    // written, the file is what was built and the user is told; a missing folder is refused
+    EXPECT_EQ(mldFileName("/songs/demo.PRJ"), fs::path("/songs/demo.mld"));
+    EXPECT_EQ(mldFileName("demo"), fs::path("demomld"));
+    const test::TempDir dir;
+    platform::ScriptedMessageBox box;
+    EXPECT_EQ(writeMldFile(project.view(), dir / "demo.mld"), ExportResult::Ok);
+    EXPECT_EQ(box.shown(), (std::vector<std::string>{(dir / "demo.mld").string() + "を作成しました。"}));
+    EXPECT_EQ(platform::readFile(dir / "demo.mld"), file);
+    box.clear();
+    EXPECT_EQ(writeMldFile(project.view(), dir / "none" / "demo.mld"), ExportResult::CannotCreate);
+    EXPECT_EQ(box.shown(), (std::vector<std::string>{"ファイルを作成できません。"}));
 }
 
 TEST(MldExport, MelodyAndRhythmMakeThreeChunks) {
@@ -125,17 +142,6 @@ TEST(MldExport, PartsShareAChunkMergedByTime) {
     EXPECT_NE(hex(chunks[1]).find("00 FF E2 64"), std::string::npos) << "volume 100 as written";
 }
 
-TEST(MldExport, HeaderLengthFollowsTheTitle) {
-    TestProject project;
-    project.songs[0] = test::groups({playedNote(3, 60, 0, 100)});
-    EXPECT_EQ(buildMldFile(project.view())[9], 26);  // the byte-for-byte file has no title
-    project.settings.title = "ab";
-    const Bytes file = buildMldFile(project.view());
-    EXPECT_EQ(file[9], 28);
-    EXPECT_EQ(hex({file.begin() + 20, file.begin() + 28}), "74 69 74 6C 00 02 61 62");
-    ASSERT_EQ(chunksOf(file).size(), 1u);
-}
-
 TEST(MldExport, RhythmOnlyFileCarriesTheTempoInItsFirstPartChunk) {
     TestProject project;
     project.songs[9] = test::groups({playedNote(3, 36, 0, 100)});
@@ -144,21 +150,6 @@ TEST(MldExport, RhythmOnlyFileCarriesTheTempoInItsFirstPartChunk) {
     ASSERT_EQ(chunks.size(), 2u);
     EXPECT_EQ(hex(chunks[0]), "74 72 61 63 00 00 00 04 30 FF DF 00");
     EXPECT_EQ(hex(chunks[1]).substr(24, 11), "00 FF C3 78");
-}
-
-TEST(MldExport, FileNameAndMessage) {
-    EXPECT_EQ(mldFileName("/songs/demo.PRJ"), fs::path("/songs/demo.mld"));
-    EXPECT_EQ(mldFileName("demo"), fs::path("demomld"));
-    TestProject project;
-    project.songs[0] = test::groups({playedNote(3, 60, 0, 100)});
-    const test::TempDir dir;
-    platform::ScriptedMessageBox box;
-    EXPECT_EQ(writeMldFile(project.view(), dir / "demo.mld"), ExportResult::Ok);
-    EXPECT_EQ(box.shown(), (std::vector<std::string>{(dir / "demo.mld").string() + "を作成しました。"}));
-    EXPECT_EQ(platform::readFile(dir / "demo.mld"), buildMldFile(project.view()));
-    box.clear();
-    EXPECT_EQ(writeMldFile(project.view(), dir / "none" / "demo.mld"), ExportResult::CannotCreate);
-    EXPECT_EQ(box.shown(), (std::vector<std::string>{"ファイルを作成できません。"}));
 }
 
 }  // namespace

@@ -20,6 +20,13 @@ const std::string kNoRoom = "データが入りません！";
 
 void loadInto(CPlmDoc& doc, std::vector<SongRecord> records) { ASSERT_TRUE(doc.load(songOf(std::move(records)))); }
 
+// A song of the given groups.
+std::vector<SongRecord> songOfGroups(std::initializer_list<std::initializer_list<SongRecord>> groups) {
+    std::vector<SongRecord> song;
+    for (const auto& records : groups) addGroup(song, records);
+    return song;
+}
+
 // Sizes of the groups met when walking; fails the test when the walk does not end exactly at the count.
 std::vector<std::size_t> groupSizes(const CPlmDoc& doc) {
     std::vector<std::size_t> sizes;
@@ -93,9 +100,8 @@ TEST(PlmDoc, InsertionsStopBelowTwentyThousandRecordsAndGroupsAt255) {
 
 TEST(PlmDoc, InsertAndDeleteKeepGroupsWalkable) {
     CPlmDoc doc;
-    std::vector<SongRecord> song = group({note(3, 67), note(3, 60), effectValue(effect::kVolume, 90)});
-    addGroups(song, {barLine(), note(4, 62)});
-    loadInto(doc, song);
+    loadInto(doc, songOfGroups({{note(3, 67), note(3, 60), effectValue(effect::kVolume, 90)}, {barLine()},
+                                {note(4, 62)}}));
 
     EXPECT_TRUE(doc.insertTypeGroup(3, 10, mark::kDotted));
     EXPECT_TRUE(doc.insertTypeGroup(doc.recordCount(), type::kLineBreak, mark::kDotted));
@@ -134,9 +140,7 @@ TEST(PlmDoc, ReplacingScoreRecordsKeepsTiesByKeyAndTheEffects) {
 
 TEST(PlmDoc, GroupTextIsSetOverwrittenAndDeleted) {
     CPlmDoc doc;
-    std::vector<SongRecord> song = group({note(3, 60), effectValue(effect::kVolume, 90)});
-    addGroup(song, {note(3, 62)});
-    loadInto(doc, song);
+    loadInto(doc, songOfGroups({{note(3, 60), effectValue(effect::kVolume, 90)}, {note(3, 62)}}));
     const auto texts = [&] { return std::pair(doc.groupText(0, kind::kLyric), doc.groupText(0, kind::kChordName)); };
 
     EXPECT_FALSE(doc.setGroupText(0, kind::kLyric, ""));
@@ -166,10 +170,8 @@ class TiedSong : public ::testing::Test {
 protected:
     void SetUp() override {
         // Key 60 in six groups (records 0, 1, 3, 4, 5, 6); record 2 is key 64 of a chord.
-        std::vector<SongRecord> song = notes(3, {60});
-        addGroup(song, {note(3, 60), note(3, 64)});
-        addGroups(song, {note(3, 60), note(3, 60), note(3, 60), note(3, 60)});
-        loadInto(doc, song);
+        loadInto(doc, songOfGroups({{note(3, 60)}, {note(3, 60), note(3, 64)}, {note(3, 60)}, {note(3, 60)},
+                                    {note(3, 60)}, {note(3, 60)}}));
     }
     CPlmDoc doc;
 };
@@ -204,9 +206,8 @@ protected:
     void SetUp() override {
         // A triplet (groups 0-2), a bar line, a triplet (groups 4-6, the middle one a chord), a rest.
         std::vector<SongRecord> song =
-            groups({note(4, 60), note(4, 62, mark::kTieBegin), note(4, 62, mark::kTieEnd), barLine(), note(4, 65)});
-        addGroup(song, {note(4, 67), note(4, 64)});
-        addGroups(song, {rest(10), rest(9)});
+            songOfGroups({{note(4, 60)}, {note(4, 62, mark::kTieBegin)}, {note(4, 62, mark::kTieEnd)}, {barLine()},
+                          {note(4, 65)}, {note(4, 67), note(4, 64)}, {rest(10)}, {rest(9)}});
         markTuplet(song, {0, 1, 2}, 3);
         markTuplet(song, {4, 5, 7}, 3);
         loadInto(doc, song);
@@ -250,10 +251,8 @@ TEST_F(TupletSong, SetMarksEveryTimedRecordAndClearsWhatReachesIn) {
 
 TEST(PlmDoc, EffectValueReplacesCurveTripleAndBack) {
     CPlmDoc doc;
-    std::vector<SongRecord> song = group({note(3, 60), effectValue(effect::kPan, 10)});
-    addGroup(song, {barLine()});
-    addGroup(song, {rest(9), effectValue(effect::kVolume, 80)});
-    loadInto(doc, song);
+    loadInto(doc, songOfGroups({{note(3, 60), effectValue(effect::kPan, 10)}, {barLine()},
+                                {rest(9), effectValue(effect::kVolume, 80)}}));
 
     CurveTriple piece;
     piece[0].setCurveFunction(1);  // a line
@@ -286,9 +285,7 @@ TEST(PlmDoc, EffectValueReplacesCurveTripleAndBack) {
     EXPECT_EQ(doc.findEffect(0, effect::kVolume), kNoRecord);
     EXPECT_FALSE(doc.removeEffect(0, effect::kVolume));
 
-    std::vector<SongRecord> bare = groups({effectValue(effect::kPan, 1)});
-    addGroup(bare, {rest(9), effectValue(effect::kPan, 2)});
-    loadInto(doc, bare);
+    loadInto(doc, songOfGroups({{effectValue(effect::kPan, 1)}, {rest(9), effectValue(effect::kPan, 2)}}));
     EXPECT_EQ(doc.removeEffectInRange(0, doc.recordCount(), effect::kPan), 2u);
     EXPECT_EQ(groupSizes(doc), std::vector<std::size_t>{1});
 }
@@ -323,11 +320,10 @@ TEST(PlmDoc, ProgramIsPropagatedAndInsertedWhereItChanges) {
 
 TEST(PlmDoc, TempoInForceIsTheLastTempoRecordBeforeThePosition) {
     CPlmDoc doc;
-    std::vector<SongRecord> song = group({note(3, 60), effectValue(effect::kTempo, 90)});
-    addGroup(song, {note(3, 60), effectValue(effect::kVolume, 200)});  // a volume record is no tempo
-    addGroup(song, {note(3, 60), effectValue(effect::kTempo, 150)});
-    addGroup(song, {note(3, 60)});
-    loadInto(doc, song);
+    // a volume record is no tempo
+    loadInto(doc, songOfGroups({{note(3, 60), effectValue(effect::kTempo, 90)},
+                                {note(3, 60), effectValue(effect::kVolume, 200)},
+                                {note(3, 60), effectValue(effect::kTempo, 150)}, {note(3, 60)}}));
     std::vector<int> tempos;
     for (std::size_t at : {0, 2, 4, 6, 100}) tempos.push_back(doc.tempoAt(at));
     EXPECT_EQ(tempos, (std::vector{120, 90, 90, 150, 150}));
@@ -335,9 +331,8 @@ TEST(PlmDoc, TempoInForceIsTheLastTempoRecordBeforeThePosition) {
 
 TEST(PlmDoc, NoteFieldsFollowTheListsAndKeepMarkers) {
     CPlmDoc doc;
-    std::vector<SongRecord> song = group({note(3, 67), note(3, 64), note(3, 60), effectValue(effect::kPan, 1)});
-    addGroups(song, {rest(9), note(4, 100)});
-    loadInto(doc, song);
+    loadInto(doc, songOfGroups({{note(3, 67), note(3, 64), note(3, 60), effectValue(effect::kPan, 1)}, {rest(9)},
+                                {note(4, 100)}}));
     // Lists come last note first.
     const std::vector<std::uint8_t> velocities = {30, kKeep, 10};
     EXPECT_TRUE(doc.setGroupVelocities(0, velocities));

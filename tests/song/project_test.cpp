@@ -2,7 +2,6 @@
 
 #include <cstdlib>
 #include <filesystem>
-#include <map>
 #include <set>
 #include <tuple>
 
@@ -10,8 +9,11 @@
 #include "platform/file_io.h"
 #include "platform/message_box.h"
 #include "platform/profile.h"
+#include "play/instrument_tables.h"
 #include "song/plm_doc.h"
 #include "song/project.h"
+#include "song/properties_form.h"
+#include "support/open_songs.h"
 #include "support/scripted_file_dialog.h"
 #include "support/song_builder.h"
 #include "support/temp_dir.h"
@@ -47,11 +49,10 @@ struct FakeWindow : SongWindow {
     void close() override { closed = true; }
 };
 
-struct FakeWindows : SongWindows {
+struct FakeWindows : test::OpenSongs {
     std::vector<std::unique_ptr<FakeWindow>> windows;
     std::vector<std::pair<fs::path, bool>> opened;
     std::vector<fs::path> recentFiles;
-    std::map<fs::path, CPlmDoc*> documents;
 
     FakeWindow& add(fs::path file, std::string name, bool modified, bool minimised) {
         FakeWindow& w = *windows.emplace_back(std::make_unique<FakeWindow>());
@@ -69,9 +70,6 @@ struct FakeWindows : SongWindows {
         return true;
     }
     void addToRecentFiles(const fs::path& path) override { recentFiles.push_back(path); }
-    CPlmDoc* findDocument(const fs::path& path) override {
-        return documents.contains(path) ? documents[path] : nullptr;
-    }
 };
 
 class Project : public testing::Test {
@@ -162,36 +160,6 @@ TEST_F(Project, OlderLayoutsTakeSettingsFromTheirMembers) {
     EXPECT_EQ(read.missingMembers, std::vector<std::size_t>{2});
 }
 
-TEST_F(Project, BrokenOrMissingProjectFilesAreRefused) {
-    for (std::size_t size : {std::size_t(9449), std::size_t(9451), std::size_t(0)}) {
-        messages.clear();
-        EXPECT_EQ(readProject(dir.write("bad.PRJ", platform::Bytes(size, 0))).status, ProjectReadStatus::Broken) << size;
-        EXPECT_EQ(messages.shown(), std::vector<std::string>{"プロジェクトファイルが壊れています。"});
-    }
-    messages.clear();
-    EXPECT_EQ(readProject(dir / "none.PRJ").status, ProjectReadStatus::Missing);
-    EXPECT_EQ(messages.shown(), std::vector<std::string>{"プロジェクトファイル\n" + (dir / "none.PRJ").string() +
-                                                         "は存在しません。"});
-}
-
-TEST_F(Project, MissingMembersAreLookedUpInTheProjectFolder) {
-    // GIVEN members saved on another machine; "ソ" is 0x83 0x5C in CP932, its second byte a "\"
-    ProjectData data = ProjectData::fresh();
-    ASSERT_TRUE(data.setMemberPath(0, "C:\\old\\dir\\a.PLM"));
-    ASSERT_TRUE(data.setMemberPath(1, "C:\\曲\\ソング.PLM"));
-    ASSERT_TRUE(data.setMemberPath(2, "C:\\old\\lost.PLM"));
-    song("a.PLM");
-    song("ソング.PLM");
-
-    const ProjectReadResult read = readProject(project("p.PRJ", data));
-
-    ASSERT_TRUE(read.ok());
-    EXPECT_EQ((std::vector{read.data.memberPath(0), read.data.memberPath(1), read.data.memberPath(2)}),
-              (std::vector<fs::path>{dir / "a.PLM", dir / "ソング.PLM", "C:\\old\\lost.PLM"}));
-    EXPECT_EQ(messages.shown(),
-              std::vector<std::string>{"プロジェクトメンバーファイル\nC:\\old\\lost.PLMは存在しません。"});
-}
-
 TEST_F(Project, RecentListKeepsEightAndShortensMenuNames) {
     RecentProjectList recent;
     for (int k = 1; k <= 9; ++k) recent.add("/p/" + std::to_string(k) + ".PRJ");
@@ -274,7 +242,7 @@ TEST_F(Project, CancelStopsTheSwitchAfterClosingTheSongsDealtWith) {
     EXPECT_TRUE(state.recent().paths().empty());
 }
 
-TEST_F(Project, ApplyingSettingsReachesOpenAndClosedMembers) {
+TEST_F(Project, ProjectSettingsAndSongPropertiesForAllTracksReachOpenAndClosedMembers) {
     const fs::path openPath = song("open.PLM", infoOf(5, 3, 120, 0, 4, 2));
     const fs::path closedPath = song("closed.PLM", infoOf(5, 3, 120, 0, 4, 2));
     CPlmDoc document;
@@ -309,6 +277,36 @@ TEST_F(Project, ApplyingSettingsReachesOpenAndClosedMembers) {
     state.applyEdit(edited);
     EXPECT_EQ(document.songInfo().keySignature(), 10);
     EXPECT_EQ(readSongSettings(closedPath)->keySignature(), 10);
+
+    // a song's properties for all tracks go to every member but not to the project
+    const auto projectSettings = [&] {
+        return std::vector<int>{state.tempo(), state.key(), state.soundModule(), state.numerator(), state.denominatorPower()};
+    };
+    const std::vector<int> projectBefore = projectSettings();
+    document.clearModified();
+    CPlmDoc active;
+    PropertiesForm form(active.songInfo(), instrumentTitle, state.isSet());
+    form.tempo = 72;
+    form.key = 2;
+    form.numerator = 5;
+    form.denominator = 1;
+    form.setSoundModule(3);
+    form.allTracks = true;
+    applyProperties(active, form.accept(), state);
+    const auto propertiesOf = [](const SongInfo& i) {
+        return std::vector<int>{i.tempo(), i.keySignature(), i.soundModule(), i.numerator(), i.denominatorPower()};
+    };
+    const std::vector<int> expected{72, 2, 3, 5, 2};
+    EXPECT_EQ(propertiesOf(active.songInfo()), expected);
+    EXPECT_EQ(propertiesOf(document.songInfo()), expected);
+    EXPECT_EQ(propertiesOf(*readSongSettings(closedPath)), expected);
+    EXPECT_EQ(projectSettings(), projectBefore);
+    EXPECT_TRUE(active.isModified() && document.isModified());
+    form.tempo = 140;
+    form.allTracks = false;
+    applyProperties(active, form.accept(), state);
+    EXPECT_EQ(active.songInfo().tempo(), 140);
+    EXPECT_EQ(readSongSettings(closedPath)->tempo(), 72);
 }
 
 TEST_F(Project, StartUpCloseAndMembersWithoutAProject) {
@@ -353,8 +351,10 @@ TEST_F(Project, StartUpCloseAndMembersWithoutAProject) {
 
 // Projects of every layout naming the demo songs; with PLUME_FUZZ_SEED_DIR set they become the seed corpus.
 TEST_F(Project, FuzzSeedsOfEveryLayoutFindTheirMembersBeside) {
+    // members saved on another machine; "ソ" is 0x83 0x5C in CP932, its second byte a "\"
     ProjectData full = ProjectData::fresh();
     ASSERT_TRUE(full.setMemberPath(0, "C:\\plm\\melody.PLM"));
+    ASSERT_TRUE(full.setMemberPath(1, "C:\\曲\\ソング.PLM"));
     ASSERT_TRUE(full.setMemberPath(9, dir / "drums.PLM"));
     ASSERT_TRUE(full.setMemberPath(15, "/home/user/曲/bass.PLM"));
     ASSERT_TRUE(full.setWindow(0, "C:\\plm\\melody.PLM", false));
@@ -363,7 +363,7 @@ TEST_F(Project, FuzzSeedsOfEveryLayoutFindTheirMembersBeside) {
     full.setTempo(96);
     ProjectData lost = full;
     ASSERT_TRUE(lost.setMemberPath(3, "C:\\gone\\missing.PLM"));
-    for (const char* name : {"melody.PLM", "bass.PLM", "piano.PLM", "drums.PLM"}) song(name, infoOf(3, 2, 100, 1, 3, 3));
+    for (const char* name : {"melody.PLM", "ソング.PLM", "bass.PLM", "piano.PLM", "drums.PLM"}) song(name, infoOf(3, 2, 100, 1, 3, 3));
     const std::vector<std::tuple<std::string, ProjectData, std::size_t>> seeds = {
         {"fresh", ProjectData::fresh(), kProjectSize},
         {"full", full, kProjectSize},
@@ -377,11 +377,21 @@ TEST_F(Project, FuzzSeedsOfEveryLayoutFindTheirMembersBeside) {
     for (const auto& [name, data, size] : seeds) {
         const ProjectReadResult read = readProject(project(name + ".PRJ", data, size));
         ASSERT_TRUE(read.ok()) << name;
-        EXPECT_EQ(read.missingMembers.size(), name == "lost" ? 1u : 0u) << name;
+        EXPECT_EQ(read.missingMembers, name == "lost" ? std::vector<std::size_t>{3} : std::vector<std::size_t>{}) << name;
+        // a member found beside the project takes that path; one that is nowhere keeps its own
+        if (name != "fresh") {
+            EXPECT_EQ((std::vector{read.data.memberPath(0), read.data.memberPath(1), read.data.memberPath(3),
+                                   read.data.memberPath(15)}),
+                      (std::vector<fs::path>{dir / "melody.PLM", dir / "ソング.PLM",
+                                             name == "lost" ? "C:\\gone\\missing.PLM" : "", dir / "bass.PLM"}))
+                << name;
+        }
         if (seedDir) {
             EXPECT_TRUE(platform::writeFileAtomically(corpus / (name + ".PRJ"), data.bytes().first(size))) << name;
         }
     }
+    EXPECT_EQ(messages.shown(),
+              std::vector<std::string>{"プロジェクトメンバーファイル\nC:\\gone\\missing.PLMは存在しません。"});
 }
 
 }  // namespace

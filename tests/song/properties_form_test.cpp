@@ -1,24 +1,68 @@
 #include <gtest/gtest.h>
 
-#include <filesystem>
-#include <map>
-
 #include "platform/message_box.h"
-#include "platform/profile.h"
 #include "play/instrument_tables.h"
 #include "song/plm_doc.h"
-#include "song/project.h"
+#include "song/project_form.h"
 #include "song/properties_form.h"
-#include "support/open_songs.h"
-#include "support/scripted_file_dialog.h"
 #include "support/song_builder.h"
-#include "support/temp_dir.h"
 
 namespace plume {
 namespace {
 
-namespace fs = std::filesystem;
 using platform::Answer;
+
+ProjectData sample() {
+    ProjectData data = ProjectData::fresh();
+    data.setTitle("春の歌");
+    data.setMemberPath(0, "/songs/a.PLM");
+    data.setKey(3);
+    data.setTempo(96);
+    data.setNumerator(6);
+    data.setDenominatorPower(3);
+    data.setSoundModule(2);
+    return data;
+}
+
+TEST(ProjectForm, ShowsTheProjectAndGivesBackTheEditedBlock) {
+    ProjectForm form(sample());
+    EXPECT_EQ(std::tie(form.title, form.members[0], form.members[1]), std::make_tuple("春の歌", "/songs/a.PLM", ""));
+    EXPECT_EQ(std::tie(form.key, form.denominator, form.soundModule), std::make_tuple(3, 2, 2));  // denominator "8"
+    form.title = "夏";
+    form.members[1] = "/songs/b.PLM";
+    form.members[0] = "";
+    form.tempo = 140;
+    form.denominator = 0;  // "2"
+    const auto edited = form.accept();
+    form.key = ProjectForm::kNone;
+    ASSERT_TRUE(edited);
+    EXPECT_EQ(edited->title(), "夏");
+    EXPECT_FALSE(edited->hasMember(0));
+    EXPECT_EQ(edited->memberPath(1), std::filesystem::path("/songs/b.PLM"));
+    EXPECT_EQ((std::vector<int>{edited->tempo(), edited->denominatorPower(), edited->numerator(), edited->timeCode()}),
+              (std::vector<int>{140, 1, 6, sample().timeCode()}));
+    EXPECT_EQ(form.accept()->key(), kKeep);
+}
+
+TEST(ProjectForm, CancelAsksOnlyAfterAMemberWasBrowsedAndAPathThatCannotBeStoredKeepsTheDialogOpen) {
+    platform::ScriptedMessageBox box;
+    ProjectForm form(sample());
+    form.title = "typed, not browsed";
+    EXPECT_TRUE(form.confirmCancel());
+    EXPECT_TRUE(box.shown().empty());
+
+    form.memberBrowsed(3, "/songs/c.PLM");
+    EXPECT_TRUE(form.isChanged());
+    EXPECT_EQ(form.members[3], "/songs/c.PLM");
+    box.script({Answer::No, Answer::Yes});
+    EXPECT_FALSE(form.confirmCancel());
+    EXPECT_TRUE(form.confirmCancel());
+    EXPECT_EQ(box.shown(), (std::vector<std::string>(2, "変更したデータが失われます。\nよろしいですか？")));
+    form.members[4] = "/" + std::string(300, 'x') + ".PLM";
+    EXPECT_FALSE(form.accept());
+    ASSERT_EQ(box.shown().size(), 3u);
+    EXPECT_EQ(box.shown()[2].rfind("Track 5\n", 0), 0u);
+}
 
 TEST(PropertiesForm, OpensOnTheSongsSettingsAndKeepsEachFieldInItsRange) {
     SongInfo info = newSongSettings(96, 1);
@@ -54,56 +98,6 @@ TEST(PropertiesForm, SwitchingTheFileKindRenamesTheInstrumentAndCancelAsks) {
     form.setFileKind(1);
     form.setInstrument(7, 0, 0);
     EXPECT_EQ(form.instrumentText(), "---");
-}
-
-using test::OpenSongs;
-
-TEST(ApplyProperties, AllTracksGoesToEveryMemberButNotToTheProject) {
-    const test::TempDir dir;
-    platform::ScriptedMessageBox box;
-    ASSERT_TRUE(writeSong(dir / "open.PLM", test::songOf(test::notes(3, {60}))));
-    ASSERT_TRUE(writeSong(dir / "closed.PLM", test::songOf(test::notes(3, {60}))));
-    ProjectData data = ProjectData::fresh();
-    data.setMemberPath(0, dir / "open.PLM");
-    data.setMemberPath(1, dir / "closed.PLM");
-    ASSERT_EQ(writeProjectFile(dir / "p.PRJ", data), ProjectWriteStatus::Written);
-    OpenSongs windows;
-    CPlmDoc open;
-    windows.documents[dir / "open.PLM"] = &open;
-    test::ScriptedFileDialog dialog;
-    platform::MemoryProfile profile;
-    ProjectState project(windows, dialog, profile);
-    ASSERT_EQ(project.open(dir / "p.PRJ"), ProjectSwitch::Done);
-
-    const std::vector<int> projectBefore{project.tempo(), project.key(), project.soundModule(), project.numerator(),
-                                         project.denominatorPower()};
-    CPlmDoc song;
-    PropertiesForm form(song.songInfo(), instrumentTitle, project.isSet());
-    form.tempo = 72;
-    form.key = 2;
-    form.numerator = 3;
-    form.denominator = 2;
-    form.setSoundModule(3);
-    form.allTracks = true;
-    applyProperties(song, form.accept(), project);
-
-    const auto settingsOf = [](const SongInfo& i) {
-        return std::vector<int>{i.tempo(), i.keySignature(), i.soundModule(), i.numerator(), i.denominatorPower()};
-    };
-    const std::vector<int> expected{72, 2, 3, 3, 3};
-    EXPECT_EQ(settingsOf(song.songInfo()), expected);
-    EXPECT_EQ(settingsOf(open.songInfo()), expected);
-    EXPECT_EQ(settingsOf(*readSongSettings(dir / "closed.PLM")), expected);
-    EXPECT_EQ((std::vector<int>{project.tempo(), project.key(), project.soundModule(), project.numerator(),
-                                project.denominatorPower()}),
-              projectBefore);
-    EXPECT_TRUE(song.isModified() && open.isModified());
-
-    form.tempo = 140;
-    form.allTracks = false;
-    applyProperties(song, form.accept(), project);
-    EXPECT_EQ(song.songInfo().tempo(), 140);
-    EXPECT_EQ(readSongSettings(dir / "closed.PLM")->tempo(), 72);
 }
 
 }  // namespace

@@ -4,7 +4,9 @@
 
 #include <bit>
 #include <cmath>
+#include <cstdlib>
 #include <filesystem>
+#include <map>
 #include <tuple>
 
 #include "platform/file_io.h"
@@ -60,21 +62,28 @@ OldRecord oldNote(std::uint8_t marks, std::initializer_list<int> keys, std::int1
     return r;
 }
 
-TEST(SongFile, CurrentLayoutRoundTripsByteForByte) {
-    Group r = test::groups({test::metaTime(3, 2)});
-    addGroup(r, {note(3, 60), note(3, 64), test::effectValue(effect::kVolume, 90),
+// A song with every kind of record and the bytes no field names set.
+SongData richSong() {
+    Group r = test::groups({test::metaTime(3, 2), test::metaKey(3)});
+    addGroup(r, {note(3, 60), note(3, 64), test::effectValue(effect::kVolume, 90), test::effectValue(effect::kTempo, 132),
                  test::textRecord(kind::kLyric, "\x82\xa0"), test::textRecord(kind::kChordName, "C")});
-    addGroup(r, {note(4, 62), SongRecord{{0, kind::kModulationCurve, 2, 7, 0xFF, 0xFF, 0xFF, 0x7F, 0, 0}},
+    SongRecord bend = test::effectValue(effect::kPitchBend, 0);
+    bend.setValue16(-4096);
+    addGroup(r, {note(4, 62, mark::kTieBegin), bend, SongRecord{{0, kind::kModulationCurve, 2, 7, 0xFF, 0xFF, 0xFF, 0x7F, 0, 0}},
                  SongRecord{{0, kind::kModulationCurve + 1, 1, 0, 0xFE, 0xFF, 0, 0, 0, 0}},
                  SongRecord{{0, kind::kModulationCurve + 2, 0, 0, 0x80, 0x3F, 0, 0, 0xC0, 0x7F}}});
-    test::addGroups(r, {note(4, 65), note(4, 66), note(4, 67)});
-    test::markTuplet(r, {3, 4, 5}, 3);
+    test::addGroups(r, {note(4, 62, mark::kTieEnd), note(4, 65), note(4, 66), note(4, 67), test::rest(9, 0, mark::kDotted),
+                        test::barLine(), test::lineBreak()});
+    test::markTuplet(r, {5, 6, 7}, 3);
     SongData rich = test::songOf(r);
     rich.info.bytes[3] = 0xAB;
     rich.reserved = {1, 2, 3, 4, 5, 6, 7, 8};
     rich.header.setWord(200, 0x5A);
+    return rich;
+}
 
-    for (const SongData& song : {SongData{}, rich, test::songOf(test::filledSong(500))}) {
+TEST(SongFile, CurrentLayoutRoundTripsByteForByte) {
+    for (const SongData& song : {SongData{}, richSong(), test::songOf(test::filledSong(500))}) {
         const Bytes file = serializeSong(song);
         const SongReadResult read = parsedAndRoundTripped(file);
         ASSERT_TRUE(read.ok());
@@ -243,6 +252,45 @@ TEST(OldLayouts, OverflowAndShortRecordsAreWrongData) {
 
     for (const Bytes& file : {test::layout10({chord, chord}), test::layout30(test::filledSong(3), SongInfo::defaults())})
         EXPECT_EQ(parseSong(Bytes(file.begin(), file.end() - 1)).status, ReadStatus::WrongData);
+}
+
+// One file of every layout; with PLUME_FUZZ_SEED_DIR set, the song reader's seed corpus.
+TEST(SongFile, FuzzSeedsOfEveryLayoutParseAndRoundTrip) {
+    OldRecord chord = oldNote(mark::kTieBegin, {60, 64}, 100);
+    chord.set(16, 5);
+    OldRecord tied = oldNote(mark::kTieMiddle, {60}, 100);
+    tied.set(28, 80);
+    tied.set(29, 2);
+    tied.setDouble(40, 0.5);
+    OldRecord last(100, 0x43, 0x13);
+    last.setKey(103);
+    last.set(18, 20);
+    last.set(96, 1);
+    const OldRecord rest(100, 9), bar(0, type::kBarLine);
+    SongInfo info = SongInfo::defaults();
+    info.setTimeCode(3);
+    const std::map<std::string, Bytes> seeds = {
+        {"current", serializeSong(richSong())},
+        {"empty", serializeSong(SongData{})},
+        {"filled", serializeSong(test::songOf(test::filledSong(300)))},
+        {"layout10", test::layout10({chord, tied, last, rest, bar}, 3, 2, 1)},
+        {"layout20", test::layout20({chord, tied, last, rest, bar}, 7, 9, 0)},
+        {"layout24", test::layout24({chord, tied, last, rest, bar}, 1, 0, 1)},
+        {"layout30", test::layout30(richSong().records, info)},
+        {"layout300", test::layoutBelow411(300, richSong().records, info)},
+    };
+    const char* seedDir = std::getenv("PLUME_FUZZ_SEED_DIR");
+    const fs::path corpus = seedDir ? fs::path(seedDir) / "fuzz_song_reader" : "";
+    if (seedDir) fs::create_directories(corpus);
+    for (const auto& [name, bytes] : seeds) {
+        const SongReadResult read = parsedAndRoundTripped(bytes);
+        EXPECT_TRUE(read.ok()) << name;
+        EXPECT_EQ(read.converted, name.starts_with("layout") && name != "layout300") << name;
+        EXPECT_EQ(read.song.records.empty(), name == "empty") << name;
+        if (seedDir) {
+            EXPECT_TRUE(platform::writeFileAtomically(corpus / (name + ".PLM"), bytes)) << name;
+        }
+    }
 }
 
 class SongFileOnDisk : public testing::Test {
