@@ -11,7 +11,7 @@
 namespace plume {
 namespace {
 
-FrameState songActive() { return {.active = ActiveChild::Song, .songEmpty = false}; }
+FrameState songActive() { return {.active = ActiveChild::Song, .songEmpty = false, .palettes = {}}; }
 
 // A registry with every command bound to an action that records its id and index.
 struct BoundRegistry {
@@ -106,7 +106,7 @@ TEST(CommandRegistry, EditCommandsFollowTheRangeTheClipboardAndTheUndoRing) {
 
 TEST(CommandRegistry, TogglesPaneTextsAndTheCloseRule) {
     const BoundRegistry b;
-    FrameState toggles{.repeat = true, .showLevel = false, .lyricBarShown = true};
+    FrameState toggles{.repeat = true, .showLevel = false, .lyricBarShown = true, .palettes = {}};
     toggles.palettes.toggle(cmd::kChordPalette);
     EXPECT_EQ(b.registry.checked(cmd::kRepeat, toggles), true);
     EXPECT_EQ(b.registry.checked(cmd::kChordPalette, toggles), true);
