@@ -68,7 +68,7 @@ TEST(ChordPalette, RootAccidentalAndQualityBuildTheChord) {
     EXPECT_EQ(palette.chord()[0], (ChordTone{61, 18}));
 }
 
-TEST(ChordPalette, InversionsStopAtTheirLimits) {
+TEST(ChordPalette, InversionsStopAtTheirLimitsAndPlayingLeavesOnlyAccidentalsAndQualities) {
     ChordPalette palette;
     // C major inverted up until its lowest key is 84: "up" refused, "down" still works
     int steps = 0;
@@ -90,35 +90,21 @@ TEST(ChordPalette, InversionsStopAtTheirLimits) {
     // a new quality builds the chord afresh
     palette.press(chordQualityButton(kSeventh), false);
     EXPECT_EQ(palette.chord(), (ChordTones{{{60, 0}, {64, 0}, {67, 0}, {70, 18}}}));
-}
-
-TEST(ChordPalette, WhilePlayingOnlyAccidentalsAndQualitiesWork) {
-    ChordPalette palette;
+    // while playing only accidentals and qualities work
     palette.press(chord_button::kRootC + kD, true);
     EXPECT_EQ(palette.root(), kC);
     EXPECT_FALSE(palette.press(chord_button::kEnter, true));
     EXPECT_FALSE(palette.press(chord_button::kSpare, true));
     palette.press(chord_button::kFlat, true);
-    palette.press(chordQualityButton(kSeventh), true);
     EXPECT_EQ(palette.chord()[3], (ChordTone{69, 21}));  // C flat 7: B double flat
+    palette.press(chordQualityButton(kAug), true);
+    EXPECT_EQ(palette.quality(), kAug);
     const auto spare = palette.press(chord_button::kSpare, false);
     ASSERT_TRUE(spare);
     EXPECT_TRUE(std::holds_alternative<entry::ChordSpare>(*spare));
 }
 
-TEST(NotePalette, RestButtonsPostTheirTypeWithTheCurrentDots) {
-    // the double dot and a quarter-note length chosen: the 32nd rest goes out with 0x80, the length stays
-    NoteChoice choice;
-    choice.lengthIndex = 2;
-    pressNoteButton(choice, note_button::kDoubleDot, false);
-    EXPECT_EQ(pressNoteButton(choice, note_button::k32ndRest, false), EntryRequest(entry::EnterRest{12 + 0x80}));
-    EXPECT_EQ(choice.lengthIndex, 2);
-    // the whole rest with a single dot carries 0x40
-    pressNoteButton(choice, note_button::kDot, false);
-    EXPECT_EQ(pressNoteButton(choice, note_button::kWholeRest, false), EntryRequest(entry::EnterRest{7 + 0x40}));
-}
-
-TEST(NotePalette, CheckedButtonsToggleAndDotsPostTheirChoice) {
+TEST(NotePalette, CheckedButtonsToggleDotsPostTheirChoiceAndRestsTheirTypeWithTheDots) {
     NoteChoice choice;
     EXPECT_EQ(pressNoteButton(choice, note_button::kDot, false), EntryRequest(entry::SetDots{1}));
     EXPECT_TRUE(isNoteButtonChecked(choice, note_button::kDot));
@@ -139,9 +125,15 @@ TEST(NotePalette, CheckedButtonsToggleAndDotsPostTheirChoice) {
     EXPECT_TRUE(isNoteButtonChecked(choice, note_button::kEighthNote));
     EXPECT_FALSE(isNoteButtonChecked(choice, note_button::kWholeNote));
     EXPECT_EQ(pressNoteButton(choice, note_button::kEighthNote, false), EntryRequest(entry::SetLength{3}));
+    // the double dot and an eighth length chosen: the 32nd rest goes out with 0x80, the length stays
+    EXPECT_EQ(pressNoteButton(choice, note_button::k32ndRest, false), EntryRequest(entry::EnterRest{12 + 0x80}));
+    EXPECT_EQ(choice.lengthIndex, 3);
+    // the whole rest with a single dot carries 0x40
+    pressNoteButton(choice, note_button::kDot, false);
+    EXPECT_EQ(pressNoteButton(choice, note_button::kWholeRest, false), EntryRequest(entry::EnterRest{7 + 0x40}));
 }
 
-TEST(NotePalette, WhilePlayingOnlyAccidentalsAndMonitorWork) {
+TEST(NotePalette, WhilePlayingOnlyAccidentalsAndMonitorWorkAndTheChoiceFollowsTheCursorAndTheKeys) {
     NoteChoice choice;
     for (int button : {note_button::k32ndNote, note_button::kHalfRest, note_button::kDot})
         EXPECT_FALSE(pressNoteButton(choice, button, true)) << button;
@@ -152,10 +144,7 @@ TEST(NotePalette, WhilePlayingOnlyAccidentalsAndMonitorWork) {
     EXPECT_TRUE(isNoteButtonChecked(choice, note_button::kMonitor));
     EXPECT_FALSE(passNoteKey(choice, '3', false, true).post);
     EXPECT_TRUE(passNoteKey(choice, '3', false, true).taken);
-}
-
-TEST(NotePalette, FollowsTheNoteAtTheCursor) {
-    NoteChoice choice;
+    // the note at the cursor sets the length and the dots
     choice.dot = 2;
     followRecord(choice, test::note(4, 60, 0, mark::kDotted));
     EXPECT_EQ(std::make_pair(choice.lengthIndex, choice.dot), std::make_pair(3, 1));
@@ -166,10 +155,7 @@ TEST(NotePalette, FollowsTheNoteAtTheCursor) {
     followRecord(choice, test::rest(9, 0, mark::kDoubleDotted));
     followRecord(choice, test::effectValue(effect::kTempo, 0xC2));
     EXPECT_EQ(std::make_pair(choice.lengthIndex, choice.dot), std::make_pair(5, 0));
-}
-
-TEST(NotePalette, KeysFromTheViewActAsTheButtons) {
-    NoteChoice choice;
+    // keys from the view act as the buttons
     EXPECT_EQ(passNoteKey(choice, '3', false, false).post, EntryRequest(entry::SetLength{2}));
     EXPECT_EQ(choice.lengthIndex, 2);
     EXPECT_EQ(passNoteKey(choice, '2', true, false).post, EntryRequest(entry::EnterRest{8}));

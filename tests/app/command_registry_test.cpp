@@ -11,12 +11,7 @@
 namespace plume {
 namespace {
 
-FrameState songActive() {
-    FrameState s;
-    s.active = ActiveChild::Song;
-    s.songEmpty = false;
-    return s;
-}
+FrameState songActive() { return {.active = ActiveChild::Song, .songEmpty = false, .palettes = {}}; }
 
 // A registry with every command bound to an action that records its id and index.
 struct BoundRegistry {
@@ -26,6 +21,11 @@ struct BoundRegistry {
     BoundRegistry() {
         for (const CommandEntry& e : commandEntries())
             if (e.id > 0) registry.bind(e.id, CommandRegistry::Action([this, id = e.id](int i) { runs.push_back({id, i}); }));
+    }
+    // Every command of `on` enabled in `s`, every one of `off` disabled.
+    void expect(const FrameState& s, std::initializer_list<int> on, std::initializer_list<int> off = {}) const {
+        for (int id : on) EXPECT_TRUE(registry.enabled(id, s)) << id;
+        for (int id : off) EXPECT_FALSE(registry.enabled(id, s)) << id;
     }
 };
 
@@ -55,75 +55,58 @@ TEST(CommandRegistry, ACommandWithoutActionIsDisabledAndDoesNotRun) {
     EXPECT_EQ(opened, 2);
 }
 
-TEST(CommandRegistry, RecentListsRunOneActionWithTheIndex) {
+TEST(CommandRegistry, RecentListsRunOneActionWithTheIndexAndExportNeedsAProjectAndNoPlayback) {
     BoundRegistry b;
     EXPECT_TRUE(b.registry.run(cmd::kRecentFile1 + 2, FrameState{}));
     EXPECT_TRUE(b.registry.run(cmd::kRecentProject1 + 5, FrameState{}));
     EXPECT_EQ(b.runs, (std::vector<std::pair<int, int>>{{cmd::kRecentFile1, 2}, {cmd::kRecentProject1, 5}}));
-}
-
-TEST(CommandRegistry, ExportNeedsAProjectAndNoPlayback) {
-    const BoundRegistry b;
     FrameState s;
-    EXPECT_FALSE(b.registry.enabled(cmd::kExportMidi, s));
-    EXPECT_FALSE(b.registry.enabled(cmd::kProjectClose, s));
+    b.expect(s, {}, {cmd::kExportMidi, cmd::kProjectClose});
     s.projectSet = true;
-    EXPECT_TRUE(b.registry.enabled(cmd::kExportMld, s));
-    EXPECT_TRUE(b.registry.enabled(cmd::kProjectClose, s));
+    b.expect(s, {cmd::kExportMld, cmd::kProjectClose});
     s.playing = true;
-    EXPECT_FALSE(b.registry.enabled(cmd::kExportMidi, s));
-    EXPECT_FALSE(b.registry.enabled(cmd::kLevelMeter, s));
+    b.expect(s, {}, {cmd::kExportMidi, cmd::kLevelMeter});
 }
 
 TEST(CommandRegistry, ViewCommandsNeedAShownSongWindow) {
     const BoundRegistry b;
     FrameState s = songActive();
-    EXPECT_TRUE(b.registry.enabled(cmd::kEditSelectAll, s));
-    EXPECT_TRUE(b.registry.enabled(cmd::kNotePalette, s));
-    EXPECT_FALSE(b.registry.enabled(cmd::kClearRange, s));
+    b.expect(s, {cmd::kEditSelectAll, cmd::kNotePalette}, {cmd::kClearRange});
     s.hasRange = true;
-    EXPECT_TRUE(b.registry.enabled(cmd::kClearRange, s));
+    b.expect(s, {cmd::kClearRange});
     // an empty song has nothing to select
     s.songEmpty = true;
-    EXPECT_FALSE(b.registry.enabled(cmd::kEditSelectAll, s));
+    b.expect(s, {}, {cmd::kEditSelectAll});
     // a minimised window can still be saved, not scrolled
     s.activeMinimised = true;
-    EXPECT_FALSE(b.registry.enabled(cmd::kFirstLine, s));
-    EXPECT_FALSE(b.registry.enabled(cmd::kNotePalette, s));
-    EXPECT_TRUE(b.registry.enabled(cmd::kFileSave, s));
+    b.expect(s, {cmd::kFileSave}, {cmd::kFirstLine, cmd::kNotePalette});
     EXPECT_FALSE(positionPanesEnabled(s));
     s.active = ActiveChild::Mixer;
     s.activeMinimised = false;
-    EXPECT_FALSE(b.registry.enabled(cmd::kFileSave, s));
+    b.expect(s, {}, {cmd::kFileSave});
     EXPECT_TRUE(positionPanesEnabled(songActive()));
 }
 
 TEST(CommandRegistry, EditCommandsFollowTheRangeTheClipboardAndTheUndoRing) {
     const BoundRegistry b;
     FrameState s = songActive();
-    for (int id : {cmd::kEditCut, cmd::kEditPaste, cmd::kEditUndo, cmd::kTranspose, cmd::kTriplet})
-        EXPECT_FALSE(b.registry.enabled(id, s)) << id;
+    b.expect(s, {}, {cmd::kEditCut, cmd::kEditPaste, cmd::kEditUndo, cmd::kTranspose, cmd::kTriplet});
     s.hasRange = true;
     s.clipboardFull = true;
     s.canUndo = true;
-    for (int id : {cmd::kEditCut, cmd::kEditPaste, cmd::kEditUndo, cmd::kTranspose})
-        EXPECT_TRUE(b.registry.enabled(id, s));
+    b.expect(s, {cmd::kEditCut, cmd::kEditPaste, cmd::kEditUndo, cmd::kTranspose});
     // a range that forms three enables "三連符" only, and not while playing
     s.tupletCount = 3;
-    EXPECT_TRUE(b.registry.enabled(cmd::kTriplet, s));
-    EXPECT_FALSE(b.registry.enabled(cmd::kTriplet + 1, s));
+    b.expect(s, {cmd::kTriplet}, {cmd::kTriplet + 1});
     s.playing = true;
-    EXPECT_FALSE(b.registry.enabled(cmd::kTriplet, s));
+    b.expect(s, {}, {cmd::kTriplet});
     s.projectSet = true;
-    EXPECT_FALSE(b.registry.enabled(cmd::kCheckAll, s));
+    b.expect(s, {}, {cmd::kCheckAll});
 }
 
 TEST(CommandRegistry, TogglesPaneTextsAndTheCloseRule) {
     const BoundRegistry b;
-    FrameState toggles;
-    toggles.repeat = true;
-    toggles.showLevel = false;
-    toggles.lyricBarShown = true;
+    FrameState toggles{.repeat = true, .showLevel = false, .lyricBarShown = true, .palettes = {}};
     toggles.palettes.toggle(cmd::kChordPalette);
     EXPECT_EQ(b.registry.checked(cmd::kRepeat, toggles), true);
     EXPECT_EQ(b.registry.checked(cmd::kChordPalette, toggles), true);

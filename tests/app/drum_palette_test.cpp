@@ -30,11 +30,7 @@ TEST(DrumPalette, OkEntersTheFirstTenSelectedEntriesInListOrderAndNothingFromAnE
 }
 
 TEST(DrumPalette, TheProfileKeepsTheSetAndThirtyPlacesAndSkipsEmptyOnes) {
-    platform::MemoryProfile profile;
-    profile.writeInt("User Drum", "Drum Set", 16);
-    profile.writeInt("User Drum", "drum0", 36);
-    profile.writeInt("User Drum", "drum1", 0);
-    profile.writeInt("User Drum", "drum2", 38);
+    platform::MemoryProfile profile("[User Drum]\nDrum Set=16\ndrum0=36\ndrum1=0\ndrum2=38\n");
     DrumPalette palette = loadDrumPalette(profile, sound_module::kSc88);
     EXPECT_EQ(palette, (DrumPalette{sound_module::kSc88, 16, {36, 38}}));
     palette.keys = {42};
@@ -77,9 +73,8 @@ TEST(RhythmInstrumentDialog, ChangingTheSetRenamesTheEntriesKeepsTheirKeysAndThe
     RhythmInstrumentSelection dialog(rhythmSettings(sound_module::kSc88, 0), start, 150);
     EXPECT_EQ(dialog.entryNames().front(), "Standard 1 Kick 1");
     int tr808 = -1;
-    for (std::size_t i = 0; i < dialog.sets().size(); ++i) {
+    for (std::size_t i = 0; i < dialog.sets().size(); ++i)
         if (dialog.sets()[i].program == 25) tr808 = int(i);
-    }
     ASSERT_GE(tr808, 0);
     dialog.chooseSet(tr808);
     EXPECT_EQ(dialog.entries(), start.keys);

@@ -38,7 +38,7 @@ TEST(KeyboardPalette, EveryKeyIsFoundWhereItIsDrawn) {
     EXPECT_GT(KeyboardPalette(1).width(), KeyboardPalette(0).width());
 }
 
-TEST(KeyboardPalette, ClicksCollectAGroupThatTheBandSends) {
+TEST(KeyboardPalette, ClicksCollectAGroupThatTheBandSendsUnlessPlayingShiftOrTheWheelWindowStopIt) {
     KeyboardPalette palette;
     // C, E and G clicked, E twice more: highest first, the size in the first record
     EXPECT_EQ(clickKey(palette, 60).kind, KeyboardClick::Kind::Added);
@@ -48,8 +48,7 @@ TEST(KeyboardPalette, ClicksCollectAGroupThatTheBandSends) {
     clickKey(palette, 64);
     EXPECT_EQ(keysAndTypes(palette.collection()), (std::vector<int>{3, 67, 0, 0, 0, 64, 0, 0, 0, 60, 0, 0}));
     // the band with an eighth-rest length sends eighth notes and starts a new group
-    KeyboardClickContext context;
-    context.lengthIndex = 9;
+    const KeyboardClickContext context{.lengthIndex = 9};
     const KeyboardClick sent = palette.click(10, kBandY, context);
     ASSERT_EQ(sent.kind, KeyboardClick::Kind::Sent);
     ASSERT_TRUE(sent.post);
@@ -59,20 +58,15 @@ TEST(KeyboardPalette, ClicksCollectAGroupThatTheBandSends) {
     EXPECT_TRUE(palette.collection().empty());
     EXPECT_EQ(palette.click(10, kBandY, context).kind, KeyboardClick::Kind::Ignored);
     EXPECT_EQ(palette.click(10, 20, context).kind, KeyboardClick::Kind::Drag);
-}
-
-TEST(KeyboardPalette, PlayingShiftAndTheWheelWindow) {
-    KeyboardPalette palette;
+    // ten keys at most; playing, Shift and the wheel window
     for (int key = 40; key < 51; ++key) clickKey(palette, key);
     EXPECT_EQ(palette.collection().size(), 10u);  // an eleventh key does not fit
     // while playing the band keeps the group
-    KeyboardClickContext playing;
-    playing.playing = true;
+    const KeyboardClickContext playing{.playing = true};
     EXPECT_EQ(palette.click(10, kBandY, playing).kind, KeyboardClick::Kind::Ignored);
     EXPECT_EQ(palette.collection().size(), 10u);
     // Shift clears only with the new mouse input, and the open wheel window blocks every click.
-    KeyboardClickContext shift;
-    shift.shift = true;
+    KeyboardClickContext shift{.shift = true};
     EXPECT_EQ(clickKey(palette, 40, shift).kind, KeyboardClick::Kind::Removed);
     shift.newMouseInput = true;
     shift.wheelOpen = true;
@@ -146,9 +140,7 @@ TEST(EntryState, ADrumRequestEntersItsNotesWithTheDrumSetAsProgram) {
     std::unique_ptr<CPlmDoc> doc = CPlmDoc::create();
     doc->load(songOf(notes(3, {60})));
     ScoreView view(*doc);
-    EntryState state;
-    state.choice.lengthIndex = 8;
-    state.choice.dot = 1;
+    const EntryState state{.choice = {.lengthIndex = 8, .dot = 1}};
     deliverToView(*doc, view, state.settings(), entry::EnterDrums{16, {{36, 0}, {42, 0}}});
     // set 16 with two keys: a group before the note, with the set as its program and a program record
     EXPECT_EQ(doc->record(0).groupSize(), 3);

@@ -46,11 +46,7 @@ protected:
         m_project = *writeDemoProject(m_dir, err);
     }
     void startWithSong(const std::string& name) { FrameTest::startWithSong(m_dir / name); }
-    void startWithProject() {
-        StartupOptions options;
-        options.project = m_project;
-        start(options);
-    }
+    void startWithProject() { start({.song = {}, .project = m_project}); }
     // A point in the left half of a column: the click places the cursor on it.
     QPoint pointOf(ScorePosition p) {
         const ScoreView& logic = view().logic();
@@ -61,7 +57,7 @@ protected:
     fs::path m_project;
 };
 
-TEST_F(MainFrameTest, KeysMoveTheCursorAndTheStatusBarFollows) {
+TEST_F(MainFrameTest, KeysAndADragMoveTheCursorAndSelectAndTheStatusBarFollows) {
     startWithSong("melody.PLM");
     CPlmView& v = bigView();
     EXPECT_EQ(text(frame().activeChild()->windowTitle()).rfind("melody.PLM - ", 0), 0u);
@@ -86,6 +82,19 @@ TEST_F(MainFrameTest, KeysMoveTheCursorAndTheStatusBarFollows) {
     EXPECT_EQ(pane(kPaneLine), "  2行");
     EXPECT_EQ(pane(kPaneFreeLine), "");
     EXPECT_FALSE(frame().action(cmd::kClearRange)->isEnabled());
+    // a drag selects from the press to the release
+    QWidget* canvas = v.viewport();
+    test::pressMouse(canvas, pointOf({0, 2}));
+    test::moveMouse(canvas, pointOf({1, 1}));
+    test::moveMouse(canvas, pointOf({2, 4}));
+    test::releaseMouse(canvas, pointOf({2, 4}));
+    EXPECT_EQ(v.logic().anchor(), (ScorePosition{0, 2}));
+    EXPECT_EQ(v.logic().cursor(), (ScorePosition{2, 4}));
+    EXPECT_EQ(pane(kPaneLine), "  3行");
+    EXPECT_EQ(pane(kPaneFreeLine), "  1行");
+    EXPECT_EQ(pane(kPaneFreeBar), "  1小節");
+    EXPECT_EQ(v.logic().selectedColumns(1), (ColumnSpan{0, v.logic().lines().line(1).groupCount}));
+    EXPECT_EQ(v.logic().selectedColumns(2), (ColumnSpan{0, 4}));
 }
 
 // Columns of dark pixels along the caret's height, left of and at the caret's x and after it.
@@ -99,20 +108,7 @@ std::vector<bool> darkColumns(const QImage& image, CaretPosition caret) {
     return dark;
 }
 
-TEST_F(MainFrameTest, TheCaretIsOnePixelWideWhileInsertingAndTwoWhileOverwriting) {
-    startWithSong("melody.PLM");
-    CPlmView& v = bigView();
-    frame().activateWindow();
-    v.setFocus();
-    ASSERT_TRUE(test::waitUntil([&] { return v.hasFocus(); }));
-    QTest::keyClick(&v, Qt::Key_Right);
-    const CaretPosition caret = v.logic().caret();
-    EXPECT_EQ(darkColumns(v.viewport()->grab().toImage(), caret), (std::vector<bool>{false, true, false, false}));
-    frame().runCommand(cmd::kInsertSwitch);
-    EXPECT_EQ(darkColumns(v.viewport()->grab().toImage(), caret), (std::vector<bool>{false, true, true, false}));
-}
-
-TEST_F(MainFrameTest, AClickAtTwiceTheZoomLandsOnTheSameRecord) {
+TEST_F(MainFrameTest, AClickAtTwiceTheZoomLandsOnTheSameRecordAndTheCaretShowsTheInsertMode) {
     startWithSong("melody.PLM");
     CPlmView& v = bigView();
     const QPoint at = pointOf({1, 3});
@@ -130,35 +126,15 @@ TEST_F(MainFrameTest, AClickAtTwiceTheZoomLandsOnTheSameRecord) {
     EXPECT_EQ(platform::plmProfile().getInt("Draw", "Zoom", 0), 300);
     frame().runCommand(cmd::kZoom100);  // the next frames start at 100 %
     EXPECT_EQ(v.zoom(), 100);
-}
-
-TEST_F(MainFrameTest, ADragSelectsFromThePressToTheReleaseAndThePanesFollow) {
-    startWithSong("melody.PLM");
-    CPlmView& v = bigView();
-    QWidget* canvas = v.viewport();
-
-    test::pressMouse(canvas, pointOf({0, 2}));
-    test::moveMouse(canvas, pointOf({1, 1}));
-    test::moveMouse(canvas, pointOf({2, 4}));
-    test::releaseMouse(canvas, pointOf({2, 4}));
-    EXPECT_EQ(v.logic().anchor(), (ScorePosition{0, 2}));
-    EXPECT_EQ(v.logic().cursor(), (ScorePosition{2, 4}));
-    EXPECT_EQ(pane(kPaneLine), "  3行");
-    EXPECT_EQ(pane(kPaneFreeLine), "  1行");
-    EXPECT_EQ(pane(kPaneFreeBar), "  1小節");
-    EXPECT_EQ(v.logic().selectedColumns(1), (ColumnSpan{0, v.logic().lines().line(1).groupCount}));
-    EXPECT_EQ(v.logic().selectedColumns(2), (ColumnSpan{0, 4}));
-}
-
-TEST_F(MainFrameTest, TheGrandStaffToggle) {
-    startWithSong("melody.PLM");
-    ASSERT_NE(view().logic().lines().line(0).staffKind, StaffKind::Grand);
-    frame().runCommand(cmd::kGrandStaff);
-    EXPECT_TRUE(frame().action(cmd::kGrandStaff)->isChecked());
-    for (const ScoreLine& line : view().logic().lines().lines()) EXPECT_EQ(line.staffKind, StaffKind::Grand);
-    frame().runCommand(cmd::kGrandStaff);
-    EXPECT_FALSE(frame().action(cmd::kGrandStaff)->isChecked());
-    EXPECT_EQ(view().logic().lines().line(0).staffKind, StaffKind::Treble);
+    // the caret is one pixel wide while inserting and two while overwriting
+    frame().activateWindow();
+    v.setFocus();
+    ASSERT_TRUE(test::waitUntil([&] { return v.hasFocus(); }));
+    QTest::keyClick(&v, Qt::Key_Right);
+    const CaretPosition caret = v.logic().caret();
+    EXPECT_EQ(darkColumns(v.viewport()->grab().toImage(), caret), (std::vector<bool>{false, true, false, false}));
+    frame().runCommand(cmd::kInsertSwitch);
+    EXPECT_EQ(darkColumns(v.viewport()->grab().toImage(), caret), (std::vector<bool>{false, true, true, false}));
 }
 
 TEST_F(MainFrameTest, TheEffectBarEditsTheCursorGroupInEitherDisplay) {
@@ -222,22 +198,12 @@ TEST_F(MainFrameTest, TheHumToScoreWindowTakesThePalettesAndTransfersIntoItsSong
     EXPECT_EQ(frame().action(cmd::kEditUndo)->text().toStdString(), "元に戻すVokato");
 }
 
-TEST_F(MainFrameTest, TheProjectReopensItsWindowsAndSetsTheTitle) {
+TEST_F(MainFrameTest, TheProjectReopensItsWindowsSetsTheTitleAndExportsBesideItself) {
     startWithProject();
     EXPECT_EQ(text(frame().windowTitle()), "Plume - demo.PRJ <Plume デモ>");
     EXPECT_EQ(frame().childWindows().size(), 3u);
     EXPECT_TRUE(enabled(cmd::kExportMidi) && enabled(cmd::kProjectClose));
     EXPECT_TRUE(m_app->recentFiles().paths().empty()) << "reopened windows are not recent files";
-    frame().runCommand(cmd::kProjectClose);
-    QApplication::processEvents();
-    EXPECT_EQ(text(frame().windowTitle()), "Plume");
-    EXPECT_TRUE(frame().childWindows().empty());
-    EXPECT_FALSE(enabled(cmd::kExportMidi) || enabled(cmd::kExportMld));
-    EXPECT_EQ(platform::appProfile().getString("Project", "Project File", "?"), "");
-}
-
-TEST_F(MainFrameTest, TheExportCommandsWriteBesideTheProject) {
-    startWithProject();
     // i-melody: no dialog, one message at the end
     frame().runCommand(cmd::kExportMld);
     EXPECT_TRUE(fs::exists(m_dir / "demo.mld"));
@@ -259,10 +225,17 @@ TEST_F(MainFrameTest, TheExportCommandsWriteBesideTheProject) {
     EXPECT_EQ(std::string(head, 4), "MThd");
     EXPECT_EQ(head[9], 0);  // format 0
     EXPECT_EQ(pane(0), "");
+    frame().runCommand(cmd::kProjectClose);
+    QApplication::processEvents();
+    EXPECT_EQ(text(frame().windowTitle()), "Plume");
+    EXPECT_TRUE(frame().childWindows().empty());
+    EXPECT_FALSE(enabled(cmd::kExportMidi) || enabled(cmd::kExportMld));
+    EXPECT_EQ(platform::appProfile().getString("Project", "Project File", "?"), "");
 }
 
-TEST_F(MainFrameTest, MenusAndToolBarsComeFromTheRegistryAndRunItsActions) {
+TEST_F(MainFrameTest, MenusAndToolBarsComeFromTheRegistryRunItsActionsAndTheSettingsOutliveTheFrame) {
     startWithSong("melody.PLM");
+    EXPECT_EQ(m_app->recentFiles().paths().size(), 1u);
     const auto menus = frame().menuBar()->actions();
     ASSERT_EQ(menus.size(), kMenuCount);
     EXPECT_TRUE(menus[0]->menu()->actions().contains(frame().action(cmd::kFileSaveAs)));
@@ -277,11 +250,15 @@ TEST_F(MainFrameTest, MenusAndToolBarsComeFromTheRegistryAndRunItsActions) {
     frame().runCommand(cmd::kViewToolBar);
     EXPECT_FALSE(frame().action(cmd::kViewToolBar)->isChecked());
     EXPECT_TRUE(frame().findChild<QToolBar*>(QStringLiteral("vokatoToolBar"))->isHidden());
-}
-
-TEST_F(MainFrameTest, SettingsAndTheRecentFileListOutliveTheFrame) {
-    startWithSong("melody.PLM");
-    EXPECT_EQ(m_app->recentFiles().paths().size(), 1u);
+    // the grand staff toggle
+    ASSERT_NE(view().logic().lines().line(0).staffKind, StaffKind::Grand);
+    frame().runCommand(cmd::kGrandStaff);
+    EXPECT_TRUE(frame().action(cmd::kGrandStaff)->isChecked());
+    for (const ScoreLine& line : view().logic().lines().lines()) EXPECT_EQ(line.staffKind, StaffKind::Grand);
+    frame().runCommand(cmd::kGrandStaff);
+    EXPECT_FALSE(frame().action(cmd::kGrandStaff)->isChecked());
+    EXPECT_EQ(view().logic().lines().line(0).staffKind, StaffKind::Treble);
+    // the settings and the recent file list are kept when the frame closes
     frame().runCommand(cmd::kLevelMeter);
     EXPECT_FALSE(frame().action(cmd::kLevelMeter)->isChecked());
     EXPECT_TRUE(frame().close());
@@ -293,16 +270,13 @@ TEST_F(MainFrameTest, SettingsAndTheRecentFileListOutliveTheFrame) {
 }
 
 TEST_F(FrameTest, AMidiFileOpensAsItsSongOrItsProject) {
-    const auto one = smfFile(0, 96, {notesTrack(0, {{0, 90, 60}, {96, 180, 62}})});
-    ASSERT_TRUE(platform::writeFileAtomically(m_dir / "one.mid", one));
-    startWithSong(m_dir / "one.mid");
+    startWithSong(m_dir.write("one.mid", smfFile(0, 96, {notesTrack(0, {{0, 90, 60}, {96, 180, 62}})})));
     ASSERT_EQ(frame().childWindows().size(), 1u);
     EXPECT_TRUE(std::filesystem::exists(m_dir / "one.PLM"));
 
     // a two-channel file's project becomes the current one with both songs open
-    const auto two = smfFile(1, 96, {notesTrack(0, {{0, 90, 60}}), notesTrack(1, {{0, 90, 48}})});
-    ASSERT_TRUE(platform::writeFileAtomically(m_dir / "two.MID", two));
-    ASSERT_TRUE(openSongOrMidi(frame(), m_dir / "two.MID"));
+    const fs::path two = m_dir.write("two.MID", smfFile(1, 96, {notesTrack(0, {{0, 90, 60}}), notesTrack(1, {{0, 90, 48}})}));
+    ASSERT_TRUE(openSongOrMidi(frame(), two));
     QApplication::processEvents();
     EXPECT_EQ(frame().windowTitle().toStdString(), "Plume - two.PRJ <two>");
     EXPECT_EQ(frame().childWindows().size(), 2u);
@@ -312,12 +286,10 @@ TEST_F(FrameTest, AMidiFileDroppedOntoTheEditorOpens) {
     start({});
     ASSERT_TRUE(frame().childWindows().empty());
     const auto file = smfFile(0, 480, {notesTrack(0, {{0, 400, 64}, {480, 900, 67}})});
-    ASSERT_TRUE(platform::writeFileAtomically(m_dir / "dropped.mid", file));
-    ASSERT_TRUE(platform::writeFileAtomically(m_dir / "notes.txt", file));
+    m_dir.write("dropped.mid", file);
+    m_dir.write("notes.txt", file);
     // dragged onto the empty work area, as from a file manager
-    QMdiArea* area = frame().findChild<QMdiArea*>();
-    ASSERT_NE(area, nullptr);
-    QWidget* target = area->viewport();
+    QWidget* target = frame().mdiArea()->viewport();
     auto drag = [&](const std::filesystem::path& path) {
         QMimeData data;
         data.setUrls({QUrl::fromLocalFile(QString::fromStdString(path.string()))});

@@ -18,8 +18,7 @@ namespace {
 
 using namespace test;
 
-class RecordingPlayer final : public TestPlayer {
-public:
+struct RecordingPlayer final : TestPlayer {
     std::vector<TestPlay> started;
     bool startTest(const TestPlay& play, std::function<void()>) override {
         started.push_back(play);

@@ -12,13 +12,12 @@ namespace {
 
 constexpr std::uint8_t kHalf = 2, kQuarter = 3, kEighth = 4, kQuarterRest = 9;
 
-TEST(PaletteRouting, RequestsGoToTheWindowThatStandsForTheView) {
+TEST(PaletteRouting, RequestsGoToTheWindowThatStandsForTheViewAndShowCommandsToggleOnlyTheFloatingPalettes) {
     const EntryRequest chord = entry::EnterChord{{{60, 0}}};
     const EntryRequest group = entry::EnterGroup{};
     const EntryRequest lyric = entry::SetLyric{"あ"};
     const EntryRequest gates = entry::SetDelayGates{};
-    RoutingState s;
-    s.editPaletteShown = true;
+    RoutingState s{.editPaletteShown = true};
     EXPECT_EQ(routeEntryRequest(chord, s), PaletteTarget::View);  // the view has not allowed it
     s.viewAllowsEditPalette = true;
     EXPECT_EQ(routeEntryRequest(chord, s), PaletteTarget::EnlargedEditPalette);
@@ -27,14 +26,11 @@ TEST(PaletteRouting, RequestsGoToTheWindowThatStandsForTheView) {
     EXPECT_EQ(routeEntryRequest(group, s), PaletteTarget::HumToScore);
     EXPECT_EQ(routeEntryRequest(lyric, s), std::nullopt);
     // while playing, a group or a text that would change the song stops; the value windows go on
-    RoutingState playing;
-    playing.playing = true;
+    const RoutingState playing{.playing = true};
     EXPECT_EQ(routeEntryRequest(group, playing), std::nullopt);
     EXPECT_EQ(routeEntryRequest(lyric, playing), std::nullopt);
     EXPECT_EQ(routeEntryRequest(gates, playing), PaletteTarget::View);
-}
-
-TEST(PaletteRouting, ShowCommandsToggleTheFloatingPalettesOnly) {
+    // the show commands toggle the floating palettes only
     PaletteVisibility v;
     v.toggle(cmd::kChordPalette);
     EXPECT_TRUE(v.isShown(cmd::kChordPalette) && !v.isShown(cmd::kNotePalette));
@@ -152,8 +148,7 @@ TEST(PaletteRouting, TheHumToScoreWindowTakesRestsChordsLengthsDotsGroupsAndDrum
     voice::VokatoNotes marked;
     ASSERT_TRUE(applyEntryToVokato(marked, entry::EnterGroup{before}, eighth, info));
     marked.moveCursor(-1);
-    EntrySettings overwrite = eighth;
-    overwrite.insert = false;
+    const EntrySettings overwrite{kEighth, 0, false};
     const SongRecord single{{1, kind::kScore, type::kWhole, 0, 0, 72, 100, 0, 75, 0}};
     ASSERT_TRUE(applyEntryToVokato(marked, entry::EnterGroup{{single}}, overwrite, info));
     EXPECT_EQ(marked.records()[0].key(), 72);

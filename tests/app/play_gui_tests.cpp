@@ -12,6 +12,7 @@
 #include <QTimer>
 #include <algorithm>
 #include <array>
+#include <functional>
 #include <sstream>
 
 #include "app/entry_request.h"
@@ -46,17 +47,23 @@ std::string bytesOf(const MidiMessage& m) {
 // What every stop sends: per channel hold off, all notes off, all sound off.
 Lines silence() {
     Lines lines;
-    const char* hex = "0123456789ABCDEF";
-    for (int ch = 0; ch < 16; ++ch) {
-        const std::string status = std::string("B") + hex[ch];
-        for (const char* tail : {" 40 00", " 7B 00", " 78 00"}) lines.push_back(status + tail);
-    }
+    for (const char channel : std::string_view("0123456789ABCDEF"))
+        for (const char* tail : {" 40 00", " 7B 00", " 78 00"}) lines.push_back(std::string("B") + channel + tail);
     return lines;
 }
 
 template <typename Dialog>
 Dialog* modal() {
     return qobject_cast<Dialog*>(QApplication::activeModalWidget());
+}
+// Acts on the modal `Dialog` once the command that shows it runs its event loop.
+template <typename Dialog>
+void whenModal(std::function<void(Dialog&)> act) {
+    QTimer::singleShot(0, [act] {
+        Dialog* dialog = modal<Dialog>();
+        ASSERT_NE(dialog, nullptr);
+        act(*dialog);
+    });
 }
 
 class PlayGuiTest : public test::FrameTest {
@@ -84,15 +91,12 @@ protected:
         for (const MidiMessage& m : m_recorder.events()) lines.push_back(bytesOf(m));
         return lines;
     }
-    bool received(const std::string& bytes) {
-        const Lines lines = messages();
-        return std::find(lines.begin(), lines.end(), bytes) != lines.end();
-    }
+    std::ptrdiff_t count(const std::string& bytes) { return std::ranges::count(messages(), bytes); }
+    bool received(const std::string& bytes) { return count(bytes) > 0; }
     // A note-on of `key` (hex) on channel 1, whatever its velocity.
     bool soundedKey(const std::string& key) {
-        const Lines lines = messages();
-        return std::any_of(lines.begin(), lines.end(),
-                           [&](const std::string& l) { return l.starts_with("90 " + key + " ") && !l.ends_with(" 00"); });
+        const auto on = [&](const std::string& l) { return l.starts_with("90 " + key + " ") && !l.ends_with(" 00"); };
+        return std::ranges::any_of(messages(), on);
     }
     Lines lastMessages(std::size_t n) {
         const Lines lines = messages();
@@ -170,19 +174,15 @@ TEST_F(PlayGuiTest, ASelectionPlaysToItsEndRepeatsWhileRepeatIsOnAndACutStopsIt)
     frame().runCommand(cmd::kPlay);
     ASSERT_TRUE(frame().isPlaying());
     ASSERT_TRUE(test::waitUntil([&] { return !frame().isPlaying(); }));
-    const Lines once = messages();
-    EXPECT_EQ(std::count(once.begin(), once.end(), "90 43 60"), 1);
-    EXPECT_EQ(Lines(once.end() - 48, once.end()), silence());
+    EXPECT_EQ(count("90 43 60"), 1);
+    EXPECT_EQ(lastMessages(48), silence());
     EXPECT_TRUE(enabled(cmd::kPlay));
     // with "繰り返し演奏" on the same group plays again and again until stopped
     frame().runCommand(cmd::kRepeat);
     EXPECT_TRUE(frame().action(cmd::kRepeat)->isChecked());
     m_recorder.clear();
     frame().runCommand(cmd::kPlay);
-    ASSERT_TRUE(test::waitUntil([&] {
-        const Lines lines = messages();
-        return std::count(lines.begin(), lines.end(), "90 43 60") >= 2;
-    }));
+    ASSERT_TRUE(test::waitUntil([&] { return count("90 43 60") >= 2; }));
     EXPECT_TRUE(frame().isPlaying());
     // a cut while playing stops the play first
     const std::size_t count = doc().recordCount();
@@ -207,38 +207,32 @@ TEST_F(PlayGuiTest, TheSettingDialogsChangeWhatTheNextPlaySends) {
     startWith("melody.PLM");
 
     // "MIDIデバイス" with no port: "MIDI Mapper" only; the master volume is turned off
-    QTimer::singleShot(0, [] {
-        auto* dialog = modal<DeviceDialog>();
-        ASSERT_NE(dialog, nullptr);
-        ASSERT_EQ(dialog->deviceList()->count(), 1);
-        EXPECT_EQ(text(dialog->deviceList()->currentText()), "MIDI Mapper");
-        EXPECT_TRUE(dialog->mainVolumeBox()->isChecked());
-        dialog->mainVolumeBox()->setChecked(false);
-        dialog->accept();
+    whenModal<DeviceDialog>([](DeviceDialog& dialog) {
+        ASSERT_EQ(dialog.deviceList()->count(), 1);
+        EXPECT_EQ(text(dialog.deviceList()->currentText()), "MIDI Mapper");
+        EXPECT_TRUE(dialog.mainVolumeBox()->isChecked());
+        dialog.mainVolumeBox()->setChecked(false);
+        dialog.accept();
     });
     frame().runCommand(cmd::kMidiDevice);
     EXPECT_EQ(frame().settings().play.mainVolumeControl, 0);
     EXPECT_EQ(frame().settings().play.device, kMidiMapper);
 
     // "音源リセット" set to "GS" is written at once
-    QTimer::singleShot(0, [] {
-        auto* dialog = modal<ResetDialog>();
-        ASSERT_NE(dialog, nullptr);
-        EXPECT_TRUE(dialog->choiceButton(kResetByData)->isChecked()) << "データにより自動選択";
-        EXPECT_EQ(text(dialog->choiceButton(kResetGs)->text()), "GS");
-        dialog->choiceButton(kResetGs)->click();
-        dialog->accept();
+    whenModal<ResetDialog>([](ResetDialog& dialog) {
+        EXPECT_TRUE(dialog.choiceButton(kResetByData)->isChecked()) << "データにより自動選択";
+        EXPECT_EQ(text(dialog.choiceButton(kResetGs)->text()), "GS");
+        dialog.choiceButton(kResetGs)->click();
+        dialog.accept();
     });
     frame().runCommand(cmd::kDeviceReset);
     EXPECT_EQ(platform::plmProfile().getInt("MIDI Config", "Play Begin Reset", 9), 3);
 
     // "割り込み周期" set to 5 ms
-    QTimer::singleShot(0, [] {
-        auto* dialog = modal<InterruptDialog>();
-        ASSERT_NE(dialog, nullptr);
-        EXPECT_TRUE(dialog->choiceButton(kInterrupt2Ms)->isChecked());
-        dialog->choiceButton(kInterrupt5Ms)->click();
-        dialog->accept();
+    whenModal<InterruptDialog>([](InterruptDialog& dialog) {
+        EXPECT_TRUE(dialog.choiceButton(kInterrupt2Ms)->isChecked());
+        dialog.choiceButton(kInterrupt5Ms)->click();
+        dialog.accept();
     });
     frame().runCommand(cmd::kInterruptPeriod);
 
@@ -254,39 +248,35 @@ TEST_F(PlayGuiTest, TheSettingDialogsChangeWhatTheNextPlaySends) {
 
 TEST_F(PlayGuiTest, TheMelodyDialogTestPlaysAndItsToneGoesIntoTheProperties) {
     startWith("melody.PLM");
-    QTimer::singleShot(0, [this] {
-        auto* properties = modal<PropertiesDialog>();
-        ASSERT_NE(properties, nullptr);
-        ASSERT_TRUE(properties->browseButton()->isEnabled());
-        QTimer::singleShot(0, [this] {
-            auto* dialog = modal<MelodyInstrumentDialog>();
-            ASSERT_NE(dialog, nullptr);
+    whenModal<PropertiesDialog>([this](PropertiesDialog& properties) {
+        ASSERT_TRUE(properties.browseButton()->isEnabled());
+        whenModal<MelodyInstrumentDialog>([this](MelodyInstrumentDialog& dialog) {
             // opened on the family of program 73 with that tone selected
-            EXPECT_TRUE(dialog->familyButton(kPipeFamily)->isChecked());
-            EXPECT_EQ(dialog->toneList()->currentRow(), 1);
+            EXPECT_TRUE(dialog.familyButton(kPipeFamily)->isChecked());
+            EXPECT_EQ(dialog.toneList()->currentRow(), 1);
 
             // "Play": the scale on channel 1, and only "Stop" may be pressed
-            dialog->playButton()->click();
+            dialog.playButton()->click();
             EXPECT_TRUE(frame().isPlaying());
-            EXPECT_FALSE(dialog->okButton()->isEnabled());
-            EXPECT_TRUE(dialog->stopButton()->isEnabled());
-            dialog->reject();
-            EXPECT_TRUE(dialog->isVisible()) << "no closing while the test plays";
+            EXPECT_FALSE(dialog.okButton()->isEnabled());
+            EXPECT_TRUE(dialog.stopButton()->isEnabled());
+            dialog.reject();
+            EXPECT_TRUE(dialog.isVisible()) << "no closing while the test plays";
             ASSERT_TRUE(test::waitUntil([&] { return received("90 3C 64"); }));
             EXPECT_TRUE(received("C0 49"));
-            dialog->stopButton()->click();
+            dialog.stopButton()->click();
             EXPECT_FALSE(frame().isPlaying());
             EXPECT_EQ(lastMessages(48), silence());
-            EXPECT_TRUE(dialog->okButton()->isEnabled());
+            EXPECT_TRUE(dialog.okButton()->isEnabled());
             // the first tone of "Brass" goes back through OK
-            dialog->familyButton(kBrassFamily)->click();
-            dialog->toneList()->setCurrentRow(0);
-            dialog->okButton()->click();
+            dialog.familyButton(kBrassFamily)->click();
+            dialog.toneList()->setCurrentRow(0);
+            dialog.okButton()->click();
         });
-        properties->browseButton()->click();
-        EXPECT_EQ(text(properties->instrumentLabel()->text()), "Trumpet");
-        EXPECT_EQ(properties->form().info().initialProgram(), 56);
-        properties->accept();
+        properties.browseButton()->click();
+        EXPECT_EQ(text(properties.instrumentLabel()->text()), "Trumpet");
+        EXPECT_EQ(properties.form().info().initialProgram(), 56);
+        properties.accept();
     });
     frame().runCommand(cmd::kProperties);
     EXPECT_EQ(doc().songInfo().initialProgram(), 56);
@@ -302,42 +292,34 @@ TEST_F(PlayGuiTest, TheDrumSetDialogOpensOnTheFirstSetWhenTheProgramIsNone) {
     info.setInitialProgram(17);
     doc().setSongInfo(info);
 
-    QTimer::singleShot(0, [] {
-        auto* properties = modal<PropertiesDialog>();
-        ASSERT_NE(properties, nullptr);
-        QTimer::singleShot(0, [] {
-            auto* dialog = modal<DrumSetDialog>();
-            ASSERT_NE(dialog, nullptr);
-            ASSERT_NE(dialog->setList()->currentItem(), nullptr);
-            EXPECT_EQ(text(dialog->setList()->currentItem()->text()), "STANDARD");
-            dialog->setList()->setCurrentRow(5);
-            dialog->accept();
+    whenModal<PropertiesDialog>([](PropertiesDialog& properties) {
+        whenModal<DrumSetDialog>([](DrumSetDialog& dialog) {
+            ASSERT_NE(dialog.setList()->currentItem(), nullptr);
+            EXPECT_EQ(text(dialog.setList()->currentItem()->text()), "STANDARD");
+            dialog.setList()->setCurrentRow(5);
+            dialog.accept();
         });
-        properties->browseButton()->click();
-        EXPECT_EQ(properties->form().info().initialProgram(), 32);
-        EXPECT_EQ(text(properties->instrumentLabel()->text()), "JAZZ");
-        properties->reject();
+        properties.browseButton()->click();
+        EXPECT_EQ(properties.form().info().initialProgram(), 32);
+        EXPECT_EQ(text(properties.instrumentLabel()->text()), "JAZZ");
+        properties.reject();
     });
     frame().runCommand(cmd::kProperties);
     EXPECT_EQ(doc().songInfo().initialProgram(), 17) << "cancelled";
 }
 
 TEST(KeptSynthDevices, TheSynthesiserOpensOnceAndItsTimesGoOn) {
-    class CountingDevices final : public MidiDevices {
-    public:
-        explicit CountingDevices(MidiOut& sink) : m_sink(sink) {}
+    // Counts the synthesiser's and the ports' openings; every device sends into one recorder.
+    struct CountingDevices final : MidiDevices {
         std::vector<std::string> portNames() override { return {"Port A"}; }
         std::unique_ptr<MidiOut> open(int id) override {
             ++opened[id == kMidiMapper ? 0 : 1];
-            return std::make_unique<MidiFanOut>(std::vector<MidiOut*>{&m_sink});
+            return std::make_unique<MidiFanOut>(std::vector<MidiOut*>{&recorder});
         }
         int opened[2] = {0, 0};
-
-    private:
-        MidiOut& m_sink;
+        EventRecorder recorder;
     };
-    EventRecorder recorder;
-    auto counting = std::make_unique<CountingDevices>(recorder);
+    auto counting = std::make_unique<CountingDevices>();
     CountingDevices& inner = *counting;
     KeptSynthDevices devices(std::move(counting));
     const std::array<std::uint8_t, 2> program = {0xC0, 0x01};
@@ -353,8 +335,8 @@ TEST(KeptSynthDevices, TheSynthesiserOpensOnceAndItsTimesGoOn) {
     EXPECT_EQ(inner.opened[0], 1);
     EXPECT_EQ(inner.opened[1], 2);
     EXPECT_EQ(devices.portNames(), Lines{"Port A"});
-    ASSERT_EQ(recorder.events().size(), 2u);
-    EXPECT_GE(recorder.events()[1].micros - recorder.events()[0].micros, 20000);
+    ASSERT_EQ(inner.recorder.events().size(), 2u);
+    EXPECT_GE(inner.recorder.events()[1].micros - inner.recorder.events()[0].micros, 20000);
 }
 
 TEST_F(PlayGuiTest, ChordIdentificationAuditionsTheRangeThroughThePlayer) {

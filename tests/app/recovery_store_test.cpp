@@ -49,9 +49,13 @@ std::vector<int> typesOf(const RecoveredSong& song) {
     return data ? groupTypes(data->records) : std::vector<int>{-1};
 }
 
-TEST(RecoveryStore, CopiesFollowTheModifiedWindowsAndACleanExitLeavesNothing) {
+class RecoveryStoreTest : public testing::Test {
+protected:
     TempDir dir;
     const fs::path folder = dir / "recovery";
+};
+
+TEST_F(RecoveryStoreTest, CopiesFollowTheModifiedWindowsAndACleanExitLeavesNothing) {
     RecoveryStore store(folder);
     const std::string tag = platform::processTag(platform::currentProcess());
     // a saved song and an untitled one, both modified: copies named after this editor and the song, and an index
@@ -76,9 +80,7 @@ TEST(RecoveryStore, CopiesFollowTheModifiedWindowsAndACleanExitLeavesNothing) {
     EXPECT_TRUE(filesIn(folder).empty());
 }
 
-TEST(RecoveryStore, ADeadEditorsSongsAreOfferedOnceOldestFirstWithPathAndTime) {
-    TempDir dir;
-    const fs::path folder = dir / "recovery";
+TEST_F(RecoveryStoreTest, ADeadEditorsSongsAreOfferedOnceOldestFirstWithPathAndTime) {
     // an editor died with a song whose path holds a tab and a line end, and an untitled one
     const fs::path odd = dir / "a\tb\nc.PLM";
     {
@@ -111,9 +113,7 @@ TEST(RecoveryStore, ADeadEditorsSongsAreOfferedOnceOldestFirstWithPathAndTime) {
     ::waitpid(other, nullptr, 0);
 }
 
-TEST(RecoveryStore, ARunningEditorsCopiesAreLeftAloneUntilItDies) {
-    TempDir dir;
-    const fs::path folder = dir / "recovery";
+TEST_F(RecoveryStoreTest, ARunningEditorsCopiesAreLeftAloneUntilItDies) {
     const pid_t running = startSleeper();
     RecoveryStore other(folder, {running, 0});
     ASSERT_TRUE(other.keep(1, dir / "Song.PLM", songOf(notes(3, {60})), 10));
@@ -139,9 +139,7 @@ TEST(RecoveryStore, ARunningEditorsCopiesAreLeftAloneUntilItDies) {
     EXPECT_FALSE(fs::exists(folder / unlisted));
 }
 
-TEST(RecoveryStore, BrokenAndStaleFilesAreNeverOfferedAndNothingOutsideIsTouched) {
-    TempDir dir;
-    const fs::path folder = dir / "recovery";
+TEST_F(RecoveryStoreTest, BrokenAndStaleFilesAreNeverOfferedAndNothingOutsideIsTouched) {
     const std::string dead = platform::processTag(deadProcess());
     fs::create_directories(folder);
     const fs::path outside = dir.write("outside.PLM", serializeSong(songOf(notes(3, {60}))));

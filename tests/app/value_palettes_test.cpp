@@ -73,14 +73,19 @@ TEST(EffectPalette, RhythmGroupsShowTheDrumSetAndSounds) {
               (std::vector<std::string>{"Acoustic Bass Drum"}));
 }
 
+// Both windows on the chord.
 class GateVelocityFormTest : public testing::Test {
 protected:
+    GateVelocityFormTest() {
+        gate.refresh(kChord, false, false);
+        velocity.refresh(kChord, false, false);
+    }
     platform::ScriptedMessageBox box;
+    GateVelocityForm gate{NoteValueKind::DelayGate};
+    GateVelocityForm velocity{NoteValueKind::Velocity};
 };
 
 TEST_F(GateVelocityFormTest, AChordListsItsNotesAndTheValuesTheyShare) {
-    GateVelocityForm gate(NoteValueKind::DelayGate);
-    gate.refresh(kChord, false, false);
     EXPECT_EQ(gate.listEntries(), (std::vector<std::string>{" 67-G", " 64-E", " 60-C"}));
     EXPECT_EQ(gate.field(0), "0");
     EXPECT_EQ(gate.field(1), "");  // the gates differ
@@ -89,15 +94,10 @@ TEST_F(GateVelocityFormTest, AChordListsItsNotesAndTheValuesTheyShare) {
     // WHEN only a delay is typed THEN every delay changes and each gate stays
     gate.setField(0, "10");
     EXPECT_EQ(gate.ok(), EntryRequest(entry::SetDelayGates{{{10, 60}, {10, 70}, {10, 80}}}));
-
-    GateVelocityForm velocity(NoteValueKind::Velocity);
-    velocity.refresh(kChord, false, false);
     EXPECT_EQ(velocity.field(0), "90");
 }
 
 TEST_F(GateVelocityFormTest, OkRefusesValuesOutOfRange) {
-    GateVelocityForm gate(NoteValueKind::DelayGate);
-    gate.refresh(kChord, false, false);
     gate.setField(0, "60");
     gate.setField(1, "50");
     EXPECT_FALSE(gate.ok());
@@ -108,9 +108,6 @@ TEST_F(GateVelocityFormTest, OkRefusesValuesOutOfRange) {
                                                      "ｹﾞｰﾄｵﾝは、1～100で設定してください。"}));
     gate.setField(1, "100");
     EXPECT_TRUE(gate.ok());
-
-    GateVelocityForm velocity(NoteValueKind::Velocity);
-    velocity.refresh(kChord, false, false);
     box.clear();
     for (const char* text : {"0", "128"}) {
         velocity.setField(0, text);
@@ -124,8 +121,6 @@ TEST_F(GateVelocityFormTest, OkRefusesValuesOutOfRange) {
 }
 
 TEST_F(GateVelocityFormTest, TheCheckBoxSetsOneNote) {
-    GateVelocityForm gate(NoteValueKind::DelayGate);
-    gate.refresh(kChord, false, false);
     EXPECT_FALSE(gate.chooseNote(0));  // the list is disabled until the box is checked
     gate.setChecked(true);
     ASSERT_TRUE(gate.chooseNote(1));
@@ -147,7 +142,6 @@ TEST_F(GateVelocityFormTest, TheCheckBoxSetsOneNote) {
 }
 
 TEST_F(GateVelocityFormTest, RangesSendOnePairAndOtherGroupsNothing) {
-    GateVelocityForm gate(NoteValueKind::DelayGate);
     gate.refresh(kChord, false, true);
     EXPECT_TRUE(gate.listEntries().empty() && gate.areFieldsEnabled());
     EXPECT_FALSE(gate.isCheckEnabled());
