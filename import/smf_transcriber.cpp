@@ -682,6 +682,8 @@ private:
         if (exact) return;
         for (const int first : {length * 3 / 4, length / 2, length / 4, length * 7 / 8}) {
             if (first <= 0 || !single(first) || !single(length - first) || closed(notes[from].pOn + first)) continue;
+            // Double-dotted halves of an odd clock lose a tick between them.
+            if (valueTicks(first, at)[0] + valueTicks(length - first, at)[0] != valueTicks(length, at)[0]) continue;
             bool fits = true;
             for (std::size_t k = from; k < to && fits; ++k) {
                 const std::int64_t target = std::int64_t(notes[k].off) - std::int64_t(notes[k].on) - std::int64_t(ticksOf(first, at));
@@ -819,6 +821,13 @@ private:
         }
     }
 
+    // The ticks the exporter gives these parts at the tempo of `tick`.
+    std::uint64_t partTicks(const std::vector<Value>& parts, std::uint32_t tick) const {
+        std::uint64_t sum = 0;
+        for (const Value& v : parts) sum += valueTicks(v.length, tick)[0];
+        return sum;
+    }
+
     // True when the length is written without triplets.
     bool straight(int length) const {
         if (!m_c.decomposer->whole(length)) return false;
@@ -893,7 +902,10 @@ private:
             candidates.push_back(std::move(order));
         }
         const std::vector<Note>& notes = m_voice.notes;
+        const std::uint32_t at = tickAt(a);
         for (const std::vector<Value>& order : candidates) {
+            // Dotted parts of an odd clock lose their half ticks: the segment must keep its own.
+            if (partTicks(order, at) != partTicks(parts, at)) continue;
             const int lastStart = a + std::accumulate(order.begin(), order.end() - 1, 0, [](int sum, const Value& v) { return sum + v.length; });
             const std::uint32_t startTick = tickAt(lastStart);
             bool fits = true;

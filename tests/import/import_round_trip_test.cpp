@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <map>
+#include <numeric>
 #include <random>
 
 #include "cli/demo_project.h"
@@ -126,11 +127,14 @@ test::TestProject generatedProject(std::uint32_t seed) {
     return project;
 }
 
-// Thirty-nine generated projects, both formats, eight time bases, byte for byte. (Elsewhere, in
-// format 0 at the finer bases, where the conductor's tempo changes fall inside other songs' notes,
-// a case now and then still differs by a tick or two.)
+// Thirty-nine generated projects and three whose odd clocks once cost a tick, both formats, eight
+// time bases, byte for byte. (Elsewhere, in format 0 at the finer bases, where the conductor's tempo
+// changes fall inside other songs' notes, a case now and then still differs by a tick or two.)
 TEST(ImportRoundTrip, GeneratedSongsExportTheSameFileAtTimeBases48To960) {
-    for (std::uint32_t seed = 2; seed <= 40; ++seed) {
+    std::vector<std::uint32_t> seeds(39);
+    std::iota(seeds.begin(), seeds.end(), 2u);
+    seeds.insert(seeds.end(), {185, 186, 278});
+    for (const std::uint32_t seed : seeds) {
         const test::TestProject project = generatedProject(seed);
         for (const int format : {0, 1}) {
             for (const std::uint32_t timeBase : {48u, 96u, 120u, 192u, 240u, 384u, 480u, 960u}) {
