@@ -523,7 +523,9 @@ private:
             double sound = 0;
             for (std::size_t k = i; k < j; ++k) {
                 sound = std::max(sound, notes[k].rawOff - notes[k].rawOn);
-                if (notes[k].rawOff > next + 0.5) chordEnds = false;
+                // In our own files a release after the next onset's tick is held over it, however slightly.
+                const bool held = m_c.exact && next != kNoEnd ? notes[k].off > tickAt(next) : notes[k].rawOff > next + 0.5;
+                if (held) chordEnds = false;
             }
             for (std::size_t k = i; k < j; ++k) {
                 Note& n = notes[k];
@@ -542,7 +544,9 @@ private:
                 } else {
                     // Held past the next onset: its end is counted from the last onset it sounds over.
                     const double off = n.rawOff;
-                    const auto last = std::upper_bound(onsets.begin(), onsets.end(), int(std::floor(off - 0.5)));
+                    const auto last = m_c.exact
+                        ? std::partition_point(onsets.begin(), onsets.end(), [&](int q) { return tickAt(q) < n.off; })
+                        : std::upper_bound(onsets.begin(), onsets.end(), int(std::floor(off - 0.5)));
                     const int from = last == onsets.begin() ? p : *(last - 1);
                     const int after = last == onsets.end() ? m_endPos : *last;
                     n.end = m_c.exact ? from + m_c.decomposer->atLeast(off - from) : snap(off);
@@ -632,6 +636,7 @@ private:
         const bool restAfter = next != kNoEnd && (next != m_endPos || m_c.endsTrack);
         for (int end = p + (int(std::ceil(sound)) + k32nd - 1) / k32nd * k32nd; end <= limit; end += k32nd) {
             if (restAfter && end != next && !straight(next - end)) continue;
+            if (pastChange(end)) continue;
             if (tiesExactlyTo(end, notes, from, to)) return end;
         }
         return 0;
@@ -657,6 +662,7 @@ private:
         const std::vector<Value>& values = m_c.decomposer->values();
         for (auto v = values.rbegin(); v != values.rend(); ++v) {
             if (v->length + 0.5 < sound || (p + v->length) % k32nd != 0) continue;
+            if (pastChange(p + v->length)) continue;
             if (v->length > room) break;
             if (gatesExact(v->length, notes, from, to)) return v->length;
         }
@@ -841,6 +847,14 @@ private:
         // The stretches come in order and do not overlap.
         const auto after = std::upper_bound(m_closed.begin(), m_closed.end(), pos, [](int p, const auto& range) { return p <= range.first; });
         return after != m_closed.begin() && pos < std::prev(after)->second;
+    }
+
+    // True when a group starting at `pos` would start on another clock than the stretch it is in:
+    // inside a stretch over another track's tempo change, after the change.
+    bool pastChange(int pos) const {
+        const auto after = std::upper_bound(m_closed.begin(), m_closed.end(), pos, [](int p, const auto& range) { return p <= range.first; });
+        if (after == m_closed.begin() || pos >= std::prev(after)->second) return false;
+        return changesClock(tickAt(std::prev(after)->first), tickAt(pos) + 1);
     }
 
     // True when the clock of this voice counts otherwise somewhere after `from` and before `to`.
