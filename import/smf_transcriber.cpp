@@ -843,18 +843,20 @@ private:
 
     // True inside a stretch of groups over which another track's tempo change falls: a bar line
     // there would start a part on the new clock.
-    bool closed(int pos) const {
+    bool closed(int pos) const { return closedStretch(pos) != nullptr; }
+
+    // The stretch over a change that `pos` lies inside, or null.
+    const std::pair<int, int>* closedStretch(int pos) const {
         // The stretches come in order and do not overlap.
         const auto after = std::upper_bound(m_closed.begin(), m_closed.end(), pos, [](int p, const auto& range) { return p <= range.first; });
-        return after != m_closed.begin() && pos < std::prev(after)->second;
+        return after != m_closed.begin() && pos < std::prev(after)->second ? &*std::prev(after) : nullptr;
     }
 
     // True when a group starting at `pos` would start on another clock than the stretch it is in:
     // inside a stretch over another track's tempo change, after the change.
     bool pastChange(int pos) const {
-        const auto after = std::upper_bound(m_closed.begin(), m_closed.end(), pos, [](int p, const auto& range) { return p <= range.first; });
-        if (after == m_closed.begin() || pos >= std::prev(after)->second) return false;
-        return changesClock(tickAt(std::prev(after)->first), tickAt(pos) + 1);
+        const std::pair<int, int>* stretch = closedStretch(pos);
+        return stretch && changesClock(tickAt(stretch->first), tickAt(pos) + 1);
     }
 
     // True when the clock of this voice counts otherwise somewhere after `from` and before `to`.
