@@ -922,6 +922,14 @@ private:
         for (const std::vector<Value>& order : candidates) {
             // Dotted parts of an odd clock lose their half ticks: the segment must keep its own.
             if (partTicks(order, at) != partTicks(parts, at)) continue;
+            // Nor may a part start on another clock than the stretch over a change it lies in.
+            int start = a;
+            bool late = false;
+            for (const Value& v : order) {
+                late = late || (start != a && pastChange(start));
+                start += v.length;
+            }
+            if (late) continue;
             const int lastStart = a + std::accumulate(order.begin(), order.end() - 1, 0, [](int sum, const Value& v) { return sum + v.length; });
             const std::uint32_t startTick = tickAt(lastStart);
             bool fits = true;
