@@ -523,9 +523,7 @@ private:
             double sound = 0;
             for (std::size_t k = i; k < j; ++k) {
                 sound = std::max(sound, notes[k].rawOff - notes[k].rawOn);
-                // In our own files a release after the next onset's tick is held over it, however slightly.
-                const bool held = m_c.exact && next != kNoEnd ? notes[k].off > tickAt(next) : notes[k].rawOff > next + 0.5;
-                if (held) chordEnds = false;
+                if (notes[k].rawOff > next + 0.5) chordEnds = false;
             }
             for (std::size_t k = i; k < j; ++k) {
                 Note& n = notes[k];
@@ -544,6 +542,7 @@ private:
                 } else {
                     // Held past the next onset: its end is counted from the last onset it sounds over.
                     const double off = n.rawOff;
+                    // (in our own files, the onsets before its release tick)
                     const auto last = m_c.exact
                         ? std::partition_point(onsets.begin(), onsets.end(), [&](int q) { return tickAt(q) < n.off; })
                         : std::upper_bound(onsets.begin(), onsets.end(), int(std::floor(off - 0.5)));
