@@ -381,8 +381,9 @@ private:
         return {int(std::lround(length)), {}, {}};
     }
 
+    // `tupletOpen`: a triplet at `from` may continue a tuplet (else it is the first of its own).
     std::optional<Span> fitSpan(std::uint32_t from, std::uint32_t to, std::uint32_t release, int grid, bool values,
-                                int& budget) const {
+                                int& budget, bool tupletOpen = true) const {
         constexpr double k32nd = kWhole / 32.0;
         if (--budget < 0) return std::nullopt;
         const std::uint32_t before = unitAt(from);
@@ -400,9 +401,9 @@ private:
         }
         const std::uint32_t earliest = std::max(change->tick, release);
         // The groups up to `ticks` on this clock, `length` long, then the rest of the way.
-        auto then = [&](std::uint64_t ticks, int length) -> std::optional<Span> {
+        auto then = [&](std::uint64_t ticks, int length, bool open = false) -> std::optional<Span> {
             if (from + ticks < earliest || from + ticks > to) return std::nullopt;
-            auto rest = fitSpan(std::uint32_t(from + ticks), to, 0, grid, values, budget);
+            auto rest = fitSpan(std::uint32_t(from + ticks), to, 0, grid, values, budget, open);
             if (!rest) return std::nullopt;
             Span found{length + rest->length, {}, {}};
             if (unitAt(std::uint32_t(from + ticks)) != before) {
@@ -427,8 +428,11 @@ private:
             }
         }
         for (const Value& v : values ? m_c.decomposer->values() : std::vector<Value>{}) {
-            for (const std::uint64_t ticks : valueTicks(v.length, from)) {
-                if (auto found = then(ticks, v.length)) return found;
+            const auto both = valueTicks(v.length, from);
+            for (const std::uint64_t ticks : both) {
+                // A triplet after straight groups is the first of its tuplet, which takes its remainder.
+                if (v.triplet && !tupletOpen && ticks != both[1]) continue;
+                if (auto found = then(ticks, v.length, v.triplet)) return found;
                 if (!v.triplet) continue;
                 for (std::uint32_t k = 1; from + ticks + k * before <= to && budget > 0; ++k) {
                     if (auto found = then(ticks + k * before, v.length + int(k) * int(k32nd))) return found;
