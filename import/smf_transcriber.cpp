@@ -1466,21 +1466,46 @@ private:
             voices.push_back({v, c, original, transcriber.run(), transcriber.endTick()});
         }
         if (exact && m_file.format == 0 && !voices.empty() && !m_trackEnds.empty()) {
-            // The rests that end the track fill whole 32nds on one clock: the song ending latest
-            // whose way to the end does so, else the one ending latest.
+            // The rests that end the track: written by the song ending latest whose way to the end
+            // fills whole 32nds on one clock, else by the one ending latest.
             const std::uint32_t trackEnd = m_trackEnds[0];
             auto fills = [&](const Transcribed& t) {
                 if (t.end > trackEnd) return false;
                 const bool change = std::any_of(tempos.begin(), tempos.end(), [&](const Change& c) { return c.tick > t.end && c.tick < trackEnd; });
                 return !change && (trackEnd - t.end) % clockUnit(tempos, m_music.tempo, m_file.division, t.end) == 0;
             };
-            auto last = std::max_element(voices.begin(), voices.end(), [&](const Transcribed& a, const Transcribed& b) {
-                return std::pair(fills(a), a.end) < std::pair(fills(b), b.end);
+            std::vector<Transcribed*> order;
+            for (Transcribed& t : voices) order.push_back(&t);
+            std::stable_sort(order.begin(), order.end(), [&](const Transcribed* a, const Transcribed* b) {
+                return std::pair(fills(*a), a->end) > std::pair(fills(*b), b->end);
             });
-            if (last->end < trackEnd) {
-                *last->voice = last->original;
-                last->context.endsTrack = true;
-                last->records = VoiceTranscriber(*last->voice, last->context).run();
+            if (order.front()->end < trackEnd) {
+                // In that order, the first that reaches the end to the tick when written again with
+                // rests up to it, else the first.
+                Transcribed* first = nullptr;
+                std::pair<Voice, std::vector<SongRecord>> fallback;
+                for (Transcribed* t : order) {
+                    if (t->end > trackEnd) continue;
+                    Context context = t->context;
+                    context.endsTrack = true;
+                    Voice voice = t->original;
+                    VoiceTranscriber again(voice, context);
+                    std::vector<SongRecord> records = again.run();
+                    if (again.endTick() == trackEnd) {
+                        *t->voice = std::move(voice);
+                        t->records = std::move(records);
+                        first = nullptr;
+                        break;
+                    }
+                    if (!first) {
+                        first = t;
+                        fallback = {std::move(voice), std::move(records)};
+                    }
+                }
+                if (first) {
+                    *first->voice = std::move(fallback.first);
+                    first->records = std::move(fallback.second);
+                }
             }
         }
         for (const Transcribed& t : voices) addSongs(*t.voice, t.records);
