@@ -553,6 +553,9 @@ private:
                     const int from = last == onsets.begin() ? p : *(last - 1);
                     const int after = last == onsets.end() ? m_endPos : *last;
                     n.end = m_c.exact ? from + m_c.decomposer->atLeast(off - from) : snap(off);
+                    // A gate holds at most its length: the length must reach the release tick.
+                    while (m_c.exact && n.end - from < kWhole * 64 && tickAt(from) + ticksOf(n.end - from, tickAt(from)) < n.off)
+                        n.end = from + m_c.decomposer->atLeast(n.end - from + 1);
                     n.end = std::max(n.end, from + unit);
                     if (after != kNoEnd) {
                         n.end = std::min(n.end, after);
