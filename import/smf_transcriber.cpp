@@ -663,6 +663,11 @@ private:
         if (!m_c.endsTrack && p + room >= m_endPos) {
             const int plain = m_c.decomposer->atLeast(sound);
             if (plain <= room && gatesExact(plain, notes, from, to)) return plain;
+            // Else any length that does: nothing follows for the grid to matter.
+            const std::vector<Value>& values = m_c.decomposer->values();
+            for (auto v = values.rbegin(); v != values.rend() && v->length <= room; ++v) {
+                if (!v->triplet && v->length + 0.5 >= sound && gatesExact(v->length, notes, from, to)) return v->length;
+            }
         }
         if ((p + room) % k32nd != 0) return 0;
         const std::vector<Value>& values = m_c.decomposer->values();
