@@ -803,8 +803,8 @@ private:
             std::vector<Value> values = m_c.decomposer->split(b - a);
             if (std::any_of(active.begin(), active.end(), [&](std::size_t i) { return notes[i].end == b; }))
                 values = exactEnding(values, a, active).value_or(std::vector<Value>(values.rbegin(), values.rend()));
-            else if (closed(a + 1))
-                std::reverse(values.begin(), values.end());  // a rest or tie over a change starts its last part early
+            else if (closed(a + 1) || closed(b - 1))
+                std::reverse(values.begin(), values.end());  // a rest or tie in or into a stretch over a change starts its last part early
             for (const Value& v : values) {
                 Piece piece;
                 piece.pos = pos;
