@@ -406,12 +406,11 @@ private:
             auto rest = fitSpan(std::uint32_t(from + ticks), to, 0, grid, values, budget, open);
             if (!rest) return std::nullopt;
             Span found{length + rest->length, {}, {}};
-            if (unitAt(std::uint32_t(from + ticks)) != before) {
-                found.clockStarts.push_back({length, std::uint32_t(from + ticks)});
-                // No bar line splits this stretch: a part starting after the change would count
-                // on the new clock.
-                found.closed.push_back({0, length});
-            }
+            const bool newClock = unitAt(std::uint32_t(from + ticks)) != before;
+            if (newClock) found.clockStarts.push_back({length, std::uint32_t(from + ticks)});
+            // No bar line splits a stretch over a change of clock (even one changed back by its
+            // end): a part starting after the change would count on the new clock.
+            if (newClock || changesClock(from, std::uint32_t(from + ticks))) found.closed.push_back({0, length});
             for (const auto& [start, tick] : rest->clockStarts) found.clockStarts.push_back({length + start, tick});
             for (const auto& [lo, hi] : rest->closed) found.closed.push_back({length + lo, length + hi});
             return found;
