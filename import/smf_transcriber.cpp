@@ -236,6 +236,11 @@ std::uint8_t percentFor(std::uint64_t length, std::int64_t target, int lo, int h
     return std::uint8_t(best);
 }
 
+// True when a gate of a length of `ticks` sounds exactly `target` ticks.
+bool gateGives(std::uint64_t ticks, std::int64_t target) {
+    return std::int64_t(ticks * percentFor(ticks, target, 1, 100) / 100) == target;
+}
+
 // Delay and gate of a tie's last note, which holds its key for delay + gate of its length.
 std::pair<std::uint8_t, std::uint8_t> tieEndPercents(std::uint64_t length, std::int64_t target) {
     for (int d = 0; d < 100; ++d) {
@@ -415,13 +420,17 @@ private:
             for (const auto& [lo, hi] : rest->closed) found.closed.push_back({length + lo, length + hi});
             return found;
         };
-        // One value over the change first, then stretches of several whose parts can all start on
-        // this clock (shortest first, the last part starts earliest): a part starting after the
-        // change would count on the new clock.
-        for (const bool single : {true, false}) {
+        // One value over the change first (one whose gate gives the release of the notes struck at
+        // `from` before any), then stretches of several whose parts can all start on this clock
+        // (shortest first, the last part starts earliest): a part starting after the change would
+        // count on the new clock.
+        for (const int pass : {0, 1, 2}) {
+            const bool single = pass < 2;
+            if (pass == 0 && release <= from) continue;
             for (std::uint32_t k = (earliest - from + before - 1) / before; from + k * before <= to && budget > 0; ++k) {
                 const std::vector<Value> parts = m_c.decomposer->split(int(k) * int(k32nd));
                 if ((parts.size() == 1) != single) continue;
+                if (pass == 0 && !gateGives(k * before, std::int64_t(release) - std::int64_t(from))) continue;
                 if (!single && from + k * before - valueTicks(parts.front().length, from)[0] >= change->tick) continue;
                 if (auto found = then(k * before, int(k) * int(k32nd))) return found;
             }
@@ -603,7 +612,7 @@ private:
             bool exact = true;
             for (std::size_t k = from; k < to && exact; ++k) {
                 const std::int64_t target = std::int64_t(notes[k].off) - std::int64_t(notes[k].on);
-                exact = std::int64_t(ticks * percentFor(ticks, target, 1, 100) / 100) == target;
+                exact = gateGives(ticks, target);
             }
             if (exact) return true;
         }
@@ -693,7 +702,7 @@ private:
         for (std::size_t k = from; k < to; ++k) {
             const std::int64_t target = std::int64_t(notes[k].off) - std::int64_t(notes[k].on);
             const std::uint64_t ticks = ticksOf(length, at);
-            exact = exact && std::int64_t(ticks * percentFor(ticks, target, 1, 100) / 100) == target;
+            exact = exact && gateGives(ticks, target);
         }
         if (exact) return;
         for (const int first : {length * 3 / 4, length / 2, length / 4, length * 7 / 8}) {
@@ -948,7 +957,7 @@ private:
                 if (n.end != a + (lastStart - a) + order.back().length) continue;
                 const std::int64_t target = std::int64_t(n.off) - std::int64_t(n.pOn >= lastStart ? n.on : startTick);
                 const std::uint64_t ticks = ticksOf(order.back().length, startTick);
-                if (n.pOn >= lastStart) fits = fits && std::int64_t(ticks * percentFor(ticks, target, 1, 100) / 100) == target;
+                if (n.pOn >= lastStart) fits = fits && gateGives(ticks, target);
                 else fits = fits && target >= 1 && tieEndExact(ticks, target);
             }
             if (fits) return order;
