@@ -7,6 +7,7 @@
 #include <map>
 #include <numeric>
 #include <optional>
+#include <tuple>
 
 #include "play/performer.h"
 #include "song/song_timing.h"
@@ -1485,10 +1486,12 @@ private:
             // The rests that end the track: written by the song ending latest whose way to the end
             // fills whole 32nds on one clock, else by the one ending latest.
             const std::uint32_t trackEnd = m_trackEnds[0];
+            auto changeBefore = [&](std::uint32_t from) {
+                return std::any_of(tempos.begin(), tempos.end(), [&](const Change& c) { return c.tick > from && c.tick < trackEnd; });
+            };
             auto fills = [&](const Transcribed& t) {
-                if (t.end > trackEnd) return false;
-                const bool change = std::any_of(tempos.begin(), tempos.end(), [&](const Change& c) { return c.tick > t.end && c.tick < trackEnd; });
-                return !change && (trackEnd - t.end) % clockUnit(tempos, m_music.tempo, m_file.division, t.end) == 0;
+                if (t.end > trackEnd || changeBefore(t.end)) return false;
+                return (trackEnd - t.end) % clockUnit(tempos, m_music.tempo, m_file.division, t.end) == 0;
             };
             std::vector<Transcribed*> order;
             for (Transcribed& t : voices) order.push_back(&t);
@@ -1497,30 +1500,37 @@ private:
             });
             if (order.front()->end < trackEnd) {
                 // In that order, the first that reaches the end to the tick when written again with
-                // rests up to it, else the first.
-                Transcribed* first = nullptr;
-                std::pair<Voice, std::vector<SongRecord>> fallback;
+                // rests up to it, else the first; writing a song again costs as much as the first
+                // time, so two are tried at most.
+                using Again = std::tuple<Voice, std::vector<SongRecord>, std::uint32_t>;
+                auto again = [&](const Transcribed& t) {
+                    Context context = t.context;
+                    context.endsTrack = true;
+                    Voice voice = t.original;
+                    VoiceTranscriber transcriber(voice, context);
+                    std::vector<SongRecord> records = transcriber.run();
+                    return Again(std::move(voice), std::move(records), transcriber.endTick());
+                };
+                auto take = [](Transcribed& t, Again& written) {
+                    *t.voice = std::move(std::get<0>(written));
+                    t.records = std::move(std::get<1>(written));
+                };
+                std::optional<Again> front;
+                int tries = 0;
+                bool reached = false;
                 for (Transcribed* t : order) {
                     if (t->end > trackEnd) continue;
-                    Context context = t->context;
-                    context.endsTrack = true;
-                    Voice voice = t->original;
-                    VoiceTranscriber again(voice, context);
-                    std::vector<SongRecord> records = again.run();
-                    if (again.endTick() == trackEnd) {
-                        *t->voice = std::move(voice);
-                        t->records = std::move(records);
-                        first = nullptr;
+                    if (tries++ == 2) break;
+                    Again written = again(*t);
+                    if ((reached = std::get<2>(written) == trackEnd)) {
+                        take(*t, written);
                         break;
                     }
-                    if (!first) {
-                        first = t;
-                        fallback = {std::move(voice), std::move(records)};
-                    }
+                    if (t == order.front()) front = std::move(written);
                 }
-                if (first) {
-                    *first->voice = std::move(fallback.first);
-                    first->records = std::move(fallback.second);
+                if (!reached) {
+                    if (!front) front = again(*order.front());
+                    take(*order.front(), *front);
                 }
             }
         }
