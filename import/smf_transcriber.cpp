@@ -314,6 +314,13 @@ public:
 private:
     std::uint32_t unitAt(std::uint32_t tick) const { return clockUnit(m_c.tempoTimeline, m_c.startTempo, m_c.timeBase, tick); }
 
+    // The first clock change after `from` and before `to`, or the timeline's end.
+    std::vector<Change>::const_iterator firstChange(std::uint32_t from, std::uint32_t to) const {
+        const auto after = std::upper_bound(m_c.tempoTimeline.begin(), m_c.tempoTimeline.end(), from,
+                                            [](std::uint32_t t, const Change& c) { return t < c.tick; });
+        return after != m_c.tempoTimeline.end() && after->tick < to ? after : m_c.tempoTimeline.end();
+    }
+
     // Our own files: positions measured from group start to group start on the exporter's grid.
     void anchor() {
         std::vector<std::uint32_t> ticks = {m_c.origin};
@@ -360,8 +367,7 @@ private:
 
     Span span(std::uint32_t from, std::uint32_t to, std::uint32_t release) {
         constexpr double k32nd = kWhole / 32.0;
-        const bool changes = std::any_of(m_c.tempoTimeline.begin(), m_c.tempoTimeline.end(),
-                                         [&](const Change& c) { return c.tick > from && c.tick < to; });
+        const bool changes = firstChange(from, to) != m_c.tempoTimeline.end();
         if (!changes) return {int(std::lround(double(to - from) * k32nd / unitAt(from))), {}, {}};
         // A note held over many changes is not searched for ever, nor a file of such notes.
         int budget = std::min(5000, m_searchLeft);
@@ -393,8 +399,7 @@ private:
         constexpr double k32nd = kWhole / 32.0;
         if (--budget < 0) return std::nullopt;
         const std::uint32_t before = unitAt(from);
-        const auto change = std::find_if(m_c.tempoTimeline.begin(), m_c.tempoTimeline.end(),
-                                         [&](const Change& c) { return c.tick > from && c.tick < to; });
+        const auto change = firstChange(from, to);
         if (change == m_c.tempoTimeline.end()) {
             const double rest = double(to - from) * k32nd / before;
             const long whole = std::lround(rest);
