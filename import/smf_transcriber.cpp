@@ -142,6 +142,10 @@ public:
         return out;
     }
     const std::vector<Value>& values() const { return m_values; }
+    // True when one record holds the length (without building its split).
+    bool single(int length) const {
+        return length > 0 && length < int(m_cost.size()) && m_cost[std::size_t(length)] <= 1001;
+    }
     // True when the length is a sum of lengths the song model holds.
     bool whole(int length) const {
         return length > int(m_cost.size()) - 1 || (length >= 0 && m_cost[std::size_t(length)] != kUnreachable);
@@ -258,6 +262,13 @@ bool tieEndExact(std::uint64_t length, std::int64_t target) {
     return std::int64_t(length * d / 100 + length * g / 100) == target;
 }
 
+// The first change after `from` and before `to` of a timeline sorted by tick, or its end.
+std::vector<Change>::const_iterator firstChange(const std::vector<Change>& timeline, std::uint32_t from, std::uint32_t to) {
+    const auto after = std::upper_bound(timeline.begin(), timeline.end(), from,
+                                        [](std::uint32_t t, const Change& c) { return t < c.tick; });
+    return after != timeline.end() && after->tick < to ? after : timeline.end();
+}
+
 // The exporter's 32nd in ticks at `tick`, under tempo changes sorted by tick (a change at the
 // tick counts).
 std::uint32_t clockUnit(const std::vector<Change>& timeline, int startTempo, std::uint32_t timeBase, std::uint32_t tick) {
@@ -314,13 +325,6 @@ public:
 private:
     std::uint32_t unitAt(std::uint32_t tick) const { return clockUnit(m_c.tempoTimeline, m_c.startTempo, m_c.timeBase, tick); }
 
-    // The first clock change after `from` and before `to`, or the timeline's end.
-    std::vector<Change>::const_iterator firstChange(std::uint32_t from, std::uint32_t to) const {
-        const auto after = std::upper_bound(m_c.tempoTimeline.begin(), m_c.tempoTimeline.end(), from,
-                                            [](std::uint32_t t, const Change& c) { return t < c.tick; });
-        return after != m_c.tempoTimeline.end() && after->tick < to ? after : m_c.tempoTimeline.end();
-    }
-
     // Our own files: positions measured from group start to group start on the exporter's grid.
     void anchor() {
         std::vector<std::uint32_t> ticks = {m_c.origin};
@@ -367,7 +371,7 @@ private:
 
     Span span(std::uint32_t from, std::uint32_t to, std::uint32_t release) {
         constexpr double k32nd = kWhole / 32.0;
-        const bool changes = firstChange(from, to) != m_c.tempoTimeline.end();
+        const bool changes = firstChange(m_c.tempoTimeline, from, to) != m_c.tempoTimeline.end();
         if (!changes) return {int(std::lround(double(to - from) * k32nd / unitAt(from))), {}, {}};
         // A note held over many changes is not searched for ever, nor a file of such notes.
         int budget = std::min(5000, m_searchLeft);
@@ -399,7 +403,7 @@ private:
         constexpr double k32nd = kWhole / 32.0;
         if (--budget < 0) return std::nullopt;
         const std::uint32_t before = unitAt(from);
-        const auto change = firstChange(from, to);
+        const auto change = firstChange(m_c.tempoTimeline, from, to);
         if (change == m_c.tempoTimeline.end()) {
             const double rest = double(to - from) * k32nd / before;
             const long whole = std::lround(rest);
@@ -434,11 +438,11 @@ private:
             const bool single = pass < 2;
             if (pass == 0 && release <= from) continue;
             for (std::uint32_t k = (earliest - from + before - 1) / before; from + k * before <= to && budget > 0; ++k) {
-                const std::vector<Value> parts = m_c.decomposer->split(int(k) * int(k32nd));
-                if ((parts.size() == 1) != single) continue;
+                const int length = int(k) * int(k32nd);
+                if (m_c.decomposer->single(length) != single) continue;
                 if (pass == 0 && !gateGives(k * before, std::int64_t(release) - std::int64_t(from))) continue;
-                if (!single && from + k * before - valueTicks(parts.front().length, from)[0] >= change->tick) continue;
-                if (auto found = then(k * before, int(k) * int(k32nd))) return found;
+                if (!single && from + k * before - valueTicks(m_c.decomposer->split(length).front().length, from)[0] >= change->tick) continue;
+                if (auto found = then(k * before, length)) return found;
             }
         }
         for (const Value& v : values ? m_c.decomposer->values() : std::vector<Value>{}) {
@@ -568,7 +572,8 @@ private:
                     const int after = last == onsets.end() ? m_endPos : *last;
                     n.end = m_c.exact ? from + m_c.decomposer->atLeast(off - from) : snap(off);
                     // A gate holds at most its length: the length must reach the release tick.
-                    while (m_c.exact && n.end - from < kWhole * 64 && tickAt(from) + ticksOf(n.end - from, tickAt(from)) < n.off)
+                    const std::uint32_t fromTick = m_c.exact ? tickAt(from) : 0;
+                    while (m_c.exact && n.end - from < kWhole * 64 && fromTick + ticksOf(n.end - from, fromTick) < n.off)
                         n.end = from + m_c.decomposer->atLeast(n.end - from + 1);
                     n.end = std::max(n.end, from + unit);
                     if (after != kNoEnd) {
@@ -944,16 +949,14 @@ private:
         }
         const std::vector<Note>& notes = m_voice.notes;
         const std::uint32_t at = tickAt(a);
+        const std::uint64_t segmentTicks = partTicks(parts, at);
         for (const std::vector<Value>& order : candidates) {
             // Dotted parts of an odd clock lose their half ticks: the segment must keep its own.
-            if (partTicks(order, at) != partTicks(parts, at)) continue;
+            if (partTicks(order, at) != segmentTicks) continue;
             // Nor may a part start on another clock than the stretch over a change it lies in.
-            int start = a;
             bool late = false;
-            for (const Value& v : order) {
-                late = late || (start != a && pastChange(start));
-                start += v.length;
-            }
+            for (int start = a + order.front().length, i = 1; i < int(order.size()) && !late; start += order[std::size_t(i++)].length)
+                late = pastChange(start);
             if (late) continue;
             const int lastStart = a + std::accumulate(order.begin(), order.end() - 1, 0, [](int sum, const Value& v) { return sum + v.length; });
             const std::uint32_t startTick = tickAt(lastStart);
@@ -1491,11 +1494,8 @@ private:
             // The rests that end the track: written by the song ending latest whose way to the end
             // fills whole 32nds on one clock, else by the one ending latest.
             const std::uint32_t trackEnd = m_trackEnds[0];
-            auto changeBefore = [&](std::uint32_t from) {
-                return std::any_of(tempos.begin(), tempos.end(), [&](const Change& c) { return c.tick > from && c.tick < trackEnd; });
-            };
             auto fills = [&](const Transcribed& t) {
-                if (t.end > trackEnd || changeBefore(t.end)) return false;
+                if (t.end > trackEnd || firstChange(tempos, t.end, trackEnd) != tempos.end()) return false;
                 return (trackEnd - t.end) % clockUnit(tempos, m_music.tempo, m_file.division, t.end) == 0;
             };
             std::vector<Transcribed*> order;
@@ -1504,9 +1504,9 @@ private:
                 return std::pair(fills(*a), a->end) > std::pair(fills(*b), b->end);
             });
             if (order.front()->end < trackEnd) {
-                // In that order, the first that reaches the end to the tick when written again with
-                // rests up to it, else the first; writing a song again costs as much as the first
-                // time, so two are tried at most.
+                // The first in that order, or the second if only it reaches the end to the tick when
+                // written again with rests up to it (writing a song again costs as much as the first
+                // time, so no more are tried).
                 using Again = std::tuple<Voice, std::vector<SongRecord>, std::uint32_t>;
                 auto again = [&](const Transcribed& t) {
                     Context context = t.context;
@@ -1516,27 +1516,15 @@ private:
                     std::vector<SongRecord> records = transcriber.run();
                     return Again(std::move(voice), std::move(records), transcriber.endTick());
                 };
-                auto take = [](Transcribed& t, Again& written) {
-                    *t.voice = std::move(std::get<0>(written));
-                    t.records = std::move(std::get<1>(written));
-                };
-                std::optional<Again> front;
-                int tries = 0;
-                bool reached = false;
-                for (Transcribed* t : order) {
-                    if (t->end > trackEnd) continue;
-                    if (tries++ == 2) break;
-                    Again written = again(*t);
-                    if ((reached = std::get<2>(written) == trackEnd)) {
-                        take(*t, written);
-                        break;
-                    }
-                    if (t == order.front()) front = std::move(written);
+                Transcribed* ender = order.front();
+                Again written = again(*ender);
+                const auto next = std::find_if(order.begin() + 1, order.end(), [&](const Transcribed* t) { return t->end <= trackEnd; });
+                if (std::get<2>(written) != trackEnd && next != order.end()) {
+                    Again second = again(**next);
+                    if (std::get<2>(second) == trackEnd) ender = *next, written = std::move(second);
                 }
-                if (!reached) {
-                    if (!front) front = again(*order.front());
-                    take(*order.front(), *front);
-                }
+                *ender->voice = std::move(std::get<0>(written));
+                ender->records = std::move(std::get<1>(written));
             }
         }
         for (const Transcribed& t : voices) addSongs(*t.voice, t.records);
