@@ -34,6 +34,8 @@ struct Note {
     std::uint8_t key = 0;
     std::uint8_t velocity = 0;
     int order = 0;  // place in the file, to keep the order of notes struck together
+    int offOrder = 0;  // place of its release in the file
+    std::uint32_t start = 0;  // our own files: the tick its group starts at (earlier when delayed)
     int pOn = 0;
     int end = 0;    // written end position
     double rawOn = 0;
@@ -246,6 +248,19 @@ bool gateGives(std::uint64_t ticks, std::int64_t target) {
     return std::int64_t(ticks * percentFor(ticks, target, 1, 100) / 100) == target;
 }
 
+// True when a record of `ticks` delays its note by `late` ticks and then sounds `sounding`, both to
+// the tick, with the percentages the import writes.
+bool delayGives(std::uint64_t ticks, std::int64_t late) {
+    return std::int64_t(ticks * percentFor(ticks, late, 0, 99) / 100) == late;
+}
+
+bool soundsExactly(std::uint64_t ticks, std::int64_t late, std::int64_t sounding) {
+    if (late == 0) return gateGives(ticks, sounding);
+    const std::uint8_t d = percentFor(ticks, late, 1, 99);
+    if (std::int64_t(ticks * d / 100) != late) return false;
+    return std::int64_t(ticks * percentFor(ticks, sounding, 1, 100 - d) / 100) == sounding;
+}
+
 // Delay and gate of a tie's last note, which holds its key for delay + gate of its length.
 std::pair<std::uint8_t, std::uint8_t> tieEndPercents(std::uint64_t length, std::int64_t target) {
     for (int d = 0; d < 100; ++d) {
@@ -328,7 +343,6 @@ private:
     // Our own files: positions measured from group start to group start on the exporter's grid.
     void anchor() {
         std::vector<std::uint32_t> ticks = {m_c.origin};
-        for (const Note& n : m_voice.notes) ticks.push_back(n.on);
         for (const Effect& e : m_voice.effects) ticks.push_back(e.tick);
         for (const auto* list : {&m_c.tempoRecords, &m_c.signatures, &m_c.keys}) {
             if (!m_c.signaturesAreGroups && (list == &m_c.signatures || list == &m_c.keys)) continue;
@@ -338,8 +352,10 @@ private:
         std::erase_if(ticks, [&](std::uint32_t t) { return t < m_c.origin; });
         std::sort(ticks.begin(), ticks.end());
         ticks.erase(std::unique(ticks.begin(), ticks.end()), ticks.end());
-        std::map<std::uint32_t, std::uint32_t> releases;  // note-on tick: the latest release of its notes
-        for (const Note& n : m_voice.notes) releases[n.on] = std::max(releases[n.on], n.off);
+        for (Note& n : m_voice.notes) n.start = n.on;
+        ticks = groupStarts(ticks);
+        std::map<std::uint32_t, std::uint32_t> releases;  // group start tick: the latest release of its notes
+        for (const Note& n : m_voice.notes) releases[n.start] = std::max(releases[n.start], n.off);
         int pos = 0;
         for (std::size_t i = 0; i < ticks.size(); ++i) {
             if (i > 0) {
@@ -355,6 +371,144 @@ private:
             }
             m_anchors.push_back({ticks[i], pos});
         }
+    }
+
+    // The group starts of our own files: `fixed` (where effects and changes stand) and the onsets,
+    // except an onset off the grid of the start before it, which is a note delayed in a group that
+    // starts earlier: at that start if the notes struck there and the delayed ones give their delays
+    // and gates to the tick in one group, else at the latest 32nd before the onset whose group does
+    // (the notes before released by then). An onset no such group explains stays a start.
+    std::vector<std::uint32_t> groupStarts(const std::vector<std::uint32_t>& fixed) {
+        std::map<std::uint32_t, std::vector<std::size_t>> struck;  // onset tick: its notes
+        for (std::size_t i = 0; i < m_voice.notes.size(); ++i) {
+            if (m_voice.notes[i].on >= m_c.origin) struck[m_voice.notes[i].on].push_back(i);
+        }
+        std::vector<std::uint32_t> ticks = fixed;
+        for (const auto& entry : struck) ticks.push_back(entry.first);
+        std::sort(ticks.begin(), ticks.end());
+        ticks.erase(std::unique(ticks.begin(), ticks.end()), ticks.end());
+        std::map<std::uint32_t, std::vector<std::size_t>> members;  // group start tick: its notes
+        std::vector<std::uint32_t> starts;
+        std::uint32_t straight = 0;  // the last start a whole number of 32nds after the one before
+        // Whether `straight` is known to lie on the grid; not after another track's tempo change,
+        // where groups on the new clock start wherever the group over the change ends.
+        bool known = true;
+        auto isFixed = [&](std::uint32_t t) { return std::binary_search(fixed.begin(), fixed.end(), t); };
+        auto push = [&](std::uint32_t t) {
+            const bool changed = !starts.empty() && firstChange(m_c.tempoTimeline, straight, t + 1) != m_c.tempoTimeline.end();
+            if (starts.empty() || isFixed(t) || changed || (t - straight) % unitAt(straight) == 0) {
+                known = isFixed(t) || (known && !changed);
+                straight = t;
+            }
+            starts.push_back(t);
+        };
+        for (std::size_t i = 0; i < ticks.size(); ++i) {
+            const std::uint32_t t = ticks[i];
+            const auto notes = struck.find(t);
+            if (starts.empty() || isFixed(t) || notes == struck.end()) {
+                push(t);
+                if (notes != struck.end()) members[t] = notes->second;
+                continue;
+            }
+            const std::uint32_t a = starts.back();
+            const std::vector<std::size_t>& before = members[a];
+            std::vector<std::size_t> chord = before;
+            chord.insert(chord.end(), notes->second.begin(), notes->second.end());
+            auto grid = [&](std::uint32_t tick) { return onGrid(straight, tick) || onGrid(a, tick); };
+            // struck while every note of `list` sounds: on the grid or not, possibly a delayed member
+            auto held = [&](const std::vector<std::size_t>& list, std::uint32_t tick) {
+                return !list.empty() && std::all_of(list.begin(), list.end(), [&](std::size_t k) { return m_voice.notes[k].off > tick; });
+            };
+            // The next start: an effect or a change, or an onset on the grid while these notes do
+            // not all sound (else it may be delayed in their group).
+            std::uint32_t bound = std::numeric_limits<std::uint32_t>::max();
+            for (std::size_t j = i + 1; j < ticks.size(); ++j) {
+                if (isFixed(ticks[j]) || (grid(ticks[j]) && !held(notes->second, ticks[j]))) {
+                    bound = ticks[j];
+                    break;
+                }
+            }
+            // A triplet's onset, off the straight grid, is followed by one on the grid (or a start).
+            const bool straightGrid = (t - straight) % unitAt(straight) == 0;
+            const bool tripletFits = i + 1 == ticks.size() || isFixed(ticks[i + 1]) || grid(ticks[i + 1]);
+            std::optional<std::uint32_t> start;
+            if (!known) {
+                start = t;
+            } else if (!grid(t) || (!straightGrid && !tripletFits)) {
+                start = delayedStart(straight, a, t, bound, before, notes->second);
+            } else if (held(before, t) && firstChange(m_c.tempoTimeline, a, bound) == m_c.tempoTimeline.end() &&
+                       fitsOneGroup(straight, a, bound, chord)) {
+                start = a;  // on the grid, but a delayed member of the chord that sounds
+            }
+            if (!start) start = t;
+            if (*start != a) push(*start);
+            for (const std::size_t k : notes->second) {
+                m_voice.notes[k].start = *start;
+                members[*start].push_back(k);
+            }
+        }
+        return starts;
+    }
+
+    // The start of the group in which the notes `struck` at `t` are delayed, after the group
+    // at `a` of notes `before` and on the grid of the straight start `straight`, before `bound`;
+    // nullopt when none gives every note to the tick.
+    std::optional<std::uint32_t> delayedStart(std::uint32_t straight, std::uint32_t a, std::uint32_t t, std::uint32_t bound,
+                                              const std::vector<std::size_t>& before, const std::vector<std::size_t>& struck) const {
+        if (firstChange(m_c.tempoTimeline, a, bound) != m_c.tempoTimeline.end()) return std::nullopt;
+        std::vector<std::size_t> chord = before;
+        chord.insert(chord.end(), struck.begin(), struck.end());
+        const bool sounds = std::any_of(before.begin(), before.end(), [&](std::size_t k) { return m_voice.notes[k].off > t; });
+        if (sounds && fitsOneGroup(straight, a, bound, chord)) return a;
+        // (a later start once the notes before have been released; this one if it has none)
+        std::uint32_t released = before.empty() ? a : a + 1;
+        for (const std::size_t k : before) released = std::max(released, m_voice.notes[k].off);
+        // The group with no notes before, or a 32nd or 16th triplet from `straight`, latest first; a
+        // delay is less than its group, which is at most a dotted whole.
+        const std::uint32_t unit = unitAt(a), lowest = std::max(released, t - std::min(t, 48 * unit));
+        std::vector<std::uint32_t> candidates;
+        if (before.empty()) candidates.push_back(a);
+        for (const std::uint32_t step : {unit, 4 * unit / 3}) {
+            for (std::uint32_t s = straight + (t - straight) / step * step; s >= lowest && s >= straight; s -= step) {
+                candidates.push_back(s);
+                if (s < step) break;
+            }
+        }
+        std::sort(candidates.begin(), candidates.end(), std::greater<>());
+        for (const std::uint32_t s : candidates) {
+            if (s >= released && onGrid(straight, s) && fitsOneGroup(straight, s, bound, struck)) return s;
+        }
+        return std::nullopt;
+    }
+
+    // True when one value from `start`, ending by `bound` on the grid of `straight`, gives each note
+    // its delay and gate.
+    bool fitsOneGroup(std::uint32_t straight, std::uint32_t start, std::uint32_t bound, const std::vector<std::size_t>& chord) const {
+        std::uint32_t release = start;
+        for (const std::size_t k : chord) release = std::max(release, m_voice.notes[k].off);
+        const std::vector<Value>& values = m_c.decomposer->values();
+        for (auto v = values.rbegin(); v != values.rend(); ++v) {
+            for (const std::uint64_t ticks : valueTicks(v->length, start)) {
+                if (start + ticks < release || start + ticks > bound || !onGrid(straight, std::uint32_t(start + ticks))) continue;
+                const bool exact = std::all_of(chord.begin(), chord.end(), [&](std::size_t k) {
+                    const Note& n = m_voice.notes[k];
+                    return soundsExactly(ticks, late(n) + std::int64_t(n.start) - std::int64_t(start), sounding(n));
+                });
+                if (exact) return true;
+            }
+        }
+        return false;
+    }
+
+    // True when `t` can be a group start after the straight one at `a`: a whole number of the
+    // exporter's 32nds away, or of 16th triplets (a tuplet's first value takes its remainder), or on
+    // another clock.
+    bool onGrid(std::uint32_t a, std::uint32_t t) const {
+        if (firstChange(m_c.tempoTimeline, a, t + 1) != m_c.tempoTimeline.end()) return true;
+        const std::uint32_t unit = unitAt(a), gap = t - a;
+        if (gap % unit == 0) return true;
+        const std::uint32_t triplet = 4 * unit / 3, remainder = 4 * unit % 3;
+        return gap % triplet <= remainder * (gap / triplet);
     }
 
     // Positions from one group start of this voice to the next, and where groups on a new clock
@@ -509,7 +663,7 @@ private:
         for (Note& n : notes) {
             n.rawOn = raw(n.on);
             n.rawOff = raw(n.off);
-            n.pOn = snap(n.rawOn);
+            n.pOn = m_c.exact ? position(n.start) : snap(n.rawOn);
         }
         std::stable_sort(notes.begin(), notes.end(), [](const Note& a, const Note& b) { return a.pOn < b.pOn; });
         m_endPos = m_voice.endTick != 0 && m_c.exact ? position(m_voice.endTick) : kNoEnd;
@@ -544,7 +698,8 @@ private:
             bool chordEnds = true;
             double sound = 0;
             for (std::size_t k = i; k < j; ++k) {
-                sound = std::max(sound, notes[k].rawOff - notes[k].rawOn);
+                // (from the group's start: a delayed note sounds to its release from there)
+                sound = std::max(sound, notes[k].rawOff - (m_c.exact ? notes[k].pOn : notes[k].rawOn));
                 if (notes[k].rawOff > next + 0.5) chordEnds = false;
             }
             for (std::size_t k = i; k < j; ++k) {
@@ -617,14 +772,12 @@ private:
         return {ticks, ticks};
     }
 
-    // True when one gate for each note of the chord gives its sounding ticks over `length`.
+    // True when one delay and gate for each note of the chord give its onset and sounding ticks over
+    // `length`.
     bool gatesExact(int length, const std::vector<Note>& notes, std::size_t from, std::size_t to) const {
-        for (const std::uint64_t ticks : valueTicks(length, notes[from].on)) {
+        for (const std::uint64_t ticks : valueTicks(length, notes[from].start)) {
             bool exact = true;
-            for (std::size_t k = from; k < to && exact; ++k) {
-                const std::int64_t target = std::int64_t(notes[k].off) - std::int64_t(notes[k].on);
-                exact = gateGives(ticks, target);
-            }
+            for (std::size_t k = from; k < to && exact; ++k) exact = soundsExactly(ticks, late(notes[k]), sounding(notes[k]));
             if (exact) return true;
         }
         return false;
@@ -699,6 +852,9 @@ private:
         return 0;
     }
 
+    static std::int64_t late(const Note& n) { return std::int64_t(n.on) - std::int64_t(n.start); }
+    static std::int64_t sounding(const Note& n) { return std::int64_t(n.off) - std::int64_t(n.on); }
+
     std::uint64_t ticksOf(int length, std::uint32_t tick) const {
         return std::uint64_t(length) * unitAt(tick) / (kWhole / 32);
     }
@@ -706,16 +862,15 @@ private:
     // A chord written as one length whose gate cannot give its sounding ticks is tied from a first
     // part to a last one, whose delay and gate together can.
     void splitForGate(int length, const std::vector<Note>& notes, std::size_t from, std::size_t to) {
-        const std::uint32_t at = notes[from].on;
+        const std::uint32_t at = notes[from].start;
         auto single = [&](int l) { return m_c.decomposer->split(l).size() == 1; };
         if (!single(length) || length % 3 != 0) return;  // triplet lengths are not measured here
-        bool exact = true;
+        bool exact = true, delayed = false;
         for (std::size_t k = from; k < to; ++k) {
-            const std::int64_t target = std::int64_t(notes[k].off) - std::int64_t(notes[k].on);
-            const std::uint64_t ticks = ticksOf(length, at);
-            exact = exact && gateGives(ticks, target);
+            exact = exact && soundsExactly(ticksOf(length, at), late(notes[k]), sounding(notes[k]));
+            delayed = delayed || late(notes[k]) != 0;
         }
-        if (exact) return;
+        if (exact || delayed) return;  // (a delay is given by the first part, a release by the last: not split here)
         for (const int first : {length * 3 / 4, length / 2, length / 4, length * 7 / 8}) {
             if (first <= 0 || !single(first) || !single(length - first) || closed(notes[from].pOn + first)) continue;
             // Double-dotted halves of an odd clock lose a tick between them.
@@ -840,6 +995,7 @@ private:
                     if (xNew != yNew) return !xNew;
                     return notes[x.first].order > notes[y.first].order;
                 });
+                if (m_c.exact) placeDelayed(piece.notes, a);
                 m_pieces.push_back(std::move(piece));
                 first = false;
                 pos += v.length;
@@ -854,6 +1010,28 @@ private:
                     if (index == i) mark = tie;
                 }
             }
+        }
+    }
+
+    // A delayed note struck at `a` shows its place among the records only where it is released with
+    // another: the export releases the notes of one tick from the last record too.
+    void placeDelayed(std::vector<std::pair<std::size_t, std::uint8_t>>& list, int a) const {
+        const std::vector<Note>& notes = m_voice.notes;
+        auto before = [&](std::size_t x, std::size_t y) {
+            const Note& p = notes[x];
+            const Note& q = notes[y];
+            return p.pOn == a && q.pOn == a && (late(p) != 0 || late(q) != 0) && p.off == q.off && p.offOrder > q.offOrder;
+        };
+        for (std::size_t pass = 0; pass < list.size() * list.size(); ++pass) {
+            bool moved = false;
+            for (std::size_t i = 0; i < list.size() && !moved; ++i) {
+                for (std::size_t j = i + 1; j < list.size() && !moved; ++j) {
+                    if (!before(list[j].first, list[i].first)) continue;
+                    std::rotate(list.begin() + std::ptrdiff_t(i), list.begin() + std::ptrdiff_t(j), list.begin() + std::ptrdiff_t(j + 1));
+                    moved = true;
+                }
+            }
+            if (!moved) break;
         }
     }
 
@@ -954,10 +1132,10 @@ private:
             // Dotted parts of an odd clock lose their half ticks: the segment must keep its own.
             if (partTicks(order, at) != segmentTicks) continue;
             // Nor may a part start on another clock than the stretch over a change it lies in.
-            bool late = false;
-            for (int start = a + order.front().length, i = 1; i < int(order.size()) && !late; start += order[std::size_t(i++)].length)
-                late = pastChange(start);
-            if (late) continue;
+            bool onNewClock = false;
+            for (int start = a + order.front().length, i = 1; i < int(order.size()) && !onNewClock; start += order[std::size_t(i++)].length)
+                onNewClock = pastChange(start);
+            if (onNewClock) continue;
             const int lastStart = a + std::accumulate(order.begin(), order.end() - 1, 0, [](int sum, const Value& v) { return sum + v.length; });
             const std::uint32_t startTick = tickAt(lastStart);
             bool fits = true;
@@ -966,8 +1144,10 @@ private:
                 if (n.end != a + (lastStart - a) + order.back().length) continue;
                 const std::int64_t target = std::int64_t(n.off) - std::int64_t(n.pOn >= lastStart ? n.on : startTick);
                 const std::uint64_t ticks = ticksOf(order.back().length, startTick);
-                if (n.pOn >= lastStart) fits = fits && gateGives(ticks, target);
+                if (n.pOn >= lastStart) fits = fits && soundsExactly(ticks, late(n), target);
                 else fits = fits && target >= 1 && tieEndExact(ticks, target);
+                // A tied note's delay is given by its first part, here only if it starts in this segment.
+                if (n.pOn < lastStart && late(n) != 0) fits = fits && n.pOn == a && delayGives(ticksOf(order.front().length, at), late(n));
             }
             if (fits) return order;
         }
@@ -1320,7 +1500,7 @@ private:
                 if (e.isNoteOn() || e.isNoteOff()) {
                     auto& sounding = open[ch * 128 + e.bytes[1]];
                     // A key struck again before its release ends the earlier note there.
-                    for (std::size_t k : sounding) v.notes[k].off = e.tick;
+                    for (std::size_t k : sounding) v.notes[k].off = e.tick, v.notes[k].offOrder = order;
                     sounding.clear();
                     if (e.isNoteOn()) {
                         sounding.push_back(v.notes.size());

@@ -177,6 +177,33 @@ TEST(ImportRoundTrip, ReleasesNoSingleLengthGivesComeBackAtFineTimeBases) {
     }
 }
 
+TEST(ImportRoundTrip, DelayedNotesComeBackAtEveryTimeBaseAndFormat) {
+    // A strummed chord, a late note after a rest, one in an effect's group, a triplet whose first
+    // note is late, a chord member struck on the grid while the chord sounds.
+    std::vector<SongRecord> song;
+    addGroup(song, {playedNote(3, 60, 0, 90), playedNote(3, 64, 10, 80), playedNote(3, 67, 20, 70)});
+    addGroup(song, {test::rest(10)});
+    addGroup(song, {playedNote(4, 62, 30, 60)});
+    addGroup(song, {playedNote(3, 65, 15, 80), test::effectValue(effect::kVolume, 90)});
+    std::vector<std::size_t> triplet;
+    for (const int delay : {25, 0, 0}) {
+        triplet.push_back(song.size());
+        addGroup(song, {playedNote(4, 69, std::uint8_t(delay), 70)});
+    }
+    test::markTuplet(song, triplet, 3);
+    addGroup(song, {playedNote(2, 48, 0, 95), playedNote(2, 55, 25, 70)});
+    addGroup(song, {test::rest(9)});
+    test::TestProject project;
+    project.songs[0] = song;
+    for (const int format : {0, 1}) {
+        for (const std::uint32_t timeBase : {48u, 96u, 120u, 192u, 240u, 384u, 480u, 960u}) {
+            const RoundTrip trip = roundTrip(project.view(), optionsOf(format, timeBase, false, DeviceReset::None));
+            EXPECT_TRUE(trip.first == trip.second) << "format " << format << " time base " << timeBase << ": "
+                                                   << firstDifference(trip.first, trip.second);
+        }
+    }
+}
+
 // Note-ons per channel and key: (tick, velocity) in order.
 std::map<std::pair<int, int>, std::vector<std::pair<std::uint32_t, int>>> noteOns(const std::vector<std::uint8_t>& file) {
     std::map<std::pair<int, int>, std::vector<std::pair<std::uint32_t, int>>> out;
