@@ -475,24 +475,47 @@ private:
             }
         }
         std::sort(candidates.begin(), candidates.end(), std::greater<>());
-        for (const std::uint32_t s : candidates) {
-            if (s >= released && onGrid(straight, s) && fitsOneGroup(straight, s, bound, struck)) return s;
+        for (const bool ties : {false, true}) {  // one value anywhere before a tie
+            for (const std::uint32_t s : candidates) {
+                if (s >= released && onGrid(straight, s) && fitsOneGroup(straight, s, bound, struck, ties)) return s;
+            }
         }
         return std::nullopt;
     }
 
-    // True when one value from `start`, ending by `bound` on the grid of `straight`, gives each note
-    // its delay and gate.
-    bool fitsOneGroup(std::uint32_t straight, std::uint32_t start, std::uint32_t bound, const std::vector<std::size_t>& chord) const {
+    // True when one value from `start`, or a tie of straight values (if `ties`), ending by `bound` on the grid of
+    // the straight start `base`, gives each note its delay (in the first part) and release (in the last).
+    bool fitsOneGroup(std::uint32_t base, std::uint32_t start, std::uint32_t bound, const std::vector<std::size_t>& chord,
+                      bool ties = true) const {
         std::uint32_t release = start;
         for (const std::size_t k : chord) release = std::max(release, m_voice.notes[k].off);
+        auto lateBy = [&](const Note& n) { return std::int64_t(n.on) - std::int64_t(start); };
         const std::vector<Value>& values = m_c.decomposer->values();
         for (auto v = values.rbegin(); v != values.rend(); ++v) {
             for (const std::uint64_t ticks : valueTicks(v->length, start)) {
-                if (start + ticks < release || start + ticks > bound || !onGrid(straight, std::uint32_t(start + ticks))) continue;
+                if (start + ticks < release || start + ticks > bound || !onGrid(base, std::uint32_t(start + ticks))) continue;
                 const bool exact = std::all_of(chord.begin(), chord.end(), [&](std::size_t k) {
-                    const Note& n = m_voice.notes[k];
-                    return soundsExactly(ticks, late(n) + std::int64_t(n.start) - std::int64_t(start), sounding(n));
+                    return soundsExactly(ticks, lateBy(m_voice.notes[k]), sounding(m_voice.notes[k]));
+                });
+                if (exact) return true;
+            }
+        }
+        // Ties: whole 32nds, the parts shortest first or longest first.
+        if (!ties) return false;
+        constexpr int k32nd = kWhole / 32;
+        const std::uint32_t unit = unitAt(start);
+        for (std::uint32_t n = (release - start + unit - 1) / unit; start + std::uint64_t(n) * unit <= bound && n <= 64; ++n) {
+            const std::vector<Value> parts = m_c.decomposer->split(int(n) * k32nd);
+            if (parts.size() < 2 || !straight(int(n) * k32nd)) continue;
+            for (const bool ascending : {true, false}) {
+                std::vector<Value> order = parts;
+                if (ascending) std::reverse(order.begin(), order.end());
+                const std::uint64_t first = valueTicks(order.front().length, start)[0], last = valueTicks(order.back().length, start)[0];
+                const std::uint64_t lastStart = start + std::uint64_t(n) * unit - last;
+                const bool exact = std::all_of(chord.begin(), chord.end(), [&](std::size_t k) {
+                    const Note& note = m_voice.notes[k];
+                    const std::int64_t target = std::int64_t(note.off) - std::int64_t(lastStart);
+                    return lateBy(note) < std::int64_t(first) && delayGives(first, lateBy(note)) && target >= 1 && tieEndExact(last, target);
                 });
                 if (exact) return true;
             }

@@ -179,7 +179,7 @@ TEST(ImportRoundTrip, ReleasesNoSingleLengthGivesComeBackAtFineTimeBases) {
 
 TEST(ImportRoundTrip, DelayedNotesComeBackAtEveryTimeBaseAndFormat) {
     // A strummed chord, a late note after a rest, one in an effect's group, a triplet whose first
-    // note is late, a chord member struck on the grid while the chord sounds.
+    // note is late, a chord member struck on the grid while the chord sounds, a late note tied over.
     std::vector<SongRecord> song;
     addGroup(song, {playedNote(3, 60, 0, 90), playedNote(3, 64, 10, 80), playedNote(3, 67, 20, 70)});
     addGroup(song, {test::rest(10)});
@@ -192,6 +192,8 @@ TEST(ImportRoundTrip, DelayedNotesComeBackAtEveryTimeBaseAndFormat) {
     }
     test::markTuplet(song, triplet, 3);
     addGroup(song, {playedNote(2, 48, 0, 95), playedNote(2, 55, 25, 70)});
+    addGroup(song, {playedNote(3, 72, 12, 85, mark::kTieBegin)});
+    addGroup(song, {playedNote(4, 72, 0, 40, mark::kTieEnd)});
     addGroup(song, {test::rest(9)});
     test::TestProject project;
     project.songs[0] = song;
