@@ -114,6 +114,10 @@ class Decomposer {
 public:
     explicit Decomposer(std::vector<Value> values) : m_values(std::move(values)) {
         constexpr int kLimit = 4 * kWhole;
+        m_index.assign(2 * kWhole + 1, -1);
+        for (std::size_t i = 0; i < m_values.size(); ++i) {
+            if (m_values[i].length <= 2 * kWhole && m_index[std::size_t(m_values[i].length)] < 0) m_index[std::size_t(m_values[i].length)] = int(i);
+        }
         m_cost.assign(kLimit + 1, kUnreachable);
         m_pick.assign(kLimit + 1, -1);
         m_cost[0] = 0;
@@ -144,6 +148,10 @@ public:
         return out;
     }
     const std::vector<Value>& values() const { return m_values; }
+    // The value of exactly `length`, or null.
+    const Value* find(int length) const {
+        return length >= 0 && length <= 2 * kWhole && m_index[std::size_t(length)] >= 0 ? &m_values[std::size_t(m_index[std::size_t(length)])] : nullptr;
+    }
     // True when one record holds the length (without building its split).
     bool single(int length) const {
         return length > 0 && length < int(m_cost.size()) && m_cost[std::size_t(length)] <= 1001;
@@ -169,6 +177,7 @@ private:
         return 0;
     }
     std::vector<Value> m_values;
+    std::vector<int> m_index;  // value index by length
     std::vector<int> m_cost;
     std::vector<int> m_pick;
 };
@@ -243,22 +252,28 @@ std::uint8_t percentFor(std::uint64_t length, std::int64_t target, int lo, int h
     return std::uint8_t(best);
 }
 
-// True when a gate of a length of `ticks` sounds exactly `target` ticks.
-bool gateGives(std::uint64_t ticks, std::int64_t target) {
-    return std::int64_t(ticks * percentFor(ticks, target, 1, 100) / 100) == target;
+// The percentage from `lo` to `hi` of `length` that gives `target` ticks exactly, the smallest (the
+// one `percentFor` picks), or -1.
+int exactPercent(std::uint64_t length, std::int64_t target, int lo, int hi) {
+    if (hi < lo) hi = lo;
+    if (length == 0) return target == 0 ? lo : -1;
+    if (target < 0) return -1;
+    const std::int64_t p = std::max<std::int64_t>(lo, (target * 100 + std::int64_t(length) - 1) / std::int64_t(length));
+    return p <= hi && std::int64_t(length * std::uint64_t(p) / 100) == target ? int(p) : -1;
 }
+
+// True when a gate of a length of `ticks` sounds exactly `target` ticks.
+bool gateGives(std::uint64_t ticks, std::int64_t target) { return exactPercent(ticks, target, 1, 100) >= 0; }
+
+// True when a delay of a length of `ticks` holds its note back exactly `late` ticks.
+bool delayGives(std::uint64_t ticks, std::int64_t late) { return exactPercent(ticks, late, 0, 99) >= 0; }
 
 // True when a record of `ticks` delays its note by `late` ticks and then sounds `sounding`, both to
 // the tick, with the percentages the import writes.
-bool delayGives(std::uint64_t ticks, std::int64_t late) {
-    return std::int64_t(ticks * percentFor(ticks, late, 0, 99) / 100) == late;
-}
-
 bool soundsExactly(std::uint64_t ticks, std::int64_t late, std::int64_t sounding) {
     if (late == 0) return gateGives(ticks, sounding);
-    const std::uint8_t d = percentFor(ticks, late, 1, 99);
-    if (std::int64_t(ticks * d / 100) != late) return false;
-    return std::int64_t(ticks * percentFor(ticks, sounding, 1, 100 - d) / 100) == sounding;
+    const int d = exactPercent(ticks, late, 1, 99);
+    return d >= 0 && exactPercent(ticks, sounding, 1, 100 - d) >= 0;
 }
 
 // Delay and gate of a tie's last note, which holds its key for delay + gate of its length.
@@ -266,8 +281,7 @@ std::pair<std::uint8_t, std::uint8_t> tieEndPercents(std::uint64_t length, std::
     for (int d = 0; d < 100; ++d) {
         const std::int64_t delay = std::int64_t(length * std::uint64_t(d) / 100);
         if (delay >= target) break;
-        const std::uint8_t g = percentFor(length, target - delay, 1, 100 - d);
-        if (delay + std::int64_t(length * g / 100) == target) return {std::uint8_t(d), g};
+        if (const int g = exactPercent(length, target - delay, 1, 100 - d); g >= 0) return {std::uint8_t(d), std::uint8_t(g)};
     }
     return {0, percentFor(length, target, 1, 100)};
 }
@@ -323,7 +337,10 @@ struct Piece {
 
 class VoiceTranscriber {
 public:
-    VoiceTranscriber(Voice& voice, const Context& context) : m_voice(voice), m_c(context) {}
+    VoiceTranscriber(Voice& voice, const Context& context) : m_voice(voice), m_c(context) {
+        m_units.push_back(clockUnit({}, m_c.startTempo, m_c.timeBase, 0));
+        for (const Change& c : m_c.tempoTimeline) m_units.push_back(clockUnit({c}, m_c.startTempo, m_c.timeBase, c.tick));
+    }
 
     std::vector<SongRecord> run() {
         if (m_c.exact) anchor();
@@ -338,7 +355,12 @@ public:
     std::uint32_t endTick() const { return m_end; }
 
 private:
-    std::uint32_t unitAt(std::uint32_t tick) const { return clockUnit(m_c.tempoTimeline, m_c.startTempo, m_c.timeBase, tick); }
+    // The exporter's 32nd in ticks at `tick` (a change at the tick counts).
+    std::uint32_t unitAt(std::uint32_t tick) const {
+        const auto after = std::upper_bound(m_c.tempoTimeline.begin(), m_c.tempoTimeline.end(), tick,
+                                            [](std::uint32_t t, const Change& c) { return t < c.tick; });
+        return m_units[std::size_t(after - m_c.tempoTimeline.begin())];
+    }
 
     // Our own files: positions measured from group start to group start on the exporter's grid.
     void anchor() {
@@ -492,7 +514,7 @@ private:
         auto lateBy = [&](const Note& n) { return std::int64_t(n.on) - std::int64_t(start); };
         const std::vector<Value>& values = m_c.decomposer->values();
         for (auto v = values.rbegin(); v != values.rend(); ++v) {
-            for (const std::uint64_t ticks : valueTicks(v->length, start)) {
+            for (const std::uint64_t ticks : ticksOfValue(*v, unitAt(start))) {
                 if (start + ticks < release || start + ticks > bound || !onGrid(base, std::uint32_t(start + ticks))) continue;
                 const bool exact = std::all_of(chord.begin(), chord.end(), [&](std::size_t k) {
                     return soundsExactly(ticks, lateBy(m_voice.notes[k]), sounding(m_voice.notes[k]));
@@ -502,11 +524,10 @@ private:
         }
         // Ties: whole 32nds, the parts shortest first or longest first.
         if (!ties) return false;
-        constexpr int k32nd = kWhole / 32;
         const std::uint32_t unit = unitAt(start);
         for (std::uint32_t n = (release - start + unit - 1) / unit; start + std::uint64_t(n) * unit <= bound && n <= 64; ++n) {
-            const std::vector<Value> parts = m_c.decomposer->split(int(n) * k32nd);
-            if (parts.size() < 2 || !straight(int(n) * k32nd)) continue;
+            const std::vector<Value>& parts = tieParts(n);
+            if (parts.empty()) continue;
             for (const bool ascending : {true, false}) {
                 std::vector<Value> order = parts;
                 if (ascending) std::reverse(order.begin(), order.end());
@@ -521,6 +542,18 @@ private:
             }
         }
         return false;
+    }
+
+    // The parts of a tie of `n` 32nds without triplets, longest first; empty when one value holds it.
+    const std::vector<Value>& tieParts(std::uint32_t n) const {
+        constexpr int k32nd = kWhole / 32;
+        if (m_tieParts.size() <= n) m_tieParts.resize(n + 1);
+        if (!m_tieParts[n]) {
+            std::vector<Value> parts = m_c.decomposer->split(int(n) * k32nd);
+            if (parts.size() < 2 || !straight(int(n) * k32nd)) parts.clear();
+            m_tieParts[n] = std::move(parts);
+        }
+        return *m_tieParts[n];
     }
 
     // True when `t` can be a group start after the straight one at `a`: a whole number of the
@@ -783,16 +816,15 @@ private:
     // The ticks the exporter gives one length at the tempo of `tick`: a triplet's as an inner one
     // and as the first of its tuplet, which also takes the remainder of the tuplet's span.
     std::array<std::uint64_t, 2> valueTicks(int length, std::uint32_t tick) const {
-        const std::uint64_t unit = unitAt(tick);
-        for (const Value& v : m_c.decomposer->values()) {
-            if (v.length != length) continue;
-            const std::uint64_t plain = (32 * unit) >> (v.type - 1);
-            if (v.triplet) return {2 * plain / 3, 2 * plain / 3 + 2 * plain % 3};
-            const std::uint64_t dotted = v.dots & mark::kDoubleDotted ? plain * 7 / 4 : v.dots & mark::kDotted ? plain * 3 / 2 : plain;
-            return {dotted, dotted};
-        }
+        if (const Value* v = m_c.decomposer->find(length)) return ticksOfValue(*v, unitAt(tick));
         const std::uint64_t ticks = ticksOf(length, tick);
         return {ticks, ticks};
+    }
+    static std::array<std::uint64_t, 2> ticksOfValue(const Value& v, std::uint64_t unit) {
+        const std::uint64_t plain = (32 * unit) >> (v.type - 1);
+        if (v.triplet) return {2 * plain / 3, 2 * plain / 3 + 2 * plain % 3};
+        const std::uint64_t dotted = v.dots & mark::kDoubleDotted ? plain * 7 / 4 : v.dots & mark::kDotted ? plain * 3 / 2 : plain;
+        return {dotted, dotted};
     }
 
     // True when one delay and gate for each note of the chord give its onset and sounding ticks over
@@ -1419,6 +1451,8 @@ private:
 
     Voice& m_voice;
     const Context& m_c;
+    std::vector<std::uint32_t> m_units;  // the clock's 32nd before the first tempo change and after each
+    mutable std::vector<std::optional<std::vector<Value>>> m_tieParts;  // by 32nds, built as asked
     std::vector<std::pair<std::uint32_t, int>> m_anchors;
     std::vector<int> m_tripletBeats;
     std::vector<int> m_bars;
