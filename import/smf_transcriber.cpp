@@ -441,26 +441,32 @@ private:
             auto held = [&](const std::vector<std::size_t>& list, std::uint32_t tick) {
                 return !list.empty() && std::all_of(list.begin(), list.end(), [&](std::size_t k) { return m_voice.notes[k].off > tick; });
             };
-            // The next start: an effect or a change, or an onset on the grid while these notes do
-            // not all sound (else it may be delayed in their group).
-            std::uint32_t bound = std::numeric_limits<std::uint32_t>::max();
-            for (std::size_t j = i + 1; j < ticks.size(); ++j) {
-                if (isFixed(ticks[j]) || (grid(ticks[j]) && !held(notes->second, ticks[j]))) {
-                    bound = ticks[j];
-                    break;
+            // Where the group must end: at the next effect or change, or onset while these notes do
+            // not all sound (else it may be delayed in their group); failing that, at the next such
+            // onset on the grid (an onset off it may be delayed in a group of its own yet).
+            std::array<std::uint32_t, 2> bounds;
+            for (const bool onTheGrid : {false, true}) {
+                std::uint32_t& bound = bounds[onTheGrid ? 1 : 0];
+                bound = std::numeric_limits<std::uint32_t>::max();
+                for (std::size_t j = i + 1; j < ticks.size(); ++j) {
+                    if (isFixed(ticks[j]) || ((!onTheGrid || grid(ticks[j])) && !held(notes->second, ticks[j]))) {
+                        bound = ticks[j];
+                        break;
+                    }
                 }
             }
             // A triplet's onset, off the straight grid, is followed by one on the grid (or a start).
             const bool straightGrid = (t - straight) % unitAt(straight) == 0;
             const bool tripletFits = i + 1 == ticks.size() || isFixed(ticks[i + 1]) || grid(ticks[i + 1]);
             std::optional<std::uint32_t> start;
-            if (!known) {
-                start = t;
-            } else if (!grid(t) || (!straightGrid && !tripletFits)) {
-                start = delayedStart(straight, a, t, bound, before, notes->second);
-            } else if (held(before, t) && firstChange(m_c.tempoTimeline, a, bound) == m_c.tempoTimeline.end() &&
-                       fitsOneGroup(straight, a, bound, chord)) {
-                start = a;  // on the grid, but a delayed member of the chord that sounds
+            for (const std::uint32_t bound : bounds) {
+                if (start || !known) {
+                } else if (!grid(t) || (!straightGrid && !tripletFits)) {
+                    start = delayedStart(straight, a, t, bound, before, notes->second);
+                } else if (held(before, t) && firstChange(m_c.tempoTimeline, a, bound) == m_c.tempoTimeline.end() &&
+                           fitsOneGroup(straight, a, bound, chord)) {
+                    start = a;  // on the grid, but a delayed member of the chord that sounds
+                }
             }
             if (!start) start = t;
             if (*start != a) push(*start);
@@ -485,18 +491,19 @@ private:
         // (a later start once the notes before have been released; this one if it has none)
         std::uint32_t released = before.empty() ? a : a + 1;
         for (const std::size_t k : before) released = std::max(released, m_voice.notes[k].off);
-        // The group with no notes before, or a 32nd or 16th triplet from `straight`, latest first; a
-        // delay is less than its group, which is at most a dotted whole.
+        // The group before if it has no notes (an effect's or a change's), then the 32nds and 16th
+        // triplets from `straight`, latest first; a delay is less than its group, which is at most a
+        // dotted whole.
         const std::uint32_t unit = unitAt(a), lowest = std::max(released, t - std::min(t, 48 * unit));
         std::vector<std::uint32_t> candidates;
         if (before.empty()) candidates.push_back(a);
         for (const std::uint32_t step : {unit, 4 * unit / 3}) {
             for (std::uint32_t s = straight + (t - straight) / step * step; s >= lowest && s >= straight; s -= step) {
-                candidates.push_back(s);
+                if (std::find(candidates.begin(), candidates.end(), s) == candidates.end()) candidates.push_back(s);
                 if (s < step) break;
             }
         }
-        std::sort(candidates.begin(), candidates.end(), std::greater<>());
+        std::sort(candidates.begin() + (before.empty() ? 1 : 0), candidates.end(), std::greater<>());
         for (const bool ties : {false, true}) {  // one value anywhere before a tie
             for (const std::uint32_t s : candidates) {
                 if (s >= released && onGrid(straight, s) && fitsOneGroup(straight, s, bound, struck, ties)) return s;
@@ -512,10 +519,13 @@ private:
         std::uint32_t release = start;
         for (const std::size_t k : chord) release = std::max(release, m_voice.notes[k].off);
         auto lateBy = [&](const Note& n) { return std::int64_t(n.on) - std::int64_t(start); };
+        // the rests after the group reach the next start
+        auto reaches = [&](std::uint32_t end, std::uint32_t next) { return next == std::numeric_limits<std::uint32_t>::max() || onGrid(end, next); };
         const std::vector<Value>& values = m_c.decomposer->values();
         for (auto v = values.rbegin(); v != values.rend(); ++v) {
             for (const std::uint64_t ticks : ticksOfValue(*v, unitAt(start))) {
-                if (start + ticks < release || start + ticks > bound || !onGrid(base, std::uint32_t(start + ticks))) continue;
+                const std::uint32_t end = std::uint32_t(start + ticks);
+                if (end < release || end > bound || !onGrid(base, end) || !reaches(end, bound)) continue;
                 const bool exact = std::all_of(chord.begin(), chord.end(), [&](std::size_t k) {
                     return soundsExactly(ticks, lateBy(m_voice.notes[k]), sounding(m_voice.notes[k]));
                 });
@@ -527,7 +537,7 @@ private:
         const std::uint32_t unit = unitAt(start);
         for (std::uint32_t n = (release - start + unit - 1) / unit; start + std::uint64_t(n) * unit <= bound && n <= 64; ++n) {
             const std::vector<Value>& parts = tieParts(n);
-            if (parts.empty()) continue;
+            if (parts.empty() || !reaches(std::uint32_t(start + std::uint64_t(n) * unit), bound)) continue;
             for (const bool ascending : {true, false}) {
                 std::vector<Value> order = parts;
                 if (ascending) std::reverse(order.begin(), order.end());
@@ -1068,26 +1078,27 @@ private:
         }
     }
 
-    // A delayed note struck at `a` shows its place among the records only where it is released with
-    // another: the export releases the notes of one tick from the last record too.
+    // With a delayed note among those struck at `a`, the records' order shows where two notes start
+    // or end at one tick: the export plays a group from its last record, so the later in the file
+    // comes first. The order kept is the nearest to the one given that honours every such pair.
     void placeDelayed(std::vector<std::pair<std::size_t, std::uint8_t>>& list, int a) const {
         const std::vector<Note>& notes = m_voice.notes;
-        auto before = [&](std::size_t x, std::size_t y) {
+        if (std::none_of(list.begin(), list.end(), [&](const auto& e) { return notes[e.first].pOn == a && late(notes[e.first]) != 0; })) return;
+        auto first = [&](std::size_t x, std::size_t y) {
             const Note& p = notes[x];
             const Note& q = notes[y];
-            return p.pOn == a && q.pOn == a && (late(p) != 0 || late(q) != 0) && p.off == q.off && p.offOrder > q.offOrder;
+            return p.pOn == a && q.pOn == a && ((p.on == q.on && p.order > q.order) || (p.off == q.off && p.offOrder > q.offOrder));
         };
-        for (std::size_t pass = 0; pass < list.size() * list.size(); ++pass) {
-            bool moved = false;
-            for (std::size_t i = 0; i < list.size() && !moved; ++i) {
-                for (std::size_t j = i + 1; j < list.size() && !moved; ++j) {
-                    if (!before(list[j].first, list[i].first)) continue;
-                    std::rotate(list.begin() + std::ptrdiff_t(i), list.begin() + std::ptrdiff_t(j), list.begin() + std::ptrdiff_t(j + 1));
-                    moved = true;
-                }
-            }
-            if (!moved) break;
+        std::vector<std::pair<std::size_t, std::uint8_t>> placed;
+        while (!list.empty()) {
+            auto next = std::find_if(list.begin(), list.end(), [&](const auto& e) {
+                return std::none_of(list.begin(), list.end(), [&](const auto& other) { return first(other.first, e.first); });
+            });
+            if (next == list.end()) next = list.begin();  // (not from our export: keep the order given)
+            placed.push_back(*next);
+            list.erase(next);
         }
+        list = std::move(placed);
     }
 
     // The ticks the exporter gives these parts at the tempo of `tick`.
