@@ -532,20 +532,20 @@ private:
                 if (exact) return true;
             }
         }
-        // Ties: whole 32nds, the parts shortest first or longest first.
+        // Ties: whole 32nds, their parts in the orders a tie's ending is looked for in.
         if (!ties) return false;
         const std::uint32_t unit = unitAt(start);
         for (std::uint32_t n = (release - start + unit - 1) / unit; start + std::uint64_t(n) * unit <= bound && n <= 64; ++n) {
-            const std::vector<Value>& parts = tieParts(n);
-            if (parts.empty() || !reaches(std::uint32_t(start + std::uint64_t(n) * unit), bound)) continue;
-            for (const bool ascending : {true, false}) {
-                std::vector<Value> order = parts;
-                if (ascending) std::reverse(order.begin(), order.end());
-                const std::uint64_t first = valueTicks(order.front().length, start)[0], last = valueTicks(order.back().length, start)[0];
-                const std::uint64_t lastStart = start + std::uint64_t(n) * unit - last;
+            const std::uint64_t total = std::uint64_t(n) * unit;
+            if (!reaches(std::uint32_t(start + total), bound)) continue;
+            for (const std::vector<Value>& order : tieOrders(n)) {
+                const std::uint64_t first = ticksOfValue(order.front(), unit)[0], last = ticksOfValue(order.back(), unit)[0];
+                std::uint64_t sum = 0;
+                for (const Value& v : order) sum += ticksOfValue(v, unit)[0];
+                if (order.size() < 2 || sum != total) continue;
                 const bool exact = std::all_of(chord.begin(), chord.end(), [&](std::size_t k) {
                     const Note& note = m_voice.notes[k];
-                    const std::int64_t target = std::int64_t(note.off) - std::int64_t(lastStart);
+                    const std::int64_t target = std::int64_t(note.off) - std::int64_t(start + total - last);
                     return lateBy(note) < std::int64_t(first) && delayGives(first, lateBy(note)) && target >= 1 && tieEndExact(last, target);
                 });
                 if (exact) return true;
@@ -554,16 +554,12 @@ private:
         return false;
     }
 
-    // The parts of a tie of `n` 32nds without triplets, longest first; empty when one value holds it.
-    const std::vector<Value>& tieParts(std::uint32_t n) const {
+    // The orders of the parts of a tie of `n` 32nds without triplets; none when it has triplets.
+    const std::vector<std::vector<Value>>& tieOrders(std::uint32_t n) const {
         constexpr int k32nd = kWhole / 32;
-        if (m_tieParts.size() <= n) m_tieParts.resize(n + 1);
-        if (!m_tieParts[n]) {
-            std::vector<Value> parts = m_c.decomposer->split(int(n) * k32nd);
-            if (parts.size() < 2 || !straight(int(n) * k32nd)) parts.clear();
-            m_tieParts[n] = std::move(parts);
-        }
-        return *m_tieParts[n];
+        if (m_tieOrders.size() <= n) m_tieOrders.resize(n + 1);
+        if (!m_tieOrders[n]) m_tieOrders[n] = straight(int(n) * k32nd) ? partOrders(m_c.decomposer->split(int(n) * k32nd)) : std::vector<std::vector<Value>>{};
+        return *m_tieOrders[n];
     }
 
     // True when `t` can be a group start after the straight one at `a`: a whole number of the
@@ -1163,13 +1159,12 @@ private:
         return true;
     }
 
-    // The parts of a segment in which notes end: the release must fall in the last part, whose
-    // delay and gate give it (exactly, in our own files). Longest last first, then other orders;
-    // nullopt when no order gives every release exactly.
-    std::optional<std::vector<Value>> exactEnding(const std::vector<Value>& parts, int a, const std::vector<std::size_t>& active) const {
+    // The orders to try for the parts of a tie whose last part gives its release: shortest first,
+    // longest first, each with its last part halved, then any straight last part, longest first,
+    // after the fewest records for the rest (a chain of equal parts ends in one of them).
+    std::vector<std::vector<Value>> partOrders(const std::vector<Value>& parts) const {
         std::vector<std::vector<Value>> candidates;
         std::vector<Value> ascending(parts.rbegin(), parts.rend());
-        if (parts.size() < 1 || !m_c.exact) return ascending;
         candidates.push_back(ascending);
         candidates.push_back(parts);
         for (const std::vector<Value>& order : std::vector<std::vector<Value>>{ascending, parts}) {
@@ -1181,8 +1176,6 @@ private:
             halves.push_back(half);
             candidates.push_back(halves);
         }
-        // Then any straight last part, longest first, after the fewest records for the rest: a
-        // chain of equal parts ends in one of them.
         const int length = std::accumulate(parts.begin(), parts.end(), 0, [](int sum, const Value& v) { return sum + v.length; });
         for (const Value& last : m_c.decomposer->values()) {
             if (last.triplet || last.length >= length || !m_c.decomposer->whole(length - last.length)) continue;
@@ -1191,6 +1184,15 @@ private:
             order.push_back(last);
             candidates.push_back(std::move(order));
         }
+        return candidates;
+    }
+
+    // The parts of a segment in which notes end: the release must fall in the last part, whose
+    // delay and gate give it (exactly, in our own files). Longest last first, then other orders;
+    // nullopt when no order gives every release exactly.
+    std::optional<std::vector<Value>> exactEnding(const std::vector<Value>& parts, int a, const std::vector<std::size_t>& active) const {
+        if (parts.size() < 1 || !m_c.exact) return std::vector<Value>(parts.rbegin(), parts.rend());
+        const std::vector<std::vector<Value>> candidates = partOrders(parts);
         const std::vector<Note>& notes = m_voice.notes;
         const std::uint32_t at = tickAt(a);
         const std::uint64_t segmentTicks = partTicks(parts, at);
@@ -1463,7 +1465,7 @@ private:
     Voice& m_voice;
     const Context& m_c;
     std::vector<std::uint32_t> m_units;  // the clock's 32nd before the first tempo change and after each
-    mutable std::vector<std::optional<std::vector<Value>>> m_tieParts;  // by 32nds, built as asked
+    mutable std::vector<std::optional<std::vector<std::vector<Value>>>> m_tieOrders;  // by 32nds, built as asked
     std::vector<std::pair<std::uint32_t, int>> m_anchors;
     std::vector<int> m_tripletBeats;
     std::vector<int> m_bars;
