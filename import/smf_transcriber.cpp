@@ -519,8 +519,10 @@ private:
         std::uint32_t release = start;
         for (const std::size_t k : chord) release = std::max(release, m_voice.notes[k].off);
         auto lateBy = [&](const Note& n) { return std::int64_t(n.on) - std::int64_t(start); };
-        // the rests after the group reach the next start
-        auto reaches = [&](std::uint32_t end, std::uint32_t next) { return next == std::numeric_limits<std::uint32_t>::max() || onGrid(end, next); };
+        // the rests after the group reach the next start (a bound off the grid is a delayed onset)
+        auto reaches = [&](std::uint32_t end, std::uint32_t next) {
+            return next == std::numeric_limits<std::uint32_t>::max() || !onGrid(base, next) || onGrid(end, next);
+        };
         const std::vector<Value>& values = m_c.decomposer->values();
         for (auto v = values.rbegin(); v != values.rend(); ++v) {
             for (const std::uint64_t ticks : ticksOfValue(*v, unitAt(start))) {
