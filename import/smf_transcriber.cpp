@@ -519,15 +519,15 @@ private:
         std::uint32_t release = start;
         for (const std::size_t k : chord) release = std::max(release, m_voice.notes[k].off);
         auto lateBy = [&](const Note& n) { return std::int64_t(n.on) - std::int64_t(start); };
-        // the rests after the group reach the next start (a bound off the grid is a delayed onset)
-        auto reaches = [&](std::uint32_t end, std::uint32_t next) {
-            return next == std::numeric_limits<std::uint32_t>::max() || !onGrid(base, next) || onGrid(end, next);
-        };
+        // An end on the grid, with rests after it that reach the next start (a bound off the grid is
+        // a delayed onset, whose own group starts somewhere before it).
+        const bool boundStarts = bound != std::numeric_limits<std::uint32_t>::max() && onGrid(base, bound);
+        auto fits = [&](std::uint32_t end) { return onGrid(base, end) && (!boundStarts || onGrid(end, bound)); };
         const std::vector<Value>& values = m_c.decomposer->values();
         for (auto v = values.rbegin(); v != values.rend(); ++v) {
             for (const std::uint64_t ticks : ticksOfValue(*v, unitAt(start))) {
                 const std::uint32_t end = std::uint32_t(start + ticks);
-                if (end < release || end > bound || !onGrid(base, end) || !reaches(end, bound)) continue;
+                if (end < release || end > bound || !fits(end)) continue;
                 const bool exact = std::all_of(chord.begin(), chord.end(), [&](std::size_t k) {
                     return soundsExactly(ticks, lateBy(m_voice.notes[k]), sounding(m_voice.notes[k]));
                 });
@@ -539,7 +539,7 @@ private:
         const std::uint32_t unit = unitAt(start);
         for (std::uint32_t n = (release - start + unit - 1) / unit; start + std::uint64_t(n) * unit <= bound && n <= 64; ++n) {
             const std::uint64_t total = std::uint64_t(n) * unit;
-            if (!reaches(std::uint32_t(start + total), bound)) continue;
+            if (!fits(std::uint32_t(start + total))) continue;
             for (const std::vector<Value>& order : tieOrders(n)) {
                 const std::uint64_t first = ticksOfValue(order.front(), unit)[0], last = ticksOfValue(order.back(), unit)[0];
                 std::uint64_t sum = 0;
