@@ -565,14 +565,15 @@ private:
     }
 
     // True when `t` can be a group start after the straight one at `a`: a whole number of the
-    // exporter's 32nds away, or of 16th triplets (a tuplet's first value takes its remainder), or on
-    // another clock.
+    // exporter's 32nds away, or of 16th triplets within a tick (a tuplet's first value takes its
+    // remainder), or on another clock.
     bool onGrid(std::uint32_t a, std::uint32_t t) const {
         if (firstChange(m_c.tempoTimeline, a, t + 1) != m_c.tempoTimeline.end()) return true;
-        const std::uint32_t unit = unitAt(a), gap = t - a;
+        const std::uint64_t unit = unitAt(a), gap = t - a;
         if (gap % unit == 0) return true;
-        const std::uint32_t triplet = 4 * unit / 3, remainder = 4 * unit % 3;
-        return gap % triplet <= remainder * (gap / triplet);
+        const std::uint64_t k = (3 * gap + 2 * unit) / (4 * unit);  // 16th triplets, rounded
+        const std::uint64_t thirds = 3 * gap > 4 * unit * k ? 3 * gap - 4 * unit * k : 4 * unit * k - 3 * gap;
+        return k > 0 && thirds < 3;
     }
 
     // Positions from one group start of this voice to the next, and where groups on a new clock
