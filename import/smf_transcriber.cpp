@@ -523,8 +523,11 @@ private:
         // a delayed onset, whose own group starts somewhere before it).
         const bool boundStarts = bound != std::numeric_limits<std::uint32_t>::max() && onGrid(base, bound);
         auto fits = [&](std::uint32_t end) { return onGrid(base, end) && (!boundStarts || onGrid(end, bound)); };
+        // A group off the straight grid is a triplet inside its tuplet.
+        const bool inTuplet = (start - base) % unitAt(base) != 0;
         const std::vector<Value>& values = m_c.decomposer->values();
         for (auto v = values.rbegin(); v != values.rend(); ++v) {
+            if (inTuplet && !v->triplet) continue;
             for (const std::uint64_t ticks : ticksOfValue(*v, unitAt(start))) {
                 const std::uint32_t end = std::uint32_t(start + ticks);
                 if (end < release || end > bound || !fits(end)) continue;
@@ -535,7 +538,7 @@ private:
             }
         }
         // Ties: whole 32nds, their parts in the orders a tie's ending is looked for in.
-        if (!ties) return false;
+        if (!ties || inTuplet) return false;
         const std::uint32_t unit = unitAt(start);
         for (std::uint32_t n = (release - start + unit - 1) / unit; start + std::uint64_t(n) * unit <= bound && n <= 64; ++n) {
             const std::uint64_t total = std::uint64_t(n) * unit;
