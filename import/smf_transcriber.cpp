@@ -436,7 +436,7 @@ private:
             const std::vector<std::size_t>& before = members[a];
             std::vector<std::size_t> chord = before;
             chord.insert(chord.end(), notes->second.begin(), notes->second.end());
-            auto grid = [&](std::uint32_t tick) { return onGrid(straight, tick) || onGrid(a, tick); };
+            auto grid = [&](std::uint32_t tick) { return onGrid(straight, tick); };
             // struck while every note of `list` sounds: on the grid or not, possibly a delayed member
             auto held = [&](const std::vector<std::size_t>& list, std::uint32_t tick) {
                 return !list.empty() && std::all_of(list.begin(), list.end(), [&](std::size_t k) { return m_voice.notes[k].off > tick; });
