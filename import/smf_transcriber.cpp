@@ -504,8 +504,11 @@ private:
             }
         }
         std::sort(candidates.begin() + (before.empty() ? 1 : 0), candidates.end(), std::greater<>());
+        // (the latest sixteen: a group found further back is rare, and failing searches are many)
+        if (candidates.size() > 17) candidates.resize(17);
         for (const bool ties : {false, true}) {  // one value anywhere before a tie
-            for (const std::uint32_t s : candidates) {
+            for (std::size_t i = 0; i < candidates.size() && (!ties || i < 4); ++i) {  // (a tie at the latest four)
+                const std::uint32_t s = candidates[i];
                 if (s >= released && onGrid(straight, s) && fitsOneGroup(straight, s, bound, struck, ties)) return s;
             }
         }
@@ -540,18 +543,22 @@ private:
         // Ties: whole 32nds, their parts in the orders a tie's ending is looked for in.
         if (!ties || inTuplet) return false;
         const std::uint32_t unit = unitAt(start);
-        for (std::uint32_t n = (release - start + unit - 1) / unit; start + std::uint64_t(n) * unit <= bound && n <= 64; ++n) {
+        // (no part is longer than a dotted whole, and the release falls in the last)
+        for (std::uint32_t n = (release - start + unit - 1) / unit;
+             start + std::uint64_t(n) * unit <= bound && n <= 64 && std::uint64_t(n) * unit < release - start + 48 * unit; ++n) {
             const std::uint64_t total = std::uint64_t(n) * unit;
             if (!fits(std::uint32_t(start + total))) continue;
             for (const std::vector<Value>& order : tieOrders(n)) {
                 const std::uint64_t first = ticksOfValue(order.front(), unit)[0], last = ticksOfValue(order.back(), unit)[0];
+                if (order.size() < 2 || start + total - last >= release) continue;
                 std::uint64_t sum = 0;
                 for (const Value& v : order) sum += ticksOfValue(v, unit)[0];
-                if (order.size() < 2 || sum != total) continue;
+                if (sum != total) continue;
                 const bool exact = std::all_of(chord.begin(), chord.end(), [&](std::size_t k) {
                     const Note& note = m_voice.notes[k];
                     const std::int64_t target = std::int64_t(note.off) - std::int64_t(start + total - last);
-                    return lateBy(note) < std::int64_t(first) && delayGives(first, lateBy(note)) && target >= 1 && tieEndExact(last, target);
+                    return lateBy(note) < std::int64_t(first) && delayGives(first, lateBy(note)) && target >= 1 &&
+                           target <= std::int64_t(last) && tieEndExact(last, target);
                 });
                 if (exact) return true;
             }
