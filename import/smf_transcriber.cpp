@@ -436,7 +436,6 @@ private:
             const std::vector<std::size_t>& before = members[a];
             std::vector<std::size_t> chord = before;
             chord.insert(chord.end(), notes->second.begin(), notes->second.end());
-            auto grid = [&](std::uint32_t tick) { return onGrid(straight, tick); };
             // struck while every note of `list` sounds: on the grid or not, possibly a delayed member
             auto held = [&](const std::vector<std::size_t>& list, std::uint32_t tick) {
                 return !list.empty() && std::all_of(list.begin(), list.end(), [&](std::size_t k) { return m_voice.notes[k].off > tick; });
@@ -449,7 +448,7 @@ private:
                 std::uint32_t& bound = bounds[onTheGrid ? 1 : 0];
                 bound = std::numeric_limits<std::uint32_t>::max();
                 for (std::size_t j = i + 1; j < ticks.size(); ++j) {
-                    if (isFixed(ticks[j]) || ((!onTheGrid || grid(ticks[j])) && !held(notes->second, ticks[j]))) {
+                    if (isFixed(ticks[j]) || ((!onTheGrid || onGrid(straight, ticks[j])) && !held(notes->second, ticks[j]))) {
                         bound = ticks[j];
                         break;
                     }
@@ -457,16 +456,14 @@ private:
             }
             // A triplet's onset, off the straight grid, is followed by one on the grid (or a start).
             const bool straightGrid = (t - straight) % unitAt(straight) == 0;
-            const bool tripletFits = i + 1 == ticks.size() || isFixed(ticks[i + 1]) || grid(ticks[i + 1]);
+            const bool tripletFits = i + 1 == ticks.size() || isFixed(ticks[i + 1]) || onGrid(straight, ticks[i + 1]);
+            const bool offGrid = !onGrid(straight, t) || (!straightGrid && !tripletFits);
             std::optional<std::uint32_t> start;
-            for (const std::uint32_t bound : bounds) {
-                if (start || !known) {
-                } else if (!grid(t) || (!straightGrid && !tripletFits)) {
-                    start = delayedStart(straight, a, t, bound, before, notes->second);
-                } else if (held(before, t) && firstChange(m_c.tempoTimeline, a, bound) == m_c.tempoTimeline.end() &&
-                           fitsOneGroup(straight, a, bound, chord)) {
+            for (std::size_t b = 0; known && !start && b < bounds.size(); ++b) {
+                if (offGrid) start = delayedStart(straight, a, t, bounds[b], before, notes->second);
+                else if (held(before, t) && firstChange(m_c.tempoTimeline, a, bounds[b]) == m_c.tempoTimeline.end() &&
+                         fitsOneGroup(straight, a, bounds[b], chord))
                     start = a;  // on the grid, but a delayed member of the chord that sounds
-                }
             }
             if (!start) start = t;
             if (*start != a) push(*start);
