@@ -417,6 +417,12 @@ private:
         bool known = true;
         auto isFixed = [&](std::uint32_t t) { return std::binary_search(fixed.begin(), fixed.end(), t); };
         auto push = [&](std::uint32_t t) {
+            // (known again at two starts a whole number of 32nds apart on one clock)
+            if (!known && !starts.empty() && firstChange(m_c.tempoTimeline, starts.back(), t + 1) == m_c.tempoTimeline.end() &&
+                (t - starts.back()) % unitAt(t) == 0) {
+                known = true;
+                straight = starts.back();
+            }
             const bool changed = !starts.empty() && firstChange(m_c.tempoTimeline, straight, t + 1) != m_c.tempoTimeline.end();
             if (starts.empty() || isFixed(t) || changed || (t - straight) % unitAt(straight) == 0) {
                 known = isFixed(t) || (known && !changed);
