@@ -463,7 +463,7 @@ private:
             // A triplet's onset, off the straight grid, is followed by one on the grid (or a start).
             const bool straightGrid = (t - straight) % unitAt(straight) == 0;
             const bool tripletFits = i + 1 == ticks.size() || isFixed(ticks[i + 1]) || onGrid(straight, ticks[i + 1]);
-            const bool offGrid = !onGrid(straight, t) || (!straightGrid && !tripletFits);
+            const bool offGrid = (!onGrid(straight, t) && !continuesTuplet(straight, a, t)) || (!straightGrid && !tripletFits);
             std::optional<std::uint32_t> start;
             for (std::size_t b = 0; known && !start && b < bounds.size(); ++b) {
                 if (offGrid) start = delayedStart(straight, a, t, bounds[b], before, notes->second);
@@ -500,13 +500,16 @@ private:
         const std::uint32_t unit = unitAt(a), lowest = std::max(released, t - std::min(t, 48 * unit));
         std::vector<std::uint32_t> candidates;
         if (before.empty()) candidates.push_back(a);
-        for (const std::uint32_t step : {unit, 4 * unit / 3}) {
-            for (std::uint32_t s = straight + (t - straight) / step * step; s >= lowest && s >= straight; s -= step) {
-                if (std::find(candidates.begin(), candidates.end(), s) == candidates.end()) candidates.push_back(s);
-                if (s < step) break;
+        for (std::uint32_t k = (t - straight) / unit + 1; k-- > 0 && straight + k * unit >= lowest;) candidates.push_back(straight + k * unit);
+        // (a tuplet's first value takes its remainder, so a triplet may start a tick or two late)
+        for (std::uint64_t k = 3 * std::uint64_t(t - straight) / (4 * unit) + 1; k-- > 0 && straight + k * 4 * unit / 3 + 2 >= lowest;) {
+            for (std::uint32_t late = 0; late <= 2; ++late) {
+                const std::uint32_t s = std::uint32_t(straight + k * 4 * unit / 3 + late);
+                if (s <= t && s >= lowest && (s - straight) % unit != 0 && onGrid(straight, s)) candidates.push_back(s);
             }
         }
         std::sort(candidates.begin() + (before.empty() ? 1 : 0), candidates.end(), std::greater<>());
+        candidates.erase(std::unique(candidates.begin(), candidates.end()), candidates.end());
         // (the latest sixteen: a group found further back is rare, and failing searches are many)
         if (candidates.size() > 17) candidates.resize(17);
         for (const bool ties : {false, true}) {  // one value anywhere before a tie
@@ -575,6 +578,18 @@ private:
         if (m_tieOrders.size() <= n) m_tieOrders.resize(n + 1);
         if (!m_tieOrders[n]) m_tieOrders[n] = straight(int(n) * k32nd) ? partOrders(m_c.decomposer->split(int(n) * k32nd)) : std::vector<std::vector<Value>>{};
         return *m_tieOrders[n];
+    }
+
+    // True when a group at `a` and one at `t` are the first and second, or second and third, of a
+    // tuplet of one value that starts at the straight start `straight` (its first value takes the
+    // tuplet's remainder, so the later ones lie a tick or two after the triplet grid).
+    bool continuesTuplet(std::uint32_t straight, std::uint32_t a, std::uint32_t t) const {
+        const std::uint64_t unit = unitAt(straight);
+        for (std::uint8_t type = 2; type <= 6; ++type) {
+            const std::uint64_t plain = (32 * unit) >> (type - 1), cut = 2 * plain / 3, first = cut + 2 * plain % 3;
+            if ((a == straight && t - a == first) || (a == straight + first && t - a == cut)) return true;
+        }
+        return false;
     }
 
     // True when `t` can be a group start after the straight one at `a`: a whole number of the
