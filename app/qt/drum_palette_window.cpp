@@ -200,6 +200,15 @@ DrumPaletteWindow::DrumPaletteWindow(QWidget* frame, int showCommand, platform::
 
 void DrumPaletteWindow::fill() { refill(m_list, drumEntryNames(m_palette)); }
 
+void DrumPaletteWindow::setModule(int module) {
+    if (module == m_palette.module) return;
+    m_palette.module = module;
+    // Renamed in place: refilling would drop the selection.
+    const std::vector<std::string> names = drumEntryNames(m_palette);
+    for (int row = 0; row < m_list->count() && std::size_t(row) < names.size(); ++row)
+        m_list->item(row)->setText(text(names[std::size_t(row)]));
+}
+
 void DrumPaletteWindow::enter() {
     std::vector<int> rows;
     for (const QListWidgetItem* item : m_list->selectedItems()) rows.push_back(m_list->row(item));

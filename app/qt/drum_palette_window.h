@@ -85,6 +85,8 @@ public:
     QPushButton* clearButton() const { return m_clear; }
     // "Setup": the dialog on a copy of the palette; OK replaces it and saves it.
     void setup();
+    // Names the entries after `module`; the entries and their selection stay.
+    void setModule(int module);
 
 private:
     void fill();

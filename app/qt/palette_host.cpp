@@ -51,7 +51,12 @@ void PaletteHost::addDrumPalette(CommandRegistry& commands, TestPlayer& player) 
     const int module = child ? child->document().songInfo().soundModule() : sound_module::kGm;
     DrumPaletteHooks hooks{[this](const EntryRequest& request) { m_frame.postRequest(request); }, songSettings,
                            [songSettings] { return std::max<int>(songSettings().tempo(), 1); }, &player};
-    add(createDrumPalette(&m_frame, platform::plmProfile(), module, std::move(hooks)), commands);
+    DrumPaletteWindow* drums = createDrumPalette(&m_frame, platform::plmProfile(), module, std::move(hooks));
+    // The caret is placed again when another song becomes active and after a song's settings change.
+    connect(&m_frame, &CMainFrame::caretPlaced, drums, [drums](CPlmView* view) {
+        drums->setModule(view->document().songInfo().soundModule());
+    });
+    add(drums, commands);
 }
 
 void PaletteHost::add(PaletteWindow* palette, CommandRegistry& commands) {

@@ -1,15 +1,18 @@
 // The mixer window and the drum palette window, offscreen.
 #include <gtest/gtest.h>
 
+#include <QComboBox>
 #include <QListWidget>
 #include <QMdiArea>
 #include <QPushButton>
 #include <QTest>
+#include <QTimer>
 
 #include "app/qt/drum_palette_window.h"
 #include "app/qt/play_controller.h"
 #include "platform/profile.h"
 #include "play/qt/mixer_window.h"
+#include "song/qt/properties_dialog.h"
 #include "support/frame_test.h"
 #include "support/qt_test_app.h"
 
@@ -121,6 +124,54 @@ TEST_F(MixerDrumFrameTest, TheDrumPaletteShownByItsCommandEntersTheSelectedDrumI
         if (doc().record(g).isNote()) last = g;
     EXPECT_GT(last, 0u);
     EXPECT_EQ(keysOf(doc().records(), last), std::vector<int>{38});
+}
+
+TEST_F(MixerDrumFrameTest, TheDrumPaletteNamesItsSoundsAfterTheActiveSongsModuleAndKeepsItsSelection) {
+    platform::plmProfile().removeSection("User Drum");
+    platform::plmProfile().writeInt("User Drum", "drum0", 36);
+    platform::plmProfile().writeInt("User Drum", "drum1", 38);
+    SongInfo sc88 = SongInfo::defaults();
+    sc88.setFileKind(0);  // rhythm
+    sc88.setInitialModule(sound_module::kSc88);
+    sc88.setSoundModule(sound_module::kSc88);
+    writeSong(m_dir / "sc88.PLM", songOf(notes(3, {38}), sc88));
+    writeSong(m_dir / "gm.PLM", songOf(notes(3, {60})));
+    start({});
+    ASSERT_EQ(frame().activeChild(), nullptr);
+
+    auto& drums = palette<DrumPaletteWindow>(cmd::kDrumPalette);
+    const auto snare = [&] { return drums.list()->item(1)->text().toStdString(); };
+    ASSERT_EQ(drums.list()->count(), 2);
+    EXPECT_EQ(snare(), "Acoustic Snare");  // no song: GM
+    drums.list()->item(1)->setSelected(true);
+
+    ASSERT_TRUE(frame().openSongWindow(m_dir / "sc88.PLM", false));
+    QApplication::processEvents();
+    EXPECT_EQ(snare(), "Standard 1 Snare 1");
+    ASSERT_EQ(drums.list()->count(), 2);
+    EXPECT_TRUE(drums.list()->item(1)->isSelected());
+    EXPECT_FALSE(drums.list()->item(0)->isSelected());
+
+    ASSERT_TRUE(frame().openSongWindow(m_dir / "gm.PLM", false));
+    QApplication::processEvents();
+    EXPECT_EQ(snare(), "Acoustic Snare");
+    ASSERT_TRUE(frame().openSongWindow(m_dir / "sc88.PLM", false));  // already open: activated
+    QApplication::processEvents();
+    EXPECT_EQ(snare(), "Standard 1 Snare 1");
+
+    // the active song's module changed in its settings dialog: SC-88 to SC-55
+    QTimer::singleShot(0, [] {
+        auto* properties = qobject_cast<PropertiesDialog*>(QApplication::activeModalWidget());
+        ASSERT_NE(properties, nullptr);
+        QTest::keyClick(properties->moduleList(), Qt::Key_Up);
+        properties->accept();
+    });
+    frame().runCommand(cmd::kProperties);
+    EXPECT_EQ(doc().songInfo().soundModule(), sound_module::kSc55);
+    EXPECT_EQ(snare(), "Snare Drum 1");
+    EXPECT_TRUE(drums.list()->item(1)->isSelected());
+    EXPECT_EQ(drums.palette().keys, (std::vector<std::uint8_t>{36, 38}));
+    for (CPlmChildWnd* child : frame().childWindows()) child->document().clearModified();
 }
 
 TEST_F(MixerDrumFrameTest, TheMixerCommandShowsTheMixerWhichThenIsTheWindowThatPlays) {
