@@ -1345,13 +1345,18 @@ private:
             r.setGroupSize(1);
             out.push_back(r);
         };
+        // (no line is begun for rests alone: those carrying effects after the last notes)
+        std::size_t lastNotes = 0;
+        for (std::size_t p = 0; p < m_pieces.size(); ++p) {
+            if (!m_pieces[p].rest) lastNotes = p;
+        }
         for (std::size_t p = 0; p < m_pieces.size(); ++p) {
             const Piece& piece = m_pieces[p];
             while (bar < m_bars.size() && m_bars[bar] <= piece.pos) {
                 SongRecord line;
                 line.setType(type::kBarLine);
                 single(line);
-                if (++bars % kBarsPerLine == 0) {
+                if (++bars % kBarsPerLine == 0 && p <= lastNotes) {
                     line.setType(type::kLineBreak);
                     single(line);
                 }

@@ -120,6 +120,18 @@ TEST(SmfTranscriber, LongNotesTieAcrossBarLinesAndOverlapsOnOneKeyKeepBothNotes)
     EXPECT_EQ(second.velocity(), 91);
 }
 
+TEST(SmfTranscriber, AControllerAfterTheLastNoteStaysOnTheLastLine) {
+    // GIVEN four bars of whole notes and the hold pedal released where a fifth bar would start
+    SmfTrackBuilder track;
+    for (int bar = 0; bar < 4; ++bar) track.noteOn(0, 0, 60 + bar, 90).noteOff(1920, 0, 60 + bar);
+    const ImportedMusic music = import(test::smfFile(0, 480, {track.at(0, {0xB0, 64, 0}).chunk()}));
+    // THEN the rest that carries it follows the fourth bar line on the same line
+    const std::vector<SongRecord>& records = music.songs[0].records;
+    EXPECT_EQ(written(music.songs[0]), (std::vector<std::string>{"1 60", "|", "1 61", "|", "1 62", "|", "1 63", "|", "r11"}));
+    EXPECT_TRUE(std::none_of(records.begin(), records.end(), [](const SongRecord& r) { return r.type() == type::kLineBreak; }));
+    EXPECT_TRUE(std::any_of(records.begin(), records.end(), [](const SongRecord& r) { return r.isEffect() && r.effectNumber() == effect::kHold; }));
+}
+
 TEST(SmfTranscriber, ChannelsBecomeSongsWithTheirInstrumentsEffectsAndLyrics) {
     // GIVEN a melody with its program (bank 8), a volume change and lyrics, drums on channel 10
     // with a drum set, a tempo change and a key change
