@@ -1,6 +1,7 @@
 // Score layout of a song at the size a document can reach: 19,999 records in some 900 lines.
 #include <benchmark/benchmark.h>
 
+#include "score/effect_display.h"
 #include "score/line_table.h"
 #include "score/pitch_spelling.h"
 #include "score/score_position.h"
@@ -78,6 +79,20 @@ void rebuildAndPlace19999(benchmark::State& state) {
     state.SetLabel(kGoal);
 }
 BENCHMARK(rebuildAndPlace19999)->Name("Layout/RebuildAndPlaceVisible19999")->Unit(benchmark::kMicrosecond);
+
+// The effect-edit display lays the whole song out again on every caret move.
+void effectLayout19999(benchmark::State& state) {
+    const Records records(benchSong());
+    std::size_t items = 0;
+    for (auto _ : state) {
+        const std::vector<EffectItem> layout = effectLayout(records, 0);
+        items = layout.size();
+        benchmark::DoNotOptimize(layout.data());
+    }
+    state.counters["items"] = double(items);
+    state.SetLabel("goal: 4 ms, a caret move's share of a frame");
+}
+BENCHMARK(effectLayout19999)->Name("Layout/EffectDisplay19999")->Unit(benchmark::kMicrosecond);
 
 }  // namespace
 }  // namespace plume
