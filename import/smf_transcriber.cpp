@@ -467,8 +467,7 @@ private:
             std::optional<std::uint32_t> start;
             for (std::size_t b = 0; known && !start && b < bounds.size(); ++b) {
                 if (offGrid) start = delayedStart(straight, a, t, bounds[b], before, notes->second);
-                else if (held(before, t) && firstChange(m_c.tempoTimeline, a, bounds[b]) == m_c.tempoTimeline.end() &&
-                         fitsOneGroup(straight, a, bounds[b], chord))
+                else if (held(before, t) && fitsOneGroup(straight, a, bounds[b], chord))
                     start = a;  // on the grid, but a delayed member of the chord that sounds
             }
             if (!start) start = t;
@@ -486,7 +485,6 @@ private:
     // nullopt when none gives every note to the tick.
     std::optional<std::uint32_t> delayedStart(std::uint32_t straight, std::uint32_t a, std::uint32_t t, std::uint32_t bound,
                                               const std::vector<std::size_t>& before, const std::vector<std::size_t>& struck) const {
-        if (firstChange(m_c.tempoTimeline, a, bound) != m_c.tempoTimeline.end()) return std::nullopt;
         std::vector<std::size_t> chord = before;
         chord.insert(chord.end(), struck.begin(), struck.end());
         const bool sounds = std::any_of(before.begin(), before.end(), [&](std::size_t k) { return m_voice.notes[k].off > t; });
