@@ -440,35 +440,36 @@ private:
             }
             const std::uint32_t a = starts.back();
             const std::vector<std::size_t>& before = members[a];
-            std::vector<std::size_t> chord = before;
-            chord.insert(chord.end(), notes->second.begin(), notes->second.end());
             // struck while every note of `list` sounds: on the grid or not, possibly a delayed member
             auto held = [&](const std::vector<std::size_t>& list, std::uint32_t tick) {
                 return !list.empty() && std::all_of(list.begin(), list.end(), [&](std::size_t k) { return m_voice.notes[k].off > tick; });
             };
-            // Where the group must end: at the next effect or change, or onset while these notes do
-            // not all sound (else it may be delayed in their group); failing that, at the next such
-            // onset on the grid (an onset off it may be delayed in a group of its own yet).
-            std::array<std::uint32_t, 2> bounds;
-            for (const bool onTheGrid : {false, true}) {
-                std::uint32_t& bound = bounds[onTheGrid ? 1 : 0];
-                bound = std::numeric_limits<std::uint32_t>::max();
-                for (std::size_t j = i + 1; j < ticks.size(); ++j) {
-                    if (isFixed(ticks[j]) || ((!onTheGrid || onGrid(straight, ticks[j])) && !held(notes->second, ticks[j]))) {
-                        bound = ticks[j];
-                        break;
-                    }
-                }
-            }
             // A triplet's onset, off the straight grid, is followed by one on the grid (or a start).
             const bool straightGrid = (t - straight) % unitAt(straight) == 0;
             const bool tripletFits = i + 1 == ticks.size() || isFixed(ticks[i + 1]) || onGrid(straight, ticks[i + 1]);
             const bool offGrid = (!onGrid(straight, t) && !continuesTuplet(straight, a, t)) || (!straightGrid && !tripletFits);
             std::optional<std::uint32_t> start;
-            for (std::size_t b = 0; known && !start && b < bounds.size(); ++b) {
-                if (offGrid) start = delayedStart(straight, a, t, bounds[b], before, notes->second);
-                else if (held(before, t) && fitsOneGroup(straight, a, bounds[b], chord))
-                    start = a;  // on the grid, but a delayed member of the chord that sounds
+            if (known && (offGrid || held(before, t))) {
+                // Where the group must end: at the next effect or change, or onset while these notes
+                // do not all sound (else it may be delayed in their group); failing that, at the next
+                // such onset on the grid (an onset off it may be delayed in a group of its own yet).
+                for (const bool onTheGrid : {false, true}) {
+                    std::uint32_t bound = std::numeric_limits<std::uint32_t>::max();
+                    for (std::size_t j = i + 1; j < ticks.size(); ++j) {
+                        if (isFixed(ticks[j]) || ((!onTheGrid || onGrid(straight, ticks[j])) && !held(notes->second, ticks[j]))) {
+                            bound = ticks[j];
+                            break;
+                        }
+                    }
+                    if (offGrid) {
+                        start = delayedStart(straight, a, t, bound, before, notes->second);
+                    } else {  // on the grid, but maybe a delayed member of the chord that sounds
+                        std::vector<std::size_t> chord = before;
+                        chord.insert(chord.end(), notes->second.begin(), notes->second.end());
+                        if (fitsOneGroup(straight, a, bound, chord)) start = a;
+                    }
+                    if (start) break;
+                }
             }
             if (!start) start = t;
             if (*start != a) push(*start);
