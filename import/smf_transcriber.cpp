@@ -1352,13 +1352,10 @@ private:
         for (std::size_t p = 0; p < m_pieces.size(); ++p) {
             const Piece& piece = m_pieces[p];
             while (bar < m_bars.size() && m_bars[bar] <= piece.pos) {
+                // every few bars a line break, which is a bar line that begins a line
                 SongRecord line;
-                line.setType(type::kBarLine);
+                line.setType(++bars % kBarsPerLine == 0 && p <= lastNotes ? type::kLineBreak : type::kBarLine);
                 single(line);
-                if (++bars % kBarsPerLine == 0 && p <= lastNotes) {
-                    line.setType(type::kLineBreak);
-                    single(line);
-                }
                 ++bar;
             }
             while (meta < metas.size() && metas[meta].pos <= piece.pos) {

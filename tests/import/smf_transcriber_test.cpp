@@ -24,7 +24,7 @@ std::vector<std::string> written(const ImportedSong& song) {
     const Records records(song.records);
     for (std::size_t g = 0; g < records.size(); g = nextGroup(records, g)) {
         const SongRecord& first = records[g];
-        if (first.type() == type::kBarLine) out.push_back("|");
+        if (first.type() == type::kBarLine || first.type() == type::kLineBreak) out.push_back("|");
         if (!first.takesTime()) continue;
         if (first.isRest()) {
             out.push_back("r" + std::to_string(first.type()) + (first.dots() ? "d" : ""));
@@ -120,15 +120,21 @@ TEST(SmfTranscriber, LongNotesTieAcrossBarLinesAndOverlapsOnOneKeyKeepBothNotes)
     EXPECT_EQ(second.velocity(), 91);
 }
 
-TEST(SmfTranscriber, AControllerAfterTheLastNoteStaysOnTheLastLine) {
-    // GIVEN four bars of whole notes and the hold pedal released where a fifth bar would start
+TEST(SmfTranscriber, EveryFourthBarLineBeginsALineExceptBeforeRestsAlone) {
+    // GIVEN eight bars of whole notes and the hold pedal released where a ninth bar would start
     SmfTrackBuilder track;
-    for (int bar = 0; bar < 4; ++bar) track.noteOn(0, 0, 60 + bar, 90).noteOff(1920, 0, 60 + bar);
+    for (int bar = 0; bar < 8; ++bar) track.noteOn(0, 0, 60 + bar, 90).noteOff(1920, 0, 60 + bar);
     const ImportedMusic music = import(test::smfFile(0, 480, {track.at(0, {0xB0, 64, 0}).chunk()}));
-    // THEN the rest that carries it follows the fourth bar line on the same line
+    // THEN the fourth bar line is a line break (one bar line, not a bar line and a break), and the
+    // rest that carries the pedal follows the eighth on the same line
+    std::vector<std::uint8_t> lines;
+    for (const SongRecord& r : music.songs[0].records) {
+        if (r.type() == type::kBarLine || r.type() == type::kLineBreak) lines.push_back(r.type());
+    }
+    const std::uint8_t bar = type::kBarLine, lineBreak = type::kLineBreak;
+    EXPECT_EQ(lines, (std::vector<std::uint8_t>{bar, bar, bar, lineBreak, bar, bar, bar, bar}));
+    EXPECT_EQ(written(music.songs[0]).back(), "r11");
     const std::vector<SongRecord>& records = music.songs[0].records;
-    EXPECT_EQ(written(music.songs[0]), (std::vector<std::string>{"1 60", "|", "1 61", "|", "1 62", "|", "1 63", "|", "r11"}));
-    EXPECT_TRUE(std::none_of(records.begin(), records.end(), [](const SongRecord& r) { return r.type() == type::kLineBreak; }));
     EXPECT_TRUE(std::any_of(records.begin(), records.end(), [](const SongRecord& r) { return r.isEffect() && r.effectNumber() == effect::kHold; }));
 }
 
