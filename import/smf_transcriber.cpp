@@ -291,20 +291,27 @@ bool tieEndExact(std::uint64_t length, std::int64_t target) {
     return std::int64_t(length * d / 100 + length * g / 100) == target;
 }
 
+// The first change after `tick` of a timeline sorted by tick.
+std::vector<Change>::const_iterator changeAfter(const std::vector<Change>& timeline, std::uint32_t tick) {
+    return std::upper_bound(timeline.begin(), timeline.end(), tick, [](std::uint32_t t, const Change& c) { return t < c.tick; });
+}
+
 // The first change after `from` and before `to` of a timeline sorted by tick, or its end.
 std::vector<Change>::const_iterator firstChange(const std::vector<Change>& timeline, std::uint32_t from, std::uint32_t to) {
-    const auto after = std::upper_bound(timeline.begin(), timeline.end(), from,
-                                        [](std::uint32_t t, const Change& c) { return t < c.tick; });
+    const auto after = changeAfter(timeline, from);
     return after != timeline.end() && after->tick < to ? after : timeline.end();
+}
+
+// The exporter's 32nd in ticks at a tempo.
+std::uint32_t unitOfTempo(std::uint32_t timeBase, int tempo) {
+    return std::max<std::uint32_t>(PerformerClock::ticks(timeBase, tempo).thirtySecond(), 1);
 }
 
 // The exporter's 32nd in ticks at `tick`, under tempo changes sorted by tick (a change at the
 // tick counts).
 std::uint32_t clockUnit(const std::vector<Change>& timeline, int startTempo, std::uint32_t timeBase, std::uint32_t tick) {
-    const auto after = std::upper_bound(timeline.begin(), timeline.end(), tick,
-                                        [](std::uint32_t t, const Change& c) { return t < c.tick; });
-    const int tempo = after == timeline.begin() ? startTempo : std::prev(after)->a;
-    return std::max<std::uint32_t>(PerformerClock::ticks(timeBase, tempo).thirtySecond(), 1);
+    const auto after = changeAfter(timeline, tick);
+    return unitOfTempo(timeBase, after == timeline.begin() ? startTempo : std::prev(after)->a);
 }
 
 struct Context {
@@ -338,8 +345,8 @@ struct Piece {
 class VoiceTranscriber {
 public:
     VoiceTranscriber(Voice& voice, const Context& context) : m_voice(voice), m_c(context) {
-        m_units.push_back(clockUnit({}, m_c.startTempo, m_c.timeBase, 0));
-        for (const Change& c : m_c.tempoTimeline) m_units.push_back(clockUnit({c}, m_c.startTempo, m_c.timeBase, c.tick));
+        m_units.push_back(unitOfTempo(m_c.timeBase, m_c.startTempo));
+        for (const Change& c : m_c.tempoTimeline) m_units.push_back(unitOfTempo(m_c.timeBase, c.a));
     }
 
     std::vector<SongRecord> run() {
@@ -357,9 +364,7 @@ public:
 private:
     // The exporter's 32nd in ticks at `tick` (a change at the tick counts).
     std::uint32_t unitAt(std::uint32_t tick) const {
-        const auto after = std::upper_bound(m_c.tempoTimeline.begin(), m_c.tempoTimeline.end(), tick,
-                                            [](std::uint32_t t, const Change& c) { return t < c.tick; });
-        return m_units[std::size_t(after - m_c.tempoTimeline.begin())];
+        return m_units[std::size_t(changeAfter(m_c.tempoTimeline, tick) - m_c.tempoTimeline.begin())];
     }
 
     // Our own files: positions measured from group start to group start on the exporter's grid.
@@ -396,10 +401,9 @@ private:
     }
 
     // The group starts of our own files: `fixed` (where effects and changes stand) and the onsets,
-    // except an onset off the grid of the start before it, which is a note delayed in a group that
-    // starts earlier: at that start if the notes struck there and the delayed ones give their delays
-    // and gates to the tick in one group, else at the latest 32nd before the onset whose group does
-    // (the notes before released by then). An onset no such group explains stays a start.
+    // except an onset off the grid of the last straight start, or on it while the whole chord before
+    // sounds, which is a note delayed in a group that starts earlier (see delayedStart). An onset no
+    // such group explains stays a start.
     std::vector<std::uint32_t> groupStarts(const std::vector<std::uint32_t>& fixed) {
         std::map<std::uint32_t, std::vector<std::size_t>> struck;  // onset tick: its notes
         for (std::size_t i = 0; i < m_voice.notes.size(); ++i) {
@@ -555,15 +559,12 @@ private:
             if (!fits(std::uint32_t(start + total))) continue;
             for (const std::vector<Value>& order : tieOrders(n)) {
                 const std::uint64_t first = ticksOfValue(order.front(), unit)[0], last = ticksOfValue(order.back(), unit)[0];
-                if (order.size() < 2 || start + total - last >= release) continue;
-                std::uint64_t sum = 0;
-                for (const Value& v : order) sum += ticksOfValue(v, unit)[0];
-                if (sum != total) continue;
+                // (dotted parts of an odd clock lose their half ticks: the tie must keep its own)
+                if (order.size() < 2 || start + total - last >= release || partTicks(order, start) != total) continue;
                 const bool exact = std::all_of(chord.begin(), chord.end(), [&](std::size_t k) {
                     const Note& note = m_voice.notes[k];
                     const std::int64_t target = std::int64_t(note.off) - std::int64_t(start + total - last);
-                    return lateBy(note) < std::int64_t(first) && delayGives(first, lateBy(note)) && target >= 1 &&
-                           target <= std::int64_t(last) && tieEndExact(last, target);
+                    return delayGives(first, lateBy(note)) && target >= 1 && target <= std::int64_t(last) && tieEndExact(last, target);
                 });
                 if (exact) return true;
             }
@@ -1162,9 +1163,7 @@ private:
     // True when the clock of this voice counts otherwise somewhere after `from` and before `to`.
     bool changesClock(std::uint32_t from, std::uint32_t to) const {
         const std::uint32_t unit = unitAt(from);
-        const auto first = std::upper_bound(m_c.tempoTimeline.begin(), m_c.tempoTimeline.end(), from,
-                                            [](std::uint32_t t, const Change& c) { return t < c.tick; });
-        for (auto c = first; c != m_c.tempoTimeline.end() && c->tick < to; ++c) {
+        for (auto c = changeAfter(m_c.tempoTimeline, from); c != m_c.tempoTimeline.end() && c->tick < to; ++c) {
             if (unitAt(c->tick) != unit) return true;
         }
         return false;

@@ -99,15 +99,24 @@ protected:
         if (m_app && frame().activeChild()) doc().clearModified();
         platform::plmProfile().removeSection("User Drum");
     }
+    // The user's drum palette: bass drum 1 (36) and the snare (38).
+    static void kickAndSnare() {
+        platform::plmProfile().removeSection("User Drum");
+        platform::plmProfile().writeInt("User Drum", "drum0", 36);
+        platform::plmProfile().writeInt("User Drum", "drum1", 38);
+    }
+    static SongInfo rhythmSong(int module = sound_module::kGm) {
+        SongInfo info = SongInfo::defaults();
+        info.setFileKind(0);  // rhythm
+        info.setInitialModule(std::uint8_t(module));
+        info.setSoundModule(std::uint8_t(module));
+        return info;
+    }
 };
 
 TEST_F(MixerDrumFrameTest, TheDrumPaletteShownByItsCommandEntersTheSelectedDrumIntoARhythmSong) {
-    platform::plmProfile().removeSection("User Drum");
-    platform::plmProfile().writeInt("User Drum", "drum0", 36);
-    platform::plmProfile().writeInt("User Drum", "drum1", 38);
-    SongInfo info = SongInfo::defaults();
-    info.setFileKind(0);  // rhythm
-    writeSong(m_dir / "drums.PLM", songOf(notes(3, {36}), info));
+    kickAndSnare();
+    writeSong(m_dir / "drums.PLM", songOf(notes(3, {36}), rhythmSong()));
     startWithSong(m_dir / "drums.PLM");
     bigView();
 
@@ -127,14 +136,8 @@ TEST_F(MixerDrumFrameTest, TheDrumPaletteShownByItsCommandEntersTheSelectedDrumI
 }
 
 TEST_F(MixerDrumFrameTest, TheDrumPaletteNamesItsSoundsAfterTheActiveSongsModuleAndKeepsItsSelection) {
-    platform::plmProfile().removeSection("User Drum");
-    platform::plmProfile().writeInt("User Drum", "drum0", 36);
-    platform::plmProfile().writeInt("User Drum", "drum1", 38);
-    SongInfo sc88 = SongInfo::defaults();
-    sc88.setFileKind(0);  // rhythm
-    sc88.setInitialModule(sound_module::kSc88);
-    sc88.setSoundModule(sound_module::kSc88);
-    writeSong(m_dir / "sc88.PLM", songOf(notes(3, {38}), sc88));
+    kickAndSnare();
+    writeSong(m_dir / "sc88.PLM", songOf(notes(3, {38}), rhythmSong(sound_module::kSc88)));
     writeSong(m_dir / "gm.PLM", songOf(notes(3, {60})));
     start({});
     ASSERT_EQ(frame().activeChild(), nullptr);
