@@ -1130,8 +1130,9 @@ private:
 
     // The ticks the exporter gives these parts at the tempo of `tick`.
     std::uint64_t partTicks(const std::vector<Value>& parts, std::uint32_t tick) const {
+        const std::uint64_t unit = unitAt(tick);
         std::uint64_t sum = 0;
-        for (const Value& v : parts) sum += valueTicks(v.length, tick)[0];
+        for (const Value& v : parts) sum += ticksOfValue(v, unit)[0];
         return sum;
     }
 
