@@ -450,10 +450,11 @@ private:
             };
             // A triplet's onset, off the straight grid, is followed by one on the grid (or a start).
             const bool straightGrid = (t - straight) % unitAt(straight) == 0;
+            const bool oneClock = firstChange(m_c.tempoTimeline, straight, t + 1) == m_c.tempoTimeline.end();
             const bool tripletFits = i + 1 == ticks.size() || isFixed(ticks[i + 1]) || onGrid(straight, ticks[i + 1]);
             const bool offGrid = (!onGrid(straight, t) && !continuesTuplet(straight, a, t)) || (!straightGrid && !tripletFits);
             std::optional<std::uint32_t> start;
-            if (known && (offGrid || held(before, t))) {
+            if (known && (offGrid || held(before, t) || (!straightGrid && oneClock))) {
                 // Where the group must end: at the next effect or change, or onset while these notes
                 // do not all sound (else it may be delayed in their group); failing that, at the next
                 // such onset on the grid (an onset off it may be delayed in a group of its own yet).
@@ -465,7 +466,12 @@ private:
                             break;
                         }
                     }
-                    if (offGrid) {
+                    if (!offGrid && !straightGrid && oneClock && !held(before, t)) {
+                        // on the triplet grid: a triplet of its own tuplet, else maybe delayed
+                        start = fitsOneGroup(straight, t, bound, notes->second, false)
+                                    ? t
+                                    : delayedStart(straight, a, t, bound, before, notes->second);
+                    } else if (offGrid) {
                         start = delayedStart(straight, a, t, bound, before, notes->second);
                     } else {  // on the grid, but maybe a delayed member of the chord that sounds
                         std::vector<std::size_t> chord = before;
@@ -539,7 +545,7 @@ private:
         const bool inTuplet = (start - base) % unitAt(base) != 0;
         const std::vector<Value>& values = m_c.decomposer->values();
         for (auto v = values.rbegin(); v != values.rend(); ++v) {
-            if (inTuplet && !v->triplet) continue;
+            if (inTuplet && (!v->triplet || !closesTuplet(base, start, *v))) continue;
             for (const std::uint64_t ticks : ticksOfValue(*v, unitAt(start))) {
                 const std::uint32_t end = std::uint32_t(start + ticks);
                 if (end < release || end > bound || !fits(end)) continue;
@@ -570,6 +576,13 @@ private:
             }
         }
         return false;
+    }
+
+    // True when the triplet `v` at `start` is the second or third of a tuplet of its own values that
+    // begins at the straight start `base` (a delayed note is read in a tuplet of equal values only).
+    bool closesTuplet(std::uint32_t base, std::uint32_t start, const Value& v) const {
+        const std::uint64_t plain = (32 * std::uint64_t(unitAt(base))) >> (v.type - 1), cut = 2 * plain / 3, first = cut + 2 * plain % 3;
+        return start == base + first || start == base + first + cut;
     }
 
     // The orders of the parts of a tie of `n` 32nds without triplets; none when it has triplets.
