@@ -519,6 +519,12 @@ private:
         }
         std::sort(candidates.begin() + (before.empty() ? 1 : 0), candidates.end(), std::greater<>());
         candidates.erase(std::unique(candidates.begin(), candidates.end()), candidates.end());
+        // (after the second note of a tuplet begun at `straight`, its third place first: it must close)
+        for (std::uint8_t type = 2; type <= 6; ++type) {
+            const std::uint64_t plain = (32 * std::uint64_t(unit)) >> (type - 1), cut = 2 * plain / 3, first = cut + 2 * plain % 3;
+            if (a == straight + first)
+                std::stable_partition(candidates.begin(), candidates.end(), [&](std::uint32_t s) { return s == a + cut; });
+        }
         // (the latest sixteen: a group found further back is rare, and failing searches are many)
         if (candidates.size() > 17) candidates.resize(17);
         for (const bool ties : {false, true}) {  // one value anywhere before a tie

@@ -229,7 +229,8 @@ TEST(ImportRoundTrip, ReleasesNoSingleLengthGivesComeBackAtFineTimeBases) {
 TEST(ImportRoundTrip, DelayedNotesComeBackAtEveryTimeBaseAndFormat) {
     // A strummed chord, a late note after a rest, one in an effect's group, a triplet whose first
     // note is late, a chord member struck on the grid while the chord sounds, a late note tied over,
-    // a late half note struck where a triplet could stand but could not close its tuplet.
+    // a late half note struck where a triplet could stand but could not close its tuplet, a triplet
+    // whose last note is late.
     std::vector<SongRecord> song;
     addGroup(song, {playedNote(3, 60, 0, 90), playedNote(3, 64, 10, 80), playedNote(3, 67, 20, 70)});
     addGroup(song, {test::rest(10)});
@@ -248,6 +249,13 @@ TEST(ImportRoundTrip, DelayedNotesComeBackAtEveryTimeBaseAndFormat) {
     addGroup(song, {playedNote(3, 59, 0, 49)});
     addGroup(song, {playedNote(2, 76, 34, 56)});  // late by a triplet-grid amount: not a triplet
     addGroup(song, {playedNote(3, 61, 0, 92)});
+    triplet.clear();
+    for (const auto& [delay, gate] : {std::pair{0, 96}, {0, 78}, {30, 63}}) {
+        triplet.push_back(song.size());
+        addGroup(song, {playedNote(4, 76, std::uint8_t(delay), std::uint8_t(gate))});
+    }
+    test::markTuplet(song, triplet, 3);
+    addGroup(song, {playedNote(3, 64, 0, 67)});
     test::TestProject project;
     project.songs[0] = song;
     for (const int format : {0, 1}) {
