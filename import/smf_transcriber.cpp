@@ -612,15 +612,16 @@ private:
     }
 
     // True when `t` can be a group start after the straight one at `a`: a whole number of the
-    // exporter's 32nds away, or of 16th triplets within a tick (a tuplet's first value takes its
-    // remainder), or on another clock.
+    // exporter's 32nds away, or of 16th triplets within a tick, or up to 4/3 tick after them when the
+    // 32nd is not a whole number of thirds (a tuplet's first value takes the remainder of up to two
+    // ticks), or on another clock.
     bool onGrid(std::uint32_t a, std::uint32_t t) const {
         if (firstChange(m_c.tempoTimeline, a, t + 1) != m_c.tempoTimeline.end()) return true;
         const std::uint64_t unit = unitAt(a), gap = t - a;
         if (gap % unit == 0) return true;
         const std::uint64_t k = (3 * gap + 2 * unit) / (4 * unit);  // 16th triplets, rounded
-        const std::uint64_t thirds = 3 * gap > 4 * unit * k ? 3 * gap - 4 * unit * k : 4 * unit * k - 3 * gap;
-        return k > 0 && thirds < 3;
+        const std::int64_t thirds = std::int64_t(3 * gap) - std::int64_t(4 * unit * k);  // of a tick, past the triplet
+        return k > 0 && thirds > -3 && thirds <= (unit % 3 == 0 ? 2 : 4);
     }
 
     // Positions from one group start of this voice to the next, and where groups on a new clock

@@ -15,6 +15,7 @@ namespace plume {
 namespace {
 
 using test::addGroup;
+using test::addGroups;
 using test::playedNote;
 
 MidiExportOptions optionsOf(int format, std::uint32_t timeBase, bool restBar, DeviceReset reset) {
@@ -229,8 +230,8 @@ TEST(ImportRoundTrip, ReleasesNoSingleLengthGivesComeBackAtFineTimeBases) {
 TEST(ImportRoundTrip, DelayedNotesComeBackAtEveryTimeBaseAndFormat) {
     // A strummed chord, a late note after a rest, one in an effect's group, a triplet whose first
     // note is late, a chord member struck on the grid while the chord sounds, a late note tied over,
-    // a late half note struck where a triplet could stand but could not close its tuplet, a triplet
-    // whose last note is late.
+    // a late half note struck where a triplet could stand but could not close its tuplet, triplets
+    // whose last or first note is late.
     std::vector<SongRecord> song;
     addGroup(song, {playedNote(3, 60, 0, 90), playedNote(3, 64, 10, 80), playedNote(3, 67, 20, 70)});
     addGroup(song, {test::rest(10)});
@@ -255,7 +256,12 @@ TEST(ImportRoundTrip, DelayedNotesComeBackAtEveryTimeBaseAndFormat) {
         addGroup(song, {playedNote(4, 76, std::uint8_t(delay), std::uint8_t(gate))});
     }
     test::markTuplet(song, triplet, 3);
-    addGroup(song, {playedNote(3, 64, 0, 67)});
+    // (at a tempo whose 32nd is no whole number of thirds of a tick)
+    addGroup(song, {playedNote(3, 64, 0, 67), test::effectValue(effect::kTempo, 123)});
+    triplet = {song.size(), song.size() + 1, song.size() + 2};
+    addGroups(song, {playedNote(4, 58, 25, 60), playedNote(4, 59, 0, 76), playedNote(4, 60, 0, 92)});
+    test::markTuplet(song, triplet, 3);
+    addGroup(song, {playedNote(3, 50, 0, 100)});
     test::TestProject project;
     project.songs[0] = song;
     for (const int format : {0, 1}) {
