@@ -309,6 +309,18 @@ std::uint32_t unitOfTempo(std::uint32_t timeBase, int tempo) {
 
 // The exporter's 32nd in ticks at `tick`, under tempo changes sorted by tick (a change at the
 // tick counts).
+// The tempo changes at which the exporter's 32nd changes its ticks; the others leave every tick as it was.
+std::vector<Change> clockChanges(const std::vector<Change>& tempos, std::uint32_t timeBase, int startTempo) {
+    std::vector<Change> out;
+    std::uint32_t unit = unitOfTempo(timeBase, startTempo);
+    for (const Change& c : tempos) {
+        if (unitOfTempo(timeBase, c.a) == unit) continue;
+        unit = unitOfTempo(timeBase, c.a);
+        out.push_back(c);
+    }
+    return out;
+}
+
 std::uint32_t clockUnit(const std::vector<Change>& timeline, int startTempo, std::uint32_t timeBase, std::uint32_t tick) {
     const auto after = changeAfter(timeline, tick);
     return unitOfTempo(timeBase, after == timeline.begin() ? startTempo : std::prev(after)->a);
@@ -1778,7 +1790,7 @@ private:
             // Our exporter writes only the conductor's signatures: elsewhere they fall between groups.
             c.signaturesAreGroups = !exact || v->conductor;
             // The exporter's clock: shared by every track in format 0, the conductor's own in format 1.
-            if (exact && (m_file.format == 0 || v->conductor)) c.tempoTimeline = tempos;
+            if (exact && (m_file.format == 0 || v->conductor)) c.tempoTimeline = clockChanges(tempos, c.timeBase, c.startTempo);
             if (exact && m_file.format == 1 && v->track < int(m_trackEnds.size())) v->endTick = m_trackEnds[std::size_t(v->track)];
             if (exact && m_file.format == 0) v->endTick = m_trackEnds.empty() ? 0 : m_trackEnds[0];
             for (const auto& [track, lyric] : m_lyrics) {
