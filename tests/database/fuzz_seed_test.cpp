@@ -1,12 +1,10 @@
 // Database files of the shapes that matter; with PLUME_FUZZ_SEED_DIR set, the reader's seed corpus.
 #include <gtest/gtest.h>
 
-#include <cstdlib>
-#include <filesystem>
 #include <map>
 
 #include "database/song_database.h"
-#include "platform/file_io.h"
+#include "platform/seed_corpus.h"
 
 namespace plume {
 namespace {
@@ -27,16 +25,11 @@ std::map<std::string, std::vector<std::uint8_t>> seedFiles() {
 }
 
 TEST(FuzzSeeds, EveryDatabaseParses) {
-    const char* seedDir = std::getenv("PLUME_FUZZ_SEED_DIR");
-    const std::filesystem::path dir = seedDir ? std::filesystem::path(seedDir) / "fuzz_database_reader" : "";
-    if (seedDir) std::filesystem::create_directories(dir);
     for (const auto& [name, bytes] : seedFiles()) {
         const DbReadResult read = parseDatabase(bytes);
         EXPECT_TRUE(read.ok()) << name;
         EXPECT_EQ(read.records.size() * kDbRecordSize + kDbHeaderSize, bytes.size()) << name;
-        if (seedDir) {
-            EXPECT_TRUE(platform::writeFileAtomically(dir / (name + ".QDB"), bytes)) << name;
-        }
+        EXPECT_TRUE(test::writeSeed("fuzz_database_reader", name + ".QDB", bytes)) << name;
     }
 }
 

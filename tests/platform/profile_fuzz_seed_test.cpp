@@ -2,17 +2,12 @@
 // they also become the profile fuzzer's seed corpus (the last byte picks the key it writes).
 #include <gtest/gtest.h>
 
-#include <cstdlib>
-#include <filesystem>
-
-#include "platform/file_io.h"
 #include "platform/profile.h"
+#include "platform/seed_corpus.h"
 #include "support/temp_dir.h"
 
 namespace plume::platform {
 namespace {
-
-namespace fs = std::filesystem;
 
 TEST(FuzzSeeds, EveryProfileShapeReadsItsRecentProject) {
     const test::TempDir dir;
@@ -30,19 +25,14 @@ TEST(FuzzSeeds, EveryProfileShapeReadsItsRecentProject) {
         {"unclosed", "File1=before any section\n[ Recent Project List \nFile1=/home/user/曲/demo.PRJ\nnot an entry\n"},
         {"twice", "[Recent Project List]\nFile1=/home/user/曲/demo.PRJ\n[Recent Project List]\nFile1=second\n"},
     };
-    const char* seedDir = std::getenv("PLUME_FUZZ_SEED_DIR");
-    const fs::path corpus = seedDir ? fs::path(seedDir) / "fuzz_profile_reader" : "";
-    if (seedDir) fs::create_directories(corpus);
     std::uint8_t pick = 0;
     for (const auto& [name, text] : seeds) {
         const MemoryProfile profile(text);
         EXPECT_EQ(profile.getString("Recent Project List", "File1", ""), "/home/user/曲/demo.PRJ") << name;
-        if (seedDir) {
-            Bytes bytes(text.begin(), text.end());
-            bytes.push_back(pick);
-            pick = std::uint8_t(pick + 0x25);
-            EXPECT_TRUE(writeFileAtomically(corpus / name, bytes)) << name;
-        }
+        Bytes bytes(text.begin(), text.end());
+        bytes.push_back(pick);
+        pick = std::uint8_t(pick + 0x25);
+        EXPECT_TRUE(test::writeSeed("fuzz_profile_reader", name, bytes)) << name;
     }
 }
 

@@ -1,16 +1,14 @@
 #include <gtest/gtest.h>
 
-#include <unistd.h>
-
 #include <bit>
 #include <cmath>
-#include <cstdlib>
 #include <filesystem>
 #include <map>
 #include <tuple>
 
 #include "platform/file_io.h"
 #include "platform/message_box.h"
+#include "platform/seed_corpus.h"
 #include "song/song_file.h"
 #include "support/song_builder.h"
 #include "support/temp_dir.h"
@@ -48,7 +46,6 @@ std::vector<Group> groupsOf(const Group& records) {
     return groups;
 }
 
-// The groups an old layout converts into.
 std::vector<Group> convertedGroups(const Bytes& file, SongInfo* info = nullptr) {
     const SongReadResult read = parsedAndRoundTripped(file);
     EXPECT_TRUE(read.ok() && read.converted);
@@ -279,17 +276,12 @@ TEST(SongFile, FuzzSeedsOfEveryLayoutParseAndRoundTrip) {
         {"layout30", test::layout30(richSong().records, info)},
         {"layout300", test::layoutBelow411(300, richSong().records, info)},
     };
-    const char* seedDir = std::getenv("PLUME_FUZZ_SEED_DIR");
-    const fs::path corpus = seedDir ? fs::path(seedDir) / "fuzz_song_reader" : "";
-    if (seedDir) fs::create_directories(corpus);
     for (const auto& [name, bytes] : seeds) {
         const SongReadResult read = parsedAndRoundTripped(bytes);
         EXPECT_TRUE(read.ok()) << name;
         EXPECT_EQ(read.converted, name.starts_with("layout") && name != "layout300") << name;
         EXPECT_EQ(read.song.records.empty(), name == "empty") << name;
-        if (seedDir) {
-            EXPECT_TRUE(platform::writeFileAtomically(corpus / (name + ".PLM"), bytes)) << name;
-        }
+        EXPECT_TRUE(test::writeSeed("fuzz_song_reader", name + ".PLM", bytes)) << name;
     }
 }
 
