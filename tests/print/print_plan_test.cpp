@@ -78,7 +78,8 @@ TEST(Pagination, ALongSongPrintsEveryLineOnceAndNoPageCouldTakeMore) {
 }
 
 TEST(Pagination, GrandStaffPagesHoldAFixedNumberOfWholeLines) {
-    const PrintSource source = sourceOf(longSong(300), true);
+    const std::vector<SongRecord> song = longSong(300);
+    const PrintSource source = sourceOf(song, true);
     const PrintPlan plan = planPrint(source, kA4At600Dpi, {20, 20, 0, 0, 2}, false);
     const int perPage = 2870 / 139;  // printable height over the printed grand-staff pitch
     ASSERT_EQ(plan.pageCount(), 15);
@@ -94,7 +95,8 @@ TEST(Pagination, GrandStaffPagesHoldAFixedNumberOfWholeLines) {
 }
 
 TEST(Pagination, AShortSongIsOnePageNumberedOne) {
-    const PrintSource source = sourceOf(longSong(3));
+    const std::vector<SongRecord> song = longSong(3);
+    const PrintSource source = sourceOf(song);
     const PrintPlan plan = planPrint(source, kA4At600Dpi, {}, false);
     ASSERT_EQ(plan.pageCount(), 1);
     const auto page = plan.page(source, 1);
@@ -108,7 +110,8 @@ TEST(Pagination, AShortSongIsOnePageNumberedOne) {
 }
 
 TEST(Pagination, TheSelectionPrintsOnlyItsLinesWithTheirNumbersInTheSong) {
-    PrintSource source = sourceOf(longSong(40));
+    const std::vector<SongRecord> song = longSong(40);
+    PrintSource source = sourceOf(song);
     source.anchor = {17, 1};
     source.cursor = {12, 0};  // the range runs backwards
     const PrintPlan plan = planPrint(source, kA4At600Dpi, {20, 20, 0, 0, 1}, true);
@@ -131,7 +134,8 @@ TEST(PrintTitle, AProjectMemberPrintsTheProjectTitle) {
     ProjectData project = ProjectData::fresh();
     project.setTitle("組曲");
     ASSERT_TRUE(project.setMemberPath(3, "/music/Suite/Part1.PLM"));
-    PrintSource source = sourceOf(longSong(1));
+    const std::vector<SongRecord> song = longSong(1);
+    PrintSource source = sourceOf(song);
     source.project = &project;
     source.path = "/music/Suite/Part1.PLM";
     EXPECT_EQ(printTitle(source), "組曲");

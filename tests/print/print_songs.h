@@ -25,5 +25,6 @@ inline PrintSource sourceOf(const std::vector<SongRecord>& song, bool grandStaff
     source.documentTitle = "song.PLM";
     return source;
 }
+PrintSource sourceOf(std::vector<SongRecord>&& song, bool grandStaff = false) = delete;
 
 }  // namespace plume::test
