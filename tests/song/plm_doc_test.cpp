@@ -20,7 +20,6 @@ const std::string kNoRoom = "データが入りません！";
 
 void loadInto(CPlmDoc& doc, std::vector<SongRecord> records) { ASSERT_TRUE(doc.load(songOf(std::move(records)))); }
 
-// A song of the given groups.
 std::vector<SongRecord> songOfGroups(std::initializer_list<std::initializer_list<SongRecord>> groups) {
     std::vector<SongRecord> song;
     for (const auto& records : groups) addGroup(song, records);
@@ -40,7 +39,6 @@ std::vector<std::size_t> groupSizes(const CPlmDoc& doc) {
     return sizes;
 }
 
-// One field of the given records.
 std::vector<int> fields(const CPlmDoc& doc, std::initializer_list<std::size_t> indices,
                         std::uint8_t (SongRecord::*field)() const) {
     std::vector<int> out;
