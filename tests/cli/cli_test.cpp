@@ -299,7 +299,7 @@ TEST_F(CurveCli, WritesInPlaceOrToOutAndDeleteIgnoresTheValues) {
     EXPECT_EQ(read(dir / "out.PLM").records, read(song_).records);
 }
 
-TEST_F(CurveCli, TheCurveIsExportedAndPlayedAsTheFormulaGives) {
+TEST_F(CurveCli, TheCurveIsExportedAsTheFormulaGives) {
     // a volume line 0 -> 100 over both notes (N = 1000 ms, a = 0.1 per ms) sampled every 50 ms
     test::outputOf(args({"--from", "0", "--to", "1", "--effect", "volume", "--function", "line", "--start", "0",
                         "--end", "100", "--step", "50"}));
@@ -324,20 +324,6 @@ TEST_F(CurveCli, TheCurveIsExportedAndPlayedAsTheFormulaGives) {
     EXPECT_EQ(second->second, 55);
     // the last step falls on the end of the range: t = 1000, the end value
     EXPECT_EQ(values.back().second, 100);
-
-    // played, the same values come 50 ms apart
-    test::outputOf({"play", song_.string(), "--events", (dir / "events.txt").string()});
-    std::ifstream events(dir / "events.txt");
-    std::vector<std::pair<double, std::string>> volume;
-    for (std::string line; std::getline(events, line);) {
-        const auto space = line.find(' ');
-        if (line.substr(space + 1, 5) == "B0 07") volume.emplace_back(std::stod(line.substr(0, space)), line.substr(space + 7));
-    }
-    ASSERT_GE(volume.size(), 3u);
-    EXPECT_EQ(volume[0].second, "05");
-    EXPECT_EQ(volume[1].second, "0A");
-    EXPECT_DOUBLE_EQ(volume[1].first - volume[0].first, 50.0);
-    EXPECT_TRUE(std::any_of(volume.begin(), volume.end(), [](const auto& v) { return v.second == "37"; }));
 }
 
 // Argument lists of every command, run in the fuzzing workspace; with PLUME_FUZZ_SEED_DIR set they
