@@ -112,27 +112,22 @@ int inkedRows(const QImage& image) {
     return rows;
 }
 
-TEST_F(RenderCommand, DrawsTheLinesFromTheFirstOneAskedForToTheEnd) {
-    const std::string png = (dir / "melody.png").string();
-    ASSERT_EQ(run({melody, "-o", png, "--width", "640"}), cli::kOk) << err.str();
-    // three treble lines of 102 pixels
-    EXPECT_EQ(out.str(), "wrote " + png + " 640x306\n");
-    const QImage all(QString::fromStdString(png));
-    EXPECT_EQ(all.size(), QSize(640, 306));
-    EXPECT_GT(inkedRows(all), 60);
-
-    ASSERT_EQ(run({melody, "-o", png, "--first-line", "2"}), cli::kOk) << err.str();
-    EXPECT_EQ(out.str(), "wrote " + png + " 800x102\n");
-    // the grand-staff setting makes every line taller
-    ASSERT_EQ(run({melody, "-o", png, "--grand-staff"}), cli::kOk) << err.str();
-    EXPECT_EQ(out.str(), "wrote " + png + " 800x445\n");
-}
-
-TEST_F(RenderCommand, AScaledImageIsTheSameLayoutEnlargedAndBadArgumentsAreRefused) {
+TEST_F(RenderCommand, DrawsTheLinesFromTheFirstOneAskedForAndScalesTheSameLayoutAndRefusesBadArguments) {
     const std::string plain = (dir / "plain.png").string(), twice = (dir / "twice.png").string();
     ASSERT_EQ(run({melody, "-o", plain, "--width", "640"}), cli::kOk) << err.str();
+    // three treble lines of 102 pixels
+    EXPECT_EQ(out.str(), "wrote " + plain + " 640x306\n");
+    const QImage a(QString::fromStdString(plain));
+    EXPECT_EQ(a.size(), QSize(640, 306));
+    EXPECT_GT(inkedRows(a), 60);
+    ASSERT_EQ(run({melody, "-o", twice, "--first-line", "2"}), cli::kOk) << err.str();
+    EXPECT_EQ(out.str(), "wrote " + twice + " 800x102\n");
+    // the grand-staff setting makes every line taller
+    ASSERT_EQ(run({melody, "-o", twice, "--grand-staff"}), cli::kOk) << err.str();
+    EXPECT_EQ(out.str(), "wrote " + twice + " 800x445\n");
+
     ASSERT_EQ(run({melody, "-o", twice, "--width", "640", "--scale", "2"}), cli::kOk);
-    const QImage a(QString::fromStdString(plain)), b(QString::fromStdString(twice));
+    const QImage b(QString::fromStdString(twice));
     ASSERT_EQ(b.size(), a.size() * 2);
     // every layout pixel becomes a 2x2 block: sampling the large image at even points gives the
     // small one back, apart from the edges of smoothed text
