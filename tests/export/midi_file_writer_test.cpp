@@ -72,15 +72,6 @@ TEST(MidiExport, Format0FileByteForByte) {
     EXPECT_EQ(hex(midi(oneQuarter(), 0, 96, true, DeviceReset::GmSystemOn)), expected);
 }
 
-TEST(MidiExport, QuarterLengthFollowsTheTimeBase) {
-    TestProject project;
-    project.songs[0] = test::notes(3, {60, 61, 62, 63});
-    // THEN at tempo 120 a quarter is 96 ticks at time base 96 and 952 (32nd = 119) at 960
-    EXPECT_EQ(test::noteOnTicks(parsed(midi(project, 1, 96)).tracks[1]), (std::vector<std::uint32_t>{0, 96, 192, 288}));
-    EXPECT_EQ(test::noteOnTicks(parsed(midi(project, 1, 960)).tracks[1]),
-              (std::vector<std::uint32_t>{0, 952, 1904, 2856}));
-}
-
 TEST(MidiExport, RhythmMemberPlaysOnChannel10Untransposed) {
     // GIVEN a melody member, a rhythm member on track 2 and a transposition of 3
     TestProject project;

@@ -16,8 +16,6 @@ Smf readSmf(const std::vector<std::uint8_t>& bytes) {
     }
     for (std::size_t t = 0; t < file.tracks.size(); ++t) {
         const SmfTrack& track = file.tracks[t];
-        smf.chunks.emplace_back(bytes.begin() + long(track.chunkOffset),
-                                bytes.begin() + long(track.chunkOffset + track.chunkSize));
         smf.tracks.push_back(track.events);
         for (const SmfEvent& e : track.events) {
             if (e.runningStatus) smf.error = "running status at tick " + std::to_string(e.tick);

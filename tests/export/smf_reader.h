@@ -18,7 +18,6 @@ struct Smf {
     int format = -1;
     int trackCount = 0;
     int division = 0;
-    std::vector<std::vector<std::uint8_t>> chunks;  // each track chunk whole, "MTrk" and length included
     std::vector<std::vector<SmfEvent>> tracks;
 };
 
