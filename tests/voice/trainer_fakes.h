@@ -12,10 +12,9 @@ namespace plume::test {
 class RecordingSounds final : public voice::FeedbackSounds {
 public:
     std::vector<std::string> played;  // every sound, in order
-    int stops = 0;
     void playToEnd(std::string_view name) override { played.emplace_back(name); }
     void start(std::string_view name) override { played.emplace_back(name); }
-    void stop() override { ++stops; }
+    void stop() override {}
     int count(std::string_view name) const { return int(std::count(played.begin(), played.end(), name)); }
 };
 

@@ -1,13 +1,11 @@
 #include <gtest/gtest.h>
 
-#include <cmath>
 #include <deque>
 
 #include "platform/clock.h"
 #include "platform/message_box.h"
 #include "platform/window_timers.h"
 #include "voice/ear_training.h"
-#include "voice/pitch_shift.h"
 #include "voice/singing_basics.h"
 #include "voice/singing_practice.h"
 #include "voice/tones.h"
@@ -411,34 +409,6 @@ TEST_F(SongPractice, PlayingSongAndVoiceFollowsBothEnds) {
     EXPECT_EQ(box.shown().back(), "Wave再生デバイスがオープンできません。");
     EXPECT_FALSE(player.playing);
     EXPECT_EQ(practice->state(), SingingPractice::State::Idle);
-}
-
-TEST_F(Trainer, PitchShiftTwoSemitonesUpMoves220HzTo246HzInTheSameLengthWithSilenceAfterTheHeadsRunOut) {
-    const test::Take take = test::takeOf({{57, 100}});  // 220 Hz for 2 s
-    std::vector<std::int16_t> shifted = take;
-    pitchShift(shifted, std::pow(2.0, 2.0 / 12.0));
-    ASSERT_EQ(shifted.size(), take.size());
-    // The detector hears B3 (246.9 Hz) wherever it listens, at the start, inside a block and across a crossfade
-    listen(shifted, 3);
-    ASSERT_EQ(detector->OpenInput(nullptr), mm::kNoError);
-    ASSERT_EQ(detector->StartRecording(2.5), 0);
-    clock.advanceMillis(2100);
-    ASSERT_GE(detector->GetInputPosition(), take.size());
-    for (std::uint32_t from : {0u, 5000u, 11025u, 30000u}) {
-        int frequency = 0;
-        EXPECT_EQ(detector->MeasureRange(from, from + 4096, frequency), 59) << from;
-        EXPECT_NEAR(frequency, 246.9, 2 * 22050.0 / 4096) << from;  // within two bins of the spectrum
-    }
-    // The leading head passes the end before the output does: the tail is silent, what precedes it is not
-    const auto lastSound = std::find_if(shifted.rbegin(), shifted.rend(), [](std::int16_t s) { return s != 0; });
-    const auto silentTail = std::size_t(lastSound - shifted.rbegin());
-    EXPECT_GT(silentTail, 100u);
-    EXPECT_LT(silentTail, kShiftBlock);
-    // A ratio of 1 gives the samples back, but for the truncation of the crossfade and the last sample
-    std::vector<std::int16_t> same = take;
-    pitchShift(same, 1.0);
-    for (std::size_t i = 0; i + 1 < same.size(); ++i) ASSERT_LE(std::abs(same[i] - take[i]), 1) << i;
-    EXPECT_EQ(same.back(), 0);
 }
 
 }  // namespace

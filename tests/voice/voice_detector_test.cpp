@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "platform/clock.h"
+#include "voice/pitch_shift.h"
 #include "voice/tones.h"
 #include "voice/voice_detector.h"
 #include "voice/wav_file_driver.h"
@@ -234,6 +235,30 @@ TEST_F(Detector, AFullSegmentTableAndALongTakeAreNeverOverrun) {
     }
     EXPECT_EQ(cut[0].note, 57);
     EXPECT_EQ(cut[4].note, 62);
+}
+
+TEST_F(Detector, PitchShiftTwoSemitonesUpMoves220HzTo246HzInTheSameLengthWithSilenceAfterTheHeadsRunOut) {
+    const Take take = takeOf({{57, 100}});  // 220 Hz for 2 s
+    Take shifted = take;
+    pitchShift(shifted, std::pow(2.0, 2.0 / 12.0));
+    ASSERT_EQ(shifted.size(), take.size());
+    // The detector hears B3 (246.9 Hz) wherever it listens, at the start, inside a block and across a crossfade
+    ASSERT_GE(record(shifted), take.size());
+    for (std::uint32_t from : {0u, 5000u, 11025u, 30000u}) {
+        int frequency = 0;
+        EXPECT_EQ(detector->MeasureRange(from, from + 4096, frequency), 59) << from;
+        EXPECT_NEAR(frequency, 246.9, 2 * 22050.0 / 4096) << from;  // within two bins of the spectrum
+    }
+    // The leading head passes the end before the output does: the tail is silent, what precedes it is not
+    const auto lastSound = std::find_if(shifted.rbegin(), shifted.rend(), [](std::int16_t s) { return s != 0; });
+    const auto silentTail = std::size_t(lastSound - shifted.rbegin());
+    EXPECT_GT(silentTail, 100u);
+    EXPECT_LT(silentTail, kShiftBlock);
+    // A ratio of 1 gives the samples back, but for the truncation of the crossfade and the last sample
+    Take same = take;
+    pitchShift(same, 1.0);
+    for (std::size_t i = 0; i + 1 < same.size(); ++i) ASSERT_LE(std::abs(same[i] - take[i]), 1) << i;
+    EXPECT_EQ(same.back(), 0);
 }
 
 TEST_F(Detector, ParametersLoadWithinTheirLimitsAndSaveAsDecimals) {

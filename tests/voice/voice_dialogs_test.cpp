@@ -214,7 +214,6 @@ TEST_F(TrainerDialogs, EarTrainingAsksPlaysTheNoteAndCountsTheAnswer) {
     EXPECT_FALSE(dialog.decideButton()->isEnabled());
     EXPECT_FALSE(dialog.noteButton('C')->isEnabled());
     QTest::mouseClick(dialog.askButton(), Qt::LeftButton);
-    EXPECT_EQ(sounds.played, Strings{"prob.wav"});
     EXPECT_FALSE(dialog.askButton()->isEnabled()) << "nothing may be pressed while the note plays";
     ASSERT_TRUE(playOut());
     EXPECT_EQ(player.noteOns(), Strings{"90 43 7F"});
@@ -225,7 +224,6 @@ TEST_F(TrainerDialogs, EarTrainingAsksPlaysTheNoteAndCountsTheAnswer) {
     QTest::mouseClick(dialog.decideButton(), Qt::LeftButton);
     EXPECT_EQ(dialog.correctLabel()->text(), "G");
     EXPECT_EQ(dialog.counters(), "1 1 100%");
-    EXPECT_EQ(sounds.played.back(), "pinpon.wav");
     // No range: the message, and nothing plays
     dialog.rangeBox(1)->setChecked(false);
     QTest::mouseClick(dialog.askButton(), Qt::LeftButton);
