@@ -41,17 +41,16 @@ public:
     }
 };
 
-// The mixer's side: what it was told; no channel is muted.
+// The mixer's side: what it was told; no channel is muted and the master is at full volume.
 class FakeMixer final : public PlayMixer {
 public:
-    std::uint8_t master = 127;
     std::int16_t shift = 0;
     std::vector<int> tempos;
     std::vector<std::string> values;  // "volume 0 100"
     std::array<int, 16> meters{};
     int meterPreparations = 0;
 
-    std::uint8_t masterVolume() const override { return master; }
+    std::uint8_t masterVolume() const override { return 127; }
     std::int16_t keyShift() const override { return shift; }
     void setTempo(int tempo) override { tempos.push_back(tempo); }
     void setChannelValue(MixerControl control, std::size_t channel, int value) override;
