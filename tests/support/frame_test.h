@@ -6,6 +6,8 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QTimer>
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -25,6 +27,16 @@ namespace plume::test {
 
 // Status bar panes.
 inline constexpr int kPaneInsert = 1, kPaneFreeLine = 2, kPaneFreeBar = 3, kPaneLine = 4, kPaneBar = 5;
+
+// Acts on the modal `Dialog` once the command that shows it runs its event loop.
+template <typename Dialog>
+void whenModal(std::function<void(Dialog&)> act) {
+    QTimer::singleShot(0, [act] {
+        auto* dialog = qobject_cast<Dialog*>(QApplication::activeModalWidget());
+        ASSERT_NE(dialog, nullptr);
+        act(*dialog);
+    });
+}
 
 class FrameTest : public ::testing::Test {
 protected:
