@@ -173,7 +173,6 @@ protected:
 };
 
 TEST_F(SongCommandsTest, TheScoreHasTheKeyboardAgainAfterEachDialog) {
-    // the first three notes selected
     CPlmView& v = focusedView();
     for (int i = 0; i < 3; ++i) QTest::keyClick(&v, Qt::Key_Right, Qt::ShiftModifier);
     for (const int id : {cmd::kTranspose, cmd::kTie, cmd::kTriplet, cmd::kKeyChange}) {
