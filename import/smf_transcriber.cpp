@@ -563,7 +563,7 @@ private:
         const bool inTuplet = (start - base) % unitAt(base) != 0;
         const std::vector<Value>& values = m_c.decomposer->values();
         for (auto v = values.rbegin(); v != values.rend(); ++v) {
-            if (inTuplet && (!v->triplet || !closesTuplet(base, start, *v))) continue;
+            if (inTuplet && (!v->triplet || !closesTuplet(base, start, *v, bound))) continue;
             for (const std::uint64_t ticks : ticksOfValue(*v, unitAt(start))) {
                 const std::uint32_t end = std::uint32_t(start + ticks);
                 if (end < release || end > bound || !fits(end)) continue;
@@ -597,10 +597,13 @@ private:
     }
 
     // True when the triplet `v` at `start` is the second or third of a tuplet of its own values that
-    // begins at the straight start `base` (a delayed note is read in a tuplet of equal values only).
-    bool closesTuplet(std::uint32_t base, std::uint32_t start, const Value& v) const {
+    // begins at the straight start `base` and the next start `bound` leaves it room to close (a
+    // delayed note is read in a tuplet of equal values only).
+    bool closesTuplet(std::uint32_t base, std::uint32_t start, const Value& v, std::uint32_t bound) const {
         const std::uint64_t plain = (32 * std::uint64_t(unitAt(base))) >> (v.type - 1), cut = 2 * plain / 3, first = cut + 2 * plain % 3;
-        return start == base + first || start == base + first + cut;
+        if (start == base + first + cut) return true;
+        // (the second: the next start is the third, or after the tuplet, or a delayed onset in between)
+        return start == base + first && (bound == start + cut || bound >= start + 2 * cut || !onGrid(base, bound));
     }
 
     // The orders of the parts of a tie of `n` 32nds without triplets; none when it has triplets.

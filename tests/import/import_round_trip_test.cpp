@@ -268,6 +268,10 @@ TEST(ImportRoundTrip, DelayedNotesComeBackAtEveryTimeBaseAndFormat) {
     addGroups(song, {playedNote(4, 58, 25, 60), playedNote(4, 59, 0, 76), playedNote(4, 60, 0, 92)});
     test::markTuplet(song, triplet, 3);
     addGroup(song, {playedNote(3, 50, 0, 100)});
+    // a late note after an eighth that could begin a tuplet whose third place a later start rules out
+    addGroup(song, {playedNote(4, 77, 0, 61), playedNote(4, 81, 0, 54), playedNote(4, 84, 0, 66)});
+    addGroup(song, {playedNote(3, 64, 37, 41)});
+    addGroup(song, {playedNote(5, 55, 0, 45), playedNote(5, 59, 0, 55)});
     test::TestProject project;
     project.songs[0] = song;
     for (const int format : {0, 1}) {
