@@ -610,7 +610,7 @@ private:
     const std::vector<std::vector<Value>>& tieOrders(std::uint32_t n) const {
         constexpr int k32nd = kWhole / 32;
         if (m_tieOrders.size() <= n) m_tieOrders.resize(n + 1);
-        if (!m_tieOrders[n]) m_tieOrders[n] = straight(int(n) * k32nd) ? partOrders(m_c.decomposer->split(int(n) * k32nd)) : std::vector<std::vector<Value>>{};
+        if (!m_tieOrders[n]) m_tieOrders[n] = straight(int(n) * k32nd) ? partOrders(m_c.decomposer->split(int(n) * k32nd), true) : std::vector<std::vector<Value>>{};
         return *m_tieOrders[n];
     }
 
@@ -1226,8 +1226,9 @@ private:
 
     // The orders to try for the parts of a tie whose last part gives its release: shortest first,
     // longest first, each with its last part halved, then any straight last part, longest first,
-    // after the fewest records for the rest (a chain of equal parts ends in one of them).
-    std::vector<std::vector<Value>> partOrders(const std::vector<Value>& parts) const {
+    // after the fewest records for the rest (a chain of equal parts ends in one of them); with
+    // `firstParts`, for a delayed note, any straight first part too.
+    std::vector<std::vector<Value>> partOrders(const std::vector<Value>& parts, bool firstParts = false) const {
         std::vector<std::vector<Value>> candidates;
         std::vector<Value> ascending(parts.rbegin(), parts.rend());
         candidates.push_back(ascending);
@@ -1249,6 +1250,19 @@ private:
             order.push_back(last);
             candidates.push_back(std::move(order));
         }
+        if (!firstParts) return candidates;
+        for (const Value& first : m_c.decomposer->values()) {
+            if (first.triplet || first.length >= length) continue;
+            for (const Value& last : m_c.decomposer->values()) {
+                const int middle = length - first.length - last.length;
+                if (last.triplet || middle < 0 || !straight(middle)) continue;
+                std::vector<Value> order{first};
+                const std::vector<Value> between = m_c.decomposer->split(middle);
+                order.insert(order.end(), between.begin(), between.end());
+                order.push_back(last);
+                candidates.push_back(std::move(order));
+            }
+        }
         return candidates;
     }
 
@@ -1257,8 +1271,9 @@ private:
     // nullopt when no order gives every release exactly.
     std::optional<std::vector<Value>> exactEnding(const std::vector<Value>& parts, int a, const std::vector<std::size_t>& active) const {
         if (parts.size() < 1 || !m_c.exact) return std::vector<Value>(parts.rbegin(), parts.rend());
-        const std::vector<std::vector<Value>> candidates = partOrders(parts);
         const std::vector<Note>& notes = m_voice.notes;
+        const bool delayedTie = std::any_of(active.begin(), active.end(), [&](std::size_t i) { return notes[i].pOn == a && late(notes[i]) != 0; });
+        const std::vector<std::vector<Value>> candidates = partOrders(parts, delayedTie);
         const std::uint32_t at = tickAt(a);
         const std::uint64_t segmentTicks = partTicks(parts, at);
         for (const std::vector<Value>& order : candidates) {

@@ -272,6 +272,12 @@ TEST(ImportRoundTrip, DelayedNotesComeBackAtEveryTimeBaseAndFormat) {
     addGroup(song, {playedNote(4, 77, 0, 61), playedNote(4, 81, 0, 54), playedNote(4, 84, 0, 66)});
     addGroup(song, {playedNote(3, 64, 37, 41)});
     addGroup(song, {playedNote(5, 55, 0, 45), playedNote(5, 59, 0, 55)});
+    // a late tie whose first part is shorter than the fewest records would begin with
+    addGroups(song, {test::rest(10), playedNote(4, 50, 0, 52)});
+    addGroup(song, {playedNote(5, 40, 0, 86, 0, mark::kDotted), playedNote(5, 44, 0, 67, 0, mark::kDotted),
+                    playedNote(5, 47, 0, 80, 0, mark::kDotted)});
+    addGroups(song, {playedNote(4, 47, 23, 54, mark::kTieBegin), playedNote(4, 47, 0, 48, mark::kTieMiddle),
+                     playedNote(3, 47, 0, 68, mark::kTieEnd), playedNote(3, 60, 0, 50)});
     test::TestProject project;
     project.songs[0] = song;
     for (const int format : {0, 1}) {
