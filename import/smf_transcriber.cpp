@@ -429,7 +429,8 @@ private:
         std::vector<std::uint32_t> starts;
         std::uint32_t straight = 0;  // the last start a whole number of 32nds after the one before
         // Whether `straight` is known to lie on the grid; not after another track's tempo change,
-        // where groups on the new clock start wherever the group over the change ends.
+        // where groups on the new clock start wherever the group over the change ends (known when a
+        // start lies on the old clock's grid past one change: where that group ended).
         bool known = true;
         auto isFixed = [&](std::uint32_t t) { return std::binary_search(fixed.begin(), fixed.end(), t); };
         auto push = [&](std::uint32_t t) {
@@ -439,9 +440,11 @@ private:
                 known = true;
                 straight = starts.back();
             }
-            const bool changed = !starts.empty() && firstChange(m_c.tempoTimeline, straight, t + 1) != m_c.tempoTimeline.end();
+            const auto change = starts.empty() ? m_c.tempoTimeline.end() : firstChange(m_c.tempoTimeline, straight, t + 1);
+            const bool changed = change != m_c.tempoTimeline.end();
+            const bool endsOver = changed && std::next(change) == changeAfter(m_c.tempoTimeline, t) && (t - straight) % unitAt(straight) == 0;
             if (starts.empty() || isFixed(t) || changed || (t - straight) % unitAt(straight) == 0) {
-                known = isFixed(t) || (known && !changed);
+                known = isFixed(t) || (known && (!changed || endsOver));
                 straight = t;
             }
             starts.push_back(t);

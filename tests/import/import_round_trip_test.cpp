@@ -185,17 +185,19 @@ test::TestProject withStrums(test::TestProject project, std::uint32_t seed) {
 
 // Generated songs with a third of their chords strummed (seeds 2-21), and with one note in twenty
 // delayed (twenty seeds that come back whole today; over seeds 2-60, 99 % of such files do in format
-// 1). Format 0 at the coarser time bases only: at the finer ones the conductor's tempo changes move
-// the clock's 32nd inside other songs' groups, where delayed notes are not all found yet.
+// 1). In format 0 the conductor's tempo changes fall inside other songs' groups: the strummed songs
+// at every time base but for three seeds that strum over such a change at the finer ones, the
+// delayed ones at the coarser time bases, where those changes seldom move the clock's 32nd.
 TEST(ImportRoundTrip, GeneratedSongsWithStrummedChordsOrDelayedNotesExportTheSameFile) {
     std::vector<test::TestProject> projects;
     for (std::uint32_t seed = 2; seed <= 21; ++seed) projects.push_back(withStrums(generatedProject(seed), seed));
     for (const std::uint32_t seed : {2u, 3u, 4u, 6u, 7u, 8u, 10u, 12u, 13u, 14u, 15u, 17u, 18u, 19u, 20u, 21u, 23u, 24u, 25u, 26u})
         projects.push_back(withDelays(generatedProject(seed), seed));
     for (std::size_t i = 0; i < projects.size(); ++i) {
+        const bool fineFormat0 = i < 20 && i != 0 && i != 6 && i != 7;
         for (const int format : {0, 1}) {
             for (const std::uint32_t timeBase : {48u, 96u, 120u, 192u, 240u, 384u, 480u, 960u}) {
-                if (format == 0 && timeBase > 192) continue;
+                if (format == 0 && timeBase > 192 && !fineFormat0) continue;
                 const RoundTrip trip = roundTrip(projects[i].view(), optionsOf(format, timeBase, i % 2 == 0, DeviceReset(i % 3)));
                 if (trip.first != trip.second)
                     ADD_FAILURE() << "project " << i << " format " << format << " time base " << timeBase << ": "
