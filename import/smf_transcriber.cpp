@@ -612,9 +612,17 @@ private:
     // The orders of the parts of a tie of `n` 32nds without triplets; none when it has triplets.
     const std::vector<std::vector<Value>>& tieOrders(std::uint32_t n) const {
         constexpr int k32nd = kWhole / 32;
+        static const std::vector<std::vector<Value>> none;
         if (m_tieOrders.size() <= n) m_tieOrders.resize(n + 1);
-        if (!m_tieOrders[n]) m_tieOrders[n] = straight(int(n) * k32nd) ? partOrders(m_c.decomposer->split(int(n) * k32nd), true) : std::vector<std::vector<Value>>{};
+        if (!m_tieOrders[n]) m_tieOrders[n] = straight(int(n) * k32nd) ? &ordersOf(int(n) * k32nd, true) : &none;
         return *m_tieOrders[n];
+    }
+
+    // partOrders of the fewest records for `length`, built once per length.
+    const std::vector<std::vector<Value>>& ordersOf(int length, bool firstParts) const {
+        std::optional<std::vector<std::vector<Value>>>& orders = m_orders[{length, firstParts}];
+        if (!orders) orders = partOrders(m_c.decomposer->split(length), firstParts);
+        return *orders;
     }
 
     // True when a group at `a` and one at `t` are the first and second, or second and third, of a
@@ -927,7 +935,7 @@ private:
             ends.push_back(notes[k].end);
             notes[k].end = next;
         }
-        const bool exact = exactEnding(m_c.decomposer->split(next - p), p, chord).has_value();
+        const bool exact = exactEnding(next - p, p, chord).has_value();
         for (std::size_t k = from; k < to; ++k) notes[k].end = ends[k - from];
         return exact;
     }
@@ -1106,7 +1114,7 @@ private:
             int pos = a;
             std::vector<Value> values = m_c.decomposer->split(b - a);
             if (std::any_of(active.begin(), active.end(), [&](std::size_t i) { return notes[i].end == b; }))
-                values = exactEnding(values, a, active).value_or(std::vector<Value>(values.rbegin(), values.rend()));
+                values = exactEnding(b - a, a, active).value_or(std::vector<Value>(values.rbegin(), values.rend()));
             else if (closed(a + 1) || closed(b - 1))
                 std::reverse(values.begin(), values.end());  // a rest or tie in or into a stretch over a change starts its last part early
             for (const Value& v : values) {
@@ -1222,7 +1230,7 @@ private:
             byEnd[n.end].push_back(i);
         }
         for (const auto& [end, held] : byEnd) {
-            if (!exactEnding(m_c.decomposer->split(end - bar), bar, held)) return false;
+            if (!exactEnding(end - bar, bar, held)) return false;
         }
         return true;
     }
@@ -1269,14 +1277,15 @@ private:
         return candidates;
     }
 
-    // The parts of a segment in which notes end: the release must fall in the last part, whose
+    // The parts of a segment of `length` in which notes end: the release must fall in the last part, whose
     // delay and gate give it (exactly, in our own files). Longest last first, then other orders;
     // nullopt when no order gives every release exactly.
-    std::optional<std::vector<Value>> exactEnding(const std::vector<Value>& parts, int a, const std::vector<std::size_t>& active) const {
+    std::optional<std::vector<Value>> exactEnding(int length, int a, const std::vector<std::size_t>& active) const {
+        const std::vector<Value> parts = m_c.decomposer->split(length);
         if (parts.size() < 1 || !m_c.exact) return std::vector<Value>(parts.rbegin(), parts.rend());
         const std::vector<Note>& notes = m_voice.notes;
         const bool delayedTie = std::any_of(active.begin(), active.end(), [&](std::size_t i) { return notes[i].pOn == a && late(notes[i]) != 0; });
-        const std::vector<std::vector<Value>> candidates = partOrders(parts, delayedTie);
+        const std::vector<std::vector<Value>>& candidates = ordersOf(length, delayedTie);
         const std::uint32_t at = tickAt(a);
         const std::uint64_t segmentTicks = partTicks(parts, at);
         for (const std::vector<Value>& order : candidates) {
@@ -1550,7 +1559,8 @@ private:
     Voice& m_voice;
     const Context& m_c;
     std::vector<std::uint32_t> m_units;  // the clock's 32nd before the first tempo change and after each
-    mutable std::vector<std::optional<std::vector<std::vector<Value>>>> m_tieOrders;  // by 32nds, built as asked
+    mutable std::vector<const std::vector<std::vector<Value>>*> m_tieOrders;  // by 32nds, built as asked
+    mutable std::map<std::pair<int, bool>, std::optional<std::vector<std::vector<Value>>>> m_orders;  // of ordersOf
     std::vector<std::pair<std::uint32_t, int>> m_anchors;
     std::vector<int> m_tripletBeats;
     std::vector<int> m_bars;
