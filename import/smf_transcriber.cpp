@@ -287,6 +287,14 @@ std::pair<std::uint8_t, std::uint8_t> tieEndPercents(std::uint64_t length, std::
 }
 
 bool tieEndExact(std::uint64_t length, std::int64_t target) {
+    // (the ticks of a delay and a gate whose percentages sum to s are those of s, or one fewer: a
+    // target that no sum up to 100 % comes near is out without the search)
+    if (length == 0) return false;
+    const auto ofSum = [&](std::int64_t sum) { return std::int64_t(length * std::uint64_t(sum) / 100); };
+    bool near = false;
+    for (std::int64_t sum = std::max<std::int64_t>(1, 100 * target / std::int64_t(length) - 1); sum <= 100 && ofSum(sum) <= target + 1; ++sum)
+        near = near || ofSum(sum) >= target;
+    if (!near) return false;
     const auto [d, g] = tieEndPercents(length, target);
     return std::int64_t(length * d / 100 + length * g / 100) == target;
 }
@@ -584,16 +592,30 @@ private:
              start + std::uint64_t(n) * unit <= bound && n <= 64 && std::uint64_t(n) * unit < release - start + 48 * unit; ++n) {
             const std::uint64_t total = std::uint64_t(n) * unit;
             if (!fits(std::uint32_t(start + total))) continue;
-            for (const std::vector<Value>& order : tieOrders(n)) {
-                const std::uint64_t first = ticksOfValue(order.front(), unit)[0], last = ticksOfValue(order.back(), unit)[0];
+            // (a first part that gives no delay skips the orders after it that begin with it; whether a
+            // last part gives every release is kept by its length)
+            std::vector<std::pair<int, bool>> lasts;
+            const TieOrders& ties = tieOrders(n);
+            for (std::size_t i = 0; i < ties.orders.size(); ++i) {
+                const std::vector<Value>& order = ties.orders[i];
+                if (order.size() < 2) continue;
+                const std::uint64_t first = ticksOfValue(order.front(), unit)[0];
+                if (!std::all_of(chord.begin(), chord.end(), [&](std::size_t k) { return delayGives(first, lateBy(m_voice.notes[k])); })) {
+                    i = ties.sameFirstUntil[i] - 1;
+                    continue;
+                }
+                const std::uint64_t last = ticksOfValue(order.back(), unit)[0];
+                if (start + total - last >= release) continue;
+                auto known = std::find_if(lasts.begin(), lasts.end(), [&](const auto& seen) { return seen.first == order.back().length; });
+                if (known == lasts.end()) {
+                    const bool gives = std::all_of(chord.begin(), chord.end(), [&](std::size_t k) {
+                        const std::int64_t target = std::int64_t(m_voice.notes[k].off) - std::int64_t(start + total - last);
+                        return target >= 1 && target <= std::int64_t(last) && tieEndExact(last, target);
+                    });
+                    known = lasts.insert(lasts.end(), {order.back().length, gives});
+                }
                 // (dotted parts of an odd clock lose their half ticks: the tie must keep its own)
-                if (order.size() < 2 || start + total - last >= release || partTicks(order, start) != total) continue;
-                const bool exact = std::all_of(chord.begin(), chord.end(), [&](std::size_t k) {
-                    const Note& note = m_voice.notes[k];
-                    const std::int64_t target = std::int64_t(note.off) - std::int64_t(start + total - last);
-                    return delayGives(first, lateBy(note)) && target >= 1 && target <= std::int64_t(last) && tieEndExact(last, target);
-                });
-                if (exact) return true;
+                if (known->second && partTicks(order, start) == total) return true;
             }
         }
         return false;
@@ -610,12 +632,24 @@ private:
     }
 
     // The orders of the parts of a tie of `n` 32nds without triplets; none when it has triplets.
-    const std::vector<std::vector<Value>>& tieOrders(std::uint32_t n) const {
+    struct TieOrders {
+        std::vector<std::vector<Value>> orders;
+        std::vector<std::size_t> sameFirstUntil;  // per order: the end of the run of orders with its first part
+    };
+    const TieOrders& tieOrders(std::uint32_t n) const {
         constexpr int k32nd = kWhole / 32;
-        static const std::vector<std::vector<Value>> none;
         if (m_tieOrders.size() <= n) m_tieOrders.resize(n + 1);
-        if (!m_tieOrders[n]) m_tieOrders[n] = straight(int(n) * k32nd) ? &ordersOf(int(n) * k32nd, true) : &none;
-        return *m_tieOrders[n];
+        std::optional<TieOrders>& ties = m_tieOrders[n];
+        if (!ties) {
+            ties.emplace();
+            if (straight(int(n) * k32nd)) ties->orders = ordersOf(int(n) * k32nd, true);
+            ties->sameFirstUntil.resize(ties->orders.size());
+            for (std::size_t i = ties->orders.size(); i-- > 0;) {
+                const bool same = i + 1 < ties->orders.size() && ties->orders[i + 1].front().length == ties->orders[i].front().length;
+                ties->sameFirstUntil[i] = same ? ties->sameFirstUntil[i + 1] : i + 1;
+            }
+        }
+        return *ties;
     }
 
     // partOrders of the fewest records for `length`, built once per length.
@@ -1559,7 +1593,7 @@ private:
     Voice& m_voice;
     const Context& m_c;
     std::vector<std::uint32_t> m_units;  // the clock's 32nd before the first tempo change and after each
-    mutable std::vector<const std::vector<std::vector<Value>>*> m_tieOrders;  // by 32nds, built as asked
+    mutable std::vector<std::optional<TieOrders>> m_tieOrders;  // by 32nds, built as asked
     mutable std::map<std::pair<int, bool>, std::optional<std::vector<std::vector<Value>>>> m_orders;  // of ordersOf
     std::vector<std::pair<std::uint32_t, int>> m_anchors;
     std::vector<int> m_tripletBeats;
