@@ -595,13 +595,13 @@ private:
             // (a first part that gives no delay skips the orders after it that begin with it; whether a
             // last part gives every release is kept by its length)
             std::vector<std::pair<int, bool>> lasts;
-            const TieOrders& ties = tieOrders(n);
-            for (std::size_t i = 0; i < ties.orders.size(); ++i) {
-                const std::vector<Value>& order = ties.orders[i];
+            const TieOrders& tied = tieOrders(n);
+            for (std::size_t i = 0; i < tied.orders.size(); ++i) {
+                const std::vector<Value>& order = tied.orders[i];
                 if (order.size() < 2) continue;
                 const std::uint64_t first = ticksOfValue(order.front(), unit)[0];
                 if (!std::all_of(chord.begin(), chord.end(), [&](std::size_t k) { return delayGives(first, lateBy(m_voice.notes[k])); })) {
-                    i = ties.sameFirstUntil[i] - 1;
+                    i = tied.sameFirstUntil[i] - 1;
                     continue;
                 }
                 const std::uint64_t last = ticksOfValue(order.back(), unit)[0];
