@@ -1300,9 +1300,10 @@ private:
             if (first.triplet || first.length >= length) continue;
             for (const Value& last : m_c.decomposer->values()) {
                 const int middle = length - first.length - last.length;
-                if (last.triplet || middle < 0 || !straight(middle)) continue;
-                std::vector<Value> order{first};
+                if (last.triplet || middle < 0 || !m_c.decomposer->whole(middle)) continue;
                 const std::vector<Value> between = m_c.decomposer->split(middle);
+                if (std::any_of(between.begin(), between.end(), [](const Value& v) { return v.triplet; })) continue;
+                std::vector<Value> order{first};
                 order.insert(order.end(), between.begin(), between.end());
                 order.push_back(last);
                 candidates.push_back(std::move(order));
