@@ -315,8 +315,6 @@ std::uint32_t unitOfTempo(std::uint32_t timeBase, int tempo) {
     return std::max<std::uint32_t>(PerformerClock::ticks(timeBase, tempo).thirtySecond(), 1);
 }
 
-// The exporter's 32nd in ticks at `tick`, under tempo changes sorted by tick (a change at the
-// tick counts).
 // The tempo changes at which the exporter's 32nd changes its ticks; the others leave every tick as it was.
 std::vector<Change> clockChanges(const std::vector<Change>& tempos, std::uint32_t timeBase, int startTempo) {
     std::vector<Change> out;
@@ -329,6 +327,8 @@ std::vector<Change> clockChanges(const std::vector<Change>& tempos, std::uint32_
     return out;
 }
 
+// The exporter's 32nd in ticks at `tick`, under tempo changes sorted by tick (a change at the
+// tick counts).
 std::uint32_t clockUnit(const std::vector<Change>& timeline, int startTempo, std::uint32_t timeBase, std::uint32_t tick) {
     const auto after = changeAfter(timeline, tick);
     return unitOfTempo(timeBase, after == timeline.begin() ? startTempo : std::prev(after)->a);
@@ -631,11 +631,11 @@ private:
         return start == base + first && (bound == start + cut || bound >= start + 2 * cut || !onGrid(base, bound));
     }
 
-    // The orders of the parts of a tie of `n` 32nds without triplets; none when it has triplets.
     struct TieOrders {
         std::vector<std::vector<Value>> orders;
         std::vector<std::size_t> sameFirstUntil;  // per order: the end of the run of orders with its first part
     };
+    // The orders of the parts of a tie of `n` 32nds without triplets; none when it has triplets.
     const TieOrders& tieOrders(std::uint32_t n) const {
         constexpr int k32nd = kWhole / 32;
         if (m_tieOrders.size() <= n) m_tieOrders.resize(n + 1);
