@@ -320,8 +320,9 @@ std::vector<Change> clockChanges(const std::vector<Change>& tempos, std::uint32_
     std::vector<Change> out;
     std::uint32_t unit = unitOfTempo(timeBase, startTempo);
     for (const Change& c : tempos) {
-        if (unitOfTempo(timeBase, c.a) == unit) continue;
-        unit = unitOfTempo(timeBase, c.a);
+        const std::uint32_t next = unitOfTempo(timeBase, c.a);
+        if (next == unit) continue;
+        unit = next;
         out.push_back(c);
     }
     return out;
@@ -476,8 +477,10 @@ private:
             const bool oneClock = firstChange(m_c.tempoTimeline, straight, t + 1) == m_c.tempoTimeline.end();
             const bool tripletFits = i + 1 == ticks.size() || isFixed(ticks[i + 1]) || onGrid(straight, ticks[i + 1]);
             const bool offGrid = (!onGrid(straight, t) && !continuesTuplet(straight, a, t)) || (!straightGrid && !tripletFits);
+            // on the triplet grid, not in a sounding chord: a triplet of its own tuplet, else maybe delayed
+            const bool tripletPlace = !offGrid && !straightGrid && oneClock && !held(before, t);
             std::optional<std::uint32_t> start;
-            if (known && (offGrid || held(before, t) || (!straightGrid && oneClock))) {
+            if (known && (offGrid || tripletPlace || held(before, t))) {
                 // Where the group must end: at the next effect or change, or onset while these notes
                 // do not all sound (else it may be delayed in their group); failing that, at the next
                 // such onset on the grid (an onset off it may be delayed in a group of its own yet).
@@ -489,8 +492,7 @@ private:
                             break;
                         }
                     }
-                    if (!offGrid && !straightGrid && oneClock && !held(before, t)) {
-                        // on the triplet grid: a triplet of its own tuplet, else maybe delayed
+                    if (tripletPlace) {
                         start = fitsOneGroup(straight, t, bound, notes->second, false)
                                     ? t
                                     : delayedStart(straight, a, t, bound, before, notes->second);
@@ -544,7 +546,7 @@ private:
         candidates.erase(std::unique(candidates.begin(), candidates.end()), candidates.end());
         // (after the second note of a tuplet begun at `straight`, its third place first: it must close)
         for (std::uint8_t type = 2; type <= 6; ++type) {
-            const std::uint64_t plain = (32 * std::uint64_t(unit)) >> (type - 1), cut = 2 * plain / 3, first = cut + 2 * plain % 3;
+            const auto [cut, first] = tripletTicks(type, unit);
             if (a == straight + first)
                 std::stable_partition(candidates.begin(), candidates.end(), [&](std::uint32_t s) { return s == a + cut; });
         }
@@ -596,8 +598,8 @@ private:
             // last part gives every release is kept by its length)
             std::vector<std::pair<int, bool>> lasts;
             const TieOrders& tied = tieOrders(n);
-            for (std::size_t i = 0; i < tied.orders.size(); ++i) {
-                const std::vector<Value>& order = tied.orders[i];
+            for (std::size_t i = 0; i < tied.orders->size(); ++i) {
+                const std::vector<Value>& order = (*tied.orders)[i];
                 if (order.size() < 2) continue;
                 const std::uint64_t first = ticksOfValue(order.front(), unit)[0];
                 if (!std::all_of(chord.begin(), chord.end(), [&](std::size_t k) { return delayGives(first, lateBy(m_voice.notes[k])); })) {
@@ -625,27 +627,29 @@ private:
     // begins at the straight start `base` and the next start `bound` leaves it room to close (a
     // delayed note is read in a tuplet of equal values only).
     bool closesTuplet(std::uint32_t base, std::uint32_t start, const Value& v, std::uint32_t bound) const {
-        const std::uint64_t plain = (32 * std::uint64_t(unitAt(base))) >> (v.type - 1), cut = 2 * plain / 3, first = cut + 2 * plain % 3;
+        const auto [cut, first] = tripletTicks(v.type, unitAt(base));
         if (start == base + first + cut) return true;
         // (the second: the next start is the third, or after the tuplet, or a delayed onset in between)
         return start == base + first && (bound == start + cut || bound >= start + 2 * cut || !onGrid(base, bound));
     }
 
     struct TieOrders {
-        std::vector<std::vector<Value>> orders;
+        const std::vector<std::vector<Value>>* orders = nullptr;
         std::vector<std::size_t> sameFirstUntil;  // per order: the end of the run of orders with its first part
     };
     // The orders of the parts of a tie of `n` 32nds without triplets; none when it has triplets.
     const TieOrders& tieOrders(std::uint32_t n) const {
         constexpr int k32nd = kWhole / 32;
         if (m_tieOrders.size() <= n) m_tieOrders.resize(n + 1);
+        static const std::vector<std::vector<Value>> none;
         std::optional<TieOrders>& ties = m_tieOrders[n];
         if (!ties) {
             ties.emplace();
-            if (straight(int(n) * k32nd)) ties->orders = ordersOf(int(n) * k32nd, true);
-            ties->sameFirstUntil.resize(ties->orders.size());
-            for (std::size_t i = ties->orders.size(); i-- > 0;) {
-                const bool same = i + 1 < ties->orders.size() && ties->orders[i + 1].front().length == ties->orders[i].front().length;
+            ties->orders = straight(int(n) * k32nd) ? &ordersOf(int(n) * k32nd, true) : &none;
+            const std::vector<std::vector<Value>>& orders = *ties->orders;
+            ties->sameFirstUntil.resize(orders.size());
+            for (std::size_t i = orders.size(); i-- > 0;) {
+                const bool same = i + 1 < orders.size() && orders[i + 1].front().length == orders[i].front().length;
                 ties->sameFirstUntil[i] = same ? ties->sameFirstUntil[i + 1] : i + 1;
             }
         }
@@ -659,13 +663,19 @@ private:
         return *orders;
     }
 
+    // A triplet of `type` in ticks: {cut, first}; the first of a tuplet takes its remainder of 0-2 ticks.
+    static std::array<std::uint64_t, 2> tripletTicks(std::uint8_t type, std::uint64_t unit) {
+        const std::uint64_t plain = (32 * unit) >> (type - 1);
+        return {2 * plain / 3, 2 * plain / 3 + 2 * plain % 3};
+    }
+
     // True when a group at `a` and one at `t` are the first and second, or second and third, of a
     // tuplet of one value that starts at the straight start `straight` (its first value takes the
     // tuplet's remainder, so the later ones lie a tick or two after the triplet grid).
     bool continuesTuplet(std::uint32_t straight, std::uint32_t a, std::uint32_t t) const {
         const std::uint64_t unit = unitAt(straight);
         for (std::uint8_t type = 2; type <= 6; ++type) {
-            const std::uint64_t plain = (32 * unit) >> (type - 1), cut = 2 * plain / 3, first = cut + 2 * plain % 3;
+            const auto [cut, first] = tripletTicks(type, unit);
             if ((a == straight && t - a == first) || (a == straight + first && t - a == cut)) return true;
         }
         return false;
@@ -938,8 +948,8 @@ private:
         return {ticks, ticks};
     }
     static std::array<std::uint64_t, 2> ticksOfValue(const Value& v, std::uint64_t unit) {
+        if (v.triplet) return tripletTicks(v.type, unit);
         const std::uint64_t plain = (32 * unit) >> (v.type - 1);
-        if (v.triplet) return {2 * plain / 3, 2 * plain / 3 + 2 * plain % 3};
         const std::uint64_t dotted = v.dots & mark::kDoubleDotted ? plain * 7 / 4 : v.dots & mark::kDotted ? plain * 3 / 2 : plain;
         return {dotted, dotted};
     }
@@ -1829,6 +1839,7 @@ private:
         };
         std::vector<Change> tempos = later(m_tempos);
         std::stable_sort(tempos.begin(), tempos.end(), [](const Change& a, const Change& b) { return a.tick < b.tick; });
+        const std::vector<Change> clocks = clockChanges(tempos, m_file.division, m_music.tempo);
         const bool exact = m_header.has_value();
         const Decomposer decomposer(valueTable(exact || m_options.triplets, exact));
         struct Transcribed {
@@ -1856,7 +1867,7 @@ private:
             // Our exporter writes only the conductor's signatures: elsewhere they fall between groups.
             c.signaturesAreGroups = !exact || v->conductor;
             // The exporter's clock: shared by every track in format 0, the conductor's own in format 1.
-            if (exact && (m_file.format == 0 || v->conductor)) c.tempoTimeline = clockChanges(tempos, c.timeBase, c.startTempo);
+            if (exact && (m_file.format == 0 || v->conductor)) c.tempoTimeline = clocks;
             if (exact && m_file.format == 1 && v->track < int(m_trackEnds.size())) v->endTick = m_trackEnds[std::size_t(v->track)];
             if (exact && m_file.format == 0) v->endTick = m_trackEnds.empty() ? 0 : m_trackEnds[0];
             for (const auto& [track, lyric] : m_lyrics) {
