@@ -546,9 +546,9 @@ private:
         candidates.erase(std::unique(candidates.begin(), candidates.end()), candidates.end());
         // (after the second note of a tuplet begun at `straight`, its third place first: it must close)
         for (std::uint8_t type = 2; type <= 6; ++type) {
-            const auto [cut, first] = tripletTicks(type, unit);
-            if (a == straight + first)
-                std::stable_partition(candidates.begin(), candidates.end(), [&](std::uint32_t s) { return s == a + cut; });
+            const std::array<std::uint64_t, 2> ticks = tripletTicks(type, unit);  // {cut, first}
+            if (a == straight + ticks[1])
+                std::stable_partition(candidates.begin(), candidates.end(), [&](std::uint32_t s) { return s == a + ticks[0]; });
         }
         // (the latest sixteen: a group found further back is rare, and failing searches are many)
         if (candidates.size() > 17) candidates.resize(17);
