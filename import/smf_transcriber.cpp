@@ -3,11 +3,13 @@
 #include <algorithm>
 #include <array>
 #include <cmath>
+#include <deque>
 #include <limits>
 #include <map>
 #include <numeric>
 #include <optional>
 #include <tuple>
+#include <unordered_map>
 
 #include "play/performer.h"
 #include "song/song_timing.h"
@@ -133,19 +135,12 @@ public:
             }
         }
     }
-    // Longest first; a remainder no length covers is left out (less than a 32nd triplet).
-    std::vector<Value> split(int length) const {
-        std::vector<Value> out;
-        const int limit = int(m_cost.size()) - 1;
-        while (length > limit) {
-            out.push_back(m_values[wholeIndex()]);
-            length -= kWhole;
-        }
-        while (length > 0 && m_cost[std::size_t(length)] == kUnreachable) --length;
-        for (int l = length; l > 0; l -= m_values[std::size_t(m_pick[std::size_t(l)])].length)
-            out.push_back(m_values[std::size_t(m_pick[std::size_t(l)])]);
-        std::stable_sort(out.begin(), out.end(), [](const Value& a, const Value& b) { return a.length > b.length; });
-        return out;
+    // Longest first; a remainder no length covers is left out (less than a 32nd triplet). Built
+    // once per length: the transcription asks for the same lengths many times over.
+    const std::vector<Value>& split(int length) const {
+        auto [known, added] = m_splits.try_emplace(length);
+        if (added) known->second = splitOnce(length);
+        return known->second;
     }
     const std::vector<Value>& values() const { return m_values; }
     // The value of exactly `length`, or null.
@@ -168,8 +163,101 @@ public:
         return kWhole * 64;
     }
 
+    // True when the length is written without triplets.
+    bool straight(int length) const {
+        if (!whole(length)) return false;
+        const std::vector<Value>& parts = split(length);
+        return std::none_of(parts.begin(), parts.end(), [](const Value& v) { return v.triplet; });
+    }
+
+    struct TieOrders {
+        const std::vector<std::vector<Value>>* orders = nullptr;
+        std::vector<std::size_t> sameFirstUntil;  // per order: the end of the run of orders with its first part
+    };
+    // The orders of the parts of a tie of `n` 32nds without triplets; none when it has triplets.
+    const TieOrders& tieOrders(std::uint32_t n) const {
+        constexpr int k32nd = kWhole / 32;
+        if (m_tieOrders.size() <= n) m_tieOrders.resize(n + 1);
+        static const std::vector<std::vector<Value>> none;
+        std::optional<TieOrders>& ties = m_tieOrders[n];
+        if (!ties) {
+            ties.emplace();
+            ties->orders = straight(int(n) * k32nd) ? &orders(int(n) * k32nd, true) : &none;
+            const std::vector<std::vector<Value>>& list = *ties->orders;
+            ties->sameFirstUntil.resize(list.size());
+            for (std::size_t i = list.size(); i-- > 0;) {
+                const bool same = i + 1 < list.size() && list[i + 1].front().length == list[i].front().length;
+                ties->sameFirstUntil[i] = same ? ties->sameFirstUntil[i + 1] : i + 1;
+            }
+        }
+        return *ties;
+    }
+
+    // partOrders of the fewest records for `length`, built once per length.
+    const std::vector<std::vector<Value>>& orders(int length, bool firstParts) const {
+        auto [known, added] = m_orders.try_emplace({length, firstParts});
+        if (added) known->second = partOrders(split(length), firstParts);
+        return known->second;
+    }
+
 private:
     static constexpr int kUnreachable = std::numeric_limits<int>::max();
+    // The orders to try for the parts of a tie whose last part gives its release: shortest first,
+    // longest first, each with its last part halved, then any straight last part, longest first,
+    // after the fewest records for the rest (a chain of equal parts ends in one of them); with
+    // `firstParts`, for a delayed note, any straight first part too.
+    std::vector<std::vector<Value>> partOrders(const std::vector<Value>& parts, bool firstParts) const {
+        std::vector<std::vector<Value>> candidates;
+        std::vector<Value> ascending(parts.rbegin(), parts.rend());
+        candidates.push_back(ascending);
+        candidates.push_back(parts);
+        for (const std::vector<Value>& order : std::vector<std::vector<Value>>{ascending, parts}) {
+            const Value& last = order.back();
+            if (last.dots != 0 || last.triplet || last.type >= 6) continue;
+            std::vector<Value> halves(order.begin(), order.end() - 1);
+            const Value half{last.length / 2, std::uint8_t(last.type + 1), 0, false};
+            halves.push_back(half);
+            halves.push_back(half);
+            candidates.push_back(halves);
+        }
+        const int length = std::accumulate(parts.begin(), parts.end(), 0, [](int sum, const Value& v) { return sum + v.length; });
+        for (const Value& last : values()) {
+            if (last.triplet || last.length >= length || !whole(length - last.length)) continue;
+            std::vector<Value> order = split(length - last.length);
+            if (std::any_of(order.begin(), order.end(), [](const Value& v) { return v.triplet; })) continue;
+            order.push_back(last);
+            candidates.push_back(std::move(order));
+        }
+        if (!firstParts) return candidates;
+        for (const Value& first : values()) {
+            if (first.triplet || first.length >= length) continue;
+            for (const Value& last : values()) {
+                const int middle = length - first.length - last.length;
+                if (last.triplet || middle < 0 || !whole(middle)) continue;
+                const std::vector<Value>& between = split(middle);
+                if (std::any_of(between.begin(), between.end(), [](const Value& v) { return v.triplet; })) continue;
+                std::vector<Value> order{first};
+                order.insert(order.end(), between.begin(), between.end());
+                order.push_back(last);
+                candidates.push_back(std::move(order));
+            }
+        }
+        return candidates;
+    }
+
+    std::vector<Value> splitOnce(int length) const {
+        std::vector<Value> out;
+        const int limit = int(m_cost.size()) - 1;
+        while (length > limit) {
+            out.push_back(m_values[wholeIndex()]);
+            length -= kWhole;
+        }
+        while (length > 0 && m_cost[std::size_t(length)] == kUnreachable) --length;
+        for (int l = length; l > 0; l -= m_values[std::size_t(m_pick[std::size_t(l)])].length)
+            out.push_back(m_values[std::size_t(m_pick[std::size_t(l)])]);
+        std::stable_sort(out.begin(), out.end(), [](const Value& a, const Value& b) { return a.length > b.length; });
+        return out;
+    }
     std::size_t wholeIndex() const {
         for (std::size_t i = 0; i < m_values.size(); ++i) {
             if (m_values[i].length == kWhole) return i;
@@ -180,6 +268,9 @@ private:
     std::vector<int> m_index;  // value index by length
     std::vector<int> m_cost;
     std::vector<int> m_pick;
+    mutable std::unordered_map<int, std::vector<Value>> m_splits;
+    mutable std::map<std::pair<int, bool>, std::vector<std::vector<Value>>> m_orders;
+    mutable std::deque<std::optional<TieOrders>> m_tieOrders;  // by 32nds; a deque keeps references
 };
 
 std::uint8_t keyNumberOf(int sharps) {
@@ -484,6 +575,7 @@ private:
                 // Where the group must end: at the next effect or change, or onset while these notes
                 // do not all sound (else it may be delayed in their group); failing that, at the next
                 // such onset on the grid (an onset off it may be delayed in a group of its own yet).
+                std::optional<std::uint32_t> tried;
                 for (const bool onTheGrid : {false, true}) {
                     std::uint32_t bound = std::numeric_limits<std::uint32_t>::max();
                     for (std::size_t j = i + 1; j < ticks.size(); ++j) {
@@ -492,6 +584,8 @@ private:
                             break;
                         }
                     }
+                    if (tried == bound) break;  // (the same search again)
+                    tried = bound;
                     if (tripletPlace) {
                         start = fitsOneGroup(straight, t, bound, notes->second, false)
                                     ? t
@@ -574,10 +668,15 @@ private:
         auto fits = [&](std::uint32_t end) { return onGrid(base, end) && (!boundStarts || onGrid(end, bound)); };
         // A group off the straight grid is a triplet inside its tuplet.
         const bool inTuplet = (start - base) % unitAt(base) != 0;
+        const std::uint32_t unit = unitAt(start);
         const std::vector<Value>& values = m_c.decomposer->values();
-        for (auto v = values.rbegin(); v != values.rend(); ++v) {
-            if (inTuplet && (!v->triplet || !closesTuplet(base, start, *v, bound))) continue;
-            for (const std::uint64_t ticks : ticksOfValue(*v, unitAt(start))) {
+        const std::vector<std::array<std::uint64_t, 2>>& valueTicks = valueTicksOf(unit);
+        for (std::size_t i = 0; i < values.size(); ++i) {
+            const Value& v = values[values.size() - 1 - i];
+            if (inTuplet && (!v.triplet || !closesTuplet(base, start, v, bound))) continue;
+            const std::array<std::uint64_t, 2>& both = valueTicks[i];
+            for (std::size_t which = 0; which < (both[1] == both[0] ? 1u : 2u); ++which) {
+                const std::uint64_t ticks = both[which];
                 const std::uint32_t end = std::uint32_t(start + ticks);
                 if (end < release || end > bound || !fits(end)) continue;
                 const bool exact = std::all_of(chord.begin(), chord.end(), [&](std::size_t k) {
@@ -588,7 +687,6 @@ private:
         }
         // Ties: whole 32nds, their parts in the orders a tie's ending is looked for in.
         if (!ties || inTuplet) return false;
-        const std::uint32_t unit = unitAt(start);
         // (no part is longer than a dotted whole, and the release falls in the last)
         for (std::uint32_t n = (release - start + unit - 1) / unit;
              start + std::uint64_t(n) * unit <= bound && n <= 64 && std::uint64_t(n) * unit < release - start + 48 * unit; ++n) {
@@ -596,8 +694,9 @@ private:
             if (!fits(std::uint32_t(start + total))) continue;
             // (a first part that gives no delay skips the orders after it that begin with it; whether a
             // last part gives every release is kept by its length)
-            std::vector<std::pair<int, bool>> lasts;
-            const TieOrders& tied = tieOrders(n);
+            std::array<std::pair<int, bool>, 32> lasts;  // (straight parts: fewer lengths than that)
+            std::size_t lastCount = 0;
+            const Decomposer::TieOrders& tied = m_c.decomposer->tieOrders(n);
             for (std::size_t i = 0; i < tied.orders->size(); ++i) {
                 const std::vector<Value>& order = (*tied.orders)[i];
                 if (order.size() < 2) continue;
@@ -608,19 +707,31 @@ private:
                 }
                 const std::uint64_t last = ticksOfValue(order.back(), unit)[0];
                 if (start + total - last >= release) continue;
-                auto known = std::find_if(lasts.begin(), lasts.end(), [&](const auto& seen) { return seen.first == order.back().length; });
-                if (known == lasts.end()) {
-                    const bool gives = std::all_of(chord.begin(), chord.end(), [&](std::size_t k) {
+                const auto known = std::find_if(lasts.begin(), lasts.begin() + lastCount,
+                                                [&](const auto& seen) { return seen.first == order.back().length; });
+                bool gives = known != lasts.begin() + lastCount && known->second;
+                if (known == lasts.begin() + lastCount) {
+                    gives = std::all_of(chord.begin(), chord.end(), [&](std::size_t k) {
                         const std::int64_t target = std::int64_t(m_voice.notes[k].off) - std::int64_t(start + total - last);
                         return target >= 1 && target <= std::int64_t(last) && tieEndExact(last, target);
                     });
-                    known = lasts.insert(lasts.end(), {order.back().length, gives});
+                    if (lastCount < lasts.size()) lasts[lastCount++] = {order.back().length, gives};
                 }
                 // (dotted parts of an odd clock lose their half ticks: the tie must keep its own)
-                if (known->second && partTicks(order, start) == total) return true;
+                if (gives && partTicks(order, start) == total) return true;
             }
         }
         return false;
+    }
+
+    // ticksOfValue of every value, longest first, at the clock's 32nd `unit`; built once per unit.
+    const std::vector<std::array<std::uint64_t, 2>>& valueTicksOf(std::uint32_t unit) const {
+        auto [known, added] = m_valueTicks.try_emplace(unit);
+        if (added) {
+            const std::vector<Value>& values = m_c.decomposer->values();
+            for (auto v = values.rbegin(); v != values.rend(); ++v) known->second.push_back(ticksOfValue(*v, unit));
+        }
+        return known->second;
     }
 
     // True when the triplet `v` at `start` is the second or third of a tuplet of its own values that
@@ -631,36 +742,6 @@ private:
         if (start == base + first + cut) return true;
         // (the second: the next start is the third, or after the tuplet, or a delayed onset in between)
         return start == base + first && (bound == start + cut || bound >= start + 2 * cut || !onGrid(base, bound));
-    }
-
-    struct TieOrders {
-        const std::vector<std::vector<Value>>* orders = nullptr;
-        std::vector<std::size_t> sameFirstUntil;  // per order: the end of the run of orders with its first part
-    };
-    // The orders of the parts of a tie of `n` 32nds without triplets; none when it has triplets.
-    const TieOrders& tieOrders(std::uint32_t n) const {
-        constexpr int k32nd = kWhole / 32;
-        if (m_tieOrders.size() <= n) m_tieOrders.resize(n + 1);
-        static const std::vector<std::vector<Value>> none;
-        std::optional<TieOrders>& ties = m_tieOrders[n];
-        if (!ties) {
-            ties.emplace();
-            ties->orders = straight(int(n) * k32nd) ? &ordersOf(int(n) * k32nd, true) : &none;
-            const std::vector<std::vector<Value>>& orders = *ties->orders;
-            ties->sameFirstUntil.resize(orders.size());
-            for (std::size_t i = orders.size(); i-- > 0;) {
-                const bool same = i + 1 < orders.size() && orders[i + 1].front().length == orders[i].front().length;
-                ties->sameFirstUntil[i] = same ? ties->sameFirstUntil[i + 1] : i + 1;
-            }
-        }
-        return *ties;
-    }
-
-    // partOrders of the fewest records for `length`, built once per length.
-    const std::vector<std::vector<Value>>& ordersOf(int length, bool firstParts) const {
-        std::optional<std::vector<std::vector<Value>>>& orders = m_orders[{length, firstParts}];
-        if (!orders) orders = partOrders(m_c.decomposer->split(length), firstParts);
-        return *orders;
     }
 
     // A triplet of `type` in ticks: {cut, first}; the first of a tuplet takes its remainder of 0-2 ticks.
@@ -969,7 +1050,7 @@ private:
     // last part of the tie gives every release exactly (in its own tempo).
     bool tiesExactlyTo(int next, std::vector<Note>& notes, std::size_t from, std::size_t to) const {
         const int p = notes[from].pOn;
-        if (!m_c.exact || !straight(next - p)) return false;
+        if (!m_c.exact || !m_c.decomposer->straight(next - p)) return false;
         const auto fixed = std::upper_bound(m_fixed.begin(), m_fixed.end(), p);
         if (fixed != m_fixed.end() && *fixed < next) return false;
         std::vector<std::size_t> chord;
@@ -995,7 +1076,7 @@ private:
         // in a format 0 track that another song ends.
         const bool restAfter = next != kNoEnd && (next != m_endPos || m_c.endsTrack);
         for (int end = p + (int(std::ceil(sound)) + k32nd - 1) / k32nd * k32nd; end <= limit; end += k32nd) {
-            if (restAfter && end != next && !straight(next - end)) continue;
+            if (restAfter && end != next && !m_c.decomposer->straight(next - end)) continue;
             if (pastChange(end)) continue;
             if (tiesExactlyTo(end, notes, from, to)) return end;
         }
@@ -1226,13 +1307,6 @@ private:
         return sum;
     }
 
-    // True when the length is written without triplets.
-    bool straight(int length) const {
-        if (!m_c.decomposer->whole(length)) return false;
-        const std::vector<Value> parts = m_c.decomposer->split(length);
-        return std::none_of(parts.begin(), parts.end(), [](const Value& v) { return v.triplet; });
-    }
-
     // True inside a stretch of groups over which another track's tempo change falls: a bar line
     // there would start a part on the new clock.
     bool closed(int pos) const { return closedStretch(pos) != nullptr; }
@@ -1268,7 +1342,7 @@ private:
             const Note& n = m_voice.notes[i];
             // Every bar line of a note held for minutes (a lost note-off) would split it whole again.
             if (n.end - n.pOn > kLongestExactTie) return false;
-            if (n.rawOff < bar + 0.5 || !straight(bar - n.pOn) || !straight(n.end - bar)) return false;
+            if (n.rawOff < bar + 0.5 || !m_c.decomposer->straight(bar - n.pOn) || !m_c.decomposer->straight(n.end - bar)) return false;
             // A part starting after another track's tempo change would count on the new clock.
             if (changesClock(n.on, tickAt(n.end))) return false;
             byEnd[n.end].push_back(i);
@@ -1279,60 +1353,28 @@ private:
         return true;
     }
 
-    // The orders to try for the parts of a tie whose last part gives its release: shortest first,
-    // longest first, each with its last part halved, then any straight last part, longest first,
-    // after the fewest records for the rest (a chain of equal parts ends in one of them); with
-    // `firstParts`, for a delayed note, any straight first part too.
-    std::vector<std::vector<Value>> partOrders(const std::vector<Value>& parts, bool firstParts = false) const {
-        std::vector<std::vector<Value>> candidates;
-        std::vector<Value> ascending(parts.rbegin(), parts.rend());
-        candidates.push_back(ascending);
-        candidates.push_back(parts);
-        for (const std::vector<Value>& order : std::vector<std::vector<Value>>{ascending, parts}) {
-            const Value& last = order.back();
-            if (last.dots != 0 || last.triplet || last.type >= 6) continue;
-            std::vector<Value> halves(order.begin(), order.end() - 1);
-            const Value half{last.length / 2, std::uint8_t(last.type + 1), 0, false};
-            halves.push_back(half);
-            halves.push_back(half);
-            candidates.push_back(halves);
-        }
-        const int length = std::accumulate(parts.begin(), parts.end(), 0, [](int sum, const Value& v) { return sum + v.length; });
-        for (const Value& last : m_c.decomposer->values()) {
-            if (last.triplet || last.length >= length || !m_c.decomposer->whole(length - last.length)) continue;
-            std::vector<Value> order = m_c.decomposer->split(length - last.length);
-            if (std::any_of(order.begin(), order.end(), [](const Value& v) { return v.triplet; })) continue;
-            order.push_back(last);
-            candidates.push_back(std::move(order));
-        }
-        if (!firstParts) return candidates;
-        for (const Value& first : m_c.decomposer->values()) {
-            if (first.triplet || first.length >= length) continue;
-            for (const Value& last : m_c.decomposer->values()) {
-                const int middle = length - first.length - last.length;
-                if (last.triplet || middle < 0 || !m_c.decomposer->whole(middle)) continue;
-                const std::vector<Value> between = m_c.decomposer->split(middle);
-                if (std::any_of(between.begin(), between.end(), [](const Value& v) { return v.triplet; })) continue;
-                std::vector<Value> order{first};
-                order.insert(order.end(), between.begin(), between.end());
-                order.push_back(last);
-                candidates.push_back(std::move(order));
-            }
-        }
-        return candidates;
-    }
-
     // The parts of a segment of `length` in which notes end: the release must fall in the last part, whose
     // delay and gate give it (exactly, in our own files). Longest last first, then other orders;
     // nullopt when no order gives every release exactly.
     std::optional<std::vector<Value>> exactEnding(int length, int a, const std::vector<std::size_t>& active) const {
-        const std::vector<Value> parts = m_c.decomposer->split(length);
+        const std::vector<Value>& parts = m_c.decomposer->split(length);
         if (parts.size() < 1 || !m_c.exact) return std::vector<Value>(parts.rbegin(), parts.rend());
         const std::vector<Note>& notes = m_voice.notes;
         const bool delayedTie = std::any_of(active.begin(), active.end(), [&](std::size_t i) { return notes[i].pOn == a && late(notes[i]) != 0; });
-        const std::vector<std::vector<Value>>& candidates = ordersOf(length, delayedTie);
+        const std::vector<std::vector<Value>>& candidates = m_c.decomposer->orders(length, delayedTie);
         const std::uint32_t at = tickAt(a);
         const std::uint64_t segmentTicks = partTicks(parts, at);
+        // (the orders end in few last parts: the tick of each last start is looked up once)
+        std::array<std::pair<int, std::uint32_t>, 32> lastStarts;
+        std::size_t lastCount = 0;
+        auto tickOfLast = [&](int pos) {
+            for (std::size_t i = 0; i < lastCount; ++i) {
+                if (lastStarts[i].first == pos) return lastStarts[i].second;
+            }
+            const std::uint32_t tick = tickAt(pos);
+            if (lastCount < lastStarts.size()) lastStarts[lastCount++] = {pos, tick};
+            return tick;
+        };
         for (const std::vector<Value>& order : candidates) {
             // Dotted parts of an odd clock lose their half ticks: the segment must keep its own.
             if (partTicks(order, at) != segmentTicks) continue;
@@ -1342,7 +1384,7 @@ private:
                 onNewClock = pastChange(start);
             if (onNewClock) continue;
             const int lastStart = a + std::accumulate(order.begin(), order.end() - 1, 0, [](int sum, const Value& v) { return sum + v.length; });
-            const std::uint32_t startTick = tickAt(lastStart);
+            const std::uint32_t startTick = tickOfLast(lastStart);
             bool fits = true;
             for (std::size_t i : active) {
                 const Note& n = notes[i];
@@ -1409,7 +1451,7 @@ private:
         const int close = 3 * shortest - before;
         const auto value = std::find_if(m_c.decomposer->values().begin(), m_c.decomposer->values().end(),
                                         [&](const Value& v) { return v.triplet && v.length == close; });
-        if (close <= 0 || value == m_c.decomposer->values().end() || !straight(last.value.length - close)) return false;
+        if (close <= 0 || value == m_c.decomposer->values().end() || !m_c.decomposer->straight(last.value.length - close)) return false;
         std::vector<Piece> rests;
         int pos = last.pos + close;
         for (const Value& v : m_c.decomposer->split(last.value.length - close)) {
@@ -1604,8 +1646,7 @@ private:
     Voice& m_voice;
     const Context& m_c;
     std::vector<std::uint32_t> m_units;  // the clock's 32nd before the first tempo change and after each
-    mutable std::vector<std::optional<TieOrders>> m_tieOrders;  // by 32nds, built as asked
-    mutable std::map<std::pair<int, bool>, std::optional<std::vector<std::vector<Value>>>> m_orders;  // of ordersOf
+    mutable std::unordered_map<std::uint32_t, std::vector<std::array<std::uint64_t, 2>>> m_valueTicks;  // of valueTicksOf
     std::vector<std::pair<std::uint32_t, int>> m_anchors;
     std::vector<int> m_tripletBeats;
     std::vector<int> m_bars;
