@@ -14,12 +14,7 @@
 namespace plume {
 namespace {
 
-using test::addGroup;
-using test::curvePiece;
-using test::effectValue;
-using test::playedNote;
-using test::programChange;
-using test::rest;
+using namespace test;
 using Lines = std::vector<std::string>;
 
 // Remembers every message as "unit text".
