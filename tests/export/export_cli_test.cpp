@@ -66,21 +66,6 @@ TEST_F(ExportCli, OptionsOnlyOneCommandKnowsAreRefusedAndExportMidiFollowsTheDef
     EXPECT_EQ(test::noteOnTicks(smf.tracks[0]), (std::vector<std::uint32_t>{1, 1, 481}));
 }
 
-TEST_F(ExportCli, ExportMldBesideTheProjectOrWhereToldLeavingAMissingMemberOut) {
-    CliRun r = run({"export-mld", prj});
-    EXPECT_EQ(std::make_pair(r.status, r.err), std::make_pair(0, std::string())) << r.err;
-    const platform::Bytes file = platform::readFile(dir / "song.mld").value_or(platform::Bytes{});
-    ASSERT_GT(file.size(), 13u);
-    EXPECT_EQ(std::string(file.begin(), file.begin() + 4), "melo");
-    EXPECT_EQ(file[12], 3);  // melody, filler, drums
-    // GIVEN a member that has gone THEN it is reported and left out
-    fs::remove(dir / "drums.PLM");
-    r = run({"export-mld", prj, "-o", (dir / "x.mld").string()});
-    EXPECT_EQ(r.status, 0);
-    EXPECT_NE(r.err.find("ファイルがありません。"), std::string::npos) << r.err;
-    EXPECT_EQ(platform::readFile(dir / "x.mld").value_or(platform::Bytes(13))[12], 1);
-}
-
 class NothingOpen : public OpenDocumentLookup {
 public:
     const CPlmDoc* findOpenDocument(const fs::path&) const override { return nullptr; }

