@@ -248,7 +248,8 @@ protected:
             }
         }
         EXPECT_EQ(endOfFile, 1);
-        for (const auto& [id, times] : down) EXPECT_TRUE(times.empty()) << "note-on never released, key " << std::get<2>(id);
+        for (const auto& [id, times] : down)
+            EXPECT_TRUE(times.empty()) << "note-on never released, key " << std::get<2>(id);
         std::sort(notes.begin(), notes.end());
         return notes;
     }
@@ -260,7 +261,8 @@ TestProject knownSong() {
     auto& song = project.songs[0];
     song = test::groups({playedNote(3, 60, 0, 75), playedNote(4, 62, 50, 50), test::rest(9),
                          playedNote(3, 64, 0, 100, 0, mark::kDotted), playedNote(4, 65, 0, 100),
-                         playedNote(4, 67, 0, 100), playedNote(4, 69, 0, 100), playedNote(2, 71, 0, 80, mark::kTieBegin),
+                         playedNote(4, 67, 0, 100), playedNote(4, 69, 0, 100),
+                         playedNote(2, 71, 0, 80, mark::kTieBegin),
                          playedNote(3, 71, 0, 50, mark::kTieEnd)});
     test::markTuplet(song, {4, 5, 6}, 3);
     addGroup(song, {playedNote(3, 60, 0, 50), playedNote(3, 64, 0, 50), playedNote(3, 67, 0, 50)});

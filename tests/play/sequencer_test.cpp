@@ -308,7 +308,8 @@ TEST(MidiOutput, MixerChangesWhilePlayingReachTheNextMessages) {
 }
 
 TEST(MidiOutput, TempoEffectsAndSongValuesAreReportedToTheWindow) {
-    std::vector<SongRecord> song = group({note(3, 60), effectValue(effect::kVolume, 70), effectValue(effect::kPan, 10)});
+    std::vector<SongRecord> song =
+        group({note(3, 60), effectValue(effect::kVolume, 70), effectValue(effect::kPan, 10)});
     addGroup(song, {note(3, 62), effectValue(effect::kTempo, 90), effectValue(effect::kReverb, 40),
                     effectValue(effect::kChorus, 20)});
     addGroup(song, {note(3, 64)});
