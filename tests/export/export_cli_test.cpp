@@ -7,6 +7,7 @@
 #include "platform/file_io.h"
 #include "platform/message_box.h"
 #include "play/performer_songs.h"
+#include "play/play_fixture.h"
 #include "song/project.h"
 #include "song/song_file.h"
 #include "support/song_builder.h"
@@ -66,24 +67,19 @@ TEST_F(ExportCli, OptionsOnlyOneCommandKnowsAreRefusedAndExportMidiFollowsTheDef
     EXPECT_EQ(test::noteOnTicks(smf.tracks[0]), (std::vector<std::uint32_t>{1, 1, 481}));
 }
 
-class NothingOpen : public OpenDocumentLookup {
-public:
-    const CPlmDoc* findOpenDocument(const fs::path&) const override { return nullptr; }
-};
-
 TEST_F(ExportCli, MembersLoadWithTheProjectsSettingsOrNotAtAllWithoutMemory) {
     const ProjectReadResult read = readProject(prj);
     ASSERT_TRUE(read.ok());
     platform::ScriptedMessageBox box;
     PlaySlots slots;
     ExportProject project;
-    ASSERT_TRUE(loadExportProject(read.data, NothingOpen{}, slots, 4, project));
+    ASSERT_TRUE(loadExportProject(read.data, test::FakeHost{}, slots, 4, project));
     EXPECT_EQ(std::make_tuple(project.title, project.tracks[0].records.size(), project.transposition),
               std::make_tuple("cli", 2u, 4));
     EXPECT_TRUE(!project.tracks[1].used() && project.tracks[2].info.isRhythm());
     // WHEN a member's buffer cannot be had THEN "メモリー不足" follows the loader's message
     const RecordAllocator none = [](std::size_t) { return std::unique_ptr<std::vector<SongRecord>>(); };
-    EXPECT_FALSE(loadExportProject(read.data, NothingOpen{}, slots, 0, project, none));
+    EXPECT_FALSE(loadExportProject(read.data, test::FakeHost{}, slots, 0, project, none));
     EXPECT_EQ(box.shown(), (std::vector<std::string>{"Truck1:メモリーが確保できません。", "メモリー不足"}));
     EXPECT_FALSE(slots[0].used());
 }

@@ -1,11 +1,11 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
-#include <map>
 
 #include "platform/file_io.h"
 #include "platform/message_box.h"
 #include "play/member_loader.h"
+#include "play/play_fixture.h"
 #include "song/plm_doc.h"
 #include "song/project.h"
 #include "support/song_builder.h"
@@ -15,14 +15,6 @@ namespace plume {
 namespace {
 
 namespace fs = std::filesystem;
-
-struct Lookup : OpenDocumentLookup {
-    std::map<fs::path, const CPlmDoc*> documents;
-    const CPlmDoc* findOpenDocument(const fs::path& path) const override {
-        const auto it = documents.find(path);
-        return it == documents.end() ? nullptr : it->second;
-    }
-};
 
 RecordAllocator failingAllocator() {
     return [](std::size_t) { return std::unique_ptr<std::vector<SongRecord>>(); };
@@ -77,9 +69,9 @@ TEST_F(MemberLoader, ProjectMembersComeFromOpenDocumentsOrFiles) {
     CPlmDoc open;
     ASSERT_TRUE(open.load(songWithTempo(100)));
     CPlmDoc empty;
-    Lookup lookup;
-    lookup.documents[dir / "open.PLM"] = &open;
-    lookup.documents[dir / "empty.PLM"] = &empty;
+    test::FakeHost lookup;
+    lookup.open[dir / "open.PLM"] = &open;
+    lookup.open[dir / "empty.PLM"] = &empty;
     ProjectData project = ProjectData::fresh();
     project.setMemberPath(0, dir / "open.PLM");
     project.setMemberPath(1, dir / "empty.PLM");
