@@ -34,11 +34,10 @@ TEST_F(FileIo, AtomicWriteReplacesAndAFailedOneKeepsThePreviousFile) {
 
 TEST_F(FileIo, AWriteRemovesOnlyItsTargetsTemporariesOfWritersThatAreGone) {
     // GIVEN leftovers: one of a writer that no longer runs, one of this process, one of another target
-    const auto touch = [](const fs::path& p) { ASSERT_TRUE(writeFileAtomically(p, Bytes{0})); };
     const std::string self = std::to_string(::getpid());
-    touch(dir / "song.PLM.plume-4194303-0.tmp");
-    touch(dir / ("song.PLM.plume-" + self + "-99.tmp"));
-    touch(dir / "other.PLM.plume-4194303-0.tmp");
+    dir.write("song.PLM.plume-4194303-0.tmp", Bytes{0});
+    dir.write("song.PLM.plume-" + self + "-99.tmp", Bytes{0});
+    dir.write("other.PLM.plume-4194303-0.tmp", Bytes{0});
     // WHEN the song is written THEN only the dead writer's file of the song is gone
     ASSERT_TRUE(writeFileAtomically(dir / "song.PLM", Bytes{1}));
     EXPECT_FALSE(fs::exists(dir / "song.PLM.plume-4194303-0.tmp"));

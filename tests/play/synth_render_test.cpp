@@ -9,6 +9,7 @@
 #include "platform/file_io.h"
 #include "play/devices/fluidsynth_out.h"
 #include "play/devices/system_devices.h"
+#include "play/play_fixture.h"
 #include "song/song_file.h"
 #include "support/song_builder.h"
 #include "support/temp_dir.h"
@@ -88,10 +89,7 @@ TEST(BuiltInSynth, RendersEachMessageAtItsOwnTime) {
 
 // Renders one note of `program` in `bank` through `plume-cli play` with the installed fonts.
 std::optional<Wav> renderProgram(const test::TempDir& folder, std::uint8_t bank, std::uint8_t program) {
-    SongInfo info = SongInfo::defaults();
-    info.setInitialModule(1);  // SC-55: bank select is sent
-    info.setInitialBank(bank);
-    info.setInitialProgram(program);
+    const SongInfo info = test::infoWith(120, 1, bank, program);  // SC-55: bank select is sent
     const fs::path in = folder / ("bank" + std::to_string(bank) + ".PLM");
     const fs::path out = folder / ("bank" + std::to_string(bank) + ".wav");
     if (!writeSong(in, test::songOf(test::notes(2, {60}), info))) return std::nullopt;
