@@ -19,7 +19,6 @@ TEST(Profile, SectionsAndKeysIgnoreCaseAndEntriesKeepTheirPlace) {
     // THEN section and key names match in any case, and spaces around values do not count
     EXPECT_EQ(profile.getString("midi config", "DEVICE", "x"), "3");
     EXPECT_EQ(profile.getString("MIDI CONFIG", "interrupt", "x"), "1");
-    EXPECT_EQ(profile.getString("Draw", "Missing", "fallback"), "fallback");
     EXPECT_EQ(profile.getString("Nowhere", "Zoom", "fallback"), "fallback");
 
     // WHEN a key is rewritten, one added to a section, and a new section written
