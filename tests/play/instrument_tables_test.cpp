@@ -72,11 +72,6 @@ TEST(InstrumentTables, TitleNamesTheInitialInstrument) {
     EXPECT_EQ(documentTitle("", songInfo(false, kGm, 0, 40, kGm)), "Untitled - Violin");
     // A rhythm song names the drum set of byte 8 on the module of byte 9
     EXPECT_EQ(documentTitle("song.plm", songInfo(true, kGm, 0, 25, kSc88)), "song.plm - TR-808/909");
-    const std::pair<SongInfo, const char*> titles[] = {{songInfo(false, kSc55, 8, 0, kSc55), "Piano 1w"},
-                                                       {songInfo(true, kSc55, 0, 17, kSc55), ""},
-                                                       {songInfo(false, 4, 0, 0, kSc55), "---"},
-                                                       {songInfo(true, kSc55, 0, 0, 7), "---"}};
-    for (const auto& [info, title] : titles) EXPECT_EQ(instrumentTitle(info), title) << title;
 }
 
 TEST(MelodyInstrumentSelection, OpensOnTheCurrentTone) {
