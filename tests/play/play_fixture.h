@@ -68,9 +68,9 @@ public:
 };
 
 struct PlayRig {
-    // Without `deviceOpens` the default device cannot be opened; `playMixer` replaces the fake mixer.
+    // `playMixer` replaces the fake mixer.
     explicit PlayRig(PlaySettings settings = {},
-                     PlaybackEngine::ClockMode mode = PlaybackEngine::ClockMode::Simulated, bool deviceOpens = true,
+                     PlaybackEngine::ClockMode mode = PlaybackEngine::ClockMode::Simulated,
                      PlayMixer* playMixer = nullptr);
 
     Sequencer& sequencer() { return engine.sequencer(); }
