@@ -70,7 +70,6 @@ TEST_F(Trainer, EarTrainingComparesPitchClassesSoSharpSpellingsOfNaturalsCount) 
     EXPECT_EQ(ear.question(), 65);
     EXPECT_EQ(sounds.played, Strings{"prob.wav"});
     EXPECT_EQ(ear.state(), EarTraining::State::Playing);
-    EXPECT_FALSE(ear.askEnabled());
     player.end();
     EXPECT_EQ(ear.state(), EarTraining::State::Waiting);
     EXPECT_FALSE(ear.sharpEnabled()) << "# needs 派生音";
@@ -108,9 +107,6 @@ TEST_F(Trainer, EarTrainingCheersAfterThreeWrongAnswersAndEveryRightAnswerRestar
 TEST_F(Trainer, EarTrainingDrawsFromTheTickedRangesAndRepeatsAWaitingQuestion) {
     EarTraining ear(player, sounds, numbers({13, 5, 7, 1}));
     ear.setRange(1, false);
-    EXPECT_FALSE(ear.ask());
-    EXPECT_EQ(box.shown(), Strings{"音域を指定して下さい。"});
-    EXPECT_TRUE(player.plays.empty());
     // Black keys with 派生音; the base is the second of the ticked boxes (72 and 48): 13 % 12 + 48
     ear.setRange(0, true);
     ear.setRange(2, true);
