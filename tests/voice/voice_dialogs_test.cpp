@@ -43,10 +43,11 @@ protected:
     }
 };
 
-TEST_F(VoiceDialogs, DeviceDialogFallsBackToWaveMapper) {
+TEST_F(VoiceDialogs, DeviceDialogFallsBackToWaveMapperAndFindsARenumberedDeviceByName) {
     WavFileDriver driver({}, clock, "Mic");
     app.writeInt("WAV Config", "WavInDevice", 3);
-    app.writeInt("WAV Config", "WavOutDevice", 0);
+    app.writeInt("WAV Config", "WavOutDevice", 1);
+    app.writeString("WAV Config", "WavOutDeviceName", "Mic");
     WaveDeviceDialog dialog(nullptr, driver);
     EXPECT_EQ(dialog.inputList()->currentText(), "Wave Mapper");
     EXPECT_EQ(dialog.outputList()->currentText(), "Mic");

@@ -185,9 +185,8 @@ TEST(VokatoPlayback, TheCopiedRangeKeepsNotesAndRestsAndGoesBesideTheTakeUnlessB
     const VokatoPlay both = vokatoPlay(take.records(), melody, copied, melody, true);
     ASSERT_EQ(both.play.channels.size(), 2u);
     EXPECT_EQ(both.play.tempo, 90);
-    EXPECT_EQ(both.play.channels[0].index, 0u);
-    EXPECT_EQ(both.play.channels[1].index, 1u);
-    EXPECT_EQ(both.play.channels[1].count, 4u);
+    EXPECT_EQ(std::make_tuple(both.play.channels[0].index, both.play.channels[1].index, both.play.channels[1].count),
+              std::make_tuple(0u, 1u, 4u));
     EXPECT_EQ(vokatoPlay(take.records(), melody, copied, rhythm, true).play.channels[1].index, 9u);
     EXPECT_EQ(vokatoPlay(take.records(), melody, copied, melody, false).play.channels.size(), 1u);
     const VokatoPlay clash = vokatoPlay(take.records(), rhythm, copied, rhythm, true);
