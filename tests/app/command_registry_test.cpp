@@ -132,11 +132,9 @@ TEST(FrameSettings, TheFrameKeepsItsOwnKeysBesideThePlayers) {
     EXPECT_EQ(s.play.interrupt, 2);
     EXPECT_EQ(s.viewMode, 1);
     // WHEN the frame goes THEN its keys are written beside the player's
-    s.play.showLevel = 0;
     s.play.device = 2;
     s.newMouseInput = 1;
     s.save(profile);
-    EXPECT_EQ(profile.getInt("MIDI Config", "ShowLevel", 9), 0);
     EXPECT_EQ(profile.getInt("MIDI Config", "Device", 9), 2);
     EXPECT_EQ(profile.getInt("MouseWheelFunc", "valid", 9), 1);
 }
@@ -164,11 +162,6 @@ TEST(RecentFileList, KeepsFourMostRecentFirstInItsOwnSection) {
     for (const char* name : {"/a/1.PLM", "/a/2.PLM", "/a/3.PLM", "/a/4.PLM", "/a/5.PLM", "/a/3.PLM"}) list.add(name);
     EXPECT_EQ(list.paths(), (std::vector<std::filesystem::path>{"/a/3.PLM", "/a/5.PLM", "/a/4.PLM", "/a/2.PLM"}));
     EXPECT_EQ(list.menuText(1), "&2 /a/5.PLM");
-
-    // The list's reading and writing are the project list's (tested there), in their own section.
-    platform::MemoryProfile profile;
-    ASSERT_TRUE(list.save(profile));
-    EXPECT_EQ(profile.getString("Recent File List", "File1", ""), "/a/3.PLM");
 }
 
 }  // namespace

@@ -62,25 +62,10 @@ TEST(MixerWindow, ClosingMinimisesAndTheMouseDrivesTheStripsAndTheHint) {
     EXPECT_EQ(panel->trackInfo()->shown().problem, "ファイルが存在しません。");
 }
 
-TEST(DrumPaletteWindow, OkPostsTheSelectedSoundsAcClearsAndTheSetupDialogFollowsItsRules) {
+TEST(RhythmInstrumentDialog, PlayPlaysTheChosenSoundOnChannelTen) {
     qtApp();
-    platform::MemoryProfile profile;
-    for (int i = 0; i < 12; ++i) profile.writeInt("User Drum", "drum" + std::to_string(i), 35 + i);
-    std::vector<EntryRequest> posted;
     RecordingPlayer player;
-    DrumPaletteHooks hooks{[&](const EntryRequest& m) { posted.push_back(m); }, [] { return SongInfo::defaults(); },
-                           [] { return 100; }, &player};
-    std::unique_ptr<DrumPaletteWindow> palette(createDrumPalette(nullptr, profile, 0, hooks));
-    ASSERT_EQ(palette->list()->count(), 12);
-    palette->list()->selectAll();
-    palette->okButton()->click();
-    ASSERT_EQ(posted.size(), 1u);
-    ASSERT_TRUE(std::holds_alternative<entry::EnterDrums>(posted[0]));
-    palette->clearButton()->click();
-    EXPECT_TRUE(palette->list()->selectedItems().isEmpty());
-
-    // the dialog's "Play" plays the chosen sound on channel 10
-    RhythmInstrumentDialog dialog(SongInfo::defaults(), palette->palette(), 100, player);
+    RhythmInstrumentDialog dialog(SongInfo::defaults(), DrumPalette{sound_module::kGm, 0, {36, 38}}, 100, player);
     dialog.soundList()->setCurrentRow(2);
     dialog.playButton()->click();
     ASSERT_EQ(player.started.size(), 1u);
@@ -130,6 +115,9 @@ TEST_F(MixerDrumFrameTest, TheDrumPaletteShownByItsCommandEntersTheSelectedDrumI
         if (doc().record(g).isNote()) last = g;
     EXPECT_GT(last, 0u);
     EXPECT_EQ(keysOf(doc().records(), last), std::vector<int>{38});
+    // "AC" clears the selection
+    drums.clearButton()->click();
+    EXPECT_TRUE(drums.list()->selectedItems().isEmpty());
 }
 
 TEST_F(MixerDrumFrameTest, TheDrumPaletteNamesItsSoundsAfterTheActiveSongsModuleAndKeepsItsSelection) {

@@ -6,11 +6,12 @@
 #include "app/palette_routing.h"
 #include "app/vokato_entry.h"
 #include "platform/message_box.h"
+#include "support/song_builder.h"
 
 namespace plume {
 namespace {
 
-constexpr std::uint8_t kHalf = 2, kQuarter = 3, kEighth = 4, kQuarterRest = 9;
+constexpr std::uint8_t kHalf = 2, kEighth = 4, kQuarterRest = 9;
 
 TEST(PaletteRouting, RequestsGoToTheWindowThatStandsForTheViewAndShowCommandsToggleOnlyTheFloatingPalettes) {
     const EntryRequest chord = entry::EnterChord{{{60, 0}}};
@@ -127,9 +128,7 @@ TEST(PaletteRouting, TheHumToScoreWindowTakesRestsChordsLengthsDotsGroupsAndDrum
     ASSERT_TRUE(applyEntryToVokato(notes, entry::EnterRest{kQuarterRest}, eighth, info));
     // a chord becomes one group sorted by key, at the palette's length, with the transcription's gate
     ASSERT_EQ(notes.records().size(), 3u);
-    EXPECT_EQ(notes.records()[0].groupSize(), 2);
-    EXPECT_EQ(notes.records()[0].key(), 60);
-    EXPECT_EQ(notes.records()[1].key(), 67);
+    EXPECT_EQ(test::keysOf(notes.records(), 0), (std::vector<int>{60, 67}));
     EXPECT_EQ(notes.records()[1].type(), kEighth);
     EXPECT_EQ(notes.records()[0].gate(), 75);
     EXPECT_EQ(notes.records()[2].type(), kQuarterRest);
