@@ -104,14 +104,10 @@ TEST(CommandRegistry, EditCommandsFollowTheRangeTheClipboardAndTheUndoRing) {
     b.expect(s, {}, {cmd::kCheckAll});
 }
 
-TEST(CommandRegistry, TogglesPaneTextsAndTheCloseRule) {
+// The check marks of the toggles are shown by the main window's and the palettes' tests.
+TEST(CommandRegistry, ACommandWithoutCheckRulePaneTextsAndTheCloseRule) {
     const BoundRegistry b;
-    FrameState toggles{.repeat = true, .showLevel = false, .lyricBarShown = true, .palettes = {}};
-    toggles.palettes.toggle(cmd::kChordPalette);
-    EXPECT_EQ(b.registry.checked(cmd::kRepeat, toggles), true);
-    EXPECT_EQ(b.registry.checked(cmd::kChordPalette, toggles), true);
-    EXPECT_EQ(b.registry.checked(cmd::kNotePalette, toggles), false);
-    EXPECT_EQ(b.registry.checked(cmd::kFileOpen, toggles), std::nullopt);
+    EXPECT_EQ(b.registry.checked(cmd::kFileOpen, FrameState{}), std::nullopt);
 
     EXPECT_EQ((std::vector{linePaneText(7), linePaneText(1234), linePaneText(-1), barPaneText(12)}),
               (std::vector<std::string>{"  7行", "1234行", "", " 12小節"}));
