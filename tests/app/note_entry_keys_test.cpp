@@ -92,13 +92,10 @@ TEST_F(EntryKeysTest, ALetterOpensTheNumericInputBarWhichEntersAChord) {
     QTest::keyClick(bar.notesField(), Qt::Key_Return);
     EXPECT_EQ(bar.notesField()->selectedText().toStdString(), "x");
     EXPECT_EQ(doc().recordCount(), 7u);
-    // Shift+Space at the end of the note field hides the bar, and so does Escape
+    // Shift+Space at the end of the note field hides the bar (Escape: the next test)
     bar.notesField()->setText("c");
     bar.notesField()->end(false);
     QTest::keyClick(bar.notesField(), Qt::Key_Space, Qt::ShiftModifier);
-    EXPECT_FALSE(bar.isVisible());
-    bar.openWith(QStringLiteral("c"));
-    QTest::keyClick(bar.notesField(), Qt::Key_Escape);
     EXPECT_FALSE(bar.isVisible());
 }
 

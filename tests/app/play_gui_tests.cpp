@@ -4,7 +4,6 @@
 
 #include <QAbstractButton>
 #include <QCheckBox>
-#include <QComboBox>
 #include <QLabel>
 #include <QListWidget>
 #include <QPushButton>
@@ -190,10 +189,8 @@ TEST_F(PlayGuiTest, ADeviceThatCannotOpenShowsTheMessageAndTheFrameStaysStopped)
 TEST_F(PlayGuiTest, TheSettingDialogsChangeWhatTheNextPlaySends) {
     startWith("melody.PLM");
 
-    // "MIDIデバイス" with no port: "MIDI Mapper" only; the master volume is turned off
+    // "MIDIデバイス" with no port: "MIDI Mapper" only (the device choices' test); the master volume is turned off
     whenModal<DeviceDialog>([](DeviceDialog& dialog) {
-        ASSERT_EQ(dialog.deviceList()->count(), 1);
-        EXPECT_EQ(text(dialog.deviceList()->currentText()), "MIDI Mapper");
         EXPECT_TRUE(dialog.mainVolumeBox()->isChecked());
         dialog.mainVolumeBox()->setChecked(false);
         dialog.accept();
