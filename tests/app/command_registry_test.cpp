@@ -142,7 +142,6 @@ TEST(StartupOptions, OptionsAreIgnoredAndTheLastFileCounts) {
     // an absolute path is no option, though it starts with "/t"
     const StartupOptions path = parseStartupOptions({"/tmp/a.PLM"});
     EXPECT_EQ(path.song, std::filesystem::path("/tmp/a.PLM"));
-    EXPECT_EQ(parseStartupOptions({}).song, std::nullopt);
     // a project file is reopened instead of opened as a song
     const StartupOptions project = parseStartupOptions({"-t", "demo/demo.prj"});
     EXPECT_EQ(project.project, std::filesystem::path("demo/demo.prj"));
