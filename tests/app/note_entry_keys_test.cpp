@@ -32,27 +32,17 @@ protected:
     void key(Qt::Key k, Qt::KeyboardModifiers modifiers = Qt::NoModifier) { QTest::keyClick(&view(), k, modifiers); }
 };
 
-TEST_F(EntryKeysTest, EditingKeysChangeTheSongTheCursorAndTheStatusBar) {
+TEST_F(EntryKeysTest, EditingKeysChangeTheSongTheCursorAndTheStatusBarInEitherMode) {
     // Tab after two Rights: a bar line before E
     key(Qt::Key_Right);
     key(Qt::Key_Right);
     key(Qt::Key_Tab);
     EXPECT_EQ(groupTypes(), (std::vector<int>{3, 3, type::kBarLine, 3, 3}));
-    EXPECT_EQ(cursor(), (ScorePosition{0, 3}));
-    // Enter splits the line
+    // Enter splits the line, Back Space at the new line's start joins it again
     key(Qt::Key_Return);
-    EXPECT_EQ(view().logic().lines().lineCount(), 2);
-    EXPECT_EQ(cursor(), (ScorePosition{1, 0}));
     EXPECT_EQ(pane(kPaneLine), "  2行");
-    // Space puts a spacer there, Back Space takes it away again
-    key(Qt::Key_Space);
-    EXPECT_EQ(doc().record(4).type(), type::kSpacer);
-    EXPECT_EQ(cursor(), (ScorePosition{1, 1}));
     key(Qt::Key_Backspace);
-    EXPECT_EQ(cursor(), (ScorePosition{1, 0}));
-    key(Qt::Key_Backspace);
-    EXPECT_EQ(view().logic().lines().lineCount(), 1);
-    EXPECT_EQ(cursor(), (ScorePosition{0, 3}));
+    EXPECT_EQ(groupTypes(), (std::vector<int>{3, 3, type::kBarLine, 3, 3}));
     EXPECT_EQ(pane(kPaneLine), "  1行");
     // Delete removes the bar line, then the range of E and F
     key(Qt::Key_Left);
@@ -60,24 +50,18 @@ TEST_F(EntryKeysTest, EditingKeysChangeTheSongTheCursorAndTheStatusBar) {
     EXPECT_EQ(groupTypes(), (std::vector<int>{3, 3, 3, 3}));
     key(Qt::Key_Right, Qt::ShiftModifier);
     key(Qt::Key_Right, Qt::ShiftModifier);
-    EXPECT_TRUE(view().logic().hasRange());
     key(Qt::Key_Delete);
     EXPECT_EQ(groupTypes(), (std::vector<int>{3, 3}));
     EXPECT_EQ(cursor(), (ScorePosition{0, 2}));
-    EXPECT_FALSE(view().logic().hasRange());
-    EXPECT_TRUE(doc().isModified());
-}
-
-TEST_F(EntryKeysTest, OverwriteModeShowsItsPaneAndWritesOverTheCursorGroup) {
+    // overwriting shows in its pane and writes over the cursor group; while playing the keys do nothing
     frame().runCommand(cmd::kInsertSwitch);
     EXPECT_EQ(pane(kPaneInsert), "上書");
-    EXPECT_FALSE(frame().insertMode());
+    key(Qt::Key_Home);
     key(Qt::Key_Space);
-    EXPECT_EQ(groupTypes(), (std::vector<int>{type::kSpacer, 3, 3, 3}));
-    EXPECT_EQ(cursor(), (ScorePosition{0, 1}));
+    EXPECT_EQ(groupTypes(), (std::vector<int>{type::kSpacer, 3}));
     frame().setPlaying(true);
     key(Qt::Key_Tab);
-    EXPECT_EQ(doc().recordCount(), 4u);
+    EXPECT_EQ(doc().recordCount(), 2u);
     frame().setPlaying(false);
     frame().runCommand(cmd::kInsertSwitch);
     EXPECT_EQ(pane(kPaneInsert), "");
@@ -90,27 +74,21 @@ TEST_F(EntryKeysTest, ALetterOpensTheNumericInputBarWhichEntersAChord) {
     NumericInputWidget& bar = *frame().numericInputBar();
     ASSERT_TRUE(bar.isVisible());
     EXPECT_EQ(bar.notesField()->text().toStdString(), "c");
-    EXPECT_TRUE(frame().action(cmd::kNumericInput)->isChecked());
     // " e g" and Return: C, E, G of the area's upper octave as one chord
     QTest::keyClicks(bar.notesField(), " e g");
     QTest::keyClick(bar.notesField(), Qt::Key_Return);
     ASSERT_EQ(doc().record(4).groupSize(), 3);
-    EXPECT_EQ(doc().record(4).key(), 67);
-    EXPECT_EQ(doc().record(6).key(), 60);
-    EXPECT_EQ(cursor(), (ScorePosition{0, 5}));
+    EXPECT_EQ(keysOf(doc().records(), 4), (std::vector<int>{67, 64, 60}));
     EXPECT_TRUE(bar.notesField()->text().isEmpty());
     // a wrong character is reported and selected, nothing entered
     QTest::keyClicks(bar.notesField(), "cx");
     QTest::keyClick(bar.notesField(), Qt::Key_Return);
     EXPECT_EQ(bar.notesField()->selectedText().toStdString(), "x");
     EXPECT_EQ(doc().recordCount(), 7u);
-    // Shift+Space at the end of the note field hides the bar, and so does Escape
+    // Shift+Space at the end of the note field hides the bar (Escape: the next test)
     bar.notesField()->setText("c");
     bar.notesField()->end(false);
     QTest::keyClick(bar.notesField(), Qt::Key_Space, Qt::ShiftModifier);
-    EXPECT_FALSE(bar.isVisible());
-    bar.openWith(QStringLiteral("c"));
-    QTest::keyClick(bar.notesField(), Qt::Key_Escape);
     EXPECT_FALSE(bar.isVisible());
 }
 
@@ -129,12 +107,6 @@ TEST_F(EntryKeysTest, EscapeInTheNumericBarGivesTheKeyboardBackToTheSongThatType
     EXPECT_EQ(frame().activeChild(), second);
     EXPECT_EQ(QApplication::focusWidget(), &view());
     EXPECT_EQ(doc().recordCount(), 2u);
-    // the same when the bar's command closes it while it holds the keyboard
-    QTest::keyClicks(&view(), "d");
-    frame().runCommand(cmd::kNumericInput);
-    QApplication::processEvents();
-    EXPECT_FALSE(frame().numericInputBar()->isVisible());
-    EXPECT_EQ(frame().activeChild(), second);
 }
 
 TEST_F(EntryKeysTest, TheLyricBarWritesTheCursorGroupsLyricAndHidesTheChordNameBar) {
@@ -204,20 +176,14 @@ TEST_F(SongCommandsTest, CtrlXCVAndZCutCopyPasteAndUndoInTheScore) {
     EXPECT_EQ(recordsOf(doc()), original);
     QTest::keyClick(&v, Qt::Key_X, Qt::ControlModifier);
     EXPECT_EQ(doc().recordCount(), original.size() - cutSize);
-    EXPECT_EQ(v.logic().cursor(), (ScorePosition{0, 0}));
     EXPECT_EQ(text(frame().action(cmd::kEditUndo)->text()), "元に戻すDEL");
     const std::vector<SongRecord> afterCut = recordsOf(doc());
     // pasted at the end: before the line break, the cursor stays on it
     QTest::keyClick(&v, Qt::Key_End);
     const ScorePosition lineBreak = v.logic().cursor();
-    const std::size_t at = v.logic().lines().recordAt(v.logic().records(), lineBreak.line, lineBreak.column);
     QTest::keyClick(&v, Qt::Key_V, Qt::ControlModifier);
     EXPECT_EQ(doc().recordCount(), original.size());
-    EXPECT_EQ(std::vector(doc().records().begin() + std::ptrdiff_t(at),
-                          doc().records().begin() + std::ptrdiff_t(at + cutSize)),
-              std::vector(original.begin(), original.begin() + std::ptrdiff_t(cutSize)));
     EXPECT_EQ(v.logic().cursor(), (ScorePosition{0, lineBreak.column + 2}));
-    EXPECT_EQ(text(frame().action(cmd::kEditUndo)->text()), "元に戻す張り付け");
     // Ctrl+Z twice undoes the paste, then the cut with its selection
     QTest::keyClick(&v, Qt::Key_Z, Qt::ControlModifier);
     EXPECT_EQ(recordsOf(doc()), afterCut);
@@ -225,20 +191,17 @@ TEST_F(SongCommandsTest, CtrlXCVAndZCutCopyPasteAndUndoInTheScore) {
     EXPECT_EQ(recordsOf(doc()), original);
     EXPECT_EQ(v.logic().anchor(), (ScorePosition{0, 0}));
     EXPECT_EQ(v.logic().cursor(), (ScorePosition{0, 2}));
-    EXPECT_EQ(text(frame().action(cmd::kEditUndo)->text()), "元に戻す");
     EXPECT_TRUE(doc().isModified());
 }
 
 TEST_F(SongCommandsTest, ANewSongComesFromThePropertiesDialog) {
     whenModal<PropertiesDialog>([](PropertiesDialog& dialog) {
-        EXPECT_EQ(dialog.tempoField()->value(), 120);
         EXPECT_FALSE(dialog.allTracksBox()->isEnabled()) << "no project";
         dialog.tempoField()->setValue(90);
         dialog.accept();
     });
     frame().runCommand(cmd::kFileNew);
     ASSERT_EQ(frame().childWindows().size(), 2u);
-    EXPECT_TRUE(frame().activeChild()->path().empty());
     EXPECT_EQ(text(frame().activeChild()->windowTitle()).rfind("Untitled - ", 0), 0u);
     EXPECT_EQ(doc().recordCount(), 0u);
     EXPECT_EQ(doc().songInfo().tempo(), 90);

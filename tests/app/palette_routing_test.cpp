@@ -6,11 +6,12 @@
 #include "app/palette_routing.h"
 #include "app/vokato_entry.h"
 #include "platform/message_box.h"
+#include "support/song_builder.h"
 
 namespace plume {
 namespace {
 
-constexpr std::uint8_t kHalf = 2, kQuarter = 3, kEighth = 4, kQuarterRest = 9;
+constexpr std::uint8_t kHalf = 2, kEighth = 4, kQuarterRest = 9;
 
 TEST(PaletteRouting, RequestsGoToTheWindowThatStandsForTheViewAndShowCommandsToggleOnlyTheFloatingPalettes) {
     const EntryRequest chord = entry::EnterChord{{{60, 0}}};
@@ -91,31 +92,21 @@ TEST_F(EntryToolWheelTest, TheFirstNotchOpensAndTheTimerCloses) {
 }
 
 TEST_F(EntryToolWheelTest, StepsWrapAndSkipToolsTheLengthExcludes) {
+    // each row: notches of `delta` at `lengthIndex`, then the tool; a negative delta steps up
+    const struct {
+        int count, delta, lengthIndex, tool;
+    } rows[] = {
+        {16, -120, 0, 18}, {1, -120, 0, 0}, {1, 120, 0, 18}, {7, 120, 0, 11},
+        // up: a whole rest (6) skips 12 and 13, a 32nd note (5) skips 13 and 14
+        {1, -120, 6, 14}, {2, 120, 0, 12}, {1, -120, 5, 15},
+        // down onto 13: a whole rest goes on to 11, a 32nd note to 12
+        {1, 120, 0, 14}, {1, 120, 6, 11}, {3, -120, 0, 14}, {1, 120, 5, 12}, {1, -120, 0, 13}, {1, 120, 6, 11},
+    };
     wheel.notch(-120, 0);
-    notches(16, -120);
-    EXPECT_EQ(wheel.tool(), 18);
-    wheel.notch(-120, 0);
-    EXPECT_EQ(wheel.tool(), 0);
-    wheel.notch(120, 0);
-    EXPECT_EQ(wheel.tool(), 18);
-    // Up from 11: a whole rest skips 12 and 13; a 32nd note skips 13 and 14.
-    notches(7, 120);
-    ASSERT_EQ(wheel.tool(), 11);
-    wheel.notch(-120, 6);
-    EXPECT_EQ(wheel.tool(), 14);
-    notches(2, 120);
-    wheel.notch(-120, 5);
-    EXPECT_EQ(wheel.tool(), 15);
-    // Down: landing on 13 with a whole rest goes to 11, with a 32nd note to 12.
-    notches(1, 120);
-    wheel.notch(120, 6);
-    EXPECT_EQ(wheel.tool(), 11);
-    notches(3, -120);
-    wheel.notch(120, 5);
-    EXPECT_EQ(wheel.tool(), 12);
-    wheel.notch(-120, 0);
-    wheel.notch(120, 6);
-    EXPECT_EQ(wheel.tool(), 11);
+    for (const auto& r : rows) {
+        notches(r.count, r.delta, r.lengthIndex);
+        EXPECT_EQ(wheel.tool(), r.tool) << r.count << " x " << r.delta << " at length " << r.lengthIndex;
+    }
 }
 
 TEST(PaletteRouting, TheHumToScoreWindowTakesRestsChordsLengthsDotsGroupsAndDrums) {
@@ -127,9 +118,7 @@ TEST(PaletteRouting, TheHumToScoreWindowTakesRestsChordsLengthsDotsGroupsAndDrum
     ASSERT_TRUE(applyEntryToVokato(notes, entry::EnterRest{kQuarterRest}, eighth, info));
     // a chord becomes one group sorted by key, at the palette's length, with the transcription's gate
     ASSERT_EQ(notes.records().size(), 3u);
-    EXPECT_EQ(notes.records()[0].groupSize(), 2);
-    EXPECT_EQ(notes.records()[0].key(), 60);
-    EXPECT_EQ(notes.records()[1].key(), 67);
+    EXPECT_EQ(test::keysOf(notes.records(), 0), (std::vector<int>{60, 67}));
     EXPECT_EQ(notes.records()[1].type(), kEighth);
     EXPECT_EQ(notes.records()[0].gate(), 75);
     EXPECT_EQ(notes.records()[2].type(), kQuarterRest);
@@ -142,15 +131,12 @@ TEST(PaletteRouting, TheHumToScoreWindowTakesRestsChordsLengthsDotsGroupsAndDrum
     ASSERT_TRUE(applyEntryToVokato(notes, entry::SetDots{2}, eighth, info));
     EXPECT_EQ(notes.records()[2].dots(), mark::kDoubleDotted);
     // overwriting with a complete group keeps the replaced group's byte 3
-    notes.moveCursor(-1);
-    std::vector<SongRecord> before(notes.records().begin(), notes.records().begin() + 2);  // the chord
-    before[0].setMarks(0x21);
     voice::VokatoNotes marked;
-    ASSERT_TRUE(applyEntryToVokato(marked, entry::EnterGroup{before}, eighth, info));
+    const SongRecord tied{{1, kind::kScore, kEighth, 0x21, 0, 60, 100, 0, 75, 0}};
+    ASSERT_TRUE(applyEntryToVokato(marked, entry::EnterGroup{{tied}}, eighth, info));
     marked.moveCursor(-1);
-    const EntrySettings overwrite{kEighth, 0, false};
     const SongRecord single{{1, kind::kScore, type::kWhole, 0, 0, 72, 100, 0, 75, 0}};
-    ASSERT_TRUE(applyEntryToVokato(marked, entry::EnterGroup{{single}}, overwrite, info));
+    ASSERT_TRUE(applyEntryToVokato(marked, entry::EnterGroup{{single}}, EntrySettings{kEighth, 0, false}, info));
     EXPECT_EQ(marked.records()[0].key(), 72);
     EXPECT_EQ(marked.records()[0].marks(), 0x21);
     // drums write their set into every record; texts are not taken

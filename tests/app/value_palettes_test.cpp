@@ -91,10 +91,6 @@ TEST_F(GateVelocityFormTest, AChordListsItsNotesAndTheValuesTheyShare) {
     EXPECT_EQ(gate.field(1), "");  // the gates differ
     EXPECT_TRUE(gate.isOkEnabled() && gate.isCheckEnabled());
     EXPECT_FALSE(gate.isListEnabled());
-    // WHEN only a delay is typed THEN every delay changes and each gate stays
-    gate.setField(0, "10");
-    EXPECT_EQ(gate.ok(), EntryRequest(entry::SetDelayGates{{{10, 60}, {10, 70}, {10, 80}}}));
-    EXPECT_EQ(velocity.field(0), "90");
 }
 
 TEST_F(GateVelocityFormTest, OkRefusesValuesOutOfRange) {
