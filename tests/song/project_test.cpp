@@ -140,29 +140,6 @@ TEST_F(Project, ATitleFieldWithoutItsZeroReadsAsTheFortyBytesAWriteKeeps) {
     EXPECT_EQ(again.title(), read.data.title());
 }
 
-TEST_F(Project, OlderLayoutsTakeSettingsFromTheirMembers) {
-    // GIVEN members in 3/4 and 6/8 (the last one wins) and one that cannot be read
-    ProjectData data = ProjectData::fresh();
-    data.setMemberPath(0, song("a.PLM", infoOf(3, 2, 100, 1, 3, 2)));
-    data.setMemberPath(1, song("b.PLM", infoOf(7, 5, 90, 2, 6, 3)));
-    data.setMemberPath(2, dir / "gone.PLM");
-    data.setTempo(150);
-    data.setSoundModule(3);
-    data.setKey(8);
-
-    // WHEN a 9,448-byte project is read THEN it keeps its tempo, module and key, the time from the member
-    ProjectReadResult read = readProject(project("old.PRJ", data, kProjectSizeNoDenominator));
-    ASSERT_TRUE(read.ok());
-    EXPECT_EQ(settingsOf(read.data), (std::vector{150, 8, 3, 6, 3}));
-
-    // WHEN a 9,442-byte project is read THEN every setting comes from the member
-    read = readProject(project("older.PRJ", data, kProjectSizeNoSettings));
-    ASSERT_TRUE(read.ok());
-    EXPECT_EQ(settingsOf(read.data), (std::vector{90, 5, 2, 6, 3}));
-    EXPECT_EQ(read.data.timeCode(), 7);
-    EXPECT_EQ(read.missingMembers, std::vector<std::size_t>{2});
-}
-
 TEST_F(Project, RecentListKeepsEightAndShortensMenuNames) {
     RecentProjectList recent;
     for (int k = 1; k <= 9; ++k) recent.add("/p/" + std::to_string(k) + ".PRJ");
@@ -351,32 +328,42 @@ TEST_F(Project, FuzzSeedsOfEveryLayoutFindTheirMembersBeside) {
     ASSERT_TRUE(full.setWindow(1, "/home/user/曲/bass.PLM", true));
     ASSERT_TRUE(full.setTitle("デモ曲"));
     full.setTempo(96);
+    full.setSoundModule(3);
+    full.setKey(8);
     ProjectData lost = full;
     ASSERT_TRUE(lost.setMemberPath(3, "C:\\gone\\missing.PLM"));
-    for (const char* name : {"melody.PLM", "ソング.PLM", "bass.PLM", "piano.PLM", "drums.PLM"}) song(name, infoOf(3, 2, 100, 1, 3, 3));
+    for (const char* name : {"melody.PLM", "ソング.PLM", "piano.PLM", "drums.PLM"}) song(name, infoOf(3, 2, 100, 1, 3, 2));
+    song("bass.PLM", infoOf(7, 5, 90, 2, 6, 3));  // the last member: its time and settings win
     const std::vector<std::tuple<std::string, ProjectData, std::size_t>> seeds = {
         {"fresh", ProjectData::fresh(), kProjectSize},
         {"full", full, kProjectSize},
         {"lost", lost, kProjectSize},
         {"no-denominator", full, kProjectSizeNoDenominator},
-        {"no-settings", full, kProjectSizeNoSettings},
+        {"no-settings", lost, kProjectSizeNoSettings},
     };
     for (const auto& [name, data, size] : seeds) {
         const ProjectReadResult read = readProject(project(name + ".PRJ", data, size));
         ASSERT_TRUE(read.ok()) << name;
-        EXPECT_EQ(read.missingMembers, name == "lost" ? std::vector<std::size_t>{3} : std::vector<std::size_t>{}) << name;
+        const bool lostOne = name == "lost" || name == "no-settings";
+        EXPECT_EQ(read.missingMembers, lostOne ? std::vector<std::size_t>{3} : std::vector<std::size_t>{}) << name;
         // a member found beside the project takes that path; one that is nowhere keeps its own
         if (name != "fresh") {
             EXPECT_EQ((std::vector{read.data.memberPath(0), read.data.memberPath(1), read.data.memberPath(3),
                                    read.data.memberPath(15)}),
                       (std::vector<fs::path>{dir / "melody.PLM", dir / "ソング.PLM",
-                                             name == "lost" ? "C:\\gone\\missing.PLM" : "", dir / "bass.PLM"}))
+                                             lostOne ? "C:\\gone\\missing.PLM" : "", dir / "bass.PLM"}))
                 << name;
+        }
+        // the older layouts take the time from the members, the oldest every setting
+        if (size == kProjectSizeNoDenominator) {
+            EXPECT_EQ(settingsOf(read.data), (std::vector{96, 8, 3, 6, 3}));
+        } else if (size == kProjectSizeNoSettings) {
+            EXPECT_EQ(std::pair(settingsOf(read.data), int(read.data.timeCode())), std::pair(std::vector{90, 5, 2, 6, 3}, 7));
         }
         EXPECT_TRUE(test::writeSeed("fuzz_project_reader", name + ".PRJ", data.bytes().first(size))) << name;
     }
     EXPECT_EQ(messages.shown(),
-              std::vector<std::string>{"プロジェクトメンバーファイル\nC:\\gone\\missing.PLMは存在しません。"});
+              std::vector<std::string>(2, "プロジェクトメンバーファイル\nC:\\gone\\missing.PLMは存在しません。"));
 }
 
 }  // namespace
