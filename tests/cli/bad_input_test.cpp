@@ -113,7 +113,6 @@ void projectWithSong(const fs::path& folder) {
 const std::string kBadSong = "データ形式が違います。 (the song data is broken or of an unknown layout)\n";
 const std::string kBrokenProject = "plume-cli: プロジェクトファイルが壊れています。\n";
 const std::string kLongName(200, 'n');
-const std::string kOnlyPcm = "only PCM with 8 or 16 bits and 1 to 8 channels can be read";
 
 // The common rows: one broken file read by one command, refused with exit status 2.
 BadInput brokenSong(const char* name, Bytes bytes, std::vector<std::string> args = {"dump", "{d}/s.PLM"}) {
@@ -175,12 +174,8 @@ std::vector<BadInput> catalogue() {
          {"convert", "{d}/in.PLM", "{d}/ro.PLM"}, 2, "plume-cli: {d}/ro.PLM: 読み込み専用ファイルなので保存できません。\n"},
         {"convert onto a folder", folderAndSong, {"convert", "{d}/in.PLM", "{d}/folder.PLM"}, 2,
          "plume-cli: {d}/folder.PLM | 保存が正常にできませんでした。\n"},
-        {"convert below a file", files({{"in.PLM", song}}), {"convert", "{d}/in.PLM", "{d}/in.PLM/out.PLM"}, 2,
-         "plume-cli: {d}/in.PLM/out.PLM | 保存が正常にできませんでした。\n"},
         {"convert onto a full disk", files({{"in.PLM", song}}), {"convert", "{d}/in.PLM", "{d}/out.PLM"}, 2,
          "plume-cli: {d}/out.PLM | 保存が正常にできませんでした。\n", "", 100},
-        {"convert over a song on a full disk", files({{"in.PLM", song}, {"out.PLM", repairable}}),
-         {"convert", "{d}/in.PLM", "{d}/out.PLM"}, 2, "plume-cli: {d}/out.PLM | 保存が正常にできませんでした。\n", "", 100},
         {"check --write of a read-only song", readOnly("v.PLM", repairable), {"check", "{d}/v.PLM", "--write"}, 2,
          "plume-cli: {d}/v.PLM: 読み込み専用ファイルなので保存できません。\n", "{d}/v.PLM | エラー修復　Velcity = 1\n"},
         {"check --write on a full disk", files({{"v.PLM", repairable}}), {"check", "{d}/v.PLM", "--write"}, 2,
@@ -218,13 +213,11 @@ std::vector<BadInput> catalogue() {
          "plume-cli: {d}/d.QDB | バージョンが違います。\n"},
         // ---- the WAV reader -----------------------------------------------------------------------------
         {"wav missing", {}, {"transcribe", "{d}/none.wav"}, 2, "plume-cli: {d}/none.wav: cannot open the file\n"},
-        {"wav is a folder", [](const fs::path& d) { fs::create_directory(d / "f.wav"); }, {"transcribe", "{d}/f.wav"}, 2,
-         "plume-cli: {d}/f.wav: cannot open the file\n"},
         badWav("wav not RIFF", wavBytes({}, "AVI "), "not a WAV file (no RIFF/WAVE header)"),
         badWav("wav data before format", wavBytes({{"data", silence}, {"fmt ", pcmFormat(1, 1, 16)}}),
                "the WAV file has no format chunk before its data"),
-        badWav("wav 24 bits", wavBytes({{"fmt ", pcmFormat(1, 1, 24)}, {"data", silence}}), kOnlyPcm),
-        badWav("wav no channels", wavBytes({{"fmt ", pcmFormat(1, 0, 16)}, {"data", silence}}), kOnlyPcm),
+        badWav("wav 24 bits", wavBytes({{"fmt ", pcmFormat(1, 1, 24)}, {"data", silence}}),
+               "only PCM with 8 or 16 bits and 1 to 8 channels can be read"),
         badWav("wav no data", wavBytes({{"fmt ", pcmFormat(1, 1, 16)}}), "the WAV file has no data chunk"),
         badWav("wav chunk size past the file", with16(with16(wavBytes({{"fmt ", pcmFormat(1, 1, 16)}}), 16, 0xFFFF), 18, 0xFFFF),
                "the WAV file has no data chunk"),
@@ -235,8 +228,6 @@ std::vector<BadInput> catalogue() {
         {"midi format 2", projectWithSong, {"export-midi", "{d}/p.PRJ", "--format", "2"}, 1,
          "plume-cli: export-midi: --format is 0 or 1\n"},
         {"midi time base too small", projectWithSong, {"export-midi", "{d}/p.PRJ", "--timebase", "47"}, 1,
-         "plume-cli: export-midi: --timebase is a number from 48 to 980\n"},
-        {"midi time base overflowing", projectWithSong, {"export-midi", "{d}/p.PRJ", "--timebase", "99999999999999999999"}, 1,
          "plume-cli: export-midi: --timebase is a number from 48 to 980\n"},
         {"midi reset unknown", projectWithSong, {"export-midi", "{d}/p.PRJ", "--reset", "xg"}, 1,
          "plume-cli: export-midi: --reset is gm, gs or none\n"},

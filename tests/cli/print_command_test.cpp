@@ -135,11 +135,10 @@ TEST_F(RenderCommand, DrawsTheLinesFromTheFirstOneAskedForAndScalesTheSameLayout
     for (int y = 0; y < a.height(); ++y)
         for (int x = 0; x < a.width(); ++x) same += (qGray(a.pixel(x, y)) < 128) == (qGray(b.pixel(2 * x, 2 * y)) < 128);
     EXPECT_GT(same, a.width() * a.height() * 99 / 100);
-    EXPECT_EQ(run({melody, "-o", twice, "--scale", "5"}), cli::kUsage);
-    EXPECT_EQ(run({melody, "-o", twice, "--scale", "two"}), cli::kUsage);
+    for (const std::vector<std::string>& args : std::vector<std::vector<std::string>>{
+             {"--scale", "5"}, {"--scale", "two"}, {"--width", "0"}, {"--first-line", "-1"}})
+        EXPECT_EQ(run({melody, "-o", "x.png", args[0], args[1]}), cli::kUsage) << args[0] << " " << args[1];
     EXPECT_EQ(run({melody}), cli::kUsage);
-    EXPECT_EQ(run({melody, "-o", "x.png", "--width", "0"}), cli::kUsage);
-    EXPECT_EQ(run({melody, "-o", "x.png", "--first-line", "-1"}), cli::kUsage);
     EXPECT_EQ(run({melody, "-o", (dir / "no" / "such" / "x.png").string()}), cli::kBadData);
     EXPECT_FALSE(std::filesystem::exists("x.png"));
 }
