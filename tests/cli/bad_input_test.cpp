@@ -185,7 +185,6 @@ std::vector<BadInput> catalogue() {
         {"project named by an empty argument", {}, {"project", ""}, 2, "plume-cli: : cannot open the file\n"},
         {"project is a folder", [](const fs::path& d) { fs::create_directory(d / "f.PRJ"); }, {"project", "{d}/f.PRJ"}, 2,
          "plume-cli: プロジェクトファイル | {d}/f.PRJは存在しません。\n"},
-        brokenProject("project empty", {}),
         brokenProject("project short of the oldest layout", projectBytes(kProjectSizeNoSettings - 1)),
         brokenProject("project between the old layouts", projectBytes(kProjectSizeNoSettings + 1)),
         brokenProject("project one byte short", projectBytes(kProjectSize - 1)),
