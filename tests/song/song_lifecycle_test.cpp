@@ -148,12 +148,9 @@ TEST_F(SongLifecycle, ClosingAModifiedSongAsksToSaveAndStopsOnCancelOrAFailedSav
     int saves = 0;
     bool saveWorks = true;
     const auto save = [&] { return ++saves, saveWorks; };
-    // an unmodified song closes without a question; a playing one does not close at all
+    // an unmodified song closes without a question (a playing one is the play window test's)
     EXPECT_TRUE(mayCloseSong(doc, "a.PLM", false, false, save));
-    EXPECT_FALSE(mayCloseSong(doc, "a.PLM", true, false, save));
-    EXPECT_EQ(box.shown(), std::vector<std::string>{"演奏を止めてから、閉じて下さい。"});
-    box.clear();
-
+    EXPECT_TRUE(box.shown().empty());
     doc.setModified();
     box.script({platform::Answer::Cancel, platform::Answer::No, platform::Answer::Yes, platform::Answer::Yes});
     EXPECT_FALSE(mayCloseSong(doc, "a.PLM", false, false, save));
