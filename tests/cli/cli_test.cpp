@@ -9,7 +9,6 @@
 #include "cli/commands.h"
 #include "cli/demo_project.h"
 #include "database/song_database.h"
-#include "export/smf_reader.h"
 #include "fuzz/cli_workspace.h"
 #include "platform/cp932.h"
 #include "platform/file_io.h"
@@ -56,7 +55,7 @@ TEST_F(Cli, CheckPrintsMessagesOnOneLineWritesOnlyWhenAskedAndFindsTheDemoClean)
     EXPECT_EQ(outputOf({"check", path}), path + " | No Error\n");
     // and the demo song is clean
     const std::string demo = (dir / "demo.PLM").string();
-    outputOf({"demo", demo});
+    EXPECT_EQ(outputOf({"demo", demo}), "wrote " + demo + "\n");
     EXPECT_EQ(outputOf({"check", demo}), demo + " | No Error\n");
 }
 
@@ -142,7 +141,6 @@ TEST_F(Cli, DbListsAndSearchesRecords) {
               "2\tc.PLM\tpops\t\n");
 
     EXPECT_EQ(run({"db", path, "--find", "category", "ャズ"}).out, "1\n");
-    EXPECT_EQ(run({"db", path, "--find", "category", "pop", "--from", "0"}).out, "2\n");
     EXPECT_EQ(run({"db", path, "--find", "category", "pops", "--exact"}).out, "2\n");
     EXPECT_EQ(run({"db", path, "--find", "file", "a.", "--backward", "--from", "1"}).out, "0\n");
     const CliRun miss = run({"db", path, "--find", "memo", "first", "--from", "0"});
@@ -198,7 +196,7 @@ TEST_F(Cli, PlayMutesAndSolosTheStripsAsTheMixerDoes) {
     EXPECT_EQ(run({"play", (dir / "m0.PLM").string(), "--solo", "1"}).status, cli::kUsage);
 }
 
-TEST_F(Cli, TheDemoProjectReadsBackPassesTheDataCheckAndPlaysEveryMember) {
+TEST_F(Cli, TheDemoProjectReadsBackWithAChannelPerMemberAndPassesTheDataCheck) {
     const fs::path folder = dir / "new" / "new folder";
     const fs::path path = folder / kDemoProjectName;
     EXPECT_EQ(outputOf({"demo-project", folder.string()}), "wrote " + fs::absolute(path).string() + "\n");
@@ -217,19 +215,6 @@ TEST_F(Cli, TheDemoProjectReadsBackPassesTheDataCheckAndPlaysEveryMember) {
         channels.insert(song.song.info.isRhythm() ? 9 : int(i));
     }
     EXPECT_EQ(channels.size(), demoSongs().size());
-
-    // and playing the project sounds notes on every member's channel, and on no other
-    outputOf({"play", path.string(), "--events", (dir / "e.txt").string()});
-    const std::array<int, 16> ons = noteOnsIn(dir / "e.txt");
-    for (int channel = 0; channel < 16; ++channel) EXPECT_EQ(ons[std::size_t(channel)] > 0, channels.contains(channel)) << channel;
-}
-
-// Controller values of one controller on a track, with their ticks.
-std::vector<std::pair<std::uint32_t, int>> controllerValues(const std::vector<test::SmfEvent>& track, int number) {
-    std::vector<std::pair<std::uint32_t, int>> values;
-    for (const test::SmfEvent& e : track)
-        if (e.bytes.size() == 3 && (e.bytes[0] & 0xF0) == 0xB0 && e.bytes[1] == number) values.emplace_back(e.tick, e.bytes[2]);
-    return values;
 }
 
 class CurveCli : public test::CliTest {
@@ -283,41 +268,17 @@ TEST_F(CurveCli, BadArgumentsExitOneAndBadDataTwoLeavingTheFileAlone) {
 
 TEST_F(CurveCli, WritesInPlaceOrToOutAndDeleteIgnoresTheValues) {
     // a pitch-bend line from -8192 to 8191 written to another file: IN as it was, OUT with two pieces of three
-    test::outputOf(args({"--from", "0", "--to", "1", "--effect", "bend", "--function", "line", "--start", "-8192",
-                        "--end", "8191", "-o", (dir / "out.PLM").string()}));
+    const std::string out = (dir / "out.PLM").string();
+    EXPECT_EQ(test::outputOf(args({"--from", "0", "--to", "1", "--effect", "bend", "--function", "line", "--start",
+                                   "-8192", "--end", "8191", "--step", "50", "-o", out})),
+              "wrote " + out + ": 2 pieces\n");
     EXPECT_EQ(read(song_).records.size(), 3u);
-    EXPECT_EQ(read(dir / "out.PLM").records.size(), 9u);
+    EXPECT_EQ(read(out).records.size(), 9u);
     // deleted in place from OUT (the values given are ignored): the pieces are gone
-    test::outputOf({"curve", (dir / "out.PLM").string(), "--from", "0", "--to", "4", "--effect", "bend", "--function",
-                    "delete", "--start", "99999"});
-    EXPECT_EQ(read(dir / "out.PLM").records, read(song_).records);
-}
-
-TEST_F(CurveCli, TheCurveIsExportedAsTheFormulaGives) {
-    // a volume line 0 -> 100 over both notes (N = 1000 ms, a = 0.1 per ms) sampled every 50 ms
-    test::outputOf(args({"--from", "0", "--to", "1", "--effect", "volume", "--function", "line", "--start", "0",
-                        "--end", "100", "--step", "50"}));
-    ProjectData project = ProjectData::fresh();
-    ASSERT_TRUE(project.setMemberPath(0, song_));
-    const std::string prj = (dir / "song.PRJ").string();
-    ASSERT_EQ(writeProjectFile(prj, project), ProjectWriteStatus::Written);
-
-    // exported at 480 ticks per quarter (50 ms = 48 ticks at 120)
-    test::outputOf({"export-midi", prj, "-o", (dir / "song.mid").string(), "--timebase", "480"});
-    const test::Smf smf = test::readSmf(platform::readFile(dir / "song.mid").value_or(platform::Bytes{}));
-    ASSERT_TRUE(smf.ok) << smf.error;
-    const auto values = controllerValues(smf.tracks[1], 7);
-    // the first note steps 5, 10, 15 ... 48 ticks apart, the second starts from t = 550: 55
-    ASSERT_GE(values.size(), 12u);
-    for (std::size_t k = 0; k < 9; ++k) {
-        EXPECT_EQ(values[k].second, int(5 * (k + 1))) << k;
-        EXPECT_TRUE(k == 0 || values[k].first - values[k - 1].first == 48u) << k;
-    }
-    const auto second = std::find_if(values.begin(), values.end(), [](const auto& v) { return v.second > 50; });
-    ASSERT_NE(second, values.end());
-    EXPECT_EQ(second->second, 55);
-    // the last step falls on the end of the range: t = 1000, the end value
-    EXPECT_EQ(values.back().second, 100);
+    EXPECT_EQ(test::outputOf({"curve", out, "--from", "0", "--to", "4", "--effect", "bend", "--function", "delete",
+                              "--start", "99999"}),
+              "wrote " + out + ": 2 groups cleared\n");
+    EXPECT_EQ(read(out).records, read(song_).records);
 }
 
 // Argument lists of every command, run in the fuzzing workspace; with PLUME_FUZZ_SEED_DIR set they
