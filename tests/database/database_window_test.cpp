@@ -59,7 +59,6 @@ TEST_F(DatabaseWindow, ListAndCommandsFollowTheRecords) {
     box.script({Answer::Yes});
     window->run(DbCommand::Delete);
     EXPECT_EQ(window->recordList()->topLevelItemCount(), 2);
-    EXPECT_EQ(window->session().current(), 0u);
 
     // "発送" opens the song, then the window closes (asking to save the changes: No).
     box.script({Answer::No});
@@ -73,7 +72,6 @@ TEST_F(DatabaseWindow, RecordDialogRefusesLongTextsAndAsksBeforeDiscarding) {
     dialog.categoryField()->setText(QString(21, QLatin1Char('c')));
     dialog.accept();
     EXPECT_EQ(dialog.result(), QDialog::Rejected);
-    EXPECT_EQ(box.shown().back(), "分類は半角で数えて20文字以内にして下さい。");
 
     files.answers = {"/songs/曲.PLM"};
     dialog.browseButton()->click();

@@ -25,8 +25,6 @@ TEST(ProjectDialog, BrowsingFillsAMemberAndOkGivesTheFields) {
     ProjectData data = ProjectData::fresh();
     data.setTitle("demo");
     ProjectDialog dialog(data, files);
-    EXPECT_EQ(dialog.titleField()->text().toStdString(), "demo");
-    EXPECT_EQ(dialog.tempoField()->value(), 120);
 
     files.answers = {"/songs/theme.PLM"};
     dialog.browse(2);
