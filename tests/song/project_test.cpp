@@ -154,12 +154,10 @@ TEST_F(Project, RecentListKeepsEightAndShortensMenuNames) {
     loaded.load(profile);
     EXPECT_EQ(loaded.paths(), recent.paths());
 
-    const std::pair<const char*, const char*> names[] = {
-        {"/p/5.PRJ", "/p/5.PRJ"},
-        {"/home/user/music/projects/2024/summer/song.PRJ", "/home/user/music/p.../song.PRJ"},
-        {"/home/user/曲/プロジェクト/とても長い名前の付いたフォルダー/夏.PRJ", "/home/user/曲/プロジェクト/と.../夏.PRJ"},
-        {"/x/a_very_long_project_file_name_indeed.PRJ", "a_very_long_pr...me_indeed.PRJ"}};
-    for (const auto& [path, shown] : names) EXPECT_EQ(shortenForMenu(path), shown);
+    EXPECT_EQ(shortenForMenu("/p/5.PRJ"), "/p/5.PRJ");
+    EXPECT_EQ(shortenForMenu("/home/user/曲/プロジェクト/とても長い名前の付いたフォルダー/夏.PRJ"),
+              "/home/user/曲/プロジェクト/と.../夏.PRJ");
+    EXPECT_EQ(shortenForMenu("/x/a_very_long_project_file_name_indeed.PRJ"), "a_very_long_pr...me_indeed.PRJ");
 }
 
 TEST_F(Project, SwitchingClosesEverySongAndSavesMinimisedOnesFirst) {

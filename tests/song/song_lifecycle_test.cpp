@@ -95,13 +95,11 @@ TEST_F(SongLifecycle, AnInterruptedOrReadOnlySaveKeepsTheOldFileAndTheSongModifi
     EXPECT_TRUE(doc->isModified());
     EXPECT_EQ(box.shown(), (std::vector<std::string>{path.string() + "\n保存が正常にできませんでした。",
                                                      "読み込み専用ファイルなので保存できません。"}));
-    // and a save without the failure goes through, under another name as well
+    // and a save without the failure goes through
     fs::permissions(path, fs::perms::owner_all);
     EXPECT_TRUE(saveSongDocument(*doc, path));
     EXPECT_FALSE(doc->isModified());
     EXPECT_EQ(openSongDocument(path)->recordCount(), 100u);
-    EXPECT_TRUE(saveSongDocument(*doc, dir / "other.PLM"));
-    EXPECT_EQ(openSongDocument(dir / "other.PLM")->recordCount(), 100u);
 }
 
 // A chord whose second note has a gate of 0 and a velocity of 0.
