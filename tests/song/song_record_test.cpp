@@ -27,21 +27,6 @@ TEST(SongRecord, WritersOfSharedBytesKeepTheOtherFieldOfTheirByte) {
     EXPECT_EQ(std::make_pair(r.tie(), r.tuplet()), std::make_pair(mark::kTieEnd, std::uint8_t(0)));
 }
 
-TEST(SongRecord, CurveFieldsReadBackWhatWasWrittenAcrossTheirBytes) {
-    SongRecord first, second, third;
-    first.setCurveStartOffset(-123456);
-    second.setCurveConstant(-300);
-    second.setCurveAmplitude(32767);
-    third.setCurveA(-0.015625f);
-    third.setCurveB(3.5e9f);
-    EXPECT_EQ(first.curveStartOffset(), -123456);
-    EXPECT_EQ(std::make_pair(second.curveConstant(), second.curveAmplitude()),
-              std::make_pair(std::int16_t(-300), std::int16_t(32767)));
-    EXPECT_EQ(std::make_pair(third.curveA(), third.curveB()), std::make_pair(-0.015625f, 3.5e9f));
-    // the kind and bySize bytes are left alone
-    EXPECT_EQ(first.bytes[0] | first.bytes[1] | second.bytes[1] | third.bytes[1], 0);
-}
-
 TEST(PathIdentity, OneFileUnderTwoSpellingsIsOneSongAndLettersFoldWithoutTheFile) {
     const TempDir dir;
     const auto song = dir.write("Song.PLM", {1});
