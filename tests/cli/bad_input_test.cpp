@@ -44,8 +44,6 @@ Bytes cut(Bytes bytes, std::size_t size) {
     return bytes;
 }
 
-Bytes cutLast(Bytes bytes, std::size_t count) { return cut(bytes, bytes.size() - count); }
-
 Bytes projectBytes(std::size_t size) {
     const ProjectData project = ProjectData::fresh();
     Bytes bytes(project.bytes().begin(), project.bytes().end());
@@ -115,7 +113,6 @@ void projectWithSong(const fs::path& folder) {
 const std::string kBadSong = "データ形式が違います。 (the song data is broken or of an unknown layout)\n";
 const std::string kBrokenProject = "plume-cli: プロジェクトファイルが壊れています。\n";
 const std::string kLongName(200, 'n');
-const std::string kOnlyPcm = "only PCM with 8 or 16 bits and 1 to 8 channels can be read";
 
 // The common rows: one broken file read by one command, refused with exit status 2.
 BadInput brokenSong(const char* name, Bytes bytes, std::vector<std::string> args = {"dump", "{d}/s.PLM"}) {
@@ -123,10 +120,6 @@ BadInput brokenSong(const char* name, Bytes bytes, std::vector<std::string> args
 }
 BadInput brokenProject(const char* name, Bytes bytes) {
     return {name, files({{"p.PRJ", std::move(bytes)}}), {"project", "{d}/p.PRJ"}, 2, kBrokenProject};
-}
-BadInput otherDatabaseVersion(const char* name, Bytes bytes) {
-    return {name, files({{"d.QDB", std::move(bytes)}}), {"db", "{d}/d.QDB"}, 2,
-            "plume-cli: {d}/d.QDB | バージョンが違います。\n"};
 }
 BadInput badWav(const char* name, Bytes bytes, const std::string& message) {
     return {name, files({{"w.wav", std::move(bytes)}}), {"transcribe", "{d}/w.wav"}, 2,
@@ -144,12 +137,13 @@ std::vector<BadInput> catalogue() {
     const Bytes repairable = serializeSong(songOf(velocityZero));
     ProjectData withMissingMember = ProjectData::fresh();
     withMissingMember.setMemberPath(0, "/nowhere/gone.PLM");
+    withMissingMember.setTitle("夏の歌");
     const Bytes missingMember(withMissingMember.bytes().begin(), withMissingMember.bytes().end());
     const Bytes silence(200, 0);
     Bytes overCapacity = serializeSong(songOf(filledSong(kRecordCapacity)));
     overCapacity.resize(overCapacity.size() + kRecordSize, 0);
     overCapacity = with16(overCapacity, 6, std::uint16_t(kRecordCapacity + 1));
-    std::string memberList = "title \ntempo 120\nkey 0\ntime 4/4\nmodule GM\ntrack 1 /nowhere/gone.PLM\n";
+    std::string memberList = "title 夏の歌\ntempo 120\nkey 0\ntime 4/4\nmodule GM\ntrack 1 /nowhere/gone.PLM\n";
     for (int track = 2; track <= 16; ++track) memberList += "track " + std::to_string(track) + " -\n";
     return {
         // ---- the song reader -------------------------------------------------------------------
@@ -157,19 +151,12 @@ std::vector<BadInput> catalogue() {
         {"song is a folder", folderAndSong, {"dump", "{d}/folder.PLM"}, 2,
          "plume-cli: {d}/folder.PLM: cannot open the file\n"},
         {"song unreadable", {}, {"dump", "/proc/self/mem"}, 2, "plume-cli: /proc/self/mem: cannot open the file\n"},
-        {"song empty", files({{"e.PLM", {}}}), {"dump", "{d}/e.PLM"}, 2,
-         "plume-cli: {d}/e.PLM: not a song file (no PLM magic)\n"},
         {"song wrong magic", files({{"m.PLM", with16(song, 2, 0x4E)}}), {"dump", "{d}/m.PLM"}, 2,
          "plume-cli: {d}/m.PLM: not a song file (no PLM magic)\n"},
-        brokenSong("song magic only", cut(song, 4)),
         brokenSong("song header of 7 bytes", cut(song, 7)),
         brokenSong("song header cut", cut(song, 100)),
         brokenSong("song settings cut", cut(song, kSongHeaderSize - 1), {"layout", "{d}/s.PLM"}),
-        brokenSong("song one record short", cutLast(song, 10)),
-        brokenSong("song half a record over", cut(song, song.size() + 5)),
-        brokenSong("song count past the records", with16(song, 6, 65535)),
         brokenSong("song count past the capacity", overCapacity),
-        brokenSong("old layout cut", cutLast(layout30(notes(2, {60, 62}), SongInfo::defaults()), 3)),
         brokenSong("old layout count past the records", with16(layout30(notes(2, {60}), SongInfo::defaults()), 6, 900)),
         {"song group size 0", files({{"z.PLM", zeroGroup}}), {"dump", "{d}/z.PLM"}, 0, "",
          "version 411\ncount 2\nsonginfo 5 0 1 0 120 0 0 0 0 0 4 2\ngroup 0 0 3 48\n"},
@@ -184,12 +171,8 @@ std::vector<BadInput> catalogue() {
          {"convert", "{d}/in.PLM", "{d}/ro.PLM"}, 2, "plume-cli: {d}/ro.PLM: 読み込み専用ファイルなので保存できません。\n"},
         {"convert onto a folder", folderAndSong, {"convert", "{d}/in.PLM", "{d}/folder.PLM"}, 2,
          "plume-cli: {d}/folder.PLM | 保存が正常にできませんでした。\n"},
-        {"convert below a file", files({{"in.PLM", song}}), {"convert", "{d}/in.PLM", "{d}/in.PLM/out.PLM"}, 2,
-         "plume-cli: {d}/in.PLM/out.PLM | 保存が正常にできませんでした。\n"},
         {"convert onto a full disk", files({{"in.PLM", song}}), {"convert", "{d}/in.PLM", "{d}/out.PLM"}, 2,
          "plume-cli: {d}/out.PLM | 保存が正常にできませんでした。\n", "", 100},
-        {"convert over a song on a full disk", files({{"in.PLM", song}, {"out.PLM", repairable}}),
-         {"convert", "{d}/in.PLM", "{d}/out.PLM"}, 2, "plume-cli: {d}/out.PLM | 保存が正常にできませんでした。\n", "", 100},
         {"check --write of a read-only song", readOnly("v.PLM", repairable), {"check", "{d}/v.PLM", "--write"}, 2,
          "plume-cli: {d}/v.PLM: 読み込み専用ファイルなので保存できません。\n", "{d}/v.PLM | エラー修復　Velcity = 1\n"},
         {"check --write on a full disk", files({{"v.PLM", repairable}}), {"check", "{d}/v.PLM", "--write"}, 2,
@@ -199,10 +182,6 @@ std::vector<BadInput> catalogue() {
         {"project named by an empty argument", {}, {"project", ""}, 2, "plume-cli: : cannot open the file\n"},
         {"project is a folder", [](const fs::path& d) { fs::create_directory(d / "f.PRJ"); }, {"project", "{d}/f.PRJ"}, 2,
          "plume-cli: プロジェクトファイル | {d}/f.PRJは存在しません。\n"},
-        brokenProject("project empty", {}),
-        brokenProject("project cut", projectBytes(100)),
-        brokenProject("project short of the oldest layout", projectBytes(kProjectSizeNoSettings - 1)),
-        brokenProject("project between the old layouts", projectBytes(kProjectSizeNoSettings + 1)),
         brokenProject("project one byte short", projectBytes(kProjectSize - 1)),
         brokenProject("project one byte long", projectBytes(kProjectSize + 1)),
         {"project member missing", files({{"p.PRJ", missingMember}}), {"project", "{d}/p.PRJ"}, 0,
@@ -224,19 +203,15 @@ std::vector<BadInput> catalogue() {
         {"database missing", {}, {"db", "{d}/none.QDB"}, 2, "plume-cli: {d}/none.QDB | ファイルが読めません。\n"},
         {"database wrong magic", files({{"d.QDB", {'Q', 'D', 'X', 0, 10, 0, 0, 0}}}), {"db", "{d}/d.QDB"}, 2,
          "plume-cli: {d}/d.QDB | Plumeのデータベースファイルではありません。\n"},
-        otherDatabaseVersion("database header cut", cut(databaseBytes(0, 0), 6)),
-        otherDatabaseVersion("database record short", cut(databaseBytes(2, 2), 8 + 2 * 322 - 1)),
-        otherDatabaseVersion("database count past the capacity", databaseBytes(1001, 1001)),
-        otherDatabaseVersion("database count past the records", databaseBytes(65535, 1)),
+        {"database count past the records", files({{"d.QDB", databaseBytes(65535, 1)}}), {"db", "{d}/d.QDB"}, 2,
+         "plume-cli: {d}/d.QDB | バージョンが違います。\n"},
         // ---- the WAV reader -----------------------------------------------------------------------------
         {"wav missing", {}, {"transcribe", "{d}/none.wav"}, 2, "plume-cli: {d}/none.wav: cannot open the file\n"},
-        {"wav is a folder", [](const fs::path& d) { fs::create_directory(d / "f.wav"); }, {"transcribe", "{d}/f.wav"}, 2,
-         "plume-cli: {d}/f.wav: cannot open the file\n"},
         badWav("wav not RIFF", wavBytes({}, "AVI "), "not a WAV file (no RIFF/WAVE header)"),
         badWav("wav data before format", wavBytes({{"data", silence}, {"fmt ", pcmFormat(1, 1, 16)}}),
                "the WAV file has no format chunk before its data"),
-        badWav("wav 24 bits", wavBytes({{"fmt ", pcmFormat(1, 1, 24)}, {"data", silence}}), kOnlyPcm),
-        badWav("wav no channels", wavBytes({{"fmt ", pcmFormat(1, 0, 16)}, {"data", silence}}), kOnlyPcm),
+        badWav("wav 24 bits", wavBytes({{"fmt ", pcmFormat(1, 1, 24)}, {"data", silence}}),
+               "only PCM with 8 or 16 bits and 1 to 8 channels can be read"),
         badWav("wav no data", wavBytes({{"fmt ", pcmFormat(1, 1, 16)}}), "the WAV file has no data chunk"),
         badWav("wav chunk size past the file", with16(with16(wavBytes({{"fmt ", pcmFormat(1, 1, 16)}}), 16, 0xFFFF), 18, 0xFFFF),
                "the WAV file has no data chunk"),
@@ -247,8 +222,6 @@ std::vector<BadInput> catalogue() {
         {"midi format 2", projectWithSong, {"export-midi", "{d}/p.PRJ", "--format", "2"}, 1,
          "plume-cli: export-midi: --format is 0 or 1\n"},
         {"midi time base too small", projectWithSong, {"export-midi", "{d}/p.PRJ", "--timebase", "47"}, 1,
-         "plume-cli: export-midi: --timebase is a number from 48 to 980\n"},
-        {"midi time base overflowing", projectWithSong, {"export-midi", "{d}/p.PRJ", "--timebase", "99999999999999999999"}, 1,
          "plume-cli: export-midi: --timebase is a number from 48 to 980\n"},
         {"midi reset unknown", projectWithSong, {"export-midi", "{d}/p.PRJ", "--reset", "xg"}, 1,
          "plume-cli: export-midi: --reset is gm, gs or none\n"},

@@ -83,17 +83,14 @@ TEST(PropertiesForm, OpensOnTheSongsSettingsAndKeepsEachFieldInItsRange) {
     EXPECT_FALSE(result.allTracks) << "no project to change";
 }
 
-TEST(PropertiesForm, SwitchingTheFileKindRenamesTheInstrumentAndCancelAsks) {
+TEST(PropertiesForm, SwitchingTheFileKindRenamesTheInstrumentAndAnUntouchedFormCancelsWithoutAsking) {
     platform::ScriptedMessageBox box;
     PropertiesForm form(newSongSettings(120, 1), instrumentTitle, true);
     EXPECT_EQ(form.instrumentText(), std::string(toneName(1, 0, 0)));
     EXPECT_TRUE(form.confirmCancel());
+    EXPECT_TRUE(box.shown().empty());
     form.setFileKind(0);
     EXPECT_EQ(form.instrumentText(), std::string(drumSetName(1, 0)));
-    box.script({Answer::No, Answer::Yes});
-    EXPECT_FALSE(form.confirmCancel());
-    EXPECT_TRUE(form.confirmCancel());
-    EXPECT_EQ(box.shown(), std::vector<std::string>(2, "変更結果が失われます。\nよろしいですか？"));
     // an unknown module names nothing
     form.setFileKind(1);
     form.setInstrument(7, 0, 0);

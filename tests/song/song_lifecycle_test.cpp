@@ -46,16 +46,11 @@ TEST(DataCheck, RepairsEachPassAndCountsGroups) {
               (std::vector<std::uint8_t>{100, 127, 100}));
 }
 
-TEST(DataCheck, RestsAndEffectsAreNotNoteGroupsAndABrokenGroupStartEndsTheWalk) {
+// A broken group start ends the check's walk as it ends every walker's (Walking.GroupSizeZeroStopsEveryWalker).
+TEST(DataCheck, RestsAndEffectsAreNotNoteGroups) {
     std::vector<SongRecord> song = group({rest(9), effectValue(effect::kVolume, 0)});
     addGroup(song, {barLine()});
     EXPECT_EQ(checkRecords(song).total(), 0);
-
-    std::vector<SongRecord> broken = notes(3, {60});
-    broken.push_back(note(3, 62));  // bySize 0 where a group should start
-    addGroup(broken, {withValues(note(3, 64), 0, 0, 75)});
-    checkRecords(broken);
-    EXPECT_EQ(broken[2].velocity(), 0) << "nothing past an unwalkable group start is touched";
 }
 
 struct SongLifecycle : ::testing::Test {
@@ -95,13 +90,11 @@ TEST_F(SongLifecycle, AnInterruptedOrReadOnlySaveKeepsTheOldFileAndTheSongModifi
     EXPECT_TRUE(doc->isModified());
     EXPECT_EQ(box.shown(), (std::vector<std::string>{path.string() + "\n保存が正常にできませんでした。",
                                                      "読み込み専用ファイルなので保存できません。"}));
-    // and a save without the failure goes through, under another name as well
+    // and a save without the failure goes through
     fs::permissions(path, fs::perms::owner_all);
     EXPECT_TRUE(saveSongDocument(*doc, path));
     EXPECT_FALSE(doc->isModified());
     EXPECT_EQ(openSongDocument(path)->recordCount(), 100u);
-    EXPECT_TRUE(saveSongDocument(*doc, dir / "other.PLM"));
-    EXPECT_EQ(openSongDocument(dir / "other.PLM")->recordCount(), 100u);
 }
 
 // A chord whose second note has a gate of 0 and a velocity of 0.
@@ -148,12 +141,9 @@ TEST_F(SongLifecycle, ClosingAModifiedSongAsksToSaveAndStopsOnCancelOrAFailedSav
     int saves = 0;
     bool saveWorks = true;
     const auto save = [&] { return ++saves, saveWorks; };
-    // an unmodified song closes without a question; a playing one does not close at all
+    // an unmodified song closes without a question (a playing one is the play window test's)
     EXPECT_TRUE(mayCloseSong(doc, "a.PLM", false, false, save));
-    EXPECT_FALSE(mayCloseSong(doc, "a.PLM", true, false, save));
-    EXPECT_EQ(box.shown(), std::vector<std::string>{"演奏を止めてから、閉じて下さい。"});
-    box.clear();
-
+    EXPECT_TRUE(box.shown().empty());
     doc.setModified();
     box.script({platform::Answer::Cancel, platform::Answer::No, platform::Answer::Yes, platform::Answer::Yes});
     EXPECT_FALSE(mayCloseSong(doc, "a.PLM", false, false, save));

