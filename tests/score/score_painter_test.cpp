@@ -49,8 +49,6 @@ TEST(Glyphs, EveryGlyphHasAnIdAndInkAndClefAndKeyBitmapsHaveTheWidthsTheLayoutUs
         EXPECT_EQ(set.clefKey(Clef::Bass, key).width, clefKeyWidth(key)) << key;
         EXPECT_EQ(set.keyChange(Clef::Treble, key).width, keyChangeWidth(key)) << key;
         EXPECT_EQ(set.keyCancel(Clef::Bass, key).width, keyChangeWidth(key)) << key;
-        EXPECT_EQ(set.clefKey(Clef::Treble, key).height, 48);
-        EXPECT_EQ(set.clefKey(Clef::Bass, key).height, key > 7 ? 35 : 34);
     }
 }
 
