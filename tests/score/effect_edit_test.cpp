@@ -13,6 +13,7 @@
 #include "score/effect_forms.h"
 #include "score/score_view.h"
 #include "song/plm_doc.h"
+#include "support/recording_canvas.h"
 #include "support/song_builder.h"
 
 namespace plume {
@@ -257,29 +258,6 @@ TEST_F(EffectCurve, TheInstrumentEffectSetsThePieceFromItsGroupOnAndComesOffAgai
     EXPECT_EQ(doc.record(3).programInForce(), info.initialProgram());
 }
 
-// Fills and inversions into pixels; lines and text are left out.
-class PixelCanvas : public Canvas {
-public:
-    PixelCanvas(int width, int height) : m_width(width), m_height(height), m_pixels(std::size_t(width * height), kWhite) {}
-    Rgb pixel(int x, int y) const { return m_pixels[std::size_t(y * m_width + x)]; }
-    void fillRect(const Rect& r, Rgb colour) override { each(r, [&](Rgb& p) { p = colour; }); }
-    void invertRect(const Rect& r) override {
-        each(r, [](Rgb& p) { p = {std::uint8_t(255 - p.red), std::uint8_t(255 - p.green), std::uint8_t(255 - p.blue)}; });
-    }
-    void line(Point, Point, const Pen&) override {}
-    void arc(const Rect&, int, int, const Pen&) override {}
-    void blit(const Glyph&, Point, const Rect&) override {}
-    void text(Point, std::string_view) override {}
-
-private:
-    template <class F> void each(const Rect& r, F f) {
-        for (int y = std::max(r.top, 0); y < std::min(r.bottom, m_height); ++y)
-            for (int x = std::max(r.left, 0); x < std::min(r.right, m_width); ++x) f(m_pixels[std::size_t(y * m_width + x)]);
-    }
-    int m_width, m_height;
-    std::vector<Rgb> m_pixels;
-};
-
 std::vector<int> widths(const std::vector<SongRecord>& song, int zoom) {
     std::vector<int> w;
     for (const EffectItem& item : effectLayout(song, zoom)) w.push_back(item.width);
@@ -366,19 +344,19 @@ TEST_F(EffectDisplayEdit, BackSpaceDeletesTheGroupBeforeTheCursor) {
 TEST_F(EffectDisplayEdit, ValuesAreDrawnAsBarsInTheirEffectsColour) {
     ASSERT_TRUE(doc.appendEffect(0, effect::kVolume, 127));
     items = effectLayout(doc.records(), 2);
-    PixelCanvas canvas(400, kEffectDisplayHeight);
-    paintEffectDisplay(canvas, doc.records(), items, {.scroll = 0, .width = 400, .cursor = 0, .showCursor = false});
-    // a full volume fills its row's inside in the volume colour; the next note's volume row stays dark
-    const int volumeMiddle = kEffectHeaderHeight + kEffectRowHeight / 2;
-    EXPECT_EQ(canvas.pixel(90, volumeMiddle), (Rgb{53, 255, 255}));
-    EXPECT_EQ(canvas.pixel(88 + 56 + 5, volumeMiddle), kBlack);
-    // the notes' velocity (100 of 127) stands in the velocity row
-    const int velocityBottom = kEffectHeaderHeight + 10 * kEffectRowHeight - 3;
-    EXPECT_EQ(canvas.pixel(90, velocityBottom), kWhite);
-    EXPECT_EQ(canvas.pixel(90, velocityBottom - 16), kBlack);
-    // the cursor inverts a column at its group's left edge
+    RecordingCanvas canvas;
     paintEffectDisplay(canvas, doc.records(), items, {.scroll = 0, .width = 400, .cursor = 1, .showCursor = true});
-    EXPECT_EQ(canvas.pixel(88 + 56, volumeMiddle + kEffectRowHeight), kWhite);
+    const std::vector<CanvasCall> fills = canvas.calls(CanvasCall::Kind::Fill);
+    const auto drawn = [&](const CanvasCall& f) { return std::find(fills.begin(), fills.end(), f) != fills.end(); };
+    // a full volume fills the inside of its row (33..51) in the volume colour; no other note has a volume
+    const Rgb volume{53, 255, 255};
+    EXPECT_TRUE(drawn(fillCall({88, 33, 88 + 55, 51}, volume)));
+    EXPECT_EQ(std::count_if(fills.begin(), fills.end(), [&](const CanvasCall& f) { return f.colour == volume; }), 1);
+    // the notes' velocity, 100 of 127, stands 14 of the row's 18 pixels high
+    EXPECT_TRUE(drawn(fillCall({88, 231 - 14, 88 + 55, 231}, kWhite)));
+    // the cursor inverts a column at its group's left edge
+    EXPECT_EQ(canvas.calls(CanvasCall::Kind::Invert),
+              (std::vector{CanvasCall{.kind = CanvasCall::Kind::Invert, .rect = {144, 0, 146, kEffectDisplayHeight}}}));
 }
 
 }  // namespace
