@@ -26,23 +26,15 @@ std::ptrdiff_t indexOf(const Names& names, const std::string& name) {
 
 Names prefix(const Names& names, std::size_t n) { return Names(names.begin(), names.begin() + std::ptrdiff_t(std::min(n, names.size()))); }
 
+// The lists of C E G B, of C E G and of no tone at all are the chords command's output in the command-line tests.
 TEST(ChordIdentify, FourTonesPresentRankFirstTriadsSecondAndRootsFollowTheKeyAndItsSpelling) {
-    // C E G B in C major: only CM7 has all four tones.
-    const ChordCandidates seventh = identifyChords(setOf({0, 4, 7, 11}), 0);
-    EXPECT_EQ(seventh.first, Names{"CM7"});
-    // Major triads on C, E, G, then the sevenths with two tones or more; CM7 is not repeated.
-    EXPECT_EQ(prefix(seventh.second, 7), (Names{"C", "E", "G", "C7", "E7", "G7", "A7"}));
-    EXPECT_EQ(indexOf(seventh.second, "CM7"), -1);
-
-    // C E G: no first candidate, C leads the second list, one-tone chords fill the third.
+    // CM7, complete, is not repeated among the chords with two tones or more.
+    EXPECT_EQ(indexOf(identifyChords(setOf({0, 4, 7, 11}), 0).second, "CM7"), -1);
+    // C E G: CM7 with three of its tones is a second candidate; one-tone chords fill the third.
     const ChordCandidates triad = identifyChords(setOf({0, 4, 7}), 0);
-    EXPECT_TRUE(triad.first.empty());
-    EXPECT_EQ(indexOf(triad.second, "C"), 0);
     EXPECT_NE(indexOf(triad.second, "CM7"), -1);
     EXPECT_EQ(prefix(triad.third, 4), (Names{"E", "F", "G", "A"}));
     for (const std::string& name : triad.third) EXPECT_EQ(indexOf(triad.second, name), -1) << name;
-
-    EXPECT_EQ(identifyChords(0, 0).third, Names{});
 
     // C7 and Bb7 both complete: two flats try C before B-flat, one flat starts at F.
     const std::uint16_t both = setOf({0, 4, 7, 10, 2, 5, 8});
