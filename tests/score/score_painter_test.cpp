@@ -241,7 +241,8 @@ TEST(ScorePainter, TextsAndEffectMarkersOfAGroup) {
     EXPECT_TRUE(paper.blitsOf(glyph_id::kEffectMarker).empty());
 }
 
-TEST(ScorePainter, SelectionInvertsTheRangeLineByLineAndTheCaretAndMarkedLinesAreYellow) {
+// The caret's width in either mode is read off the song window's pixels in the main frame's test.
+TEST(ScorePainter, SelectionInvertsTheRangeLineByLineAndMarkedLinesAreYellow) {
     Score score{groups({note(3, 67), note(3, 67), note(3, 67), lineBreak(), note(3, 67), note(3, 67), note(3, 67)})};
     score.view.anchor = {0, 1};
     score.view.cursor = {1, 2};
@@ -263,12 +264,6 @@ TEST(ScorePainter, SelectionInvertsTheRangeLineByLineAndTheCaretAndMarkedLinesAr
     Score grand{groups({note(3, 67), lineBreak(), note(3, 67)}), {}, {.grandStaff = true}};
     grand.view.cursor = {0, 1};
     EXPECT_EQ(grand.paint().calls(Kind::Invert).at(0).rect, (Rect{kX0, 0, kX0 + 21, 139}));
-
-    // AND the caret is inverted one pixel wide while inserting, two while overwriting
-    EXPECT_EQ(ScorePainter::caretRect({30, 11}, true), (Rect{30, 11, 31, 91}));
-    RecordingCanvas caret;
-    ScorePainter(glyphSet()).paintCaret(caret, {30, 11}, false);
-    EXPECT_EQ(caret.calls(Kind::Invert), (std::vector{CanvasCall{.kind = Kind::Invert, .rect = {30, 11, 32, 91}}}));
 
     // a marked line is yellow until the marks are cleared
     Score marked{groups({note(3, 67), lineBreak(), note(3, 67)})};
