@@ -47,9 +47,7 @@ TEST(ChordIdentify, FourTonesPresentRankFirstTriadsSecondAndRootsFollowTheKeyAnd
     // Without accidentals B-flat is not a candidate root at all.
     EXPECT_EQ(indexOf(identifyChords(both, 0).first, "A#7"), -1);
 
-    const std::uint16_t bFlatMinor = setOf({10, 1, 5, 8});
-    EXPECT_NE(indexOf(identifyChords(bFlatMinor, 10).first, "Bbm7"), -1);
-    const Names sharps = identifyChords(bFlatMinor, 5).first;
+    const Names sharps = identifyChords(setOf({10, 1, 5, 8}), 5).first;  // B-flat minor seven
     EXPECT_NE(indexOf(sharps, "A#m7"), -1);
     for (const std::string& name : sharps) EXPECT_EQ(name.find('b'), std::string::npos) << name;
 }
@@ -117,7 +115,6 @@ TEST(ChordAudition, NoteGroupsBecomeTheChordOthersStayOneRecordAndTheRangePlaysB
     for (std::size_t i : {0u, 3u, 5u, 8u})
         EXPECT_EQ(std::tuple(int(built[i].gate()), int(built[i].velocity())), std::tuple(100, 90)) << i;
     EXPECT_EQ(built[0].bytes[2], song[1].bytes[2]);  // the dotted quarter keeps its length
-    EXPECT_EQ(built[5].type(), 4);
     EXPECT_TRUE(built[4].isRest());
     EXPECT_EQ(built[9].bytes[1], 0);
 

@@ -75,8 +75,6 @@ TEST_F(RangeEdit, PastingTwoLineBreaksMovesTheCursorTwoLinesDown) {
     view.setCursor({0, 2});
     ASSERT_TRUE(editor().paste(clipboard));
     EXPECT_EQ(view.cursor(), (ScorePosition{2, 2}));
-    EXPECT_FALSE(view.hasRange());
-    EXPECT_EQ(view.lines().lineCount(), 3);
     EXPECT_EQ(doc.record(view.lines().recordAt(doc.records(), 2, 2)).key(), 64);
 
     // a paste without line breaks moves the cursor along its line
