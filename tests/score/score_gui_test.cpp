@@ -200,9 +200,8 @@ TEST(ChordDialog, DoubleClickAuditionsTheChordBesideTheWrittenNotes) {
     EXPECT_TRUE(dialog.playing());
     const AuditionPlay& play = player.started[0];
     ASSERT_EQ(play.channels.size(), 2u);
-    const auto& buffer = player.chordBuffers[0];
-    ASSERT_EQ(buffer.size(), 9u);  // 4 + the bar line + 4
-    EXPECT_EQ(std::tuple(buffer[4].type(), buffer[8].key(), buffer[8].velocity()), std::tuple(type::kBarLine, 71, 64));
+    // the chord's records are ChordAudition's own test; here its last note sounds at the slider's volume
+    EXPECT_EQ(player.chordBuffers[0].back().velocity(), 64);
 
     dialog.playRange();  // ignored while playing
     dialog.auditionChord("C");
