@@ -102,9 +102,8 @@ TEST(PagePainter, APageIsTheTitleTheOrdinaryScoreAndTheLineNumbers) {
         {.width = g.printableWidth, .firstLine = page.lines.first, .height = extent});
     const QRect scoreRight(30, 0, g.printableWidth - 30, extent);
     EXPECT_TRUE(image.copy(scoreRight.translated(118, 159)) == screen.copy(scoreRight));
-    // a bold number at each line's top, at the score's left edge
+    // a number at the first line's top, at the score's left edge (the numbers' places are the plan's test)
     EXPECT_GT(darkPixels(image, {118, 159, 20, 12}), 5);
-    EXPECT_GT(darkPixels(image, {118, 159 + page.numbers[1].y, 20, 12}), 5);
     // nothing below the page's last line: the next page's first line is not drawn cut
     EXPECT_EQ(darkPixels(image, {0, 159 + extent, 1240, 1754 - 159 - extent}), 0);
 }

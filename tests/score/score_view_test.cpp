@@ -164,7 +164,6 @@ TEST_F(ScoreViewMouse, AClickPlacesTheCursorByTheHalfOfThePositionHitAndTheWheel
     EXPECT_EQ(after(view.wheel(-120)), (Moved{true, {{6, 8}, {6, 8}}}));
     EXPECT_EQ(after(view.wheel(60)), (Moved{false, {{6, 8}, {6, 8}}}));
     EXPECT_EQ(after(view.wheel(60)), (Moved{true, {{5, 8}, {5, 8}}}));
-    EXPECT_EQ(after(view.wheel(240)), (Moved{true, {{3, 8}, {3, 8}}}));
 }
 
 TEST_F(ScoreViewMouse, DraggingMovesTheCursorAndTheTimerScrollsOutsideTheWindow) {
