@@ -124,9 +124,6 @@ TEST(PrintTitle, AProjectMemberPrintsTheProjectTitle) {
     EXPECT_EQ(printTitle(source), "組曲");
     source.path = "/music/Suite/Part2.PLM";
     EXPECT_EQ(printTitle(source), "song.PLM");
-    source.path = "/music/Suite/Part1.PLM";
-    source.project = nullptr;  // no current project
-    EXPECT_EQ(printTitle(source), "song.PLM");
 }
 
 TEST(PageLayoutSettings, DefaultsCaseFreeKeysAndTheSmallRight) {
