@@ -148,7 +148,6 @@ TEST(PageLayoutForm, TheFirstWrongFieldInCheckingOrderKeepsTheDialogOpenAndValid
         {{"51", "20", "0", "0", "1"}, PageLayoutField::Left, "左を0から50の数値で入力してください。"},
         {{"20", "-1", "0", "0", "1"}, PageLayoutField::Top, "上を0から50の数値で入力してください。"},
         {{"20", "20", "0", "", "1"}, PageLayoutField::Bottom, "下を0から50の数値で入力してください。"},
-        {{"20", "20", "0", "0", "0"}, PageLayoutField::Resolution, "分解能を1から10の数値で入力してください。"},
         {{"20", "20", "0", "0", "11"}, PageLayoutField::Resolution, "分解能を1から10の数値で入力してください。"},
         {{"20", "51", "1.5", "0", "1"}, PageLayoutField::Right, "右を0から50の数値で入力してください。"},
     };

@@ -229,10 +229,8 @@ TEST_F(RangeEdit, KeyAndTimeChangesAreInsertedOrWrittenOverTheCursorGroup) {
     addGroups(s, {lineBreak(), note(kQuarter, 67)});
     load(s);
     view.setCursor({0, 1});
-    EXPECT_EQ(editor().keyAtCursor(), 0);
     ASSERT_TRUE(editor().changeKey(3, true));
     EXPECT_TRUE(doc.record(1).isMeta());
-    EXPECT_EQ(doc.record(2).key(), 62);
     EXPECT_EQ(std::tuple(view.cursor(), view.undoRing().newestKind()),
               std::tuple(ScorePosition{0, 2}, UndoKind::Insert));
     EXPECT_EQ(editor().keyAtCursor(), 3);

@@ -43,9 +43,6 @@ struct Golden {
     std::string image;
 };
 
-// Test names show the image, not the parameter's bytes.
-void PrintTo(const Golden& golden, std::ostream* out) { *out << golden.image; }
-
 class ScoreGolden : public ::testing::TestWithParam<Golden> {};
 
 TEST_P(ScoreGolden, MatchesItsImage) {
@@ -206,16 +203,12 @@ TEST(ChordDialog, DoubleClickAuditionsTheChordBesideTheWrittenNotes) {
     dialog.playRange();  // ignored while playing
     dialog.auditionChord("C");
     EXPECT_EQ(player.started.size(), 1u);
-    player.ended();
-    EXPECT_FALSE(dialog.playing());
-
-    dialog.playButton()->click();
-    ASSERT_EQ(player.started.size(), 2u);
+    // the play button, and a play's end reaching the dialog, are the play test's
     dialog.stopButton()->click();
     EXPECT_EQ(player.stops, 1);
     EXPECT_FALSE(dialog.playing());
     dialog.auditionChord("Cxx");  // an unknown name plays nothing
-    EXPECT_EQ(player.started.size(), 2u);
+    EXPECT_EQ(player.started.size(), 1u);
 }
 
 TEST(ChordHelp, NamesEveryQualityTheDialogShows) {

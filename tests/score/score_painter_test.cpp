@@ -100,12 +100,6 @@ constexpr int kWidth = 800;
 constexpr int kX0 = 54;  // column 0 of line 0 in key 0: clef 22 + margin 12 + time signature 20
 constexpr int kX1 = 34;  // column 0 of a later line in key 0
 
-SongInfo inKey(int key) {
-    SongInfo info = SongInfo::defaults();
-    info.setKeySignature(std::uint8_t(key));
-    return info;
-}
-
 // A song, its line table and a screen to paint it on, every line visible.
 struct Score {
     explicit Score(std::vector<SongRecord> records, SongInfo songInfo = SongInfo::defaults(), LayoutOptions layout = {})
@@ -149,8 +143,10 @@ TEST(ScorePainter, MeasureAccidentalsFollowTheKeyResetAtBarLinesAndLineBreaksAnd
     EXPECT_EQ(c.blitsOf(glyph_id::kNoteUp[2]), (Points{{-9 + 7, 41}}));
     EXPECT_TRUE(c.blitsOf(sharp).empty());
     // the song's key signature decides the accidental (the rules per key are MeasureAccidentals' own, above)
-    const int natural = glyph_id::kAccidental[accidental::kNatural];
-    EXPECT_EQ(paintSong(groups({note(3, 65)}), inKey(1)).blitsOf(natural), (Points{{kX0 + 7, 53}}));
+    SongInfo oneSharp = SongInfo::defaults();
+    oneSharp.setKeySignature(1);
+    EXPECT_EQ(paintSong(groups({note(3, 65)}), oneSharp).blitsOf(glyph_id::kAccidental[accidental::kNatural]),
+              (Points{{kX0 + 7, 53}}));
 }
 
 // A stem-up tie and a triplet bracket over stems down are pinned by the melody's golden image.
