@@ -93,13 +93,9 @@ TEST(LineTable, GroupWidthsPlaceColumnsAndClicksFindThem) {
     const ScoreLine& line = table.line(0);
     const int x0 = line.staffX0;
     // THEN widths are 21, 16, the old key's signature + 8, the new key's signature + 8, 21
-    std::vector<int> widths, keys;
-    for (const PlacedGroup& g : LineGroups(song, line)) {
-        widths.push_back(g.width);
-        keys.push_back(g.key);
-    }
+    std::vector<int> widths;
+    for (const PlacedGroup& g : LineGroups(song, line)) widths.push_back(g.width);
     EXPECT_EQ(widths, (std::vector{21, 16, 2 * kKeyAccidentalWidth + 8, 3 * kKeyAccidentalWidth + 8, 21}));
-    EXPECT_EQ(keys, (std::vector{2, 2, 0, 10, 10}));
     // AND columns stand at the running sum, 21 pixels further left per scroll step
     EXPECT_EQ(columnX(song, line, 3, 0), x0 + 21 + 16 + 22);
     EXPECT_EQ(columnX(song, line, 5, 2), x0 - 42 + 21 + 16 + 22 + 29 + 21);
@@ -108,16 +104,6 @@ TEST(LineTable, GroupWidthsPlaceColumnsAndClicksFindThem) {
                                          {x0 + 21 + 7, 0, 1},  {x0 + 21 + 8, 0, 2},  {x0 + 37 + 10, 0, 2},
                                          {x0 + 37 + 11, 0, 3}, {0, 0, 0},            {2000, 0, 5}};
     for (const auto& [x, scroll, column] : clicks) EXPECT_EQ(columnAt(song, line, x, scroll), column) << x;
-}
-
-TEST(LineTable, RecordsAndPositionsMapBothWays) {
-    std::vector<SongRecord> song = group({note(3, 60), note(3, 64)});
-    addGroups(song, {lineBreak(), note(3, 62)});
-    const LineTable table = laidOut(song);
-    EXPECT_EQ((std::vector{table.positionOf(song, 1), table.positionOf(song, 3), table.positionOf(song, song.size())}),
-              (std::vector<ScorePosition>{{0, 0}, {1, 0}, {1, 1}}));
-    EXPECT_EQ((std::vector{table.recordAt(song, 0, 1), table.recordAt(song, 0, 2), table.recordAt(song, 1, 1)}),
-              (std::vector<std::size_t>{2, 3, song.size()}));
 }
 
 // Line 0 grand (153), line 1 treble (102), line 2 treble, final (102).
