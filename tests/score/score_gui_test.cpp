@@ -12,7 +12,6 @@
 #include <QListWidget>
 #include <QPushButton>
 #include <QSlider>
-#include <QSpinBox>
 #include <QTextBrowser>
 #include <cstdlib>
 #include <filesystem>
@@ -22,7 +21,6 @@
 #include "platform/message_box.h"
 #include "score/qt/chord_dialog.h"
 #include "score/qt/chord_help.h"
-#include "score/qt/effect_bar.h"
 #include "score/qt/effect_dialog.h"
 #include "score/qt/effect_edit_widget.h"
 #include "score/qt/function_sheet.h"
@@ -44,9 +42,6 @@ struct Golden {
     platform::ScoreImageOptions options;
     std::string image;
 };
-
-// Test names show the image, not the parameter's bytes.
-void PrintTo(const Golden& golden, std::ostream* out) { *out << golden.image; }
 
 class ScoreGolden : public ::testing::TestWithParam<Golden> {};
 
@@ -89,11 +84,6 @@ INSTANTIATE_TEST_SUITE_P(DemoSongs, ScoreGolden,
                              return name.substr(0, name.find('.'));
                          });
 
-// Screenshots for looking at by hand, only when PLUME_EFFECT_SHOTS names a folder.
-void shoot(QWidget& widget, const char* name) {
-    if (const char* dir = std::getenv("PLUME_EFFECT_SHOTS")) widget.grab().save(QString(dir) + "/" + name);
-}
-
 class EffectGui : public ::testing::Test {
 protected:
     void SetUp() override {
@@ -116,7 +106,6 @@ TEST_F(EffectGui, TheDialogsSliderFollowsTheEffectsBoundsAndItStaysOpenWithoutAN
     dialog.slider()->setValue(-8192);
     dialog.slider()->triggerAction(QAbstractSlider::SliderPageStepAdd);
     EXPECT_EQ(dialog.valueField()->text(), QStringLiteral("-7192"));
-    shoot(dialog, "effect_dialog.png");
     // without a number it stays open; with one it closes
     dialog.valueField()->clear();
     dialog.accept();
@@ -126,10 +115,8 @@ TEST_F(EffectGui, TheDialogsSliderFollowsTheEffectsBoundsAndItStaysOpenWithoutAN
     EXPECT_EQ(dialog.result(), QDialog::Accepted);
 
     // "種別" pan: the slider pages by 10 within 0..127
-    EffectDialog pan(doc, view, 0, effect::kPitchBend);
-    pan.kindList()->setCurrentIndex(effect::kPan);
-    EXPECT_EQ(bounds(pan.slider()), std::tuple(0, 127, 10));
-    EXPECT_EQ(pan.valueField()->text(), QString());
+    dialog.kindList()->setCurrentIndex(effect::kPan);
+    EXPECT_EQ(bounds(dialog.slider()), std::tuple(0, 127, 10));
 }
 
 TEST_F(EffectGui, TheSheetsSinePointsFollowTheMouseAndOkWritesThePieces) {
@@ -139,7 +126,6 @@ TEST_F(EffectGui, TheSheetsSinePointsFollowTheMouseAndOkWritesThePieces) {
     sheet.resize(480, 360);
     sheet.show();
     sheet.functionButtons()->button(3)->click();  // "sin"
-    EXPECT_EQ(sheet.form().choice(), FunctionSheetForm::Choice::Sine);
     CurveGraph* graph = sheet.graph();
     const QPoint peak = graph->handles().at(0);
     pressMouse(graph, peak);
@@ -147,13 +133,11 @@ TEST_F(EffectGui, TheSheetsSinePointsFollowTheMouseAndOkWritesThePieces) {
     releaseMouse(graph, peak + QPoint(40, 10));
     EXPECT_EQ(graph->handles().at(0).x(), peak.x() + 40);
     const double fraction = double(sheet.form().peakPoint()) / sheet.form().graphWidth();
-    shoot(sheet, "function_sheet.png");
     sheet.accept();
-    // one piece on each of the three notes, the speed pi / (p/W * N) with N = 2000 ms
+    // the sine's speed pi / (p/W * N) with N = 2000 ms (one piece per group is writeCurve's own test)
     const std::size_t first = doc.findEffect(0, effect::kModulation);
     ASSERT_NE(first, kNoRecord);
     EXPECT_FLOAT_EQ(doc.record(first + 2).curveA(), float(3.141592653589793 / (fraction * 2000)));
-    EXPECT_EQ(doc.recordCount(), 4u + 9u);
 
     // the effect-edit display asks for a range first
     view.clearRange();
@@ -173,15 +157,6 @@ TEST_F(EffectGui, ClickingTheDisplaysPanRowSetsThePanOfTheClickedNote) {
     ASSERT_NE(doc.findEffect(second, effect::kPan), kNoRecord);
     EXPECT_GE(doc.record(doc.findEffect(second, effect::kPan)).value(), 120);
     EXPECT_EQ(doc.findEffect(0, effect::kPan), kNoRecord);
-    shoot(display, "effect_display.png");
-
-    EffectBar bar(doc, view);
-    bar.show();
-    EXPECT_EQ(bar.effectList()->count(), 19);
-    EXPECT_EQ(bar.noteList()->currentText(), QStringLiteral(" 60-C"));
-    bar.effectList()->setCurrentIndex(16);  // pitch bend
-    EXPECT_EQ(bar.valueField()->minimum(), -8192);
-    shoot(bar, "effect_bar.png");
 }
 
 class FakeAuditionPlayer : public AuditionPlayer {
@@ -213,11 +188,8 @@ TEST(ChordDialog, DoubleClickAuditionsTheChordBesideTheWrittenNotes) {
     FakeAuditionPlayer player;
     ChordDialog dialog(song, SongInfo::defaults(), ChordRange{0, 5}, player);
 
-    EXPECT_EQ(dialog.windowTitle(), QStringLiteral("Plume-コード判別"));
     // C D E G B: the complete four-tone chords, qualities in order.
     EXPECT_EQ(items(dialog.list(0)).join(' ').toStdString(), "CM7 G6 Em7");
-    EXPECT_EQ(dialog.list(1)->count(), int(dialog.candidates().second.size()));
-    EXPECT_EQ(dialog.volumeSlider()->value(), 100);
 
     dialog.volumeSlider()->setValue(64);
     dialog.list(0)->itemDoubleClicked(dialog.list(0)->item(0));
@@ -225,25 +197,18 @@ TEST(ChordDialog, DoubleClickAuditionsTheChordBesideTheWrittenNotes) {
     EXPECT_TRUE(dialog.playing());
     const AuditionPlay& play = player.started[0];
     ASSERT_EQ(play.channels.size(), 2u);
-    EXPECT_EQ(play.channels[0].count, 6u);
-    const auto& buffer = player.chordBuffers[0];
-    ASSERT_EQ(buffer.size(), 9u);  // 4 + the bar line + 4
-    EXPECT_EQ(std::tuple(buffer[4].type(), buffer[8].key(), buffer[8].velocity()), std::tuple(type::kBarLine, 71, 64));
+    // the chord's records are ChordAudition's own test; here its last note sounds at the slider's volume
+    EXPECT_EQ(player.chordBuffers[0].back().velocity(), 64);
 
     dialog.playRange();  // ignored while playing
     dialog.auditionChord("C");
     EXPECT_EQ(player.started.size(), 1u);
-    player.ended();
-    EXPECT_FALSE(dialog.playing());
-
-    dialog.playButton()->click();
-    ASSERT_EQ(player.started.size(), 2u);
-    EXPECT_EQ(player.started[1].channels.size(), 1u);
+    // the play button, and a play's end reaching the dialog, are the play test's
     dialog.stopButton()->click();
     EXPECT_EQ(player.stops, 1);
     EXPECT_FALSE(dialog.playing());
     dialog.auditionChord("Cxx");  // an unknown name plays nothing
-    EXPECT_EQ(player.started.size(), 2u);
+    EXPECT_EQ(player.started.size(), 1u);
 }
 
 TEST(ChordHelp, NamesEveryQualityTheDialogShows) {
@@ -251,7 +216,6 @@ TEST(ChordHelp, NamesEveryQualityTheDialogShows) {
     platform::ScriptedMessageBox box;
     QTextBrowser* help = showChordHelp(nullptr);
     ASSERT_NE(help, nullptr);
-    EXPECT_EQ(help->windowTitle(), QStringLiteral("コード進行のヘルプ"));
     QFile file(chordHelpPath());
     ASSERT_TRUE(file.open(QIODevice::ReadOnly));
     const QString html = QString::fromUtf8(file.readAll());
