@@ -9,7 +9,7 @@
 #include "print/print_plan.h"
 
 namespace plume {
-struct GlyphSet;
+class GlyphSet;
 }
 
 namespace plume::platform {
