@@ -1918,9 +1918,16 @@ private:
             // ends with its last group at first; then the one that ends latest, if short of the end
             // of the track, is written again with rests up to it.
             c.endsTrack = m_file.format == 1;
-            const Voice original = *v;
-            VoiceTranscriber transcriber(*v, c);
-            voices.push_back({v, c, original, transcriber.run(), transcriber.endTick()});
+            // (only there may a song be written again, from its notes as they were read)
+            Voice original = exact && m_file.format == 0 ? *v : Voice{};
+            std::vector<SongRecord> records;
+            std::uint32_t end = 0;
+            {
+                VoiceTranscriber transcriber(*v, c);
+                records = transcriber.run();
+                end = transcriber.endTick();
+            }
+            voices.push_back({v, std::move(c), std::move(original), std::move(records), end});
         }
         if (exact && m_file.format == 0 && !voices.empty() && !m_trackEnds.empty()) {
             // The rests that end the track: written by the song ending latest whose way to the end
