@@ -87,6 +87,14 @@ struct Change {
     int order = 0;              // place in the file
 };
 
+// A stable sort for the few members of a group, without the buffer std::stable_sort takes.
+template <typename T, typename Less>
+void insertionSort(std::vector<T>& list, Less less) {
+    for (std::size_t i = 1; i < list.size(); ++i) {
+        for (std::size_t k = i; k > 0 && less(list[k], list[k - 1]); --k) std::swap(list[k], list[k - 1]);
+    }
+}
+
 // A length the song model writes as one record.
 struct Value {
     int length = 0;
@@ -1230,30 +1238,34 @@ private:
         const std::vector<Note>& notes = m_voice.notes;
         std::vector<std::size_t> active;
         std::size_t nextNote = 0;
-        std::vector<std::vector<std::size_t>> notePieces(notes.size());
+        // (a note sounds in every piece from its first to its last: the pieces between are its own)
+        std::vector<std::pair<std::size_t, std::size_t>> notePieces(notes.size(), {0, 0});  // first, past the last
         for (std::size_t s = 0; s + 1 < bounds.size(); ++s) {
             const int a = bounds[s], b = bounds[s + 1];
             while (nextNote < notes.size() && notes[nextNote].pOn <= a) active.push_back(nextNote++);
             std::erase_if(active, [&](std::size_t i) { return notes[i].end <= a; });
             bool first = true;
             int pos = a;
-            std::vector<Value> values = m_c.decomposer->split(b - a);
+            const std::vector<Value>& split = m_c.decomposer->split(b - a);
+            std::optional<std::vector<Value>> reordered;
             if (std::any_of(active.begin(), active.end(), [&](std::size_t i) { return notes[i].end == b; }))
-                values = exactEnding(b - a, a, active).value_or(std::vector<Value>(values.rbegin(), values.rend()));
+                reordered = exactEnding(b - a, a, active).value_or(std::vector<Value>(split.rbegin(), split.rend()));
             else if (closed(a + 1) || closed(b - 1))
-                std::reverse(values.begin(), values.end());  // a rest or tie in or into a stretch over a change starts its last part early
-            for (const Value& v : values) {
+                reordered.emplace(split.rbegin(), split.rend());  // a rest or tie in or into a stretch over a change starts its last part early
+            for (const Value& v : reordered ? *reordered : split) {
                 Piece piece;
                 piece.pos = pos;
                 piece.value = v;
                 piece.rest = active.empty();
                 piece.firstOfSegment = first;
+                piece.notes.reserve(active.size());
                 for (std::size_t i : active) {
                     piece.notes.push_back({i, 0});
-                    notePieces[i].push_back(m_pieces.size());
+                    if (notePieces[i].second == 0) notePieces[i].first = m_pieces.size();
+                    notePieces[i].second = m_pieces.size() + 1;
                 }
                 // The notes struck last come first, as the export plays a group from its last record.
-                std::stable_sort(piece.notes.begin(), piece.notes.end(), [&](const auto& x, const auto& y) {
+                insertionSort(piece.notes, [&](const auto& x, const auto& y) {
                     const bool xNew = notes[x.first].pOn == a, yNew = notes[y.first].pOn == a;
                     if (xNew != yNew) return !xNew;
                     return notes[x.first].order > notes[y.first].order;
@@ -1266,10 +1278,10 @@ private:
         }
         // A note over several pieces is tied from its first to its last.
         for (std::size_t i = 0; i < notes.size(); ++i) {
-            const std::vector<std::size_t>& list = notePieces[i];
-            for (std::size_t k = 0; list.size() > 1 && k < list.size(); ++k) {
-                const std::uint8_t tie = k == 0 ? mark::kTieBegin : k + 1 == list.size() ? mark::kTieEnd : mark::kTieMiddle;
-                for (auto& [index, mark] : m_pieces[list[k]].notes) {
+            const auto [first, end] = notePieces[i];
+            for (std::size_t k = first; end - first > 1 && k < end; ++k) {
+                const std::uint8_t tie = k == first ? mark::kTieBegin : k + 1 == end ? mark::kTieEnd : mark::kTieMiddle;
+                for (auto& [index, mark] : m_pieces[k].notes) {
                     if (index == i) mark = tie;
                 }
             }
