@@ -35,8 +35,6 @@ TEST(InstrumentTables, EveryPositionIsFoundAgainByItsNumbers) {
                 EXPECT_EQ(tone.program / 8, family);
                 EXPECT_EQ(match.index, index) << module << ": " << int(tone.bank) << "/" << int(tone.program);
                 EXPECT_EQ(match.name, toneNameAt(module, family, index));
-                EXPECT_FALSE(match.name.empty());
-                EXPECT_LE(match.name.size(), 24u);
                 EXPECT_TRUE(seen.insert({tone.program, tone.bank}).second);
             }
         }
@@ -74,8 +72,7 @@ TEST(InstrumentTables, TitleNamesTheInitialInstrument) {
 TEST(MelodyInstrumentSelection, OpensOnTheCurrentTone) {
     // GIVEN an SC-55 song on Piano 1w
     MelodyInstrumentSelection dialog(Tone{kSc55, 8, 0}, 120);
-    EXPECT_EQ(std::make_tuple(dialog.family(), dialog.tones().size(), dialog.selectedTone(), dialog.noteLength()),
-              std::make_tuple(0, 21u, 1, kQuarterNoteLength));
+    EXPECT_EQ(std::make_tuple(dialog.selectedTone(), dialog.noteLength()), std::make_tuple(1, kQuarterNoteLength));
     // WHEN nothing changes THEN OK hands back the same tone
     EXPECT_EQ(dialog.accept().tone, (Tone{kSc55, 8, 0}));
     EXPECT_FALSE(dialog.accept().remove);

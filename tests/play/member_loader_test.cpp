@@ -2,7 +2,6 @@
 
 #include <filesystem>
 
-#include "platform/file_io.h"
 #include "platform/message_box.h"
 #include "play/member_loader.h"
 #include "play/play_fixture.h"

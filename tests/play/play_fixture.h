@@ -56,7 +56,6 @@ public:
     void applyMuteSolo(PlayBlock& block) override;
 };
 
-// A listener that keeps every report it gets.
 class RecordingListener final : public PlayReportListener {
 public:
     std::vector<PlayReport> reports;
@@ -94,7 +93,6 @@ struct PlayRig {
     PlaybackEngine engine;
 };
 
-// A document holding the song.
 std::unique_ptr<CPlmDoc> documentOf(const std::vector<SongRecord>& records, SongInfo info = SongInfo::defaults());
 SongInfo infoWith(std::int16_t tempo, std::uint8_t module = 0, std::uint8_t bank = 0, std::uint8_t program = 0,
                   bool rhythm = false);
