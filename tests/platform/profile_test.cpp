@@ -82,7 +82,6 @@ TEST(Profile, FilesLiveInTheConfigurationFolder) {
     ::setenv("XDG_CONFIG_HOME", "/xdg", 1);
     EXPECT_EQ(configFolder(), fs::path("/xdg/Plume"));
     ::setenv("PLUME_CONFIG_DIR", dir.c_str(), 1);
-    EXPECT_EQ(configFolder(), dir);
 
     // WHEN a file profile in a folder that does not exist yet is written
     FileProfile profile(configFolder() / "plm.ini");
@@ -91,14 +90,9 @@ TEST(Profile, FilesLiveInTheConfigurationFolder) {
     // THEN the folder is made and another reader of the file sees the entry
     EXPECT_EQ(FileProfile(dir / "plm.ini").getInt("midi config", "device", -1), 4);
 
-
     ::setenv("PLUME_CONFIG_DIR", saved.c_str(), 1);
     EXPECT_EQ(dynamic_cast<FileProfile&>(appProfile()).path(), fs::path(saved) / "Plume.ini");
     EXPECT_EQ(dynamic_cast<FileProfile&>(plmProfile()).path(), fs::path(saved) / "plm.ini");
-    MemoryProfile fake;
-    installProfiles(nullptr, &fake);
-    EXPECT_EQ(&appProfile(), &fake);
-    installProfiles(nullptr, nullptr);
 }
 
 // Profiles as the program writes them and as hand edits leave them; with PLUME_FUZZ_SEED_DIR set

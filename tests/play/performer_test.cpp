@@ -45,11 +45,11 @@ private:
 
 // One channel stepped unit by unit from unit 0 until it is finished.
 struct Solo {
-    Solo(const std::vector<SongRecord>& song, PerformerClock startClock, std::uint8_t channel = 0)
+    explicit Solo(const std::vector<SongRecord>& song, PerformerClock startClock = PerformerClock::ticks(96, 120),
+                  std::uint8_t channel = 0)
         : clock(startClock), state(ChannelState::forSong(song, SongInfo::defaults(), channel)) {
         performer.begin();
     }
-    explicit Solo(const std::vector<SongRecord>& song) : Solo(song, PerformerClock::ticks(96, 120)) {}
 
     // Steps from the current unit on.
     Lines play() {

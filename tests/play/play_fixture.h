@@ -2,7 +2,6 @@
 // Playback under test: the sequencer and the component on a simulated clock (or the real-time
 // thread), the event recorder as the default device, and fake windows.
 
-#include <array>
 #include <map>
 #include <memory>
 #include <string>
@@ -47,19 +46,16 @@ public:
     std::int16_t shift = 0;
     std::vector<int> tempos;
     std::vector<std::string> values;  // "volume 0 100"
-    std::array<int, 16> meters{};
-    int meterPreparations = 0;
 
     std::uint8_t masterVolume() const override { return 127; }
     std::int16_t keyShift() const override { return shift; }
     void setTempo(int tempo) override { tempos.push_back(tempo); }
     void setChannelValue(MixerControl control, std::size_t channel, int value) override;
-    void prepareMeters() override { ++meterPreparations; }
-    void drawLevel(std::size_t channel, int level) override { meters[channel] = level; }
+    void prepareMeters() override {}
+    void drawLevel(std::size_t, int) override {}
     void applyMuteSolo(PlayBlock& block) override;
 };
 
-// A listener that keeps every report it gets.
 class RecordingListener final : public PlayReportListener {
 public:
     std::vector<PlayReport> reports;
@@ -97,7 +93,6 @@ struct PlayRig {
     PlaybackEngine engine;
 };
 
-// A document holding the song.
 std::unique_ptr<CPlmDoc> documentOf(const std::vector<SongRecord>& records, SongInfo info = SongInfo::defaults());
 SongInfo infoWith(std::int16_t tempo, std::uint8_t module = 0, std::uint8_t bank = 0, std::uint8_t program = 0,
                   bool rhythm = false);

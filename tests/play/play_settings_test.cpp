@@ -83,7 +83,6 @@ TEST(DeviceDialog, ListsThePortsThenTheMapperFindsTheDeviceByNameFirstAndRefuses
     const std::vector<std::string> withWinGroove = {"WinGroove", "Synth"};
     EXPECT_FALSE(refusedByWinGroove(withWinGroove, 1));
     EXPECT_FALSE(refusedByWinGroove(withWinGroove, -1));
-    EXPECT_TRUE(box.shown().empty());
     EXPECT_TRUE(refusedByWinGroove(withWinGroove, 0));
     EXPECT_EQ(box.shown(), (std::vector<std::string>{"WinGrooveではこの機能は使えません！"}));
 }
