@@ -51,7 +51,6 @@ TEST(SemitoneShift, StopsAtTheKeyboardsEnds) {
     std::vector<SongRecord> notes = {rec(1, kQuarter, 25), rec(1, type::kBarLine), rec(1, kEighth, 94)};
     EXPECT_TRUE(shiftSemitone(notes, -1));
     EXPECT_EQ(std::make_tuple(notes[0].key(), notes[1].key()), std::make_tuple(24, 0));
-    EXPECT_FALSE(canShiftDown(notes));
     EXPECT_FALSE(shiftSemitone(notes, -1));
     EXPECT_TRUE(shiftSemitone(notes, 1));
     EXPECT_TRUE(shiftSemitone(notes, 1));
