@@ -73,11 +73,7 @@ Take dipTake(std::uint32_t firstBlocks, double after) {
     return takeOf({{0, 5}, {69, firstBlocks}, {69, 1, 4000.0}, {69, 20, after}, {0, 10}});
 }
 
-TEST_F(Detector, ToneOf440HzPeaksAtBin81Or82AndEveryToneGivesItsNote) {
-    const Take a4 = takeOf({{69, 20}});
-    record(a4);
-    const int frequency = detector->spectrumPitch(0, std::uint32_t(a4.size()));
-    EXPECT_TRUE(frequency == 81 * 22050 / 4096 || frequency == 82 * 22050 / 4096) << frequency;
+TEST_F(Detector, EveryToneGivesItsNote) {
     int measured = 0;
     for (int key : {69, 45, 52, 60, 64, 67, 72, 79}) EXPECT_EQ(measure(takeOf({{key, 20}}), measured), key) << measured;
 }
@@ -229,11 +225,6 @@ TEST_F(Detector, PitchShiftTwoSemitonesUpMoves220HzTo246HzInTheSameLengthWithSil
     const auto silentTail = std::size_t(lastSound - shifted.rbegin());
     EXPECT_GT(silentTail, 100u);
     EXPECT_LT(silentTail, kShiftBlock);
-    // A ratio of 1 gives the samples back, but for the truncation of the crossfade and the last sample
-    Take same = take;
-    pitchShift(same, 1.0);
-    for (std::size_t i = 0; i + 1 < same.size(); ++i) ASSERT_LE(std::abs(same[i] - take[i]), 1) << i;
-    EXPECT_EQ(same.back(), 0);
 }
 
 TEST_F(Detector, ParametersLoadWithinTheirLimitsAndSaveAsDecimals) {

@@ -229,12 +229,12 @@ TEST_F(TrainerDialogs, SingingBasicsRecordsAfterTheQuestionAndJudgesTheTake) {
     QTest::mouseClick(dialog.askButton(), Qt::LeftButton);
     EXPECT_FALSE(dialog.askButton()->isEnabled());
     ASSERT_TRUE(playOut());
-    EXPECT_EQ(player.noteOns(), Strings{"90 3E 7F"});
     // The take starts on the retry timer once the note has ended
     ASSERT_TRUE(test::waitUntil([&] { return dialog.logic().state() == SingingBasics::State::Recording; }));
     run(2600);
     ASSERT_TRUE(test::waitUntil([&] { return dialog.logic().state() == SingingBasics::State::Idle; }));
     EXPECT_EQ(dialog.counters(), "1 1 100%");
+    EXPECT_EQ(sounds.played.back(), "pinpon.wav");
     // The keyboard sets the high end, and OK keeps it
     QTest::mouseClick(dialog.highSelector(), Qt::LeftButton);
     QTest::mouseClick(dialog.keyboard(), Qt::LeftButton, {}, QPoint(3 * 56 + 4 * 8 + 2, 60));  // G5

@@ -89,7 +89,6 @@ TEST_F(WaveDevice, ATakeAdvancesAtTheClocksPaceAndStopsEarly) {
     EXPECT_TRUE(device.HasRecording());
     clock.advanceMillis(100);
     EXPECT_EQ(device.GetInputPosition(), 2205u);
-    EXPECT_EQ(device.GetBufferHandle()[2204], take[2204]);
     device.service();
     EXPECT_TRUE(owner.inputs.empty());
     // WHEN the take is stopped at 200 ms
