@@ -203,7 +203,6 @@ protected:
 
 TEST_F(TrainerDialogs, EarTrainingAsksPlaysTheNoteAndCountsTheAnswer) {
     EarTrainingDialog dialog(nullptr, player, sounds, [] { return 4; });  // G4
-    EXPECT_FALSE(dialog.noteButton('C')->isEnabled());
     QTest::mouseClick(dialog.askButton(), Qt::LeftButton);
     EXPECT_FALSE(dialog.askButton()->isEnabled()) << "nothing may be pressed while the note plays";
     ASSERT_TRUE(playOut());
