@@ -172,9 +172,6 @@ TEST_F(Detector, DetectWay1StartsAtTheSoftAttackAndCutsWhereTheKeyChanges) {
     for (std::size_t i = 0; i < 3; ++i) {
         EXPECT_EQ(sung[i].note, expected[i].first) << i;
         EXPECT_LE(std::abs(int(sung[i].start) - int(expected[i].second)), int(3 * kBlock)) << i;
-        if (i > 0) {
-            EXPECT_LE(sung[i - 1].end, sung[i].start) << i;
-        }
     }
     // The notes cut into the table while the take is analysed live are the ones one pass finds.
     EXPECT_EQ(rows(analyseLive(take)), rows(sung));

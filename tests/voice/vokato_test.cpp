@@ -2,8 +2,6 @@
 
 #include <sstream>
 
-#include "cli/commands.h"
-#include "platform/file_io.h"
 #include "platform/message_box.h"
 #include "song/song_file.h"
 #include "support/cli_run.h"

@@ -27,9 +27,8 @@ std::uint32_t le32(const std::vector<std::uint8_t>& b, std::size_t at) {
 
 struct Owner : WaveOwner {
     std::vector<std::uint32_t> inputs;
-    int outputs = 0;
     void waveInputDone(std::uint32_t bytes) override { inputs.push_back(bytes); }
-    void waveOutputDone() override { ++outputs; }
+    void waveOutputDone() override {}
 };
 
 // A PCM file of any layout, with an extra chunk before the data when `list` is set.
@@ -82,6 +81,7 @@ TEST(WavFile, OtherLayoutsBecomeTheCaptureFormatAndBrokenOnesAreRefused) {
 
 TEST_F(WaveDevice, ATakeAdvancesAtTheClocksPaceAndStopsEarly) {
     EXPECT_EQ(device.GetInputPosition(), kNoPosition);
+    EXPECT_EQ(device.GetOutputPosition(), kNoPosition);
     ASSERT_TRUE(device.Allocate(2));
     EXPECT_EQ(device.GetBufferHandle().size(), 2u * 22050u);
     ASSERT_EQ(device.OpenInput(&owner), mm::kNoError);
@@ -95,7 +95,7 @@ TEST_F(WaveDevice, ATakeAdvancesAtTheClocksPaceAndStopsEarly) {
     clock.advanceMillis(100);
     device.StopRecording();
     device.service();
-    // THEN the buffer comes back with what was recorded, and only that is played and written
+    // THEN the buffer comes back with what was recorded, and only that is written
     ASSERT_EQ(owner.inputs, std::vector<std::uint32_t>{4410 * 2});
     device.CloseInput();
     device.SetDataLength(0);
@@ -103,14 +103,6 @@ TEST_F(WaveDevice, ATakeAdvancesAtTheClocksPaceAndStopsEarly) {
     std::ostringstream file;
     EXPECT_EQ(device.WriteData(file), 1);
     EXPECT_EQ(file.str().size(), 4410u * 2);
-    ASSERT_EQ(device.OpenOutput(&owner), mm::kNoError);
-    ASSERT_EQ(device.PlayAll(), 1);
-    EXPECT_EQ(driver.played(), Take(take.begin(), take.begin() + 4410));
-    clock.advanceMillis(300);
-    device.service();
-    EXPECT_EQ(owner.outputs, 1);
-    device.CloseOutput();
-    EXPECT_EQ(device.GetOutputPosition(), kNoPosition);
 }
 
 TEST_F(WaveDevice, AFullBufferComesBackAndTheFileIsWritten) {
