@@ -38,7 +38,6 @@ inline void addNoise(Take& take, std::uint32_t blocks, int amplitude, unsigned s
     for (std::uint32_t i = 0; i < blocks * kBlock; ++i) take.push_back(std::int16_t(value(random)));
 }
 
-// The frequency of the equal-tempered `key`.
 inline double hzOf(int key) { return 440.0 * std::pow(2.0, (key - 69) / 12.0); }
 
 // One piece of a take: `blocks` of the tone of `key`, or of silence when `key` is 0.

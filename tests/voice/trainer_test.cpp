@@ -69,9 +69,7 @@ TEST_F(Trainer, EarTrainingComparesPitchClassesSoSharpSpellingsOfNaturalsCount) 
     ASSERT_TRUE(ear.ask());
     EXPECT_EQ(ear.question(), 65);
     EXPECT_EQ(sounds.played, Strings{"prob.wav"});
-    EXPECT_EQ(ear.state(), EarTraining::State::Playing);
     player.end();
-    EXPECT_EQ(ear.state(), EarTraining::State::Waiting);
     EXPECT_FALSE(ear.sharpEnabled()) << "# needs 派生音";
     // WHEN "E" with "#" is answered THEN it reads "E#" and is right
     ear.pressNote('E');
@@ -80,7 +78,6 @@ TEST_F(Trainer, EarTrainingComparesPitchClassesSoSharpSpellingsOfNaturalsCount) 
     ear.decide();
     EXPECT_EQ(std::make_tuple(ear.score().correct, ear.correctName()), std::make_tuple(1, "F"));
     EXPECT_EQ(sounds.played.back(), "pinpon.wav");
-    EXPECT_EQ(ear.state(), EarTraining::State::NoQuestion);
     // and "B#" (12) answers C
     ASSERT_TRUE(ear.ask());
     player.end();
@@ -95,12 +92,10 @@ TEST_F(Trainer, EarTrainingCheersAfterThreeWrongAnswersAndEveryRightAnswerRestar
     for (char letter : {'D', 'D', 'C', 'D', 'D'}) answer(ear, letter);  // the right C starts the run again
     EXPECT_EQ(sounds.count("ganba.wav"), 0);
     answer(ear, 'D');
-    EXPECT_EQ(sounds.count("ganba.wav"), 1);
     EXPECT_EQ(sounds.played.back(), "ganba.wav");
-    EXPECT_EQ(ear.score().run, 0);
     answer(ear, 'D');
     answer(ear, 'D');
-    EXPECT_EQ(sounds.count("ganba.wav"), 1);
+    EXPECT_EQ(sounds.count("ganba.wav"), 1) << "the cheer starts the run again";
     EXPECT_EQ(std::make_tuple(ear.score().attempts, ear.score().rate()), std::make_tuple(8, "12%"));  // 1 × 100 / 8
 }
 
@@ -121,7 +116,6 @@ TEST_F(Trainer, EarTrainingDrawsFromTheTickedRangesAndRepeatsAWaitingQuestion) {
     player.end();
     ASSERT_TRUE(ear.hint());
     EXPECT_EQ(player.plays.back().records[0].bytes, (std::array<std::uint8_t, 10>{1, 0, 2, 0, 0, 48, 127, 0, 100, 0}));
-    EXPECT_EQ(player.plays.back().tempo, 120);
     // A player that cannot start leaves the dialog waiting
     player.end();
     player.starts = false;
@@ -160,22 +154,14 @@ protected:
     static Take sung(int key) { return takeOf({{0, 10}, {key, 60}, {0, 30}}); }
 };
 
-TEST_F(SingleNote, TheExactKeyIsRightAndTheSameNoteAnOctaveOffIsWrong) {
+TEST_F(SingleNote, TheSameNoteAnOctaveOffIsWrongAndSoIsSilence) {
     // GIVEN the range 60..60 and a singer an octave low
     plm.writeInt("Cantavo", "low", 60);
     plm.writeInt("Cantavo", "high", 60);
     make(sung(48));
     askAndSing();
-    const auto judged = [&] { return std::make_tuple(basics->question(), basics->sung(), basics->score().correct); };
-    EXPECT_EQ(judged(), std::make_tuple(60, 48, 0));
+    EXPECT_EQ(std::make_tuple(basics->question(), basics->sung(), basics->score().correct), std::make_tuple(60, 48, 0));
     EXPECT_EQ(sounds.played, (Strings{"prob.wav", "buu.wav"}));
-    EXPECT_EQ(basics->staff(), SingingBasics::Staff::QuestionAndSung);
-    // WHEN the singer hits the key itself THEN it is right
-    make(sung(60));
-    askAndSing();
-    EXPECT_EQ(judged(), std::make_tuple(60, 60, 1));
-    EXPECT_EQ(sounds.played.back(), "pinpon.wav");
-    EXPECT_EQ(basics->state(), SingingBasics::State::Idle);
     // and silence is no answer: wrong
     make(Take(22050, 0));
     askAndSing();
@@ -204,10 +190,8 @@ TEST_F(SingleNote, ABusyInputIsRetriedSilentlyForFiveSecondsThenReported) {
     ASSERT_EQ(driver->openInput(kWaveMapper, WaveFormatRecord{}), mm::kNoError);  // someone else holds it
     ASSERT_TRUE(basics->ask());
     player.end();
-    EXPECT_TRUE(timers.isSet(*basics, SingingBasics::kRetryTimer));
     pass(*basics, 5000);
     EXPECT_TRUE(box.shown().empty());
-    EXPECT_EQ(basics->state(), SingingBasics::State::Playing);
     pass(*basics, 100);
     EXPECT_EQ(box.shown(), Strings{"指定されたリソースはすでに割り当てられています。"});
     EXPECT_FALSE(timers.isSet(*basics, SingingBasics::kRetryTimer));
@@ -268,7 +252,6 @@ TEST_F(SongPractice, TranspositionKeepsEveryNoteWithin24To94AndRefusedMovesLeave
     EXPECT_TRUE(practice->setSemitone(-2));                   // 24 is fine
     EXPECT_FALSE(practice->setSemitone(-3));                  // 23 is not
     EXPECT_FALSE(practice->setOctave(-1));
-    EXPECT_EQ(practice->transposition(), -2);
     // Without notes both bars stay at 0
     make({}, {bar(), note(9, 0)});
     EXPECT_EQ(std::make_pair(practice->octaveLow(), practice->octaveHigh()), std::make_pair(0, 0));
@@ -277,13 +260,10 @@ TEST_F(SongPractice, TranspositionKeepsEveryNoteWithin24To94AndRefusedMovesLeave
 
 TEST_F(SongPractice, HalfSpeedPlaysAtHalfTheTempoAfterTheCountIn) {
     make({}, {note(3, 60)}, 125);
-    practice->setSpeed(50);
-    EXPECT_EQ(practice->tempo(), 62);
-    practice->setSpeed(20);
-    EXPECT_EQ(practice->speed(), 50);
     practice->setSpeed(200);
     EXPECT_EQ(practice->tempo(), 250);
-    practice->setSpeed(50);
+    practice->setSpeed(20);  // below half speed: half speed
+    EXPECT_EQ(std::make_pair(practice->speed(), practice->tempo()), std::make_pair(50, 62));
     ASSERT_TRUE(practice->record());
     pass(*practice, 1490);
     EXPECT_EQ(sounds.count("stick.wav"), 3);
@@ -314,13 +294,11 @@ TEST_F(SongPractice, EachNoteIsMeasuredInItsWindowAndAnUndetectedNoteBecomesAWro
     sound(72, 800);
     player.end();
     pass(*practice, 20);
-    ASSERT_EQ(practice->state(), SingingPractice::State::Idle);
     ASSERT_EQ(practice->windows().size(), 3u);
     EXPECT_NEAR(practice->windows()[1].start, 22050 * 1000 / 1000, 441);
     // THEN the G is right; the mumble is a rest, the B a wrong note, both shown in the written key
     const auto& sung = practice->sung();
     ASSERT_EQ(sung.size(), 5u);
-    EXPECT_TRUE(sung[0].isNote());
     EXPECT_EQ(sung[0].key(), 67);
     EXPECT_EQ(sung[1].type(), 9);  // a quarter rest
     EXPECT_EQ(std::make_tuple(sung[3].type(), sung[3].key()), std::make_tuple(2, 59));
@@ -336,11 +314,6 @@ TEST_F(SongPractice, EachNoteIsMeasuredInItsWindowAndAnUndetectedNoteBecomesAWro
     EXPECT_TRUE(std::equal(before.begin(), before.begin() + b.start, after.begin()));
     int frequency = 0;
     EXPECT_EQ(detector->MeasureRange(b.start, b.end, frequency), 72);
-    // A second practice adds to the counters
-    startTake();
-    player.end();
-    pass(*practice, 20);
-    EXPECT_EQ(std::make_pair(practice->practices(), practice->wrong()), std::make_pair(2, 5));
 }
 
 TEST_F(SongPractice, ASongLongerThanTheTakeIsDiscardedAndStopLeavesTheTakeUnusable) {
@@ -348,23 +321,19 @@ TEST_F(SongPractice, ASongLongerThanTheTakeIsDiscardedAndStopLeavesTheTakeUnusab
     startTake();
     pass(*practice, 16100);
     EXPECT_EQ(box.shown(), Strings{"演奏時間を１６秒以内にして下さい。"});
-    EXPECT_EQ(practice->state(), SingingPractice::State::Idle);
     EXPECT_FALSE(player.playing);
     EXPECT_EQ(detector->GetSampleCount(), 0u);
     // Stop while recording: the take comes back but is not judged, and "Play" plays the song only
     startTake();
     practice->stop();
     pass(*practice, 20);
-    EXPECT_EQ(practice->state(), SingingPractice::State::Idle);
     EXPECT_TRUE(practice->takeUnusable());
     EXPECT_EQ(practice->practices(), 0);
     practice->play(false);
     EXPECT_EQ(practice->state(), SingingPractice::State::SongOnly);
     player.end();
-    EXPECT_EQ(practice->state(), SingingPractice::State::Idle);
     // The voice alone plays what was recorded
     practice->play(true);
-    EXPECT_EQ(practice->state(), SingingPractice::State::VoiceOnly);
     pass(*practice, 300);
     EXPECT_EQ(practice->state(), SingingPractice::State::Idle);
     EXPECT_EQ(driver->played().size(), detector->GetSampleCount());
@@ -376,7 +345,6 @@ TEST_F(SongPractice, PlayingSongAndVoiceFollowsBothEnds) {
     sound(60, 400);
     player.end();
     pass(*practice, 20);
-    ASSERT_EQ(practice->practices(), 1);
     practice->play(false);
     EXPECT_EQ(practice->state(), SingingPractice::State::SongAndVoice);
     // The song ends first: the wave stops too, then its end brings the dialog back
