@@ -103,6 +103,40 @@ struct Value {
     bool triplet = false;
 };
 
+// A triplet of `type` in ticks: {cut, first}; the first of a tuplet takes its remainder of 0-2 ticks.
+std::array<std::uint64_t, 2> tripletTicks(std::uint8_t type, std::uint64_t unit) {
+    const std::uint64_t plain = (32 * unit) >> (type - 1);
+    return {2 * plain / 3, 2 * plain / 3 + 2 * plain % 3};
+}
+
+// The ticks the exporter gives a value at the clock's 32nd `unit`: a triplet's as an inner one and as
+// the first of its tuplet.
+std::array<std::uint64_t, 2> ticksOfValue(const Value& v, std::uint64_t unit) {
+    if (v.triplet) return tripletTicks(v.type, unit);
+    const std::uint64_t plain = (32 * unit) >> (v.type - 1);
+    const std::uint64_t dotted = v.dots & mark::kDoubleDotted ? plain * 7 / 4 : v.dots & mark::kDotted ? plain * 3 / 2 : plain;
+    return {dotted, dotted};
+}
+
+// Answers kept for the first keys asked (a few are asked again and again); later keys are computed.
+template <typename Key, typename Answer>
+class FewAnswers {
+public:
+    template <typename Compute>
+    Answer get(Key key, Compute compute) {
+        for (std::size_t i = 0; i < m_count; ++i) {
+            if (m_kept[i].first == key) return m_kept[i].second;
+        }
+        const Answer answer = compute();
+        if (m_count < m_kept.size()) m_kept[m_count++] = {key, answer};
+        return answer;
+    }
+
+private:
+    std::array<std::pair<Key, Answer>, 32> m_kept{};
+    std::size_t m_count = 0;
+};
+
 std::vector<Value> valueTable(bool triplets, bool doubleDots) {
     std::vector<Value> values;
     for (std::uint8_t t = 1; t <= 6; ++t) {
@@ -201,6 +235,15 @@ public:
         return *ties;
     }
 
+    // ticksOfValue of every value, longest first, at the clock's 32nd `unit`; built once per unit.
+    const std::vector<std::array<std::uint64_t, 2>>& valueTicks(std::uint32_t unit) const {
+        auto [known, added] = m_valueTicks.try_emplace(unit);
+        if (added) {
+            for (auto v = m_values.rbegin(); v != m_values.rend(); ++v) known->second.push_back(ticksOfValue(*v, unit));
+        }
+        return known->second;
+    }
+
     // partOrders of the fewest records for `length`, built once per length.
     const std::vector<std::vector<Value>>& orders(int length, bool firstParts) const {
         auto [known, added] = m_orders.try_emplace({length, firstParts});
@@ -279,6 +322,7 @@ private:
     mutable std::unordered_map<int, std::vector<Value>> m_splits;
     mutable std::map<std::pair<int, bool>, std::vector<std::vector<Value>>> m_orders;
     mutable std::deque<std::optional<TieOrders>> m_tieOrders;  // by 32nds; a deque keeps references
+    mutable std::unordered_map<std::uint32_t, std::vector<std::array<std::uint64_t, 2>>> m_valueTicks;
 };
 
 std::uint8_t keyNumberOf(int sharps) {
@@ -678,7 +722,7 @@ private:
         const bool inTuplet = (start - base) % unitAt(base) != 0;
         const std::uint32_t unit = unitAt(start);
         const std::vector<Value>& values = m_c.decomposer->values();
-        const std::vector<std::array<std::uint64_t, 2>>& valueTicks = valueTicksOf(unit);
+        const std::vector<std::array<std::uint64_t, 2>>& valueTicks = m_c.decomposer->valueTicks(unit);
         for (std::size_t i = 0; i < values.size(); ++i) {
             const Value& v = values[values.size() - 1 - i];
             if (inTuplet && (!v.triplet || !closesTuplet(base, start, v, bound))) continue;
@@ -702,8 +746,7 @@ private:
             if (!fits(std::uint32_t(start + total))) continue;
             // (a first part that gives no delay skips the orders after it that begin with it; whether a
             // last part gives every release is kept by its length)
-            std::array<std::pair<int, bool>, 32> lasts;  // (straight parts: fewer lengths than that)
-            std::size_t lastCount = 0;
+            FewAnswers<int, bool> lasts;
             const Decomposer::TieOrders& tied = m_c.decomposer->tieOrders(n);
             for (std::size_t i = 0; i < tied.orders->size(); ++i) {
                 const std::vector<Value>& order = (*tied.orders)[i];
@@ -715,31 +758,17 @@ private:
                 }
                 const std::uint64_t last = ticksOfValue(order.back(), unit)[0];
                 if (start + total - last >= release) continue;
-                const auto known = std::find_if(lasts.begin(), lasts.begin() + lastCount,
-                                                [&](const auto& seen) { return seen.first == order.back().length; });
-                bool gives = known != lasts.begin() + lastCount && known->second;
-                if (known == lasts.begin() + lastCount) {
-                    gives = std::all_of(chord.begin(), chord.end(), [&](std::size_t k) {
+                const bool gives = lasts.get(order.back().length, [&] {
+                    return std::all_of(chord.begin(), chord.end(), [&](std::size_t k) {
                         const std::int64_t target = std::int64_t(m_voice.notes[k].off) - std::int64_t(start + total - last);
                         return target >= 1 && target <= std::int64_t(last) && tieEndExact(last, target);
                     });
-                    if (lastCount < lasts.size()) lasts[lastCount++] = {order.back().length, gives};
-                }
+                });
                 // (dotted parts of an odd clock lose their half ticks: the tie must keep its own)
                 if (gives && partTicks(order, start) == total) return true;
             }
         }
         return false;
-    }
-
-    // ticksOfValue of every value, longest first, at the clock's 32nd `unit`; built once per unit.
-    const std::vector<std::array<std::uint64_t, 2>>& valueTicksOf(std::uint32_t unit) const {
-        auto [known, added] = m_valueTicks.try_emplace(unit);
-        if (added) {
-            const std::vector<Value>& values = m_c.decomposer->values();
-            for (auto v = values.rbegin(); v != values.rend(); ++v) known->second.push_back(ticksOfValue(*v, unit));
-        }
-        return known->second;
     }
 
     // True when the triplet `v` at `start` is the second or third of a tuplet of its own values that
@@ -750,12 +779,6 @@ private:
         if (start == base + first + cut) return true;
         // (the second: the next start is the third, or after the tuplet, or a delayed onset in between)
         return start == base + first && (bound == start + cut || bound >= start + 2 * cut || !onGrid(base, bound));
-    }
-
-    // A triplet of `type` in ticks: {cut, first}; the first of a tuplet takes its remainder of 0-2 ticks.
-    static std::array<std::uint64_t, 2> tripletTicks(std::uint8_t type, std::uint64_t unit) {
-        const std::uint64_t plain = (32 * unit) >> (type - 1);
-        return {2 * plain / 3, 2 * plain / 3 + 2 * plain % 3};
     }
 
     // True when a group at `a` and one at `t` are the first and second, or second and third, of a
@@ -1035,12 +1058,6 @@ private:
         if (const Value* v = m_c.decomposer->find(length)) return ticksOfValue(*v, unitAt(tick));
         const std::uint64_t ticks = ticksOf(length, tick);
         return {ticks, ticks};
-    }
-    static std::array<std::uint64_t, 2> ticksOfValue(const Value& v, std::uint64_t unit) {
-        if (v.triplet) return tripletTicks(v.type, unit);
-        const std::uint64_t plain = (32 * unit) >> (v.type - 1);
-        const std::uint64_t dotted = v.dots & mark::kDoubleDotted ? plain * 7 / 4 : v.dots & mark::kDotted ? plain * 3 / 2 : plain;
-        return {dotted, dotted};
     }
 
     // True when one delay and gate for each note of the chord give its onset and sounding ticks over
@@ -1376,17 +1393,7 @@ private:
         const std::vector<std::vector<Value>>& candidates = m_c.decomposer->orders(length, delayedTie);
         const std::uint32_t at = tickAt(a);
         const std::uint64_t segmentTicks = partTicks(parts, at);
-        // (the orders end in few last parts: the tick of each last start is looked up once)
-        std::array<std::pair<int, std::uint32_t>, 32> lastStarts;
-        std::size_t lastCount = 0;
-        auto tickOfLast = [&](int pos) {
-            for (std::size_t i = 0; i < lastCount; ++i) {
-                if (lastStarts[i].first == pos) return lastStarts[i].second;
-            }
-            const std::uint32_t tick = tickAt(pos);
-            if (lastCount < lastStarts.size()) lastStarts[lastCount++] = {pos, tick};
-            return tick;
-        };
+        FewAnswers<int, std::uint32_t> lastStarts;  // (the orders end in few last parts)
         for (const std::vector<Value>& order : candidates) {
             // Dotted parts of an odd clock lose their half ticks: the segment must keep its own.
             if (partTicks(order, at) != segmentTicks) continue;
@@ -1396,7 +1403,7 @@ private:
                 onNewClock = pastChange(start);
             if (onNewClock) continue;
             const int lastStart = a + std::accumulate(order.begin(), order.end() - 1, 0, [](int sum, const Value& v) { return sum + v.length; });
-            const std::uint32_t startTick = tickOfLast(lastStart);
+            const std::uint32_t startTick = lastStarts.get(lastStart, [&] { return tickAt(lastStart); });
             bool fits = true;
             for (std::size_t i : active) {
                 const Note& n = notes[i];
@@ -1658,7 +1665,6 @@ private:
     Voice& m_voice;
     const Context& m_c;
     std::vector<std::uint32_t> m_units;  // the clock's 32nd before the first tempo change and after each
-    mutable std::unordered_map<std::uint32_t, std::vector<std::array<std::uint64_t, 2>>> m_valueTicks;  // of valueTicksOf
     std::vector<std::pair<std::uint32_t, int>> m_anchors;
     std::vector<int> m_tripletBeats;
     std::vector<int> m_bars;
@@ -1894,6 +1900,8 @@ private:
         std::stable_sort(tempos.begin(), tempos.end(), [](const Change& a, const Change& b) { return a.tick < b.tick; });
         const std::vector<Change> clocks = clockChanges(tempos, m_file.division, m_music.tempo);
         const bool exact = m_header.has_value();
+        // (one of our own one-track files: the song ending latest may be written again, from its notes as read)
+        const bool rewritten = exact && m_file.format == 0;
         const Decomposer decomposer(valueTable(exact || m_options.triplets, exact));
         struct Transcribed {
             Voice* voice;
@@ -1930,8 +1938,7 @@ private:
             // ends with its last group at first; then the one that ends latest, if short of the end
             // of the track, is written again with rests up to it.
             c.endsTrack = m_file.format == 1;
-            // (only there may a song be written again, from its notes as they were read)
-            Voice original = exact && m_file.format == 0 ? *v : Voice{};
+            Voice original = rewritten ? *v : Voice{};
             std::vector<SongRecord> records;
             std::uint32_t end = 0;
             {
@@ -1941,7 +1948,7 @@ private:
             }
             voices.push_back({v, std::move(c), std::move(original), std::move(records), end});
         }
-        if (exact && m_file.format == 0 && !voices.empty() && !m_trackEnds.empty()) {
+        if (rewritten && !voices.empty() && !m_trackEnds.empty()) {
             // The rests that end the track: written by the song ending latest whose way to the end
             // fills whole 32nds on one clock, else by the one ending latest.
             const std::uint32_t trackEnd = m_trackEnds[0];
