@@ -137,6 +137,24 @@ private:
     std::size_t m_count = 0;
 };
 
+// A yes or no kept per value index (the value table holds at most 24 values).
+class AnswerPerValue {
+public:
+    template <typename Compute>
+    bool get(std::uint8_t index, Compute compute) {
+        if (m_kept[index] < 0) m_kept[index] = compute() ? 1 : 0;
+        return m_kept[index] == 1;
+    }
+
+private:
+    std::array<std::int8_t, 32> m_kept = filled();
+    static constexpr std::array<std::int8_t, 32> filled() {
+        std::array<std::int8_t, 32> a{};
+        a.fill(-1);
+        return a;
+    }
+};
+
 std::vector<Value> valueTable(bool triplets, bool doubleDots) {
     std::vector<Value> values;
     for (std::uint8_t t = 1; t <= 6; ++t) {
@@ -185,6 +203,8 @@ public:
         return known->second;
     }
     const std::vector<Value>& values() const { return m_values; }
+    // The index in values() of the value of exactly `length`, which must be one.
+    std::uint8_t indexOf(int length) const { return std::uint8_t(find(length) - m_values.data()); }
     // The value of exactly `length`, or null.
     const Value* find(int length) const {
         return length >= 0 && length <= 2 * kWhole && m_index[std::size_t(length)] >= 0 ? &m_values[std::size_t(m_index[std::size_t(length)])] : nullptr;
@@ -215,6 +235,7 @@ public:
     struct TieOrders {
         const std::vector<std::vector<Value>>* orders = nullptr;
         std::vector<std::size_t> sameFirstUntil;  // per order: the end of the run of orders with its first part
+        std::vector<std::array<std::uint8_t, 2>> ends;  // per order: the value indexes of its first and last parts
     };
     // The orders of the parts of a tie of `n` 32nds without triplets; none when it has triplets.
     const TieOrders& tieOrders(std::uint32_t n) const {
@@ -231,15 +252,17 @@ public:
                 const bool same = i + 1 < list.size() && list[i + 1].front().length == list[i].front().length;
                 ties->sameFirstUntil[i] = same ? ties->sameFirstUntil[i + 1] : i + 1;
             }
+            for (const std::vector<Value>& order : list)
+                ties->ends.push_back({indexOf(order.front().length), indexOf(order.back().length)});
         }
         return *ties;
     }
 
-    // ticksOfValue of every value, longest first, at the clock's 32nd `unit`; built once per unit.
+    // ticksOfValue of every value, by value index, at the clock's 32nd `unit`; built once per unit.
     const std::vector<std::array<std::uint64_t, 2>>& valueTicks(std::uint32_t unit) const {
         auto [known, added] = m_valueTicks.try_emplace(unit);
         if (added) {
-            for (auto v = m_values.rbegin(); v != m_values.rend(); ++v) known->second.push_back(ticksOfValue(*v, unit));
+            for (const Value& v : m_values) known->second.push_back(ticksOfValue(v, unit));
         }
         return known->second;
     }
@@ -723,8 +746,8 @@ private:
         const std::uint32_t unit = unitAt(start);
         const std::vector<Value>& values = m_c.decomposer->values();
         const std::vector<std::array<std::uint64_t, 2>>& valueTicks = m_c.decomposer->valueTicks(unit);
-        for (std::size_t i = 0; i < values.size(); ++i) {
-            const Value& v = values[values.size() - 1 - i];
+        for (std::size_t i = values.size(); i-- > 0;) {  // (shortest first)
+            const Value& v = values[i];
             if (inTuplet && (!v.triplet || !closesTuplet(base, start, v, bound))) continue;
             const std::array<std::uint64_t, 2>& both = valueTicks[i];
             for (std::size_t which = 0; which < (both[1] == both[0] ? 1u : 2u); ++which) {
@@ -739,26 +762,31 @@ private:
         }
         // Ties: whole 32nds, their parts in the orders a tie's ending is looked for in.
         if (!ties || inTuplet) return false;
+        AnswerPerValue firstGives;  // (a first part gives the delays or not whatever the tie's length)
         // (no part is longer than a dotted whole, and the release falls in the last)
         for (std::uint32_t n = (release - start + unit - 1) / unit;
              start + std::uint64_t(n) * unit <= bound && n <= 64 && std::uint64_t(n) * unit < release - start + 48 * unit; ++n) {
             const std::uint64_t total = std::uint64_t(n) * unit;
             if (!fits(std::uint32_t(start + total))) continue;
             // (a first part that gives no delay skips the orders after it that begin with it; whether a
-            // last part gives every release is kept by its length)
-            FewAnswers<int, bool> lasts;
+            // last part gives every release is kept by its value)
+            AnswerPerValue lastGives;
             const Decomposer::TieOrders& tied = m_c.decomposer->tieOrders(n);
             for (std::size_t i = 0; i < tied.orders->size(); ++i) {
                 const std::vector<Value>& order = (*tied.orders)[i];
                 if (order.size() < 2) continue;
-                const std::uint64_t first = ticksOfValue(order.front(), unit)[0];
-                if (!std::all_of(chord.begin(), chord.end(), [&](std::size_t k) { return delayGives(first, lateBy(m_voice.notes[k])); })) {
+                const auto [firstIndex, lastIndex] = tied.ends[i];
+                const bool delays = firstGives.get(firstIndex, [&] {
+                    const std::uint64_t first = valueTicks[firstIndex][0];
+                    return std::all_of(chord.begin(), chord.end(), [&](std::size_t k) { return delayGives(first, lateBy(m_voice.notes[k])); });
+                });
+                if (!delays) {
                     i = tied.sameFirstUntil[i] - 1;
                     continue;
                 }
-                const std::uint64_t last = ticksOfValue(order.back(), unit)[0];
+                const std::uint64_t last = valueTicks[lastIndex][0];
                 if (start + total - last >= release) continue;
-                const bool gives = lasts.get(order.back().length, [&] {
+                const bool gives = lastGives.get(lastIndex, [&] {
                     return std::all_of(chord.begin(), chord.end(), [&](std::size_t k) {
                         const std::int64_t target = std::int64_t(m_voice.notes[k].off) - std::int64_t(start + total - last);
                         return target >= 1 && target <= std::int64_t(last) && tieEndExact(last, target);
