@@ -8,6 +8,7 @@
 #include <map>
 #include <numeric>
 #include <optional>
+#include <span>
 #include <tuple>
 #include <unordered_map>
 
@@ -551,7 +552,29 @@ public:
 private:
     // The exporter's 32nd in ticks at `tick` (a change at the tick counts).
     std::uint32_t unitAt(std::uint32_t tick) const {
-        return m_units[std::size_t(changeAfter(m_c.tempoTimeline, tick) - m_c.tempoTimeline.begin())];
+        return m_units[stretchAt(tick).index];
+    }
+
+    // True when a clock change of this voice falls after `from` and before `to`.
+    bool changesBetween(std::uint32_t from, std::uint32_t to) const {
+        const Stretch& s = stretchAt(from);
+        return s.index < m_c.tempoTimeline.size() && s.to < to;
+    }
+
+    // The ticks between two clock changes, [from, to), and the index of the change that ends them
+    // (the timeline's size after the last). Kept for the last tick asked: lookups come near one another.
+    struct Stretch {
+        std::uint32_t from = 1, to = 0;
+        std::size_t index = 0;
+    };
+    const Stretch& stretchAt(std::uint32_t tick) const {
+        if (tick >= m_stretch.from && tick < m_stretch.to) return m_stretch;
+        const std::vector<Change>& timeline = m_c.tempoTimeline;
+        const std::size_t index = std::size_t(changeAfter(timeline, tick) - timeline.begin());
+        m_stretch.index = index;
+        m_stretch.from = index == 0 ? 0 : timeline[index - 1].tick;
+        m_stretch.to = index == timeline.size() ? std::numeric_limits<std::uint32_t>::max() : timeline[index].tick;
+        return m_stretch;
     }
 
     // Our own files: positions measured from group start to group start on the exporter's grid.
@@ -568,13 +591,18 @@ private:
         ticks.erase(std::unique(ticks.begin(), ticks.end()), ticks.end());
         for (Note& n : m_voice.notes) n.start = n.on;
         ticks = groupStarts(ticks);
-        std::map<std::uint32_t, std::uint32_t> releases;  // group start tick: the latest release of its notes
-        for (const Note& n : m_voice.notes) releases[n.start] = std::max(releases[n.start], n.off);
+        std::vector<std::uint32_t> releases(ticks.size());  // per group start: the latest release of its notes
+        for (const Note& n : m_voice.notes) {
+            const auto at = std::lower_bound(ticks.begin(), ticks.end(), n.start);
+            if (at != ticks.end() && *at == n.start) {
+                std::uint32_t& release = releases[std::size_t(at - ticks.begin())];
+                release = std::max(release, n.off);
+            }
+        }
         int pos = 0;
         for (std::size_t i = 0; i < ticks.size(); ++i) {
             if (i > 0) {
-                const auto release = releases.find(ticks[i - 1]);
-                const Span found = span(ticks[i - 1], ticks[i], release == releases.end() ? 0 : release->second);
+                const Span found = span(ticks[i - 1], ticks[i], releases[i - 1]);
                 // A group known to start on a new clock anchors the positions after it.
                 for (const auto& [start, tick] : found.clockStarts) {
                     m_clockStarts.push_back(pos + start);
@@ -592,15 +620,24 @@ private:
     // sounds, which is a note delayed in a group that starts earlier (see delayedStart). An onset no
     // such group explains stays a start.
     std::vector<std::uint32_t> groupStarts(const std::vector<std::uint32_t>& fixed) {
-        std::map<std::uint32_t, std::vector<std::size_t>> struck;  // onset tick: its notes
+        // The notes struck at each onset, in the order read: runs of `byOnset`.
+        std::vector<std::size_t> byOnset;
         for (std::size_t i = 0; i < m_voice.notes.size(); ++i) {
-            if (m_voice.notes[i].on >= m_c.origin) struck[m_voice.notes[i].on].push_back(i);
+            if (m_voice.notes[i].on >= m_c.origin) byOnset.push_back(i);
         }
+        std::stable_sort(byOnset.begin(), byOnset.end(), [&](std::size_t x, std::size_t y) { return m_voice.notes[x].on < m_voice.notes[y].on; });
         std::vector<std::uint32_t> ticks = fixed;
-        for (const auto& entry : struck) ticks.push_back(entry.first);
+        for (const std::size_t k : byOnset) ticks.push_back(m_voice.notes[k].on);
         std::sort(ticks.begin(), ticks.end());
         ticks.erase(std::unique(ticks.begin(), ticks.end()), ticks.end());
-        std::map<std::uint32_t, std::vector<std::size_t>> members;  // group start tick: its notes
+        std::size_t nextStruck = 0;  // the first of byOnset not struck before the tick at hand
+        auto struckAt = [&](std::uint32_t t) {
+            while (nextStruck < byOnset.size() && m_voice.notes[byOnset[nextStruck]].on < t) ++nextStruck;
+            std::size_t end = nextStruck;
+            while (end < byOnset.size() && m_voice.notes[byOnset[end]].on == t) ++end;
+            return std::span<const std::size_t>(byOnset).subspan(nextStruck, end - nextStruck);
+        };
+        std::vector<std::size_t> members;  // the notes of the group at the last start (starts only grow)
         std::vector<std::uint32_t> starts;
         std::uint32_t straight = 0;  // the last start a whole number of 32nds after the one before
         // Whether `straight` is known to lie on the grid; not after another track's tempo change,
@@ -610,7 +647,7 @@ private:
         auto isFixed = [&](std::uint32_t t) { return std::binary_search(fixed.begin(), fixed.end(), t); };
         auto push = [&](std::uint32_t t) {
             // (known again at two starts a whole number of 32nds apart on one clock)
-            if (!known && !starts.empty() && firstChange(m_c.tempoTimeline, starts.back(), t + 1) == m_c.tempoTimeline.end() &&
+            if (!known && !starts.empty() && !changesBetween(starts.back(), t + 1) &&
                 (t - starts.back()) % unitAt(t) == 0) {
                 known = true;
                 straight = starts.back();
@@ -626,21 +663,21 @@ private:
         };
         for (std::size_t i = 0; i < ticks.size(); ++i) {
             const std::uint32_t t = ticks[i];
-            const auto notes = struck.find(t);
-            if (starts.empty() || isFixed(t) || notes == struck.end()) {
+            const std::span<const std::size_t> notes = struckAt(t);
+            if (starts.empty() || isFixed(t) || notes.empty()) {
                 push(t);
-                if (notes != struck.end()) members[t] = notes->second;
+                members.assign(notes.begin(), notes.end());
                 continue;
             }
             const std::uint32_t a = starts.back();
-            const std::vector<std::size_t>& before = members[a];
+            const std::vector<std::size_t>& before = members;
             // struck while every note of `list` sounds: on the grid or not, possibly a delayed member
-            auto held = [&](const std::vector<std::size_t>& list, std::uint32_t tick) {
+            auto held = [&](std::span<const std::size_t> list, std::uint32_t tick) {
                 return !list.empty() && std::all_of(list.begin(), list.end(), [&](std::size_t k) { return m_voice.notes[k].off > tick; });
             };
             // A triplet's onset, off the straight grid, is followed by one on the grid (or a start).
             const bool straightGrid = (t - straight) % unitAt(straight) == 0;
-            const bool oneClock = firstChange(m_c.tempoTimeline, straight, t + 1) == m_c.tempoTimeline.end();
+            const bool oneClock = !changesBetween(straight, t + 1);
             const bool tripletFits = i + 1 == ticks.size() || isFixed(ticks[i + 1]) || onGrid(straight, ticks[i + 1]);
             const bool offGrid = (!onGrid(straight, t) && !continuesTuplet(straight, a, t)) || (!straightGrid && !tripletFits);
             // on the triplet grid, not in a sounding chord: a triplet of its own tuplet, else maybe delayed
@@ -654,7 +691,7 @@ private:
                 for (const bool onTheGrid : {false, true}) {
                     std::uint32_t bound = std::numeric_limits<std::uint32_t>::max();
                     for (std::size_t j = i + 1; j < ticks.size(); ++j) {
-                        if (isFixed(ticks[j]) || ((!onTheGrid || onGrid(straight, ticks[j])) && !held(notes->second, ticks[j]))) {
+                        if (isFixed(ticks[j]) || ((!onTheGrid || onGrid(straight, ticks[j])) && !held(notes, ticks[j]))) {
                             bound = ticks[j];
                             break;
                         }
@@ -662,24 +699,27 @@ private:
                     if (tried == bound) break;  // (the same search again)
                     tried = bound;
                     if (tripletPlace) {
-                        start = fitsOneGroup(straight, t, bound, notes->second, false)
+                        start = fitsOneGroup(straight, t, bound, notes, false)
                                     ? t
-                                    : delayedStart(straight, a, t, bound, before, notes->second);
+                                    : delayedStart(straight, a, t, bound, before, notes);
                     } else if (offGrid) {
-                        start = delayedStart(straight, a, t, bound, before, notes->second);
+                        start = delayedStart(straight, a, t, bound, before, notes);
                     } else {  // on the grid, but maybe a delayed member of the chord that sounds
                         std::vector<std::size_t> chord = before;
-                        chord.insert(chord.end(), notes->second.begin(), notes->second.end());
+                        chord.insert(chord.end(), notes.begin(), notes.end());
                         if (fitsOneGroup(straight, a, bound, chord)) start = a;
                     }
                     if (start) break;
                 }
             }
             if (!start) start = t;
-            if (*start != a) push(*start);
-            for (const std::size_t k : notes->second) {
+            if (*start != a) {
+                push(*start);
+                members.clear();
+            }
+            for (const std::size_t k : notes) {
                 m_voice.notes[k].start = *start;
-                members[*start].push_back(k);
+                members.push_back(k);
             }
         }
         return starts;
@@ -689,7 +729,7 @@ private:
     // at `a` of notes `before` and on the grid of the straight start `straight`, before `bound`;
     // nullopt when none gives every note to the tick.
     std::optional<std::uint32_t> delayedStart(std::uint32_t straight, std::uint32_t a, std::uint32_t t, std::uint32_t bound,
-                                              const std::vector<std::size_t>& before, const std::vector<std::size_t>& struck) const {
+                                              const std::vector<std::size_t>& before, std::span<const std::size_t> struck) const {
         std::vector<std::size_t> chord = before;
         chord.insert(chord.end(), struck.begin(), struck.end());
         const bool sounds = std::any_of(before.begin(), before.end(), [&](std::size_t k) { return m_voice.notes[k].off > t; });
@@ -732,7 +772,7 @@ private:
 
     // True when one value from `start`, or a tie of straight values (if `ties`), ending by `bound` on the grid of
     // the straight start `base`, gives each note its delay (in the first part) and release (in the last).
-    bool fitsOneGroup(std::uint32_t base, std::uint32_t start, std::uint32_t bound, const std::vector<std::size_t>& chord,
+    bool fitsOneGroup(std::uint32_t base, std::uint32_t start, std::uint32_t bound, std::span<const std::size_t> chord,
                       bool ties = true) const {
         std::uint32_t release = start;
         for (const std::size_t k : chord) release = std::max(release, m_voice.notes[k].off);
@@ -826,7 +866,7 @@ private:
     // 32nd is not a whole number of thirds (a tuplet's first value takes the remainder of up to two
     // ticks), or on another clock.
     bool onGrid(std::uint32_t a, std::uint32_t t) const {
-        if (firstChange(m_c.tempoTimeline, a, t + 1) != m_c.tempoTimeline.end()) return true;
+        if (changesBetween(a, t + 1)) return true;
         const std::uint64_t unit = unitAt(a), gap = t - a;
         if (gap % unit == 0) return true;
         const std::uint64_t k = (3 * gap + 2 * unit) / (4 * unit);  // 16th triplets, rounded
@@ -848,7 +888,7 @@ private:
 
     Span span(std::uint32_t from, std::uint32_t to, std::uint32_t release) {
         constexpr double k32nd = kWhole / 32.0;
-        const bool changes = firstChange(m_c.tempoTimeline, from, to) != m_c.tempoTimeline.end();
+        const bool changes = changesBetween(from, to);
         if (!changes) return {int(std::lround(double(to - from) * k32nd / unitAt(from))), {}, {}};
         // A note held over many changes is not searched for ever, nor a file of such notes.
         int budget = std::min(5000, m_searchLeft);
@@ -1693,6 +1733,7 @@ private:
     Voice& m_voice;
     const Context& m_c;
     std::vector<std::uint32_t> m_units;  // the clock's 32nd before the first tempo change and after each
+    mutable Stretch m_stretch;
     std::vector<std::pair<std::uint32_t, int>> m_anchors;
     std::vector<int> m_tripletBeats;
     std::vector<int> m_bars;
