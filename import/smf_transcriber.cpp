@@ -625,10 +625,11 @@ private:
         for (std::size_t i = 0; i < m_voice.notes.size(); ++i) {
             if (m_voice.notes[i].on >= m_c.origin) byOnset.push_back(i);
         }
-        std::stable_sort(byOnset.begin(), byOnset.end(), [&](std::size_t x, std::size_t y) { return m_voice.notes[x].on < m_voice.notes[y].on; });
+        auto earlier = [&](std::size_t x, std::size_t y) { return m_voice.notes[x].on < m_voice.notes[y].on; };
+        if (!std::is_sorted(byOnset.begin(), byOnset.end(), earlier)) std::stable_sort(byOnset.begin(), byOnset.end(), earlier);
         std::vector<std::uint32_t> ticks = fixed;
         for (const std::size_t k : byOnset) ticks.push_back(m_voice.notes[k].on);
-        std::sort(ticks.begin(), ticks.end());
+        std::inplace_merge(ticks.begin(), ticks.begin() + std::ptrdiff_t(fixed.size()), ticks.end());  // (both sorted)
         ticks.erase(std::unique(ticks.begin(), ticks.end()), ticks.end());
         std::size_t nextStruck = 0;  // the first of byOnset not struck before the tick at hand
         auto struckAt = [&](std::uint32_t t) {
@@ -980,10 +981,21 @@ private:
     double raw(std::uint32_t tick) const {
         if (tick <= m_c.origin) return 0;
         if (!m_c.exact) return double(tick - m_c.origin) * kBeat / m_c.timeBase;
-        auto it = std::upper_bound(m_anchors.begin(), m_anchors.end(), tick,
-                                   [](std::uint32_t t, const std::pair<std::uint32_t, int>& a) { return t < a.first; });
-        --it;
-        return it->second + double(tick - it->first) * (kWhole / 32.0) / unitAt(it->first);
+        const auto& [at, pos] = m_anchors[anchorBefore(tick, &Anchor::first, m_tickHint)];
+        return pos + double(tick - at) * (kWhole / 32.0) / unitAt(at);
+    }
+
+    // The index of the last anchor whose `key` (tick or position: both rise) is at most `k`, or none;
+    // `hint` keeps the answer for the next lookup, which mostly falls near it.
+    using Anchor = std::pair<std::uint32_t, int>;
+    static constexpr std::size_t kNone = std::numeric_limits<std::size_t>::max();
+    template <typename Key>
+    std::size_t anchorBefore(Key k, Key Anchor::*key, std::size_t& hint) const {
+        const std::vector<Anchor>& list = m_anchors;
+        if (hint < list.size() && list[hint].*key <= k && (hint + 1 == list.size() || k < list[hint + 1].*key)) return hint;
+        const auto after = std::upper_bound(list.begin(), list.end(), k, [&](Key x, const Anchor& a) { return x < a.*key; });
+        hint = after == list.begin() ? kNone : std::size_t(after - list.begin()) - 1;
+        return hint;
     }
 
     int straightUnit() const { return kWhole / m_c.grid; }
@@ -1045,7 +1057,8 @@ private:
         for (const Note& n : notes) onsets.push_back(n.pOn);
         // A group that begins on a new clock ends the notes before it like an onset.
         onsets.insert(onsets.end(), m_clockStarts.begin(), m_clockStarts.end());
-        std::sort(onsets.begin(), onsets.end());
+        std::sort(onsets.begin() + std::ptrdiff_t(notes.size()), onsets.end());
+        std::inplace_merge(onsets.begin(), onsets.begin() + std::ptrdiff_t(notes.size()), onsets.end());  // (notes by onset)
         onsets.erase(std::unique(onsets.begin(), onsets.end()), onsets.end());
         auto nextOnset = [&](int pos) {
             const auto it = std::upper_bound(onsets.begin(), onsets.end(), pos);
@@ -1490,11 +1503,10 @@ private:
 
     // The tick of a position in our own files, from the anchor before it.
     std::uint32_t tickAt(int pos) const {
-        auto it = std::upper_bound(m_anchors.begin(), m_anchors.end(), pos,
-                                   [](int p, const std::pair<std::uint32_t, int>& anchor) { return p < anchor.second; });
-        if (it == m_anchors.begin()) return m_c.origin;
-        --it;
-        return it->first + std::uint32_t(std::uint64_t(pos - it->second) * unitAt(it->first) / (kWhole / 32));
+        const std::size_t index = anchorBefore(pos, &Anchor::second, m_positionHint);
+        if (index == kNone) return m_c.origin;
+        const auto& [at, from] = m_anchors[index];
+        return at + std::uint32_t(std::uint64_t(pos - from) * unitAt(at) / (kWhole / 32));
     }
 
     // Runs of triplet lengths become tuplets of three: closed when they fill three of their shortest.
@@ -1734,7 +1746,8 @@ private:
     const Context& m_c;
     std::vector<std::uint32_t> m_units;  // the clock's 32nd before the first tempo change and after each
     mutable Stretch m_stretch;
-    std::vector<std::pair<std::uint32_t, int>> m_anchors;
+    std::vector<std::pair<std::uint32_t, int>> m_anchors;  // tick, position: where positions are counted from
+    mutable std::size_t m_tickHint = kNone, m_positionHint = kNone;
     std::vector<int> m_tripletBeats;
     std::vector<int> m_bars;
     std::vector<int> m_splits;  // extra group starts inside a note
