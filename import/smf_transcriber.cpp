@@ -233,28 +233,31 @@ public:
         return std::none_of(parts.begin(), parts.end(), [](const Value& v) { return v.triplet; });
     }
 
+    // The orders of the parts of a tie of `n` 32nds without triplets (none when it has triplets),
+    // of two parts or more, grouped by their first part and then by their last.
     struct TieOrders {
-        const std::vector<std::vector<Value>>* orders = nullptr;
-        std::vector<std::size_t> sameFirstUntil;  // per order: the end of the run of orders with its first part
-        std::vector<std::array<std::uint8_t, 2>> ends;  // per order: the value indexes of its first and last parts
+        struct Ends {
+            std::uint8_t first = 0, last = 0;  // value indexes
+            std::vector<const std::vector<Value>*> orders;
+        };
+        std::vector<std::vector<Ends>> byFirst;
     };
-    // The orders of the parts of a tie of `n` 32nds without triplets; none when it has triplets.
     const TieOrders& tieOrders(std::uint32_t n) const {
         constexpr int k32nd = kWhole / 32;
         if (m_tieOrders.size() <= n) m_tieOrders.resize(n + 1);
-        static const std::vector<std::vector<Value>> none;
         std::optional<TieOrders>& ties = m_tieOrders[n];
         if (!ties) {
             ties.emplace();
-            ties->orders = straight(int(n) * k32nd) ? &orders(int(n) * k32nd, true) : &none;
-            const std::vector<std::vector<Value>>& list = *ties->orders;
-            ties->sameFirstUntil.resize(list.size());
-            for (std::size_t i = list.size(); i-- > 0;) {
-                const bool same = i + 1 < list.size() && list[i + 1].front().length == list[i].front().length;
-                ties->sameFirstUntil[i] = same ? ties->sameFirstUntil[i + 1] : i + 1;
+            if (!straight(int(n) * k32nd)) return *ties;
+            for (const std::vector<Value>& order : orders(int(n) * k32nd, true)) {
+                if (order.size() < 2) continue;
+                const std::uint8_t first = indexOf(order.front().length), last = indexOf(order.back().length);
+                auto byFirst = std::find_if(ties->byFirst.begin(), ties->byFirst.end(), [&](const auto& g) { return g.front().first == first; });
+                if (byFirst == ties->byFirst.end()) byFirst = ties->byFirst.insert(byFirst, std::vector<TieOrders::Ends>{});
+                auto ends = std::find_if(byFirst->begin(), byFirst->end(), [&](const auto& e) { return e.last == last; });
+                if (ends == byFirst->end()) ends = byFirst->insert(ends, TieOrders::Ends{first, last, {}});
+                ends->orders.push_back(&order);
             }
-            for (const std::vector<Value>& order : list)
-                ties->ends.push_back({indexOf(order.front().length), indexOf(order.back().length)});
         }
         return *ties;
     }
@@ -264,6 +267,24 @@ public:
         auto [known, added] = m_valueTicks.try_emplace(unit);
         if (added) {
             for (const Value& v : m_values) known->second.push_back(ticksOfValue(v, unit));
+        }
+        return known->second;
+    }
+
+    // Every value's ticks at the clock's 32nd `unit` (a triplet's both), fewest first; built once per unit.
+    struct Ticked {
+        std::uint64_t ticks = 0;
+        std::uint8_t index = 0;  // in values()
+    };
+    const std::vector<Ticked>& byTicks(std::uint32_t unit) const {
+        auto [known, added] = m_byTicks.try_emplace(unit);
+        if (added) {
+            const std::vector<std::array<std::uint64_t, 2>>& ticks = valueTicks(unit);
+            for (std::size_t i = 0; i < ticks.size(); ++i) {
+                known->second.push_back({ticks[i][0], std::uint8_t(i)});
+                if (ticks[i][1] != ticks[i][0]) known->second.push_back({ticks[i][1], std::uint8_t(i)});
+            }
+            std::sort(known->second.begin(), known->second.end(), [](const Ticked& a, const Ticked& b) { return a.ticks < b.ticks; });
         }
         return known->second;
     }
@@ -347,6 +368,7 @@ private:
     mutable std::map<std::pair<int, bool>, std::vector<std::vector<Value>>> m_orders;
     mutable std::deque<std::optional<TieOrders>> m_tieOrders;  // by 32nds; a deque keeps references
     mutable std::unordered_map<std::uint32_t, std::vector<std::array<std::uint64_t, 2>>> m_valueTicks;
+    mutable std::unordered_map<std::uint32_t, std::vector<Ticked>> m_byTicks;
 };
 
 std::uint8_t keyNumberOf(int sharps) {
@@ -787,19 +809,18 @@ private:
         const std::uint32_t unit = unitAt(start);
         const std::vector<Value>& values = m_c.decomposer->values();
         const std::vector<std::array<std::uint64_t, 2>>& valueTicks = m_c.decomposer->valueTicks(unit);
-        for (std::size_t i = values.size(); i-- > 0;) {  // (shortest first)
-            const Value& v = values[i];
+        // (the values that end from the release to the bound)
+        const std::vector<Decomposer::Ticked>& byTicks = m_c.decomposer->byTicks(unit);
+        auto ticked = std::lower_bound(byTicks.begin(), byTicks.end(), release - start, [](const auto& t, std::uint64_t x) { return t.ticks < x; });
+        for (; ticked != byTicks.end() && start + ticked->ticks <= bound; ++ticked) {
+            const Value& v = values[ticked->index];
             if (inTuplet && (!v.triplet || !closesTuplet(base, start, v, bound))) continue;
-            const std::array<std::uint64_t, 2>& both = valueTicks[i];
-            for (std::size_t which = 0; which < (both[1] == both[0] ? 1u : 2u); ++which) {
-                const std::uint64_t ticks = both[which];
-                const std::uint32_t end = std::uint32_t(start + ticks);
-                if (end < release || end > bound || !fits(end)) continue;
-                const bool exact = std::all_of(chord.begin(), chord.end(), [&](std::size_t k) {
-                    return soundsExactly(ticks, lateBy(m_voice.notes[k]), sounding(m_voice.notes[k]));
-                });
-                if (exact) return true;
-            }
+            const std::uint64_t ticks = ticked->ticks;
+            if (!fits(std::uint32_t(start + ticks))) continue;
+            const bool exact = std::all_of(chord.begin(), chord.end(), [&](std::size_t k) {
+                return soundsExactly(ticks, lateBy(m_voice.notes[k]), sounding(m_voice.notes[k]));
+            });
+            if (exact) return true;
         }
         // Ties: whole 32nds, their parts in the orders a tie's ending is looked for in.
         if (!ties || inTuplet) return false;
@@ -809,32 +830,27 @@ private:
              start + std::uint64_t(n) * unit <= bound && n <= 64 && std::uint64_t(n) * unit < release - start + 48 * unit; ++n) {
             const std::uint64_t total = std::uint64_t(n) * unit;
             if (!fits(std::uint32_t(start + total))) continue;
-            // (a first part that gives no delay skips the orders after it that begin with it; whether a
-            // last part gives every release is kept by its value)
+            // (the first part must give every delay, the last every release)
             AnswerPerValue lastGives;
-            const Decomposer::TieOrders& tied = m_c.decomposer->tieOrders(n);
-            for (std::size_t i = 0; i < tied.orders->size(); ++i) {
-                const std::vector<Value>& order = (*tied.orders)[i];
-                if (order.size() < 2) continue;
-                const auto [firstIndex, lastIndex] = tied.ends[i];
-                const bool delays = firstGives.get(firstIndex, [&] {
-                    const std::uint64_t first = valueTicks[firstIndex][0];
+            for (const std::vector<Decomposer::TieOrders::Ends>& byFirst : m_c.decomposer->tieOrders(n).byFirst) {
+                const bool delays = firstGives.get(byFirst.front().first, [&] {
+                    const std::uint64_t first = valueTicks[byFirst.front().first][0];
                     return std::all_of(chord.begin(), chord.end(), [&](std::size_t k) { return delayGives(first, lateBy(m_voice.notes[k])); });
                 });
-                if (!delays) {
-                    i = tied.sameFirstUntil[i] - 1;
-                    continue;
-                }
-                const std::uint64_t last = valueTicks[lastIndex][0];
-                if (start + total - last >= release) continue;
-                const bool gives = lastGives.get(lastIndex, [&] {
-                    return std::all_of(chord.begin(), chord.end(), [&](std::size_t k) {
-                        const std::int64_t target = std::int64_t(m_voice.notes[k].off) - std::int64_t(start + total - last);
-                        return target >= 1 && target <= std::int64_t(last) && tieEndExact(last, target);
+                if (!delays) continue;
+                for (const Decomposer::TieOrders::Ends& ends : byFirst) {
+                    const std::uint64_t last = valueTicks[ends.last][0];
+                    if (start + total - last >= release) continue;
+                    const bool gives = lastGives.get(ends.last, [&] {
+                        return std::all_of(chord.begin(), chord.end(), [&](std::size_t k) {
+                            const std::int64_t target = std::int64_t(m_voice.notes[k].off) - std::int64_t(start + total - last);
+                            return target >= 1 && target <= std::int64_t(last) && tieEndExact(last, target);
+                        });
                     });
-                });
-                // (dotted parts of an odd clock lose their half ticks: the tie must keep its own)
-                if (gives && partTicks(order, start) == total) return true;
+                    // (dotted parts of an odd clock lose their half ticks: the tie must keep its own)
+                    if (gives && std::any_of(ends.orders.begin(), ends.orders.end(), [&](const auto* order) { return partTicks(*order, start) == total; }))
+                        return true;
+                }
             }
         }
         return false;
