@@ -234,7 +234,7 @@ public:
     }
 
     // The orders of the parts of a tie of `n` 32nds without triplets (none when it has triplets),
-    // of two parts or more, grouped by their first part and then by their last.
+    // of two parts or more, grouped by their first part and then by their last, longest last first.
     struct TieOrders {
         struct Ends {
             std::uint8_t first = 0, last = 0;  // value indexes
@@ -254,39 +254,37 @@ public:
                 const std::uint8_t first = indexOf(order.front().length), last = indexOf(order.back().length);
                 auto byFirst = std::find_if(ties->byFirst.begin(), ties->byFirst.end(), [&](const auto& g) { return g.front().first == first; });
                 if (byFirst == ties->byFirst.end()) byFirst = ties->byFirst.insert(byFirst, std::vector<TieOrders::Ends>{});
-                auto ends = std::find_if(byFirst->begin(), byFirst->end(), [&](const auto& e) { return e.last == last; });
-                if (ends == byFirst->end()) ends = byFirst->insert(ends, TieOrders::Ends{first, last, {}});
+                // (longest last first: the ticks of straight values rise with their lengths)
+                auto ends = std::find_if(byFirst->begin(), byFirst->end(), [&](const auto& e) { return m_values[e.last].length <= m_values[last].length; });
+                if (ends == byFirst->end() || ends->last != last) ends = byFirst->insert(ends, TieOrders::Ends{first, last, {}});
                 ends->orders.push_back(&order);
             }
         }
         return *ties;
     }
 
-    // ticksOfValue of every value, by value index, at the clock's 32nd `unit`; built once per unit.
-    const std::vector<std::array<std::uint64_t, 2>>& valueTicks(std::uint32_t unit) const {
-        auto [known, added] = m_valueTicks.try_emplace(unit);
-        if (added) {
-            for (const Value& v : m_values) known->second.push_back(ticksOfValue(v, unit));
-        }
-        return known->second;
-    }
-
-    // Every value's ticks at the clock's 32nd `unit` (a triplet's both), fewest first; built once per unit.
+    // The values' ticks at the clock's 32nd `unit`, built once per unit: ticksOfValue by value
+    // index, and every value's ticks (a triplet's both) fewest first.
     struct Ticked {
         std::uint64_t ticks = 0;
         std::uint8_t index = 0;  // in values()
     };
-    const std::vector<Ticked>& byTicks(std::uint32_t unit) const {
-        auto [known, added] = m_byTicks.try_emplace(unit);
+    struct UnitTicks {
+        std::vector<std::array<std::uint64_t, 2>> byValue;
+        std::vector<Ticked> ordered;
+    };
+    const UnitTicks& ticksAt(std::uint32_t unit) const {
+        auto [known, added] = m_unitTicks.try_emplace(unit);
+        UnitTicks& ticks = known->second;
         if (added) {
-            const std::vector<std::array<std::uint64_t, 2>>& ticks = valueTicks(unit);
-            for (std::size_t i = 0; i < ticks.size(); ++i) {
-                known->second.push_back({ticks[i][0], std::uint8_t(i)});
-                if (ticks[i][1] != ticks[i][0]) known->second.push_back({ticks[i][1], std::uint8_t(i)});
+            for (const Value& v : m_values) ticks.byValue.push_back(ticksOfValue(v, unit));
+            for (std::size_t i = 0; i < ticks.byValue.size(); ++i) {
+                ticks.ordered.push_back({ticks.byValue[i][0], std::uint8_t(i)});
+                if (ticks.byValue[i][1] != ticks.byValue[i][0]) ticks.ordered.push_back({ticks.byValue[i][1], std::uint8_t(i)});
             }
-            std::sort(known->second.begin(), known->second.end(), [](const Ticked& a, const Ticked& b) { return a.ticks < b.ticks; });
+            std::sort(ticks.ordered.begin(), ticks.ordered.end(), [](const Ticked& a, const Ticked& b) { return a.ticks < b.ticks; });
         }
-        return known->second;
+        return ticks;
     }
 
     // partOrders of the fewest records for `length`, built once per length.
@@ -367,8 +365,7 @@ private:
     mutable std::unordered_map<int, std::vector<Value>> m_splits;
     mutable std::map<std::pair<int, bool>, std::vector<std::vector<Value>>> m_orders;
     mutable std::deque<std::optional<TieOrders>> m_tieOrders;  // by 32nds; a deque keeps references
-    mutable std::unordered_map<std::uint32_t, std::vector<std::array<std::uint64_t, 2>>> m_valueTicks;
-    mutable std::unordered_map<std::uint32_t, std::vector<Ticked>> m_byTicks;
+    mutable std::unordered_map<std::uint32_t, UnitTicks> m_unitTicks;
 };
 
 std::uint8_t keyNumberOf(int sharps) {
@@ -575,6 +572,12 @@ private:
     // The exporter's 32nd in ticks at `tick` (a change at the tick counts).
     std::uint32_t unitAt(std::uint32_t tick) const {
         return m_units[stretchAt(tick).index];
+    }
+
+    // The decomposer's ticks at the clock's 32nd `unit`, kept for the unit asked last.
+    const Decomposer::UnitTicks& ticksAt(std::uint32_t unit) const {
+        if (unit != m_ticksUnit) m_ticksUnit = unit, m_ticks = &m_c.decomposer->ticksAt(unit);
+        return *m_ticks;
     }
 
     // True when a clock change of this voice falls after `from` and before `to`.
@@ -808,9 +811,10 @@ private:
         const bool inTuplet = (start - base) % unitAt(base) != 0;
         const std::uint32_t unit = unitAt(start);
         const std::vector<Value>& values = m_c.decomposer->values();
-        const std::vector<std::array<std::uint64_t, 2>>& valueTicks = m_c.decomposer->valueTicks(unit);
+        const Decomposer::UnitTicks& unitTicks = ticksAt(unit);
+        const std::vector<std::array<std::uint64_t, 2>>& valueTicks = unitTicks.byValue;
         // (the values that end from the release to the bound)
-        const std::vector<Decomposer::Ticked>& byTicks = m_c.decomposer->byTicks(unit);
+        const std::vector<Decomposer::Ticked>& byTicks = unitTicks.ordered;
         auto ticked = std::lower_bound(byTicks.begin(), byTicks.end(), release - start, [](const auto& t, std::uint64_t x) { return t.ticks < x; });
         for (; ticked != byTicks.end() && start + ticked->ticks <= bound; ++ticked) {
             const Value& v = values[ticked->index];
@@ -840,7 +844,7 @@ private:
                 if (!delays) continue;
                 for (const Decomposer::TieOrders::Ends& ends : byFirst) {
                     const std::uint64_t last = valueTicks[ends.last][0];
-                    if (start + total - last >= release) continue;
+                    if (start + total - last >= release) break;  // (this last part and the shorter ones end before the release)
                     const bool gives = lastGives.get(ends.last, [&] {
                         return std::all_of(chord.begin(), chord.end(), [&](std::size_t k) {
                             const std::int64_t target = std::int64_t(m_voice.notes[k].off) - std::int64_t(start + total - last);
@@ -1762,6 +1766,8 @@ private:
     const Context& m_c;
     std::vector<std::uint32_t> m_units;  // the clock's 32nd before the first tempo change and after each
     mutable Stretch m_stretch;
+    mutable std::uint32_t m_ticksUnit = 0;
+    mutable const Decomposer::UnitTicks* m_ticks = nullptr;
     std::vector<std::pair<std::uint32_t, int>> m_anchors;  // tick, position: where positions are counted from
     mutable std::size_t m_tickHint = kNone, m_positionHint = kNone;
     std::vector<int> m_tripletBeats;
