@@ -287,6 +287,33 @@ public:
         return ticks;
     }
 
+    // The orders(length, firstParts) whose parts come to the ticks of the fewest records' at the clock's
+    // 32nd `unit` (dotted parts of an odd clock lose their half ticks), each with the position of its
+    // last part; built once per length and unit.
+    struct KeptOrder {
+        const std::vector<Value>* parts = nullptr;
+        int lastStart = 0;  // from the first part's start
+    };
+    const std::vector<KeptOrder>& ordersKeepingTicks(int length, bool firstParts, std::uint32_t unit) const {
+        const std::uint64_t key = std::uint64_t(unit) << 33 | std::uint64_t(std::uint32_t(length)) << 1 | (firstParts ? 1 : 0);
+        auto [known, added] = m_keptOrders.try_emplace(key);
+        if (added) {
+            const std::vector<std::array<std::uint64_t, 2>>& ticks = ticksAt(unit).byValue;
+            auto sum = [&](const std::vector<Value>& parts) {
+                std::uint64_t total = 0;
+                for (const Value& v : parts) total += ticks[indexOf(v.length)][0];
+                return total;
+            };
+            const std::uint64_t segment = sum(split(length));
+            for (const std::vector<Value>& order : orders(length, firstParts)) {
+                if (sum(order) != segment) continue;
+                const int lastStart = std::accumulate(order.begin(), order.end() - 1, 0, [](int total, const Value& v) { return total + v.length; });
+                known->second.push_back({&order, lastStart});
+            }
+        }
+        return known->second;
+    }
+
     // partOrders of the fewest records for `length`, built once per length.
     const std::vector<std::vector<Value>>& orders(int length, bool firstParts) const {
         auto [known, added] = m_orders.try_emplace({length, firstParts});
@@ -364,6 +391,7 @@ private:
     std::vector<int> m_pick;
     mutable std::unordered_map<int, std::vector<Value>> m_splits;
     mutable std::map<std::pair<int, bool>, std::vector<std::vector<Value>>> m_orders;
+    mutable std::unordered_map<std::uint64_t, std::vector<KeptOrder>> m_keptOrders;
     mutable std::deque<std::optional<TieOrders>> m_tieOrders;  // by 32nds; a deque keeps references
     mutable std::unordered_map<std::uint32_t, UnitTicks> m_unitTicks;
 };
@@ -1491,19 +1519,17 @@ private:
         if (parts.size() < 1 || !m_c.exact) return std::vector<Value>(parts.rbegin(), parts.rend());
         const std::vector<Note>& notes = m_voice.notes;
         const bool delayedTie = std::any_of(active.begin(), active.end(), [&](std::size_t i) { return notes[i].pOn == a && late(notes[i]) != 0; });
-        const std::vector<std::vector<Value>>& candidates = m_c.decomposer->orders(length, delayedTie);
         const std::uint32_t at = tickAt(a);
-        const std::uint64_t segmentTicks = partTicks(parts, at);
         FewAnswers<int, std::uint32_t> lastStarts;  // (the orders end in few last parts)
-        for (const std::vector<Value>& order : candidates) {
-            // Dotted parts of an odd clock lose their half ticks: the segment must keep its own.
-            if (partTicks(order, at) != segmentTicks) continue;
+        // (the segment must keep its own ticks)
+        for (const Decomposer::KeptOrder& kept : m_c.decomposer->ordersKeepingTicks(length, delayedTie, unitAt(at))) {
+            const std::vector<Value>& order = *kept.parts;
             // Nor may a part start on another clock than the stretch over a change it lies in.
             bool onNewClock = false;
-            for (int start = a + order.front().length, i = 1; i < int(order.size()) && !onNewClock; start += order[std::size_t(i++)].length)
+            for (int start = a + order.front().length, i = 1; !m_closed.empty() && i < int(order.size()) && !onNewClock; start += order[std::size_t(i++)].length)
                 onNewClock = pastChange(start);
             if (onNewClock) continue;
-            const int lastStart = a + std::accumulate(order.begin(), order.end() - 1, 0, [](int sum, const Value& v) { return sum + v.length; });
+            const int lastStart = a + kept.lastStart;
             const std::uint32_t startTick = lastStarts.get(lastStart, [&] { return tickAt(lastStart); });
             bool fits = true;
             for (std::size_t i : active) {
