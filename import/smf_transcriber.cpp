@@ -314,6 +314,16 @@ public:
         return known->second;
     }
 
+    // The ticks of split(length) at the clock's 32nd `unit`, kept per length and unit.
+    std::uint64_t splitTicks(int length, std::uint32_t unit) const {
+        auto [known, added] = m_splitTicks.try_emplace(std::uint64_t(unit) << 32 | std::uint32_t(length));
+        if (added) {
+            const std::vector<std::array<std::uint64_t, 2>>& ticks = ticksAt(unit).byValue;
+            for (const Value& v : split(length)) known->second += ticks[indexOf(v.length)][0];
+        }
+        return known->second;
+    }
+
     // partOrders of the fewest records for `length`, built once per length.
     const std::vector<std::vector<Value>>& orders(int length, bool firstParts) const {
         auto [known, added] = m_orders.try_emplace({length, firstParts});
@@ -392,6 +402,7 @@ private:
     mutable std::unordered_map<int, std::vector<Value>> m_splits;
     mutable std::map<std::pair<int, bool>, std::vector<std::vector<Value>>> m_orders;
     mutable std::unordered_map<std::uint64_t, std::vector<KeptOrder>> m_keptOrders;
+    mutable std::unordered_map<std::uint64_t, std::uint64_t> m_splitTicks;
     mutable std::deque<std::optional<TieOrders>> m_tieOrders;  // by 32nds; a deque keeps references
     mutable std::unordered_map<std::uint32_t, UnitTicks> m_unitTicks;
 };
@@ -623,7 +634,16 @@ private:
     const Stretch& stretchAt(std::uint32_t tick) const {
         if (tick >= m_stretch.from && tick < m_stretch.to) return m_stretch;
         const std::vector<Change>& timeline = m_c.tempoTimeline;
-        const std::size_t index = std::size_t(changeAfter(timeline, tick) - timeline.begin());
+        // (the stretch after or before the one kept, else a search)
+        const std::size_t kept = m_stretch.index;
+        std::size_t index = 0;
+        if (m_stretch.from <= m_stretch.to && tick >= m_stretch.to && kept < timeline.size() &&
+            (kept + 1 == timeline.size() || tick < timeline[kept + 1].tick))
+            index = kept + 1;
+        else if (m_stretch.from <= m_stretch.to && tick < m_stretch.from && kept >= 1 && (kept == 1 || tick >= timeline[kept - 2].tick))
+            index = kept - 1;
+        else
+            index = std::size_t(changeAfter(timeline, tick) - timeline.begin());
         m_stretch.index = index;
         m_stretch.from = index == 0 ? 0 : timeline[index - 1].tick;
         m_stretch.to = index == timeline.size() ? std::numeric_limits<std::uint32_t>::max() : timeline[index].tick;
@@ -975,12 +995,11 @@ private:
             const long whole = std::lround(rest);
             if (std::abs(rest - double(whole)) * before / k32nd >= 0.5 || whole % grid != 0) return std::nullopt;
             // The groups there (rests, tied parts) come to the ticks exactly, as the exporter counts them.
-            std::uint64_t ticks = 0;
-            for (const Value& v : m_c.decomposer->split(int(whole))) ticks += valueTicks(v.length, from)[0];
-            if (ticks != to - from) return std::nullopt;
+            if (m_c.decomposer->splitTicks(int(whole), before) != to - from) return std::nullopt;
             return Span{int(whole), {}, {}};
         }
         const std::uint32_t earliest = std::max(change->tick, release);
+        const std::vector<std::array<std::uint64_t, 2>>& atClock = ticksAt(before).byValue;  // by value index
         // The groups up to `ticks` on this clock, `length` long, then the rest of the way.
         auto then = [&](std::uint64_t ticks, int length, bool open = false) -> std::optional<Span> {
             if (from + ticks < earliest || from + ticks > to) return std::nullopt;
@@ -1007,12 +1026,13 @@ private:
                 const int length = int(k) * int(k32nd);
                 if (m_c.decomposer->single(length) != single) continue;
                 if (pass == 0 && !gateGives(k * before, std::int64_t(release) - std::int64_t(from))) continue;
-                if (!single && from + k * before - valueTicks(m_c.decomposer->split(length).front().length, from)[0] >= change->tick) continue;
+                if (!single && from + k * before - atClock[m_c.decomposer->indexOf(m_c.decomposer->split(length).front().length)][0] >= change->tick) continue;
                 if (auto found = then(k * before, length)) return found;
             }
         }
-        for (const Value& v : values ? m_c.decomposer->values() : std::vector<Value>{}) {
-            const auto both = valueTicks(v.length, from);
+        for (std::size_t i = 0; values && i < m_c.decomposer->values().size(); ++i) {
+            const Value& v = m_c.decomposer->values()[i];
+            const std::array<std::uint64_t, 2> both = atClock[i];
             for (const std::uint64_t ticks : both) {
                 // A triplet after straight groups is the first of its tuplet, which takes its remainder.
                 if (v.triplet && !tupletOpen && ticks != both[1]) continue;
@@ -1184,7 +1204,7 @@ private:
     // The ticks the exporter gives one length at the tempo of `tick`: a triplet's as an inner one
     // and as the first of its tuplet, which also takes the remainder of the tuplet's span.
     std::array<std::uint64_t, 2> valueTicks(int length, std::uint32_t tick) const {
-        if (const Value* v = m_c.decomposer->find(length)) return ticksOfValue(*v, unitAt(tick));
+        if (m_c.decomposer->find(length)) return ticksAt(unitAt(tick)).byValue[m_c.decomposer->indexOf(length)];
         const std::uint64_t ticks = ticksOf(length, tick);
         return {ticks, ticks};
     }
