@@ -119,6 +119,17 @@ std::array<std::uint64_t, 2> ticksOfValue(const Value& v, std::uint64_t unit) {
     return {dotted, dotted};
 }
 
+// std::partition_point of [first, last) for a point mostly at or a little after `near`: steps of 1,
+// 2, 4 and on from there, then a binary search.
+template <typename It, typename Pred>
+It nearPartitionPoint(It first, It near, It last, Pred pred) {
+    if (near != first && !pred(near[-1])) return std::partition_point(first, near, pred);
+    for (std::ptrdiff_t step = 1;; step *= 2) {
+        if (last - near <= step || !pred(near[step - 1])) return std::partition_point(near, near + std::min(step, last - near), pred);
+        near += step;
+    }
+}
+
 // Answers kept for the first keys asked (a few are asked again and again); later keys are computed.
 template <typename Key, typename Answer>
 class FewAnswers {
@@ -1164,8 +1175,9 @@ private:
                     // Held past the next onset: its end is counted from the last onset it sounds over.
                     const double off = n.rawOff;
                     // (in our own files, the onsets before its release tick)
+                    // (looked for from its own onset: the release is mostly near)
                     const auto last = m_c.exact
-                        ? std::partition_point(onsets.begin(), onsets.end(), [&](int q) { return tickAt(q) < n.off; })
+                        ? nearPartitionPoint(onsets.begin(), std::upper_bound(onsets.begin(), onsets.end(), p), onsets.end(), [&](int q) { return tickAt(q) < n.off; })
                         : std::upper_bound(onsets.begin(), onsets.end(), int(std::floor(off - 0.5)));
                     const int from = last == onsets.begin() ? p : *(last - 1);
                     const int after = last == onsets.end() ? m_endPos : *last;
