@@ -975,9 +975,10 @@ private:
         // Straight rests after the change first, then any; a note tied over the change may release
         // in a later group, so each also without the release.
         for (const auto& [grid, values] : {std::pair{int(k32nd), false}, {int(k32nd), true}, {1, false}, {1, true}}) {
+            SpanAnswers answers;  // (the release counts only at `from`: the ways on are the same)
             for (const std::uint32_t sounding : {release, 0u}) {
                 const int before = budget;
-                auto found = fitSpan(from, to, sounding, grid, values, budget);
+                auto found = fitSpan(from, to, sounding, grid, values, budget, answers);
                 m_searchLeft -= before - budget;
                 if (found) return *found;
             }
@@ -994,9 +995,33 @@ private:
         return {int(std::lround(length)), {}, {}};
     }
 
+    // The answers of one search (one `to`, `grid` and `values`) for the rest of the way from a tick,
+    // with or without a tuplet open there, and the budget each took: the search reaches the same
+    // ticks along many ways. An answer counts only where the budget left would not have cut it short.
+    struct SpanAnswer {
+        std::optional<Span> span;
+        int cost = 0;
+    };
+    using SpanAnswers = std::unordered_map<std::uint64_t, SpanAnswer>;
+
     // `tupletOpen`: a triplet at `from` may continue a tuplet (else it is the first of its own).
     std::optional<Span> fitSpan(std::uint32_t from, std::uint32_t to, std::uint32_t release, int grid, bool values,
-                                int& budget, bool tupletOpen = true) const {
+                                int& budget, SpanAnswers& answers, bool tupletOpen = true) const {
+        if (release != 0) return searchSpan(from, to, release, grid, values, budget, answers, tupletOpen);
+        const std::uint64_t key = std::uint64_t(from) << 1 | (tupletOpen ? 1 : 0);
+        if (const auto known = answers.find(key); known != answers.end() && budget - known->second.cost >= 1) {
+            budget -= known->second.cost;
+            return known->second.span;
+        }
+        const int start = budget;
+        std::optional<Span> found = searchSpan(from, to, release, grid, values, budget, answers, tupletOpen);
+        // (with a budget left at the end, no check of it on the way cut the search short)
+        if (budget >= 1) answers[key] = {found, start - budget};
+        return found;
+    }
+
+    std::optional<Span> searchSpan(std::uint32_t from, std::uint32_t to, std::uint32_t release, int grid, bool values,
+                                   int& budget, SpanAnswers& answers, bool tupletOpen) const {
         constexpr double k32nd = kWhole / 32.0;
         if (--budget < 0) return std::nullopt;
         const std::uint32_t before = unitAt(from);
@@ -1014,7 +1039,7 @@ private:
         // The groups up to `ticks` on this clock, `length` long, then the rest of the way.
         auto then = [&](std::uint64_t ticks, int length, bool open = false) -> std::optional<Span> {
             if (from + ticks < earliest || from + ticks > to) return std::nullopt;
-            auto rest = fitSpan(std::uint32_t(from + ticks), to, 0, grid, values, budget, open);
+            auto rest = fitSpan(std::uint32_t(from + ticks), to, 0, grid, values, budget, answers, open);
             if (!rest) return std::nullopt;
             Span found{length + rest->length, {}, {}};
             const bool newClock = unitAt(std::uint32_t(from + ticks)) != before;
