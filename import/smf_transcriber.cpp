@@ -1765,7 +1765,8 @@ private:
             }
             out[start].setGroupSize(std::uint8_t(out.size() - start));
         }
-        for (; meta < metas.size(); ++meta) single(metaRecord(metas[meta].key, metas[meta].change));
+        // (changes after the last group are kept where they are written out: elsewhere they show nothing)
+        for (; meta < metas.size() && m_c.signaturesAreGroups; ++meta) single(metaRecord(metas[meta].key, metas[meta].change));
         playValues(out);
         return out;
     }
@@ -2107,7 +2108,8 @@ private:
             c.grid = m_options.grid == 32 || m_options.grid == 8 ? m_options.grid : 16;
             c.triplets = m_options.triplets;
             c.signatures = later(m_signatures);
-            c.keys = later(m_keys);
+            // (a drum staff has no key: only the conductor's key changes are kept there, for the export)
+            if (v->channel != 9 || v->conductor) c.keys = later(m_keys);
             c.numerator = m_music.numerator;
             c.power = m_music.denominatorPower;
             c.decomposer = &decomposer;
@@ -2185,7 +2187,7 @@ private:
     void addSongs(const Voice& v, const std::vector<SongRecord>& records) {
         SongInfo info = SongInfo::defaults();
         info.setTimeCode(5);
-        info.setKeySignature(m_music.key);
+        info.setKeySignature(v.channel == 9 ? 0 : m_music.key);
         info.setFileKind(v.channel == 9 ? 0 : 1);
         info.setTempo(std::int16_t(m_music.tempo));
         info.setInitialTone(v.module, v.bank, v.program);

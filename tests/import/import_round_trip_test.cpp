@@ -309,6 +309,15 @@ TEST(ImportRoundTrip, DemoProjectComesBackByteForByte) {
     EXPECT_TRUE(trip.music.ownExport);
     EXPECT_EQ(std::make_tuple(trip.music.reset, trip.music.restBar, trip.music.title),
               std::make_tuple(int(DeviceReset::GsReset), true, std::string("Demo")));
+    // Only the first song's key and time changes are written out: the others end with their last
+    // group, not with the changes after it, and the drum staff has no key.
+    for (std::size_t i = 1; i < trip.music.songs.size(); ++i) {
+        const ImportedSong& song = trip.music.songs[i];
+        EXPECT_FALSE(song.records.back().isMeta()) << song.name;
+        if (song.info.isRhythm()) {
+            EXPECT_EQ(song.info.keySignature(), 0) << song.name;
+        }
+    }
 }
 
 }  // namespace

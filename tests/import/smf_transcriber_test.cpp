@@ -147,6 +147,7 @@ TEST(SmfTranscriber, ChannelsBecomeSongsWithTheirInstrumentsEffectsAndLyrics) {
                                .at(0, {0xFF, 0x59, 0x02, 0xFE, 0x00})
                                .at(0, {0xFF, 0x58, 0x04, 0x03, 0x02, 0x18, 0x08})
                                .tempo(1440, 140)
+                               .at(0, {0xFF, 0x59, 0x02, 0x01, 0x00})
                                .chunk();
     const auto melody = SmfTrackBuilder()
                             .meta(0, 0x03, "Lead")
@@ -178,6 +179,12 @@ TEST(SmfTranscriber, ChannelsBecomeSongsWithTheirInstrumentsEffectsAndLyrics) {
     EXPECT_EQ(extras, (std::vector<std::string>{"lyric la", "effect 0 80", "effect 7 140"}));
     EXPECT_TRUE(music.songs[1].info.isRhythm());
     EXPECT_EQ(music.songs[1].channel, 9);
+    // the melody takes the key change; the drum staff has no key
+    auto keyChanges = [](const ImportedSong& song) {
+        return std::count_if(song.records.begin(), song.records.end(), [](const SongRecord& r) { return r.isMeta() && r.metaType() == meta::kKeySignature; });
+    };
+    EXPECT_EQ(keyChanges(lead), 1);
+    EXPECT_EQ(std::make_pair(music.songs[1].info.keySignature(), keyChanges(music.songs[1])), std::make_pair(std::uint8_t(0), std::ptrdiff_t(0)));
     // drum hits last to the next onset; the last one keeps its own length
     EXPECT_EQ(written(music.songs[1]), (std::vector<std::string>{"3 36", "5 38"}));
 }
