@@ -919,6 +919,31 @@ private:
         return false;
     }
 
+    // True when a note whose first part, `firstLength` long, ends at `start` can be tied on from there,
+    // on the clock at `start`, by the first order of parts the writer tries that begins with that
+    // part, so that its last part gives the release and all end by `limit` and by the next change.
+    bool tieReaches(int firstLength, std::uint32_t start, std::uint32_t release, std::uint32_t limit) const {
+        constexpr int k32nd = kWhole / 32;
+        const auto change = changeAfter(m_c.tempoTimeline, start);
+        if (change != m_c.tempoTimeline.end()) limit = std::min(limit, change->tick);
+        const std::uint32_t unit = unitAt(start);
+        const std::vector<std::array<std::uint64_t, 2>>& ticks = ticksAt(unit).byValue;
+        for (std::uint32_t n = (release - start + unit - 1) / unit;
+             start + std::uint64_t(n) * unit <= limit && n <= 64 && std::uint64_t(n) * unit < release - start + 48 * unit; ++n) {
+            const int total = firstLength + int(n) * k32nd;
+            if (!m_c.decomposer->whole(total)) continue;
+            for (const std::vector<Value>& order : m_c.decomposer->orders(total, false)) {
+                if (order.size() < 2 || order.front().length != firstLength) continue;
+                std::uint64_t lastStart = start;
+                for (std::size_t i = 1; i + 1 < order.size(); ++i) lastStart += ticks[m_c.decomposer->indexOf(order[i].length)][0];
+                const std::uint64_t last = ticks[m_c.decomposer->indexOf(order.back().length)][0];
+                if (lastStart >= release || lastStart + last > limit) continue;
+                if (tieEndExact(last, std::int64_t(release - lastStart))) return true;
+            }
+        }
+        return false;
+    }
+
     // True when the triplet `v` at `start` is the second or third of a tuplet of its own values that
     // begins at the straight start `base` and the next start `bound` leaves it room to close (a
     // delayed note is read in a tuplet of equal values only).
@@ -973,12 +998,14 @@ private:
         // A note held over many changes is not searched for ever, nor a file of such notes.
         int budget = std::min(5000, m_searchLeft);
         // Straight rests after the change first, then any; a note tied over the change may release
-        // in a later group, so each also without the release.
+        // in a later group: each with the release in the group over the change, then in a tie the
+        // writer can end there exactly, then without the release.
         for (const auto& [grid, values] : {std::pair{int(k32nd), false}, {int(k32nd), true}, {1, false}, {1, true}}) {
             SpanAnswers answers;  // (the release counts only at `from`: the ways on are the same)
-            for (const std::uint32_t sounding : {release, 0u}) {
+            for (const auto& [sounding, tied] : {std::pair{release, false}, {release, true}, {0u, false}}) {
+                if (tied && release <= from) continue;
                 const int before = budget;
-                auto found = fitSpan(from, to, sounding, grid, values, budget, answers);
+                auto found = fitSpan(from, to, sounding, grid, values, budget, answers, true, tied);
                 m_searchLeft -= before - budget;
                 if (found) return *found;
             }
@@ -1005,23 +1032,24 @@ private:
     using SpanAnswers = std::unordered_map<std::uint64_t, SpanAnswer>;
 
     // `tupletOpen`: a triplet at `from` may continue a tuplet (else it is the first of its own).
+    // `tied`: the notes struck at `from` may release in a tie from the end of the group over the change.
     std::optional<Span> fitSpan(std::uint32_t from, std::uint32_t to, std::uint32_t release, int grid, bool values,
-                                int& budget, SpanAnswers& answers, bool tupletOpen = true) const {
-        if (release != 0) return searchSpan(from, to, release, grid, values, budget, answers, tupletOpen);
+                                int& budget, SpanAnswers& answers, bool tupletOpen = true, bool tied = false) const {
+        if (release != 0) return searchSpan(from, to, release, grid, values, budget, answers, tupletOpen, tied);
         const std::uint64_t key = std::uint64_t(from) << 1 | (tupletOpen ? 1 : 0);
         if (const auto known = answers.find(key); known != answers.end() && budget - known->second.cost >= 1) {
             budget -= known->second.cost;
             return known->second.span;
         }
         const int start = budget;
-        std::optional<Span> found = searchSpan(from, to, release, grid, values, budget, answers, tupletOpen);
+        std::optional<Span> found = searchSpan(from, to, release, grid, values, budget, answers, tupletOpen, false);
         // (with a budget left at the end, no check of it on the way cut the search short)
         if (budget >= 1) answers[key] = {found, start - budget};
         return found;
     }
 
     std::optional<Span> searchSpan(std::uint32_t from, std::uint32_t to, std::uint32_t release, int grid, bool values,
-                                   int& budget, SpanAnswers& answers, bool tupletOpen) const {
+                                   int& budget, SpanAnswers& answers, bool tupletOpen, bool tied) const {
         constexpr double k32nd = kWhole / 32.0;
         if (--budget < 0) return std::nullopt;
         const std::uint32_t before = unitAt(from);
@@ -1034,11 +1062,12 @@ private:
             if (m_c.decomposer->splitTicks(int(whole), before) != to - from) return std::nullopt;
             return Span{int(whole), {}, {}};
         }
-        const std::uint32_t earliest = std::max(change->tick, release);
+        const std::uint32_t earliest = tied ? change->tick : std::max(change->tick, release);
         const std::vector<std::array<std::uint64_t, 2>>& atClock = ticksAt(before).byValue;  // by value index
         // The groups up to `ticks` on this clock, `length` long, then the rest of the way.
         auto then = [&](std::uint64_t ticks, int length, bool open = false) -> std::optional<Span> {
             if (from + ticks < earliest || from + ticks > to) return std::nullopt;
+            if (tied && from + ticks < release && !tieReaches(length, std::uint32_t(from + ticks), release, to)) return std::nullopt;
             auto rest = fitSpan(std::uint32_t(from + ticks), to, 0, grid, values, budget, answers, open);
             if (!rest) return std::nullopt;
             Span found{length + rest->length, {}, {}};
