@@ -998,12 +998,11 @@ private:
         // A note held over many changes is not searched for ever, nor a file of such notes.
         int budget = std::min(5000, m_searchLeft);
         // Straight rests after the change first, then any; a note tied over the change may release
-        // in a later group: each with the release in the group over the change, then in a tie the
-        // writer can end there exactly, then without the release.
+        // in a later group: each with the release in the group over the change or in a tie from its
+        // end that the writer can end there exactly (the nearer end first), then without the release.
         for (const auto& [grid, values] : {std::pair{int(k32nd), false}, {int(k32nd), true}, {1, false}, {1, true}}) {
             SpanAnswers answers;  // (the release counts only at `from`: the ways on are the same)
-            for (const auto& [sounding, tied] : {std::pair{release, false}, {release, true}, {0u, false}}) {
-                if (tied && release <= from) continue;
+            for (const auto& [sounding, tied] : {std::pair{release, true}, {0u, false}}) {
                 const int before = budget;
                 auto found = fitSpan(from, to, sounding, grid, values, budget, answers, true, tied);
                 m_searchLeft -= before - budget;
