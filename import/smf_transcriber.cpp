@@ -1242,7 +1242,9 @@ private:
                     n.end = std::max(n.end, from + unit);
                     if (after != kNoEnd) {
                         n.end = std::min(n.end, after);
-                        if ((m_c.exact ? 2 : 4.0 / 3) * (off - from) + 0.5 >= after - from) n.end = after;
+                        // (in our own files, not where only the shorter end gives the release exactly)
+                        const bool longer = (m_c.exact ? 2 : 4.0 / 3) * (off - from) + 0.5 >= after - from;
+                        if (longer && (!m_c.exact || releasesExactly(k, from, after) || !releasesExactly(k, from, n.end))) n.end = after;
                     }
                 }
             }
@@ -1301,6 +1303,17 @@ private:
         }
         const bool exact = exactEnding(next - p, p, chord).has_value();
         for (std::size_t k = from; k < to; ++k) notes[k].end = ends[k - from];
+        return exact;
+    }
+
+    // In our own files: whether note `k`, held into the segment from `from`, releases to the tick
+    // when it ends at `end`, its last part in that segment.
+    bool releasesExactly(std::size_t k, int from, int end) {
+        Note& n = m_voice.notes[k];
+        const int kept = n.end;
+        n.end = end;
+        const bool exact = exactEnding(end - from, from, {k}).has_value();
+        n.end = kept;
         return exact;
     }
 

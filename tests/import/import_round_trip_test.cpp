@@ -144,7 +144,7 @@ test::TestProject generatedProject(std::uint32_t seed) {
 TEST(ImportRoundTrip, GeneratedSongsExportTheSameFileAtTimeBases48To960) {
     std::vector<std::uint32_t> seeds(39);
     std::iota(seeds.begin(), seeds.end(), 2u);
-    seeds.insert(seeds.end(), {66, 101, 102, 135, 159, 167, 182, 185, 186, 193, 231, 246, 268, 273, 278, 304, 532, 588});
+    seeds.insert(seeds.end(), {66, 101, 102, 135, 159, 167, 182, 185, 186, 193, 231, 246, 268, 273, 278, 304, 532, 588, 677});
     for (const std::uint32_t seed : seeds) {
         const test::TestProject project = generatedProject(seed);
         for (const int format : {0, 1}) {
