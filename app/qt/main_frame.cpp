@@ -253,8 +253,12 @@ void CMainFrame::childActivated(QMdiSubWindow* window) {
             return;
         }
     }
-    if (CPlmView* view = activeView()) viewMoved(view);
-    else updateCommands();
+    if (CPlmView* view = activeView()) {
+        viewMoved(view);
+    } else {
+        updateCommands();
+        if (childWindows().empty()) Q_EMIT noSongActive();  // (not while the mixer is merely in front)
+    }
 }
 
 void CMainFrame::viewMoved(CPlmView* view) {

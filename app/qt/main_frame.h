@@ -147,6 +147,8 @@ Q_SIGNALS:
     // The active view placed its caret (after a move, an entry or a change of window): the windows
     // that show the cursor group refresh.
     void caretPlaced(CPlmView* view);
+    // The last song window has closed: the windows that follow the active song show none.
+    void noSongActive();
     // A key passed by a view changed the entry choice (length, dot).
     void entryChanged();
 

@@ -56,6 +56,7 @@ void PaletteHost::addDrumPalette(CommandRegistry& commands, TestPlayer& player) 
     connect(&m_frame, &CMainFrame::caretPlaced, drums, [drums](CPlmView* view) {
         drums->setModule(view->document().songInfo().soundModule());
     });
+    connect(&m_frame, &CMainFrame::noSongActive, drums, [drums] { drums->setModule(sound_module::kGm); });
     add(drums, commands);
 }
 

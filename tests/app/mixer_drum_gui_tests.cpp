@@ -146,7 +146,12 @@ TEST_F(MixerDrumFrameTest, TheDrumPaletteNamesItsSoundsAfterTheActiveSongsModule
     EXPECT_EQ(doc().songInfo().soundModule(), sound_module::kSc55);
     EXPECT_EQ(snare(), "Snare Drum 1");
     EXPECT_TRUE(drums.list()->item(1)->isSelected());
+    // the last song window closed: no song, GM again
     for (CPlmChildWnd* child : frame().childWindows()) child->document().clearModified();
+    ASSERT_TRUE(frame().activeChild()->close());
+    QApplication::processEvents();
+    EXPECT_EQ(frame().activeChild(), nullptr);
+    EXPECT_EQ(snare(), "Acoustic Snare");
 }
 
 TEST_F(MixerDrumFrameTest, TheMixerCommandShowsTheMixerWhichThenIsTheWindowThatPlays) {
