@@ -309,15 +309,9 @@ public:
         const std::uint64_t key = std::uint64_t(unit) << 33 | std::uint64_t(std::uint32_t(length)) << 1 | (firstParts ? 1 : 0);
         auto [known, added] = m_keptOrders.try_emplace(key);
         if (added) {
-            const std::vector<std::array<std::uint64_t, 2>>& ticks = ticksAt(unit).byValue;
-            auto sum = [&](const std::vector<Value>& parts) {
-                std::uint64_t total = 0;
-                for (const Value& v : parts) total += ticks[indexOf(v.length)][0];
-                return total;
-            };
-            const std::uint64_t segment = sum(split(length));
+            const std::uint64_t segment = splitTicks(length, unit);
             for (const std::vector<Value>& order : orders(length, firstParts)) {
-                if (sum(order) != segment) continue;
+                if (partsTicks(order, unit) != segment) continue;
                 const int lastStart = std::accumulate(order.begin(), order.end() - 1, 0, [](int total, const Value& v) { return total + v.length; });
                 known->second.push_back({&order, lastStart});
             }
@@ -325,13 +319,18 @@ public:
         return known->second;
     }
 
+    // The ticks the exporter gives these parts at the clock's 32nd `unit` (each as an inner one).
+    std::uint64_t partsTicks(std::span<const Value> parts, std::uint32_t unit) const {
+        const std::vector<std::array<std::uint64_t, 2>>& ticks = ticksAt(unit).byValue;
+        std::uint64_t total = 0;
+        for (const Value& v : parts) total += ticks[indexOf(v.length)][0];
+        return total;
+    }
+
     // The ticks of split(length) at the clock's 32nd `unit`, kept per length and unit.
     std::uint64_t splitTicks(int length, std::uint32_t unit) const {
         auto [known, added] = m_splitTicks.try_emplace(std::uint64_t(unit) << 32 | std::uint32_t(length));
-        if (added) {
-            const std::vector<std::array<std::uint64_t, 2>>& ticks = ticksAt(unit).byValue;
-            for (const Value& v : split(length)) known->second += ticks[indexOf(v.length)][0];
-        }
+        if (added) known->second = partsTicks(split(length), unit);
         return known->second;
     }
 
@@ -888,9 +887,8 @@ private:
         // Ties: whole 32nds, their parts in the orders a tie's ending is looked for in.
         if (!ties || inTuplet) return false;
         AnswerPerValue firstGives;  // (a first part gives the delays or not whatever the tie's length)
-        // (no part is longer than a dotted whole, and the release falls in the last)
-        for (std::uint32_t n = (release - start + unit - 1) / unit;
-             start + std::uint64_t(n) * unit <= bound && n <= 64 && std::uint64_t(n) * unit < release - start + 48 * unit; ++n) {
+        const auto [shortest, longest] = tieLengths(start, release, bound, unit);
+        for (std::uint32_t n = shortest; n <= longest; ++n) {
             const std::uint64_t total = std::uint64_t(n) * unit;
             if (!fits(std::uint32_t(start + total))) continue;
             // (the first part must give every delay, the last every release)
@@ -911,12 +909,22 @@ private:
                         });
                     });
                     // (dotted parts of an odd clock lose their half ticks: the tie must keep its own)
-                    if (gives && std::any_of(ends.orders.begin(), ends.orders.end(), [&](const auto* order) { return partTicks(*order, start) == total; }))
+                    if (gives && std::any_of(ends.orders.begin(), ends.orders.end(), [&](const auto* order) { return m_c.decomposer->partsTicks(*order, unit) == total; }))
                         return true;
                 }
             }
         }
         return false;
+    }
+
+    // The lengths in 32nds, shortest and longest, of a tie from `start` whose last part holds
+    // `release` and that ends by `limit` (no part is longer than a dotted whole, at most two wholes);
+    // none when the longest is the shorter.
+    static std::pair<std::uint32_t, std::uint32_t> tieLengths(std::uint32_t start, std::uint32_t release, std::uint64_t limit, std::uint32_t unit) {
+        const std::uint32_t shortest = (release - start + unit - 1) / unit;
+        if (limit < start) return {1, 0};
+        const std::uint64_t longest = std::min<std::uint64_t>({64, (limit - start) / unit, std::uint64_t(shortest) + 47});
+        return {shortest, std::uint32_t(longest)};
     }
 
     // True when a note whose first part, `firstLength` long, ends at `start` can be tied on from there,
@@ -927,16 +935,14 @@ private:
         const auto change = changeAfter(m_c.tempoTimeline, start);
         if (change != m_c.tempoTimeline.end()) limit = std::min(limit, change->tick);
         const std::uint32_t unit = unitAt(start);
-        const std::vector<std::array<std::uint64_t, 2>>& ticks = ticksAt(unit).byValue;
-        for (std::uint32_t n = (release - start + unit - 1) / unit;
-             start + std::uint64_t(n) * unit <= limit && n <= 64 && std::uint64_t(n) * unit < release - start + 48 * unit; ++n) {
+        const auto [shortest, longest] = tieLengths(start, release, limit, unit);
+        for (std::uint32_t n = shortest; n <= longest; ++n) {
             const int total = firstLength + int(n) * k32nd;
             if (!m_c.decomposer->whole(total)) continue;
             for (const std::vector<Value>& order : m_c.decomposer->orders(total, false)) {
                 if (order.size() < 2 || order.front().length != firstLength) continue;
-                std::uint64_t lastStart = start;
-                for (std::size_t i = 1; i + 1 < order.size(); ++i) lastStart += ticks[m_c.decomposer->indexOf(order[i].length)][0];
-                const std::uint64_t last = ticks[m_c.decomposer->indexOf(order.back().length)][0];
+                const std::uint64_t lastStart = start + m_c.decomposer->partsTicks(std::span(order).subspan(1, order.size() - 2), unit);
+                const std::uint64_t last = m_c.decomposer->partsTicks(std::span(order).last(1), unit);
                 if (lastStart >= release || lastStart + last > limit) continue;
                 if (tieEndExact(last, std::int64_t(release - lastStart))) return true;
             }
@@ -1244,7 +1250,7 @@ private:
                         n.end = std::min(n.end, after);
                         // (in our own files, not where only the shorter end gives the release exactly)
                         const bool longer = (m_c.exact ? 2 : 4.0 / 3) * (off - from) + 0.5 >= after - from;
-                        if (longer && (!m_c.exact || releasesExactly(k, from, after) || !releasesExactly(k, from, n.end))) n.end = after;
+                        if (longer && (!m_c.exact || releasesExactly({k}, from, after) || !releasesExactly({k}, from, n.end))) n.end = after;
                     }
                 }
             }
@@ -1294,26 +1300,21 @@ private:
         if (!m_c.exact || !m_c.decomposer->straight(next - p)) return false;
         const auto fixed = std::upper_bound(m_fixed.begin(), m_fixed.end(), p);
         if (fixed != m_fixed.end() && *fixed < next) return false;
-        std::vector<std::size_t> chord;
-        std::vector<int> ends;
-        for (std::size_t k = from; k < to; ++k) {
-            chord.push_back(k);
-            ends.push_back(notes[k].end);
-            notes[k].end = next;
-        }
-        const bool exact = exactEnding(next - p, p, chord).has_value();
-        for (std::size_t k = from; k < to; ++k) notes[k].end = ends[k - from];
-        return exact;
+        std::vector<std::size_t> chord(to - from);
+        std::iota(chord.begin(), chord.end(), from);
+        return releasesExactly(chord, p, next);
     }
 
-    // In our own files: whether note `k`, held into the segment from `from`, releases to the tick
-    // when it ends at `end`, its last part in that segment.
-    bool releasesExactly(std::size_t k, int from, int end) {
-        Note& n = m_voice.notes[k];
-        const int kept = n.end;
-        n.end = end;
-        const bool exact = exactEnding(end - from, from, {k}).has_value();
-        n.end = kept;
+    // In our own files: whether the notes `chord`, sounding in the segment from `a`, release to the
+    // tick when they end at `end`, their last parts in that segment.
+    bool releasesExactly(const std::vector<std::size_t>& chord, int a, int end) const {
+        std::vector<int> ends;
+        for (const std::size_t k : chord) {
+            ends.push_back(m_voice.notes[k].end);
+            m_voice.notes[k].end = end;
+        }
+        const bool exact = exactEnding(end - a, a, chord).has_value();
+        for (std::size_t i = 0; i < chord.size(); ++i) m_voice.notes[chord[i]].end = ends[i];
         return exact;
     }
 
@@ -1555,13 +1556,6 @@ private:
         list = std::move(placed);
     }
 
-    // The ticks the exporter gives these parts at the tempo of `tick`.
-    std::uint64_t partTicks(const std::vector<Value>& parts, std::uint32_t tick) const {
-        const std::uint64_t unit = unitAt(tick);
-        std::uint64_t sum = 0;
-        for (const Value& v : parts) sum += ticksOfValue(v, unit)[0];
-        return sum;
-    }
 
     // True inside a stretch of groups over which another track's tempo change falls: a bar line
     // there would start a part on the new clock.
