@@ -751,6 +751,7 @@ private:
             if (starts.empty() || isFixed(t) || notes.empty()) {
                 push(t);
                 members.assign(notes.begin(), notes.end());
+                if (starts.back() == straight) m_head = {straight, members};
                 continue;
             }
             const std::uint32_t a = starts.back();
@@ -805,6 +806,7 @@ private:
                 m_voice.notes[k].start = *start;
                 members.push_back(k);
             }
+            if (starts.back() == straight) m_head = {straight, members};
         }
         return starts;
     }
@@ -955,6 +957,12 @@ private:
     // delayed note is read in a tuplet of equal values only).
     bool closesTuplet(std::uint32_t base, std::uint32_t start, const Value& v, std::uint32_t bound) const {
         const auto [cut, first] = tripletTicks(v.type, unitAt(base));
+        // (the group at `base` takes the first value: its notes sound to the tick within it)
+        if (m_head.tick == base && !std::all_of(m_head.notes.begin(), m_head.notes.end(), [&](std::size_t k) {
+                const Note& n = m_voice.notes[k];
+                return soundsExactly(first, std::int64_t(n.on - base), sounding(n));
+            }))
+            return false;
         if (start == base + first + cut) return true;
         // (the second: the next start is the third, or after the tuplet, or a delayed onset in between)
         return start == base + first && (bound == start + cut || bound >= start + 2 * cut || !onGrid(base, bound));
@@ -1357,8 +1365,16 @@ private:
                 if (!v->triplet && v->length + 0.5 >= sound && gatesExact(v->length, notes, from, to)) return v->length;
             }
         }
-        if ((p + room) % k32nd != 0) return 0;
         const std::vector<Value>& values = m_c.decomposer->values();
+        if ((p + room) % k32nd != 0) {
+            // (a next start off the grid is the second or third of a tuplet this chord begins)
+            for (auto v = values.rbegin(); v != values.rend(); ++v) {
+                if (v->triplet && (room == v->length || room == 2 * v->length) && v->length + 0.5 >= sound &&
+                    !barWithin(p, p + 3 * v->length) && gatesExact(v->length, notes, from, to))
+                    return v->length;
+            }
+            return 0;
+        }
         for (auto v = values.rbegin(); v != values.rend(); ++v) {
             if (v->length + 0.5 < sound || (p + v->length) % k32nd != 0) continue;
             if (pastChange(p + v->length)) continue;
@@ -1366,6 +1382,16 @@ private:
             if (gatesExact(v->length, notes, from, to)) return v->length;
         }
         return 0;
+    }
+
+    // True when a bar line falls after `from` and before `to` (bar lines are counted on as far as asked).
+    bool barWithin(int from, int to) const {
+        if (to > m_barsCounted) {
+            m_barsCounted = std::max(to, m_barsCounted < kNoEnd / 2 ? 2 * m_barsCounted : kNoEnd);
+            m_someBars = barPositions(m_barsCounted);
+        }
+        const auto bar = std::upper_bound(m_someBars.begin(), m_someBars.end(), from);
+        return bar != m_someBars.end() && *bar < to;
     }
 
     static std::int64_t late(const Note& n) { return std::int64_t(n.on) - std::int64_t(n.start); }
@@ -1887,10 +1913,17 @@ private:
     mutable Stretch m_stretch;
     mutable std::uint32_t m_ticksUnit = 0;
     mutable const Decomposer::UnitTicks* m_ticks = nullptr;
+    // The group at the last straight start while group starts are found, as the first of a tuplet.
+    struct Head {
+        std::uint32_t tick = 0;
+        std::vector<std::size_t> notes;
+    } m_head;
     std::vector<std::pair<std::uint32_t, int>> m_anchors;  // tick, position: where positions are counted from
     mutable std::size_t m_tickHint = kNone, m_positionHint = kNone;
     std::vector<int> m_tripletBeats;
     std::vector<int> m_bars;
+    mutable std::vector<int> m_someBars;  // the bar lines up to `m_barsCounted`, while notes are placed
+    mutable int m_barsCounted = 0;
     std::vector<int> m_splits;  // extra group starts inside a note
     std::vector<int> m_clockStarts;  // the first group after a tempo change that another track made
     std::vector<std::pair<int, int>> m_closed;  // where no bar line splits a group (see closed())

@@ -243,6 +243,9 @@ TEST(ImportRoundTrip, DelayedNotesComeBackAtEveryTimeBaseAndFormat) {
     // a late half note struck where a triplet could stand but could not close its tuplet, triplets
     // whose last or first note is late.
     std::vector<SongRecord> song;
+    // (first, a late half note where a tuplet of halves from the group before would close, though
+    // that group's note is no half triplet)
+    addGroups(song, {playedNote(2, 65, 0, 41), playedNote(2, 53, 34, 46)});
     addGroup(song, {playedNote(3, 60, 0, 90), playedNote(3, 64, 10, 80), playedNote(3, 67, 20, 70)});
     addGroup(song, {test::rest(10)});
     addGroup(song, {playedNote(4, 62, 30, 60)});
