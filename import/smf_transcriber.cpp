@@ -685,7 +685,9 @@ private:
         int pos = 0;
         for (std::size_t i = 0; i < ticks.size(); ++i) {
             if (i > 0) {
-                const Span found = span(ticks[i - 1], ticks[i], releases[i - 1]);
+                // (a place of a tuplet lies a whole number of 32nd triplets off the 32nd grid)
+                const int phase = pos % (kWhole / 32) % (kWhole / 96) == 0 ? pos % (kWhole / 32) : 0;
+                const Span found = span(ticks[i - 1], ticks[i], releases[i - 1], phase);
                 // A group known to start on a new clock anchors the positions after it.
                 for (const auto& [start, tick] : found.clockStarts) {
                     m_clockStarts.push_back(pos + start);
@@ -958,9 +960,9 @@ private:
     bool closesTuplet(std::uint32_t base, std::uint32_t start, const Value& v, std::uint32_t bound) const {
         const auto [cut, first] = tripletTicks(v.type, unitAt(base));
         // (the group at `base` takes the first value: its notes sound to the tick within it)
-        if (m_head.tick == base && !std::all_of(m_head.notes.begin(), m_head.notes.end(), [&](std::size_t k) {
+        if (m_head.tick == base && !std::all_of(m_head.notes.begin(), m_head.notes.end(), [&, ticks = first](std::size_t k) {
                 const Note& n = m_voice.notes[k];
-                return soundsExactly(first, std::int64_t(n.on - base), sounding(n));
+                return soundsExactly(ticks, std::int64_t(n.on - base), sounding(n));
             }))
             return false;
         if (start == base + first + cut) return true;
@@ -1005,7 +1007,7 @@ private:
         std::vector<std::pair<int, int>> closed;  // from `from`: stretches over a change, kept whole
     };
 
-    Span span(std::uint32_t from, std::uint32_t to, std::uint32_t release) {
+    Span span(std::uint32_t from, std::uint32_t to, std::uint32_t release, int phase) {
         constexpr double k32nd = kWhole / 32.0;
         const bool changes = changesBetween(from, to);
         if (!changes) return {int(std::lround(double(to - from) * k32nd / unitAt(from))), {}, {}};
@@ -1018,7 +1020,7 @@ private:
             SpanAnswers answers;  // (the release counts only at `from`: the ways on are the same)
             for (const auto& [sounding, tied] : {std::pair{release, true}, {0u, false}}) {
                 const int before = budget;
-                auto found = fitSpan(from, to, sounding, grid, values, budget, answers, true, tied);
+                auto found = fitSpan(from, to, sounding, grid, values, budget, answers, phase, true, tied);
                 m_searchLeft -= before - budget;
                 if (found) return *found;
             }
@@ -1044,25 +1046,26 @@ private:
     };
     using SpanAnswers = std::unordered_map<std::uint64_t, SpanAnswer>;
 
+    // `phase`: the position of `from` past the 32nd grid (a tuplet the group there must close).
     // `tupletOpen`: a triplet at `from` may continue a tuplet (else it is the first of its own).
     // `tied`: the notes struck at `from` may release in a tie from the end of the group over the change.
     std::optional<Span> fitSpan(std::uint32_t from, std::uint32_t to, std::uint32_t release, int grid, bool values,
-                                int& budget, SpanAnswers& answers, bool tupletOpen = true, bool tied = false) const {
-        if (release != 0) return searchSpan(from, to, release, grid, values, budget, answers, tupletOpen, tied);
-        const std::uint64_t key = std::uint64_t(from) << 1 | (tupletOpen ? 1 : 0);
+                                int& budget, SpanAnswers& answers, int phase, bool tupletOpen = true, bool tied = false) const {
+        if (release != 0) return searchSpan(from, to, release, grid, values, budget, answers, phase, tupletOpen, tied);
+        const std::uint64_t key = std::uint64_t(from) << 5 | std::uint64_t(phase) << 1 | (tupletOpen ? 1 : 0);
         if (const auto known = answers.find(key); known != answers.end() && budget - known->second.cost >= 1) {
             budget -= known->second.cost;
             return known->second.span;
         }
         const int start = budget;
-        std::optional<Span> found = searchSpan(from, to, release, grid, values, budget, answers, tupletOpen, false);
+        std::optional<Span> found = searchSpan(from, to, release, grid, values, budget, answers, phase, tupletOpen, false);
         // (with a budget left at the end, no check of it on the way cut the search short)
         if (budget >= 1) answers[key] = {found, start - budget};
         return found;
     }
 
     std::optional<Span> searchSpan(std::uint32_t from, std::uint32_t to, std::uint32_t release, int grid, bool values,
-                                   int& budget, SpanAnswers& answers, bool tupletOpen, bool tied) const {
+                                   int& budget, SpanAnswers& answers, int phase, bool tupletOpen, bool tied) const {
         constexpr double k32nd = kWhole / 32.0;
         if (--budget < 0) return std::nullopt;
         const std::uint32_t before = unitAt(from);
@@ -1081,7 +1084,7 @@ private:
         auto then = [&](std::uint64_t ticks, int length, bool open = false) -> std::optional<Span> {
             if (from + ticks < earliest || from + ticks > to) return std::nullopt;
             if (tied && from + ticks < release && !tieReaches(length, std::uint32_t(from + ticks), release, to)) return std::nullopt;
-            auto rest = fitSpan(std::uint32_t(from + ticks), to, 0, grid, values, budget, answers, open);
+            auto rest = fitSpan(std::uint32_t(from + ticks), to, 0, grid, values, budget, answers, (phase + length) % int(k32nd), open);
             if (!rest) return std::nullopt;
             Span found{length + rest->length, {}, {}};
             const bool newClock = unitAt(std::uint32_t(from + ticks)) != before;
@@ -1097,7 +1100,9 @@ private:
         // `from` before any), then stretches of several whose parts can all start on this clock
         // (shortest first, the last part starts earliest): a part starting after the change would
         // count on the new clock.
+        // (off the 32nd grid, triplets only, the first closing its tuplet or going on with it)
         for (const int pass : {0, 1, 2}) {
+            if (phase != 0) break;
             const bool single = pass < 2;
             if (pass == 0 && release <= from) continue;
             for (std::uint32_t k = (earliest - from + before - 1) / before; from + k * before <= to && budget > 0; ++k) {
@@ -1110,12 +1115,13 @@ private:
         }
         for (std::size_t i = 0; values && i < m_c.decomposer->values().size(); ++i) {
             const Value& v = m_c.decomposer->values()[i];
+            if (phase != 0 && !v.triplet) continue;
             const std::array<std::uint64_t, 2> both = atClock[i];
             for (const std::uint64_t ticks : both) {
                 // A triplet after straight groups is the first of its tuplet, which takes its remainder.
                 if (v.triplet && !tupletOpen && ticks != both[1]) continue;
                 if (auto found = then(ticks, v.length, v.triplet)) return found;
-                if (!v.triplet) continue;
+                if (!v.triplet || (phase != 0 && (phase + v.length) % int(k32nd) != 0)) continue;
                 for (std::uint32_t k = 1; from + ticks + k * before <= to && budget > 0; ++k) {
                     if (auto found = then(ticks + k * before, v.length + int(k) * int(k32nd))) return found;
                 }
