@@ -799,6 +799,13 @@ private:
                     if (start) break;
                 }
             }
+            // A triplet's first note late by a 32nd or more lands on the straight grid: the next onset,
+            // off the grid from it, is the tuplet's second place from an earlier start.
+            if (!start && known && straightGrid && oneClock && !held(before, t) && i + 1 < ticks.size() && !isFixed(ticks[i + 1]) &&
+                !onGrid(t, ticks[i + 1])) {
+                const std::uint32_t after = i + 2 < ticks.size() ? ticks[i + 2] : std::numeric_limits<std::uint32_t>::max();
+                start = lateTripletStart(straight, a, t, ticks[i + 1], after, before, notes);
+            }
             if (!start) start = t;
             if (*start != a) {
                 push(*start);
@@ -854,6 +861,25 @@ private:
                 const std::uint32_t s = candidates[i];
                 if (s >= released && onGrid(straight, s) && fitsOneGroup(straight, s, bound, struck, ties)) return s;
             }
+        }
+        return std::nullopt;
+    }
+
+    // The start on the straight grid, after the group at `a` of notes `before`, of a tuplet whose first
+    // value holds the notes `struck` late at `t`, whose second place is the onset `next` and whose third
+    // the onset `after` or a rest; nullopt if none.
+    std::optional<std::uint32_t> lateTripletStart(std::uint32_t straight, std::uint32_t a, std::uint32_t t, std::uint32_t next,
+                                                  std::uint32_t after, const std::vector<std::size_t>& before,
+                                                  std::span<const std::size_t> struck) const {
+        std::uint32_t released = before.empty() ? a : a + 1;  // (a group of no notes may hold the tuplet)
+        for (const std::size_t k : before) released = std::max(released, m_voice.notes[k].off);
+        const std::uint32_t unit = unitAt(straight);
+        for (std::uint8_t type = 2; type <= 6; ++type) {
+            const auto [cut, first] = tripletTicks(type, unit);
+            if (next < first) continue;
+            const std::uint32_t s = std::uint32_t(next - first);
+            const bool third = after == next + cut || after >= next + 2 * cut;
+            if (s < t && s >= released && third && (s - straight) % unit == 0 && fitsOneGroup(straight, s, next, struck, false)) return s;
         }
         return std::nullopt;
     }

@@ -285,6 +285,10 @@ TEST(ImportRoundTrip, DelayedNotesComeBackAtEveryTimeBaseAndFormat) {
                     playedNote(5, 47, 0, 80, 0, mark::kDotted)});
     addGroups(song, {playedNote(4, 47, 23, 54, mark::kTieBegin), playedNote(4, 47, 0, 48, mark::kTieMiddle),
                      playedNote(3, 47, 0, 68, mark::kTieEnd), playedNote(3, 60, 0, 50)});
+    // a triplet whose first note is late by a 32nd at the coarse time bases, on the straight grid
+    triplet = {song.size(), song.size() + 1, song.size() + 2};
+    addGroups(song, {playedNote(4, 72, 39, 44), playedNote(4, 73, 0, 75), playedNote(4, 74, 0, 45)});
+    test::markTuplet(song, triplet, 3);
     test::TestProject project;
     project.songs[0] = song;
     for (const int format : {0, 1}) {
