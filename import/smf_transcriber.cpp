@@ -891,12 +891,15 @@ private:
         std::uint32_t release = start;
         for (const std::size_t k : chord) release = std::max(release, m_voice.notes[k].off);
         auto lateBy = [&](const Note& n) { return std::int64_t(n.on) - std::int64_t(start); };
-        // An end on the grid, with rests after it that reach the next start (a bound off the grid is
-        // a delayed onset, whose own group starts somewhere before it).
-        const bool boundStarts = bound != std::numeric_limits<std::uint32_t>::max() && onGrid(base, bound);
-        auto fits = [&](std::uint32_t end) { return onGrid(base, end) && (!boundStarts || onGrid(end, bound)); };
-        // A group off the straight grid is a triplet inside its tuplet.
+        // A group off the straight grid is a triplet inside its tuplet; one on it may begin a tuplet.
         const bool inTuplet = (start - base) % unitAt(base) != 0;
+        // An end on the grid (or a triplet's from its own straight start), with rests after it that
+        // reach the next start (a bound off the grid is a delayed onset, whose own group starts
+        // somewhere before it).
+        const bool boundStarts = bound != std::numeric_limits<std::uint32_t>::max() && onGrid(base, bound);
+        auto fits = [&](std::uint32_t end) {
+            return (onGrid(base, end) || (!inTuplet && onGrid(start, end))) && (!boundStarts || onGrid(end, bound));
+        };
         const std::uint32_t unit = unitAt(start);
         const std::vector<Value>& values = m_c.decomposer->values();
         const Decomposer::UnitTicks& unitTicks = ticksAt(unit);
@@ -907,6 +910,7 @@ private:
         for (; ticked != byTicks.end() && start + ticked->ticks <= bound; ++ticked) {
             const Value& v = values[ticked->index];
             if (inTuplet && (!v.triplet || !closesTuplet(base, start, v, bound))) continue;
+            if (!inTuplet && v.triplet && !opensTuplet(start, v, bound)) continue;
             const std::uint64_t ticks = ticked->ticks;
             if (!fits(std::uint32_t(start + ticks))) continue;
             const bool exact = std::all_of(chord.begin(), chord.end(), [&](std::size_t k) {
@@ -994,6 +998,14 @@ private:
         if (start == base + first + cut) return true;
         // (the second: the next start is the third, or after the tuplet, or a delayed onset in between)
         return start == base + first && (bound == start + cut || bound >= start + 2 * cut || !onGrid(base, bound));
+    }
+
+    // True when the triplet `v` at the straight start `start` can begin its tuplet: the next start
+    // `bound` is the tuplet's second or third place, or after it.
+    bool opensTuplet(std::uint32_t start, const Value& v, std::uint32_t bound) const {
+        const auto [cut, first] = tripletTicks(v.type, unitAt(start));
+        const std::uint64_t second = start + first;
+        return bound == second || bound == second + cut || bound >= second + 2 * cut;
     }
 
     // True when a group at `a` and one at `t` are the first and second, or second and third, of a
