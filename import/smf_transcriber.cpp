@@ -1401,6 +1401,12 @@ private:
         // The last notes of a song that another ends the format 0 track after: no rest follows them,
         // so the plain length that holds their sound will do.
         if (!m_c.endsTrack && p + room >= m_endPos) {
+            // (a chord at a tuplet's place closes it first)
+            for (const Value& v : m_c.decomposer->values()) {
+                if (p % k32nd != 0 && v.triplet && (p + v.length) % k32nd == 0 && v.length <= room && v.length + 0.5 >= sound &&
+                    gatesExact(v.length, notes, from, to))
+                    return v.length;
+            }
             const int plain = m_c.decomposer->atLeast(sound);
             if (plain <= room && gatesExact(plain, notes, from, to)) return plain;
             // Else any length that does: nothing follows for the grid to matter.
