@@ -966,8 +966,9 @@ private:
     // part, so that its last part gives the release and all end by `limit` and by the next change.
     bool tieReaches(int firstLength, std::uint32_t start, std::uint32_t release, std::uint32_t limit) const {
         constexpr int k32nd = kWhole / 32;
+        // (every part starts before the next change; the last may sound over it on this clock)
         const auto change = changeAfter(m_c.tempoTimeline, start);
-        if (change != m_c.tempoTimeline.end()) limit = std::min(limit, change->tick);
+        const std::uint32_t changeTick = change != m_c.tempoTimeline.end() ? change->tick : std::numeric_limits<std::uint32_t>::max();
         const std::uint32_t unit = unitAt(start);
         const auto [shortest, longest] = tieLengths(start, release, limit, unit);
         for (std::uint32_t n = shortest; n <= longest; ++n) {
@@ -977,7 +978,7 @@ private:
                 if (order.size() < 2 || order.front().length != firstLength) continue;
                 const std::uint64_t lastStart = start + m_c.decomposer->partsTicks(std::span(order).subspan(1, order.size() - 2), unit);
                 const std::uint64_t last = m_c.decomposer->partsTicks(std::span(order).last(1), unit);
-                if (lastStart >= release || lastStart + last > limit) continue;
+                if (lastStart >= release || lastStart >= changeTick || lastStart + last > limit) continue;
                 if (tieEndExact(last, std::int64_t(release - lastStart))) return true;
             }
         }
