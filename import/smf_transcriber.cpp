@@ -963,10 +963,10 @@ private:
 
     // True when a note whose first part, `firstLength` long, ends at `start` can be tied on from there,
     // on the clock at `start`, by the first order of parts the writer tries that begins with that
-    // part, so that its last part gives the release and all end by `limit` and by the next change.
+    // part, so that its last part gives the release, all end by `limit` and all start before the next
+    // change (the last may sound over it: it keeps this clock).
     bool tieReaches(int firstLength, std::uint32_t start, std::uint32_t release, std::uint32_t limit) const {
         constexpr int k32nd = kWhole / 32;
-        // (every part starts before the next change; the last may sound over it on this clock)
         const auto change = changeAfter(m_c.tempoTimeline, start);
         const std::uint32_t changeTick = change != m_c.tempoTimeline.end() ? change->tick : std::numeric_limits<std::uint32_t>::max();
         const std::uint32_t unit = unitAt(start);
