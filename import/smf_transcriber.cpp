@@ -1458,6 +1458,7 @@ private:
         const std::uint32_t at = notes[from].start;
         auto single = [&](int l) { return m_c.decomposer->split(l).size() == 1; };
         if (!single(length) || length % 3 != 0) return;  // triplet lengths are not measured here
+        if (barWithin(notes[from].pOn, notes[from].pOn + length)) return;  // (a bar line splits it already)
         bool exact = true, delayed = false;
         for (std::size_t k = from; k < to; ++k) {
             exact = exact && soundsExactly(ticksOf(length, at), late(notes[k]), sounding(notes[k]));
