@@ -138,9 +138,9 @@ test::TestProject generatedProject(std::uint32_t seed) {
     return project;
 }
 
-// Thirty-nine generated projects and twenty-nine that once came back a few ticks off, both formats, eight time
-// bases, byte for byte. (Elsewhere, in format 0 at the finer bases, where the conductor's tempo
-// changes fall inside other songs' notes, a case now and then still differs by a tick or two.)
+// Thirty-nine generated projects and twenty-nine that once came back a few ticks off, both formats,
+// eight time bases, byte for byte. (Elsewhere, in format 0 at the finer bases, where the conductor's
+// tempo changes fall inside other songs' notes, a case now and then still differs by a tick or two.)
 TEST(ImportRoundTrip, GeneratedSongsExportTheSameFileAtTimeBases48To960) {
     std::vector<std::uint32_t> seeds(39);
     std::iota(seeds.begin(), seeds.end(), 2u);
