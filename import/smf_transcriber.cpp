@@ -770,7 +770,11 @@ private:
             // on the triplet grid, not in a sounding chord: a triplet of its own tuplet, else maybe delayed
             const bool tripletPlace = !offGrid && !straightGrid && oneClock && !held(before, t);
             std::optional<std::uint32_t> start;
-            if (known && (offGrid || tripletPlace || held(before, t))) {
+            // (where the grid is not known, after another track's tempo change, an onset while the chord
+            // before sounds may still be a delayed member of it, its group measured from its own start)
+            const bool heldUnknown = !known && held(before, t);
+            const std::uint32_t grid = known ? straight : a;
+            if ((known && (offGrid || tripletPlace || held(before, t))) || heldUnknown) {
                 // Where the group must end: at the next effect or change, or onset while these notes
                 // do not all sound (else it may be delayed in their group); failing that, at the next
                 // such onset on the grid (an onset off it may be delayed in a group of its own yet).
@@ -778,14 +782,18 @@ private:
                 for (const bool onTheGrid : {false, true}) {
                     std::uint32_t bound = std::numeric_limits<std::uint32_t>::max();
                     for (std::size_t j = i + 1; j < ticks.size(); ++j) {
-                        if (isFixed(ticks[j]) || ((!onTheGrid || onGrid(straight, ticks[j])) && !held(notes, ticks[j]))) {
+                        if (isFixed(ticks[j]) || ((!onTheGrid || onGrid(grid, ticks[j])) && !held(notes, ticks[j]))) {
                             bound = ticks[j];
                             break;
                         }
                     }
                     if (tried == bound) break;  // (the same search again)
                     tried = bound;
-                    if (tripletPlace) {
+                    if (heldUnknown) {
+                        std::vector<std::size_t> chord = before;
+                        chord.insert(chord.end(), notes.begin(), notes.end());
+                        if (fitsOneGroup(a, a, bound, chord)) start = a;
+                    } else if (tripletPlace) {
                         start = fitsOneGroup(straight, t, bound, notes, false)
                                     ? t
                                     : delayedStart(straight, a, t, bound, before, notes);
