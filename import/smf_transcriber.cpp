@@ -1312,6 +1312,17 @@ private:
                         // (in our own files, not where only the shorter end gives the release exactly)
                         const bool longer = (m_c.exact ? 2 : 4.0 / 3) * (off - from) + 0.5 >= after - from;
                         if (longer && (!m_c.exact || releasesExactly({k}, from, after) || !releasesExactly({k}, from, n.end))) n.end = after;
+                        // (else the shortest end on the 32nd grid that does, with a straight rest to the next onset)
+                        if (m_c.exact && !releasesExactly({k}, from, n.end)) {
+                            constexpr int k32nd = kWhole / 32;
+                            const int limit = int(std::min<double>(after, from + 2 * (off - from) + kWhole));
+                            for (int end = from + int(std::ceil((off - from) / k32nd)) * k32nd; end < limit; end += k32nd) {
+                                if (m_c.decomposer->straight(after - end) && releasesExactly({k}, from, end)) {
+                                    n.end = end;
+                                    break;
+                                }
+                            }
+                        }
                     }
                 }
             }
