@@ -682,12 +682,13 @@ private:
                 release = std::max(release, n.off);
             }
         }
-        int pos = 0;
+        int pos = 0, last = 0;
         for (std::size_t i = 0; i < ticks.size(); ++i) {
             if (i > 0) {
                 // (a place of a tuplet lies a whole number of 32nd triplets off the 32nd grid)
                 const int phase = pos % (kWhole / 32) % (kWhole / 96) == 0 ? pos % (kWhole / 32) : 0;
-                const Span found = span(ticks[i - 1], ticks[i], releases[i - 1], phase);
+                const Span found = span(ticks[i - 1], ticks[i], releases[i - 1], phase, last);
+                last = found.length;
                 // A group known to start on a new clock anchors the positions after it.
                 for (const auto& [start, tick] : found.clockStarts) {
                     m_clockStarts.push_back(pos + start);
@@ -1054,7 +1055,7 @@ private:
         std::vector<std::pair<int, int>> closed;  // from `from`: stretches over a change, kept whole
     };
 
-    Span span(std::uint32_t from, std::uint32_t to, std::uint32_t release, int phase) {
+    Span span(std::uint32_t from, std::uint32_t to, std::uint32_t release, int phase, int own) {
         constexpr double k32nd = kWhole / 32.0;
         const bool changes = changesBetween(from, to);
         if (!changes) return {int(std::lround(double(to - from) * k32nd / unitAt(from))), {}, {}};
@@ -1067,7 +1068,7 @@ private:
             SpanAnswers answers;  // (the release counts only at `from`: the ways on are the same)
             for (const auto& [sounding, tied] : {std::pair{release, true}, {0u, false}}) {
                 const int before = budget;
-                auto found = fitSpan(from, to, sounding, grid, values, budget, answers, phase, true, tied);
+                auto found = fitSpan(from, to, sounding, grid, values, budget, answers, phase, true, tied, own);
                 m_searchLeft -= before - budget;
                 if (found) return *found;
             }
@@ -1096,23 +1097,25 @@ private:
     // `phase`: the position of `from` past the 32nd grid (a tuplet the group there must close).
     // `tupletOpen`: a triplet at `from` may continue a tuplet (else it is the first of its own).
     // `tied`: the notes struck at `from` may release in a tie from the end of the group over the change.
+    // `own`: off the grid, the length of the tuplet's values (the way from the group before), tried first.
     std::optional<Span> fitSpan(std::uint32_t from, std::uint32_t to, std::uint32_t release, int grid, bool values,
-                                int& budget, SpanAnswers& answers, int phase, bool tupletOpen = true, bool tied = false) const {
-        if (release != 0) return searchSpan(from, to, release, grid, values, budget, answers, phase, tupletOpen, tied);
+                                int& budget, SpanAnswers& answers, int phase, bool tupletOpen = true, bool tied = false,
+                                int own = 0) const {
+        if (release != 0) return searchSpan(from, to, release, grid, values, budget, answers, phase, tupletOpen, tied, own);
         const std::uint64_t key = std::uint64_t(from) << 5 | std::uint64_t(phase) << 1 | (tupletOpen ? 1 : 0);
         if (const auto known = answers.find(key); known != answers.end() && budget - known->second.cost >= 1) {
             budget -= known->second.cost;
             return known->second.span;
         }
         const int start = budget;
-        std::optional<Span> found = searchSpan(from, to, release, grid, values, budget, answers, phase, tupletOpen, false);
+        std::optional<Span> found = searchSpan(from, to, release, grid, values, budget, answers, phase, tupletOpen, false, own);
         // (with a budget left at the end, no check of it on the way cut the search short)
         if (budget >= 1) answers[key] = {found, start - budget};
         return found;
     }
 
     std::optional<Span> searchSpan(std::uint32_t from, std::uint32_t to, std::uint32_t release, int grid, bool values,
-                                   int& budget, SpanAnswers& answers, int phase, bool tupletOpen, bool tied) const {
+                                   int& budget, SpanAnswers& answers, int phase, bool tupletOpen, bool tied, int own) const {
         constexpr double k32nd = kWhole / 32.0;
         if (--budget < 0) return std::nullopt;
         const std::uint32_t before = unitAt(from);
@@ -1160,7 +1163,12 @@ private:
                 if (auto found = then(k * before, length)) return found;
             }
         }
-        for (std::size_t i = 0; values && i < m_c.decomposer->values().size(); ++i) {
+        // (longest first, after the tuplet's own value off the grid)
+        const Value* ownValue = phase != 0 ? m_c.decomposer->find(own) : nullptr;
+        const std::size_t count = m_c.decomposer->values().size();
+        for (std::size_t n = ownValue ? 0 : 1; values && n <= count; ++n) {
+            const std::size_t i = n == 0 ? m_c.decomposer->indexOf(own) : n - 1;
+            if (n > 0 && ownValue && i == m_c.decomposer->indexOf(own)) continue;
             const Value& v = m_c.decomposer->values()[i];
             if (phase != 0 && !v.triplet) continue;
             const std::array<std::uint64_t, 2> both = atClock[i];
