@@ -673,6 +673,7 @@ private:
         std::sort(ticks.begin(), ticks.end());
         ticks.erase(std::unique(ticks.begin(), ticks.end()), ticks.end());
         for (Note& n : m_voice.notes) n.start = n.on;
+        const std::vector<std::uint32_t> fixed = ticks;
         ticks = groupStarts(ticks);
         std::vector<std::uint32_t> releases(ticks.size());  // per group start: the latest release of its notes
         for (const Note& n : m_voice.notes) {
@@ -683,12 +684,26 @@ private:
             }
         }
         int pos = 0, last = 0;
+        std::vector<std::size_t> byStart;  // the notes by group start, once a group moves earlier
         for (std::size_t i = 0; i < ticks.size(); ++i) {
             if (i > 0) {
                 // (a place of a tuplet lies a whole number of 32nd triplets off the 32nd grid)
                 const int phase = pos % (kWhole / 32) % (kWhole / 96) == 0 ? pos % (kWhole / 32) : 0;
-                const Span found = span(ticks[i - 1], ticks[i], releases[i - 1], phase, last);
+                // (a group of effects or changes starts where they stand)
+                const bool lateAllowed = !std::binary_search(fixed.begin(), fixed.end(), ticks[i]);
+                const Span found = span(ticks[i - 1], ticks[i], releases[i - 1], phase, last, lateAllowed);
                 last = found.length;
+                if (found.late != 0) {
+                    if (byStart.empty()) {
+                        byStart.resize(m_voice.notes.size());
+                        std::iota(byStart.begin(), byStart.end(), std::size_t(0));
+                        std::stable_sort(byStart.begin(), byStart.end(), [&](std::size_t x, std::size_t y) { return m_voice.notes[x].start < m_voice.notes[y].start; });
+                    }
+                    // (the notes of the group move to its start, which stays before the next group's)
+                    auto first = std::lower_bound(byStart.begin(), byStart.end(), ticks[i], [&](std::size_t k, std::uint32_t t) { return m_voice.notes[k].start < t; });
+                    for (; first != byStart.end() && m_voice.notes[*first].start == ticks[i]; ++first) m_voice.notes[*first].start -= found.late;
+                    ticks[i] -= found.late;
+                }
                 // A group known to start on a new clock anchors the positions after it.
                 for (const auto& [start, tick] : found.clockStarts) {
                     m_clockStarts.push_back(pos + start);
@@ -1053,9 +1068,10 @@ private:
         int length = 0;
         std::vector<std::pair<int, std::uint32_t>> clockStarts;  // from `from`, and tick; where the clock counts otherwise
         std::vector<std::pair<int, int>> closed;  // from `from`: stretches over a change, kept whole
+        std::uint32_t late = 0;  // ticks the notes at `to` are struck after their group's start
     };
 
-    Span span(std::uint32_t from, std::uint32_t to, std::uint32_t release, int phase, int own) {
+    Span span(std::uint32_t from, std::uint32_t to, std::uint32_t release, int phase, int own, bool lateAllowed) {
         constexpr double k32nd = kWhole / 32.0;
         const bool changes = changesBetween(from, to);
         if (!changes) return {int(std::lround(double(to - from) * k32nd / unitAt(from))), {}, {}};
@@ -1072,6 +1088,21 @@ private:
                 m_searchLeft -= before - budget;
                 if (found) return *found;
             }
+        }
+        // Else the notes at `to` may be struck late in a group that starts earlier on the new clock.
+        if (lateAllowed) {
+            m_lateLimit = 13 * unitAt(to);
+            for (const bool values : {false, true}) {
+                SpanAnswers answers;
+                const int before = budget;
+                auto found = fitSpan(from, to, 0, int(k32nd), values, budget, answers, phase, true, false, own);
+                m_searchLeft -= before - budget;
+                if (found) {
+                    m_lateLimit = 0;
+                    return *found;
+                }
+            }
+            m_lateLimit = 0;
         }
         // Nothing fits: each stretch between changes on its own clock.
         double length = 0;
@@ -1123,10 +1154,17 @@ private:
         if (change == m_c.tempoTimeline.end()) {
             const double rest = double(to - from) * k32nd / before;
             const long whole = std::lround(rest);
-            if (std::abs(rest - double(whole)) * before / k32nd >= 0.5 || whole % grid != 0) return std::nullopt;
             // The groups there (rests, tied parts) come to the ticks exactly, as the exporter counts them.
-            if (m_c.decomposer->splitTicks(int(whole), before) != to - from) return std::nullopt;
-            return Span{int(whole), {}, {}};
+            if (std::abs(rest - double(whole)) * before / k32nd < 0.5 && whole % grid == 0 &&
+                m_c.decomposer->splitTicks(int(whole), before) == to - from)
+                return Span{int(whole), {}, {}};
+            // (or up to the start of a group whose notes are struck late)
+            for (long k = long(rest / k32nd) * long(k32nd), n = 0; m_lateLimit != 0 && k >= 0 && n < 13; k -= long(k32nd), ++n) {
+                const std::uint64_t ticks = m_c.decomposer->splitTicks(int(k), before);
+                if (ticks < to - from && to - from - ticks <= m_lateLimit)
+                    return Span{int(k), {}, {}, std::uint32_t(to - from - ticks)};
+            }
+            return std::nullopt;
         }
         const std::uint32_t earliest = tied ? change->tick : std::max(change->tick, release);
         const std::vector<std::array<std::uint64_t, 2>>& atClock = ticksAt(before).byValue;  // by value index
@@ -1136,7 +1174,7 @@ private:
             if (tied && from + ticks < release && !tieReaches(length, std::uint32_t(from + ticks), release, to)) return std::nullopt;
             auto rest = fitSpan(std::uint32_t(from + ticks), to, 0, grid, values, budget, answers, (phase + length) % int(k32nd), open);
             if (!rest) return std::nullopt;
-            Span found{length + rest->length, {}, {}};
+            Span found{length + rest->length, {}, {}, rest->late};
             const bool newClock = unitAt(std::uint32_t(from + ticks)) != before;
             if (newClock) found.clockStarts.push_back({length, std::uint32_t(from + ticks)});
             // No bar line splits a stretch over a change of clock (even one changed back by its
@@ -2014,6 +2052,7 @@ private:
     std::vector<NoteRecord> m_noteRecords;
     int m_endPos = kNoEnd;
     int m_searchLeft = 200000;  // span searches left for this voice
+    mutable std::uint32_t m_lateLimit = 0;  // while a span may end early: the most ticks the notes there may be late
     std::uint32_t m_end = 0;
 };
 
