@@ -1094,12 +1094,14 @@ private:
             m_lateLimit = 13 * unitAt(to);
             for (const bool values : {false, true}) {
                 SpanAnswers answers;
-                const int before = budget;
-                auto found = fitSpan(from, to, 0, int(k32nd), values, budget, answers, phase, true, false, own);
-                m_searchLeft -= before - budget;
-                if (found) {
-                    m_lateLimit = 0;
-                    return *found;
+                for (const auto& [sounding, tied] : {std::pair{release, true}, {0u, false}}) {
+                    const int before = budget;
+                    auto found = fitSpan(from, to, sounding, int(k32nd), values, budget, answers, phase, true, tied, own);
+                    m_searchLeft -= before - budget;
+                    if (found) {
+                        m_lateLimit = 0;
+                        return *found;
+                    }
                 }
             }
             m_lateLimit = 0;
