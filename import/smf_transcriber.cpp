@@ -1359,9 +1359,17 @@ private:
                         n.end = std::min(n.end, after);
                         // (in our own files, not where only the shorter end gives the release exactly)
                         const bool longer = (m_c.exact ? 2 : 4.0 / 3) * (off - from) + 0.5 >= after - from;
-                        if (longer && (!m_c.exact || releasesExactly({k}, from, after) || !releasesExactly({k}, from, n.end))) n.end = after;
+                        bool exact = false;
+                        if (!m_c.exact) {
+                            if (longer) n.end = after;
+                        } else if (longer && releasesExactly({k}, from, after)) {
+                            n.end = after, exact = true;
+                        } else {
+                            exact = releasesExactly({k}, from, n.end);
+                            if (longer && !exact) n.end = after;
+                        }
                         // (else the shortest end on the 32nd grid that does, with a straight rest to the next onset)
-                        if (m_c.exact && !releasesExactly({k}, from, n.end)) {
+                        if (m_c.exact && !exact) {
                             constexpr int k32nd = kWhole / 32;
                             const int limit = int(std::min<double>(after, from + 2 * (off - from) + kWhole));
                             for (int end = from + int(std::ceil((off - from) / k32nd)) * k32nd; end < limit; end += k32nd) {
