@@ -1063,7 +1063,9 @@ private:
     // for the groups that start after it, while a group already sounding keeps the length it began
     // with: the groups before the change are taken to end on the old clock's 32nd grid (or to be
     // one value, a triplet sounding over it), after the release of the notes struck at `from`,
-    // where the rest of the way, change by change, comes to a whole number of positions.
+    // where the rest of the way, change by change, comes to a whole number of positions; failing
+    // that (`lateAllowed`), to a group that starts a little before `to` and strikes its notes late.
+    // `phase` and `own`: see fitSpan.
     struct Span {
         int length = 0;
         std::vector<std::pair<int, std::uint32_t>> clockStarts;  // from `from`, and tick; where the clock counts otherwise
