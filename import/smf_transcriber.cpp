@@ -1767,7 +1767,11 @@ private:
         const std::vector<Note>& notes = m_voice.notes;
         const bool delayedTie = std::any_of(active.begin(), active.end(), [&](std::size_t i) { return notes[i].pOn == a && late(notes[i]) != 0; });
         const std::uint32_t at = tickAt(a);
-        const bool crosses = changesClock(at, tickAt(a + length) + 1);
+        std::optional<bool> crossing;  // (asked only of orders of three parts or more)
+        auto crosses = [&] {
+            if (!crossing) crossing = changesClock(at, tickAt(a + length) + 1);
+            return *crossing;
+        };
         FewAnswers<int, std::uint32_t> lastStarts;  // (the orders end in few last parts)
         // (the segment must keep its own ticks)
         for (const Decomposer::KeptOrder& kept : m_c.decomposer->ordersKeepingTicks(length, delayedTie, unitAt(at))) {
@@ -1776,8 +1780,8 @@ private:
             // the segment reaches over a change (the last of a song), a part before the last (the ticks
             // counted to the last part's start keep this clock).
             bool onNewClock = false;
-            for (int start = a + order.front().length, i = 1; (crosses || !m_closed.empty()) && i < int(order.size()) && !onNewClock; start += order[std::size_t(i++)].length)
-                onNewClock = pastChange(start) || (crosses && i + 1 < int(order.size()) && changesClock(at, tickAt(start) + 1));
+            for (int start = a + order.front().length, i = 1; (order.size() > 2 || !m_closed.empty()) && i < int(order.size()) && !onNewClock; start += order[std::size_t(i++)].length)
+                onNewClock = pastChange(start) || (i + 1 < int(order.size()) && crosses() && changesClock(at, tickAt(start) + 1));
             if (onNewClock) continue;
             const int lastStart = a + kept.lastStart;
             const std::uint32_t startTick = lastStarts.get(lastStart, [&] { return tickAt(lastStart); });
