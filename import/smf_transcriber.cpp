@@ -830,6 +830,18 @@ private:
                 const std::uint32_t after = i + 2 < ticks.size() ? ticks[i + 2] : std::numeric_limits<std::uint32_t>::max();
                 start = lateTripletStart(straight, a, t, ticks[i + 1], after, before, notes);
             }
+            // Its second note so late: the group before is its first place and the next onset, off the
+            // grid from this one, its third.
+            if (!start && known && straightGrid && oneClock && !held(before, t) && a == straight && i + 1 < ticks.size() &&
+                !onGrid(t, ticks[i + 1])) {
+                for (std::uint8_t type = 2; type <= 6 && !start; ++type) {
+                    const auto [cut, first] = tripletTicks(type, unitAt(straight));
+                    const std::uint64_t second = a + first;
+                    if (t > second && t < second + cut && ticks[i + 1] == second + cut &&
+                        fitsOneGroup(straight, std::uint32_t(second), ticks[i + 1], notes, false))
+                        start = std::uint32_t(second);
+                }
+            }
             if (!start) start = t;
             if (*start != a) {
                 push(*start);
