@@ -764,12 +764,12 @@ private:
             starts.push_back(t);
         };
         for (std::size_t i = 0; i < ticks.size(); ++i) {
+            if (!starts.empty() && starts.back() == straight) m_head = {straight, members};
             const std::uint32_t t = ticks[i];
             const std::span<const std::size_t> notes = struckAt(t);
             if (starts.empty() || isFixed(t) || notes.empty()) {
                 push(t);
                 members.assign(notes.begin(), notes.end());
-                if (starts.back() == straight) m_head = {straight, members};
                 continue;
             }
             const std::uint32_t a = starts.back();
@@ -833,15 +833,8 @@ private:
             // Its second note so late: the group before is its first place and the next onset, off the
             // grid from this one, its third.
             if (!start && known && straightGrid && oneClock && !held(before, t) && a == straight && i + 1 < ticks.size() &&
-                !onGrid(t, ticks[i + 1])) {
-                for (std::uint8_t type = 2; type <= 6 && !start; ++type) {
-                    const auto [cut, first] = tripletTicks(type, unitAt(straight));
-                    const std::uint64_t second = a + first;
-                    if (t > second && t < second + cut && ticks[i + 1] == second + cut &&
-                        fitsOneGroup(straight, std::uint32_t(second), ticks[i + 1], notes, false))
-                        start = std::uint32_t(second);
-                }
-            }
+                !onGrid(t, ticks[i + 1]))
+                start = lateSecondPlace(a, t, ticks[i + 1], notes);
             if (!start) start = t;
             if (*start != a) {
                 push(*start);
@@ -851,7 +844,6 @@ private:
                 m_voice.notes[k].start = *start;
                 members.push_back(k);
             }
-            if (starts.back() == straight) m_head = {straight, members};
         }
         return starts;
     }
@@ -865,9 +857,7 @@ private:
         chord.insert(chord.end(), struck.begin(), struck.end());
         const bool sounds = std::any_of(before.begin(), before.end(), [&](std::size_t k) { return m_voice.notes[k].off > t; });
         if (sounds && fitsOneGroup(straight, a, bound, chord)) return a;
-        // (a later start once the notes before have been released; this one if it has none)
-        std::uint32_t released = before.empty() ? a : a + 1;
-        for (const std::size_t k : before) released = std::max(released, m_voice.notes[k].off);
+        const std::uint32_t released = releasedAfter(a, before);
         // The group before if it has no notes (an effect's or a change's), then the 32nds and 16th
         // triplets from `straight`, latest first; a delay is less than its group, which is at most a
         // dotted whole.
@@ -901,14 +891,21 @@ private:
         return std::nullopt;
     }
 
+    // The earliest start after the group at `a` of notes `before`: once they have been released, or
+    // `a` itself if it has none (a group of an effect or a change may hold the notes that follow).
+    std::uint32_t releasedAfter(std::uint32_t a, const std::vector<std::size_t>& before) const {
+        std::uint32_t released = before.empty() ? a : a + 1;
+        for (const std::size_t k : before) released = std::max(released, m_voice.notes[k].off);
+        return released;
+    }
+
     // The start on the straight grid, after the group at `a` of notes `before`, of a tuplet whose first
     // value holds the notes `struck` late at `t`, whose second place is the onset `next` and whose third
     // the onset `after` or a rest; nullopt if none.
     std::optional<std::uint32_t> lateTripletStart(std::uint32_t straight, std::uint32_t a, std::uint32_t t, std::uint32_t next,
                                                   std::uint32_t after, const std::vector<std::size_t>& before,
                                                   std::span<const std::size_t> struck) const {
-        std::uint32_t released = before.empty() ? a : a + 1;  // (a group of no notes may hold the tuplet)
-        for (const std::size_t k : before) released = std::max(released, m_voice.notes[k].off);
+        const std::uint32_t released = releasedAfter(a, before);
         const std::uint32_t unit = unitAt(straight);
         for (std::uint8_t type = 2; type <= 6; ++type) {
             const auto [cut, first] = tripletTicks(type, unit);
@@ -916,6 +913,18 @@ private:
             const std::uint32_t s = std::uint32_t(next - first);
             const bool third = after == next + cut || after >= next + 2 * cut;
             if (s < t && s >= released && third && (s - straight) % unit == 0 && fitsOneGroup(straight, s, next, struck, false)) return s;
+        }
+        return std::nullopt;
+    }
+
+    // The second place of a tuplet that begins at the straight start `a` and whose third place is the
+    // onset `next`, where the notes `struck` at `t`, between the two, are late; nullopt if none.
+    std::optional<std::uint32_t> lateSecondPlace(std::uint32_t a, std::uint32_t t, std::uint32_t next, std::span<const std::size_t> struck) const {
+        for (std::uint8_t type = 2; type <= 6; ++type) {
+            const auto [cut, first] = tripletTicks(type, unitAt(a));
+            const std::uint64_t second = a + first;
+            if (t > second && t < second + cut && next == second + cut && fitsOneGroup(a, std::uint32_t(second), next, struck, false))
+                return std::uint32_t(second);
         }
         return std::nullopt;
     }
@@ -1091,34 +1100,29 @@ private:
         if (!changes) return {int(std::lround(double(to - from) * k32nd / unitAt(from))), {}, {}};
         // A note held over many changes is not searched for ever, nor a file of such notes.
         int budget = std::min(5000, m_searchLeft);
-        // Straight rests after the change first, then any; a note tied over the change may release
-        // in a later group: each with the release in the group over the change or in a tie from its
-        // end that the writer can end there exactly (the nearer end first), then without the release.
-        for (const auto& [grid, values] : {std::pair{int(k32nd), false}, {int(k32nd), true}, {1, false}, {1, true}}) {
+        // Each search with the release in the group over the change or in a tie from its end that the
+        // writer can end there exactly (the nearer end first), then without the release.
+        auto search = [&](int grid, bool values) -> std::optional<Span> {
             SpanAnswers answers;  // (the release counts only at `from`: the ways on are the same)
             for (const auto& [sounding, tied] : {std::pair{release, true}, {0u, false}}) {
                 const int before = budget;
                 auto found = fitSpan(from, to, sounding, grid, values, budget, answers, phase, true, tied, own);
                 m_searchLeft -= before - budget;
-                if (found) return *found;
+                if (found) return found;
             }
+            return std::nullopt;
+        };
+        // Straight rests after the change first, then any.
+        for (const auto& [grid, values] : {std::pair{int(k32nd), false}, {int(k32nd), true}, {1, false}, {1, true}}) {
+            if (auto found = search(grid, values)) return *found;
         }
         // Else the notes at `to` may be struck late in a group that starts earlier on the new clock.
         if (lateAllowed) {
             m_lateLimit = 13 * unitAt(to);
-            for (const bool values : {false, true}) {
-                SpanAnswers answers;
-                for (const auto& [sounding, tied] : {std::pair{release, true}, {0u, false}}) {
-                    const int before = budget;
-                    auto found = fitSpan(from, to, sounding, int(k32nd), values, budget, answers, phase, true, tied, own);
-                    m_searchLeft -= before - budget;
-                    if (found) {
-                        m_lateLimit = 0;
-                        return *found;
-                    }
-                }
-            }
+            std::optional<Span> found = search(int(k32nd), false);
+            if (!found) found = search(int(k32nd), true);
             m_lateLimit = 0;
+            if (found) return *found;
         }
         // Nothing fits: each stretch between changes on its own clock.
         double length = 0;
@@ -1524,14 +1528,20 @@ private:
         return 0;
     }
 
-    // True when a bar line falls after `from` and before `to` (bar lines are counted on as far as asked).
-    bool barWithin(int from, int to) const {
+    // The bar lines up to `to` at least: counted on as far as asked, twice as far each time.
+    const std::vector<int>& barsTo(int to) const {
         if (to > m_barsCounted) {
             m_barsCounted = std::max(to, m_barsCounted < kNoEnd / 2 ? 2 * m_barsCounted : kNoEnd);
-            m_someBars = barPositions(m_barsCounted);
+            m_bars = barPositions(m_barsCounted);
         }
-        const auto bar = std::upper_bound(m_someBars.begin(), m_someBars.end(), from);
-        return bar != m_someBars.end() && *bar < to;
+        return m_bars;
+    }
+
+    // True when a bar line falls after `from` and before `to`.
+    bool barWithin(int from, int to) const {
+        const std::vector<int>& bars = barsTo(to);
+        const auto bar = std::upper_bound(bars.begin(), bars.end(), from);
+        return bar != bars.end() && *bar < to;
     }
 
     static std::int64_t late(const Note& n) { return std::int64_t(n.on) - std::int64_t(n.start); }
@@ -1624,7 +1634,9 @@ private:
         }
         if (m_endPos != kNoEnd && m_c.endsTrack) last = std::max(last, m_endPos);
         if (tail >= last) last = tail + (m_c.exact ? kWhole / 32 : straightUnit());
-        m_bars = barPositions(last);
+        barsTo(last);
+        m_bars.erase(std::upper_bound(m_bars.begin(), m_bars.end(), last), m_bars.end());
+        m_barsCounted = last;
         // Notes are tied across bar lines, except in our own files where a note's sound ends before
         // the line: tied, its first part would sound to the line; the line falls after the group.
         // Nor where the tied last part could not give the note's release to the tick.
@@ -2069,8 +2081,7 @@ private:
     std::vector<std::pair<std::uint32_t, int>> m_anchors;  // tick, position: where positions are counted from
     mutable std::size_t m_tickHint = kNone, m_positionHint = kNone;
     std::vector<int> m_tripletBeats;
-    std::vector<int> m_bars;
-    mutable std::vector<int> m_someBars;  // the bar lines up to `m_barsCounted`, while notes are placed
+    mutable std::vector<int> m_bars;  // up to `m_barsCounted` (see barsTo); from segments(), to the last group
     mutable int m_barsCounted = 0;
     std::vector<int> m_splits;  // extra group starts inside a note
     std::vector<int> m_clockStarts;  // the first group after a tempo change that another track made
