@@ -967,6 +967,8 @@ private:
         if (!ties || inTuplet) return false;
         AnswerPerValue firstGives;  // (a first part gives the delays or not whatever the tie's length)
         const auto [shortest, longest] = tieLengths(start, release, bound, unit);
+        if (longest >= shortest && changesBetween(start, std::uint32_t(std::min<std::uint64_t>(bound, start + std::uint64_t(longest) * unit))))
+            return tieOverChange(start, release, bound, chord, shortest, longest, fits);
         for (std::uint32_t n = shortest; n <= longest; ++n) {
             const std::uint64_t total = std::uint64_t(n) * unit;
             if (!fits(std::uint32_t(start + total))) continue;
@@ -990,6 +992,36 @@ private:
                     // (dotted parts of an odd clock lose their half ticks: the tie must keep its own)
                     if (gives && std::any_of(ends.orders.begin(), ends.orders.end(), [&](const auto* order) { return m_c.decomposer->partsTicks(*order, unit) == total; }))
                         return true;
+                }
+            }
+        }
+        return false;
+    }
+
+    // fitsOneGroup's ties where the clock changes under them: each part counts on the clock at its
+    // own start (a part already sounding keeps its length), so every order is laid out part by part.
+    template <typename Fits>
+    bool tieOverChange(std::uint32_t start, std::uint32_t release, std::uint32_t bound, std::span<const std::size_t> chord,
+                       std::uint32_t shortest, std::uint32_t longest, const Fits& fits) const {
+        const Decomposer& d = *m_c.decomposer;
+        const std::vector<std::array<std::uint64_t, 2>>& atStart = d.ticksAt(unitAt(start)).byValue;
+        for (std::uint32_t n = shortest; n <= longest; ++n) {
+            for (const std::vector<Decomposer::TieOrders::Ends>& byFirst : d.tieOrders(n).byFirst) {
+                const std::uint64_t first = atStart[byFirst.front().first][0];
+                if (!std::all_of(chord.begin(), chord.end(), [&](std::size_t k) { return delayGives(first, std::int64_t(m_voice.notes[k].on) - std::int64_t(start)); }))
+                    continue;
+                for (const Decomposer::TieOrders::Ends& ends : byFirst) {
+                    for (const std::vector<Value>* order : ends.orders) {
+                        std::uint64_t at = start;
+                        for (std::size_t p = 0; p + 1 < order->size(); ++p) at += d.ticksAt(unitAt(std::uint32_t(at))).byValue[d.indexOf((*order)[p].length)][0];
+                        const std::uint64_t last = d.ticksAt(unitAt(std::uint32_t(at))).byValue[ends.last][0];
+                        if (at >= release || at + last > bound || !fits(std::uint32_t(at + last))) continue;
+                        const bool gives = std::all_of(chord.begin(), chord.end(), [&](std::size_t k) {
+                            const std::int64_t target = std::int64_t(m_voice.notes[k].off) - std::int64_t(at);
+                            return target >= 1 && target <= std::int64_t(last) && tieEndExact(last, target);
+                        });
+                        if (gives) return true;
+                    }
                 }
             }
         }
