@@ -1134,11 +1134,11 @@ private:
         int budget = std::min(5000, m_searchLeft);
         // Each search with the release in the group over the change or in a tie from its end that the
         // writer can end there exactly (the nearer end first), then without the release.
-        auto search = [&](int grid, bool values) -> std::optional<Span> {
+        auto search = [&](const SpanWay& way) -> std::optional<Span> {
             SpanAnswers answers;  // (the release counts only at `from`: the ways on are the same)
             for (const auto& [sounding, tied] : {std::pair{release, true}, {0u, false}}) {
                 const int before = budget;
-                auto found = fitSpan(from, to, sounding, grid, values, budget, answers, phase, true, tied, own);
+                auto found = fitSpan(from, to, sounding, way, budget, answers, phase, true, tied, own);
                 m_searchLeft -= before - budget;
                 if (found) return found;
             }
@@ -1146,15 +1146,13 @@ private:
         };
         // Straight rests after the change first, then any.
         for (const auto& [grid, values] : {std::pair{int(k32nd), false}, {int(k32nd), true}, {1, false}, {1, true}}) {
-            if (auto found = search(grid, values)) return *found;
+            if (auto found = search({grid, values, 0})) return *found;
         }
         // Else the notes at `to` may be struck late in a group that starts earlier on the new clock.
         if (lateAllowed) {
-            m_lateLimit = 13 * unitAt(to);
-            std::optional<Span> found = search(int(k32nd), false);
-            if (!found) found = search(int(k32nd), true);
-            m_lateLimit = 0;
-            if (found) return *found;
+            for (const bool values : {false, true}) {
+                if (auto found = search({int(k32nd), values, 13 * unitAt(to)})) return *found;
+            }
         }
         // Nothing fits: each stretch between changes on its own clock.
         double length = 0;
@@ -1177,27 +1175,36 @@ private:
     };
     using SpanAnswers = std::unordered_map<std::uint64_t, SpanAnswer>;
 
+    // What one search looks for besides its ends: the rests after a change on a grid of `grid`
+    // positions (a 32nd or any), values other than straight rests or not, and up to how many ticks
+    // the notes at the end may be struck late in a group that starts before it (0: none).
+    struct SpanWay {
+        int grid = kWhole / 32;
+        bool values = false;
+        std::uint32_t lateLimit = 0;
+    };
+
     // `phase`: the position of `from` past the 32nd grid (a tuplet the group there must close).
     // `tupletOpen`: a triplet at `from` may continue a tuplet (else it is the first of its own).
     // `tied`: the notes struck at `from` may release in a tie from the end of the group over the change.
     // `own`: off the grid, the length of the tuplet's values (the way from the group before), tried first.
-    std::optional<Span> fitSpan(std::uint32_t from, std::uint32_t to, std::uint32_t release, int grid, bool values,
+    std::optional<Span> fitSpan(std::uint32_t from, std::uint32_t to, std::uint32_t release, const SpanWay& way,
                                 int& budget, SpanAnswers& answers, int phase, bool tupletOpen = true, bool tied = false,
                                 int own = 0) const {
-        if (release != 0) return searchSpan(from, to, release, grid, values, budget, answers, phase, tupletOpen, tied, own);
+        if (release != 0) return searchSpan(from, to, release, way, budget, answers, phase, tupletOpen, tied, own);
         const std::uint64_t key = std::uint64_t(from) << 5 | std::uint64_t(phase) << 1 | (tupletOpen ? 1 : 0);
         if (const auto known = answers.find(key); known != answers.end() && budget - known->second.cost >= 1) {
             budget -= known->second.cost;
             return known->second.span;
         }
         const int start = budget;
-        std::optional<Span> found = searchSpan(from, to, release, grid, values, budget, answers, phase, tupletOpen, false, own);
+        std::optional<Span> found = searchSpan(from, to, release, way, budget, answers, phase, tupletOpen, false, own);
         // (with a budget left at the end, no check of it on the way cut the search short)
         if (budget >= 1) answers[key] = {found, start - budget};
         return found;
     }
 
-    std::optional<Span> searchSpan(std::uint32_t from, std::uint32_t to, std::uint32_t release, int grid, bool values,
+    std::optional<Span> searchSpan(std::uint32_t from, std::uint32_t to, std::uint32_t release, const SpanWay& way,
                                    int& budget, SpanAnswers& answers, int phase, bool tupletOpen, bool tied, int own) const {
         constexpr double k32nd = kWhole / 32.0;
         if (--budget < 0) return std::nullopt;
@@ -1207,13 +1214,13 @@ private:
             const double rest = double(to - from) * k32nd / before;
             const long whole = std::lround(rest);
             // The groups there (rests, tied parts) come to the ticks exactly, as the exporter counts them.
-            if (std::abs(rest - double(whole)) * before / k32nd < 0.5 && whole % grid == 0 &&
+            if (std::abs(rest - double(whole)) * before / k32nd < 0.5 && whole % way.grid == 0 &&
                 m_c.decomposer->splitTicks(int(whole), before) == to - from)
                 return Span{int(whole), {}, {}};
             // (or up to the start of a group whose notes are struck late)
-            for (long k = long(rest / k32nd) * long(k32nd), n = 0; m_lateLimit != 0 && k >= 0 && n < 13; k -= long(k32nd), ++n) {
+            for (long k = long(rest / k32nd) * long(k32nd), n = 0; way.lateLimit != 0 && k >= 0 && n < 13; k -= long(k32nd), ++n) {
                 const std::uint64_t ticks = m_c.decomposer->splitTicks(int(k), before);
-                if (ticks < to - from && to - from - ticks <= m_lateLimit)
+                if (ticks < to - from && to - from - ticks <= way.lateLimit)
                     return Span{int(k), {}, {}, std::uint32_t(to - from - ticks)};
             }
             return std::nullopt;
@@ -1224,7 +1231,7 @@ private:
         auto then = [&](std::uint64_t ticks, int length, bool open = false) -> std::optional<Span> {
             if (from + ticks < earliest || from + ticks > to) return std::nullopt;
             if (tied && from + ticks < release && !tieReaches(length, std::uint32_t(from + ticks), release, to)) return std::nullopt;
-            auto rest = fitSpan(std::uint32_t(from + ticks), to, 0, grid, values, budget, answers, (phase + length) % int(k32nd), open);
+            auto rest = fitSpan(std::uint32_t(from + ticks), to, 0, way, budget, answers, (phase + length) % int(k32nd), open);
             if (!rest) return std::nullopt;
             Span found{length + rest->length, {}, {}, rest->late};
             const bool newClock = unitAt(std::uint32_t(from + ticks)) != before;
@@ -1256,7 +1263,7 @@ private:
         // (longest first, after the tuplet's own value off the grid)
         const Value* ownValue = phase != 0 ? m_c.decomposer->find(own) : nullptr;
         const std::size_t count = m_c.decomposer->values().size();
-        for (std::size_t n = ownValue ? 0 : 1; values && n <= count; ++n) {
+        for (std::size_t n = ownValue ? 0 : 1; way.values && n <= count; ++n) {
             const std::size_t i = n == 0 ? m_c.decomposer->indexOf(own) : n - 1;
             if (n > 0 && ownValue && i == m_c.decomposer->indexOf(own)) continue;
             const Value& v = m_c.decomposer->values()[i];
@@ -1689,6 +1696,7 @@ private:
         bounds.push_back(last);
         std::sort(bounds.begin(), bounds.end());
         bounds.erase(std::unique(bounds.begin(), bounds.end()), bounds.end());
+        if (m_c.exact) cutsForDelay(bounds);
 
         // Notes sounding in each segment, swept in order of onset.
         const std::vector<Note>& notes = m_voice.notes;
@@ -1742,6 +1750,54 @@ private:
                 }
             }
         }
+    }
+
+    // A delayed note's first part gives its delay. Where its notes go on past their first segment
+    // (no order of parts is chosen for their ending there), a segment whose first part cannot is
+    // cut after a shorter straight part that can, before any change of clock.
+    void cutsForDelay(std::vector<int>& bounds) const {
+        const std::vector<Note>& notes = m_voice.notes;
+        std::vector<std::int64_t> lates;
+        std::size_t added = 0;
+        for (std::size_t i = 0; i < notes.size();) {
+            std::size_t j = i;
+            int end = kNoEnd;
+            lates.clear();
+            for (; j < notes.size() && notes[j].pOn == notes[i].pOn; ++j) {
+                end = std::min(end, notes[j].end);
+                if (late(notes[j]) != 0) lates.push_back(late(notes[j]));
+            }
+            const int a = notes[i].pOn;
+            i = j;
+            if (lates.empty()) continue;
+            const auto next = std::upper_bound(bounds.begin(), bounds.end() - std::ptrdiff_t(added), a);
+            if (next == bounds.end() - std::ptrdiff_t(added) || *next >= end) continue;
+            const int length = *next - a;
+            const std::vector<Value>& split = m_c.decomposer->split(length);
+            if (split.empty()) continue;
+            const Value& first = closed(a + 1) || closed(*next - 1) ? split.back() : split.front();
+            const std::uint32_t unit = unitAt(tickAt(a));
+            const std::uint64_t ticks = m_c.decomposer->ticksAt(unit).byValue[m_c.decomposer->indexOf(first.length)][0];
+            if (first.triplet || std::all_of(lates.begin(), lates.end(), [&](std::int64_t l) { return delayGives(ticks, l); })) continue;
+            const int part = firstPartForDelay(length, unit, lates);
+            if (part != 0 && !pastChange(a + part)) bounds.push_back(a + part), ++added;
+        }
+        if (added == 0) return;
+        std::sort(bounds.begin(), bounds.end());
+        bounds.erase(std::unique(bounds.begin(), bounds.end()), bounds.end());
+    }
+
+    // The longest straight part shorter than `length`, with a straight rest of it, whose ticks on
+    // the clock's 32nd `unit` give every delay of `lates`; 0 if none.
+    int firstPartForDelay(int length, std::uint32_t unit, std::span<const std::int64_t> lates) const {
+        const Decomposer& d = *m_c.decomposer;
+        const std::vector<std::array<std::uint64_t, 2>>& ticks = d.ticksAt(unit).byValue;
+        for (std::size_t i = 0; i < d.values().size(); ++i) {
+            const Value& v = d.values()[i];
+            if (v.triplet || v.length >= length || !d.straight(length - v.length)) continue;
+            if (std::all_of(lates.begin(), lates.end(), [&](std::int64_t l) { return delayGives(ticks[i][0], l); })) return v.length;
+        }
+        return 0;
     }
 
     // With a delayed note among those struck at `a`, the records' order shows where two notes start
@@ -2123,7 +2179,6 @@ private:
     std::vector<NoteRecord> m_noteRecords;
     int m_endPos = kNoEnd;
     int m_searchLeft = 200000;  // span searches left for this voice
-    mutable std::uint32_t m_lateLimit = 0;  // while a span may end early: the most ticks the notes there may be late
     std::uint32_t m_end = 0;
 };
 
