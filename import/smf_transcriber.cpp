@@ -942,6 +942,7 @@ private:
         // reach the next start (a bound off the grid is a delayed onset, whose own group starts
         // somewhere before it).
         const bool boundStarts = bound != std::numeric_limits<std::uint32_t>::max() && onGrid(base, bound);
+        const bool boundDelayed = bound != std::numeric_limits<std::uint32_t>::max() && !boundStarts && !onGrid(start, bound);
         auto fits = [&](std::uint32_t end) {
             return (onGrid(base, end) || (!inTuplet && onGrid(start, end))) && (!boundStarts || onGrid(end, bound));
         };
@@ -955,7 +956,7 @@ private:
         for (; ticked != byTicks.end() && start + ticked->ticks <= bound; ++ticked) {
             const Value& v = values[ticked->index];
             if (inTuplet && (!v.triplet || !closesTuplet(base, start, v, bound))) continue;
-            if (!inTuplet && v.triplet && !opensTuplet(start, v, bound)) continue;
+            if (!inTuplet && v.triplet && !opensTuplet(start, v, bound, boundDelayed)) continue;
             const std::uint64_t ticks = ticked->ticks;
             if (!fits(std::uint32_t(start + ticks))) continue;
             const bool exact = std::all_of(chord.begin(), chord.end(), [&](std::size_t k) {
@@ -1079,11 +1080,12 @@ private:
     }
 
     // True when the triplet `v` at the straight start `start` can begin its tuplet: the next start
-    // `bound` is the tuplet's second or third place, or after it.
-    bool opensTuplet(std::uint32_t start, const Value& v, std::uint32_t bound) const {
+    // `bound` is the tuplet's second or third place, or after it, or (`delayed`, an onset off every
+    // grid) struck late in the second place.
+    bool opensTuplet(std::uint32_t start, const Value& v, std::uint32_t bound, bool delayed) const {
         const auto [cut, first] = tripletTicks(v.type, unitAt(start));
         const std::uint64_t second = start + first;
-        return bound == second || bound == second + cut || bound >= second + 2 * cut;
+        return bound == second || bound == second + cut || bound >= second + 2 * cut || (delayed && bound > second && bound < second + cut);
     }
 
     // True when a group at `a` and one at `t` are the first and second, or second and third, of a
