@@ -790,7 +790,9 @@ private:
             // before sounds may still be a delayed member of it, its group measured from its own start)
             const bool heldUnknown = !known && held(before, t);
             const std::uint32_t grid = known ? straight : a;
-            if ((known && (offGrid || tripletPlace || held(before, t))) || heldUnknown) {
+            // (on the grid after a group without notes, an effect's: maybe struck late in it)
+            const bool afterEmpty = known && straightGrid && before.empty() && !starts.empty();
+            if ((known && (offGrid || tripletPlace || held(before, t) || afterEmpty)) || heldUnknown) {
                 // Where the group must end: at the next effect or change, or onset while these notes
                 // do not all sound (else it may be delayed in their group); failing that, at the next
                 // such onset on the grid (an onset off it may be delayed in a group of its own yet).
@@ -815,6 +817,8 @@ private:
                                     : delayedStart(straight, a, t, bound, before, notes);
                     } else if (offGrid) {
                         start = delayedStart(straight, a, t, bound, before, notes);
+                    } else if (afterEmpty) {  // (only where no group of their own gives the notes)
+                        if (!fitsOneGroup(straight, t, bound, notes) && fitsOneGroup(straight, a, bound, notes)) start = a;
                     } else {  // on the grid, but maybe a delayed member of the chord that sounds
                         std::vector<std::size_t> chord = before;
                         chord.insert(chord.end(), notes.begin(), notes.end());
