@@ -52,20 +52,6 @@ bool isMidiFilePath(const fs::path& path) {
     return ext == ".mid" || ext == ".midi";
 }
 
-ExportProject exportProjectOf(const ImportedMusic& music) {
-    ExportProject project;
-    for (const ImportedSong& song : music.songs) {
-        if (song.slot >= 0 && song.slot < 16) project.tracks[std::size_t(song.slot)] = {song.records, song.info};
-    }
-    project.title = music.title;
-    project.tempo = music.tempo;
-    project.startTempo = music.tempo;
-    project.key = music.key;
-    project.numerator = music.numerator;
-    project.denominatorPower = music.denominatorPower;
-    return project;
-}
-
 MidiImportResult importMidiFile(const fs::path& in, const fs::path& out, const ImportOptions& options) {
     MidiImportResult result;
     const std::string shown = in.filename().string();

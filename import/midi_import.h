@@ -25,9 +25,6 @@ struct MidiImportResult {
 MidiImportResult importMidiFile(const std::filesystem::path& in, const std::filesystem::path& out,
                                 const ImportOptions& options = {});
 
-// The songs as the exporters see a project: each on the track it was given, settings from the file.
-ExportProject exportProjectOf(const ImportedMusic& music);
-
 // True for a path whose extension is .mid or .midi in any case.
 bool isMidiFilePath(const std::filesystem::path& path);
 

@@ -12,6 +12,7 @@
 #include <tuple>
 #include <unordered_map>
 
+#include "export/midi_file_writer.h"
 #include "play/performer.h"
 #include "song/song_timing.h"
 
@@ -570,8 +571,19 @@ std::uint32_t clockUnit(const std::vector<Change>& timeline, int startTempo, std
     return unitOfTempo(timeBase, after == timeline.begin() ? startTempo : std::prev(after)->a);
 }
 
+// The ways our own files are read, tried in turn where the first does not export to the same file.
+struct Reading {
+    // After another track's tempo change, where the grid is not known, an onset off the grid of
+    // the last start is a note struck late in a group from there on (else a group of its own).
+    bool lateOffUnknownGrid = false;
+    // A span over a change is searched first without the release of the notes it starts with.
+    bool releaseLast = false;
+};
+constexpr std::array<Reading, 3> kReadings = {{{false, false}, {true, false}, {false, true}}};
+
 struct Context {
     bool exact = false;
+    Reading reading;
     std::uint32_t origin = 0;
     std::uint32_t timeBase = 96;
     int startTempo = 120;
@@ -792,7 +804,8 @@ private:
             const std::uint32_t grid = known ? straight : a;
             // (on the grid after a group without notes, an effect's: maybe struck late in it)
             const bool afterEmpty = known && straightGrid && before.empty() && !starts.empty();
-            if ((known && (offGrid || tripletPlace || held(before, t) || afterEmpty)) || heldUnknown) {
+            const bool offUnknown = m_c.reading.lateOffUnknownGrid && !known && !heldUnknown && !changesBetween(a, t + 1) && !onGrid(a, t);
+            if ((known && (offGrid || tripletPlace || held(before, t) || afterEmpty)) || heldUnknown || offUnknown) {
                 // Where the group must end: at the next effect or change, or onset while these notes
                 // do not all sound (else it may be delayed in their group); failing that, at the next
                 // such onset on the grid (an onset off it may be delayed in a group of its own yet).
@@ -807,7 +820,9 @@ private:
                     }
                     if (tried == bound) break;  // (the same search again)
                     tried = bound;
-                    if (heldUnknown) {
+                    if (offUnknown) {
+                        start = delayedStart(a, a, t, bound, before, notes);
+                    } else if (heldUnknown) {
                         std::vector<std::size_t> chord = before;
                         chord.insert(chord.end(), notes.begin(), notes.end());
                         if (fitsOneGroup(a, a, bound, chord)) start = a;
@@ -1140,9 +1155,11 @@ private:
         int budget = std::min(5000, m_searchLeft);
         // Each search with the release in the group over the change or in a tie from its end that the
         // writer can end there exactly (the nearer end first), then without the release.
+        std::array<std::pair<std::uint32_t, bool>, 2> releases = {{{release, true}, {0u, false}}};
+        if (m_c.reading.releaseLast) std::swap(releases[0], releases[1]);
         auto search = [&](const SpanWay& way) -> std::optional<Span> {
             SpanAnswers answers;  // (the release counts only at `from`: the ways on are the same)
-            for (const auto& [sounding, tied] : {std::pair{release, true}, {0u, false}}) {
+            for (const auto& [sounding, tied] : releases) {
                 const int before = budget;
                 auto found = fitSpan(from, to, sounding, way, budget, answers, phase, true, tied, own);
                 m_searchLeft -= before - budget;
@@ -2209,7 +2226,8 @@ std::optional<std::uint8_t> effectOfController(std::uint8_t cc) {
 
 class FileTranscriber {
 public:
-    FileTranscriber(const SmfFile& file, const ImportOptions& options) : m_file(file), m_options(options) {}
+    FileTranscriber(const SmfFile& file, const ImportOptions& options, const Reading& reading)
+        : m_file(file), m_options(options), m_reading(reading) {}
 
     ImportedMusic run() {
         m_header = ownHeader(m_file);
@@ -2428,6 +2446,7 @@ private:
             c.startTempo = m_music.tempo;
             c.grid = m_options.grid == 32 || m_options.grid == 8 ? m_options.grid : 16;
             c.triplets = m_options.triplets;
+            c.reading = m_reading;
             c.signatures = later(m_signatures);
             // (a drum staff has no key: only the conductor's key changes are kept there, for the export)
             if (v->channel != 9 || v->conductor) c.keys = later(m_keys);
@@ -2542,6 +2561,7 @@ private:
 
     const SmfFile& m_file;
     const ImportOptions& m_options;
+    const Reading m_reading;
     ImportedMusic m_music;
     std::optional<OwnHeader> m_header;
     std::uint32_t m_origin = 0;
@@ -2555,11 +2575,83 @@ private:
     std::vector<std::uint32_t> m_trackEnds;
 };
 
+// The events of each voice, keyed as the transcription keys its voices (by track in format 1, and
+// channel); the others under -1.
+std::map<int, std::vector<const SmfEvent*>> eventsByVoice(const SmfFile& file) {
+    std::map<int, std::vector<const SmfEvent*>> voices;
+    for (std::size_t t = 0; t < file.tracks.size(); ++t) {
+        for (const SmfEvent& e : file.tracks[t].events)
+            voices[e.isChannel() ? (file.format == 0 ? 0 : int(t)) * 16 + e.channel() : -1].push_back(&e);
+    }
+    return voices;
+}
+
+int voiceKey(const ImportedMusic& music, const ImportedSong& song) { return (music.format == 0 ? 0 : song.track) * 16 + song.channel; }
+
 }  // namespace
+
+ExportProject exportProjectOf(const ImportedMusic& music) {
+    ExportProject project;
+    for (const ImportedSong& song : music.songs) {
+        if (song.slot >= 0 && song.slot < 16) project.tracks[std::size_t(song.slot)] = {song.records, song.info};
+    }
+    project.title = music.title;
+    project.tempo = music.tempo;
+    project.startTempo = music.tempo;
+    project.key = music.key;
+    project.numerator = music.numerator;
+    project.denominatorPower = music.denominatorPower;
+    return project;
+}
 
 ImportedMusic transcribeSmf(const SmfFile& file, const ImportOptions& options) {
     if (!file.ok()) return {};
-    return FileTranscriber(file, options).run();
+    ImportedMusic music = FileTranscriber(file, options, kReadings[0]).run();
+    // Our own file with every song on a track of its own: the songs must export to the same events.
+    // A voice whose events differ is read the next ways, and the first that gives them back kept.
+    if (!music.ownExport || !music.error.empty() ||
+        std::any_of(music.songs.begin(), music.songs.end(), [](const ImportedSong& s) { return s.slot < 0 || s.part != 0; }))
+        return music;
+    MidiExportOptions written;
+    written.format = music.format;
+    written.timeBase = music.timeBase;
+    written.reset = DeviceReset(music.reset);
+    written.restBar = music.restBar;
+    const auto original = eventsByVoice(file);
+    // The keys of the voices whose events the songs export otherwise.
+    auto differing = [&](const ImportedMusic& m) {
+        const SmfFile again = readSmf(buildMidiFile(exportProjectOf(m), written));
+        const auto voices = eventsByVoice(again);
+        std::vector<int> keys;
+        for (const ImportedSong& song : m.songs) {
+            const int key = voiceKey(m, song);
+            const auto a = original.find(key), b = voices.find(key);
+            const bool same = a != original.end() && b != voices.end() &&
+                              std::equal(a->second.begin(), a->second.end(), b->second.begin(), b->second.end(),
+                                         [](const SmfEvent* x, const SmfEvent* y) { return x->tick == y->tick && x->bytes == y->bytes; });
+            if (!same) keys.push_back(key);
+        }
+        return keys;
+    };
+    std::vector<int> left = differing(music);
+    for (std::size_t r = 1; r < kReadings.size() && !left.empty(); ++r) {
+        ImportedMusic other = FileTranscriber(file, options, kReadings[r]).run();
+        if (other.songs.size() != music.songs.size()) continue;
+        const std::vector<int> otherLeft = differing(other);
+        ImportedMusic mixed = music;
+        bool taken = false;
+        for (std::size_t i = 0; i < mixed.songs.size(); ++i) {
+            const int key = voiceKey(music, music.songs[i]);
+            if (std::find(left.begin(), left.end(), key) != left.end() && std::find(otherLeft.begin(), otherLeft.end(), key) == otherLeft.end())
+                mixed.songs[i] = std::move(other.songs[i]), taken = true;
+        }
+        if (!taken) continue;
+        // (voices are read apart, but which song ends a one-track file is chosen among them all)
+        std::vector<int> mixedLeft = differing(mixed);
+        if (mixedLeft.size() < left.size()) music = std::move(mixed), left = std::move(mixedLeft);
+    }
+    return music;
 }
+
 
 }  // namespace plume

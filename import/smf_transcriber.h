@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "export/export_project.h"
 #include "import/smf_reader.h"
 #include "song/song_record.h"
 
@@ -45,6 +46,11 @@ struct ImportedMusic {
     std::string error;      // why nothing was read from a file that is otherwise sound (UTF-8)
 };
 
+// A file recognised as our own export whose songs do not export to its events again is read
+// again other ways, voice by voice, and the reading that gives a voice back kept.
 ImportedMusic transcribeSmf(const SmfFile& file, const ImportOptions& options = {});
+
+// The songs as the exporters see a project: each on the track it was given, settings from the file.
+ExportProject exportProjectOf(const ImportedMusic& music);
 
 }  // namespace plume
