@@ -578,8 +578,10 @@ struct Reading {
     bool lateOffUnknownGrid = false;
     // A span over a change is searched first without the release of the notes it starts with.
     bool releaseLast = false;
+    // A delayed note's group is looked for from the earliest start, not the latest.
+    bool earliestGroup = false;
 };
-constexpr std::array<Reading, 3> kReadings = {{{false, false}, {true, false}, {false, true}}};
+constexpr std::array<Reading, 4> kReadings = {{{false, false, false}, {true, false, false}, {false, true, false}, {false, false, true}}};
 
 struct Context {
     bool exact = false;
@@ -892,6 +894,7 @@ private:
             }
         }
         std::sort(candidates.begin() + (before.empty() ? 1 : 0), candidates.end(), std::greater<>());
+        if (m_c.reading.earliestGroup) std::reverse(candidates.begin() + (before.empty() ? 1 : 0), candidates.end());
         candidates.erase(std::unique(candidates.begin(), candidates.end()), candidates.end());
         // (after the second note of a tuplet begun at `straight`, its third place first: it must close)
         for (std::uint8_t type = 2; type <= 6; ++type) {
