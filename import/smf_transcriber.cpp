@@ -580,8 +580,12 @@ struct Reading {
     bool releaseLast = false;
     // A delayed note's group is looked for from the earliest start, not the latest.
     bool earliestGroup = false;
+    // An onset on the triplet grid only, not the straight one, after a delayed note's group is
+    // taken as struck late in a group of its own (else as a triplet's place).
+    bool lateOnTripletGrid = false;
 };
-constexpr std::array<Reading, 4> kReadings = {{{false, false, false}, {true, false, false}, {false, true, false}, {false, false, true}}};
+constexpr std::array<Reading, 5> kReadings = {
+    {{false, false, false, false}, {true, false, false, false}, {false, true, false, false}, {false, false, true, false}, {false, false, false, true}}};
 
 struct Context {
     bool exact = false;
@@ -963,7 +967,8 @@ private:
         // An end on the grid (or a triplet's from its own straight start), with rests after it that
         // reach the next start (a bound off the grid is a delayed onset, whose own group starts
         // somewhere before it).
-        const bool boundStarts = bound != std::numeric_limits<std::uint32_t>::max() && onGrid(base, bound);
+        const bool boundStarts = bound != std::numeric_limits<std::uint32_t>::max() && onGrid(base, bound) &&
+                                 (!m_c.reading.lateOnTripletGrid || (bound - base) % unitAt(base) == 0 || changesBetween(base, bound + 1));
         const bool boundDelayed = bound != std::numeric_limits<std::uint32_t>::max() && !boundStarts && !onGrid(start, bound);
         auto fits = [&](std::uint32_t end) {
             return (onGrid(base, end) || (!inTuplet && onGrid(start, end))) && (!boundStarts || onGrid(end, bound));
