@@ -1832,15 +1832,17 @@ private:
     }
 
     // With a delayed note among those struck at `a`, the records' order shows where two notes start
-    // or end at one tick: the export plays a group from its last record, so the later in the file
-    // comes first. The order kept is the nearest to the one given that honours every such pair.
+    // or end at one tick, or one starts where another ends: the export plays a group from its last
+    // record, so the later in the file comes first. The order kept is the nearest to the one given that honours every such pair.
     void placeDelayed(std::vector<std::pair<std::size_t, std::uint8_t>>& list, int a) const {
         const std::vector<Note>& notes = m_voice.notes;
         if (std::none_of(list.begin(), list.end(), [&](const auto& e) { return notes[e.first].pOn == a && late(notes[e.first]) != 0; })) return;
         auto first = [&](std::size_t x, std::size_t y) {
             const Note& p = notes[x];
             const Note& q = notes[y];
-            return p.pOn == a && q.pOn == a && ((p.on == q.on && p.order > q.order) || (p.off == q.off && p.offOrder > q.offOrder));
+            return p.pOn == a && q.pOn == a &&
+                   ((p.on == q.on && p.order > q.order) || (p.off == q.off && p.offOrder > q.offOrder) ||
+                    (p.on == q.off && p.order > q.offOrder) || (p.off == q.on && p.offOrder > q.order));
         };
         std::vector<std::pair<std::size_t, std::uint8_t>> placed;
         while (!list.empty()) {
