@@ -583,9 +583,16 @@ struct Reading {
     // An onset on the triplet grid only, not the straight one, after a delayed note's group is
     // taken as struck late in a group of its own (else as a triplet's place).
     bool lateOnTripletGrid = false;
+    // A delayed note's group is looked for at a tuplet's places first, and an onset inside a
+    // tuplet's third place, after its second, is struck late in the third.
+    bool lateThirdPlace = false;
 };
-constexpr std::array<Reading, 5> kReadings = {
-    {{false, false, false, false}, {true, false, false, false}, {false, true, false, false}, {false, false, true, false}, {false, false, false, true}}};
+constexpr std::array<Reading, 6> kReadings = {{{false, false, false, false, false},
+                                               {true, false, false, false, false},
+                                               {false, true, false, false, false},
+                                               {false, false, true, false, false},
+                                               {false, false, false, true, false},
+                                               {false, false, false, false, true}}};
 
 struct Context {
     bool exact = false;
@@ -860,6 +867,8 @@ private:
             if (!start && known && straightGrid && oneClock && !held(before, t) && a == straight && i + 1 < ticks.size() &&
                 !onGrid(t, ticks[i + 1]))
                 start = lateSecondPlace(a, t, ticks[i + 1], notes);
+            if (!start && m_c.reading.lateThirdPlace && known && oneClock && !held(before, t))
+                start = lateThirdPlace(straight, a, t, i + 1 < ticks.size() ? ticks[i + 1] : std::numeric_limits<std::uint32_t>::max(), notes);
             if (!start) start = t;
             if (*start != a) {
                 push(*start);
@@ -899,6 +908,8 @@ private:
         }
         std::sort(candidates.begin() + (before.empty() ? 1 : 0), candidates.end(), std::greater<>());
         if (m_c.reading.earliestGroup) std::reverse(candidates.begin() + (before.empty() ? 1 : 0), candidates.end());
+        if (m_c.reading.lateThirdPlace)
+            std::stable_partition(candidates.begin(), candidates.end(), [&](std::uint32_t s) { return (s - straight) % unit != 0; });
         candidates.erase(std::unique(candidates.begin(), candidates.end()), candidates.end());
         // (after the second note of a tuplet begun at `straight`, its third place first: it must close)
         for (std::uint8_t type = 2; type <= 6; ++type) {
@@ -955,6 +966,19 @@ private:
         return std::nullopt;
     }
 
+    // The third place of a tuplet that begins at the straight start `straight` and whose second place
+    // is the group at `a`, where the notes `struck` at `t`, inside the third, are late; nullopt if none.
+    std::optional<std::uint32_t> lateThirdPlace(std::uint32_t straight, std::uint32_t a, std::uint32_t t, std::uint32_t bound,
+                                                std::span<const std::size_t> struck) const {
+        for (std::uint8_t type = 2; type <= 6; ++type) {
+            const auto [cut, first] = tripletTicks(type, unitAt(straight));
+            const std::uint64_t third = straight + first + cut;
+            if (a == straight + first && t > third && t < third + cut && fitsOneGroup(straight, std::uint32_t(third), bound, struck, false))
+                return std::uint32_t(third);
+        }
+        return std::nullopt;
+    }
+
     // True when one value from `start`, or a tie of straight values (if `ties`), ending by `bound` on the grid of
     // the straight start `base`, gives each note its delay (in the first part) and release (in the last).
     bool fitsOneGroup(std::uint32_t base, std::uint32_t start, std::uint32_t bound, std::span<const std::size_t> chord,
@@ -968,7 +992,8 @@ private:
         // reach the next start (a bound off the grid is a delayed onset, whose own group starts
         // somewhere before it).
         const bool boundStarts = bound != std::numeric_limits<std::uint32_t>::max() && onGrid(base, bound) &&
-                                 (!m_c.reading.lateOnTripletGrid || (bound - base) % unitAt(base) == 0 || changesBetween(base, bound + 1));
+                                 (!m_c.reading.lateOnTripletGrid || (bound - base) % unitAt(base) == 0 || changesBetween(base, bound + 1)) &&
+                                 !(m_c.reading.lateThirdPlace && inTuplet);
         const bool boundDelayed = bound != std::numeric_limits<std::uint32_t>::max() && !boundStarts && !onGrid(start, bound);
         auto fits = [&](std::uint32_t end) {
             return (onGrid(base, end) || (!inTuplet && onGrid(start, end))) && (!boundStarts || onGrid(end, bound));
@@ -1103,7 +1128,8 @@ private:
             return false;
         if (start == base + first + cut) return true;
         // (the second: the next start is the third, or after the tuplet, or a delayed onset in between)
-        return start == base + first && (bound == start + cut || bound >= start + 2 * cut || !onGrid(base, bound));
+        return start == base + first && (bound == start + cut || bound >= start + 2 * cut || !onGrid(base, bound) ||
+                                         (m_c.reading.lateThirdPlace && bound > start + cut && bound < start + 2 * cut));
     }
 
     // True when the triplet `v` at the straight start `start` can begin its tuplet: the next start
