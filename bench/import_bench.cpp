@@ -71,5 +71,37 @@ BENCHMARK_CAPTURE(midiImport, format1, 1)->Name("MidiImport/Format1_16x19999_tb9
 // One track for sixteen songs: each song's clock follows every tempo change of the conductor.
 BENCHMARK_CAPTURE(midiImport, format0, 0)->Name("MidiImport/Format0_16x19999_tb960")->Unit(benchmark::kMillisecond);
 
+// Our own file small enough to read back whole (each member's first 2,000 records, format 1): the
+// import exports what it read to check it against the file, and reads again the voices that differ
+// (their curves come back as values, so most of them: the most this check costs).
+void checkedImport(benchmark::State& state) {
+    static const std::vector<std::uint8_t> bytes = [] {
+        static std::array<std::vector<SongRecord>, 16> songs;
+        ExportProject project = benchProject().project;
+        for (std::size_t i = 0; i < 16; ++i) {
+            const std::vector<SongRecord>& whole = benchProject().songs[i];
+            const Records records(whole);
+            std::size_t end = 0;
+            while (end < records.size() && groupEnd(records, end) <= 2000) end = groupEnd(records, end);
+            songs[i].assign(whole.begin(), whole.begin() + std::ptrdiff_t(end));
+            project.tracks[i].records = songs[i];
+        }
+        MidiExportOptions options;
+        options.format = 1;
+        options.timeBase = 960;
+        return buildMidiFile(project, options);
+    }();
+    std::size_t records = 0;
+    for (auto _ : state) {
+        const ImportedMusic music = transcribeSmf(readSmf(bytes));
+        benchmark::DoNotOptimize(music.songs.data());
+        records = 0;
+        for (const ImportedSong& song : music.songs) records += song.records.size();
+    }
+    state.counters["file_bytes"] = double(bytes.size());
+    state.counters["records"] = double(records);
+}
+BENCHMARK(checkedImport)->Name("MidiImport/Format1_16x2000_tb960_checked")->Unit(benchmark::kMillisecond);
+
 }  // namespace
 }  // namespace plume

@@ -2262,8 +2262,10 @@ std::optional<std::uint8_t> effectOfController(std::uint8_t cc) {
 
 class FileTranscriber {
 public:
-    FileTranscriber(const SmfFile& file, const ImportOptions& options, const Reading& reading)
-        : m_file(file), m_options(options), m_reading(reading) {}
+    // `only`: the keys of the voices to read (see voiceKey), all when empty; in format 1 the others
+    // are left empty (in format 0 the song that ends the track is chosen among them all).
+    FileTranscriber(const SmfFile& file, const ImportOptions& options, const Reading& reading, std::span<const int> only = {})
+        : m_file(file), m_options(options), m_reading(reading), m_only(only) {}
 
     ImportedMusic run() {
         m_header = ownHeader(m_file);
@@ -2506,6 +2508,11 @@ private:
             Voice original = rewritten ? *v : Voice{};
             std::vector<SongRecord> records;
             std::uint32_t end = 0;
+            const int key = (m_file.format == 0 ? 0 : v->track) * 16 + v->channel;
+            if (m_file.format == 1 && !m_only.empty() && std::find(m_only.begin(), m_only.end(), key) == m_only.end()) {
+                voices.push_back({v, std::move(c), std::move(original), std::move(records), end});
+                continue;
+            }
             {
                 VoiceTranscriber transcriber(*v, c);
                 records = transcriber.run();
@@ -2598,6 +2605,7 @@ private:
     const SmfFile& m_file;
     const ImportOptions& m_options;
     const Reading m_reading;
+    const std::span<const int> m_only;
     ImportedMusic m_music;
     std::optional<OwnHeader> m_header;
     std::uint32_t m_origin = 0;
@@ -2622,6 +2630,7 @@ std::map<int, std::vector<const SmfEvent*>> eventsByVoice(const SmfFile& file) {
     return voices;
 }
 
+// A voice's key: its track in format 1, and its channel.
 int voiceKey(const ImportedMusic& music, const ImportedSong& song) { return (music.format == 0 ? 0 : song.track) * 16 + song.channel; }
 
 }  // namespace
@@ -2671,7 +2680,7 @@ ImportedMusic transcribeSmf(const SmfFile& file, const ImportOptions& options) {
     };
     std::vector<int> left = differing(music);
     for (std::size_t r = 1; r < kReadings.size() && !left.empty(); ++r) {
-        ImportedMusic other = FileTranscriber(file, options, kReadings[r]).run();
+        ImportedMusic other = FileTranscriber(file, options, kReadings[r], left).run();
         if (other.songs.size() != music.songs.size()) continue;
         const std::vector<int> otherLeft = differing(other);
         ImportedMusic mixed = music;
