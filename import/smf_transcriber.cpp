@@ -586,13 +586,17 @@ struct Reading {
     // A delayed note's group is looked for at a tuplet's places first, and an onset inside a
     // tuplet's third place, after its second, is struck late in the third.
     bool lateThirdPlace = false;
+    // An onset after another track's tempo change, off the new clock's grid from the change, is a
+    // note struck late in a group on that grid (a group of this voice starting at the change).
+    bool lateOffChangeGrid = false;
 };
-constexpr std::array<Reading, 6> kReadings = {{{false, false, false, false, false},
-                                               {true, false, false, false, false},
-                                               {false, true, false, false, false},
-                                               {false, false, true, false, false},
-                                               {false, false, false, true, false},
-                                               {false, false, false, false, true}}};
+constexpr std::array<Reading, 7> kReadings = {{{false, false, false, false, false, false},
+                                               {true, false, false, false, false, false},
+                                               {false, true, false, false, false, false},
+                                               {false, false, true, false, false, false},
+                                               {false, false, false, true, false, false},
+                                               {false, false, false, false, true, false},
+                                               {false, false, false, false, false, true}}};
 
 struct Context {
     bool exact = false;
@@ -867,6 +871,16 @@ private:
             if (!start && known && straightGrid && oneClock && !held(before, t) && a == straight && i + 1 < ticks.size() &&
                 !onGrid(t, ticks[i + 1]))
                 start = lateSecondPlace(a, t, ticks[i + 1], notes);
+            if (!start && m_c.reading.lateOffChangeGrid && !held(before, t) && changesBetween(a, t + 1)) {
+                const auto change = std::prev(changeAfter(m_c.tempoTimeline, t));
+                const std::uint32_t c = change->tick;
+                if (c > a && c < t && (t - c) % unitAt(c) != 0) {
+                    std::uint32_t bound = std::numeric_limits<std::uint32_t>::max();
+                    for (std::size_t j = i + 1; j < ticks.size() && bound == std::numeric_limits<std::uint32_t>::max(); ++j)
+                        if (isFixed(ticks[j]) || !held(notes, ticks[j])) bound = ticks[j];
+                    start = delayedStart(c, a, t, bound, before, notes);
+                }
+            }
             if (!start && m_c.reading.lateThirdPlace && known && oneClock && !held(before, t))
                 start = lateThirdPlace(straight, a, t, i + 1 < ticks.size() ? ticks[i + 1] : std::numeric_limits<std::uint32_t>::max(), notes);
             if (!start) start = t;
