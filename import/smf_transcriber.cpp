@@ -572,35 +572,30 @@ std::uint32_t clockUnit(const std::vector<Change>& timeline, int startTempo, std
 }
 
 // The ways our own files are read, tried in turn where the first does not export to the same file.
-struct Reading {
+enum class Reading : std::uint8_t {
+    Plain,
     // After another track's tempo change, where the grid is not known, an onset off the grid of
     // the last start is a note struck late in a group from there on (else a group of its own).
-    bool lateOffUnknownGrid = false;
+    LateOffUnknownGrid,
     // A span over a change is searched first without the release of the notes it starts with.
-    bool releaseLast = false;
+    ReleaseLast,
     // A delayed note's group is looked for from the earliest start, not the latest.
-    bool earliestGroup = false;
+    EarliestGroup,
     // An onset on the triplet grid only, not the straight one, after a delayed note's group is
     // taken as struck late in a group of its own (else as a triplet's place).
-    bool lateOnTripletGrid = false;
+    LateOnTripletGrid,
     // A delayed note's group is looked for at a tuplet's places first, and an onset inside a
     // tuplet's third place, after its second, is struck late in the third.
-    bool lateThirdPlace = false;
+    LateThirdPlace,
     // An onset after another track's tempo change, off the new clock's grid from the change, is a
     // note struck late in a group on that grid (a group of this voice starting at the change).
-    bool lateOffChangeGrid = false;
+    LateOffChangeGrid,
 };
-constexpr std::array<Reading, 7> kReadings = {{{false, false, false, false, false, false},
-                                               {true, false, false, false, false, false},
-                                               {false, true, false, false, false, false},
-                                               {false, false, true, false, false, false},
-                                               {false, false, false, true, false, false},
-                                               {false, false, false, false, true, false},
-                                               {false, false, false, false, false, true}}};
+constexpr int kReadings = 7;
 
 struct Context {
     bool exact = false;
-    Reading reading;
+    Reading reading = Reading::Plain;
     std::uint32_t origin = 0;
     std::uint32_t timeBase = 96;
     int startTempo = 120;
@@ -821,7 +816,7 @@ private:
             const std::uint32_t grid = known ? straight : a;
             // (on the grid after a group without notes, an effect's: maybe struck late in it)
             const bool afterEmpty = known && straightGrid && before.empty() && !starts.empty();
-            const bool offUnknown = m_c.reading.lateOffUnknownGrid && !known && !heldUnknown && !changesBetween(a, t + 1) && !onGrid(a, t);
+            const bool offUnknown = m_c.reading == Reading::LateOffUnknownGrid && !known && !heldUnknown && !changesBetween(a, t + 1) && !onGrid(a, t);
             if ((known && (offGrid || tripletPlace || held(before, t) || afterEmpty)) || heldUnknown || offUnknown) {
                 // Where the group must end: at the next effect or change, or onset while these notes
                 // do not all sound (else it may be delayed in their group); failing that, at the next
@@ -871,7 +866,7 @@ private:
             if (!start && known && straightGrid && oneClock && !held(before, t) && a == straight && i + 1 < ticks.size() &&
                 !onGrid(t, ticks[i + 1]))
                 start = lateSecondPlace(a, t, ticks[i + 1], notes);
-            if (!start && m_c.reading.lateOffChangeGrid && !held(before, t) && changesBetween(a, t + 1)) {
+            if (!start && m_c.reading == Reading::LateOffChangeGrid && !held(before, t) && changesBetween(a, t + 1)) {
                 const auto change = std::prev(changeAfter(m_c.tempoTimeline, t));
                 const std::uint32_t c = change->tick;
                 if (c > a && c < t && (t - c) % unitAt(c) != 0) {
@@ -881,7 +876,7 @@ private:
                     start = delayedStart(c, a, t, bound, before, notes);
                 }
             }
-            if (!start && m_c.reading.lateThirdPlace && known && oneClock && !held(before, t))
+            if (!start && m_c.reading == Reading::LateThirdPlace && known && oneClock && !held(before, t))
                 start = lateThirdPlace(straight, a, t, i + 1 < ticks.size() ? ticks[i + 1] : std::numeric_limits<std::uint32_t>::max(), notes);
             if (!start) start = t;
             if (*start != a) {
@@ -921,8 +916,8 @@ private:
             }
         }
         std::sort(candidates.begin() + (before.empty() ? 1 : 0), candidates.end(), std::greater<>());
-        if (m_c.reading.earliestGroup) std::reverse(candidates.begin() + (before.empty() ? 1 : 0), candidates.end());
-        if (m_c.reading.lateThirdPlace)
+        if (m_c.reading == Reading::EarliestGroup) std::reverse(candidates.begin() + (before.empty() ? 1 : 0), candidates.end());
+        if (m_c.reading == Reading::LateThirdPlace)
             std::stable_partition(candidates.begin(), candidates.end(), [&](std::uint32_t s) { return (s - straight) % unit != 0; });
         candidates.erase(std::unique(candidates.begin(), candidates.end()), candidates.end());
         // (after the second note of a tuplet begun at `straight`, its third place first: it must close)
@@ -1006,8 +1001,8 @@ private:
         // reach the next start (a bound off the grid is a delayed onset, whose own group starts
         // somewhere before it).
         const bool boundStarts = bound != std::numeric_limits<std::uint32_t>::max() && onGrid(base, bound) &&
-                                 (!m_c.reading.lateOnTripletGrid || (bound - base) % unitAt(base) == 0 || changesBetween(base, bound + 1)) &&
-                                 !(m_c.reading.lateThirdPlace && inTuplet);
+                                 (m_c.reading != Reading::LateOnTripletGrid || (bound - base) % unitAt(base) == 0 || changesBetween(base, bound + 1)) &&
+                                 !(m_c.reading == Reading::LateThirdPlace && inTuplet);
         const bool boundDelayed = bound != std::numeric_limits<std::uint32_t>::max() && !boundStarts && !onGrid(start, bound);
         auto fits = [&](std::uint32_t end) {
             return (onGrid(base, end) || (!inTuplet && onGrid(start, end))) && (!boundStarts || onGrid(end, bound));
@@ -1143,7 +1138,7 @@ private:
         if (start == base + first + cut) return true;
         // (the second: the next start is the third, or after the tuplet, or a delayed onset in between)
         return start == base + first && (bound == start + cut || bound >= start + 2 * cut || !onGrid(base, bound) ||
-                                         (m_c.reading.lateThirdPlace && bound > start + cut && bound < start + 2 * cut));
+                                         (m_c.reading == Reading::LateThirdPlace && bound > start + cut && bound < start + 2 * cut));
     }
 
     // True when the triplet `v` at the straight start `start` can begin its tuplet: the next start
@@ -1204,7 +1199,7 @@ private:
         // Each search with the release in the group over the change or in a tie from its end that the
         // writer can end there exactly (the nearer end first), then without the release.
         std::array<std::pair<std::uint32_t, bool>, 2> releases = {{{release, true}, {0u, false}}};
-        if (m_c.reading.releaseLast) std::swap(releases[0], releases[1]);
+        if (m_c.reading == Reading::ReleaseLast) std::swap(releases[0], releases[1]);
         auto search = [&](const SpanWay& way) -> std::optional<Span> {
             SpanAnswers answers;  // (the release counts only at `from`: the ways on are the same)
             for (const auto& [sounding, tied] : releases) {
@@ -2278,7 +2273,7 @@ class FileTranscriber {
 public:
     // `only`: the keys of the voices to read (see voiceKey), all when empty; in format 1 the others
     // are left empty (in format 0 the song that ends the track is chosen among them all).
-    FileTranscriber(const SmfFile& file, const ImportOptions& options, const Reading& reading, std::span<const int> only = {})
+    FileTranscriber(const SmfFile& file, const ImportOptions& options, Reading reading, std::span<const int> only = {})
         : m_file(file), m_options(options), m_reading(reading), m_only(only) {}
 
     ImportedMusic run() {
@@ -2665,7 +2660,7 @@ ExportProject exportProjectOf(const ImportedMusic& music) {
 
 ImportedMusic transcribeSmf(const SmfFile& file, const ImportOptions& options) {
     if (!file.ok()) return {};
-    ImportedMusic music = FileTranscriber(file, options, kReadings[0]).run();
+    ImportedMusic music = FileTranscriber(file, options, Reading::Plain).run();
     // Our own file with every song on a track of its own: the songs must export to the same events.
     // A voice whose events differ is read the next ways, and the first that gives them back kept.
     if (!music.ownExport || !music.error.empty() ||
@@ -2693,8 +2688,8 @@ ImportedMusic transcribeSmf(const SmfFile& file, const ImportOptions& options) {
         return keys;
     };
     std::vector<int> left = differing(music);
-    for (std::size_t r = 1; r < kReadings.size() && !left.empty(); ++r) {
-        ImportedMusic other = FileTranscriber(file, options, kReadings[r], left).run();
+    for (int r = 1; r < kReadings && !left.empty(); ++r) {
+        ImportedMusic other = FileTranscriber(file, options, Reading(r), left).run();
         if (other.songs.size() != music.songs.size()) continue;
         const std::vector<int> otherLeft = differing(other);
         ImportedMusic mixed = music;
