@@ -590,8 +590,11 @@ enum class Reading : std::uint8_t {
     // An onset after another track's tempo change, off the new clock's grid from the change, is a
     // note struck late in a group on that grid (a group of this voice starting at the change).
     LateOffChangeGrid,
+    // A delayed note tied on may end in a segment after the one it starts in (its first segment is
+    // cut where a part gives the delay; see cutsForDelay).
+    DelayCutBefore,
 };
-constexpr int kReadings = 7;
+constexpr int kReadings = 8;
 
 struct Context {
     bool exact = false;
@@ -1974,7 +1977,8 @@ private:
                 if (n.pOn >= lastStart) fits = fits && soundsExactly(ticks, late(n), target);
                 else fits = fits && target >= 1 && tieEndExact(ticks, target);
                 // A tied note's delay is given by its first part, here only if it starts in this segment.
-                if (n.pOn < lastStart && late(n) != 0) fits = fits && n.pOn == a && delayGives(ticksOf(order.front().length, at), late(n));
+                if (n.pOn < lastStart && late(n) != 0 && (n.pOn == a || m_c.reading != Reading::DelayCutBefore))
+                    fits = fits && n.pOn == a && delayGives(ticksOf(order.front().length, at), late(n));
             }
             if (fits) return order;
         }

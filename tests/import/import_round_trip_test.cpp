@@ -195,14 +195,14 @@ test::TestProject withStrums(test::TestProject project, std::uint32_t seed) {
 // delayed (seeds 2-26, and ones that came back a few ticks off before a case was mended or another
 // reading of the file was tried; over seeds 2-300 every such file comes back whole in format 1). In
 // format 0 the conductor's tempo changes fall inside other songs' groups: the strummed songs at every
-// time base, the delayed ones too but for seven seeds that come back a few ticks off at the finer.
+// time base, the delayed ones too but for six seeds that come back a few ticks off at the finer.
 TEST(ImportRoundTrip, GeneratedSongsWithStrummedChordsOrDelayedNotesExportTheSameFile) {
     std::vector<test::TestProject> projects;
     for (std::uint32_t seed = 2; seed <= 21; ++seed) projects.push_back(withStrums(generatedProject(seed), seed));
     for (const std::uint32_t seed : {2u, 3u, 4u, 5u, 6u, 7u, 8u, 9u, 10u, 11u, 12u, 13u, 14u, 15u, 16u, 17u, 18u, 19u, 20u, 21u,
                                      22u, 23u, 24u, 25u, 26u, 115u, 167u, 279u, 39u, 94u, 104u, 200u, 142u, 184u, 273u, 148u, 368u})
         projects.push_back(withDelays(generatedProject(seed), seed));
-    const std::vector<std::size_t> coarseFormat0 = {27, 31, 33, 35, 40, 41, 55};  // (delayed seeds 9, 13, 15, 17, 22, 23, 148)
+    const std::vector<std::size_t> coarseFormat0 = {27, 31, 33, 35, 40, 55};  // (delayed seeds 9, 13, 15, 17, 22, 148)
     for (std::size_t i = 0; i < projects.size(); ++i) {
         const bool fineFormat0 = std::find(coarseFormat0.begin(), coarseFormat0.end(), i) == coarseFormat0.end();
         for (const int format : {0, 1}) {
