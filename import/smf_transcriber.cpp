@@ -593,8 +593,11 @@ enum class Reading : std::uint8_t {
     // A delayed note tied on may end in a segment after the one it starts in (its first segment is
     // cut where a part gives the delay; see cutsForDelay).
     DelayCutBefore,
+    // A note just after a group without notes (an effect's or a change's), on the grid or on
+    // another clock, is struck late in that group wherever the group can give it.
+    LateInEmptyGroup,
 };
-constexpr int kReadings = 8;
+constexpr int kReadings = 9;
 
 struct Context {
     bool exact = false;
@@ -818,7 +821,8 @@ private:
             const bool heldUnknown = !known && held(before, t);
             const std::uint32_t grid = known ? straight : a;
             // (on the grid after a group without notes, an effect's: maybe struck late in it)
-            const bool afterEmpty = known && straightGrid && before.empty() && !starts.empty();
+            const bool lateInEmpty = m_c.reading == Reading::LateInEmptyGroup;
+            const bool afterEmpty = known && (straightGrid || lateInEmpty) && before.empty() && !starts.empty();
             const bool offUnknown = m_c.reading == Reading::LateOffUnknownGrid && !known && !heldUnknown && !changesBetween(a, t + 1) && !onGrid(a, t);
             if ((known && (offGrid || tripletPlace || held(before, t) || afterEmpty)) || heldUnknown || offUnknown) {
                 // Where the group must end: at the next effect or change, or onset while these notes
@@ -848,7 +852,7 @@ private:
                     } else if (offGrid) {
                         start = delayedStart(straight, a, t, bound, before, notes);
                     } else if (afterEmpty) {  // (only where no group of their own gives the notes)
-                        if (!fitsOneGroup(straight, t, bound, notes) && fitsOneGroup(straight, a, bound, notes)) start = a;
+                        if ((lateInEmpty || !fitsOneGroup(straight, t, bound, notes)) && fitsOneGroup(straight, a, bound, notes)) start = a;
                     } else {  // on the grid, but maybe a delayed member of the chord that sounds
                         std::vector<std::size_t> chord = before;
                         chord.insert(chord.end(), notes.begin(), notes.end());
