@@ -596,8 +596,10 @@ enum class Reading : std::uint8_t {
     // A note just after a group without notes (an effect's or a change's), on the grid or on
     // another clock, is struck late in that group wherever the group can give it.
     LateInEmptyGroup,
+    // A stretch of groups over another track's tempo change ends a segment where it ends.
+    StretchEndsSegment,
 };
-constexpr int kReadings = 9;
+constexpr int kReadings = 10;
 
 struct Context {
     bool exact = false;
@@ -1764,6 +1766,9 @@ private:
         for (int beat : m_tripletBeats) {
             bounds.push_back(beat * kBeat);
             bounds.push_back((beat + 1) * kBeat);
+        }
+        if (m_c.reading == Reading::StretchEndsSegment) {
+            for (const auto& [from, to] : m_closed) bounds.push_back(to);
         }
         std::erase_if(bounds, [&](int b) { return b < 0 || b > last; });
         bounds.push_back(last);
