@@ -2284,10 +2284,14 @@ std::optional<std::uint8_t> effectOfController(std::uint8_t cc) {
 
 class FileTranscriber {
 public:
-    // `only`: the keys of the voices to read (see voiceKey), all when empty; in format 1 the others
-    // are left empty (in format 0 the song that ends the track is chosen among them all).
-    FileTranscriber(const SmfFile& file, const ImportOptions& options, Reading reading, std::span<const int> only = {})
-        : m_file(file), m_options(options), m_reading(reading), m_only(only) {}
+    // `only`: the keys of the voices to read (see voiceKey), all when empty; the others are left
+    // empty. `ender`: with `only`, the key of the voice that an earlier reading of the whole file
+    // wrote again to end a one-track file (-1: none).
+    FileTranscriber(const SmfFile& file, const ImportOptions& options, Reading reading, std::span<const int> only = {}, int ender = -1)
+        : m_file(file), m_options(options), m_reading(reading), m_only(only), m_givenEnder(ender) {}
+
+    // After run(): the key of the voice written again to end a one-track file, or -1.
+    int ender() const { return m_ender; }
 
     ImportedMusic run() {
         m_header = ownHeader(m_file);
@@ -2531,7 +2535,7 @@ private:
             std::vector<SongRecord> records;
             std::uint32_t end = 0;
             const int key = (m_file.format == 0 ? 0 : v->track) * 16 + v->channel;
-            if (m_file.format == 1 && !m_only.empty() && std::find(m_only.begin(), m_only.end(), key) == m_only.end()) {
+            if (!m_only.empty() && std::find(m_only.begin(), m_only.end(), key) == m_only.end()) {
                 voices.push_back({v, std::move(c), std::move(original), std::move(records), end});
                 continue;
             }
@@ -2551,11 +2555,15 @@ private:
                 return (trackEnd - t.end) % clockUnit(tempos, m_music.tempo, m_file.division, t.end) == 0;
             };
             std::vector<Transcribed*> order;
-            for (Transcribed& t : voices) order.push_back(&t);
+            for (Transcribed& t : voices) {
+                // (reading some voices only: the one an earlier reading of them all chose, if among them)
+                const int key = t.voice->channel;
+                if (m_only.empty() || key == m_givenEnder) order.push_back(&t);
+            }
             std::stable_sort(order.begin(), order.end(), [&](const Transcribed* a, const Transcribed* b) {
                 return std::pair(fills(*a), a->end) > std::pair(fills(*b), b->end);
             });
-            if (order.front()->end < trackEnd) {
+            if (!order.empty() && order.front()->end < trackEnd) {
                 // The first in that order, or the second if only it reaches the end to the tick when
                 // written again with rests up to it (writing a song again costs as much as the first
                 // time, so no more are tried).
@@ -2577,6 +2585,7 @@ private:
                 }
                 *ender->voice = std::move(std::get<0>(written));
                 ender->records = std::move(std::get<1>(written));
+                m_ender = ender->voice->channel;
             }
         }
         for (const Transcribed& t : voices) addSongs(*t.voice, t.records);
@@ -2628,6 +2637,8 @@ private:
     const ImportOptions& m_options;
     const Reading m_reading;
     const std::span<const int> m_only;
+    const int m_givenEnder;
+    int m_ender = -1;
     ImportedMusic m_music;
     std::optional<OwnHeader> m_header;
     std::uint32_t m_origin = 0;
@@ -2673,7 +2684,8 @@ ExportProject exportProjectOf(const ImportedMusic& music) {
 
 ImportedMusic transcribeSmf(const SmfFile& file, const ImportOptions& options) {
     if (!file.ok()) return {};
-    ImportedMusic music = FileTranscriber(file, options, Reading::Plain).run();
+    FileTranscriber first(file, options, Reading::Plain);
+    ImportedMusic music = first.run();
     // Our own file with every song on a track of its own: the songs must export to the same events.
     // A voice whose events differ is read the next ways, and the first that gives them back kept.
     if (!music.ownExport || !music.error.empty() ||
@@ -2701,20 +2713,44 @@ ImportedMusic transcribeSmf(const SmfFile& file, const ImportOptions& options) {
         return keys;
     };
     std::vector<int> left = differing(music);
+    // (the voices read again may hold twice the file's notes in all, or 20,000 notes: a large
+    // file whose every voice differs, its curves come back as values, is not read ten times over)
+    std::size_t notes = 0;
+    for (const SmfTrack& track : file.tracks) {
+        for (const SmfEvent& e : track.events) notes += e.isNoteOn() ? 1 : 0;
+    }
+    std::size_t budget = std::max<std::size_t>(2 * notes, 20'000);
+    auto notesOf = [&](const std::vector<int>& keys) {
+        std::size_t count = 0;
+        for (const int key : keys) {
+            const auto events = original.find(key);
+            if (events == original.end()) continue;
+            for (const SmfEvent* e : events->second) count += e->isNoteOn() ? 1 : 0;
+        }
+        return count;
+    };
     for (int r = 1; r < kReadings && !left.empty(); ++r) {
-        ImportedMusic other = FileTranscriber(file, options, Reading(r), left).run();
+        const std::size_t cost = notesOf(left);
+        if (cost > budget) break;
+        budget -= cost;
+        ImportedMusic other = FileTranscriber(file, options, Reading(r), left, first.ender()).run();
         if (other.songs.size() != music.songs.size()) continue;
-        const std::vector<int> otherLeft = differing(other);
+        // The voices read again in place of the first reading's (the others are not read again), and
+        // those that then give their events back kept.
+        auto isLeft = [&](const ImportedSong& song) { return std::find(left.begin(), left.end(), voiceKey(music, song)) != left.end(); };
         ImportedMusic mixed = music;
-        bool taken = false;
+        for (std::size_t i = 0; i < mixed.songs.size(); ++i) {
+            if (isLeft(music.songs[i])) mixed.songs[i] = std::move(other.songs[i]);
+        }
+        std::vector<int> mixedLeft = differing(mixed);
+        bool reverted = false;
         for (std::size_t i = 0; i < mixed.songs.size(); ++i) {
             const int key = voiceKey(music, music.songs[i]);
-            if (std::find(left.begin(), left.end(), key) != left.end() && std::find(otherLeft.begin(), otherLeft.end(), key) == otherLeft.end())
-                mixed.songs[i] = std::move(other.songs[i]), taken = true;
+            if (isLeft(music.songs[i]) && std::find(mixedLeft.begin(), mixedLeft.end(), key) != mixedLeft.end())
+                mixed.songs[i] = music.songs[i], reverted = true;
         }
-        if (!taken) continue;
-        // (voices are read apart, but which song ends a one-track file is chosen among them all)
-        std::vector<int> mixedLeft = differing(mixed);
+        // (the voices are read apart, but in one track the tempo changes are one song's)
+        if (reverted) mixedLeft = differing(mixed);
         if (mixedLeft.size() < left.size()) music = std::move(mixed), left = std::move(mixedLeft);
     }
     return music;
