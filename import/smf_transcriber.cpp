@@ -599,7 +599,7 @@ enum class Reading : std::uint8_t {
     // A stretch of groups over another track's tempo change ends a segment where it ends.
     StretchEndsSegment,
 };
-constexpr int kReadings = 10;
+constexpr int kReadings = int(Reading::StretchEndsSegment) + 1;  // (the last above)
 
 struct Context {
     bool exact = false;
