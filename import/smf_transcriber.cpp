@@ -585,7 +585,8 @@ enum class Reading : std::uint8_t {
     // taken as struck late in a group of its own (else as a triplet's place).
     LateOnTripletGrid,
     // A delayed note's group is looked for at a tuplet's places first, and an onset inside a
-    // tuplet's third place, after its second, is struck late in the third.
+    // tuplet's third place, after its second, is struck late in the third (also where the first
+    // is late onto the straight grid).
     LateThirdPlace,
     // An onset after another track's tempo change, off the new clock's grid from the change, is a
     // note struck late in a group on that grid (a group of this voice starting at the change).
@@ -966,7 +967,8 @@ private:
             const auto [cut, first] = tripletTicks(type, unit);
             if (next < first) continue;
             const std::uint32_t s = std::uint32_t(next - first);
-            const bool third = after == next + cut || after >= next + 2 * cut;
+            const bool third = after == next + cut || after >= next + 2 * cut ||
+                               (m_c.reading == Reading::LateThirdPlace && after > next + cut && after < next + 2 * cut);
             if (s < t && s >= released && third && (s - straight) % unit == 0 && fitsOneGroup(straight, s, next, struck, false)) return s;
         }
         return std::nullopt;
