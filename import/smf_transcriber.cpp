@@ -2699,18 +2699,20 @@ ImportedMusic transcribeSmf(const SmfFile& file, const ImportOptions& options) {
     written.reset = DeviceReset(music.reset);
     written.restBar = music.restBar;
     const auto original = eventsByVoice(file);
-    // The keys of the voices whose events the songs export otherwise.
+    // The keys of the voices whose events the songs export otherwise, and -1 first where the
+    // other events (tempo, signatures, lyrics: the conductor's and the first songs') differ.
     auto differing = [&](const ImportedMusic& m) {
         const SmfFile again = readSmf(buildMidiFile(exportProjectOf(m), written));
         const auto voices = eventsByVoice(again);
         std::vector<int> keys;
-        for (const ImportedSong& song : m.songs) {
-            const int key = voiceKey(m, song);
+        std::vector<int> all = {-1};
+        for (const ImportedSong& song : m.songs) all.push_back(voiceKey(m, song));
+        for (const int key : all) {
             const auto a = original.find(key), b = voices.find(key);
             const bool same = a != original.end() && b != voices.end() &&
                               std::equal(a->second.begin(), a->second.end(), b->second.begin(), b->second.end(),
                                          [](const SmfEvent* x, const SmfEvent* y) { return x->tick == y->tick && x->bytes == y->bytes; });
-            if (!same) keys.push_back(key);
+            if (!same && (key != -1 || a != original.end() || b != voices.end())) keys.push_back(key);
         }
         return keys;
     };
@@ -2731,7 +2733,8 @@ ImportedMusic transcribeSmf(const SmfFile& file, const ImportOptions& options) {
         }
         return count;
     };
-    for (int r = 1; r < kReadings && !left.empty(); ++r) {
+    auto voicesLeft = [&] { return std::any_of(left.begin(), left.end(), [](int key) { return key != -1; }); };
+    for (int r = 1; r < kReadings && voicesLeft(); ++r) {
         const std::size_t cost = notesOf(left);
         if (cost > budget) break;
         budget -= cost;
@@ -2753,7 +2756,9 @@ ImportedMusic transcribeSmf(const SmfFile& file, const ImportOptions& options) {
         }
         // (the voices are read apart, but in one track the tempo changes are one song's)
         if (reverted) mixedLeft = differing(mixed);
-        if (mixedLeft.size() < left.size()) music = std::move(mixed), left = std::move(mixedLeft);
+        // (never at the cost of the other events)
+        const bool othersKept = mixedLeft.empty() || mixedLeft.front() != -1 || (!left.empty() && left.front() == -1);
+        if (othersKept && mixedLeft.size() < left.size()) music = std::move(mixed), left = std::move(mixedLeft);
     }
     return music;
 }
