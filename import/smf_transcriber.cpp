@@ -599,8 +599,11 @@ enum class Reading : std::uint8_t {
     LateInEmptyGroup,
     // A stretch of groups over another track's tempo change ends a segment where it ends.
     StretchEndsSegment,
+    // A delayed note's group starts only where the group before, of notes, is one value whose
+    // gates give their releases.
+    BeforeStaysExact,
 };
-constexpr int kReadings = int(Reading::StretchEndsSegment) + 1;  // (the last above)
+constexpr int kReadings = int(Reading::BeforeStaysExact) + 1;  // (the last above)
 
 struct Context {
     bool exact = false;
@@ -941,10 +944,25 @@ private:
         for (const bool ties : {false, true}) {  // one value anywhere before a tie
             for (std::size_t i = 0; i < candidates.size() && (!ties || i < 4); ++i) {  // (a tie at the latest four)
                 const std::uint32_t s = candidates[i];
-                if (s >= released && onGrid(straight, s) && fitsOneGroup(straight, s, bound, struck, ties)) return s;
+                if (s >= released && onGrid(straight, s) && fitsOneGroup(straight, s, bound, struck, ties) &&
+                    (m_c.reading != Reading::BeforeStaysExact || beforeStaysExact(a, s, before)))
+                    return s;
             }
         }
         return std::nullopt;
+    }
+
+    // True when the group at `a` of notes `before`, ending at `s`, has none or is one value whose
+    // gates give their releases.
+    bool beforeStaysExact(std::uint32_t a, std::uint32_t s, const std::vector<std::size_t>& before) const {
+        if (before.empty()) return true;
+        const std::uint64_t ticks = s - a;
+        const std::vector<Decomposer::Ticked>& values = ticksAt(unitAt(a)).ordered;
+        const auto value = std::lower_bound(values.begin(), values.end(), ticks, [](const auto& v, std::uint64_t x) { return v.ticks < x; });
+        return value != values.end() && value->ticks == ticks && std::all_of(before.begin(), before.end(), [&](std::size_t k) {
+            const Note& n = m_voice.notes[k];
+            return soundsExactly(ticks, std::int64_t(n.on) - std::int64_t(n.start), sounding(n));
+        });
     }
 
     // The earliest start after the group at `a` of notes `before`: once they have been released, or
