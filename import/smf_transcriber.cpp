@@ -83,6 +83,9 @@ struct Voice {
     bool conductor = false;
 };
 
+// The key of a voice: its track in format 1 (every track is one in format 0), and its channel.
+int voiceKey(int format, int track, int channel) { return (format == 0 ? 0 : track) * 16 + channel; }
+
 struct Change {
     std::uint32_t tick = 0;
     std::uint8_t a = 0, b = 0;  // tempo: a; time signature: numerator a, power b; key: a
@@ -826,6 +829,14 @@ private:
             // before sounds may still be a delayed member of it, its group measured from its own start)
             const bool heldUnknown = !known && held(before, t);
             const std::uint32_t grid = known ? straight : a;
+            // The next effect or change, or onset while these notes do not all sound (`onTheGrid`: on
+            // the grid of `from`); the largest tick if none.
+            auto boundAfter = [&](bool onTheGrid, std::uint32_t from) {
+                for (std::size_t j = i + 1; j < ticks.size(); ++j) {
+                    if (isFixed(ticks[j]) || ((!onTheGrid || onGrid(from, ticks[j])) && !held(notes, ticks[j]))) return ticks[j];
+                }
+                return std::numeric_limits<std::uint32_t>::max();
+            };
             // (on the grid after a group without notes, an effect's: maybe struck late in it)
             const bool lateInEmpty = m_c.reading == Reading::LateInEmptyGroup;
             const bool afterEmpty = known && (straightGrid || lateInEmpty) && before.empty() && !starts.empty();
@@ -836,13 +847,7 @@ private:
                 // such onset on the grid (an onset off it may be delayed in a group of its own yet).
                 std::optional<std::uint32_t> tried;
                 for (const bool onTheGrid : {false, true}) {
-                    std::uint32_t bound = std::numeric_limits<std::uint32_t>::max();
-                    for (std::size_t j = i + 1; j < ticks.size(); ++j) {
-                        if (isFixed(ticks[j]) || ((!onTheGrid || onGrid(grid, ticks[j])) && !held(notes, ticks[j]))) {
-                            bound = ticks[j];
-                            break;
-                        }
-                    }
+                    const std::uint32_t bound = boundAfter(onTheGrid, grid);
                     if (tried == bound) break;  // (the same search again)
                     tried = bound;
                     if (offUnknown) {
@@ -882,12 +887,7 @@ private:
             if (!start && m_c.reading == Reading::LateOffChangeGrid && !held(before, t) && changesBetween(a, t + 1)) {
                 const auto change = std::prev(changeAfter(m_c.tempoTimeline, t));
                 const std::uint32_t c = change->tick;
-                if (c > a && c < t && (t - c) % unitAt(c) != 0) {
-                    std::uint32_t bound = std::numeric_limits<std::uint32_t>::max();
-                    for (std::size_t j = i + 1; j < ticks.size() && bound == std::numeric_limits<std::uint32_t>::max(); ++j)
-                        if (isFixed(ticks[j]) || !held(notes, ticks[j])) bound = ticks[j];
-                    start = delayedStart(c, a, t, bound, before, notes);
-                }
+                if (c > a && c < t && (t - c) % unitAt(c) != 0) start = delayedStart(c, a, t, boundAfter(false, c), before, notes);
             }
             if (!start && m_c.reading == Reading::LateThirdPlace && known && oneClock && !held(before, t))
                 start = lateThirdPlace(straight, a, t, i + 1 < ticks.size() ? ticks[i + 1] : std::numeric_limits<std::uint32_t>::max(), notes);
@@ -1900,7 +1900,8 @@ private:
 
     // With a delayed note among those struck at `a`, the records' order shows where two notes start
     // or end at one tick, or one starts where another ends: the export plays a group from its last
-    // record, so the later in the file comes first. The order kept is the nearest to the one given that honours every such pair.
+    // record, so the later in the file comes first. The order kept is the nearest to the one given
+    // that honours every such pair.
     void placeDelayed(std::vector<std::pair<std::size_t, std::uint8_t>>& list, int a) const {
         const std::vector<Note>& notes = m_voice.notes;
         if (std::none_of(list.begin(), list.end(), [&](const auto& e) { return notes[e.first].pOn == a && late(notes[e.first]) != 0; })) return;
@@ -2304,7 +2305,7 @@ std::optional<std::uint8_t> effectOfController(std::uint8_t cc) {
 
 class FileTranscriber {
 public:
-    // `only`: the keys of the voices to read (see voiceKey), all when empty; the others are left
+    // `only`: the keys of the voices to read (voiceKey), all when empty; the others are left
     // empty. `ender`: with `only`, the key of the voice that an earlier reading of the whole file
     // wrote again to end a one-track file (-1: none).
     FileTranscriber(const SmfFile& file, const ImportOptions& options, Reading reading, std::span<const int> only = {}, int ender = -1)
@@ -2347,7 +2348,7 @@ public:
 
 private:
     Voice& voiceFor(int track, int channel) {
-        const int key = (m_file.format == 0 ? 0 : track) * 16 + channel;
+        const int key = voiceKey(m_file.format, track, channel);
         auto [it, added] = m_voiceIndex.try_emplace(key, m_voices.size());
         if (added) {
             m_voices.emplace_back();
@@ -2421,7 +2422,7 @@ private:
                 }
             }
             for (auto& [key, sounding] : open) {
-                for (std::size_t k : sounding) m_voices[m_voiceIndex[(m_file.format == 0 ? 0 : int(t)) * 16 + key / 128]].notes[k].off = lastTick;
+                for (std::size_t k : sounding) m_voices[m_voiceIndex[voiceKey(m_file.format, int(t), key / 128)]].notes[k].off = lastTick;
             }
             m_trackEnds.push_back(lastTick);
         }
@@ -2554,8 +2555,7 @@ private:
             Voice original = rewritten ? *v : Voice{};
             std::vector<SongRecord> records;
             std::uint32_t end = 0;
-            const int key = (m_file.format == 0 ? 0 : v->track) * 16 + v->channel;
-            if (!m_only.empty() && std::find(m_only.begin(), m_only.end(), key) == m_only.end()) {
+            if (!m_only.empty() && std::find(m_only.begin(), m_only.end(), voiceKey(m_file.format, v->track, v->channel)) == m_only.end()) {
                 voices.push_back({v, std::move(c), std::move(original), std::move(records), end});
                 continue;
             }
@@ -2577,8 +2577,7 @@ private:
             std::vector<Transcribed*> order;
             for (Transcribed& t : voices) {
                 // (reading some voices only: the one an earlier reading of them all chose, if among them)
-                const int key = t.voice->channel;
-                if (m_only.empty() || key == m_givenEnder) order.push_back(&t);
+                if (m_only.empty() || voiceKey(m_file.format, t.voice->track, t.voice->channel) == m_givenEnder) order.push_back(&t);
             }
             std::stable_sort(order.begin(), order.end(), [&](const Transcribed* a, const Transcribed* b) {
                 return std::pair(fills(*a), a->end) > std::pair(fills(*b), b->end);
@@ -2605,7 +2604,7 @@ private:
                 }
                 *ender->voice = std::move(std::get<0>(written));
                 ender->records = std::move(std::get<1>(written));
-                m_ender = ender->voice->channel;
+                m_ender = voiceKey(m_file.format, ender->voice->track, ender->voice->channel);
             }
         }
         for (const Transcribed& t : voices) addSongs(*t.voice, t.records);
@@ -2678,13 +2677,12 @@ std::map<int, std::vector<const SmfEvent*>> eventsByVoice(const SmfFile& file) {
     std::map<int, std::vector<const SmfEvent*>> voices;
     for (std::size_t t = 0; t < file.tracks.size(); ++t) {
         for (const SmfEvent& e : file.tracks[t].events)
-            voices[e.isChannel() ? (file.format == 0 ? 0 : int(t)) * 16 + e.channel() : -1].push_back(&e);
+            voices[e.isChannel() ? voiceKey(file.format, int(t), e.channel()) : -1].push_back(&e);
     }
     return voices;
 }
 
-// A voice's key: its track in format 1, and its channel.
-int voiceKey(const ImportedMusic& music, const ImportedSong& song) { return (music.format == 0 ? 0 : song.track) * 16 + song.channel; }
+int voiceKey(const ImportedMusic& music, const ImportedSong& song) { return voiceKey(music.format, song.track, song.channel); }
 
 }  // namespace
 
@@ -2737,23 +2735,17 @@ ImportedMusic transcribeSmf(const SmfFile& file, const ImportOptions& options) {
     std::vector<int> left = differing(music);
     // (the voices read again may hold twice the file's notes in all, or 20,000 notes: a large
     // file whose every voice differs, its curves come back as values, is not read ten times over)
+    std::map<int, std::size_t> notesOf;  // by voice key
     std::size_t notes = 0;
-    for (const SmfTrack& track : file.tracks) {
-        for (const SmfEvent& e : track.events) notes += e.isNoteOn() ? 1 : 0;
+    for (const auto& [key, events] : original) {
+        for (const SmfEvent* e : events) notesOf[key] += e->isNoteOn() ? 1 : 0;
+        notes += notesOf[key];
     }
     std::size_t budget = std::max<std::size_t>(2 * notes, 20'000);
-    auto notesOf = [&](const std::vector<int>& keys) {
-        std::size_t count = 0;
-        for (const int key : keys) {
-            const auto events = original.find(key);
-            if (events == original.end()) continue;
-            for (const SmfEvent* e : events->second) count += e->isNoteOn() ? 1 : 0;
-        }
-        return count;
-    };
     auto voicesLeft = [&] { return std::any_of(left.begin(), left.end(), [](int key) { return key != -1; }); };
     for (int r = 1; r < kReadings && voicesLeft(); ++r) {
-        const std::size_t cost = notesOf(left);
+        std::size_t cost = 0;
+        for (const int key : left) cost += notesOf[key];
         if (cost > budget) break;
         budget -= cost;
         ImportedMusic other = FileTranscriber(file, options, Reading(r), left, first.ender()).run();
