@@ -1485,7 +1485,9 @@ private:
                     const int beat = int(std::ceil((p + sound) / kBeat - 1e-9)) * kBeat;
                     if (!m_c.exact && next == kNoEnd && 4 * sound >= 3 * (beat - p)) n.end = std::max(n.end, beat);
                     n.end = std::min(n.end, next);
-                    if (next != kNoEnd && keepsLength(next - p, sound, notes, i, j)) n.end = next;
+                    // (the end of a song that another ends the format 0 track after is no onset to reach)
+                    const bool reach = next != kNoEnd && (next != m_endPos || m_c.endsTrack);
+                    if (reach && keepsLength(next - p, sound, notes, i, j)) n.end = next;
                     else if (k == i && next != kNoEnd && 2 * sound + 0.5 >= next - p && tiesExactlyTo(next, notes, i, j)) tiedEnd = next;
                     else if (const int exact = exactLength(next - p, sound, notes, i, j)) n.end = p + exact;
                     else if (k == i) tiedEnd = exactTie(next, sound, notes, i, j);
