@@ -1441,8 +1441,14 @@ private:
         }
         std::stable_sort(notes.begin(), notes.end(), [](const Note& a, const Note& b) { return a.pOn < b.pOn; });
         m_endPos = m_voice.endTick != 0 && m_c.exact ? position(m_voice.endTick) : kNoEnd;
-        // A song that does not end the track must not reach past its end.
-        if (m_endPos != kNoEnd && !m_c.endsTrack) m_endPos = int(std::floor(raw(m_voice.endTick) + 1e-6));
+        // A song that does not end the track must not reach past its end (which may fall after an
+        // inner tuplet value, whose ticks the exporter truncates by up to 2/3 of a tick).
+        if (m_endPos != kNoEnd && !m_c.endsTrack) {
+            const std::size_t a = anchorBefore(m_voice.endTick, &Anchor::first, m_tickHint);
+            const std::uint32_t at = a == kNone ? m_c.origin : m_anchors[a].first;
+            const double slack = changesBetween(at, m_voice.endTick + 1) ? 0 : 2.0 / 3 * (kWhole / 32.0) / unitAt(at);
+            m_endPos = int(std::floor(raw(m_voice.endTick) + slack + 1e-6));
+        }
         // Groups of their own: a note kept to the next onset must not reach over one.
         for (const Effect& e : m_voice.effects) m_fixed.push_back(position(e.tick));
         for (const Change& c : m_c.tempoRecords) m_fixed.push_back(position(c.tick));
