@@ -714,13 +714,10 @@ private:
         for (Note& n : m_voice.notes) n.start = n.on;
         const std::vector<std::uint32_t> fixed = ticks;
         ticks = groupStarts(ticks);
-        std::vector<std::uint32_t> releases(ticks.size());  // per group start: the latest release of its notes
+        std::vector<std::vector<std::uint32_t>> releases(ticks.size());  // per group start: the releases of its notes
         for (const Note& n : m_voice.notes) {
             const auto at = std::lower_bound(ticks.begin(), ticks.end(), n.start);
-            if (at != ticks.end() && *at == n.start) {
-                std::uint32_t& release = releases[std::size_t(at - ticks.begin())];
-                release = std::max(release, n.off);
-            }
+            if (at != ticks.end() && *at == n.start) releases[std::size_t(at - ticks.begin())].push_back(n.off);
         }
         int pos = 0, last = 0;
         std::vector<std::size_t> byStart;  // the notes by group start, once a group moves earlier
@@ -1219,7 +1216,7 @@ private:
         std::uint32_t late = 0;  // ticks the notes at `to` are struck after their group's start
     };
 
-    Span span(std::uint32_t from, std::uint32_t to, std::uint32_t release, int phase, int own, bool lateAllowed) {
+    Span span(std::uint32_t from, std::uint32_t to, std::span<const std::uint32_t> offs, int phase, int own, bool lateAllowed) {
         constexpr double k32nd = kWhole / 32.0;
         const bool changes = changesBetween(from, to);
         if (!changes) return {int(std::lround(double(to - from) * k32nd / unitAt(from))), {}, {}};
@@ -1227,7 +1224,8 @@ private:
         int budget = std::min(5000, m_searchLeft);
         // Each search with the release in the group over the change or in a tie from its end that the
         // writer can end there exactly (the nearer end first), then without the release.
-        std::array<std::pair<std::uint32_t, bool>, 2> releases = {{{release, true}, {0u, false}}};
+        const Struck struck{offs.empty() ? 0 : *std::max_element(offs.begin(), offs.end()), offs};
+        std::array<std::pair<Struck, bool>, 2> releases = {{{struck, true}, {Struck{}, false}}};
         if (m_c.reading == Reading::ReleaseLast) std::swap(releases[0], releases[1]);
         auto search = [&](const SpanWay& way) -> std::optional<Span> {
             SpanAnswers answers;  // (the release counts only at `from`: the ways on are the same)
@@ -1283,23 +1281,29 @@ private:
     // `tupletOpen`: a triplet at `from` may continue a tuplet (else it is the first of its own).
     // `tied`: the notes struck at `from` may release in a tie from the end of the group over the change.
     // `own`: off the grid, the length of the tuplet's values (the way from the group before), tried first.
-    std::optional<Span> fitSpan(std::uint32_t from, std::uint32_t to, std::uint32_t release, const SpanWay& way,
+    // The notes struck at a search's start: their latest release, and each one's (none past the start).
+    struct Struck {
+        std::uint32_t release = 0;
+        std::span<const std::uint32_t> offs;
+    };
+
+    std::optional<Span> fitSpan(std::uint32_t from, std::uint32_t to, const Struck& struck, const SpanWay& way,
                                 int& budget, SpanAnswers& answers, int phase, bool tupletOpen = true, bool tied = false,
                                 int own = 0) const {
-        if (release != 0) return searchSpan(from, to, release, way, budget, answers, phase, tupletOpen, tied, own);
+        if (struck.release != 0) return searchSpan(from, to, struck, way, budget, answers, phase, tupletOpen, tied, own);
         const std::uint64_t key = std::uint64_t(from) << 5 | std::uint64_t(phase) << 1 | (tupletOpen ? 1 : 0);
         if (const auto known = answers.find(key); known != answers.end() && budget - known->second.cost >= 1) {
             budget -= known->second.cost;
             return known->second.span;
         }
         const int start = budget;
-        std::optional<Span> found = searchSpan(from, to, release, way, budget, answers, phase, tupletOpen, false, own);
+        std::optional<Span> found = searchSpan(from, to, struck, way, budget, answers, phase, tupletOpen, false, own);
         // (with a budget left at the end, no check of it on the way cut the search short)
         if (budget >= 1) answers[key] = {found, start - budget};
         return found;
     }
 
-    std::optional<Span> searchSpan(std::uint32_t from, std::uint32_t to, std::uint32_t release, const SpanWay& way,
+    std::optional<Span> searchSpan(std::uint32_t from, std::uint32_t to, const Struck& struck, const SpanWay& way,
                                    int& budget, SpanAnswers& answers, int phase, bool tupletOpen, bool tied, int own) const {
         constexpr double k32nd = kWhole / 32.0;
         if (--budget < 0) return std::nullopt;
@@ -1320,13 +1324,14 @@ private:
             }
             return std::nullopt;
         }
+        const std::uint32_t release = struck.release;
         const std::uint32_t earliest = tied ? change->tick : std::max(change->tick, release);
         const std::vector<std::array<std::uint64_t, 2>>& atClock = ticksAt(before).byValue;  // by value index
         // The groups up to `ticks` on this clock, `length` long, then the rest of the way.
         auto then = [&](std::uint64_t ticks, int length, bool open = false) -> std::optional<Span> {
             if (from + ticks < earliest || from + ticks > to) return std::nullopt;
             if (tied && from + ticks < release && !tieReaches(length, std::uint32_t(from + ticks), release, to)) return std::nullopt;
-            auto rest = fitSpan(std::uint32_t(from + ticks), to, 0, way, budget, answers, (phase + length) % int(k32nd), open);
+            auto rest = fitSpan(std::uint32_t(from + ticks), to, Struck{}, way, budget, answers, (phase + length) % int(k32nd), open);
             if (!rest) return std::nullopt;
             Span found{length + rest->length, {}, {}, rest->late};
             const bool newClock = unitAt(std::uint32_t(from + ticks)) != before;
@@ -1338,8 +1343,8 @@ private:
             for (const auto& [lo, hi] : rest->closed) found.closed.push_back({length + lo, length + hi});
             return found;
         };
-        // One value over the change first (one whose gate gives the release of the notes struck at
-        // `from` before any), then stretches of several whose parts can all start on this clock
+        // One value over the change first (one whose gates give every release of the notes struck
+        // at `from` before any), then stretches of several whose parts can all start on this clock
         // (shortest first, the last part starts earliest): a part starting after the change would
         // count on the new clock.
         // (off the 32nd grid, triplets only, the first closing its tuplet or going on with it)
@@ -1350,7 +1355,10 @@ private:
             for (std::uint32_t k = (earliest - from + before - 1) / before; from + k * before <= to && budget > 0; ++k) {
                 const int length = int(k) * int(k32nd);
                 if (m_c.decomposer->single(length) != single) continue;
-                if (pass == 0 && !gateGives(k * before, std::int64_t(release) - std::int64_t(from))) continue;
+                if (pass == 0 && !std::all_of(struck.offs.begin(), struck.offs.end(), [&](std::uint32_t off) {
+                        return gateGives(k * before, std::int64_t(off) - std::int64_t(from));
+                    }))
+                    continue;
                 if (!single && from + k * before - atClock[m_c.decomposer->indexOf(m_c.decomposer->split(length).front().length)][0] >= change->tick) continue;
                 if (auto found = then(k * before, length)) return found;
             }
