@@ -616,6 +616,7 @@ struct Context {
     int startTempo = 120;
     int grid = 16;
     bool triplets = true;
+    TieCheck ties = TieCheck::OneClock;
     std::vector<Change> tempoTimeline;  // clock changes this voice follows
     std::vector<Change> tempoRecords;   // tempo effects written into this voice
     std::vector<Change> signatures;     // time-signature changes after the start
@@ -1055,7 +1056,8 @@ private:
         if (!ties || inTuplet) return false;
         AnswerPerValue firstGives;  // (a first part gives the delays or not whatever the tie's length)
         const auto [shortest, longest] = tieLengths(start, release, bound, unit);
-        if (longest >= shortest && changesBetween(start, std::uint32_t(std::min<std::uint64_t>(bound, start + std::uint64_t(longest) * unit))))
+        if (longest >= shortest && (m_c.ties == TieCheck::PartByPart ||
+                                    changesBetween(start, std::uint32_t(std::min<std::uint64_t>(bound, start + std::uint64_t(longest) * unit)))))
             return tieOverChange(start, release, bound, chord, shortest, longest, fits);
         for (std::uint32_t n = shortest; n <= longest; ++n) {
             const std::uint64_t total = std::uint64_t(n) * unit;
@@ -1086,8 +1088,9 @@ private:
         return false;
     }
 
-    // fitsOneGroup's ties where the clock changes under them: each part counts on the clock at its
-    // own start (a part already sounding keeps its length), so every order is laid out part by part.
+    // fitsOneGroup's ties where the clock changes under them (and all of them in the reference the
+    // one-clock loop is tested against): each part counts on the clock at its own start (a part
+    // already sounding keeps its length), so every order is laid out part by part.
     template <typename Fits>
     bool tieOverChange(std::uint32_t start, std::uint32_t release, std::uint32_t bound, std::span<const std::size_t> chord,
                        std::uint32_t shortest, std::uint32_t longest, const Fits& fits) const {
@@ -2547,6 +2550,7 @@ private:
             c.startTempo = m_music.tempo;
             c.grid = m_options.grid == 32 || m_options.grid == 8 ? m_options.grid : 16;
             c.triplets = m_options.triplets;
+            c.ties = m_options.ties;
             c.reading = m_reading;
             c.signatures = later(m_signatures);
             // (a drum staff has no key: only the conductor's key changes are kept there, for the export)

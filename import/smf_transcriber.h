@@ -14,9 +14,16 @@
 
 namespace plume {
 
+// How a tie is checked against the ticks of our own files. Both give the same songs.
+enum class TieCheck {
+    PartByPart,  // the reference: each part laid out on the clock at its own start
+    OneClock,    // a tie under no clock change counted on one clock, from ticks kept per value
+};
+
 struct ImportOptions {
     int grid = 16;          // finest straight length: 32, 16 or 8
     bool triplets = true;   // a beat whose onsets fit triplets better is written as triplets
+    TieCheck ties = TieCheck::OneClock;
 };
 
 struct ImportedSong {

@@ -215,6 +215,27 @@ TEST(ImportRoundTrip, GeneratedSongsWithStrummedChordsOrDelayedNotesExportTheSam
     }
 }
 
+// Ties under no clock change are checked on one clock from kept ticks: the songs are those of the
+// reference, which lays each part out on the clock at its own start.
+TEST(ImportRoundTrip, TiesCheckedOnOneClockReadAsLaidOutPartByPart) {
+    ImportOptions reference;
+    reference.ties = TieCheck::PartByPart;
+    for (std::uint32_t seed = 2; seed <= 31; ++seed) {
+        const test::TestProject project = withDelays(generatedProject(seed), seed);
+        for (const int format : {0, 1}) {
+            for (const std::uint32_t timeBase : {48u, 120u, 384u, 960u}) {
+                const SmfFile file = readSmf(buildMidiFile(project.view(), optionsOf(format, timeBase, false, DeviceReset::None)));
+                const ImportedMusic fast = transcribeSmf(file), laidOut = transcribeSmf(file, reference);
+                ASSERT_EQ(fast.songs.size(), laidOut.songs.size());
+                for (std::size_t k = 0; k < fast.songs.size(); ++k) {
+                    EXPECT_TRUE(fast.songs[k].records == laidOut.songs[k].records)
+                        << "seed " << seed << " " << where(format, timeBase) << " song " << k;
+                }
+            }
+        }
+    }
+}
+
 TEST(ImportRoundTrip, ReleasesNoSingleLengthGivesComeBackAtFineTimeBases) {
     // A tie chain ending in a short part, a triplet's short last note before a rest, a chord of
     // three gates over a bar line, a dotted 16th at a tempo whose 32nd is an odd number of ticks.
