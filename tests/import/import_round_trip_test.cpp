@@ -236,6 +236,26 @@ TEST(ImportRoundTrip, TiesCheckedOnOneClockReadAsLaidOutPartByPart) {
     }
 }
 
+// A delayed note whose next group starts a few positions later (a curve's steps fall between) has
+// no value to cut there for its delay: it is read as it stands.
+TEST(ImportRoundTrip, DelayedNoteJustBeforeTheNextGroupIsReadWhole) {
+    test::TestProject project;
+    addGroup(project.songs[0], {playedNote(6, 51, 0, 23)});
+    const auto bend = test::curvePiece(kind::kPitchBendCurve, 1, 40, 464, 54, 10, 0.05f, 0.5f);
+    addGroup(project.songs[1], {playedNote(5, 59, 0, 11), playedNote(5, 67, 0, 11), playedNote(5, 62, 0, 11),
+                                playedNote(5, 86, 0, 11), bend[0], bend[1], bend[2]});
+    const auto wave = test::curvePiece(kind::kPitchBendCurve, 3, 30, 169, 24, 55, 0.05f, 0.5f);
+    addGroup(project.songs[1], {playedNote(4, 48, 17, 52, mark::kTieBegin), test::effectValue(effect::kTempo, 215), wave[0],
+                                wave[1], wave[2]});
+    const ImportedMusic music = transcribeSmf(readSmf(buildMidiFile(project.view(), optionsOf(0, 960, false, DeviceReset::None))));
+    ASSERT_EQ(music.songs.size(), 2u);
+    std::vector<int> keys;
+    for (const SongRecord& r : music.songs[1].records) {
+        if (r.kind() == kind::kScore && r.isNote() && (r.tie() == 0 || r.tie() == mark::kTieBegin)) keys.push_back(r.key());
+    }
+    EXPECT_EQ(keys, (std::vector<int>{59, 67, 62, 86, 48}));
+}
+
 TEST(ImportRoundTrip, ReleasesNoSingleLengthGivesComeBackAtFineTimeBases) {
     // A tie chain ending in a short part, a triplet's short last note before a rest, a chord of
     // three gates over a bar line, a dotted 16th at a tempo whose 32nd is an odd number of ticks.
