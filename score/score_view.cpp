@@ -314,10 +314,6 @@ std::optional<StatusNumbers> ScoreView::rangeEndNumbers() const {
     return statusNumbers(records(), m_table, m_anchor);
 }
 
-std::optional<ColumnSpan> ScoreView::selectedColumns(int line) const {
-    return plume::selectedColumns(m_table, line, m_anchor, m_cursor);
-}
-
 ScoreViewState ScoreView::paintState() const {
     return {m_topLine, m_scroll, m_width, m_height, m_cursor, m_anchor};
 }

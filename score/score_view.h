@@ -111,8 +111,6 @@ public:
     StatusNumbers cursorNumbers() const;
     // The anchor's numbers while a range exists.
     std::optional<StatusNumbers> rangeEndNumbers() const;
-    // The selected columns of a line, nullopt when the range does not touch it.
-    std::optional<ColumnSpan> selectedColumns(int line) const;
     // What the painter needs for a repaint.
     ScoreViewState paintState() const;
 

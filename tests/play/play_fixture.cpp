@@ -19,8 +19,8 @@ std::size_t RecordingListener::count(PlayReport::Kind kind) const {
     return std::size_t(std::count_if(reports.begin(), reports.end(), [&](const PlayReport& r) { return r.kind == kind; }));
 }
 
-PlayRig::PlayRig(PlaySettings settings, PlaybackEngine::ClockMode mode, PlayMixer* playMixer)
-    : devices(std::vector<MidiOut*>{recorder.get()}),
+PlayRig::PlayRig(PlaySettings settings, PlaybackEngine::ClockMode mode, PlayMixer* playMixer, MidiOut* alsoTo)
+    : devices(alsoTo ? std::vector<MidiOut*>{recorder.get(), alsoTo} : std::vector<MidiOut*>{recorder.get()}),
       engine(mode, devices, host, playMixer ? *playMixer : mixer, profile, std::move(settings)) {}
 
 bool PlayRig::playToEnd(std::int64_t limitMs) {

@@ -64,10 +64,10 @@ public:
 };
 
 struct PlayRig {
-    // `playMixer` replaces the fake mixer.
+    // `playMixer` replaces the fake mixer; `alsoTo` (not owned) hears what the recorder does.
     explicit PlayRig(PlaySettings settings = {},
                      PlaybackEngine::ClockMode mode = PlaybackEngine::ClockMode::Simulated,
-                     PlayMixer* playMixer = nullptr);
+                     PlayMixer* playMixer = nullptr, MidiOut* alsoTo = nullptr);
 
     Sequencer& sequencer() { return engine.sequencer(); }
     PlayBlock& block() { return engine.block(); }

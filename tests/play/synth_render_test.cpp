@@ -153,5 +153,42 @@ TEST(BuiltInSynth, ThePlayCommandWritesEventsAndAWavAndTheSynthesiserIsTheMapper
     EXPECT_NE(devices.open(kMidiMapper), nullptr);  // the sound card, or the file without one
 }
 
+// A stopped play is silent on the built-in synthesiser, not only in the messages: an organ held for
+// four seconds is stopped after one and a half, and the file runs on for a second after the stop.
+TEST(BuiltInSynth, StoppingAPlaySilencesAHeldNote) {
+    const auto font = installed("TimGM6mb.sf2");
+    if (!font) GTEST_SKIP() << "TimGM6mb.sf2 is not installed";
+    test::TempDir folder;
+    SynthOptions options;
+    options.soundFont = *font;
+    options.wav = folder / "stop.wav";
+    options.tailMs = 1000;
+    auto synth = FluidSynthOut::create(options);
+    ASSERT_TRUE(synth && synth->rendersToFile());
+    const auto document = test::documentOf(test::notes(1, {60, 64}), test::infoWith(60, 0, 0, 16));
+    std::int64_t stoppedMs = 0;
+    {
+        test::PlayRig rig({}, PlaybackEngine::ClockMode::Simulated, nullptr, synth.get());
+        rig.start(*document);
+        rig.engine.runFor(1500);
+        ASSERT_FALSE(rig.noteOns().empty());
+        rig.sequencer().StopPlay();
+        const std::vector<std::string> timed = rig.timed();
+        stoppedMs = std::llround(std::stod(timed.back()));
+    }
+    synth.reset();
+    const auto wav = readWav(folder / "stop.wav");
+    ASSERT_TRUE(wav);
+    auto peakBetween = [&](std::int64_t fromMs, std::int64_t toMs) {
+        int p = 0;
+        for (std::size_t i = std::size_t(fromMs * 441 / 10); i < std::min(wav->samples.size(), std::size_t(toMs * 441 / 10)); ++i)
+            p = std::max(p, std::abs(int(wav->samples[i])));
+        return p;
+    };
+    EXPECT_GE(wav->samples.size(), std::size_t((stoppedMs + 900) * 441 / 10));
+    EXPECT_GT(peakBetween(stoppedMs - 500, stoppedMs), 1000);
+    EXPECT_LT(peakBetween(stoppedMs + 300, stoppedMs + 1000), 64);
+}
+
 }  // namespace
 }  // namespace plume
