@@ -605,8 +605,11 @@ enum class Reading : std::uint8_t {
     // A delayed note's group starts only where the group before, of notes, is one value whose
     // gates give their releases.
     BeforeStaysExact,
+    // An onset after another track's tempo change, off the old clock's grid, is a note struck late
+    // in a group starting on that grid (where the group over the change ended) or after it.
+    LateOffOldGrid,
 };
-constexpr int kReadings = int(Reading::BeforeStaysExact) + 1;  // (the last above)
+constexpr int kReadings = int(Reading::LateOffOldGrid) + 1;  // (the last above)
 
 struct Context {
     bool exact = false;
@@ -887,6 +890,8 @@ private:
                 const std::uint32_t c = change->tick;
                 if (c > a && c < t && (t - c) % unitAt(c) != 0) start = delayedStart(c, a, t, boundAfter(false, c), before, notes);
             }
+            if (!start && m_c.reading == Reading::LateOffOldGrid && known && !oneClock && !straightGrid && !held(before, t))
+                start = delayedStart(straight, a, t, boundAfter(false, straight), before, notes);
             if (!start && m_c.reading == Reading::LateThirdPlace && known && oneClock && !held(before, t))
                 start = lateThirdPlace(straight, a, t, i + 1 < ticks.size() ? ticks[i + 1] : std::numeric_limits<std::uint32_t>::max(), notes);
             if (!start) start = t;
