@@ -1510,7 +1510,7 @@ private:
                     // (the end of a song that another ends the format 0 track after is no onset to reach)
                     const bool reach = next != kNoEnd && (next != m_endPos || m_c.endsTrack);
                     if (reach && keepsLength(next - p, sound, notes, i, j)) n.end = next;
-                    else if (k == i && next != kNoEnd && 2 * sound + 0.5 >= next - p && tiesExactlyTo(next, notes, i, j)) tiedEnd = next;
+                    else if (k == i && reach && 2 * sound + 0.5 >= next - p && tiesExactlyTo(next, notes, i, j)) tiedEnd = next;
                     else if (const int exact = exactLength(next - p, sound, notes, i, j)) n.end = p + exact;
                     else if (k == i) tiedEnd = exactTie(next, sound, notes, i, j);
                     if (tiedEnd != 0) n.end = tiedEnd;
