@@ -1285,16 +1285,16 @@ private:
         std::uint32_t lateLimit = 0;
     };
 
-    // `phase`: the position of `from` past the 32nd grid (a tuplet the group there must close).
-    // `tupletOpen`: a triplet at `from` may continue a tuplet (else it is the first of its own).
-    // `tied`: the notes struck at `from` may release in a tie from the end of the group over the change.
-    // `own`: off the grid, the length of the tuplet's values (the way from the group before), tried first.
-    // The notes struck at a search's start: their latest release, and each one's (none past the start).
+    // The releases of the notes struck where a search starts (none further on): the latest, and each.
     struct Struck {
         std::uint32_t release = 0;
         std::span<const std::uint32_t> offs;
     };
 
+    // `phase`: the position of `from` past the 32nd grid (a tuplet the group there must close).
+    // `tupletOpen`: a triplet at `from` may continue a tuplet (else it is the first of its own).
+    // `tied`: the notes struck at `from` may release in a tie from the end of the group over the change.
+    // `own`: off the grid, the length of the tuplet's values (the way from the group before), tried first.
     std::optional<Span> fitSpan(std::uint32_t from, std::uint32_t to, const Struck& struck, const SpanWay& way,
                                 int& budget, SpanAnswers& answers, int phase, bool tupletOpen = true, bool tied = false,
                                 int own = 0) const {
