@@ -1162,25 +1162,28 @@ private:
     // begins at the straight start `base` and the next start `bound` leaves it room to close (a
     // delayed note is read in a tuplet of equal values only).
     bool closesTuplet(std::uint32_t base, std::uint32_t start, const Value& v, std::uint32_t bound) const {
-        const auto [cut, first] = tripletTicks(v.type, unitAt(base));
+        const std::uint64_t first = tripletTicks(v.type, unitAt(base))[1];
         // (the group at `base` takes the first value: its notes sound to the tick within it)
         if (m_head.tick == base && !std::all_of(m_head.notes.begin(), m_head.notes.end(), [&, ticks = first](std::size_t k) {
                 const Note& n = m_voice.notes[k];
                 return soundsExactly(ticks, std::int64_t(n.on - base), sounding(n));
             }))
             return false;
-        if (start == base + first + cut) return true;
+        // (a place after another track's tempo change counts on the new clock)
+        const std::uint64_t second = base + first, inner = tripletTicks(v.type, unitAt(std::uint32_t(second)))[0];
+        if (start == second + inner) return true;
         // (the second: the next start is the third, or after the tuplet, or a delayed onset in between)
-        return start == base + first && (bound == start + cut || bound >= start + 2 * cut || !onGrid(base, bound) ||
-                                         (m_c.reading == Reading::LateThirdPlace && bound > start + cut && bound < start + 2 * cut));
+        return start == second && (bound == start + inner || bound >= start + 2 * inner || !onGrid(base, bound) ||
+                                   (m_c.reading == Reading::LateThirdPlace && bound > start + inner && bound < start + 2 * inner));
     }
 
     // True when the triplet `v` at the straight start `start` can begin its tuplet: the next start
     // `bound` is the tuplet's second or third place, or after it, or (`delayed`, an onset off every
     // grid) struck late in the second place.
     bool opensTuplet(std::uint32_t start, const Value& v, std::uint32_t bound, bool delayed) const {
-        const auto [cut, first] = tripletTicks(v.type, unitAt(start));
-        const std::uint64_t second = start + first;
+        const std::uint64_t second = start + tripletTicks(v.type, unitAt(start))[1];
+        // (a place after another track's tempo change counts on the new clock)
+        const std::uint64_t cut = tripletTicks(v.type, unitAt(std::uint32_t(second)))[0];
         return bound == second || bound == second + cut || bound >= second + 2 * cut || (delayed && bound > second && bound < second + cut);
     }
 
