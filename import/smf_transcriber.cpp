@@ -605,8 +605,8 @@ enum class Reading : std::uint8_t {
     // A delayed note's group starts only where the group before, of notes, is one value whose
     // gates give their releases.
     BeforeStaysExact,
-    // An onset after another track's tempo change, off the old clock's grid, is a note struck late
-    // in a group starting on that grid (where the group over the change ended) or after it.
+    // An onset after another track's tempo change, off the old clock's grid from the last straight
+    // start, is a note struck late in a group on that grid (where the group over the change ended).
     LateOffOldGrid,
 };
 constexpr int kReadings = int(Reading::LateOffOldGrid) + 1;  // (the last above)
@@ -718,10 +718,10 @@ private:
         for (Note& n : m_voice.notes) n.start = n.on;
         const std::vector<std::uint32_t> fixed = ticks;
         ticks = groupStarts(ticks);
-        std::vector<std::vector<std::uint32_t>> releases(ticks.size());  // per group start: the releases of its notes
+        std::vector<std::vector<Sound>> sounds(ticks.size());  // per group start: its notes' onsets and releases
         for (const Note& n : m_voice.notes) {
             const auto at = std::lower_bound(ticks.begin(), ticks.end(), n.start);
-            if (at != ticks.end() && *at == n.start) releases[std::size_t(at - ticks.begin())].push_back(n.off);
+            if (at != ticks.end() && *at == n.start) sounds[std::size_t(at - ticks.begin())].push_back({n.on, n.off});
         }
         int pos = 0, last = 0;
         std::vector<std::size_t> byStart;  // the notes by group start, once a group moves earlier
@@ -731,7 +731,7 @@ private:
                 const int phase = pos % (kWhole / 32) % (kWhole / 96) == 0 ? pos % (kWhole / 32) : 0;
                 // (a group of effects or changes starts where they stand)
                 const bool lateAllowed = !std::binary_search(fixed.begin(), fixed.end(), ticks[i]);
-                const Span found = span(ticks[i - 1], ticks[i], releases[i - 1], phase, last, lateAllowed);
+                const Span found = span(ticks[i - 1], ticks[i], {sounds[i - 1]}, phase, last, lateAllowed);
                 last = found.length;
                 if (found.late != 0) {
                     if (byStart.empty()) {
@@ -938,9 +938,9 @@ private:
         candidates.erase(std::unique(candidates.begin(), candidates.end()), candidates.end());
         // (after the second note of a tuplet begun at `straight`, its third place first: it must close)
         for (std::uint8_t type = 2; type <= 6; ++type) {
-            const std::array<std::uint64_t, 2> ticks = tripletTicks(type, unit);  // {cut, first}
-            if (a == straight + ticks[1])
-                std::stable_partition(candidates.begin(), candidates.end(), [&](std::uint32_t s) { return s == a + ticks[0]; });
+            const std::array<std::uint64_t, 3> places = tupletPlaces(type, straight);
+            const std::uint64_t third = places[1];
+            if (a == places[0]) std::stable_partition(candidates.begin(), candidates.end(), [&](std::uint32_t s) { return s == third; });
         }
         // (the latest sixteen: a group found further back is rare, and failing searches are many)
         if (candidates.size() > 17) candidates.resize(17);
@@ -1169,34 +1169,38 @@ private:
                 return soundsExactly(ticks, std::int64_t(n.on - base), sounding(n));
             }))
             return false;
-        // (a place after another track's tempo change counts on the new clock)
-        const std::uint64_t second = base + first, inner = tripletTicks(v.type, unitAt(std::uint32_t(second)))[0];
-        if (start == second + inner) return true;
+        const auto [second, third, end] = tupletPlaces(v.type, base);
+        if (start == third) return true;
         // (the second: the next start is the third, or after the tuplet, or a delayed onset in between)
-        return start == second && (bound == start + inner || bound >= start + 2 * inner || !onGrid(base, bound) ||
-                                   (m_c.reading == Reading::LateThirdPlace && bound > start + inner && bound < start + 2 * inner));
+        return start == second && (bound == third || bound >= end || !onGrid(base, bound) ||
+                                   (m_c.reading == Reading::LateThirdPlace && bound > third && bound < end));
     }
 
     // True when the triplet `v` at the straight start `start` can begin its tuplet: the next start
     // `bound` is the tuplet's second or third place, or after it, or (`delayed`, an onset off every
     // grid) struck late in the second place.
     bool opensTuplet(std::uint32_t start, const Value& v, std::uint32_t bound, bool delayed) const {
-        const std::uint64_t second = start + tripletTicks(v.type, unitAt(start))[1];
-        // (a place after another track's tempo change counts on the new clock)
-        const std::uint64_t cut = tripletTicks(v.type, unitAt(std::uint32_t(second)))[0];
-        return bound == second || bound == second + cut || bound >= second + 2 * cut || (delayed && bound > second && bound < second + cut);
+        const auto [second, third, end] = tupletPlaces(v.type, start);
+        return bound == second || bound == third || bound >= end || (delayed && bound > second && bound < third);
     }
 
     // True when a group at `a` and one at `t` are the first and second, or second and third, of a
     // tuplet of one value that starts at the straight start `straight` (its first value takes the
     // tuplet's remainder, so the later ones lie a tick or two after the triplet grid).
     bool continuesTuplet(std::uint32_t straight, std::uint32_t a, std::uint32_t t) const {
-        const std::uint64_t unit = unitAt(straight);
         for (std::uint8_t type = 2; type <= 6; ++type) {
-            const auto [cut, first] = tripletTicks(type, unit);
-            if ((a == straight && t - a == first) || (a == straight + first && t - a == cut)) return true;
+            const auto [second, third, end] = tupletPlaces(type, straight);
+            if ((a == straight && t == second) || (a == second && t == third)) return true;
         }
         return false;
+    }
+
+    // The second and third places of a tuplet of three `type` triplets begun at `base`, and its end:
+    // each value counts on the clock at its own start (the first also takes the tuplet's remainder).
+    std::array<std::uint64_t, 3> tupletPlaces(std::uint8_t type, std::uint32_t base) const {
+        const std::uint64_t second = base + tripletTicks(type, unitAt(base))[1];
+        const std::uint64_t third = second + tripletTicks(type, unitAt(std::uint32_t(second)))[0];
+        return {second, third, third + tripletTicks(type, unitAt(std::uint32_t(third)))[0]};
     }
 
     // True when `t` can be a group start after the straight one at `a`: a whole number of the
@@ -1227,7 +1231,20 @@ private:
         std::uint32_t late = 0;  // ticks the notes at `to` are struck after their group's start
     };
 
-    Span span(std::uint32_t from, std::uint32_t to, std::span<const std::uint32_t> offs, int phase, int own, bool lateAllowed) {
+    // The notes struck where a search starts (none further on), each from its onset to its release.
+    struct Sound {
+        std::uint32_t on = 0, off = 0;
+    };
+    struct Struck {
+        std::span<const Sound> notes;
+        std::uint32_t release() const {
+            std::uint32_t latest = 0;
+            for (const Sound& n : notes) latest = std::max(latest, n.off);
+            return latest;
+        }
+    };
+
+    Span span(std::uint32_t from, std::uint32_t to, const Struck& struck, int phase, int own, bool lateAllowed) {
         constexpr double k32nd = kWhole / 32.0;
         const bool changes = changesBetween(from, to);
         if (!changes) return {int(std::lround(double(to - from) * k32nd / unitAt(from))), {}, {}};
@@ -1235,7 +1252,6 @@ private:
         int budget = std::min(5000, m_searchLeft);
         // Each search with the release in the group over the change or in a tie from its end that the
         // writer can end there exactly (the nearer end first), then without the release.
-        const Struck struck{offs.empty() ? 0 : *std::max_element(offs.begin(), offs.end()), offs};
         std::array<std::pair<Struck, bool>, 2> releases = {{{struck, true}, {Struck{}, false}}};
         if (m_c.reading == Reading::ReleaseLast) std::swap(releases[0], releases[1]);
         auto search = [&](const SpanWay& way) -> std::optional<Span> {
@@ -1288,12 +1304,6 @@ private:
         std::uint32_t lateLimit = 0;
     };
 
-    // The releases of the notes struck where a search starts (none further on): the latest, and each.
-    struct Struck {
-        std::uint32_t release = 0;
-        std::span<const std::uint32_t> offs;
-    };
-
     // `phase`: the position of `from` past the 32nd grid (a tuplet the group there must close).
     // `tupletOpen`: a triplet at `from` may continue a tuplet (else it is the first of its own).
     // `tied`: the notes struck at `from` may release in a tie from the end of the group over the change.
@@ -1301,7 +1311,7 @@ private:
     std::optional<Span> fitSpan(std::uint32_t from, std::uint32_t to, const Struck& struck, const SpanWay& way,
                                 int& budget, SpanAnswers& answers, int phase, bool tupletOpen = true, bool tied = false,
                                 int own = 0) const {
-        if (struck.release != 0) return searchSpan(from, to, struck, way, budget, answers, phase, tupletOpen, tied, own);
+        if (!struck.notes.empty()) return searchSpan(from, to, struck, way, budget, answers, phase, tupletOpen, tied, own);
         const std::uint64_t key = std::uint64_t(from) << 5 | std::uint64_t(phase) << 1 | (tupletOpen ? 1 : 0);
         if (const auto known = answers.find(key); known != answers.end() && budget - known->second.cost >= 1) {
             budget -= known->second.cost;
@@ -1335,7 +1345,7 @@ private:
             }
             return std::nullopt;
         }
-        const std::uint32_t release = struck.release;
+        const std::uint32_t release = struck.release();
         const std::uint32_t earliest = tied ? change->tick : std::max(change->tick, release);
         const std::vector<std::array<std::uint64_t, 2>>& atClock = ticksAt(before).byValue;  // by value index
         // The groups up to `ticks` on this clock, `length` long, then the rest of the way.
@@ -1354,8 +1364,8 @@ private:
             for (const auto& [lo, hi] : rest->closed) found.closed.push_back({length + lo, length + hi});
             return found;
         };
-        // One value over the change first (one whose gates give every release of the notes struck
-        // at `from` before any), then stretches of several whose parts can all start on this clock
+        // One value over the change first (one whose delays and gates give every note struck at
+        // `from` before any), then stretches of several whose parts can all start on this clock
         // (shortest first, the last part starts earliest): a part starting after the change would
         // count on the new clock.
         // (off the 32nd grid, triplets only, the first closing its tuplet or going on with it)
@@ -1366,8 +1376,8 @@ private:
             for (std::uint32_t k = (earliest - from + before - 1) / before; from + k * before <= to && budget > 0; ++k) {
                 const int length = int(k) * int(k32nd);
                 if (m_c.decomposer->single(length) != single) continue;
-                if (pass == 0 && !std::all_of(struck.offs.begin(), struck.offs.end(), [&](std::uint32_t off) {
-                        return gateGives(k * before, std::int64_t(off) - std::int64_t(from));
+                if (pass == 0 && !std::all_of(struck.notes.begin(), struck.notes.end(), [&](const Sound& n) {
+                        return soundsExactly(k * before, std::int64_t(n.on) - std::int64_t(from), std::int64_t(n.off) - std::int64_t(n.on));
                     }))
                     continue;
                 if (!single && from + k * before - atClock[m_c.decomposer->indexOf(m_c.decomposer->split(length).front().length)][0] >= change->tick) continue;
@@ -1461,12 +1471,14 @@ private:
         std::stable_sort(notes.begin(), notes.end(), [](const Note& a, const Note& b) { return a.pOn < b.pOn; });
         m_endPos = m_voice.endTick != 0 && m_c.exact ? position(m_voice.endTick) : kNoEnd;
         // A song that does not end the track must not reach past its end (which may fall after an
-        // inner tuplet value, whose ticks the exporter truncates by up to 2/3 of a tick).
+        // inner tuplet value, whose ticks the exporter truncates by up to 2/3 of a tick: up to the
+        // next position within that).
         if (m_endPos != kNoEnd && !m_c.endsTrack) {
             const std::size_t a = anchorBefore(m_voice.endTick, &Anchor::first, m_tickHint);
             const std::uint32_t at = a == kNone ? m_c.origin : m_anchors[a].first;
             const double slack = changesBetween(at, m_voice.endTick + 1) ? 0 : 2.0 / 3 * (kWhole / 32.0) / unitAt(at);
-            m_endPos = int(std::floor(raw(m_voice.endTick) + slack + 1e-6));
+            const double end = raw(m_voice.endTick);
+            m_endPos = int(std::min(std::ceil(end - 1e-6), std::floor(end + slack + 1e-6)));
         }
         // Groups of their own: a note kept to the next onset must not reach over one.
         for (const Effect& e : m_voice.effects) m_fixed.push_back(position(e.tick));
@@ -1510,8 +1522,7 @@ private:
                     const int beat = int(std::ceil((p + sound) / kBeat - 1e-9)) * kBeat;
                     if (!m_c.exact && next == kNoEnd && 4 * sound >= 3 * (beat - p)) n.end = std::max(n.end, beat);
                     n.end = std::min(n.end, next);
-                    // (the end of a song that another ends the format 0 track after is no onset to reach)
-                    const bool reach = next != kNoEnd && (next != m_endPos || m_c.endsTrack);
+                    const bool reach = isOnset(next);
                     if (reach && keepsLength(next - p, sound, notes, i, j)) n.end = next;
                     else if (k == i && reach && 2 * sound + 0.5 >= next - p && tiesExactlyTo(next, notes, i, j)) tiedEnd = next;
                     else if (const int exact = exactLength(next - p, sound, notes, i, j)) n.end = p + exact;
@@ -1625,6 +1636,10 @@ private:
         return exact;
     }
 
+    // True when `next`, the position after some notes, is where something follows them: not the end
+    // of the song, unless the song ends the track (a format 0 track that another song ends).
+    bool isOnset(int next) const { return next != kNoEnd && (next != m_endPos || m_c.endsTrack); }
+
     // In our own files, failing one length: the shortest tie on the 32nd grid, up to the next onset,
     // whose last part gives every release; 0 when none does.
     int exactTie(int next, double sound, std::vector<Note>& notes, std::size_t from, std::size_t to) const {
@@ -1634,7 +1649,7 @@ private:
         const int limit = int(std::min<std::int64_t>(next, p + 2 * std::int64_t(std::ceil(sound)) + kWhole));
         // The rest after the tie should be straight, unless no rest follows: the song's last notes
         // in a format 0 track that another song ends.
-        const bool restAfter = next != kNoEnd && (next != m_endPos || m_c.endsTrack);
+        const bool restAfter = isOnset(next);
         for (int end = p + (int(std::ceil(sound)) + k32nd - 1) / k32nd * k32nd; end <= limit; end += k32nd) {
             if (restAfter && end != next && !m_c.decomposer->straight(next - end)) continue;
             if (pastChange(end)) continue;

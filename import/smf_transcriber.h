@@ -14,7 +14,8 @@
 
 namespace plume {
 
-// How a tie is checked against the ticks of our own files. Both give the same songs.
+// How a tie is checked against the ticks of our own files: the reference is kept for the test
+// that shows the default gives the same songs.
 enum class TieCheck {
     PartByPart,  // the reference: each part laid out on the clock at its own start
     OneClock,    // a tie under no clock change counted on one clock, from ticks kept per value
