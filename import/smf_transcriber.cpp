@@ -1198,7 +1198,10 @@ private:
     // The second and third places of a tuplet of three `type` triplets begun at `base`, and its end:
     // each value counts on the clock at its own start (the first also takes the tuplet's remainder).
     std::array<std::uint64_t, 3> tupletPlaces(std::uint8_t type, std::uint32_t base) const {
-        const std::uint64_t second = base + tripletTicks(type, unitAt(base))[1];
+        const Stretch& stretch = stretchAt(base);
+        const auto [cut, first] = tripletTicks(type, m_units[stretch.index]);
+        const std::uint64_t second = base + first;
+        if (second + cut < stretch.to) return {second, second + cut, second + 2 * cut};  // (one clock)
         const std::uint64_t third = second + tripletTicks(type, unitAt(std::uint32_t(second)))[0];
         return {second, third, third + tripletTicks(type, unitAt(std::uint32_t(third)))[0]};
     }
