@@ -1012,9 +1012,8 @@ private:
     std::optional<std::uint32_t> lateThirdPlace(std::uint32_t straight, std::uint32_t a, std::uint32_t t, std::uint32_t bound,
                                                 std::span<const std::size_t> struck) const {
         for (std::uint8_t type = 2; type <= 6; ++type) {
-            const auto [cut, first] = tripletTicks(type, unitAt(straight));
-            const std::uint64_t third = straight + first + cut;
-            if (a == straight + first && t > third && t < third + cut && fitsOneGroup(straight, std::uint32_t(third), bound, struck, false))
+            const auto [second, third, end] = tupletPlaces(type, straight);
+            if (a == second && t > third && t < end && fitsOneGroup(straight, std::uint32_t(third), bound, struck, false))
                 return std::uint32_t(third);
         }
         return std::nullopt;
