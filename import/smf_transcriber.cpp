@@ -1062,7 +1062,7 @@ private:
         const auto [shortest, longest] = tieLengths(start, release, bound, unit);
         if (longest >= shortest && (m_c.ties == TieCheck::PartByPart ||
                                     changesBetween(start, std::uint32_t(std::min<std::uint64_t>(bound, start + std::uint64_t(longest) * unit)))))
-            return tieOverChange(start, release, bound, chord, shortest, longest, fits);
+            return tieOverChange(start, release, bound, chord, shortest, longest, fits) != nullptr;
         for (std::uint32_t n = shortest; n <= longest; ++n) {
             const std::uint64_t total = std::uint64_t(n) * unit;
             if (!fits(std::uint32_t(start + total))) continue;
@@ -1093,11 +1093,12 @@ private:
     }
 
     // fitsOneGroup's ties where the clock changes under them (and all of them in the reference the
-    // one-clock loop is tested against): each part counts on the clock at its own start (a part
-    // already sounding keeps its length), so every order is laid out part by part.
+    // one-clock loop is tested against), and a song's last notes over a change: each part counts on
+    // the clock at its own start (a part already sounding keeps its length), so every order is laid
+    // out part by part. The order found, or null.
     template <typename Fits>
-    bool tieOverChange(std::uint32_t start, std::uint32_t release, std::uint32_t bound, std::span<const std::size_t> chord,
-                       std::uint32_t shortest, std::uint32_t longest, const Fits& fits) const {
+    const std::vector<Value>* tieOverChange(std::uint32_t start, std::uint32_t release, std::uint32_t bound, std::span<const std::size_t> chord,
+                                            std::uint32_t shortest, std::uint32_t longest, const Fits& fits) const {
         const Decomposer& d = *m_c.decomposer;
         const std::vector<std::array<std::uint64_t, 2>>& atStart = d.ticksAt(unitAt(start)).byValue;
         for (std::uint32_t n = shortest; n <= longest; ++n) {
@@ -1115,12 +1116,12 @@ private:
                             const std::int64_t target = std::int64_t(m_voice.notes[k].off) - std::int64_t(at);
                             return target >= 1 && target <= std::int64_t(last) && tieEndExact(last, target);
                         });
-                        if (gives) return true;
+                        if (gives) return order;
                     }
                 }
             }
         }
-        return false;
+        return nullptr;
     }
 
     // The lengths in 32nds, shortest and longest, of a tie from `start` whose last part holds
@@ -1133,28 +1134,47 @@ private:
         return {shortest, std::uint32_t(longest)};
     }
 
-    // True when a note whose first part, `firstLength` long, ends at `start` can be tied on from there,
-    // on the clock at `start`, by the first order of parts the writer tries that begins with that
-    // part, so that its last part gives the release, all end by `limit` and all start before the next
-    // change (the last may sound over it: it keeps this clock).
-    bool tieReaches(int firstLength, std::uint32_t start, std::uint32_t release, std::uint32_t limit) const {
+    // Where a note whose first part, `firstLength` long, ends at `start` can be tied on to from there,
+    // by the orders of parts the writer tries that begin with that part, each counted on the clock at
+    // its own start, so that its last part gives the release and all end by `limit`: the parts' length
+    // after the first, the tick they end at, and (from `start`) where a part starts on a new clock and
+    // which parts sound over a change; shortest first.
+    struct TieEnd {
+        int length = 0;
+        std::uint32_t tick = 0;
+        std::vector<std::pair<int, std::uint32_t>> clockStarts;
+        std::vector<std::pair<int, int>> closed;
+    };
+    std::vector<TieEnd> tieEnds(int firstLength, std::uint32_t start, std::uint32_t release, std::uint32_t limit) const {
         constexpr int k32nd = kWhole / 32;
-        const auto change = changeAfter(m_c.tempoTimeline, start);
-        const std::uint32_t changeTick = change != m_c.tempoTimeline.end() ? change->tick : std::numeric_limits<std::uint32_t>::max();
-        const std::uint32_t unit = unitAt(start);
-        const auto [shortest, longest] = tieLengths(start, release, limit, unit);
+        const Decomposer& d = *m_c.decomposer;
+        const auto [shortest, longest] = tieLengths(start, release, limit, unitAt(start));
+        std::vector<TieEnd> ends;
         for (std::uint32_t n = shortest; n <= longest; ++n) {
             const int total = firstLength + int(n) * k32nd;
-            if (!m_c.decomposer->whole(total)) continue;
-            for (const std::vector<Value>& order : m_c.decomposer->orders(total, false)) {
+            if (!d.whole(total)) continue;
+            for (const std::vector<Value>& order : d.orders(total, true)) {
                 if (order.size() < 2 || order.front().length != firstLength) continue;
-                const std::uint64_t lastStart = start + m_c.decomposer->partsTicks(std::span(order).subspan(1, order.size() - 2), unit);
-                const std::uint64_t last = m_c.decomposer->partsTicks(std::span(order).last(1), unit);
-                if (lastStart >= release || lastStart >= changeTick || lastStart + last > limit) continue;
-                if (tieEndExact(last, std::int64_t(release - lastStart))) return true;
+                TieEnd tie{int(n) * k32nd, 0, {}, {}};
+                std::uint64_t at = start, lastStart = start, last = 0;
+                int pos = 0;
+                std::size_t p = 1;
+                for (; p < order.size() && at < release; ++p) {  // (every part starts before the release)
+                    const std::uint32_t unit = unitAt(std::uint32_t(at));
+                    if (p > 1 && unit != unitAt(std::uint32_t(lastStart))) tie.clockStarts.push_back({pos, std::uint32_t(at)});
+                    const std::uint64_t ticks = d.partsTicks(std::span(order).subspan(p, 1), unit);
+                    if (changesClock(std::uint32_t(at), std::uint32_t(at + ticks))) tie.closed.push_back({pos, pos + order[p].length});
+                    lastStart = at, last = ticks;
+                    at += ticks;
+                    pos += order[p].length;
+                }
+                if (p < order.size() || at < release || at > limit || !tieEndExact(last, std::int64_t(release - lastStart))) continue;
+                tie.tick = std::uint32_t(at);
+                if (std::none_of(ends.begin(), ends.end(), [&](const TieEnd& e) { return e.length == tie.length && e.tick == tie.tick; }))
+                    ends.push_back(std::move(tie));
             }
         }
-        return false;
+        return ends;
     }
 
     // True when the triplet `v` at `start` is the second or third of a tuplet of its own values that
@@ -1350,34 +1370,53 @@ private:
         const std::uint32_t release = struck.release();
         const std::uint32_t earliest = tied ? change->tick : std::max(change->tick, release);
         const std::vector<std::array<std::uint64_t, 2>>& atClock = ticksAt(before).byValue;  // by value index
-        // The groups up to `ticks` on this clock, `length` long, then the rest of the way.
+        // The groups up to `ticks` on this clock, `length` long, then the rest of the way (after the
+        // parts the notes struck at `from` are tied on by, where they sound on).
         auto then = [&](std::uint64_t ticks, int length, bool open = false) -> std::optional<Span> {
             if (from + ticks < earliest || from + ticks > to) return std::nullopt;
-            if (tied && from + ticks < release && !tieReaches(length, std::uint32_t(from + ticks), release, to)) return std::nullopt;
-            auto rest = fitSpan(std::uint32_t(from + ticks), to, Struck{}, way, budget, answers, (phase + length) % int(k32nd), open);
-            if (!rest) return std::nullopt;
-            Span found{length + rest->length, {}, {}, rest->late};
-            const bool newClock = unitAt(std::uint32_t(from + ticks)) != before;
-            if (newClock) found.clockStarts.push_back({length, std::uint32_t(from + ticks)});
-            // No bar line splits a stretch over a change of clock (even one changed back by its
-            // end): a part starting after the change would count on the new clock.
-            if (newClock || changesClock(from, std::uint32_t(from + ticks))) found.closed.push_back({0, length});
-            for (const auto& [start, tick] : rest->clockStarts) found.clockStarts.push_back({length + start, tick});
-            for (const auto& [lo, hi] : rest->closed) found.closed.push_back({length + lo, length + hi});
-            return found;
+            const std::uint32_t end = std::uint32_t(from + ticks);
+            // The rest of the way from the end of the tie the note is held by, if any.
+            auto after = [&](const TieEnd& tie) -> std::optional<Span> {
+                auto rest = fitSpan(tie.tick, to, Struck{}, way, budget, answers, (phase + length + tie.length) % int(k32nd), open && tie.length == 0);
+                if (!rest) return std::nullopt;
+                const int more = length + tie.length;
+                Span found{more + rest->length, {}, {}, rest->late};
+                const bool newClock = unitAt(end) != before;
+                if (newClock) found.clockStarts.push_back({length, end});
+                for (const auto& [start, tick] : tie.clockStarts) found.clockStarts.push_back({length + start, tick});
+                if (tie.length != 0 && unitAt(tie.tick) != unitAt(end)) found.clockStarts.push_back({more, tie.tick});
+                // No bar line splits a stretch over a change of clock (even one changed back by its
+                // end): a part starting after the change would count on the new clock.
+                if (newClock || changesClock(from, end)) found.closed.push_back({0, length});
+                for (const auto& [lo, hi] : tie.closed) found.closed.push_back({length + lo, length + hi});
+                for (const auto& [start, tick] : rest->clockStarts) found.clockStarts.push_back({more + start, tick});
+                for (const auto& [lo, hi] : rest->closed) found.closed.push_back({more + lo, more + hi});
+                return found;
+            };
+            if (!tied || end >= release) return after({0, end, {}, {}});
+            for (const TieEnd& tie : tieEnds(length, end, release, to)) {
+                if (auto found = after(tie)) return found;
+            }
+            return std::nullopt;
         };
         // One value over the change first (one whose delays and gates give every note struck at
-        // `from` before any), then stretches of several whose parts can all start on this clock
+        // `from` before any; then any, for notes tied on from it plain values before dotted before
+        // double-dotted), then stretches of several whose parts can all start on this clock
         // (shortest first, the last part starts earliest): a part starting after the change would
         // count on the new clock.
         // (off the 32nd grid, triplets only, the first closing its tuplet or going on with it)
-        for (const int pass : {0, 1, 2}) {
+        auto dotsRank = [&](int length) {
+            const std::uint8_t dots = m_c.decomposer->find(length)->dots;
+            return dots == 0 ? 0 : dots == mark::kDotted ? 1 : 2;
+        };
+        for (const int pass : {0, 1, 2, 3, 4}) {
             if (phase != 0) break;
-            const bool single = pass < 2;
-            if (pass == 0 && release <= from) continue;
+            const bool single = pass < 4;
+            if ((pass == 0 && release <= from) || (!tied && (pass == 2 || pass == 3))) continue;
             for (std::uint32_t k = (earliest - from + before - 1) / before; from + k * before <= to && budget > 0; ++k) {
                 const int length = int(k) * int(k32nd);
                 if (m_c.decomposer->single(length) != single) continue;
+                if (tied && single && pass > 0 && dotsRank(length) != pass - 1) continue;
                 if (pass == 0 && !std::all_of(struck.notes.begin(), struck.notes.end(), [&](const Sound& n) {
                         return soundsExactly(k * before, std::int64_t(n.on) - std::int64_t(from), std::int64_t(n.off) - std::int64_t(n.on));
                     }))
@@ -1528,7 +1567,10 @@ private:
                     if (reach && keepsLength(next - p, sound, notes, i, j)) n.end = next;
                     else if (k == i && reach && 2 * sound + 0.5 >= next - p && tiesExactlyTo(next, notes, i, j)) tiedEnd = next;
                     else if (const int exact = exactLength(next - p, sound, notes, i, j)) n.end = p + exact;
-                    else if (k == i) tiedEnd = exactTie(next, sound, notes, i, j);
+                    else if (k == i) {
+                        if (!reach) tiedEnd = lastTieOverChanges(i, j);
+                        if (tiedEnd == 0) tiedEnd = exactTie(next, sound, notes, i, j);
+                    }
                     if (tiedEnd != 0) n.end = tiedEnd;
                     if (m_c.exact && k == i) splitForGate(n.end - p, notes, i, j);
                 } else {
@@ -1557,15 +1599,16 @@ private:
                         } else if (longer && releasesExactly({k}, from, after)) {
                             n.end = after, exact = true;
                         } else {
-                            exact = releasesExactly({k}, from, n.end);
-                            if (longer && !exact) n.end = after;
+                            // (a rest after it must not start on another clock than the stretch it is in)
+                            exact = !pastChange(n.end) && releasesExactly({k}, from, n.end);
+                            if ((longer || pastChange(n.end)) && !exact) n.end = after;
                         }
                         // (else the shortest end on the 32nd grid that does, with a straight rest to the next onset)
                         if (m_c.exact && !exact) {
                             constexpr int k32nd = kWhole / 32;
                             const int limit = int(std::min<double>(after, from + 2 * (off - from) + kWhole));
                             for (int end = from + int(std::ceil((off - from) / k32nd)) * k32nd; end < limit; end += k32nd) {
-                                if (m_c.decomposer->straight(after - end) && releasesExactly({k}, from, end)) {
+                                if (m_c.decomposer->straight(after - end) && !pastChange(end) && releasesExactly({k}, from, end)) {
                                     n.end = end;
                                     break;
                                 }
@@ -1641,6 +1684,45 @@ private:
     // True when `next`, the position after some notes, is where something follows them: not the end
     // of the song, unless the song ends the track (a format 0 track that another song ends).
     bool isOnset(int next) const { return next != kNoEnd && (next != m_endPos || m_c.endsTrack); }
+
+    // In our own files, the last notes of a song, struck at `from` to `to`, sounding over a change of
+    // clock with nothing after them: a tie whose parts each count on the clock at their own start
+    // (the first gives every delay, the last every release) within the track. Each part becomes a
+    // group of its own, anchored at its tick; 0 when none fits.
+    int lastTieOverChanges(std::size_t from, std::size_t to) {
+        const std::vector<Note>& notes = m_voice.notes;
+        const int p = notes[from].pOn;
+        if (!m_c.exact || m_voice.endTick == 0 || std::upper_bound(m_fixed.begin(), m_fixed.end(), p) != m_fixed.end()) return 0;
+        const std::uint32_t start = tickAt(p);
+        std::uint32_t release = start;
+        for (std::size_t k = from; k < to; ++k) release = std::max(release, notes[k].off);
+        if (!changesClock(start, release)) return 0;
+        std::vector<std::size_t> chord(to - from);
+        std::iota(chord.begin(), chord.end(), from);
+        // (the lengths in 32nds from the coarsest clock on the way to the finest)
+        std::uint32_t coarsest = unitAt(start), finest = coarsest;
+        for (auto c = changeAfter(m_c.tempoTimeline, start); c != m_c.tempoTimeline.end() && c->tick < m_voice.endTick; ++c) {
+            coarsest = std::max(coarsest, unitAt(c->tick));
+            finest = std::min(finest, unitAt(c->tick));
+        }
+        const std::uint32_t shortest = tieLengths(start, release, m_voice.endTick, coarsest).first;
+        const std::uint32_t longest = tieLengths(start, release, m_voice.endTick, finest).second;
+        const std::vector<Value>* order = longest >= shortest ? tieOverChange(start, release, m_voice.endTick, chord, shortest, longest, [](std::uint32_t) { return true; }) : nullptr;
+        if (!order) return 0;
+        const Decomposer& d = *m_c.decomposer;
+        int pos = p;
+        std::uint64_t at = start;
+        for (const Value& v : *order) {
+            if (pos != p) {
+                m_splits.push_back(pos);
+                m_anchors.push_back({std::uint32_t(at), pos});
+            }
+            at += d.ticksAt(unitAt(std::uint32_t(at))).byValue[d.indexOf(v.length)][0];
+            pos += v.length;
+        }
+        m_closed.push_back({p, pos});  // (no bar line cuts the parts)
+        return pos;
+    }
 
     // In our own files, failing one length: the shortest tie on the 32nd grid, up to the next onset,
     // whose last part gives every release; 0 when none does.
