@@ -750,6 +750,7 @@ private:
                     m_anchors.push_back({tick, pos + start});
                 }
                 for (const auto& [lo, hi] : found.closed) m_closed.push_back({pos + lo, pos + hi});
+                if (found.tieEnd != 0) m_tieEnds.push_back({pos, pos + found.tieEnd});
                 pos += found.length;
             }
             m_anchors.push_back({ticks[i], pos});
@@ -1137,12 +1138,12 @@ private:
     // Where a note whose first part, `firstLength` long, ends at `start` can be tied on to from there,
     // by the orders of parts the writer tries that begin with that part, each counted on the clock at
     // its own start, so that its last part gives the release and all end by `limit`: the parts' length
-    // after the first, the tick they end at, and (from `start`) where a part starts on a new clock and
-    // which parts sound over a change; shortest first.
+    // after the first, the tick they end at, and (from `start`) where each part after the first starts
+    // with its tick and which parts sound over a change; shortest first.
     struct TieEnd {
         int length = 0;
         std::uint32_t tick = 0;
-        std::vector<std::pair<int, std::uint32_t>> clockStarts;
+        std::vector<std::pair<int, std::uint32_t>> starts;
         std::vector<std::pair<int, int>> closed;
     };
     std::vector<TieEnd> tieEnds(int firstLength, std::uint32_t start, std::uint32_t release, std::uint32_t limit) const {
@@ -1161,7 +1162,7 @@ private:
                 std::size_t p = 1;
                 for (; p < order.size() && at < release; ++p) {  // (every part starts before the release)
                     const std::uint32_t unit = unitAt(std::uint32_t(at));
-                    if (p > 1 && unit != unitAt(std::uint32_t(lastStart))) tie.clockStarts.push_back({pos, std::uint32_t(at)});
+                    tie.starts.push_back({pos, std::uint32_t(at)});
                     const std::uint64_t ticks = d.partsTicks(std::span(order).subspan(p, 1), unit);
                     if (changesClock(std::uint32_t(at), std::uint32_t(at + ticks))) tie.closed.push_back({pos, pos + order[p].length});
                     lastStart = at, last = ticks;
@@ -1251,6 +1252,7 @@ private:
         std::vector<std::pair<int, std::uint32_t>> clockStarts;  // from `from`, and tick; where the clock counts otherwise
         std::vector<std::pair<int, int>> closed;  // from `from`: stretches over a change, kept whole
         std::uint32_t late = 0;  // ticks the notes at `to` are struck after their group's start
+        int tieEnd = 0;  // from `from`: where the latest release at `from` is tied to, if it is (0)
     };
 
     // The notes struck where a search starts (none further on), each from its onset to its release.
@@ -1382,9 +1384,14 @@ private:
                 const int more = length + tie.length;
                 Span found{more + rest->length, {}, {}, rest->late};
                 const bool newClock = unitAt(end) != before;
-                if (newClock) found.clockStarts.push_back({length, end});
-                for (const auto& [start, tick] : tie.clockStarts) found.clockStarts.push_back({length + start, tick});
-                if (tie.length != 0 && unitAt(tie.tick) != unitAt(end)) found.clockStarts.push_back({more, tie.tick});
+                // (each part of a tie is a group of its own, anchored at its tick: its parts are
+                // counted so, and the note ends where the tie does)
+                if (newClock && tie.length == 0) found.clockStarts.push_back({length, end});
+                for (const auto& [start, tick] : tie.starts) found.clockStarts.push_back({length + start, tick});
+                if (tie.length != 0) {
+                    found.clockStarts.push_back({more, tie.tick});
+                    found.tieEnd = more;
+                }
                 // No bar line splits a stretch over a change of clock (even one changed back by its
                 // end): a part starting after the change would count on the new clock.
                 if (newClock || changesClock(from, end)) found.closed.push_back({0, length});
@@ -1416,7 +1423,8 @@ private:
             for (std::uint32_t k = (earliest - from + before - 1) / before; from + k * before <= to && budget > 0; ++k) {
                 const int length = int(k) * int(k32nd);
                 if (m_c.decomposer->single(length) != single) continue;
-                if (tied && single && pass > 0 && dotsRank(length) != pass - 1) continue;
+                // (one that holds the release must give it: the first pass tried those)
+                if (tied && single && pass > 0 && (dotsRank(length) != pass - 1 || from + k * before >= release)) continue;
                 if (pass == 0 && !std::all_of(struck.notes.begin(), struck.notes.end(), [&](const Sound& n) {
                         return soundsExactly(k * before, std::int64_t(n.on) - std::int64_t(from), std::int64_t(n.off) - std::int64_t(n.on));
                     }))
@@ -1549,6 +1557,10 @@ private:
             const int next = nextOnset(p);
             int tiedEnd = 0;
             bool chordEnds = true;
+            // (where the notes were found tied on over a change, the latest release ends with the tie)
+            const auto spanTie = std::lower_bound(m_tieEnds.begin(), m_tieEnds.end(), std::pair{p, 0});
+            std::uint32_t latest = 0;
+            for (std::size_t k = i; k < j; ++k) latest = std::max(latest, notes[k].off);
             double sound = 0;
             for (std::size_t k = i; k < j; ++k) {
                 // (from the group's start: a delayed note sounds to its release from there)
@@ -1575,6 +1587,10 @@ private:
                     if (m_c.exact && k == i) splitForGate(n.end - p, notes, i, j);
                 } else {
                     // Held past the next onset: its end is counted from the last onset it sounds over.
+                    if (spanTie != m_tieEnds.end() && spanTie->first == p && n.off == latest) {
+                        n.end = spanTie->second;
+                        continue;
+                    }
                     const double off = n.rawOff;
                     // (in our own files, the onsets before its release tick)
                     // (looked for from its own onset: the release is mostly near)
@@ -1600,15 +1616,15 @@ private:
                             n.end = after, exact = true;
                         } else {
                             // (a rest after it must not start on another clock than the stretch it is in)
-                            exact = !pastChange(n.end) && releasesExactly({k}, from, n.end);
-                            if ((longer || pastChange(n.end)) && !exact) n.end = after;
+                            exact = !restPastChange(n.end, after) && releasesExactly({k}, from, n.end);
+                            if ((longer || restPastChange(n.end, after)) && !exact) n.end = after;
                         }
                         // (else the shortest end on the 32nd grid that does, with a straight rest to the next onset)
                         if (m_c.exact && !exact) {
                             constexpr int k32nd = kWhole / 32;
                             const int limit = int(std::min<double>(after, from + 2 * (off - from) + kWhole));
                             for (int end = from + int(std::ceil((off - from) / k32nd)) * k32nd; end < limit; end += k32nd) {
-                                if (m_c.decomposer->straight(after - end) && !pastChange(end) && releasesExactly({k}, from, end)) {
+                                if (m_c.decomposer->straight(after - end) && !restPastChange(end, after) && releasesExactly({k}, from, end)) {
                                     n.end = end;
                                     break;
                                 }
@@ -1736,7 +1752,7 @@ private:
         const bool restAfter = isOnset(next);
         for (int end = p + (int(std::ceil(sound)) + k32nd - 1) / k32nd * k32nd; end <= limit; end += k32nd) {
             if (restAfter && end != next && !m_c.decomposer->straight(next - end)) continue;
-            if (pastChange(end)) continue;
+            if (restAfter ? restPastChange(end, next) : pastChange(end)) continue;
             if (tiesExactlyTo(end, notes, from, to)) return end;
         }
         return 0;
@@ -1781,8 +1797,8 @@ private:
         }
         for (auto v = values.rbegin(); v != values.rend(); ++v) {
             if (v->length + 0.5 < sound || (p + v->length) % k32nd != 0) continue;
-            if (pastChange(p + v->length)) continue;
             if (v->length > room) break;
+            if (restPastChange(p + v->length, p + room)) continue;
             if (gatesExact(v->length, notes, from, to)) return v->length;
         }
         return 0;
@@ -2067,6 +2083,15 @@ private:
     bool pastChange(int pos) const {
         const std::pair<int, int>* stretch = closedStretch(pos);
         return stretch && changesClock(tickAt(stretch->first), tickAt(pos) + 1);
+    }
+
+    // True when the rest from `end` to the next group at `next` (its parts shortest first in a stretch
+    // over a change, as segments() writes them) would start a part on another clock than the stretch.
+    bool restPastChange(int end, int next) const {
+        if (pastChange(end)) return true;
+        if (end >= next || !(closed(end + 1) || closed(next - 1))) return false;
+        const std::vector<Value>& parts = m_c.decomposer->split(next - end);
+        return !parts.empty() && pastChange(next - parts.front().length);
     }
 
     // True when the clock of this voice counts otherwise somewhere after `from` and before `to`.
@@ -2402,6 +2427,7 @@ private:
     std::vector<int> m_splits;  // extra group starts inside a note
     std::vector<int> m_clockStarts;  // the first group after a tempo change that another track made
     std::vector<std::pair<int, int>> m_closed;  // where no bar line splits a group (see closed())
+    std::vector<std::pair<int, int>> m_tieEnds;  // group start, and where its latest release is tied to (found by span)
     std::vector<int> m_fixed;   // positions of effects and changes, which start groups
     std::vector<Piece> m_pieces;
     std::vector<NoteRecord> m_noteRecords;

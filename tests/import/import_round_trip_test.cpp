@@ -139,14 +139,14 @@ test::TestProject generatedProject(std::uint32_t seed) {
     return project;
 }
 
-// Thirty-nine generated projects and forty-five that once came back a few ticks off (or did under
+// Thirty-nine generated projects and forty-seven that once came back a few ticks off (or did under
 // a first try at mending another), both formats, eight time bases, byte for byte. (Elsewhere, in
 // format 0 at the finer bases, where the conductor's tempo changes fall inside other songs' notes, a
 // case now and then still differs by a tick or two.)
 TEST(ImportRoundTrip, GeneratedSongsExportTheSameFileAtTimeBases48To960) {
     std::vector<std::uint32_t> seeds(39);
     std::iota(seeds.begin(), seeds.end(), 2u);
-    seeds.insert(seeds.end(), {66, 101, 102, 135, 159, 167, 182, 185, 186, 193, 231, 246, 268, 273, 278, 294, 304, 330, 436, 452, 464, 469, 502, 532, 574, 588, 677, 679, 719, 1177, 1188, 1202, 2845, 4234, 698, 924, 3099, 5902, 5183, 3479, 4094, 4678, 1540, 1747, 3521});
+    seeds.insert(seeds.end(), {66, 101, 102, 135, 159, 167, 182, 185, 186, 193, 231, 246, 268, 273, 278, 294, 304, 330, 436, 452, 464, 469, 502, 532, 574, 588, 677, 679, 719, 1177, 1188, 1202, 2845, 4234, 698, 924, 3099, 5902, 5183, 3479, 4094, 4678, 1540, 1747, 3521, 4210, 2236});
     for (const std::uint32_t seed : seeds) {
         const test::TestProject project = generatedProject(seed);
         for (const int format : {0, 1}) {
@@ -200,7 +200,7 @@ TEST(ImportRoundTrip, GeneratedSongsWithStrummedChordsOrDelayedNotesExportTheSam
     std::vector<test::TestProject> projects;
     for (std::uint32_t seed = 2; seed <= 21; ++seed) projects.push_back(withStrums(generatedProject(seed), seed));
     for (const std::uint32_t seed : {2u, 3u, 4u, 5u, 6u, 7u, 8u, 9u, 10u, 11u, 12u, 13u, 14u, 15u, 16u, 17u, 18u, 19u, 20u, 21u,
-                                     22u, 23u, 24u, 25u, 26u, 115u, 167u, 279u, 39u, 94u, 104u, 200u, 142u, 184u, 273u, 148u, 368u, 58u, 352u, 670u, 100u, 526u})
+                                     22u, 23u, 24u, 25u, 26u, 115u, 167u, 279u, 39u, 94u, 104u, 200u, 142u, 184u, 273u, 148u, 368u, 58u, 352u, 670u, 100u, 526u, 282u})
         projects.push_back(withDelays(generatedProject(seed), seed));
     const std::vector<std::size_t> coarseFormat0 = {27, 31, 33, 35, 40, 55};  // (delayed seeds 9, 13, 15, 17, 22, 148)
     for (std::size_t i = 0; i < projects.size(); ++i) {
