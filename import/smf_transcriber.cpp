@@ -1149,30 +1149,38 @@ private:
     std::vector<TieEnd> tieEnds(int firstLength, std::uint32_t start, std::uint32_t release, std::uint32_t limit) const {
         constexpr int k32nd = kWhole / 32;
         const Decomposer& d = *m_c.decomposer;
-        const auto [shortest, longest] = tieLengths(start, release, limit, unitAt(start));
         std::vector<TieEnd> ends;
+        if (firstLength % k32nd != 0 || !d.find(firstLength)) return ends;
+        const std::uint8_t first = d.indexOf(firstLength);
+        const auto [shortest, longest] = tieLengths(start, release, limit, unitAt(start));
         for (std::uint32_t n = shortest; n <= longest; ++n) {
-            const int total = firstLength + int(n) * k32nd;
-            if (!d.whole(total)) continue;
-            for (const std::vector<Value>& order : d.orders(total, true)) {
-                if (order.size() < 2 || order.front().length != firstLength) continue;
-                TieEnd tie{int(n) * k32nd, 0, {}, {}};
-                std::uint64_t at = start, lastStart = start, last = 0;
-                int pos = 0;
-                std::size_t p = 1;
-                for (; p < order.size() && at < release; ++p) {  // (every part starts before the release)
-                    const std::uint32_t unit = unitAt(std::uint32_t(at));
-                    tie.starts.push_back({pos, std::uint32_t(at)});
-                    const std::uint64_t ticks = d.partsTicks(std::span(order).subspan(p, 1), unit);
-                    if (changesClock(std::uint32_t(at), std::uint32_t(at + ticks))) tie.closed.push_back({pos, pos + order[p].length});
-                    lastStart = at, last = ticks;
-                    at += ticks;
-                    pos += order[p].length;
-                }
-                if (p < order.size() || at < release || at > limit || !tieEndExact(last, std::int64_t(release - lastStart))) continue;
-                tie.tick = std::uint32_t(at);
-                if (std::none_of(ends.begin(), ends.end(), [&](const TieEnd& e) { return e.length == tie.length && e.tick == tie.tick; }))
+            const Decomposer::TieOrders& ties = d.tieOrders(std::uint32_t(firstLength / k32nd) + n);
+            const auto byFirst = std::find_if(ties.byFirst.begin(), ties.byFirst.end(), [&](const auto& g) { return g.front().first == first; });
+            if (byFirst == ties.byFirst.end()) continue;
+            for (const Decomposer::TieOrders::Ends& group : *byFirst) {
+                for (const std::vector<Value>* order : group.orders) {
+                    // (every part after the first starts before the release, on the clock at its start)
+                    std::uint64_t at = start, lastStart = start, last = 0;
+                    std::size_t p = 1;
+                    for (; p < order->size() && at < release; ++p) {
+                        lastStart = at;
+                        last = ticksAt(unitAt(std::uint32_t(at))).byValue[d.indexOf((*order)[p].length)][0];
+                        at += last;
+                    }
+                    if (p < order->size() || at < release || at > limit || !tieEndExact(last, std::int64_t(release - lastStart))) continue;
+                    if (std::any_of(ends.begin(), ends.end(), [&](const TieEnd& e) { return e.length == int(n) * k32nd && e.tick == at; })) continue;
+                    TieEnd tie{int(n) * k32nd, std::uint32_t(at), {}, {}};
+                    at = start;
+                    int pos = 0;
+                    for (p = 1; p < order->size(); ++p) {
+                        const std::uint64_t ticks = ticksAt(unitAt(std::uint32_t(at))).byValue[d.indexOf((*order)[p].length)][0];
+                        tie.starts.push_back({pos, std::uint32_t(at)});
+                        if (changesClock(std::uint32_t(at), std::uint32_t(at + ticks))) tie.closed.push_back({pos, pos + (*order)[p].length});
+                        at += ticks;
+                        pos += (*order)[p].length;
+                    }
                     ends.push_back(std::move(tie));
+                }
             }
         }
         return ends;
