@@ -215,6 +215,28 @@ TEST(ImportRoundTrip, GeneratedSongsWithStrummedChordsOrDelayedNotesExportTheSam
     }
 }
 
+// A song's last note tied over two of another song's tempo changes in a one-track file that the
+// other song ends: no onset follows it, and each part counts on the clock at its own start.
+TEST(ImportRoundTrip, LastTieOverAnotherSongsTempoChangesKeepsEachPartsClock) {
+    test::TestProject project;
+    const std::vector<SongRecord> bars = {test::rest(8), test::rest(8), test::rest(8), test::rest(8)};
+    for (const std::size_t slot : {0u, 1u}) {
+        for (const SongRecord& r : bars) addGroup(project.songs[slot], {r});
+    }
+    addGroups(project.songs[0], {test::rest(10), test::rest(12)});
+    addGroup(project.songs[0], {playedNote(3, 78, 0, 59), test::effectValue(effect::kTempo, 61)});
+    addGroup(project.songs[0], {test::rest(10)});
+    addGroup(project.songs[0], {playedNote(3, 63, 0, 88), test::effectValue(effect::kTempo, 164)});
+    addGroups(project.songs[1], {test::rest(10), playedNote(3, 46, 0, 91, mark::kTieBegin), playedNote(3, 46, 0, 49, mark::kTieMiddle),
+                                 playedNote(4, 46, 0, 88, mark::kTieEnd)});
+    project.rhythm(1);
+    project.settings.tempo = project.settings.startTempo = 96;
+    for (SongInfo& info : project.infos) info.setTempo(96);
+    for (const std::uint32_t timeBase : {96u, 192u, 384u, 480u, 960u}) {
+        for (const int format : {0, 1}) expectSameFile(project.view(), optionsOf(format, timeBase, true, DeviceReset(0)), where(format, timeBase));
+    }
+}
+
 // Ties under no clock change are checked on one clock from kept ticks: the songs are those of the
 // reference, which lays each part out on the clock at its own start.
 TEST(ImportRoundTrip, TiesCheckedOnOneClockReadAsLaidOutPartByPart) {
