@@ -798,7 +798,9 @@ private:
             const auto change = starts.empty() ? m_c.tempoTimeline.end() : firstChange(m_c.tempoTimeline, straight, t + 1);
             const bool changed = change != m_c.tempoTimeline.end();
             const bool endsOver = changed && std::next(change) == changeAfter(m_c.tempoTimeline, t) && (t - straight) % unitAt(straight) == 0;
-            if (starts.empty() || isFixed(t) || changed || (t - straight) % unitAt(straight) == 0) {
+            // (a later place of a tuplet from `straight` over a change keeps the tuplet's grid)
+            const bool laterPlace = known && changed && !isFixed(t) && (t - straight) % unitAt(straight) != 0 && isLaterTupletPlace(straight, t);
+            if (!laterPlace && (starts.empty() || isFixed(t) || changed || (t - straight) % unitAt(straight) == 0)) {
                 known = isFixed(t) || (known && (!changed || endsOver));
                 straight = t;
             }
@@ -893,7 +895,7 @@ private:
             }
             if (!start && m_c.reading == Reading::LateOffOldGrid && known && !oneClock && !straightGrid && !held(before, t))
                 start = delayedStart(straight, a, t, boundAfter(false, straight), before, notes);
-            if (!start && m_c.reading == Reading::LateThirdPlace && known && oneClock && !held(before, t))
+            if (!start && m_c.reading == Reading::LateThirdPlace && known && !held(before, t))
                 start = lateThirdPlace(straight, a, t, i + 1 < ticks.size() ? ticks[i + 1] : std::numeric_limits<std::uint32_t>::max(), notes);
             if (!start) start = t;
             if (*start != a) {
@@ -1006,6 +1008,16 @@ private:
                 return std::uint32_t(second);
         }
         return std::nullopt;
+    }
+
+    // True when `t` is the second or third place of a tuplet of some value from the straight start
+    // `base`, each value counted on the clock at its own start.
+    bool isLaterTupletPlace(std::uint32_t base, std::uint32_t t) const {
+        for (std::uint8_t type = 2; type <= 6; ++type) {
+            const auto [second, third, end] = tupletPlaces(type, base);
+            if (t == second || t == third) return true;
+        }
+        return false;
     }
 
     // The third place of a tuplet that begins at the straight start `straight` and whose second place
