@@ -608,8 +608,12 @@ enum class Reading : std::uint8_t {
     // An onset after another track's tempo change, off the old clock's grid from the last straight
     // start, is a note struck late in a group on that grid (where the group over the change ended).
     LateOffOldGrid,
+    // After another track's tempo change since the last straight start (where the grid may have moved
+    // under this voice's rests), an onset is a note struck late in a group on the grid of the next
+    // start, counted back on the clock there (the onset's own, if on it).
+    LateBeforeNextStart,
 };
-constexpr int kReadings = int(Reading::LateOffOldGrid) + 1;  // (the last above)
+constexpr int kReadings = int(Reading::LateBeforeNextStart) + 1;  // (the last above)
 
 struct Context {
     bool exact = false;
@@ -895,6 +899,8 @@ private:
             }
             if (!start && m_c.reading == Reading::LateOffOldGrid && known && !oneClock && !straightGrid && !held(before, t))
                 start = delayedStart(straight, a, t, boundAfter(false, straight), before, notes);
+            if (!start && m_c.reading == Reading::LateBeforeNextStart && (!known || !oneClock) && !held(before, t))
+                start = lateBeforeNextStart(a, t, boundAfter(false, a), before, notes);
             if (!start && m_c.reading == Reading::LateThirdPlace && known && !held(before, t))
                 start = lateThirdPlace(straight, a, t, i + 1 < ticks.size() ? ticks[i + 1] : std::numeric_limits<std::uint32_t>::max(), notes);
             if (!start) start = t;
@@ -1006,6 +1012,22 @@ private:
             const std::uint64_t second = a + first;
             if (t > second && t < second + cut && next == second + cut && fitsOneGroup(a, std::uint32_t(second), next, struck, false))
                 return std::uint32_t(second);
+        }
+        return std::nullopt;
+    }
+
+    // The start of a group, after the group at `a` of notes `before` and since the last clock change,
+    // on the grid of the next start `bound` counted back on the clock there, in which the notes
+    // `struck` at `t` are delayed; nullopt when none gives every note to the tick.
+    std::optional<std::uint32_t> lateBeforeNextStart(std::uint32_t a, std::uint32_t t, std::uint32_t bound,
+                                                     const std::vector<std::size_t>& before, std::span<const std::size_t> struck) const {
+        if (bound == std::numeric_limits<std::uint32_t>::max() || changesBetween(t, bound + 1)) return std::nullopt;
+        const auto change = changeAfter(m_c.tempoTimeline, t);
+        const std::uint32_t lowest = std::max({releasedAfter(a, before), a + 1, change == m_c.tempoTimeline.begin() ? 0u : std::prev(change)->tick});
+        const std::uint32_t unit = unitAt(t);
+        for (std::uint32_t s = bound - (bound - t + unit - 1) / unit * unit, n = 0; s >= lowest && s <= t && n < 17; s -= unit, ++n) {
+            if (fitsOneGroup(s, s, bound, struck)) return s;
+            if (s < unit) break;
         }
         return std::nullopt;
     }
