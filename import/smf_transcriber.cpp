@@ -612,8 +612,11 @@ enum class Reading : std::uint8_t {
     // under this voice's rests), an onset is a note struck late in a group on the grid of the next
     // start, counted back on the clock there (the onset's own, if on it).
     LateBeforeNextStart,
+    // The same, the group also looked for where a tuplet would begin whose second or third place
+    // is the next start, latest first.
+    LateBeforeNextPlace,
 };
-constexpr int kReadings = int(Reading::LateBeforeNextStart) + 1;  // (the last above)
+constexpr int kReadings = int(Reading::LateBeforeNextPlace) + 1;  // (the last above)
 
 struct Context {
     bool exact = false;
@@ -899,7 +902,8 @@ private:
             }
             if (!start && m_c.reading == Reading::LateOffOldGrid && known && !oneClock && !straightGrid && !held(before, t))
                 start = delayedStart(straight, a, t, boundAfter(false, straight), before, notes);
-            if (!start && m_c.reading == Reading::LateBeforeNextStart && (!known || !oneClock) && !held(before, t))
+            if (!start && (m_c.reading == Reading::LateBeforeNextStart || m_c.reading == Reading::LateBeforeNextPlace) && (!known || !oneClock) &&
+                !held(before, t))
                 start = lateBeforeNextStart(a, t, boundAfter(false, a), before, notes);
             if (!start && m_c.reading == Reading::LateThirdPlace && known && !held(before, t))
                 start = lateThirdPlace(straight, a, t, i + 1 < ticks.size() ? ticks[i + 1] : std::numeric_limits<std::uint32_t>::max(), notes);
@@ -1017,7 +1021,8 @@ private:
     }
 
     // The start of a group, after the group at `a` of notes `before` and since the last clock change,
-    // on the grid of the next start `bound` counted back on the clock there, in which the notes
+    // on the grid of the next start `bound` counted back on the clock there (in the second of the
+    // readings, also where a tuplet would begin whose later place `bound` is), in which the notes
     // `struck` at `t` are delayed; nullopt when none gives every note to the tick.
     std::optional<std::uint32_t> lateBeforeNextStart(std::uint32_t a, std::uint32_t t, std::uint32_t bound,
                                                      const std::vector<std::size_t>& before, std::span<const std::size_t> struck) const {
@@ -1025,9 +1030,23 @@ private:
         const auto change = changeAfter(m_c.tempoTimeline, t);
         const std::uint32_t lowest = std::max({releasedAfter(a, before), a + 1, change == m_c.tempoTimeline.begin() ? 0u : std::prev(change)->tick});
         const std::uint32_t unit = unitAt(t);
+        std::vector<std::uint32_t> candidates;
         for (std::uint32_t s = bound - (bound - t + unit - 1) / unit * unit, n = 0; s >= lowest && s <= t && n < 17; s -= unit, ++n) {
-            if (fitsOneGroup(s, s, bound, struck)) return s;
+            candidates.push_back(s);
             if (s < unit) break;
+        }
+        if (m_c.reading == Reading::LateBeforeNextPlace) {
+            for (std::uint8_t type = 2; type <= 6; ++type) {
+                const auto [inner, first] = tripletTicks(type, unit);
+                for (const std::uint64_t back : {first, first + inner}) {
+                    if (back <= bound && bound - back >= lowest && bound - back <= t) candidates.push_back(std::uint32_t(bound - back));
+                }
+            }
+            std::sort(candidates.begin(), candidates.end(), std::greater<>());
+            candidates.erase(std::unique(candidates.begin(), candidates.end()), candidates.end());
+        }
+        for (const std::uint32_t s : candidates) {
+            if (fitsOneGroup(s, s, bound, struck)) return s;
         }
         return std::nullopt;
     }

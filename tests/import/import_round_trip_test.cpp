@@ -200,7 +200,7 @@ TEST(ImportRoundTrip, GeneratedSongsWithStrummedChordsOrDelayedNotesExportTheSam
     std::vector<test::TestProject> projects;
     for (std::uint32_t seed = 2; seed <= 21; ++seed) projects.push_back(withStrums(generatedProject(seed), seed));
     for (const std::uint32_t seed : {2u, 3u, 4u, 5u, 6u, 7u, 8u, 9u, 10u, 11u, 12u, 13u, 14u, 15u, 16u, 17u, 18u, 19u, 20u, 21u,
-                                     22u, 23u, 24u, 25u, 26u, 115u, 167u, 279u, 39u, 94u, 104u, 200u, 142u, 184u, 273u, 148u, 368u, 58u, 352u, 670u, 100u, 526u, 282u, 193u, 271u, 131u, 263u, 299u})
+                                     22u, 23u, 24u, 25u, 26u, 115u, 167u, 279u, 39u, 94u, 104u, 200u, 142u, 184u, 273u, 148u, 368u, 58u, 352u, 670u, 100u, 526u, 282u, 193u, 271u, 131u, 263u, 299u, 42u})
         projects.push_back(withDelays(generatedProject(seed), seed));
     const std::vector<std::size_t> coarseFormat0 = {27, 31, 33, 35, 40, 55};  // (delayed seeds 9, 13, 15, 17, 22, 148)
     for (std::size_t i = 0; i < projects.size(); ++i) {
