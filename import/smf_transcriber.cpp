@@ -1206,11 +1206,18 @@ private:
         if (firstLength % k32nd != 0 || !d.find(firstLength)) return ends;
         const std::uint8_t first = d.indexOf(firstLength);
         const auto [shortest, longest] = tieLengths(start, release, limit, unitAt(start));
+        // (the finest clock on the way: the parts before a last part too short to hold the release
+        // end after it however they fall)
+        std::uint32_t finest = unitAt(start);
+        for (auto c = changeAfter(m_c.tempoTimeline, start); c != m_c.tempoTimeline.end() && c->tick < limit; ++c) finest = std::min(finest, unitAt(c->tick));
         for (std::uint32_t n = shortest; n <= longest; ++n) {
             const Decomposer::TieOrders& ties = d.tieOrders(std::uint32_t(firstLength / k32nd) + n);
             const auto byFirst = std::find_if(ties.byFirst.begin(), ties.byFirst.end(), [&](const auto& g) { return g.front().first == first; });
             if (byFirst == ties.byFirst.end()) continue;
             for (const Decomposer::TieOrders::Ends& group : *byFirst) {
+                // (longest last first: once the parts before the last reach the release, so do the rest's)
+                const std::int64_t before = std::int64_t(n) - d.values()[group.last].length / k32nd;
+                if (before > 0 && std::int64_t(start) + before * std::int64_t(finest) - 2 * std::int64_t(n) >= std::int64_t(release)) break;
                 for (const std::vector<Value>* order : group.orders) {
                     // (every part after the first starts before the release, on the clock at its start)
                     std::uint64_t at = start, lastStart = start, last = 0;
