@@ -806,7 +806,7 @@ private:
             const bool changed = change != m_c.tempoTimeline.end();
             const bool endsOver = changed && std::next(change) == changeAfter(m_c.tempoTimeline, t) && (t - straight) % unitAt(straight) == 0;
             // (a later place of a tuplet from `straight` over a change keeps the tuplet's grid)
-            const bool laterPlace = known && changed && !isFixed(t) && (t - straight) % unitAt(straight) != 0 && isLaterTupletPlace(straight, t);
+            const bool laterPlace = known && changed && !isFixed(t) && (t - straight) % unitAt(straight) != 0 && isLaterTupletPlace(straight, starts.back(), t);
             if (!laterPlace && (starts.empty() || isFixed(t) || changed || (t - straight) % unitAt(straight) == 0)) {
                 known = isFixed(t) || (known && (!changed || endsOver));
                 straight = t;
@@ -1051,12 +1051,13 @@ private:
         return std::nullopt;
     }
 
-    // True when `t` is the second or third place of a tuplet of some value from the straight start
-    // `base`, each value counted on the clock at its own start.
-    bool isLaterTupletPlace(std::uint32_t base, std::uint32_t t) const {
+    // True when `t` is the second place of a tuplet of some value from the straight start `base`,
+    // after its first at `a`, or its third after its second, each value counted on the clock at its
+    // own start.
+    bool isLaterTupletPlace(std::uint32_t base, std::uint32_t a, std::uint32_t t) const {
         for (std::uint8_t type = 2; type <= 6; ++type) {
             const auto [second, third, end] = tupletPlaces(type, base);
-            if (t == second || t == third) return true;
+            if ((t == second && a == base) || (t == third && a == second)) return true;
         }
         return false;
     }
@@ -1178,6 +1179,23 @@ private:
         return nullptr;
     }
 
+    // The clock's coarsest and finest 32nd in ticks from `from` to before `to`.
+    std::pair<std::uint32_t, std::uint32_t> unitRange(std::uint32_t from, std::uint32_t to) const {
+        std::uint32_t coarsest = unitAt(from), finest = coarsest;
+        for (auto c = changeAfter(m_c.tempoTimeline, from); c != m_c.tempoTimeline.end() && c->tick < to; ++c) {
+            coarsest = std::max(coarsest, unitAt(c->tick));
+            finest = std::min(finest, unitAt(c->tick));
+        }
+        return {coarsest, finest};
+    }
+
+    // tieLengths for a tie whose parts each count on the clock at their own start: the shortest on
+    // the coarsest clock on the way, the longest on the finest.
+    std::pair<std::uint32_t, std::uint32_t> tieLengthsOverChanges(std::uint32_t start, std::uint32_t release, std::uint32_t limit) const {
+        const auto [coarsest, finest] = unitRange(start, limit);
+        return {tieLengths(start, release, limit, coarsest).first, tieLengths(start, release, limit, finest).second};
+    }
+
     // The lengths in 32nds, shortest and longest, of a tie from `start` whose last part holds
     // `release` and that ends by `limit` (no part is longer than a dotted whole, at most two wholes);
     // none when the longest is the shorter.
@@ -1205,11 +1223,10 @@ private:
         std::vector<TieEnd> ends;
         if (firstLength % k32nd != 0 || !d.find(firstLength)) return ends;
         const std::uint8_t first = d.indexOf(firstLength);
-        const auto [shortest, longest] = tieLengths(start, release, limit, unitAt(start));
-        // (the finest clock on the way: the parts before a last part too short to hold the release
+        const auto [shortest, longest] = tieLengthsOverChanges(start, release, limit);
+        // (on the finest clock on the way, the parts before a last part too short to hold the release
         // end after it however they fall)
-        std::uint32_t finest = unitAt(start);
-        for (auto c = changeAfter(m_c.tempoTimeline, start); c != m_c.tempoTimeline.end() && c->tick < limit; ++c) finest = std::min(finest, unitAt(c->tick));
+        const std::uint32_t finest = unitRange(start, limit).second;
         for (std::uint32_t n = shortest; n <= longest; ++n) {
             const Decomposer::TieOrders& ties = d.tieOrders(std::uint32_t(firstLength / k32nd) + n);
             const auto byFirst = std::find_if(ties.byFirst.begin(), ties.byFirst.end(), [&](const auto& g) { return g.front().first == first; });
@@ -1648,7 +1665,7 @@ private:
                     else if (k == i && reach && 2 * sound + 0.5 >= next - p && tiesExactlyTo(next, notes, i, j)) tiedEnd = next;
                     else if (const int exact = exactLength(next - p, sound, notes, i, j)) n.end = p + exact;
                     else if (k == i) {
-                        if (!reach) tiedEnd = lastTieOverChanges(i, j);
+                        if (!reach) tiedEnd = tieLastNotesOverChanges(i, j);
                         if (tiedEnd == 0) tiedEnd = exactTie(next, sound, notes, i, j);
                     }
                     if (tiedEnd != 0) n.end = tiedEnd;
@@ -1684,15 +1701,16 @@ private:
                             n.end = after, exact = true;
                         } else {
                             // (a rest after it must not start on another clock than the stretch it is in)
-                            exact = !restPastChange(n.end, after) && releasesExactly({k}, from, n.end);
-                            if ((longer || restPastChange(n.end, after)) && !exact) n.end = after;
+                            const bool newClock = endPastChange(n.end, after);
+                            exact = !newClock && releasesExactly({k}, from, n.end);
+                            if ((longer || newClock) && !exact) n.end = after;
                         }
                         // (else the shortest end on the 32nd grid that does, with a straight rest to the next onset)
                         if (m_c.exact && !exact) {
                             constexpr int k32nd = kWhole / 32;
                             const int limit = int(std::min<double>(after, from + 2 * (off - from) + kWhole));
                             for (int end = from + int(std::ceil((off - from) / k32nd)) * k32nd; end < limit; end += k32nd) {
-                                if (m_c.decomposer->straight(after - end) && !restPastChange(end, after) && releasesExactly({k}, from, end)) {
+                                if (m_c.decomposer->straight(after - end) && !endPastChange(end, after) && releasesExactly({k}, from, end)) {
                                     n.end = end;
                                     break;
                                 }
@@ -1773,24 +1791,19 @@ private:
     // clock with nothing after them: a tie whose parts each count on the clock at their own start
     // (the first gives every delay, the last every release) within the track. Each part becomes a
     // group of its own, anchored at its tick; 0 when none fits.
-    int lastTieOverChanges(std::size_t from, std::size_t to) {
+    int tieLastNotesOverChanges(std::size_t from, std::size_t to) {
         const std::vector<Note>& notes = m_voice.notes;
         const int p = notes[from].pOn;
         if (!m_c.exact || m_voice.endTick == 0 || std::upper_bound(m_fixed.begin(), m_fixed.end(), p) != m_fixed.end()) return 0;
+        // (the anchors added below would move the ends of earlier notes still sounding)
+        if (std::any_of(notes.begin(), notes.begin() + std::ptrdiff_t(from), [&](const Note& n) { return n.end > p; })) return 0;
         const std::uint32_t start = tickAt(p);
         std::uint32_t release = start;
         for (std::size_t k = from; k < to; ++k) release = std::max(release, notes[k].off);
         if (!changesClock(start, release)) return 0;
         std::vector<std::size_t> chord(to - from);
         std::iota(chord.begin(), chord.end(), from);
-        // (the lengths in 32nds from the coarsest clock on the way to the finest)
-        std::uint32_t coarsest = unitAt(start), finest = coarsest;
-        for (auto c = changeAfter(m_c.tempoTimeline, start); c != m_c.tempoTimeline.end() && c->tick < m_voice.endTick; ++c) {
-            coarsest = std::max(coarsest, unitAt(c->tick));
-            finest = std::min(finest, unitAt(c->tick));
-        }
-        const std::uint32_t shortest = tieLengths(start, release, m_voice.endTick, coarsest).first;
-        const std::uint32_t longest = tieLengths(start, release, m_voice.endTick, finest).second;
+        const auto [shortest, longest] = tieLengthsOverChanges(start, release, m_voice.endTick);
         const std::vector<Value>* order = longest >= shortest ? tieOverChange(start, release, m_voice.endTick, chord, shortest, longest, [](std::uint32_t) { return true; }) : nullptr;
         if (!order) return 0;
         const Decomposer& d = *m_c.decomposer;
@@ -1820,7 +1833,7 @@ private:
         const bool restAfter = isOnset(next);
         for (int end = p + (int(std::ceil(sound)) + k32nd - 1) / k32nd * k32nd; end <= limit; end += k32nd) {
             if (restAfter && end != next && !m_c.decomposer->straight(next - end)) continue;
-            if (restAfter ? restPastChange(end, next) : pastChange(end)) continue;
+            if (endPastChange(end, next)) continue;
             if (tiesExactlyTo(end, notes, from, to)) return end;
         }
         return 0;
@@ -1866,7 +1879,7 @@ private:
         for (auto v = values.rbegin(); v != values.rend(); ++v) {
             if (v->length + 0.5 < sound || (p + v->length) % k32nd != 0) continue;
             if (v->length > room) break;
-            if (restPastChange(p + v->length, p + room)) continue;
+            if (endPastChange(p + v->length, p + room)) continue;
             if (gatesExact(v->length, notes, from, to)) return v->length;
         }
         return 0;
@@ -2161,6 +2174,10 @@ private:
         const std::vector<Value>& parts = m_c.decomposer->split(next - end);
         return !parts.empty() && pastChange(next - parts.front().length);
     }
+
+    // True when notes ending at `end` would leave a group starting on another clock than the stretch
+    // it is in: a rest up to `next`, if something follows there.
+    bool endPastChange(int end, int next) const { return isOnset(next) ? restPastChange(end, next) : pastChange(end); }
 
     // True when the clock of this voice counts otherwise somewhere after `from` and before `to`.
     bool changesClock(std::uint32_t from, std::uint32_t to) const {
