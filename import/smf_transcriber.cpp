@@ -806,7 +806,7 @@ private:
             const bool changed = change != m_c.tempoTimeline.end();
             const bool endsOver = changed && std::next(change) == changeAfter(m_c.tempoTimeline, t) && (t - straight) % unitAt(straight) == 0;
             // (a later place of a tuplet from `straight` over a change keeps the tuplet's grid)
-            const bool laterPlace = known && changed && !isFixed(t) && (t - straight) % unitAt(straight) != 0 && isLaterTupletPlace(straight, starts.back(), t);
+            const bool laterPlace = known && changed && !isFixed(t) && (t - straight) % unitAt(straight) != 0 && continuesTuplet(straight, starts.back(), t);
             if (!laterPlace && (starts.empty() || isFixed(t) || changed || (t - straight) % unitAt(straight) == 0)) {
                 known = isFixed(t) || (known && (!changed || endsOver));
                 straight = t;
@@ -1051,17 +1051,6 @@ private:
         return std::nullopt;
     }
 
-    // True when `t` is the second place of a tuplet of some value from the straight start `base`,
-    // after its first at `a`, or its third after its second, each value counted on the clock at its
-    // own start.
-    bool isLaterTupletPlace(std::uint32_t base, std::uint32_t a, std::uint32_t t) const {
-        for (std::uint8_t type = 2; type <= 6; ++type) {
-            const auto [second, third, end] = tupletPlaces(type, base);
-            if ((t == second && a == base) || (t == third && a == second)) return true;
-        }
-        return false;
-    }
-
     // The third place of a tuplet that begins at the straight start `straight` and whose second place
     // is the group at `a`, where the notes `struck` at `t`, inside the third, are late; nullopt if none.
     std::optional<std::uint32_t> lateThirdPlace(std::uint32_t straight, std::uint32_t a, std::uint32_t t, std::uint32_t bound,
@@ -1164,7 +1153,7 @@ private:
                 for (const Decomposer::TieOrders::Ends& ends : byFirst) {
                     for (const std::vector<Value>* order : ends.orders) {
                         std::uint64_t at = start;
-                        for (std::size_t p = 0; p + 1 < order->size(); ++p) at += d.ticksAt(unitAt(std::uint32_t(at))).byValue[d.indexOf((*order)[p].length)][0];
+                        for (std::size_t p = 0; p + 1 < order->size(); ++p) at += valueTicks((*order)[p].length, std::uint32_t(at))[0];
                         const std::uint64_t last = d.ticksAt(unitAt(std::uint32_t(at))).byValue[ends.last][0];
                         if (at >= release || at + last > bound || !fits(std::uint32_t(at + last))) continue;
                         const bool gives = std::all_of(chord.begin(), chord.end(), [&](std::size_t k) {
@@ -1241,7 +1230,7 @@ private:
                     std::size_t p = 1;
                     for (; p < order->size() && at < release; ++p) {
                         lastStart = at;
-                        last = ticksAt(unitAt(std::uint32_t(at))).byValue[d.indexOf((*order)[p].length)][0];
+                        last = valueTicks((*order)[p].length, std::uint32_t(at))[0];
                         at += last;
                     }
                     if (p < order->size() || at < release || at > limit || !tieEndExact(last, std::int64_t(release - lastStart))) continue;
@@ -1250,7 +1239,7 @@ private:
                     at = start;
                     int pos = 0;
                     for (p = 1; p < order->size(); ++p) {
-                        const std::uint64_t ticks = ticksAt(unitAt(std::uint32_t(at))).byValue[d.indexOf((*order)[p].length)][0];
+                        const std::uint64_t ticks = valueTicks((*order)[p].length, std::uint32_t(at))[0];
                         tie.starts.push_back({pos, std::uint32_t(at)});
                         if (changesClock(std::uint32_t(at), std::uint32_t(at + ticks))) tie.closed.push_back({pos, pos + (*order)[p].length});
                         at += ticks;
@@ -1806,7 +1795,6 @@ private:
         const auto [shortest, longest] = tieLengthsOverChanges(start, release, m_voice.endTick);
         const std::vector<Value>* order = longest >= shortest ? tieOverChange(start, release, m_voice.endTick, chord, shortest, longest, [](std::uint32_t) { return true; }) : nullptr;
         if (!order) return 0;
-        const Decomposer& d = *m_c.decomposer;
         int pos = p;
         std::uint64_t at = start;
         for (const Value& v : *order) {
@@ -1814,7 +1802,7 @@ private:
                 m_splits.push_back(pos);
                 m_anchors.push_back({std::uint32_t(at), pos});
             }
-            at += d.ticksAt(unitAt(std::uint32_t(at))).byValue[d.indexOf(v.length)][0];
+            at += valueTicks(v.length, std::uint32_t(at))[0];
             pos += v.length;
         }
         m_closed.push_back({p, pos});  // (no bar line cuts the parts)
